@@ -1,0 +1,207 @@
+#include "cabrillo/cabrillo_log.h"
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+std::string formatted(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    const int length = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
+    if (length > 0)
+        std::vsnprintf(text.data(), text.size() + 1, format, again);
+    va_end(again);
+    return text;
+}
+
+bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+bool isForbiddenInFileName(char c)
+{
+    return static_cast<unsigned char>(c) < 32 || std::strchr("<>:\"/\\|?*", c) != nullptr;
+}
+
+std::string trimmed(const std::string& text)
+{
+    std::size_t first = 0, last = text.size();
+    while (first < last && isBlank(text[first]))
+        ++first;
+    while (last > first && isBlank(text[last - 1]))
+        --last;
+    return text.substr(first, last - first);
+}
+
+// The soapbox is kept in the settings on one line, its line breaks as
+// markers; the file wants one "SOAPBOX: " line per line of text.
+std::string soapboxForEditing(const std::string& stored)
+{
+    return ReplaceAll(ReplaceAll(stored, "<CR>", "\r"), "<LF>", "\n");
+}
+
+std::string soapboxForStoring(const std::string& edited)
+{
+    return ReplaceAll(ReplaceAll(edited, "\r", "<CR>"), "\n", "<LF>");
+}
+
+std::string soapboxForFile(const std::string& stored)
+{
+    return ReplaceAll(ReplaceAll(stored, "<CR>", "\r\nSOAPBOX: "), "<LF>", "");
+}
+
+}  // namespace
+
+std::string ReplaceAll(std::string text, const std::string& search, const std::string& replacement)
+{
+    if (search == replacement || search.empty())
+        return text;
+    std::string result;
+    std::size_t from = 0;
+    for (std::size_t at; (at = text.find(search, from)) != std::string::npos; from = at + search.size())
+        result.append(text, from, at - from).append(replacement);
+    return result.append(text, from, std::string::npos);
+}
+
+std::string cabrilloBaseName(const std::string& callsign)
+{
+    std::string name = trimmed(ReplaceAll(ReplaceAll(callsign, "/", "_"), "\\", "_"));
+    for (char& c : name)
+        if (isForbiddenInFileName(c))
+            c = '_';
+    return name.empty() ? "XOLT" : name;
+}
+
+std::string hostVersionText(uint32_t fileVersionMS, uint32_t fileVersionLS)
+{
+    const unsigned major = fileVersionMS >> 16, minor = fileVersionMS & 0xFFFF, third = fileVersionLS >> 16;
+    return major == 2 ? formatted("%u.%u", major, minor) : formatted("%u.%u.%u", major, minor, third);
+}
+
+void CCabrilloLog::loadHeader(const std::string& callsign, const Settings& settings)
+{
+    header_.callsign = callsign;
+    fileBaseName_ = cabrilloBaseName(callsign);
+    header_.operators = settings.read("Operators", callsign.c_str());
+    header_.name = settings.read("Name");
+    header_.address = settings.read("Address");
+    header_.addressCity = settings.read("Address-City");
+    header_.addressPostalCode = settings.read("Address-PostalCode");
+    header_.addressCountry = settings.read("Address-Country");
+    header_.claimed = settings.read("Claimed");
+    header_.location = settings.read("Loc");
+    header_.email = settings.read("Email");
+    header_.club = settings.read("Club");
+    header_.soapbox = soapboxForEditing(settings.read("SoapBox"));
+    header_.contest = "ZEMRIX";
+    header_.categoryOperator = "SINGLE-OP";
+    header_.categoryMode = "CW";
+    // What the operator chose last time, rather than the same defaults on
+    // every run.
+    header_.categoryBand = settings.read("Band", "ALL");
+    header_.categoryPower = settings.read("Power", "HIGH");
+    if (header_.categoryBand.empty())
+        header_.categoryBand = "ALL";
+    if (header_.categoryPower.empty())
+        header_.categoryPower = "HIGH";
+}
+
+void CCabrilloLog::storeHeader(Settings& settings) const
+{
+    const CabrilloHeader& h = header_;
+    settings.write("Band", h.categoryBand);
+    settings.write("Power", h.categoryPower);
+    settings.write("Operators", h.operators);
+    settings.write("Name", h.name);
+    settings.write("Address", h.address);
+    settings.write("Address-City", h.addressCity);
+    settings.write("Address-PostalCode", h.addressPostalCode);
+    settings.write("Address-Country", h.addressCountry);
+    settings.write("Category", h.categoryOperator);
+    settings.write("Contest", h.contest);
+    settings.write("Email", h.email);
+    settings.write("Club", h.club);
+    settings.write("SoapBox", h.soapbox);
+    settings.write("Loc", h.location);
+    settings.write("Mode", h.categoryMode);
+}
+
+bool CCabrilloLog::EditHeader(const std::string& callsign, Platform& platform)
+{
+    loadHeader(callsign, platform.settings());
+    platform.stopMultiplierRefresh();
+
+    CabrilloHeader edited = header_;
+    if (!platform.editCabrilloHeader(edited))
+        return false;
+    // Only what the dialog lets the operator change comes back.
+    edited.claimed = header_.claimed;
+    edited.location = header_.location;
+    header_ = std::move(edited);
+
+    header_.soapbox = soapboxForStoring(header_.soapbox);
+    storeHeader(platform.settings());
+    header_.soapbox = soapboxForFile(header_.soapbox);
+    qsoLines_.clear();
+    return true;
+}
+
+void CCabrilloLog::AddQsoLine(const std::string& workedCallsign, int32_t frequencyKhz, const std::string& mode,
+                              const OleDateTime& time, const std::string& rstSent, const std::string& exchangeSent,
+                              const std::string& rstReceived, const std::string& exchangeReceived)
+{
+    qsoLines_.push_back(formatted("QSO: %5i %2s %s %-13s %-3s %-6s %-13s %-3s %s\r\n", frequencyKhz, mode.c_str(),
+                                  time.format("%Y-%m-%d %H%M").c_str(), header_.callsign.c_str(), rstSent.c_str(),
+                                  exchangeSent.c_str(), workedCallsign.c_str(), rstReceived.c_str(),
+                                  exchangeReceived.c_str()));
+}
+
+std::string CCabrilloLog::FileText(int32_t claimedScore, const std::string& hostVersion) const
+{
+    const CabrilloHeader& h = header_;
+    const std::pair<const char*, std::string> lines[] = {
+        {"CALLSIGN: ", h.callsign},
+        {"CATEGORY-OPERATOR: ", h.categoryOperator},
+        {"CATEGORY-BAND: ", h.categoryBand},
+        {"CATEGORY-POWER: ", h.categoryPower},
+        {"CATEGORY-MODE: ", h.categoryMode},
+        {"CLAIMED-SCORE: ", std::to_string(claimedScore)},
+        {"CLUB: ", h.club},
+        {"OPERATORS: ", h.operators},
+        {"CREATED-BY: Vexo ", hostVersion},
+        {"NAME: ", h.name},
+        {"ADDRESS: ", h.address},
+        {"ADDRESS-CITY: ", h.addressCity},
+        {"ADDRESS-POSTALCODE: ", h.addressPostalCode},
+        {"ADDRESS-COUNTRY: ", h.addressCountry},
+        {"E-MAIL: ", h.email},
+        {"SOAPBOX: ", h.soapbox},
+    };
+    std::string text = "START-OF-LOG: 3.0\r\nCONTEST: ZEMRIX\r\n";
+    for (const auto& [tag, value] : lines)
+        text += tag + value + "\r\n";
+    for (const std::string& line : qsoLines_)
+        text += line;
+    return text + "END-OF-LOG:\r\n";
+}
+
+std::string CCabrilloLog::WriteLog(int32_t claimedScore, const std::string& hostVersion) const
+{
+    const std::string fileName = fileBaseName_ + ".cbr";
+    const std::string text = FileText(claimedScore, hostVersion);
+    std::FILE* file = std::fopen(fileName.c_str(), "wb");
+    if (!file)
+        return "File not produced: " + fileName + " (" + std::strerror(errno) + ")";
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    const int writeError = errno;
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed)
+        return "File not produced: " + fileName + " (" + std::strerror(written ? errno : writeError) + ")";
+    return "File produced: " + fileName;
+}

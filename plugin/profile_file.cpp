@@ -1,0 +1,165 @@
+#include "plugin/profile_file.h"
+
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+std::string trimmed(const std::string& text)
+{
+    std::size_t first = 0, last = text.size();
+    while (first < last && isBlank(text[first]))
+        ++first;
+    while (last > first && isBlank(text[last - 1]))
+        --last;
+    return text.substr(first, last - first);
+}
+
+bool sameName(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z') x -= 'a' - 'A';
+        if (y >= 'a' && y <= 'z') y -= 'a' - 'A';
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+std::vector<std::string> readLines(const std::string& path)
+{
+    std::vector<std::string> lines;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return lines;
+    std::string line;
+    for (int c; (c = std::fgetc(file)) != EOF;) {
+        if (c == '\n') {
+            lines.push_back(line);
+            line.clear();
+        } else if (c != '\r') {
+            line += static_cast<char>(c);
+        }
+    }
+    if (!line.empty())
+        lines.push_back(line);
+    std::fclose(file);
+    return lines;
+}
+
+// A section header's name, if the line is one.
+std::optional<std::string> sectionName(const std::string& line)
+{
+    const std::string text = trimmed(line);
+    if (text.empty() || text[0] != '[')
+        return std::nullopt;
+    const std::size_t close = text.find(']');
+    return trimmed(text.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+}
+
+struct KeyLine {
+    std::string key;
+    std::string value;
+};
+
+std::optional<KeyLine> keyLine(const std::string& line)
+{
+    const std::size_t equals = line.find('=');
+    if (equals == std::string::npos)
+        return std::nullopt;
+    return KeyLine{trimmed(line.substr(0, equals)), trimmed(line.substr(equals + 1))};
+}
+
+std::string withoutQuotes(const std::string& value)
+{
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+}  // namespace
+
+ProfileFile::ProfileFile(std::string path, std::string section)
+    : path_(std::move(path)), section_(std::move(section))
+{
+}
+
+std::string ProfileFile::read(const char* key, const char* defaultValue) const
+{
+    std::string value;
+    bool found = false;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        bool inSection = false;
+        for (const std::string& line : readLines(path_)) {
+            if (auto name = sectionName(line)) {
+                if (inSection)
+                    break;
+                inSection = sameName(*name, section_);
+            } else if (auto entry = inSection ? keyLine(line) : std::nullopt; entry && sameName(entry->key, key)) {
+                value = withoutQuotes(entry->value);
+                found = true;
+                break;
+            }
+        }
+    }
+    if (!found) {
+        value = defaultValue ? defaultValue : "";
+        while (!value.empty() && isBlank(value.back()))
+            value.pop_back();
+    }
+    if (value.size() > kSettingsValueMax)
+        value.resize(kSettingsValueMax);
+    return value;
+}
+
+void ProfileFile::write(const char* key, const std::string& value)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    std::vector<std::string> lines = readLines(path_);
+    const std::string newLine = std::string(key) + "=" + trimmed(value);
+
+    // Where the key stands, or after the last line of the section, or nowhere.
+    std::optional<std::size_t> sectionEnd;
+    bool inSection = false;
+    bool replaced = false;
+    for (std::size_t i = 0; i < lines.size() && !replaced; ++i) {
+        if (auto name = sectionName(lines[i])) {
+            if (inSection)
+                break;
+            inSection = sameName(*name, section_);
+            if (inSection)
+                sectionEnd = i + 1;
+        } else if (inSection) {
+            if (auto entry = keyLine(lines[i]); entry && sameName(entry->key, key)) {
+                lines[i] = entry->key + "=" + trimmed(value);
+                replaced = true;
+            } else if (!trimmed(lines[i]).empty()) {
+                sectionEnd = i + 1;
+            }
+        }
+    }
+    if (!replaced) {
+        if (sectionEnd) {
+            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(*sectionEnd), newLine);
+        } else {
+            lines.push_back("[" + section_ + "]");
+            lines.push_back(newLine);
+        }
+    }
+
+    std::FILE* file = std::fopen(path_.c_str(), "wb");
+    if (!file)
+        return;
+    for (const std::string& line : lines) {
+        std::fputs(line.c_str(), file);
+        std::fputs("\r\n", file);
+    }
+    std::fclose(file);
+}

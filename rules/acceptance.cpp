@@ -1,0 +1,117 @@
+#include "rules/acceptance.h"
+
+#include <algorithm>
+#include <iterator>
+#include <vector>
+
+namespace {
+
+constexpr const char* kRejectedBands[] = {"160m", "20m", "15m", "10m", "30m", "17m", "12m"};
+
+bool isContestBand(const std::string& band)
+{
+    return std::none_of(std::begin(kRejectedBands), std::end(kRejectedBands),
+                        [&](const char* rejected) { return band == rejected; });
+}
+
+bool isContestMode(const std::string& mode) { return mode == "CW" || mode == "SSB"; }
+
+int32_t kilohertz(uint32_t hertz) { return static_cast<int32_t>(hertz / 1000); }
+
+// Prefixes the host reports for Sicily, filed under Italy.
+std::string storedCountryPrefix(const std::string& prefix)
+{
+    return prefix == "IT9" || prefix == "IG9" ? "I" : prefix;
+}
+
+CInfo recordFor(const QsoFields& qso)
+{
+    CInfo record;
+    record.workedCallsign = qso.workedCallsign;
+    record.band = qso.band;
+    record.mode = qso.mode;
+    record.rstReceived = qso.rstReceived;
+    record.rstSent = qso.rstSent;
+    record.exchangeReceived = qso.exchangeReceived;
+    record.exchangeSent = qso.exchangeSent;
+    record.countryPrefix = storedCountryPrefix(qso.countryPrefix);
+    record.frequencyKhz = kilohertz(qso.frequencyHz);
+    record.time = qso.time;
+    record.multiplierKey = qso.workedCallsign;
+    return record;
+}
+
+bool sameStation(const CInfo& record, const CInfo& other)
+{
+    return record.workedCallsign == other.workedCallsign && record.band == other.band && record.mode == other.mode;
+}
+
+// The rule the QSO breaks first, or null.
+const char* rejection(const QsoFields& qso)
+{
+    if (!isContestBand(qso.band))
+        return "   NO CONTEST BAND !!!";
+    if (!isContestMode(qso.mode))
+        return "   NO TEST MODE !!!";
+    if (qso.exchangeReceived.empty() || qso.exchangeSent.empty())
+        return "   NO RX NUMBER !!!";
+    return nullptr;
+}
+
+}  // namespace
+
+std::string rejectLine(const QsoFields& qso, const char* message)
+{
+    const std::string fields[] = {
+        std::to_string(kilohertz(qso.frequencyHz)), qso.mode, qso.time.format("%Y-%m-%d %H%M"),
+        qso.ownCallsign, qso.rstSent, qso.exchangeSent,
+        qso.workedCallsign, qso.rstReceived, qso.exchangeReceived,
+    };
+    std::string line = "QSO:  " + fields[0];
+    for (std::size_t i = 1; i < std::size(fields); ++i)
+        line += "  " + fields[i];
+    return line + message;
+}
+
+int addQso(ContestState& state, const ErrorLog& errors, const QsoFields& qso)
+{
+    if (const char* message = rejection(qso)) {
+        errors.append({rejectLine(qso, message)});
+        return 0;
+    }
+
+    CInfo record = recordFor(qso);
+    std::vector<std::string> lines;
+    {
+        std::lock_guard<std::mutex> guard(state.lock);
+        noteBand(state.bands, record.band);
+        // One line per earlier match, not one per QSO: the operator sees how
+        // often the station is already in the log.
+        for (const CInfo& earlier : state.log) {
+            if (sameStation(earlier, record)) {
+                record.isDuplicate = 1;
+                lines.push_back(rejectLine(qso, "   DUPE !!!"));
+            }
+        }
+        state.log.append(std::move(record));
+    }
+    errors.append(lines);
+    return 1;
+}
+
+int removeQso(ContestState& state, const QsoFields& qso)
+{
+    if (qso.exchangeReceived.empty() || qso.exchangeSent.empty())
+        return 0;
+    std::lock_guard<std::mutex> guard(state.lock);
+    const QsoLog& log = state.log;
+    for (std::size_t i = 0; i < log.size(); ++i) {
+        const CInfo& record = log[i];
+        if (record.workedCallsign == qso.workedCallsign && record.mode == qso.mode && record.band == qso.band &&
+            record.time == qso.time) {
+            state.log.removeAt(i);
+            break;
+        }
+    }
+    return 1;
+}

@@ -1,0 +1,37 @@
+// Taking QSOs in and out of the log: the contest's acceptance rules, the
+// duplicate check and the error-log lines they produce.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "plugin/state.h"
+#include "rules/error_log.h"
+#include "rules/ole_date.h"
+
+// The arguments of one AddData0 or RemoveData0 call, copied from the host.
+struct QsoFields {
+    std::string ownCallsign;
+    std::string workedCallsign;
+    OleDateTime time;
+    uint32_t frequencyHz = 0;
+    std::string mode;
+    std::string rstSent;
+    std::string rstReceived;
+    std::string exchangeSent;
+    std::string exchangeReceived;
+    std::string countryPrefix;
+    std::string band;
+};
+
+// 1 when the QSO was stored (a duplicate too), 0 when a rule rejected it.
+// Every rejection and every earlier record that makes it a duplicate writes
+// one line to the error log.
+int addQso(ContestState& state, const ErrorLog& errors, const QsoFields& qso);
+
+// Removes the first record with the same callsign, mode, band and time.
+// 0 when an exchange is empty, else 1, found or not.
+int removeQso(ContestState& state, const QsoFields& qso);
+
+// One error-log line for the QSO with the given message.
+std::string rejectLine(const QsoFields& qso, const char* message);

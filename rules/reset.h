@@ -1,0 +1,27 @@
+// ResetStats0's work: begin a contest run.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "cabrillo/cabrillo_log.h"
+#include "plugin/platform.h"
+#include "plugin/state.h"
+#include "rules/error_log.h"
+#include "rules/ole_date.h"
+
+struct ResetArgs {
+    int32_t exportFlag = 0;
+    std::string ownCallsign;
+    OleDateTime contestStart;
+    OleDateTime contestEnd;
+    std::string ownCountryPrefix;
+};
+
+inline constexpr char kErrorLogHeader[] = "ZEMRIX TEST UBN file ";
+
+// Forgets every QSO, takes over the operator's data, starts the error log
+// afresh, runs the Cabrillo header dialog when an export is asked for, and
+// toggles the mode panel by the "Start" setting.
+void resetContest(ContestState& state, const ErrorLog& errors, CCabrilloLog& cabrillo, Platform& platform,
+                  const ResetArgs& args);

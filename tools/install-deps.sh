@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian machine lacks to build Stats.dll and run its tests:
+# the i686 MinGW-w64 cross compiler, 32-bit Wine, a virtual X display, the
+# country and callsign files the replay tool uses, and the native test libraries.
+# Safe to run again: it does nothing when everything is present.
+set -euo pipefail
+
+need=()
+command -v i686-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-i686)
+command -v wine >/dev/null || need+=(wine)
+dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)
+command -v Xvfb >/dev/null || need+=(xvfb)
+command -v xauth >/dev/null || need+=(xauth)
+command -v cmake >/dev/null || need+=(cmake)
+command -v import >/dev/null || need+=(imagemagick)
+[ -f /usr/share/hamradio-files/cty.dat ] || need+=(hamradio-files)
+[ -d /usr/src/googletest ] || need+=(googletest)
+dpkg -s libbenchmark-dev >/dev/null 2>&1 || need+=(libbenchmark-dev)
+
+if [ ${#need[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO=sudo
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${need[@]}"
