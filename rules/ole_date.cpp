@@ -9,11 +9,7 @@ namespace {
 constexpr double kFirstDay = -657435.0;
 constexpr double kDayAfterLast = 2958466.0;
 
-// Day 0 of the OLE calendar is 30 December 1899; days are counted on the
-// proleptic Gregorian calendar.
-constexpr long kEpochDaysFromCivil = 693899;  // daysFromCivil(1899, 12, 30)
-
-long daysFromCivil(long year, int month, int day)
+constexpr long daysFromCivil(long year, int month, int day)
 {
     year -= month <= 2;
     const long era = (year >= 0 ? year : year - 399) / 400;
@@ -22,6 +18,10 @@ long daysFromCivil(long year, int month, int day)
     const long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
     return era * 146097 + dayOfEra - 306;
 }
+
+// Day 0 of the OLE calendar is 30 December 1899; days are counted on the
+// proleptic Gregorian calendar.
+constexpr long kEpochDaysFromCivil = daysFromCivil(1899, 12, 30);
 
 void civilFromDays(long days, CivilTime& out)
 {

@@ -1,0 +1,57 @@
+// A Platform for tests: a real settings file in the working directory, a
+// clock the test sets, and every window and dialog call recorded.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "cabrillo/cabrillo_log.h"
+#include "plugin/platform.h"
+#include "plugin/profile_file.h"
+
+class FakePlatform : public Platform {
+public:
+    Settings& settings() override { return settings_; }
+    std::time_t currentTime() const override { return now; }
+    void showOutput(const std::string& message) override { messages.push_back(message); }
+    bool editCabrilloHeader(CabrilloHeader& header) override
+    {
+        ++headerDialogs;
+        shownHeader = header;
+        return answerHeaderDialog ? answerHeaderDialog(header) : false;
+    }
+    std::string hostVersionText() override { return hostVersion; }
+    bool isModePanelOpen() const override { return panelOpen; }
+    void showModePanel() override
+    {
+        ++panelsShown;
+        panelOpen = true;
+    }
+    void closeWindows() override { panelOpen = false; }
+    void stopMultiplierRefresh() override { ++refreshStops; }
+    void postponeMultiplierRefresh() override { ++refreshPostponements; }
+
+    std::time_t now = 0;
+    std::string hostVersion = "2.19";
+    bool panelOpen = false;
+    int panelsShown = 0;
+    int headerDialogs = 0;
+    int refreshStops = 0;
+    int refreshPostponements = 0;
+    CabrilloHeader shownHeader;
+    std::function<bool(CabrilloHeader&)> answerHeaderDialog;
+    std::vector<std::string> messages;
+
+private:
+    ProfileFile settings_{settingsPath(), "Settings"};
+
+    static std::string settingsPath()
+    {
+#ifdef _WIN32
+        return "Plugins\\ZEMRIX.ini";
+#else
+        return "Plugins/ZEMRIX.ini";
+#endif
+    }
+};

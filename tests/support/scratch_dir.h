@@ -1,0 +1,53 @@
+// A fresh, empty working directory for one test, with the "Plugins" folder
+// the settings file lives in; the previous directory is restored after.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+class ScratchDir {
+public:
+    ScratchDir()
+    {
+        namespace fs = std::filesystem;
+        previous_ = fs::current_path();
+        static int counter = 0;
+        path_ = fs::temp_directory_path() / ("zemrix-test-" + std::to_string(stamp()) + "-" + std::to_string(++counter));
+        fs::remove_all(path_);
+        fs::create_directories(path_ / "Plugins");
+        fs::current_path(path_);
+    }
+    ~ScratchDir()
+    {
+        std::error_code ignored;
+        std::filesystem::current_path(previous_, ignored);
+        std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    static long long stamp()
+    {
+        return static_cast<long long>(std::filesystem::file_time_type::clock::now().time_since_epoch().count());
+    }
+
+    std::filesystem::path previous_;
+    std::filesystem::path path_;
+};
+
+// The whole file, byte for byte; empty when it does not exist.
+inline std::string fileBytes(const std::string& name)
+{
+    std::ifstream in(name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void writeFileBytes(const std::string& name, const std::string& bytes)
+{
+    std::ofstream(name, std::ios::binary) << bytes;
+}
