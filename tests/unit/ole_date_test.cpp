@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 std::string civil(double date)
@@ -38,7 +40,7 @@ TEST(OleDate, BreaksDownAsThePlatformDoes)
 
 TEST(OleDate, OutOfRangeOrNotValidFormatsAsInvalidAndHasNoHour)
 {
-    for (double date : {-657435.0, 2958466.0, 1e300}) {
+    for (double date : {-657435.0, 2958466.0, 1e300, std::nan("")}) {
         EXPECT_EQ(civil(date), "Invalid DateTime") << date;
         EXPECT_EQ((OleDateTime{date, OleDateTime::Valid}.hour()), -1) << date;
     }
