@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <unordered_set>
 #include <utility>
 
 namespace {
@@ -28,7 +29,7 @@ int32_t clamp32(int64_t value)
                                                     std::numeric_limits<int32_t>::max()));
 }
 
-BandScore scoreBand(const std::string& band, const QsoLog& log, std::vector<std::string>& seenKeys,
+BandScore scoreBand(const std::string& band, const QsoLog& log, std::unordered_set<std::string>& seenKeys,
                     std::vector<std::string>& multipliers)
 {
     BandScore row;
@@ -43,9 +44,7 @@ BandScore scoreBand(const std::string& band, const QsoLog& log, std::vector<std:
         else if (record.mode == "SSB")
             ++row.ssb;
         points += pointsFor(record);
-        if (!record.multiplierKey.empty() &&
-            std::find(seenKeys.begin(), seenKeys.end(), record.multiplierKey) == seenKeys.end()) {
-            seenKeys.push_back(record.multiplierKey);
+        if (!record.multiplierKey.empty() && seenKeys.insert(record.multiplierKey).second) {
             multipliers.push_back(record.multiplierKey);
             ++row.newMultipliers;
         }
@@ -82,9 +81,10 @@ ScoreSheet scoreLog(ContestState& state)
     std::lock_guard<std::mutex> guard(state.lock);
     sortIntoRowOrder(state.bands);
     state.multipliers.clear();
-    // Membership is tested against a private list: the grid painter may sort
-    // the shared one between passes.
-    std::vector<std::string> seenKeys;
+    // Membership is tested against a private set: the grid painter may sort
+    // the shared list between passes, and a log of thousands of stations
+    // should not cost a search of every key seen so far.
+    std::unordered_set<std::string> seenKeys;
 
     ScoreSheet sheet;
     int64_t qsos = 0, points = 0, multipliers = 0, cw = 0, ssb = 0;
