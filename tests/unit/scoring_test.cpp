@@ -8,6 +8,7 @@
 #include "support/fake_platform.h"
 #include "support/qso_builder.h"
 #include "support/scratch_dir.h"
+#include "support/worked_example.h"
 
 namespace {
 
@@ -125,23 +126,9 @@ TEST_F(Scoring, ResultsTextForTheWorkedFigures)
     state.startDateText = "14.06";
     state.endDateText = "15.06.2015";
     state.ownCallsign = "UA3XYZ";
-    // 80m: 5 + 3 + 1 = 9 points; 40m: 3 + 1 = 4 points; three stations.
-    add("QZ3ZAA", "80m", "CW", "UA");
-    add("UA3RAB", "80m", "CW", "UA");
-    add("K1ABC", "80m", "SSB", "K");
-    add("UA3RAB", "40m", "SSB", "UA");
-    add("K1ABC", "40m", "CW", "K");
-    add("K1ABC", "40m", "CW", "K");
-    const std::string text = resultsText(state, scoreLog(state));
-    EXPECT_EQ(text,
-              "\tZEMRIX CONTEST 14.06-15.06.2015\r\n"
-              "\t\tContestant: UA3XYZ \r\n"
-              "\tQSOs\tPoints\tMult\tCW\tSSB\r\n"
-              "80m\t 3\t 9\t\t 2\t 1\r\n"
-              "40m\t 2\t 4\t\t 1\t 1\r\n"
-              "Total\t 5\t 13\t 3\t 3\t 2\r\n"
-              "\r\n"
-              "Score: 13*3 = 39\r\n");
+    for (const WorkedQso& q : kWorkedQsos)
+        add(q.callsign, q.band, q.mode, q.countryPrefix);
+    EXPECT_EQ(resultsText(state, scoreLog(state)), kWorkedResults);
 }
 
 TEST_F(Scoring, BuildingResultsRecordsTheClaimedScoreEveryTime)

@@ -8,6 +8,7 @@
 
 #include "scratch_host.h"
 #include "support/scratch_dir.h"
+#include "support/worked_example.h"
 
 namespace {
 
@@ -40,21 +41,9 @@ protected:
 TEST_F(Contest, ResultsForTheWorkedFiguresAndClaimedInTheSettings)
 {
     reset();
-    dll->addData(qso("K1ABC", "40m", "CW", "K"));
-    dll->addData(qso("QZ3ZAA", "80m", "CW", "UA"));
-    dll->addData(qso("UA3RAB", "80m", "CW", "UA"));
-    dll->addData(qso("K1ABC", "80m", "SSB", "K"));
-    dll->addData(qso("UA3RAB", "40m", "SSB", "UA"));
-    dll->addData(qso("K1ABC", "40m", "CW", "K"));
-
-    const std::string expected = "\tZEMRIX CONTEST 14.06-15.06.2015\r\n"
-                                 "\t\tContestant: UA3XYZ \r\n"
-                                 "\tQSOs\tPoints\tMult\tCW\tSSB\r\n"
-                                 "80m\t 3\t 9\t\t 2\t 1\r\n"
-                                 "40m\t 2\t 4\t\t 1\t 1\r\n"
-                                 "Total\t 5\t 13\t 3\t 3\t 2\r\n"
-                                 "\r\n"
-                                 "Score: 13*3 = 39\r\n";
+    for (const WorkedQso& q : kWorkedQsos)
+        dll->addData(qso(q.callsign, q.band, q.mode, q.countryPrefix));
+    const std::string expected = kWorkedResults;
     int out = 0;
     const char* text = dll->GetResult0(&out);
     EXPECT_EQ(out, -1);
