@@ -141,7 +141,9 @@ std::string fileContent(const std::string& path)
 
 // In export mode Stats.dll shows the Cabrillo header dialog during the reset
 // and a message box during GetResult0; each call runs while a watcher stands
-// by to press OK on whatever dialog window of this process appears.
+// by to press OK on whatever dialog window of this process appears.  A
+// message box's text is printed with its caption; a dialog with edit fields
+// (the header dialog) is named by its caption alone.
 template <typename Call>
 void answeringDialogs(bool exportCabrillo, const char* during, Call call)
 {
@@ -150,8 +152,15 @@ void answeringDialogs(bool exportCabrillo, const char* during, Call call)
         return;
     }
     MessageBoxRecord seen;
+    bool hasEditFields = false;
     {
-        DialogAnswerer answerer(pressOk(seen), 60000);
+        const auto pressOkOnBox = pressOk(seen);
+        DialogAnswerer answerer(
+            [&](HWND window) {
+                hasEditFields = ::FindWindowExA(window, nullptr, "Edit", nullptr) != nullptr;
+                pressOkOnBox(window);
+            },
+            60000);
         call();
         if (!answerer.answered()) {
             std::cout << "No dialog appeared during " << during << ".\n";
@@ -159,7 +168,7 @@ void answeringDialogs(bool exportCabrillo, const char* during, Call call)
         }
     }
     std::cout << "Pressed OK on \"" << seen.caption << "\" during " << during;
-    std::cout << (seen.text.empty() ? std::string(".\n") : ": " + seen.text + "\n");
+    std::cout << (hasEditFields || seen.text.empty() ? std::string(".\n") : ": " + seen.text + "\n");
 }
 
 std::string dateText(const std::optional<CivilTime>& date)
