@@ -8,7 +8,9 @@
 # --export also has the DLL write the sample's Cabrillo file (the header
 # values come from tools/replay/sample/sample-header.ini) and prints its path.
 # The replay runs in build/replay-run, which keeps Plugins\ZEMRIX.ini between
-# runs as a host's folder would.
+# runs as a host's folder would.  To time a long log:
+#   tools/replay/sample/make_sample.py --big 20000 /tmp/big.log
+#   (source tools/wine-session.sh; wine build/win32/replay.exe --timing /tmp/big.log)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

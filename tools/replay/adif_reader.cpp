@@ -1,6 +1,7 @@
 #include "adif_reader.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <iterator>
 #include <map>
 
