@@ -1,0 +1,103 @@
+#include "cabrillo_reader.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "band_plan.h"
+#include "qso_time.h"
+#include "text.h"
+
+namespace {
+
+struct ModeName {
+    const char* cabrillo;
+    const char* host;
+};
+const ModeName kModes[] = {{"CW", "CW"}, {"PH", "SSB"}, {"RY", "RTTY"}, {"DG", "DIGI"}, {"FM", "FM"}};
+
+std::string hostMode(const std::string& cabrilloMode)
+{
+    for (const ModeName& mode : kModes)
+        if (cabrilloMode == mode.cabrillo)
+            return mode.host;
+    throw QsoLineError("mode \"" + cabrilloMode + "\" is not a Cabrillo mode (CW, PH, RY, DG, FM)");
+}
+
+uint32_t kilohertz(const std::string& field)
+{
+    if (!allDigits(field) || field.size() > 7)
+        throw QsoLineError("frequency \"" + field + "\" is not a whole number of kilohertz");
+    const auto value = static_cast<uint32_t>(std::stoul(field));
+    // From 50 MHz up Cabrillo may give the band in megahertz instead.
+    static const uint32_t kMegahertzBands[] = {50, 70, 144, 222, 432, 902};
+    if (std::find(std::begin(kMegahertzBands), std::end(kMegahertzBands), value) != std::end(kMegahertzBands))
+        return value * 1000;
+    return value;
+}
+
+LoggedQso qsoFromLine(const std::string& value, int line)
+{
+    const auto words = splitOnBlanks(value);
+    if (words.size() < 9 || words.size() > 11)
+        throw QsoLineError("QSO line has " + std::to_string(words.size()) +
+                           " fields; expected: freq mode date time call rst exch call rst exch [transmitter]");
+    LoggedQso qso;
+    qso.line = line;
+    const uint32_t khz = kilohertz(words[0]);
+    qso.band = bandLabelForKilohertz(khz);
+    if (qso.band.empty())
+        throw QsoLineError("frequency " + words[0] + " kHz lies in no amateur band");
+    qso.frequencyHz = khz * 1000;
+    qso.mode = hostMode(words[1]);
+    qso.time = qsoTimeFromCabrillo(words[2], words[3]);
+    qso.ownCallsign = words[4];
+    qso.rstSent = words[5];
+    qso.exchangeSent = words[6];
+    qso.workedCallsign = words[7];
+    qso.rstReceived = words[8];
+    if (words.size() > 9)
+        qso.exchangeReceived = words[9];
+    return qso;
+}
+
+}  // namespace
+
+ContestLog readCabrilloLog(std::istream& in, const std::string& fileName)
+{
+    ContestLog log;
+    bool ended = false;
+    std::string text;
+    for (int line = 1; std::getline(in, text); ++line) {
+        const std::string content = trimmed(text);
+        if (content.empty())
+            continue;
+        const auto colon = content.find(':');
+        auto skip = [&](const std::string& reason) { log.skipped.push_back({fileName, line, reason}); };
+        if (colon == std::string::npos) {
+            skip("not a Cabrillo line (no \"TAG:\")");
+            continue;
+        }
+        if (ended) {
+            skip("after END-OF-LOG:");
+            continue;
+        }
+        const std::string tag = upperCase(trimmed(content.substr(0, colon)));
+        const std::string value = trimmed(content.substr(colon + 1));
+        if (tag == "QSO") {
+            try {
+                log.qsos.push_back(qsoFromLine(value, line));
+            } catch (const QsoLineError& error) {
+                skip(error.what());
+            }
+        } else if (tag == "X-QSO") {
+            skip("X-QSO: excluded from scoring by the log itself");
+        } else if (tag == "CALLSIGN") {
+            log.ownCallsign = value;
+        } else if (tag == "END-OF-LOG") {
+            ended = true;
+        }
+    }
+    if (log.ownCallsign.empty() && !log.qsos.empty())
+        log.ownCallsign = log.qsos.front().ownCallsign;
+    return log;
+}

@@ -1,0 +1,62 @@
+// The replay tool's command line and the plan of calls it makes into
+// Stats.dll: everything that needs no Windows, so it is tested natively.
+#pragma once
+
+#include <istream>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "contest_log.h"
+#include "country_prefixes.h"
+
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+using HeaderValue = std::pair<std::string, std::string>;  // settings key, value
+
+struct ReplayOptions {
+    std::string logFile;
+    std::string ownCallsign;       // empty: from the log
+    std::string ownCountryPrefix;  // empty: the own callsign's country
+    std::optional<CivilTime> contestStart, contestEnd;  // empty: the first and last QSO's dates
+    std::string countryFile;       // empty: the usual places
+    std::string workDir;           // empty: the current directory
+    std::string resultsFile;       // where to save the results text byte for byte
+    std::string headerFile;
+    std::vector<HeaderValue> headerValues;  // from --header, in the order given
+    bool exportCabrillo = false;
+    bool timing = false;
+};
+
+extern const char kUsage[];
+
+// Throws UsageError saying what is wrong.
+ReplayOptions parseCommandLine(const std::vector<std::string>& arguments);
+
+// Key=Value lines of a Cabrillo header file; "[section]" lines, blank lines
+// and ';' or '#' comments are read past.  Throws UsageError naming the file
+// and line of a line that is none of these or names a key the header dialog
+// does not keep.
+std::vector<HeaderValue> readHeaderFile(std::istream& in, const std::string& fileName);
+
+// A Cabrillo or ADIF log, told apart by the extension .adi/.adif or by ADIF
+// markers in the text.  Throws LogFileError when the file cannot be read.
+ContestLog readContestLogFile(const std::string& path);
+
+struct ReplayPlan {
+    std::string ownCallsign;
+    std::string ownCountryPrefix;
+    std::optional<CivilTime> contestStart, contestEnd;  // empty: no QSO to take them from
+    std::vector<LoggedQso> qsos;                 // each with an own callsign
+    std::vector<std::string> countryPrefixes;    // of each QSO's worked station
+    std::vector<std::string> callsWithoutCountry;  // distinct, in log order
+};
+
+// Throws UsageError when neither the command line nor the log gives an own
+// callsign.
+ReplayPlan planReplay(const ContestLog& log, const ReplayOptions& options, const CountryPrefixes& countries);

@@ -1,0 +1,54 @@
+// Small text helpers shared by the log readers.
+#pragma once
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <vector>
+
+inline std::string upperCase(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
+}
+
+inline std::string trimmed(const std::string& text)
+{
+    const char* blanks = " \t\r\n";
+    const auto first = text.find_first_not_of(blanks);
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+inline std::vector<std::string> splitOnBlanks(const std::string& text)
+{
+    std::vector<std::string> words;
+    std::string::size_type at = 0;
+    while ((at = text.find_first_not_of(" \t\r\n", at)) != std::string::npos) {
+        const auto end = text.find_first_of(" \t\r\n", at);
+        words.push_back(text.substr(at, end - at));
+        at = end;
+    }
+    return words;
+}
+
+inline bool allDigits(const std::string& text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
+}
+
+// Parses exactly `width` digits at `at`; -1 when any of them is not a digit.
+inline int digitsAt(const std::string& text, std::string::size_type at, std::string::size_type width)
+{
+    if (at + width > text.size())
+        return -1;
+    int value = 0;
+    for (auto i = at; i < at + width; ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(text[i])))
+            return -1;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
