@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <sstream>
+#include <stdexcept>
 #include <vector>
 
 #include "dialog_answerer.h"
@@ -33,7 +34,7 @@ struct Control {
     int selection = -1;              // combo boxes only
 };
 
-bool isClass(const Control& control, const char* name) { return lstrcmpiA(control.className.c_str(), name) == 0; }
+bool isClass(const Control& control, const char* name) { return ::lstrcmpiA(control.className.c_str(), name) == 0; }
 
 Control readControl(HWND window)
 {
