@@ -244,10 +244,18 @@ TEST_F(CabrilloExport, FirstRunDialogShowsTheCallsignAndTheFixedCategories)
     EXPECT_EQ(view.controls.back().id, IDCANCEL);
 
     const std::pair<int, const char*> shown[] = {
-        {IDC_CONTEST, "ZEMRIX"},       {IDC_CALLSIGN, "DL1ABC"},          {IDC_CLAIMED, ""},
-        {IDC_CATEGORY_OPERATOR, "SINGLE-OP"}, {IDC_LOCATION, ""},          {IDC_CATEGORY_BAND, "ALL"},
-        {IDC_CATEGORY_MODE, "CW"},     {IDC_CATEGORY_POWER, "HIGH"},      {IDC_CATEGORY_STATION, ""},
-        {IDC_CATEGORY_TRANSMITTER, ""}, {IDC_NAME, ""},                   {IDC_OPERATORS, "DL1ABC"},
+        {IDC_CONTEST, "ZEMRIX"},
+        {IDC_CALLSIGN, "DL1ABC"},
+        {IDC_CLAIMED, ""},
+        {IDC_CATEGORY_OPERATOR, "SINGLE-OP"},
+        {IDC_LOCATION, ""},
+        {IDC_CATEGORY_BAND, "ALL"},
+        {IDC_CATEGORY_MODE, "CW"},
+        {IDC_CATEGORY_POWER, "HIGH"},
+        {IDC_CATEGORY_STATION, ""},
+        {IDC_CATEGORY_TRANSMITTER, ""},
+        {IDC_NAME, ""},
+        {IDC_OPERATORS, "DL1ABC"},
         {IDC_SOAPBOX, ""},
     };
     for (const auto& [id, text] : shown)
@@ -271,6 +279,7 @@ TEST_F(CabrilloExport, FirstRunDialogShowsTheCallsignAndTheFixedCategories)
         if (disabledRow)
             EXPECT_FALSE(view.labelOf(control.id).enabled) << control.id;
     }
+    EXPECT_TRUE(view.control(IDC_CLAIMED).style & ES_READONLY);
     const LONG soapbox = view.control(IDC_SOAPBOX).style;
     EXPECT_EQ(soapbox & (ES_MULTILINE | ES_WANTRETURN | WS_VSCROLL), ES_MULTILINE | ES_WANTRETURN | WS_VSCROLL);
 }
@@ -324,7 +333,7 @@ TEST_F(CabrilloExport, OkStoresTheHeaderAndEachResultWritesTheWholeLog)
     dll->addData(qso("K1ABC"));
     dll->addData(qso("K1ABC"));  // a duplicate still goes to the file
     dll->addData(qso("UA3RAA", "40m", "SSB"));
-    for (int export_ = 0; export_ < 2; ++export_) {
+    for (int exportRun = 0; exportRun < 2; ++exportRun) {
         const MessageBoxRecord box = resultsWithOutputBox();
         EXPECT_EQ(box.caption, "Output");
         EXPECT_EQ(box.text, "File produced: DL1ABC_P.cbr");
@@ -355,7 +364,7 @@ TEST_F(CabrilloExport, OkStoresTheHeaderAndEachResultWritesTheWholeLog)
                       "QSO:  3512 CW 2015-06-14 1305 DL1ABC        599 001    K1ABC         599 12\r\n"
                       "QSO:  7012 PH 2015-06-14 1305 DL1ABC        599 001    UA3RAA        599 12\r\n"
                       "END-OF-LOG:\r\n")
-            << "export " << export_;
+            << "export " << exportRun;
     }
     EXPECT_NE(claimedScore(), "0");
 
