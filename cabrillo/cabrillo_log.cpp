@@ -29,6 +29,20 @@ bool isForbiddenInFileName(char c)
     return static_cast<unsigned char>(c) < 32 || std::strchr("<>:\"/\\|?*", c) != nullptr;
 }
 
+// Windows opens these as devices whatever the extension: "CON.cbr" is the
+// console, not a file.
+bool isDeviceName(const std::string& name)
+{
+    std::string upper;
+    for (char c : name)
+        upper += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    for (const char* device : {"CON", "PRN", "AUX", "NUL"})
+        if (upper == device)
+            return true;
+    return upper.size() == 4 && (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0) &&
+           upper[3] >= '1' && upper[3] <= '9';
+}
+
 std::string trimmed(const std::string& text)
 {
     std::size_t first = 0, last = text.size();
@@ -75,6 +89,8 @@ std::string cabrilloBaseName(const std::string& callsign)
     for (char& c : name)
         if (isForbiddenInFileName(c))
             c = '_';
+    if (isDeviceName(name))
+        name += '_';
     return name.empty() ? "XOLT" : name;
 }
 

@@ -36,7 +36,8 @@ struct CabrilloHeader {
 };
 
 // The name of the .cbr file, without extension, for a callsign: characters a
-// Windows file name cannot hold become "_", and an empty name is "XOLT".
+// Windows file name cannot hold become "_", a device name such as "CON"
+// gains a "_", and an empty name is "XOLT".
 std::string cabrilloBaseName(const std::string& callsign);
 
 // "2.19" for a version-2 host, "3.1.2" for any other, from the two halves of

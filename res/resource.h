@@ -1,7 +1,28 @@
-// Identifiers of the DLL's resources, shared by the .rc file and the code.
+// Identifiers of the DLL's resources, shared by the .rc files and the code.
 #pragma once
 
 #define IDD_CABRILLO 101
 #define IDD_MODE_PANEL 107
 #define IDD_MULTIPLIERS 108
 #define IDI_PLUGIN 110
+
+// Cabrillo header dialog (IDD_CABRILLO)
+#define IDC_SOAPBOX 1001
+#define IDC_ADDRESS 1002
+#define IDC_ADDRESS_CITY 1003
+#define IDC_EMAIL 1004
+#define IDC_CLUB 1005
+#define IDC_OPERATORS 1006
+#define IDC_NAME 1007
+#define IDC_CLAIMED 1008
+#define IDC_CONTEST 1009
+#define IDC_CALLSIGN 1010
+#define IDC_ADDRESS_POSTALCODE 1011
+#define IDC_ADDRESS_COUNTRY 1012
+#define IDC_CATEGORY_OPERATOR 1013
+#define IDC_CATEGORY_BAND 1118
+#define IDC_LOCATION 1121
+#define IDC_CATEGORY_TRANSMITTER 1122
+#define IDC_CATEGORY_POWER 1123
+#define IDC_CATEGORY_MODE 1125
+#define IDC_CATEGORY_STATION 1128
