@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "plugin/text.h"
+
 namespace {
 
 std::string formatted(const char* format, ...)
@@ -21,8 +23,6 @@ std::string formatted(const char* format, ...)
     va_end(again);
     return text;
 }
-
-bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 bool isForbiddenInFileName(char c)
 {
@@ -41,16 +41,6 @@ bool isDeviceName(const std::string& name)
             return true;
     return upper.size() == 4 && (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0) &&
            upper[3] >= '1' && upper[3] <= '9';
-}
-
-std::string trimmed(const std::string& text)
-{
-    std::size_t first = 0, last = text.size();
-    while (first < last && isBlank(text[first]))
-        ++first;
-    while (last > first && isBlank(text[last - 1]))
-        --last;
-    return text.substr(first, last - first);
 }
 
 // The soapbox is kept in the settings on one line, its line breaks as

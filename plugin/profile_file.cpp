@@ -4,19 +4,9 @@
 #include <optional>
 #include <vector>
 
+#include "plugin/text.h"
+
 namespace {
-
-bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-std::string trimmed(const std::string& text)
-{
-    std::size_t first = 0, last = text.size();
-    while (first < last && isBlank(text[first]))
-        ++first;
-    while (last > first && isBlank(text[last - 1]))
-        --last;
-    return text.substr(first, last - first);
-}
 
 bool sameName(const std::string& a, const std::string& b)
 {

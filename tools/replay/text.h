@@ -6,20 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "plugin/text.h"
+
 inline std::string upperCase(std::string text)
 {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     return text;
-}
-
-inline std::string trimmed(const std::string& text)
-{
-    const char* blanks = " \t\r\n";
-    const auto first = text.find_first_not_of(blanks);
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
 inline std::vector<std::string> splitOnBlanks(const std::string& text)
