@@ -9,6 +9,7 @@
 #include "cabrillo/cabrillo_log.h"
 #include "plugin/platform.h"
 #include "plugin/profile_file.h"
+#include "support/scratch_dir.h"
 
 class FakePlatform : public Platform {
 public:
@@ -44,14 +45,5 @@ public:
     std::vector<std::string> messages;
 
 private:
-    ProfileFile settings_{settingsPath(), "Settings"};
-
-    static std::string settingsPath()
-    {
-#ifdef _WIN32
-        return "Plugins\\ZEMRIX.ini";
-#else
-        return "Plugins/ZEMRIX.ini";
-#endif
-    }
+    ProfileFile settings_{kSettingsPath, "Settings"};
 };

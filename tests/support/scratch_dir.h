@@ -7,6 +7,13 @@
 #include <iterator>
 #include <string>
 
+// The settings file, as the platform's own path rules spell it.
+#ifdef _WIN32
+inline constexpr char kSettingsPath[] = "Plugins\\ZEMRIX.ini";
+#else
+inline constexpr char kSettingsPath[] = "Plugins/ZEMRIX.ini";
+#endif
+
 class ScratchDir {
 public:
     ScratchDir()

@@ -12,12 +12,6 @@
 
 namespace {
 
-#ifdef _WIN32
-constexpr char kSettingsPath[] = "Plugins\\ZEMRIX.ini";
-#else
-constexpr char kSettingsPath[] = "Plugins/ZEMRIX.ini";
-#endif
-
 TEST(ReplaceAll, ReplacesLeftToRightWithoutRescanning)
 {
     struct Case {

@@ -15,12 +15,6 @@
 
 namespace {
 
-#ifdef _WIN32
-constexpr char kPath[] = "Plugins\\ZEMRIX.ini";
-#else
-constexpr char kPath[] = "Plugins/ZEMRIX.ini";
-#endif
-
 using SettingsFactory = std::function<std::unique_ptr<Settings>()>;
 
 class SettingsFile : public ::testing::TestWithParam<SettingsFactory> {
@@ -35,30 +29,30 @@ TEST_P(SettingsFile, MissingFileSectionOrKeyGivesTheDefault)
     EXPECT_EQ(settings->read("Operators", "K1ABC"), "K1ABC");
     EXPECT_EQ(settings->read("Operators", "K1ABC  "), "K1ABC");
     EXPECT_EQ(settings->readNumber("Start"), 0);
-    writeFileBytes(kPath, "[Other]\r\nName=x\r\n");
+    writeFileBytes(kSettingsPath, "[Other]\r\nName=x\r\n");
     EXPECT_EQ(settings->read("Name", "d"), "d");
 }
 
 TEST_P(SettingsFile, AWriteCreatesTheFileAndSection)
 {
     settings->write("Start", "1");
-    EXPECT_EQ(fileBytes(kPath), "[Settings]\r\nStart=1\r\n");
+    EXPECT_EQ(fileBytes(kSettingsPath), "[Settings]\r\nStart=1\r\n");
     EXPECT_EQ(settings->readNumber("Start"), 1);
 }
 
 TEST_P(SettingsFile, WritesReplaceInPlaceAndAppendNewKeysToTheSection)
 {
-    writeFileBytes(kPath, "[Settings]\r\nStart=1\r\n[Other]\r\nA=x\r\n");
+    writeFileBytes(kSettingsPath, "[Settings]\r\nStart=1\r\n[Other]\r\nA=x\r\n");
     settings->write("START", "0");
     settings->write("Name", "  Ivan  ");
     settings->write("Empty", "");
-    EXPECT_EQ(fileBytes(kPath), "[Settings]\r\nStart=0\r\nName=Ivan\r\nEmpty=\r\n[Other]\r\nA=x\r\n");
+    EXPECT_EQ(fileBytes(kSettingsPath), "[Settings]\r\nStart=0\r\nName=Ivan\r\nEmpty=\r\n[Other]\r\nA=x\r\n");
     EXPECT_EQ(settings->read("empty", "default"), "");
 }
 
 TEST_P(SettingsFile, NamesMatchWithoutRegardToCaseAndValuesAreTrimmed)
 {
-    writeFileBytes(kPath, "[settings]\r\n  baud_X =  250  \r\nQuoted=\"a b\"\r\n");
+    writeFileBytes(kSettingsPath, "[settings]\r\n  baud_X =  250  \r\nQuoted=\"a b\"\r\n");
     EXPECT_EQ(settings->read("BAUD_x"), "250");
     EXPECT_EQ(settings->readNumber("baud_x"), 250);
     EXPECT_EQ(settings->read("Quoted"), "a b");
@@ -95,7 +89,7 @@ TEST_P(SettingsFile, WithoutThePluginsFolderAWriteIsLostQuietly)
 std::string implementationName(const ::testing::TestParamInfo<SettingsFactory>&) { return "File"; }
 
 INSTANTIATE_TEST_SUITE_P(OwnReader, SettingsFile, ::testing::Values(SettingsFactory([] {
-                             return std::unique_ptr<Settings>(new ProfileFile(kPath, "Settings"));
+                             return std::unique_ptr<Settings>(new ProfileFile(kSettingsPath, "Settings"));
                          })),
                          implementationName);
 #ifdef _WIN32
