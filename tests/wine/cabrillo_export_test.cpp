@@ -155,7 +155,6 @@ std::filesystem::path besideTheTests(const char* name)
     return std::filesystem::path(statsDllPath()).parent_path() / name;
 }
 
-constexpr char kSettings[] = "Plugins\\ZEMRIX.ini";
 
 class CabrilloExport : public DllTest {
 protected:
@@ -287,14 +286,14 @@ TEST_F(CabrilloExport, FirstRunDialogShowsTheCallsignAndTheFixedCategories)
 TEST_F(CabrilloExport, CancelStoresNothingAndSwitchesTheExportOff)
 {
     const std::string stored = "[Settings]\r\nStart=0\r\nName=Ivan\r\n";
-    writeFileBytes(kSettings, stored);
+    writeFileBytes(kSettingsPath, stored);
     const DialogView view = resetWithExport("DL1ABC", [](HWND dialog) {
         setText(dialog, IDC_NAME, "Someone Else");
         press(dialog, IDCANCEL);
     });
     ASSERT_TRUE(view.seen);
     EXPECT_EQ(view.control(IDC_NAME).text, "Ivan");
-    EXPECT_EQ(fileBytes(kSettings), stored);
+    EXPECT_EQ(fileBytes(kSettingsPath), stored);
 
     dll->addData(qso("K1ABC"));
     const MessageBoxRecord box = resultsWithOutputBox();
@@ -305,7 +304,7 @@ TEST_F(CabrilloExport, CancelStoresNothingAndSwitchesTheExportOff)
 
 TEST_F(CabrilloExport, OkStoresTheHeaderAndEachResultWritesTheWholeLog)
 {
-    writeFileBytes(kSettings, "[Settings]\r\nClaimed=7\r\nLoc=JO62\r\n");
+    writeFileBytes(kSettingsPath, "[Settings]\r\nClaimed=7\r\nLoc=JO62\r\n");
     const DialogView first = resetWithExport("DL1ABC/P", [](HWND dialog) {
         setText(dialog, IDC_CALLSIGN, "DL1ABC");
         setText(dialog, IDC_NAME, "Ivan Petrov");
@@ -324,7 +323,7 @@ TEST_F(CabrilloExport, OkStoresTheHeaderAndEachResultWritesTheWholeLog)
     });
     ASSERT_TRUE(first.seen);
     EXPECT_EQ(first.control(IDC_CLAIMED).text, "7");
-    EXPECT_EQ(fileBytes(kSettings),
+    EXPECT_EQ(fileBytes(kSettingsPath),
               "[Settings]\r\nClaimed=7\r\nLoc=JO62\r\nBand=80M\r\nPower=100 W\r\nOperators=DL1ABC DL2XYZ\r\n"
               "Name=Ivan Petrov\r\nAddress=Main Street 1\r\nAddress-City=Berlin\r\nAddress-PostalCode=10115\r\n"
               "Address-Country=Germany\r\nCategory=SINGLE-OP\r\nContest=ZEMRIX\r\nEmail=dl1abc@example.org\r\n"
@@ -394,7 +393,7 @@ TEST_F(CabrilloExport, StoredCategoriesSelectTheFirstItemTheyBegin)
         {"", "", "ALL", 0, "HIGH", 0},
     };
     for (const Case& c : cases) {
-        writeFileBytes(kSettings, std::string("[Settings]\r\nStart=0\r\nBand=") + c.band + "\r\nPower=" + c.power +
+        writeFileBytes(kSettingsPath, std::string("[Settings]\r\nStart=0\r\nBand=") + c.band + "\r\nPower=" + c.power +
                                       "\r\n");
         const DialogView view = resetWithExport("DL1ABC", [](HWND dialog) { press(dialog, IDCANCEL); });
         ASSERT_TRUE(view.seen);

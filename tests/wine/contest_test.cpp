@@ -33,7 +33,7 @@ protected:
     // "Start" set: the reset then leaves the mode panel closed.
     void reset(const char* ownPrefix = "UA")
     {
-        writeFileBytes("Plugins\\ZEMRIX.ini", "[Settings]\r\nStart=1\r\n");
+        writeFileBytes(kSettingsPath, "[Settings]\r\nStart=1\r\n");
         dll->reset(0, "UA3XYZ", utc(2015, 6, 14, 12, 0), utc(2015, 6, 15, 12, 0), ownPrefix);
     }
 };
@@ -48,7 +48,7 @@ TEST_F(Contest, ResultsForTheWorkedFiguresAndClaimedInTheSettings)
     const char* text = dll->GetResult0(&out);
     EXPECT_EQ(out, -1);
     EXPECT_EQ(text, expected);
-    EXPECT_NE(fileBytes("Plugins\\ZEMRIX.ini").find("Claimed=39\r\n"), std::string::npos);
+    EXPECT_NE(fileBytes(kSettingsPath).find("Claimed=39\r\n"), std::string::npos);
     // The host may read the text until its next call.
     dll->addData(qso("K2XYZ", "80m", "CW", "K"));
     EXPECT_EQ(text, expected);
@@ -62,7 +62,7 @@ TEST_F(Contest, ResetStartsTheErrorLogAndForgetsTheLog)
     reset();
     EXPECT_EQ(fileBytes("err.txt"), "ZEMRIX TEST UBN file \r\n");
     EXPECT_NE(dll->result().find("Total\t 0\t 0\t 0\t 0\t 0\r\n"), std::string::npos);
-    EXPECT_NE(fileBytes("Plugins\\ZEMRIX.ini").find("Start=0\r\n"), std::string::npos);
+    EXPECT_NE(fileBytes(kSettingsPath).find("Start=0\r\n"), std::string::npos);
 }
 
 // The check compares with the hour of the UTC clock; the test runs with the
