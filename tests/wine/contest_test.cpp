@@ -55,6 +55,18 @@ TEST_F(Contest, ResultsForTheWorkedFiguresAndClaimedInTheSettings)
     EXPECT_EQ(dll->result(), dll->result());
 }
 
+TEST_F(Contest, BandRowsStandInRowOrderWhateverTheOrderOfLogging)
+{
+    reset();
+    for (const char* band : {"40m", "2m", "70cm", "80m"})
+        dll->addData(qso("K1ABC", band, "CW", "K"));
+    const std::string text = dll->result();
+    const std::size_t rows[] = {text.find("70cm\t"), text.find("80m\t"), text.find("40m\t"), text.find("2m\t")};
+    for (std::size_t i = 1; i < std::size(rows); ++i)
+        EXPECT_LT(rows[i - 1], rows[i]) << i;
+    EXPECT_NE(text.find("70cm\t 1\t 1\t\t 1\t 0\r\n80m\t 1\t 1\t\t 1\t 0\r\n"), std::string::npos);
+}
+
 TEST_F(Contest, ResetStartsTheErrorLogAndForgetsTheLog)
 {
     writeFileBytes("err.txt", "earlier run\r\n");
