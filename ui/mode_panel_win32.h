@@ -1,0 +1,49 @@
+// The mode panel `baud` (template 107): switches the host between CW and SSB
+// through its macros, and opens and closes the multiplier window.  Runs
+// modally on the window thread, which owns the link to the host for as long
+// as the panel is open.
+#pragma once
+
+#include <atomic>
+
+#include "ui/dialog_win32.h"
+#include "ui/host_link_win32.h"
+#include "ui/multiplier_window_win32.h"
+#include "ui/window_position_win32.h"
+
+namespace ui {
+
+// Posted to the panel by the host's thread: timers belong to the window
+// thread, so only it can stop or re-arm the multiplier window's refresh.
+inline constexpr UINT kPostponeRefreshMessage = WM_APP + 1;
+inline constexpr UINT kStopRefreshMessage = WM_APP + 2;
+
+class baud final : public Dialog {
+public:
+    // `published` receives the panel's window once it can take messages from
+    // the host's thread.
+    explicit baud(std::atomic<HWND>& published);
+    ~baud() override;
+
+    // After the panel has ended, on the window thread.
+    void releaseHost(bool leaveApartment) { host_.detach(leaveApartment); }
+
+protected:
+    INT_PTR onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool onInit() override;
+    bool onButtonClicked(int id) override;
+    void onCancel() override;
+    void onTimer(UINT_PTR id) override;
+
+private:
+    void selectMode(int pressed, int other, const char* macro);
+    void toggleMultiplierWindow();
+
+    HostLink host_;
+    DXCC multipliers_;
+    WindowPosition position_;
+    HBRUSH background_ = nullptr;
+    std::atomic<HWND>& published_;
+};
+
+}  // namespace ui
