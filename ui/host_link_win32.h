@@ -18,7 +18,9 @@ namespace ui {
 class HostLink {
 public:
     HostLink() = default;
-    ~HostLink() { detach(true); }
+    // The owner leaves the apartment itself (see detach); a link it forgot
+    // still lets go of the host.
+    ~HostLink() { detach(false); }
     HostLink(const HostLink&) = delete;
     HostLink& operator=(const HostLink&) = delete;
 

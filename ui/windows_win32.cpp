@@ -16,8 +16,16 @@ namespace {
 // the panel from the moment its thread is asked for until the thread has let
 // go of it: set by the host's thread, cleared by the window thread as its
 // very last touch of the DLL.
+//
+// At unload the host's thread holds the loader lock, which a new thread
+// needs before it runs any of its code, and which COM may need while the
+// thread works.  A thread that has not `started` cannot start before the
+// DLL is gone, and one that does not let go within kUnloadWaitMs is stuck on
+// that lock: either is ended, as running on in unmapped code would crash
+// the host.
 struct WindowThread {
     std::atomic<bool> running{false};
+    std::atomic<bool> started{false};
     std::atomic<HWND> panel{nullptr};
     std::atomic<bool> unloading{false};
     HANDLE handle = nullptr;  // host's thread only
@@ -26,6 +34,7 @@ struct WindowThread {
 WindowThread windowThread;
 
 constexpr DWORD kCloseWaitStepMs = 20;
+constexpr DWORD kUnloadWaitMs = 3000;
 
 void runModePanel() noexcept
 {
@@ -43,6 +52,7 @@ void runModePanel() noexcept
 // ends without returning into it.
 DWORD WINAPI windowThreadMain(void*)
 {
+    windowThread.started = true;
     runModePanel();
     windowThread.panel = nullptr;
     windowThread.running = false;
@@ -56,12 +66,18 @@ DWORD WINAPI windowThreadMain(void*)
 void closeAndWait()
 {
     HWND askedToClose = nullptr;
+    DWORD waitedMs = 0;
     while (windowThread.running) {
+        if (windowThread.unloading && (!windowThread.started || waitedMs >= kUnloadWaitMs)) {
+            ::TerminateThread(windowThread.handle, 1);
+            break;
+        }
         HWND panel = windowThread.panel;
         if (panel && panel != askedToClose && ::PostMessageA(panel, WM_CLOSE, 0, 0))
             askedToClose = panel;
         if (::WaitForSingleObject(windowThread.handle, kCloseWaitStepMs) != WAIT_TIMEOUT)
             break;
+        waitedMs += kCloseWaitStepMs;
     }
     ::CloseHandle(windowThread.handle);
     windowThread.handle = nullptr;
@@ -84,6 +100,7 @@ bool isModePanelOpen()
 void showModePanel()
 {
     closeWindows();
+    windowThread.started = false;
     windowThread.running = true;
     windowThread.handle = ::CreateThread(nullptr, 0, windowThreadMain, nullptr, 0, nullptr);
     if (!windowThread.handle)
