@@ -26,8 +26,8 @@ bool multiplierWindowWanted()
 
 }  // namespace
 
-baud::baud(std::atomic<HWND>& published)
-    : multipliers_(host_), position_("baud_x", "baud_y", 10, 10), published_(published)
+baud::baud(std::function<void(HWND)> ready)
+    : multipliers_(host_), position_("baud_x", "baud_y", 10, 10), ready_(std::move(ready))
 {
 }
 
@@ -46,7 +46,7 @@ bool baud::onInit()
     host_.attach();
     selectMode(IDC_MODE_CW, IDC_MODE_SSB, "<MODE:CW>");
     ::SetTimer(window(), kStartTimer, kStartDelayMs, nullptr);
-    published_ = window();
+    ready_(window());
     return true;
 }
 

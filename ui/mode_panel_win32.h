@@ -4,7 +4,7 @@
 // as the panel is open.
 #pragma once
 
-#include <atomic>
+#include <functional>
 
 #include "ui/dialog_win32.h"
 #include "ui/host_link_win32.h"
@@ -20,9 +20,9 @@ inline constexpr UINT kStopRefreshMessage = WM_APP + 2;
 
 class baud final : public Dialog {
 public:
-    // `published` receives the panel's window once it can take messages from
-    // the host's thread.
-    explicit baud(std::atomic<HWND>& published);
+    // `ready` receives the panel's window once it is set up and can take
+    // messages from the host's thread.
+    explicit baud(std::function<void(HWND)> ready);
     ~baud() override;
 
     // After the panel has ended, on the window thread.
@@ -43,7 +43,7 @@ private:
     DXCC multipliers_;
     WindowPosition position_;
     HBRUSH background_ = nullptr;
-    std::atomic<HWND>& published_;
+    std::function<void(HWND)> ready_;
 };
 
 }  // namespace ui
