@@ -50,10 +50,16 @@ struct Variant {
 
 }  // namespace
 
-void HostLink::attach()
+ComApartment::ComApartment() : joined_(SUCCEEDED(::CoInitialize(nullptr))) {}
+
+ComApartment::~ComApartment()
 {
-    const HRESULT joined = ::CoInitialize(nullptr);
-    inApartment_ = SUCCEEDED(joined);
+    if (joined_)
+        ::CoUninitialize();
+}
+
+HostLink::HostLink()
+{
     CLSID hostClass;
     if (FAILED(::CLSIDFromProgID(L"Vexo2.Application", &hostClass)))
         return;
@@ -66,15 +72,10 @@ void HostLink::attach()
     running->Release();
 }
 
-void HostLink::detach(bool leaveApartment)
+HostLink::~HostLink()
 {
-    if (host_) {
+    if (host_)
         host_->Release();
-        host_ = nullptr;
-    }
-    if (inApartment_ && leaveApartment)
-        ::CoUninitialize();
-    inApartment_ = false;
 }
 
 bool HostLink::invoke(DISPID member, WORD flags, VARIANT* argument, VARIANT* result)

@@ -2,6 +2,7 @@
 
 #include "plugin/module_win32.h"
 #include "resource.h"
+#include "ui/host_link_win32.h"
 
 namespace ui {
 
@@ -24,10 +25,17 @@ bool multiplierWindowWanted()
     return (settings().readNumber("DXCC") & 0xFF) != 0;
 }
 
+void sendMacros(std::initializer_list<const char*> macros)
+{
+    HostLink host;
+    for (const char* macro : macros)
+        host.sendMacro(macro);
+}
+
 }  // namespace
 
 baud::baud(std::function<void(HWND)> ready)
-    : multipliers_(host_), position_("baud_x", "baud_y", 10, 10), ready_(std::move(ready))
+    : position_("baud_x", "baud_y", 10, 10), ready_(std::move(ready))
 {
 }
 
@@ -43,7 +51,6 @@ bool baud::onInit()
     ::SetWindowPos(window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     background_ = ::CreateSolidBrush(kPanelColour);
     showPluginIcon(window());
-    host_.attach();
     selectMode(IDC_MODE_CW, IDC_MODE_SSB, "<MODE:CW>");
     ::SetTimer(window(), kStartTimer, kStartDelayMs, nullptr);
     ready_(window());
@@ -83,8 +90,7 @@ bool baud::onButtonClicked(int id)
         selectMode(IDC_MODE_SSB, IDC_MODE_CW, "<MODE:SSB>");
         return true;
     case IDC_MODE_PSK125:
-        host_.sendMacro("<MODE:BPSK31>");
-        host_.sendMacro("<BAUDRATE:125>");
+        sendMacros({"<MODE:BPSK31>", "<BAUDRATE:125>"});
         return true;
     case IDC_VIEW_MULT:
         toggleMultiplierWindow();
@@ -118,7 +124,7 @@ void baud::selectMode(int pressed, int other, const char* macro)
 {
     enableItem(pressed, false);
     enableItem(other, true);
-    host_.sendMacro(macro);
+    sendMacros({macro});
 }
 
 // The check box ticks itself; the window's state decides.  A window opened

@@ -25,8 +25,8 @@ public:
     explicit baud(std::function<void(HWND)> ready);
     ~baud() override;
 
-    // After the panel has ended, on the window thread.
-    void releaseHost(bool leaveApartment) { host_.detach(leaveApartment); }
+    // At unload, after the panel has ended.
+    void leaveApartmentToThreadEnd() { apartment_.leaveToThreadEnd(); }
 
 protected:
     INT_PTR onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -39,7 +39,7 @@ private:
     void selectMode(int pressed, int other, const char* macro);
     void toggleMultiplierWindow();
 
-    HostLink host_;
+    ComApartment apartment_;
     DXCC multipliers_;
     WindowPosition position_;
     HBRUSH background_ = nullptr;

@@ -15,7 +15,7 @@ constexpr int kGridMargin = 5;
 
 }  // namespace
 
-DXCC::DXCC(HostLink& host) : host_(host), grid_(theModule().state), position_("dxcc_x", "dxcc_y", 10, 400) {}
+DXCC::DXCC() : grid_(theModule().state), position_("dxcc_x", "dxcc_y", 10, 400) {}
 
 void DXCC::open()
 {
@@ -85,21 +85,40 @@ void DXCC::onSize(int clientWidth, int clientHeight)
                  TRUE);
 }
 
+namespace {
+
+struct HostReading {
+    std::string callsign;
+    double frequencyHz = NAN;  // NAN: not read, or not given
+};
+
+// The link is let go before anything shows the reading.
+std::optional<HostReading> readHost()
+{
+    HostLink host;
+    if (!host)
+        return std::nullopt;
+    const std::optional<std::string> callsign = host.enteredCallsign();
+    if (!callsign)
+        return std::nullopt;
+    HostReading reading{*callsign};
+    if (!isPartialCallsign(reading.callsign))
+        reading.frequencyHz = host.frequencyHz().value_or(NAN);
+    return reading;
+}
+
+}  // namespace
+
 // What the host's entry field holds now, the table for it, and the band the
 // host is tuned to.  A host that does not answer leaves the window as it is;
 // a frequency it does not give leaves no band highlighted.
 void DXCC::refresh()
 {
     ::KillTimer(window(), kRefreshTimer);
-    if (!host_.attached())
+    const std::optional<HostReading> reading = readHost();
+    if (!reading)
         return;
-    const std::optional<std::string> callsign = host_.enteredCallsign();
-    if (!callsign)
-        return;
-    std::optional<double> frequency;
-    if (!isPartialCallsign(*callsign))
-        frequency = host_.frequencyHz();
-    const std::string title = refreshMultiplierView(theModule().state, *callsign, frequency.value_or(NAN));
+    const std::string title = refreshMultiplierView(theModule().state, reading->callsign, reading->frequencyHz);
     if (title.empty() || !isOpen())
         return;
     setTitle(title);

@@ -12,7 +12,7 @@ namespace ui {
 
 class DXCC final : public Dialog {
 public:
-    explicit DXCC(HostLink& host);
+    DXCC();
 
     // Open from creation until close(); its own close box only hides it.
     bool isOpen() const { return window() != nullptr; }
@@ -33,7 +33,6 @@ protected:
 private:
     void refresh();
 
-    HostLink& host_;
     CInfoButton grid_;
     WindowPosition position_;
 };

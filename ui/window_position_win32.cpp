@@ -21,14 +21,14 @@ int readCoordinate(const char* key, int defaultValue)
 }  // namespace
 
 WindowPosition::WindowPosition(const char* xKey, const char* yKey, int defaultX, int defaultY)
-    : xKey_(xKey), yKey_(yKey), x_(defaultX), y_(defaultY)
+    : xKey_(xKey), yKey_(yKey), defaultX_(defaultX), defaultY_(defaultY), x_(defaultX), y_(defaultY)
 {
 }
 
 void WindowPosition::restore(HWND window)
 {
-    x_ = readCoordinate(xKey_, x_);
-    y_ = readCoordinate(yKey_, y_);
+    x_ = readCoordinate(xKey_, defaultX_);
+    y_ = readCoordinate(yKey_, defaultY_);
     ::SetWindowPos(window, nullptr, x_, y_, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

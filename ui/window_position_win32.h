@@ -20,6 +20,8 @@ public:
 private:
     const char* xKey_;
     const char* yKey_;
+    const int defaultX_;
+    const int defaultY_;
     int x_;
     int y_;
 };

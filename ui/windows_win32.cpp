@@ -48,7 +48,8 @@ void runModePanel() noexcept
         });
         panel.runModal(moduleInstance(), IDD_MODE_PANEL, nullptr);
         windowThread.panel = nullptr;
-        panel.releaseHost(!windowThread.unloading);
+        if (windowThread.unloading)
+            panel.leaveApartmentToThreadEnd();
     } catch (...) {
     }
 }
@@ -64,22 +65,41 @@ DWORD WINAPI windowThreadMain(void*)
     ::ExitThread(0);
 }
 
-// Waits for the panel to be ready, or for its thread to end, while the
-// host's thread keeps serving what the window thread may ask of it on the
-// way: COM calls into the host's apartment, messages sent to its windows.
+// Waits for one of `handles` while the host's thread keeps serving what the
+// window thread may ask of it meanwhile: COM calls into the host's
+// apartment, messages sent to its windows.  True when one was signalled.
+bool waitServingHost(HANDLE* handles, DWORD count, DWORD timeoutMs)
+{
+    DWORD signalled = 0;
+    const HRESULT waited = ::CoWaitForMultipleHandles(0, timeoutMs, count, handles, &signalled);
+    if (waited != CO_E_NOTINITIALIZED)
+        return waited != RPC_S_CALLPENDING;
+    // Outside COM only sent messages can be waiting for this thread.
+    const DWORD start = ::GetTickCount();
+    do {
+        const DWORD woken = ::MsgWaitForMultipleObjects(count, handles, FALSE, kCloseWaitStepMs, QS_SENDMESSAGE);
+        if (woken < WAIT_OBJECT_0 + count || woken == WAIT_FAILED)
+            return true;
+        MSG message;
+        ::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    } while (::GetTickCount() - start < timeoutMs);
+    return false;
+}
+
+// The panel ready, or its thread ended.
 void waitUntilReady()
 {
     HANDLE handles[] = {windowThread.ready, windowThread.handle};
-    DWORD signalled = 0;
-    if (::CoWaitForMultipleHandles(0, kReadyWaitMs, 2, handles, &signalled) != CO_E_NOTINITIALIZED)
-        return;
-    const DWORD start = ::GetTickCount();
-    while (::GetTickCount() - start < kReadyWaitMs) {
-        if (::MsgWaitForMultipleObjects(2, handles, FALSE, kCloseWaitStepMs, QS_SENDMESSAGE) < WAIT_OBJECT_0 + 2)
-            return;
-        MSG message;
-        ::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
+    waitServingHost(handles, 2, kReadyWaitMs);
+}
+
+// One step of the wait for the window thread; true once it has ended.  At
+// unload the host's thread is inside the loader and serves nothing.
+bool windowThreadEndedWithin(DWORD timeoutMs)
+{
+    if (windowThread.unloading)
+        return ::WaitForSingleObject(windowThread.handle, timeoutMs) != WAIT_TIMEOUT;
+    return waitServingHost(&windowThread.handle, 1, timeoutMs);
 }
 
 // Posts rather than sends: at unload, a window thread that waits for the
@@ -93,7 +113,7 @@ void closeAndWait()
         HWND panel = windowThread.panel;
         if (panel && panel != askedToClose && ::PostMessageA(panel, WM_CLOSE, 0, 0))
             askedToClose = panel;
-        if (::WaitForSingleObject(windowThread.handle, kCloseWaitStepMs) != WAIT_TIMEOUT)
+        if (windowThreadEndedWithin(kCloseWaitStepMs))
             break;
     }
     ::CloseHandle(windowThread.handle);

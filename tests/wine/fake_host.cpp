@@ -108,26 +108,47 @@ void registerProgId()
 
 }  // namespace
 
-FakeHost::FakeHost() : shared_(std::make_shared<Shared>())
+// The object in the running object table, in the current thread's apartment.
+class FakeHost::Registration {
+public:
+    explicit Registration(std::shared_ptr<Shared> shared) : host_(new HostObject(std::move(shared)))
+    {
+        if (FAILED(::RegisterActiveObject(host_, kHostClass, ACTIVEOBJECT_STRONG, &cookie_)))
+            throw std::runtime_error("cannot register the host object");
+    }
+    ~Registration()
+    {
+        ::RevokeActiveObject(cookie_, nullptr);
+        host_->Release();
+    }
+
+private:
+    HostObject* host_;
+    DWORD cookie_ = 0;
+};
+
+FakeHost::FakeHost(Apartment apartment) : shared_(std::make_shared<Shared>())
 {
     registerProgId();
+    if (apartment == CallingThread) {
+        ::CoInitialize(nullptr);
+        onCallingThread_ = std::make_unique<Registration>(shared_);
+        return;
+    }
     HANDLE ready = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     thread_ = std::thread([this, ready] {
         ::CoInitialize(nullptr);
         MSG message;
         ::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
         threadId_ = ::GetCurrentThreadId();
-        auto* host = new HostObject(shared_);
-        DWORD cookie = 0;
-        const HRESULT registered = ::RegisterActiveObject(host, kHostClass, ACTIVEOBJECT_STRONG, &cookie);
-        ::SetEvent(ready);
-        while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageA(&message);
+        {
+            Registration registration(shared_);
+            ::SetEvent(ready);
+            while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+                ::TranslateMessage(&message);
+                ::DispatchMessageA(&message);
+            }
         }
-        if (SUCCEEDED(registered))
-            ::RevokeActiveObject(cookie, nullptr);
-        host->Release();
         ::CoUninitialize();
     });
     ::WaitForSingleObject(ready, INFINITE);
@@ -136,6 +157,11 @@ FakeHost::FakeHost() : shared_(std::make_shared<Shared>())
 
 FakeHost::~FakeHost()
 {
+    if (onCallingThread_) {
+        onCallingThread_.reset();
+        ::CoUninitialize();
+        return;
+    }
     ::PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
     thread_.join();
 }

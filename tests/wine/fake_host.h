@@ -1,6 +1,7 @@
-// The host's automation object as the plug-in finds it: a COM object on a
-// thread of its own, registered in the running object table under
-// "Vexo2.Application".  It records every call the plug-in makes and answers
+// The host's automation object as the plug-in finds it: a COM object
+// registered in the running object table under "Vexo2.Application", on a
+// thread of its own or, as in the real host, on the thread that calls the
+// plug-in (which must then pump messages while it waits).  It records every call the plug-in makes and answers
 // the entry field and the frequency with what the test sets.
 #pragma once
 
@@ -13,7 +14,8 @@
 
 class FakeHost {
 public:
-    FakeHost();
+    enum Apartment { OwnThread, CallingThread };
+    explicit FakeHost(Apartment apartment = OwnThread);
     ~FakeHost();
     FakeHost(const FakeHost&) = delete;
     FakeHost& operator=(const FakeHost&) = delete;
@@ -31,9 +33,11 @@ public:
     bool waitForEvent(const std::string& event, std::size_t count = 1, DWORD timeoutMs = 5000) const;
 
     struct Shared;
+    class Registration;
 
 private:
     std::shared_ptr<Shared> shared_;
+    std::unique_ptr<Registration> onCallingThread_;
     std::thread thread_;
     DWORD threadId_ = 0;
 };

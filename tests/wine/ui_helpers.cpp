@@ -1,5 +1,7 @@
 #include "ui_helpers.h"
 
+#include <cstdio>
+
 namespace {
 
 struct WindowSearch {
@@ -43,6 +45,45 @@ bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
         ::Sleep(10);
     }
     return true;
+}
+
+bool pumpUntil(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
+    while (!condition()) {
+        if (::GetTickCount() - start > timeoutMs)
+            return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        MSG message;
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageA(&message);
+        }
+    }
+    return true;
+}
+
+Watchdog::Watchdog(DWORD timeoutMs) : done_(::CreateEventA(nullptr, TRUE, FALSE, nullptr)), timeoutMs_(timeoutMs)
+{
+    thread_ = ::CreateThread(nullptr, 0, watch, this, 0, nullptr);
+}
+
+DWORD WINAPI Watchdog::watch(void* self)
+{
+    auto* watchdog = static_cast<Watchdog*>(self);
+    if (::WaitForSingleObject(watchdog->done_, watchdog->timeoutMs_) == WAIT_TIMEOUT) {
+        std::fprintf(stderr, "watchdog: the test hangs\n");
+        ::ExitProcess(3);
+    }
+    return 0;
+}
+
+Watchdog::~Watchdog()
+{
+    ::SetEvent(done_);
+    ::WaitForSingleObject(thread_, INFINITE);
+    ::CloseHandle(thread_);
+    ::CloseHandle(done_);
 }
 
 std::vector<HWND> ownWindows(const std::string& title)

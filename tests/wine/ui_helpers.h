@@ -36,6 +36,26 @@ protected:
 };
 
 bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
+// The same for a thread whose apartment holds the host object: serves the
+// calls it gets while it waits.
+bool pumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
+
+// Ends the test program if the test has not finished in time, so that a
+// deadlock fails instead of hanging.
+class Watchdog {
+public:
+    explicit Watchdog(DWORD timeoutMs);
+    ~Watchdog();
+    Watchdog(const Watchdog&) = delete;
+    Watchdog& operator=(const Watchdog&) = delete;
+
+private:
+    static DWORD WINAPI watch(void* self);
+
+    HANDLE done_;
+    HANDLE thread_;
+    DWORD timeoutMs_;
+};
 
 // Visible dialog windows of this process with this title.
 std::vector<HWND> ownWindows(const std::string& title);

@@ -166,4 +166,35 @@ TEST_F(ModePanel, StartsWhereItWasLeftAndSavesWholeCoordinatesOnlyWhenMoved)
     }
 }
 
+// As in the real host, the automation object lives in the apartment of the
+// thread that calls the plug-in: that thread serves the panel's calls while
+// it waits for the panel, and unloading must not wait for a call it cannot
+// serve.
+class HostOnTheCallingThread : public ::testing::Test {
+protected:
+    Watchdog watchdog{60000};
+    ScratchDir dir;
+    FakeHost host{FakeHost::CallingThread};
+    std::unique_ptr<StatsDll> dll = std::make_unique<StatsDll>();
+    PrivateProfileSettings settings;
+};
+
+TEST_F(HostOnTheCallingThread, IsServedWhileThePanelOpensRefreshesClosesAndUnloads)
+{
+    settings.write("DXCC", "1");
+    host.setEntryField("DL1ABC");
+    host.setFrequencyHz(7012000);
+    dll->RunCommand0(0, "SHOWINFO");
+    EXPECT_EQ(host.macros(), Macros{"<MODE:CW>"});
+    EXPECT_TRUE(pumpUntil([] { return !ownWindows("ZEMRIX  worked with DL1ABC").empty(); }));
+
+    dll->RunCommand0(0, "HIDEINFO");
+    EXPECT_TRUE(ownWindows("MODE").empty());
+
+    dll->RunCommand0(0, "SHOWINFO");
+    ASSERT_TRUE(pumpUntil([] { return !ownWindows("ZEMRIX  worked with DL1ABC").empty(); }));
+    dll.reset();
+    EXPECT_TRUE(ownWindows("MODE").empty());
+}
+
 }  // namespace
