@@ -10,7 +10,7 @@ shots="$(mktemp -d)"
 wine build/win32/ui_screenshots.exe "$(winepath -w "$shots")"
 mkdir -p docs
 for name in panel mult-list mult-table; do
-    "$convert_tool" "$shots/$name.bmp" -alpha off "docs/$name.png"
+    "$convert_tool" "$shots/$name.bmp" -alpha off -strip "docs/$name.png"
 done
 rm -rf "$shots"
 ls -l docs/panel.png docs/mult-list.png docs/mult-table.png

@@ -1,7 +1,7 @@
 // The mode panel `baud` (template 107): switches the host between CW and SSB
 // through its macros, and opens and closes the multiplier window.  Runs
-// modally on the window thread, which owns the link to the host for as long
-// as the panel is open.
+// modally on the window thread and holds that thread's COM apartment, in
+// which both windows reach the host, for as long as it is open.
 #pragma once
 
 #include <functional>

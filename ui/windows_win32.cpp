@@ -24,7 +24,9 @@ namespace {
 // does so while it starts, creates its first windows and joins COM, so the
 // host's thread waits for the panel to be `ready` before it goes on: from
 // then on the window thread can close the panel and let go of it without
-// the loader lock, however the host's thread carries on.
+// the loader lock, however the host's thread carries on.  Nor does it need
+// the host's thread then: it holds no reference to the host object between
+// uses, and at unload leaves its COM apartment to its own end.
 struct WindowThread {
     std::atomic<bool> running{false};
     std::atomic<HWND> panel{nullptr};
