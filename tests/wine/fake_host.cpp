@@ -12,6 +12,7 @@ struct FakeHost::Shared {
     std::vector<std::string> events;
     std::wstring entryField;
     double frequencyHz = 0;
+    bool entryFieldFails = false;
 
     void record(const std::string& event)
     {
@@ -76,6 +77,8 @@ public:
             parameters->rgvarg[0].lVal == 5 && result) {
             std::lock_guard<std::mutex> guard(shared_->lock);
             shared_->events.push_back("entry");
+            if (shared_->entryFieldFails)
+                return RPC_E_DISCONNECTED;
             result->vt = VT_BSTR;
             result->bstrVal = ::SysAllocString(shared_->entryField.c_str());
             return S_OK;
@@ -170,6 +173,12 @@ void FakeHost::setEntryField(const std::string& callsign)
 {
     std::lock_guard<std::mutex> guard(shared_->lock);
     shared_->entryField.assign(callsign.begin(), callsign.end());
+}
+
+void FakeHost::failEntryField(bool fail)
+{
+    std::lock_guard<std::mutex> guard(shared_->lock);
+    shared_->entryFieldFails = fail;
 }
 
 void FakeHost::setFrequencyHz(double hz)

@@ -22,6 +22,8 @@ public:
 
     void setEntryField(const std::string& callsign);
     void setFrequencyHz(double hz);
+    // The entry-field call fails, as when the host is shutting down.
+    void failEntryField(bool fail);
 
     // In call order: "macro <MODE:CW>", "entry", "frequency", and whatever
     // the test notes in between.

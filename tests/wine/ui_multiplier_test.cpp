@@ -131,7 +131,7 @@ TEST_F(MultiplierWindow, RefreshesOnceAfterTheLastOfSeveralCallChecks)
     EXPECT_TRUE(host.events().empty());
 }
 
-TEST_F(MultiplierWindow, TitleFollowsTheCallsignButNotOneOrTwoCharacters)
+TEST_F(MultiplierWindow, TitleFollowsTheCallsignButNotOneOrTwoCharactersNorAFailedCall)
 {
     HWND window = openWithContest({qso("DL1ABC", "80m", 12, 5)});
     ASSERT_NE(window, nullptr);
@@ -145,15 +145,17 @@ TEST_F(MultiplierWindow, TitleFollowsTheCallsignButNotOneOrTwoCharacters)
         {"K", "ZEMRIX 2015 worked with DL1ABC", false},
         {"", "Mult", true},
         {"K1A", "ZEMRIX 2015 worked with K1A", true},
+        {nullptr, "ZEMRIX 2015 worked with K1A", false},  // the host fails the call
     };
     for (const auto& step : steps) {
-        typeAndWait(step.callsign, 3512000);
+        host.failEntryField(!step.callsign);
+        typeAndWait(step.callsign ? step.callsign : "DL1ABC", 3512000);
         if (step.readsFrequency)
-            EXPECT_TRUE(host.waitForEvent("frequency")) << step.callsign;
-        EXPECT_TRUE(waitUntil([&] { return titleOf(window) == step.title; })) << step.callsign;
+            EXPECT_TRUE(host.waitForEvent("frequency")) << step.title;
+        EXPECT_TRUE(waitUntil([&] { return titleOf(window) == step.title; })) << step.title;
         ::Sleep(100);
-        EXPECT_EQ(titleOf(window), step.title) << step.callsign;
-        EXPECT_EQ(host.waitForEvent("frequency", 1, 0), step.readsFrequency) << step.callsign;
+        EXPECT_EQ(titleOf(window), step.title) << step.title;
+        EXPECT_EQ(host.waitForEvent("frequency", 1, 0), step.readsFrequency) << step.title;
     }
 }
 
