@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "plugin/module_win32.h"
+#include "ui/windows_win32.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ public:
 
     void ExitInstance()
     {
-        module.platform.closeWindows();
+        ui::closeWindowsAtUnload();
         ::Sleep(20);
     }
 };

@@ -26,3 +26,13 @@
 #define IDC_CATEGORY_POWER 1123
 #define IDC_CATEGORY_MODE 1125
 #define IDC_CATEGORY_STATION 1128
+
+// Mode panel
+#define IDC_MODE_CW 1003
+#define IDC_MODE_SSB 1004
+#define IDC_MODE_PSK125 1005
+#define IDC_VIEW_RDA 1115
+#define IDC_VIEW_MULT 1116
+
+// Multiplier window
+#define IDC_GRID 1003

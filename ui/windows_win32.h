@@ -14,6 +14,12 @@ void showModePanel();
 // (or its thread no longer runs).
 void closeWindows();
 
+// The same from the library's unload, where the caller holds the loader
+// lock: the window thread then ends without anything that would wait for it.
+void closeWindowsAtUnload();
+
+// Both only post to the window thread, which owns the timer; nothing happens
+// while the multiplier window is closed.
 void stopMultiplierRefresh();
 void postponeMultiplierRefresh();
 

@@ -1,0 +1,227 @@
+#include "fake_host.h"
+
+#include <oleauto.h>
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <stdexcept>
+
+struct FakeHost::Shared {
+    mutable std::mutex lock;
+    std::vector<std::string> events;
+    std::wstring entryField;
+    double frequencyHz = 0;
+    bool entryFieldFails = false;
+
+    void record(const std::string& event)
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        events.push_back(event);
+    }
+};
+
+namespace {
+
+// {5A3C0E71-2B94-4D6A-9F18-7E20C4B6D915}
+const CLSID kHostClass = {0x5a3c0e71, 0x2b94, 0x4d6a, {0x9f, 0x18, 0x7e, 0x20, 0xc4, 0xb6, 0xd9, 0x15}};
+const char kHostClassText[] = "{5A3C0E71-2B94-4D6A-9F18-7E20C4B6D915}";
+
+std::string narrow(BSTR text)
+{
+    std::string out;
+    for (UINT i = 0; text && i < ::SysStringLen(text); ++i)
+        out += static_cast<char>(text[i]);
+    return out;
+}
+
+class HostObject final : public IDispatch {
+public:
+    explicit HostObject(std::shared_ptr<FakeHost::Shared> shared) : shared_(std::move(shared)) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+    {
+        if (iid == IID_IUnknown || iid == IID_IDispatch) {
+            *out = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const ULONG left = --references_;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
+    {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* parameters,
+                                     VARIANT* result, EXCEPINFO*, UINT*) override
+    {
+        const UINT count = parameters ? parameters->cArgs : 0;
+        if (member == 16 && flags == DISPATCH_METHOD && count == 1 && parameters->rgvarg[0].vt == VT_BSTR) {
+            shared_->record("macro " + narrow(parameters->rgvarg[0].bstrVal));
+            return S_OK;
+        }
+        if (member == 8 && flags == DISPATCH_METHOD && count == 1 && parameters->rgvarg[0].vt == VT_I4 &&
+            parameters->rgvarg[0].lVal == 5 && result) {
+            std::lock_guard<std::mutex> guard(shared_->lock);
+            shared_->events.push_back("entry");
+            if (shared_->entryFieldFails)
+                return RPC_E_DISCONNECTED;
+            result->vt = VT_BSTR;
+            result->bstrVal = ::SysAllocString(shared_->entryField.c_str());
+            return S_OK;
+        }
+        if (member == 2 && flags == DISPATCH_PROPERTYGET && count == 0 && result) {
+            std::lock_guard<std::mutex> guard(shared_->lock);
+            shared_->events.push_back("frequency");
+            result->vt = VT_R8;
+            result->dblVal = shared_->frequencyHz;
+            return S_OK;
+        }
+        shared_->record("unexpected " + std::to_string(member));
+        return DISP_E_MEMBERNOTFOUND;
+    }
+
+private:
+    std::atomic<ULONG> references_{1};
+    std::shared_ptr<FakeHost::Shared> shared_;
+};
+
+void registerProgId()
+{
+    HKEY key;
+    if (::RegCreateKeyExA(HKEY_CLASSES_ROOT, "Vexo2.Application\\CLSID", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                          nullptr) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot register the host's ProgID");
+    ::RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(kHostClassText), sizeof kHostClassText);
+    ::RegCloseKey(key);
+}
+
+}  // namespace
+
+// The object in the running object table, in the current thread's apartment.
+class FakeHost::Registration {
+public:
+    explicit Registration(std::shared_ptr<Shared> shared) : host_(new HostObject(std::move(shared)))
+    {
+        if (FAILED(::RegisterActiveObject(host_, kHostClass, ACTIVEOBJECT_STRONG, &cookie_)))
+            throw std::runtime_error("cannot register the host object");
+    }
+    ~Registration()
+    {
+        ::RevokeActiveObject(cookie_, nullptr);
+        host_->Release();
+    }
+
+private:
+    HostObject* host_;
+    DWORD cookie_ = 0;
+};
+
+FakeHost::FakeHost(Apartment apartment) : shared_(std::make_shared<Shared>())
+{
+    registerProgId();
+    if (apartment == CallingThread) {
+        ::CoInitialize(nullptr);
+        onCallingThread_ = std::make_unique<Registration>(shared_);
+        return;
+    }
+    HANDLE ready = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    thread_ = std::thread([this, ready] {
+        ::CoInitialize(nullptr);
+        MSG message;
+        ::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+        threadId_ = ::GetCurrentThreadId();
+        {
+            Registration registration(shared_);
+            ::SetEvent(ready);
+            while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+                ::TranslateMessage(&message);
+                ::DispatchMessageA(&message);
+            }
+        }
+        ::CoUninitialize();
+    });
+    ::WaitForSingleObject(ready, INFINITE);
+    ::CloseHandle(ready);
+}
+
+FakeHost::~FakeHost()
+{
+    if (onCallingThread_) {
+        onCallingThread_.reset();
+        ::CoUninitialize();
+        return;
+    }
+    ::PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+    thread_.join();
+}
+
+void FakeHost::setEntryField(const std::string& callsign)
+{
+    std::lock_guard<std::mutex> guard(shared_->lock);
+    shared_->entryField.assign(callsign.begin(), callsign.end());
+}
+
+void FakeHost::failEntryField(bool fail)
+{
+    std::lock_guard<std::mutex> guard(shared_->lock);
+    shared_->entryFieldFails = fail;
+}
+
+void FakeHost::setFrequencyHz(double hz)
+{
+    std::lock_guard<std::mutex> guard(shared_->lock);
+    shared_->frequencyHz = hz;
+}
+
+std::vector<std::string> FakeHost::events() const
+{
+    std::lock_guard<std::mutex> guard(shared_->lock);
+    return shared_->events;
+}
+
+std::vector<std::string> FakeHost::macros() const
+{
+    std::vector<std::string> found;
+    for (const std::string& event : events()) {
+        if (event.rfind("macro ", 0) == 0)
+            found.push_back(event.substr(6));
+    }
+    return found;
+}
+
+void FakeHost::note(const std::string& event)
+{
+    shared_->record(event);
+}
+
+void FakeHost::clearEvents()
+{
+    std::lock_guard<std::mutex> guard(shared_->lock);
+    shared_->events.clear();
+}
+
+bool FakeHost::waitForEvent(const std::string& event, std::size_t count, DWORD timeoutMs) const
+{
+    const DWORD start = ::GetTickCount();
+    do {
+        const std::vector<std::string> seen = events();
+        if (static_cast<std::size_t>(std::count(seen.begin(), seen.end(), event)) >= count)
+            return true;
+        ::Sleep(10);
+    } while (::GetTickCount() - start < timeoutMs);
+    return false;
+}

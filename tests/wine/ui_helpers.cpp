@@ -1,0 +1,205 @@
+#include "ui_helpers.h"
+
+#include <cstdio>
+
+namespace {
+
+struct WindowSearch {
+    std::string title;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectOwnWindow(HWND window, LPARAM search)
+{
+    auto* s = reinterpret_cast<WindowSearch*>(search);
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    char className[16] = {};
+    ::GetClassNameA(window, className, sizeof className);
+    if (process == ::GetCurrentProcessId() && ::IsWindowVisible(window) && std::string(className) == "#32770" &&
+        titleOf(window) == s->title)
+        s->found.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+HWND WindowsTest::showPanel()
+{
+    command("SHOWINFO");
+    return waitForWindow("MODE");
+}
+
+void WindowsTest::checkCall(const char* callsign)
+{
+    char message[100] = {};
+    dll->checkCall(callsign, "CW", "20m", message);
+}
+
+bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
+    while (!condition()) {
+        if (::GetTickCount() - start > timeoutMs)
+            return false;
+        ::Sleep(10);
+    }
+    return true;
+}
+
+bool pumpUntil(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
+    while (!condition()) {
+        if (::GetTickCount() - start > timeoutMs)
+            return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        MSG message;
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageA(&message);
+        }
+    }
+    return true;
+}
+
+Watchdog::Watchdog(DWORD timeoutMs) : done_(::CreateEventA(nullptr, TRUE, FALSE, nullptr)), timeoutMs_(timeoutMs)
+{
+    thread_ = ::CreateThread(nullptr, 0, watch, this, 0, nullptr);
+}
+
+DWORD WINAPI Watchdog::watch(void* self)
+{
+    auto* watchdog = static_cast<Watchdog*>(self);
+    if (::WaitForSingleObject(watchdog->done_, watchdog->timeoutMs_) == WAIT_TIMEOUT) {
+        std::fprintf(stderr, "watchdog: the test hangs\n");
+        ::ExitProcess(3);
+    }
+    return 0;
+}
+
+Watchdog::~Watchdog()
+{
+    ::SetEvent(done_);
+    ::WaitForSingleObject(thread_, INFINITE);
+    ::CloseHandle(thread_);
+    ::CloseHandle(done_);
+}
+
+std::vector<HWND> ownWindows(const std::string& title)
+{
+    WindowSearch search{title, {}};
+    ::EnumWindows(collectOwnWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND waitForWindow(const std::string& title, DWORD timeoutMs)
+{
+    HWND window = nullptr;
+    waitUntil(
+        [&] {
+            const std::vector<HWND> found = ownWindows(title);
+            window = found.empty() ? nullptr : found.front();
+            return window != nullptr;
+        },
+        timeoutMs);
+    return window;
+}
+
+HWND panelWindow()
+{
+    const std::vector<HWND> found = ownWindows("MODE");
+    return found.empty() ? nullptr : found.front();
+}
+
+std::string titleOf(HWND window)
+{
+    char text[256] = {};
+    ::GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+void click(HWND dialog, int id)
+{
+    ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
+
+void hover(HWND window)
+{
+    ::SendMessageA(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+}
+
+void moveWindow(HWND window, int x, int y)
+{
+    ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void setClientSize(HWND window, int width, int height)
+{
+    RECT outer, client;
+    ::GetWindowRect(window, &outer);
+    ::GetClientRect(window, &client);
+    const int frameWidth = (outer.right - outer.left) - client.right;
+    const int frameHeight = (outer.bottom - outer.top) - client.bottom;
+    ::SetWindowPos(window, nullptr, 0, 0, width + frameWidth, height + frameHeight,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+Picture::Picture(HWND window)
+{
+    RECT client;
+    ::GetClientRect(window, &client);
+    width_ = client.right;
+    height_ = client.bottom;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width_;
+    info.bmiHeader.biHeight = -height_;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = ::SelectObject(memory, bitmap);
+    ::PrintWindow(window, memory, 0);
+    ::GdiFlush();
+    const auto* first = static_cast<const DWORD*>(bits);
+    pixels_.assign(first, first + static_cast<std::size_t>(width_) * height_);
+    ::SelectObject(memory, previous);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+}
+
+COLORREF Picture::at(int x, int y) const
+{
+    const DWORD bgra = pixels_.at(static_cast<std::size_t>(y) * width_ + x);
+    return RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF);
+}
+
+bool Picture::all(int left, int top, int right, int bottom, COLORREF colour) const
+{
+    for (int y = top; y < bottom; ++y) {
+        for (int x = left; x < right; ++x) {
+            if (at(x, y) != colour)
+                return false;
+        }
+    }
+    return true;
+}
+
+std::pair<int, int> Picture::inkSpan(int left, int top, int right, int bottom) const
+{
+    std::pair<int, int> span{-1, -1};
+    for (int y = top; y < bottom; ++y) {
+        for (int x = left; x < right; ++x) {
+            const COLORREF c = at(x, y);
+            if (GetRValue(c) < 100 && GetGValue(c) < 100 && GetBValue(c) < 100) {
+                span.first = span.first < 0 ? x : std::min(span.first, x);
+                span.second = std::max(span.second, x);
+            }
+        }
+    }
+    return span;
+}

@@ -1,0 +1,91 @@
+// Test-side view of the plug-in's windows: a test with Stats.dll and a fake
+// host, finding the panel and the multiplier window, pressing their
+// controls, and reading back what they painted.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fake_host.h"
+#include "plugin/settings_win32.h"
+#include "stats_dll.h"
+#include "support/scratch_dir.h"
+
+// Control ids of the mode panel and the multiplier window.
+enum : int { kCwButton = 1003, kSsbButton = 1004, kPsk125Button = 1005, kViewMult = 1116, kGrid = 1003 };
+
+// The host runs before the DLL loads and goes after it has unloaded.
+class WindowsTest : public ::testing::Test {
+protected:
+    ScratchDir dir;
+    FakeHost host;
+    std::unique_ptr<StatsDll> dll = std::make_unique<StatsDll>();
+    PrivateProfileSettings settings;
+
+    void command(const char* name) { dll->RunCommand0(0, name); }
+    // Opens the panel with "SHOWINFO" and waits until it shows.
+    HWND showPanel();
+    // One call check, as the host makes it while the operator types.
+    void checkCall(const char* callsign);
+};
+
+bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
+// The same for a thread whose apartment holds the host object: serves the
+// calls it gets while it waits.
+bool pumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
+
+// Ends the test program if the test has not finished in time, so that a
+// deadlock fails instead of hanging.
+class Watchdog {
+public:
+    explicit Watchdog(DWORD timeoutMs);
+    ~Watchdog();
+    Watchdog(const Watchdog&) = delete;
+    Watchdog& operator=(const Watchdog&) = delete;
+
+private:
+    static DWORD WINAPI watch(void* self);
+
+    HANDLE done_;
+    HANDLE thread_;
+    DWORD timeoutMs_;
+};
+
+// Visible dialog windows of this process with this title.
+std::vector<HWND> ownWindows(const std::string& title);
+HWND waitForWindow(const std::string& title, DWORD timeoutMs = 5000);
+HWND panelWindow();
+
+std::string titleOf(HWND window);
+// A button click as the control reports it, handled before this returns.
+void click(HWND dialog, int id);
+// The mouse passing over a window.
+void hover(HWND window);
+void moveWindow(HWND window, int x, int y);
+// Sizes a window so that its client area is width x height.
+void setClientSize(HWND window, int width, int height);
+
+// What a window paints, read back pixel by pixel.
+class Picture {
+public:
+    explicit Picture(HWND window);
+    int width() const { return width_; }
+    int height() const { return height_; }
+    COLORREF at(int x, int y) const;
+    // True when every pixel of the box [left, right) x [top, bottom) has
+    // this colour.
+    bool all(int left, int top, int right, int bottom, COLORREF colour) const;
+    // Left and right edge of the dark (text) pixels in the box; -1, -1 if none.
+    std::pair<int, int> inkSpan(int left, int top, int right, int bottom) const;
+
+private:
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<DWORD> pixels_;
+};

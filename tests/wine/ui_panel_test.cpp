@@ -1,0 +1,200 @@
+// The mode panel on the plug-in's window thread: opening and closing it
+// through the host's commands, the reset and unload, its buttons and the
+// macros they send to the host, and where it remembers its position.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "ui_helpers.h"
+
+namespace {
+
+using ModePanel = WindowsTest;
+
+// FreeLibrary on a thread of its own, so that a hang fails the test.
+DWORD WINAPI unloadDll(void* dll)
+{
+    static_cast<std::unique_ptr<StatsDll>*>(dll)->reset();
+    return 0;
+}
+using Macros = std::vector<std::string>;
+
+TEST_F(ModePanel, ShowInfoOpensItTopmostAtItsDefaultPlaceInCwMode)
+{
+    HWND panel = showPanel();
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(host.waitForEvent("macro <MODE:CW>"));
+    EXPECT_EQ(host.macros(), Macros{"<MODE:CW>"});
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(panel, kCwButton)));
+    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(panel, kSsbButton)));
+    EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(panel, kPsk125Button)));
+    EXPECT_TRUE(::GetWindowLongA(panel, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    RECT rect;
+    ::GetWindowRect(panel, &rect);
+    EXPECT_EQ(rect.left, 10);
+    EXPECT_EQ(rect.top, 10);
+}
+
+TEST_F(ModePanel, ButtonsSendTheirMacrosAndTheDisabledOneShowsTheMode)
+{
+    HWND panel = showPanel();
+    ASSERT_TRUE(host.waitForEvent("macro <MODE:CW>"));
+    const struct {
+        int button;
+        Macros sent;
+        bool cwEnabled, ssbEnabled;
+    } steps[] = {
+        {kSsbButton, {"<MODE:SSB>"}, true, false},
+        {kSsbButton, {"<MODE:SSB>"}, true, false},
+        {kCwButton, {"<MODE:CW>"}, false, true},
+        {kPsk125Button, {"<MODE:BPSK31>", "<BAUDRATE:125>"}, false, true},
+    };
+    for (const auto& step : steps) {
+        host.clearEvents();
+        click(panel, step.button);
+        EXPECT_EQ(host.macros(), step.sent) << step.button;
+        EXPECT_EQ(::IsWindowEnabled(::GetDlgItem(panel, kCwButton)) != 0, step.cwEnabled) << step.button;
+        EXPECT_EQ(::IsWindowEnabled(::GetDlgItem(panel, kSsbButton)) != 0, step.ssbEnabled) << step.button;
+    }
+}
+
+TEST_F(ModePanel, HideInfoReturnsOnlyOnceThePanelIsGone)
+{
+    command("HIDEINFO");  // nothing open: nothing to do
+    HWND panel = showPanel();
+    ASSERT_NE(panel, nullptr);
+    command("HIDEINFO");
+    EXPECT_FALSE(::IsWindow(panel));
+    EXPECT_TRUE(ownWindows("MODE").empty());
+}
+
+TEST_F(ModePanel, ShowInfoReplacesAnOpenPanelAndQuickRepeatsLeaveOne)
+{
+    HWND first = showPanel();
+    ASSERT_NE(first, nullptr);
+    command("SHOWINFO");
+    EXPECT_FALSE(::IsWindow(first));
+    for (int i = 0; i < 3; ++i)
+        command("SHOWINFO");
+    ASSERT_NE(waitForWindow("MODE"), nullptr);
+    ASSERT_TRUE(host.waitForEvent("macro <MODE:CW>", 5));
+    ::Sleep(300);
+    EXPECT_EQ(ownWindows("MODE").size(), 1u);
+}
+
+TEST_F(ModePanel, TheResetOpensItWhenStartWasZero)
+{
+    dll->reset(0, "OWN", {}, {}, "DL");
+    EXPECT_NE(waitForWindow("MODE"), nullptr);
+    EXPECT_EQ(settings.read("Start"), "1");
+}
+
+TEST_F(ModePanel, UnloadingWithThePanelAndMultiplierWindowOpenClosesBoth)
+{
+    settings.write("DXCC", "1");
+    ASSERT_NE(showPanel(), nullptr);
+    ASSERT_NE(waitForWindow("Mult"), nullptr);
+    HANDLE unloader = ::CreateThread(nullptr, 0, unloadDll, &dll, 0, nullptr);
+    EXPECT_EQ(::WaitForSingleObject(unloader, 15000), WAIT_OBJECT_0);
+    ::CloseHandle(unloader);
+    EXPECT_TRUE(ownWindows("MODE").empty());
+    EXPECT_TRUE(ownWindows("Mult").empty());
+}
+
+TEST_F(ModePanel, UnloadingRightAfterShowInfoNeitherHangsNorCrashes)
+{
+    for (int i = 0; i < 3; ++i) {
+        dll->RunCommand0(0, "SHOWINFO");
+        dll.reset();
+        dll = std::make_unique<StatsDll>();
+    }
+    EXPECT_TRUE(ownWindows("MODE").empty());
+}
+
+// The ProgID stays registered, but no host object runs.
+class WithoutHost : public ::testing::Test {
+protected:
+    ScratchDir dir;
+    std::unique_ptr<StatsDll> dll = std::make_unique<StatsDll>();
+};
+
+TEST_F(WithoutHost, ThePanelOpensAndItsButtonsStillSwitch)
+{
+    dll->RunCommand0(0, "SHOWINFO");
+    HWND panel = waitForWindow("MODE");
+    ASSERT_NE(panel, nullptr);
+    click(panel, kSsbButton);
+    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(panel, kCwButton)));
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(panel, kSsbButton)));
+    dll->RunCommand0(0, "HIDEINFO");
+    EXPECT_FALSE(::IsWindow(panel));
+}
+
+TEST_F(ModePanel, StartsWhereItWasLeftAndSavesWholeCoordinatesOnlyWhenMoved)
+{
+    settings.write("baud_x", "300");
+    settings.write("baud_y", "200");
+    HWND panel = showPanel();
+    ASSERT_NE(panel, nullptr);
+    RECT rect;
+    ::GetWindowRect(panel, &rect);
+    EXPECT_EQ(rect.left, 300);
+    EXPECT_EQ(rect.top, 200);
+
+    // "-" marks a key that must not be written.
+    const struct {
+        int x, y;
+        const char* savedX;
+        const char* savedY;
+    } moves[] = {
+        {250, 200, "250", "-"},
+        {12345, -1500, "12345", "-1500"},
+        {-999, 9999, "-999", "9999"},
+        {-999, 10000, "-", "10000"},
+    };
+    for (const auto& move : moves) {
+        settings.write("baud_x", "-");
+        settings.write("baud_y", "-");
+        moveWindow(panel, move.x, move.y);
+        hover(panel);
+        EXPECT_EQ(settings.read("baud_x"), move.savedX) << move.x;
+        EXPECT_EQ(settings.read("baud_y"), move.savedY) << move.y;
+        settings.write("baud_x", "-");
+        settings.write("baud_y", "-");
+        hover(panel);
+        EXPECT_EQ(settings.read("baud_x") + settings.read("baud_y"), "--") << "hovering again without moving";
+    }
+}
+
+// As in the real host, the automation object lives in the apartment of the
+// thread that calls the plug-in: that thread serves the panel's calls while
+// it waits for the panel, and unloading must not wait for a call it cannot
+// serve.
+class HostOnTheCallingThread : public ::testing::Test {
+protected:
+    Watchdog watchdog{60000};
+    ScratchDir dir;
+    FakeHost host{FakeHost::CallingThread};
+    std::unique_ptr<StatsDll> dll = std::make_unique<StatsDll>();
+    PrivateProfileSettings settings;
+};
+
+TEST_F(HostOnTheCallingThread, IsServedWhileThePanelOpensRefreshesClosesAndUnloads)
+{
+    settings.write("DXCC", "1");
+    host.setEntryField("DL1ABC");
+    host.setFrequencyHz(7012000);
+    dll->RunCommand0(0, "SHOWINFO");
+    EXPECT_EQ(host.macros(), Macros{"<MODE:CW>"});
+    EXPECT_TRUE(pumpUntil([] { return !ownWindows("ZEMRIX  worked with DL1ABC").empty(); }));
+
+    dll->RunCommand0(0, "HIDEINFO");
+    EXPECT_TRUE(ownWindows("MODE").empty());
+
+    dll->RunCommand0(0, "SHOWINFO");
+    ASSERT_TRUE(pumpUntil([] { return !ownWindows("ZEMRIX  worked with DL1ABC").empty(); }));
+    dll.reset();
+    EXPECT_TRUE(ownWindows("MODE").empty());
+}
+
+}  // namespace

@@ -1,0 +1,143 @@
+#include "ui/mode_panel_win32.h"
+
+#include "plugin/module_win32.h"
+#include "resource.h"
+#include "ui/host_link_win32.h"
+
+namespace ui {
+
+namespace {
+
+constexpr UINT_PTR kStartTimer = 1444;
+constexpr UINT kStartDelayMs = 300;
+constexpr unsigned kFirstRefreshMs = 300;
+constexpr unsigned kRefreshAfterTypingMs = 330;
+constexpr COLORREF kPanelColour = RGB(255, 250, 198);
+
+Settings& settings()
+{
+    return theModule().platform.settings();
+}
+
+// The flag is kept as a byte: only the low eight bits count.
+bool multiplierWindowWanted()
+{
+    return (settings().readNumber("DXCC") & 0xFF) != 0;
+}
+
+void sendMacros(std::initializer_list<const char*> macros)
+{
+    HostLink host;
+    for (const char* macro : macros)
+        host.sendMacro(macro);
+}
+
+}  // namespace
+
+baud::baud(std::function<void(HWND)> ready)
+    : position_("baud_x", "baud_y", 10, 10), ready_(std::move(ready))
+{
+}
+
+baud::~baud()
+{
+    if (background_)
+        ::DeleteObject(background_);
+}
+
+bool baud::onInit()
+{
+    position_.restore(window());
+    ::SetWindowPos(window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    background_ = ::CreateSolidBrush(kPanelColour);
+    showPluginIcon(window());
+    selectMode(IDC_MODE_CW, IDC_MODE_SSB, "<MODE:CW>");
+    ::SetTimer(window(), kStartTimer, kStartDelayMs, nullptr);
+    ready_(window());
+    return true;
+}
+
+INT_PTR baud::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        ::SetTextColor(reinterpret_cast<HDC>(wParam), RGB(0, 0, 0));
+        ::SetBkColor(reinterpret_cast<HDC>(wParam), kPanelColour);
+        return reinterpret_cast<INT_PTR>(background_);
+    case WM_SETCURSOR:
+        position_.saveIfMoved(window());
+        return FALSE;
+    case kPostponeRefreshMessage:
+        multipliers_.scheduleRefresh(kRefreshAfterTypingMs);
+        return TRUE;
+    case kStopRefreshMessage:
+        multipliers_.stopRefresh();
+        return TRUE;
+    default:
+        return Dialog::onMessage(message, wParam, lParam);
+    }
+}
+
+bool baud::onButtonClicked(int id)
+{
+    switch (id) {
+    case IDC_MODE_CW:
+        selectMode(IDC_MODE_CW, IDC_MODE_SSB, "<MODE:CW>");
+        return true;
+    case IDC_MODE_SSB:
+        selectMode(IDC_MODE_SSB, IDC_MODE_CW, "<MODE:SSB>");
+        return true;
+    case IDC_MODE_PSK125:
+        sendMacros({"<MODE:BPSK31>", "<BAUDRATE:125>"});
+        return true;
+    case IDC_VIEW_MULT:
+        toggleMultiplierWindow();
+        return true;
+    default:
+        return Dialog::onButtonClicked(id);
+    }
+}
+
+// The multiplier window ends with the panel but stays wanted: "DXCC" keeps
+// its value, so the next panel opens it again.
+void baud::onCancel()
+{
+    multipliers_.close();
+    end(IDCANCEL);
+}
+
+// The start timer: opens the multiplier window if it was open last time.
+void baud::onTimer(UINT_PTR)
+{
+    ::KillTimer(window(), kStartTimer);
+    if (!multiplierWindowWanted())
+        return;
+    multipliers_.open();
+    setCheck(IDC_VIEW_MULT, true);
+    multipliers_.scheduleRefresh(kFirstRefreshMs);
+}
+
+// The disabled button of the pair shows the mode last sent.
+void baud::selectMode(int pressed, int other, const char* macro)
+{
+    enableItem(pressed, false);
+    enableItem(other, true);
+    sendMacros({macro});
+}
+
+// The check box ticks itself; the window's state decides.  A window opened
+// here shows the data as they stand until the next call check.
+void baud::toggleMultiplierWindow()
+{
+    if (multipliers_.isOpen()) {
+        multipliers_.close();
+        settings().write("DXCC", "0");
+    } else {
+        multipliers_.open();
+        settings().write("DXCC", "1");
+    }
+}
+
+}  // namespace ui

@@ -1,0 +1,49 @@
+// The mode panel `baud` (template 107): switches the host between CW and SSB
+// through its macros, and opens and closes the multiplier window.  Runs
+// modally on the window thread and holds that thread's COM apartment, in
+// which both windows reach the host, for as long as it is open.
+#pragma once
+
+#include <functional>
+
+#include "ui/dialog_win32.h"
+#include "ui/host_link_win32.h"
+#include "ui/multiplier_window_win32.h"
+#include "ui/window_position_win32.h"
+
+namespace ui {
+
+// Posted to the panel by the host's thread: timers belong to the window
+// thread, so only it can stop or re-arm the multiplier window's refresh.
+inline constexpr UINT kPostponeRefreshMessage = WM_APP + 1;
+inline constexpr UINT kStopRefreshMessage = WM_APP + 2;
+
+class baud final : public Dialog {
+public:
+    // `ready` receives the panel's window once it is set up and can take
+    // messages from the host's thread.
+    explicit baud(std::function<void(HWND)> ready);
+    ~baud() override;
+
+    // At unload, after the panel has ended.
+    void leaveApartmentToThreadEnd() { apartment_.leaveToThreadEnd(); }
+
+protected:
+    INT_PTR onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool onInit() override;
+    bool onButtonClicked(int id) override;
+    void onCancel() override;
+    void onTimer(UINT_PTR id) override;
+
+private:
+    void selectMode(int pressed, int other, const char* macro);
+    void toggleMultiplierWindow();
+
+    ComApartment apartment_;
+    DXCC multipliers_;
+    WindowPosition position_;
+    HBRUSH background_ = nullptr;
+    std::function<void(HWND)> ready_;
+};
+
+}  // namespace ui

@@ -1,0 +1,40 @@
+// The multiplier window `DXCC` (template 108): a resizable window whose grid
+// shows the band table of the station being typed, or the multipliers
+// worked so far.  Lives on the window thread, as part of the mode panel.
+#pragma once
+
+#include "ui/dialog_win32.h"
+#include "ui/host_link_win32.h"
+#include "ui/info_button_win32.h"
+#include "ui/window_position_win32.h"
+
+namespace ui {
+
+class DXCC final : public Dialog {
+public:
+    DXCC();
+
+    // Open from creation until close(); its own close box only hides it.
+    bool isOpen() const { return window() != nullptr; }
+    void open();
+    void close() { destroy(); }
+
+    // (Re)starts the one-shot refresh; nothing while closed.
+    void scheduleRefresh(unsigned delayMs);
+    void stopRefresh();
+
+protected:
+    INT_PTR onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool onInit() override;
+    void onCancel() override;
+    void onTimer(UINT_PTR id) override;
+    void onSize(int clientWidth, int clientHeight) override;
+
+private:
+    void refresh();
+
+    CInfoButton grid_;
+    WindowPosition position_;
+};
+
+}  // namespace ui

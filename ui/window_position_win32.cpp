@@ -1,0 +1,56 @@
+#include "ui/window_position_win32.h"
+
+#include "plugin/module_win32.h"
+#include "resource.h"
+
+namespace ui {
+
+namespace {
+
+Settings& settings()
+{
+    return theModule().platform.settings();
+}
+
+int readCoordinate(const char* key, int defaultValue)
+{
+    const int value = settings().readNumber(key);
+    return value != 0 ? value : defaultValue;
+}
+
+}  // namespace
+
+WindowPosition::WindowPosition(const char* xKey, const char* yKey, int defaultX, int defaultY)
+    : xKey_(xKey), yKey_(yKey), defaultX_(defaultX), defaultY_(defaultY), x_(defaultX), y_(defaultY)
+{
+}
+
+void WindowPosition::restore(HWND window)
+{
+    x_ = readCoordinate(xKey_, defaultX_);
+    y_ = readCoordinate(yKey_, defaultY_);
+    ::SetWindowPos(window, nullptr, x_, y_, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void WindowPosition::saveIfMoved(HWND window)
+{
+    RECT rect;
+    if (!::GetWindowRect(window, &rect))
+        return;
+    if (rect.left != x_) {
+        x_ = rect.left;
+        settings().writeNumber(xKey_, x_);
+    }
+    if (rect.top != y_) {
+        y_ = rect.top;
+        settings().writeNumber(yKey_, y_);
+    }
+}
+
+void showPluginIcon(HWND window)
+{
+    HICON icon = ::LoadIconA(moduleInstance(), MAKEINTRESOURCEA(IDI_PLUGIN));
+    ::SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+}
+
+}  // namespace ui
