@@ -1,11 +1,12 @@
-// The Cabrillo header dialog on plain Win32: template IDD_CABRILLO, one
-// table that ties every control to its header field.
+// The Cabrillo header dialog: template IDD_CABRILLO, and one table that
+// ties every control to its header field.
 #include "cabrillo/header_dialog_win32.h"
 
 #include <windows.h>
 
 #include "plugin/module_win32.h"
 #include "resource.h"
+#include "ui/dialog_win32.h"
 
 namespace {
 
@@ -78,72 +79,38 @@ void showHeader(HWND dialog, const CabrilloHeader& header)
     }
 }
 
-// For a combo box, the text of its edit field.
-std::string controlText(HWND dialog, int id)
-{
-    const HWND window = ::GetDlgItem(dialog, id);
-    const int length = ::GetWindowTextLengthA(window);
-    std::string text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, '\0');
-    const int copied = ::GetWindowTextA(window, text.data(), static_cast<int>(text.size()));
-    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-    return text;
-}
+// The header dialog: shows the header it is given and, on OK, takes the
+// edited fields back into it.
+class Cabrillo final : public ui::Dialog {
+public:
+    explicit Cabrillo(CabrilloHeader& header) : header_(header) {}
 
-CabrilloHeader editedHeader(HWND dialog, const CabrilloHeader& shown)
-{
-    CabrilloHeader edited = shown;
-    for (const Control& control : kControls)
-        if (control.takenBack)
-            edited.*control.field = controlText(dialog, control.id);
-    return edited;
-}
-
-CabrilloHeader& headerOf(HWND dialog)
-{
-    return *reinterpret_cast<CabrilloHeader*>(::GetWindowLongPtrA(dialog, DWLP_USER));
-}
-
-INT_PTR handleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case WM_INITDIALOG:
-        ::SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        showHeader(dialog, headerOf(dialog));
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
-            // Built whole before it replaces the header, so a failure half
-            // way leaves the header as it was.
-            headerOf(dialog) = editedHeader(dialog, headerOf(dialog));
-            ::EndDialog(dialog, IDOK);
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            ::EndDialog(dialog, IDCANCEL);
-            return TRUE;
-        }
-        return FALSE;
-    default:
-        return FALSE;
+private:
+    bool onInit() override
+    {
+        showHeader(window(), header_);
+        return true;
     }
-}
 
-INT_PTR CALLBACK headerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    try {
-        return handleMessage(dialog, message, wParam, lParam);
-    } catch (...) {
-        // Whatever went wrong, the operator did not confirm this header.
-        ::EndDialog(dialog, IDCANCEL);
-        return TRUE;
+    void onOk() override
+    {
+        // Built whole before it replaces the header, so a failure half way
+        // leaves the header as it was.
+        CabrilloHeader edited = header_;
+        for (const Control& control : kControls)
+            if (control.takenBack)
+                edited.*control.field = itemText(control.id);
+        header_ = std::move(edited);
+        end(IDOK);
     }
-}
+
+    CabrilloHeader& header_;
+};
 
 }  // namespace
 
 bool runCabrilloHeaderDialog(CabrilloHeader& header)
 {
-    const INT_PTR result = ::DialogBoxParamA(moduleInstance(), MAKEINTRESOURCEA(IDD_CABRILLO), ::GetActiveWindow(),
-                                             headerDialogProc, reinterpret_cast<LPARAM>(&header));
-    return result == IDOK;
+    Cabrillo dialog(header);
+    return dialog.runModal(moduleInstance(), IDD_CABRILLO, ::GetActiveWindow()) == IDOK;
 }

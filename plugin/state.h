@@ -20,6 +20,9 @@
 using BandRow = std::array<std::string, 4>;
 using BandTable = std::array<BandRow, 6>;
 
+// The band table's rows, top to bottom.
+inline constexpr std::array<const char*, 6> kTableBandNames = {"160m", "80m", "40m", "20m", "15m", "10m"};
+
 struct ContestState {
     mutable std::mutex lock;
 

@@ -2,12 +2,10 @@
 
 namespace {
 
-constexpr const char* kTableBands[] = {"160m", "80m", "40m", "20m", "15m", "10m"};
-
 void resetBandTable(BandTable& table)
 {
     for (std::size_t row = 0; row < table.size(); ++row)
-        table[row] = {kTableBands[row], "-", "-", "-"};
+        table[row] = {kTableBandNames[row], "-", "-", "-"};
 }
 
 // "Start" alternates between runs of the host: a run that opens the panel

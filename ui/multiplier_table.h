@@ -10,9 +10,6 @@
 
 #include "plugin/state.h"
 
-// The band table's rows, top to bottom.
-inline constexpr std::array<const char*, 6> kTableBandNames = {"160m", "80m", "40m", "20m", "15m", "10m"};
-
 // Texts of a cell that no QSO filled.
 inline constexpr char kNoTime[] = "   -";
 inline constexpr char kNoExchange[] = " -";

@@ -17,10 +17,10 @@
 #include <iterator>
 #include <memory>
 
+#include "dialog_answerer.h"
 #include "plugin/settings_win32.h"
 #include "replay_options.h"
-#include "wine/dialog_answerer.h"
-#include "wine/stats_dll.h"
+#include "stats_dll.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
-// Answers a modal window the code under test opens (a message box, a
-// dialog): a thread of its own waits for the first dialog window of this
-// process to appear and hands it to `answer`, while the test's thread is
-// blocked inside the modal call.
+// Answers a modal window the DLL opens (a message box, a dialog): a thread
+// of its own waits for the first dialog window that the constructing thread
+// owns to appear and hands it to `answer`, while that thread is blocked
+// inside the modal call.  The DLL's own windows run on another thread and
+// are never taken for it.
 #pragma once
 
 #include <windows.h>
@@ -21,13 +22,14 @@ public:
     bool answered() const { return answered_; }
 
 private:
+    const DWORD modalThread_ = ::GetCurrentThreadId();
     std::atomic<bool> answered_{false};
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };
 
-// A visible dialog window of this process, or null.
-HWND findDialog();
+// A visible dialog window owned by the thread, or null.
+HWND findDialog(DWORD threadId);
 
 // The text of a message box, and its caption.
 std::string messageBoxText(HWND box);

@@ -2,13 +2,11 @@
 
 namespace {
 
-BOOL CALLBACK findOwnDialog(HWND window, LPARAM found)
+BOOL CALLBACK takeDialog(HWND window, LPARAM found)
 {
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(window, &process);
     char className[16] = {};
     ::GetClassNameA(window, className, sizeof className);
-    if (process == ::GetCurrentProcessId() && ::IsWindowVisible(window) && std::string(className) == "#32770") {
+    if (::IsWindowVisible(window) && std::string(className) == "#32770") {
         *reinterpret_cast<HWND*>(found) = window;
         return FALSE;
     }
@@ -17,10 +15,10 @@ BOOL CALLBACK findOwnDialog(HWND window, LPARAM found)
 
 }  // namespace
 
-HWND findDialog()
+HWND findDialog(DWORD threadId)
 {
     HWND found = nullptr;
-    ::EnumWindows(findOwnDialog, reinterpret_cast<LPARAM>(&found));
+    ::EnumThreadWindows(threadId, takeDialog, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
@@ -41,7 +39,7 @@ DialogAnswerer::DialogAnswerer(std::function<void(HWND)> answer, DWORD timeoutMs
     : thread_([this, answer, timeoutMs] {
           const DWORD start = ::GetTickCount();
           while (!stop_ && ::GetTickCount() - start < timeoutMs) {
-              if (HWND dialog = findDialog()) {
+              if (HWND dialog = findDialog(modalThread_)) {
                   answer(dialog);
                   answered_ = true;
                   return;

@@ -1,4 +1,4 @@
-// The test host's view of Stats.dll: loaded with LoadLibrary like the real
+// A host's view of Stats.dll: loaded with LoadLibrary like the real
 // host, every entry point found by name, and calls made with the full
 // argument lists the host uses.
 #pragma once
