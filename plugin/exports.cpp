@@ -76,23 +76,21 @@ QsoFields qsoFields(const char* ownCallsign, const char* workedCallsign, const H
 
 extern "C" {
 
+#define QSO_FIELDS                                                                                             \
+    qsoFields(ownCallsign, workedCallsign, time, frequencyHz, mode, rstSent, rstReceived, exchangeSent,      \
+              exchangeReceived, countryPrefix, band)
+
 int AddData0(QSO_PARAMETERS)
 {
     return guarded(0, [&] {
         Module& module = theModule();
-        return addQso(module.state, module.errors,
-                      qsoFields(ownCallsign, workedCallsign, time, frequencyHz, mode, rstSent, rstReceived,
-                                exchangeSent, exchangeReceived, countryPrefix, band));
+        return addQso(module.state, module.errors, QSO_FIELDS);
     });
 }
 
 int RemoveData0(QSO_PARAMETERS)
 {
-    (void)ownCallsign, (void)rstSent, (void)rstReceived, (void)countryPrefix;
-    return guarded(0, [&] {
-        return removeQso(theModule().state, qsoFields(nullptr, workedCallsign, time, frequencyHz, mode, nullptr,
-                                                      nullptr, exchangeSent, exchangeReceived, nullptr, band));
-    });
+    return guarded(0, [&] { return removeQso(theModule().state, QSO_FIELDS); });
 }
 
 int CheckCall0(const char* callsign, unsigned, unsigned, const char* mode, const char*, const char*, const char*,
