@@ -17,5 +17,8 @@ struct Module {
 
 Module& theModule();
 
+// The plug-in's settings file, for the windows on either thread.
+inline Settings& pluginSettings() { return theModule().platform.settings(); }
+
 // The DLL's own instance handle, for its dialog templates and icon.
 HINSTANCE moduleInstance();

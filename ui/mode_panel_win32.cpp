@@ -14,15 +14,10 @@ constexpr unsigned kFirstRefreshMs = 300;
 constexpr unsigned kRefreshAfterTypingMs = 330;
 constexpr COLORREF kPanelColour = RGB(255, 250, 198);
 
-Settings& settings()
-{
-    return theModule().platform.settings();
-}
-
 // The flag is kept as a byte: only the low eight bits count.
 bool multiplierWindowWanted()
 {
-    return (settings().readNumber("DXCC") & 0xFF) != 0;
+    return (pluginSettings().readNumber("DXCC") & 0xFF) != 0;
 }
 
 void sendMacros(std::initializer_list<const char*> macros)
@@ -133,10 +128,10 @@ void baud::toggleMultiplierWindow()
 {
     if (multipliers_.isOpen()) {
         multipliers_.close();
-        settings().write("DXCC", "0");
+        pluginSettings().write("DXCC", "0");
     } else {
         multipliers_.open();
-        settings().write("DXCC", "1");
+        pluginSettings().write("DXCC", "1");
     }
 }
 

@@ -7,14 +7,9 @@ namespace ui {
 
 namespace {
 
-Settings& settings()
-{
-    return theModule().platform.settings();
-}
-
 int readCoordinate(const char* key, int defaultValue)
 {
-    const int value = settings().readNumber(key);
+    const int value = pluginSettings().readNumber(key);
     return value != 0 ? value : defaultValue;
 }
 
@@ -39,11 +34,11 @@ void WindowPosition::saveIfMoved(HWND window)
         return;
     if (rect.left != x_) {
         x_ = rect.left;
-        settings().writeNumber(xKey_, x_);
+        pluginSettings().writeNumber(xKey_, x_);
     }
     if (rect.top != y_) {
         y_ = rect.top;
-        settings().writeNumber(yKey_, y_);
+        pluginSettings().writeNumber(yKey_, y_);
     }
 }
 
