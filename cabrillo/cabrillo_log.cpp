@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "plugin/text.h"
+#include "contest/text.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "plugin/platform.h"
-#include "rules/ole_date.h"
+#include "contest/platform.h"
+#include "contest/ole_date.h"
 
 // Every occurrence of `search`, left to right, without searching the
 // replacements again.  Equal search and replacement return the text as is.

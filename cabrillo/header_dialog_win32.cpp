@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "plugin/module_win32.h"
+#include "contest/dll_context_win32.h"
 #include "resource.h"
 #include "ui/dialog_win32.h"
 

@@ -33,6 +33,16 @@ Module& theModule()
     return module;
 }
 
+ContestState& pluginState()
+{
+    return module.state;
+}
+
+Settings& pluginSettings()
+{
+    return module.platform.settings();
+}
+
 HINSTANCE moduleInstance()
 {
     return instance;

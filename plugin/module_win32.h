@@ -1,11 +1,9 @@
 // The DLL's one instance of the contest state and of what serves it.
 #pragma once
 
-#include <windows.h>
-
 #include "cabrillo/cabrillo_log.h"
+#include "contest/dll_context_win32.h"
 #include "plugin/platform_win32.h"
-#include "plugin/state.h"
 #include "rules/error_log.h"
 
 struct Module {
@@ -16,9 +14,3 @@ struct Module {
 };
 
 Module& theModule();
-
-// The plug-in's settings file, for the windows on either thread.
-inline Settings& pluginSettings() { return theModule().platform.settings(); }
-
-// The DLL's own instance handle, for its dialog templates and icon.
-HINSTANCE moduleInstance();

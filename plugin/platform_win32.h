@@ -2,8 +2,8 @@
 // boxes, header dialog, host executable and windows.
 #pragma once
 
-#include "plugin/platform.h"
-#include "plugin/settings_win32.h"
+#include "contest/platform.h"
+#include "contest/settings_win32.h"
 
 class Win32Platform final : public Platform {
 public:

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "plugin/state.h"
+#include "contest/state.h"
 #include "rules/error_log.h"
-#include "rules/ole_date.h"
+#include "contest/ole_date.h"
 
 // The arguments of one AddData0 or RemoveData0 call, copied from the host.
 struct QsoFields {

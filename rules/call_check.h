@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <string>
 
-#include "plugin/platform.h"
-#include "plugin/state.h"
+#include "contest/platform.h"
+#include "contest/state.h"
 
 // The host's message buffer.
 inline constexpr std::size_t kWarningBufferSize = 100;

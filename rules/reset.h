@@ -5,10 +5,10 @@
 #include <string>
 
 #include "cabrillo/cabrillo_log.h"
-#include "plugin/platform.h"
-#include "plugin/state.h"
+#include "contest/platform.h"
+#include "contest/state.h"
 #include "rules/error_log.h"
-#include "rules/ole_date.h"
+#include "contest/ole_date.h"
 
 struct ResetArgs {
     int32_t exportFlag = 0;

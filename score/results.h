@@ -6,8 +6,8 @@
 #include <string>
 
 #include "cabrillo/cabrillo_log.h"
-#include "plugin/platform.h"
-#include "plugin/state.h"
+#include "contest/platform.h"
+#include "contest/state.h"
 #include "score/scoring.h"
 
 // The three header lines, a row per band, the totals row and the score line.

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/state.h"
+#include "contest/state.h"
 
 struct BandScore {
     std::string band;

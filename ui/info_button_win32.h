@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "plugin/state.h"
+#include "contest/state.h"
 
 namespace ui {
 

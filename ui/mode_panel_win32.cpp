@@ -1,6 +1,6 @@
 #include "ui/mode_panel_win32.h"
 
-#include "plugin/module_win32.h"
+#include "contest/dll_context_win32.h"
 #include "resource.h"
 #include "ui/host_link_win32.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/state.h"
+#include "contest/state.h"
 
 // Texts of a cell that no QSO filled.
 inline constexpr char kNoTime[] = "   -";

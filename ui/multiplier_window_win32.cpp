@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "plugin/module_win32.h"
+#include "contest/dll_context_win32.h"
 #include "resource.h"
 #include "ui/multiplier_table.h"
 
@@ -15,7 +15,7 @@ constexpr int kGridMargin = 5;
 
 }  // namespace
 
-DXCC::DXCC() : grid_(theModule().state), position_("dxcc_x", "dxcc_y", 10, 400) {}
+DXCC::DXCC() : grid_(pluginState()), position_("dxcc_x", "dxcc_y", 10, 400) {}
 
 void DXCC::open()
 {
@@ -118,7 +118,7 @@ void DXCC::refresh()
     const std::optional<HostReading> reading = readHost();
     if (!reading)
         return;
-    const std::string title = refreshMultiplierView(theModule().state, reading->callsign, reading->frequencyHz);
+    const std::string title = refreshMultiplierView(pluginState(), reading->callsign, reading->frequencyHz);
     if (title.empty() || !isOpen())
         return;
     setTitle(title);

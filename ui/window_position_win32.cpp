@@ -1,6 +1,6 @@
 #include "ui/window_position_win32.h"
 
-#include "plugin/module_win32.h"
+#include "contest/dll_context_win32.h"
 #include "resource.h"
 
 namespace ui {

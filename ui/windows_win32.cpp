@@ -6,7 +6,7 @@
 
 #include <atomic>
 
-#include "plugin/module_win32.h"
+#include "contest/dll_context_win32.h"
 #include "resource.h"
 #include "ui/mode_panel_win32.h"
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "cabrillo/cabrillo_log.h"
-#include "plugin/platform.h"
-#include "plugin/profile_file.h"
+#include "contest/platform.h"
+#include "contest/profile_file.h"
 #include "support/scratch_dir.h"
 
 class FakePlatform : public Platform {

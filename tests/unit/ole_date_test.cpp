@@ -1,4 +1,4 @@
-#include "rules/ole_date.h"
+#include "contest/ole_date.h"
 
 #include <gtest/gtest.h>
 

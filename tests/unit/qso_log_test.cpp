@@ -1,4 +1,4 @@
-#include "rules/qso.h"
+#include "contest/qso.h"
 
 #include <gtest/gtest.h>
 

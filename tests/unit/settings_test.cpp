@@ -7,10 +7,10 @@
 #include <functional>
 #include <memory>
 
-#include "plugin/profile_file.h"
+#include "contest/profile_file.h"
 #include "support/scratch_dir.h"
 #ifdef _WIN32
-#include "plugin/settings_win32.h"
+#include "contest/settings_win32.h"
 #endif
 
 namespace {

@@ -10,7 +10,7 @@
 #include <random>
 #include <vector>
 
-#include "rules/ole_date.h"
+#include "contest/ole_date.h"
 
 namespace {
 

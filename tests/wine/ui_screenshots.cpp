@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "fake_host.h"
-#include "plugin/settings_win32.h"
+#include "contest/settings_win32.h"
 #include "stats_dll.h"
 #include "support/scratch_dir.h"
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "rules/ole_date.h"
+#include "contest/ole_date.h"
 
 // The host's COleDateTime layout.
 struct HostDateTime {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "rules/ole_date.h"
+#include "contest/ole_date.h"
 
 struct LoggedQso {
     int line = 0;  // where the QSO stands in its file

@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "rules/ole_date.h"
+#include "contest/ole_date.h"
 
 // Something wrong with one QSO line or record; the readers skip it and say why.
 class QsoLineError : public std::runtime_error {

@@ -18,7 +18,7 @@
 #include <memory>
 
 #include "dialog_answerer.h"
-#include "plugin/settings_win32.h"
+#include "contest/settings_win32.h"
 #include "replay_options.h"
 #include "stats_dll.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/text.h"
+#include "contest/text.h"
 
 inline std::string upperCase(std::string text)
 {

@@ -6,7 +6,7 @@
 #include <ctime>
 #include <string>
 
-#include "plugin/settings.h"
+#include "contest/settings.h"
 
 struct CabrilloHeader;
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "rules/ole_date.h"
+#include "contest/ole_date.h"
 
 struct CInfo {
     std::string workedCallsign;

@@ -8,7 +8,7 @@
 #include <mutex>
 #include <string>
 
-#include "plugin/settings.h"
+#include "contest/settings.h"
 
 class ProfileFile final : public Settings {
 public:

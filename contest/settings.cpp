@@ -1,4 +1,4 @@
-#include "plugin/settings.h"
+#include "contest/settings.h"
 
 #include <climits>
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "rules/qso.h"
+#include "contest/qso.h"
 
 // Band label, CW time, SSB time, exchange received.
 using BandRow = std::array<std::string, 4>;

@@ -1,7 +1,7 @@
 // Settings through the platform's own private-profile functions.
 #pragma once
 
-#include "plugin/settings.h"
+#include "contest/settings.h"
 
 class PrivateProfileSettings final : public Settings {
 public:

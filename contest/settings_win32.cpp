@@ -1,4 +1,4 @@
-#include "plugin/settings_win32.h"
+#include "contest/settings_win32.h"
 
 #include <windows.h>
 

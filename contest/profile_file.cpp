@@ -1,10 +1,10 @@
-#include "plugin/profile_file.h"
+#include "contest/profile_file.h"
 
 #include <cstdio>
 #include <optional>
 #include <vector>
 
-#include "plugin/text.h"
+#include "contest/text.h"
 
 namespace {
 
