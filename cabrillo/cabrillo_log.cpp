@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "contest/state.h"
 #include "contest/text.h"
 
 namespace {
@@ -138,24 +139,29 @@ void CCabrilloLog::storeHeader(Settings& settings) const
     settings.write("Mode", h.categoryMode);
 }
 
-bool CCabrilloLog::EditHeader(const std::string& callsign, Platform& platform)
+bool CCabrilloLog::EditHeader(const std::string& callsign, Platform& platform, std::unique_lock<std::mutex>& entry)
 {
     loadHeader(callsign, platform.settings());
     platform.stopMultiplierRefresh();
 
     CabrilloHeader edited = header_;
-    if (!platform.editCabrilloHeader(edited))
+    if (!whileUnlocked(entry, [&] { return platform.editCabrilloHeader(edited); }))
         return false;
+    confirmHeader(std::move(edited), platform.settings());
+    return true;
+}
+
+void CCabrilloLog::confirmHeader(CabrilloHeader edited, Settings& settings)
+{
     // Only what the dialog lets the operator change comes back.
     edited.claimed = header_.claimed;
     edited.location = header_.location;
     header_ = std::move(edited);
 
     header_.soapbox = soapboxForStoring(header_.soapbox);
-    storeHeader(platform.settings());
+    storeHeader(settings);
     header_.soapbox = soapboxForFile(header_.soapbox);
     qsoLines_.clear();
-    return true;
 }
 
 void CCabrilloLog::AddQsoLine(const std::string& workedCallsign, int32_t frequencyKhz, const std::string& mode,

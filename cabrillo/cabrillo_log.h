@@ -4,11 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
-#include "contest/platform.h"
 #include "contest/ole_date.h"
+#include "contest/platform.h"
 
 // Every occurrence of `search`, left to right, without searching the
 // replacements again.  Equal search and replacement return the text as is.
@@ -49,7 +50,9 @@ public:
     // Loads the header from the settings, lets the operator edit it and, on
     // OK, stores it back and readies it for the writer.  False on cancel,
     // with nothing stored.
-    bool EditHeader(const std::string& callsign, Platform& platform);
+    // The dialog runs with `entry`, the caller's lock over the contest, let
+    // go, so that the host can call in while the operator edits.
+    bool EditHeader(const std::string& callsign, Platform& platform, std::unique_lock<std::mutex>& entry);
 
     void ClearQsoLines() { qsoLines_.clear(); }
     void AddQsoLine(const std::string& workedCallsign, int32_t frequencyKhz, const std::string& mode,
@@ -70,6 +73,7 @@ public:
 
 private:
     void loadHeader(const std::string& callsign, const Settings& settings);
+    void confirmHeader(CabrilloHeader edited, Settings& settings);
     void storeHeader(Settings& settings) const;
 
     CabrilloHeader header_;

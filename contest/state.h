@@ -1,11 +1,10 @@
 // Everything the plug-in knows, from library load to unload.  The DLL keeps
 // one instance; tests build their own.
 //
-// Two threads share it: the host's thread, which runs every export, and the
-// window thread, which refreshes and paints the multiplier window.  `lock`
-// guards the members the window thread touches; hold it for every change and
-// every read pass over them, and never across a message box, a dialog or a
-// cross-thread SendMessage.
+// The host's calls and the window thread, which refreshes and paints the
+// multiplier window, share it.  `lock` guards the members the window thread
+// touches; hold it for every change and every read pass over them, and never
+// across a message box, a dialog or a cross-thread SendMessage.
 #pragma once
 
 #include <array>
@@ -15,6 +14,20 @@
 #include <vector>
 
 #include "contest/qso.h"
+
+// Runs `wait` (a dialog, a message box, a wait for another thread) with
+// `held` let go, and takes it again however `wait` ends.
+template <typename Wait>
+auto whileUnlocked(std::unique_lock<std::mutex>& held, Wait&& wait)
+{
+    struct Relock {
+        std::unique_lock<std::mutex>& lock;
+        ~Relock() { lock.lock(); }
+    };
+    held.unlock();
+    Relock relock{held};
+    return wait();
+}
 
 // Band label, CW time, SSB time, exchange received.
 using BandRow = std::array<std::string, 4>;
@@ -35,8 +48,8 @@ struct ContestState {
     int currentBandIndex = -1;
     std::string contestYearText;
 
-    // Host's thread only.
-    std::string resultsText;
+    // Changed only by the host's calls, which one lock over the entry points
+    // keeps apart.
     int32_t claimedScore = 0;
     std::string ownCallsign;
     std::string ownCountryPrefix;

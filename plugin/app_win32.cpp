@@ -35,7 +35,7 @@ Module& theModule()
 
 ContestState& pluginState()
 {
-    return module.state;
+    return module.entries.state();
 }
 
 Settings& pluginSettings()

@@ -11,14 +11,14 @@ void resetBandTable(BandTable& table)
 // "Start" alternates between runs of the host: a run that opens the panel
 // leaves "1", so the next reset (often the host replaying its log) leaves
 // the panel alone and sets "0" again.
-void toggleModePanel(ContestState& state, Platform& platform)
+void toggleModePanel(ContestState& state, Platform& platform, std::unique_lock<std::mutex>& entry)
 {
     Settings& settings = platform.settings();
     state.startFlag = settings.readNumber("Start");
     if (state.startFlag != 0) {
         settings.write("Start", "0");
     } else if (!platform.isModePanelOpen()) {
-        platform.showModePanel();
+        whileUnlocked(entry, [&] { platform.showModePanel(); });
         settings.write("Start", "1");
     }
 }
@@ -26,7 +26,7 @@ void toggleModePanel(ContestState& state, Platform& platform)
 }  // namespace
 
 void resetContest(ContestState& state, const ErrorLog& errors, CCabrilloLog& cabrillo, Platform& platform,
-                  const ResetArgs& args)
+                  const ResetArgs& args, std::unique_lock<std::mutex>& entry)
 {
     state.startDateText = args.contestStart.format("%d.%m");
     state.endDateText = args.contestEnd.format("%d.%m.%Y");
@@ -43,9 +43,9 @@ void resetContest(ContestState& state, const ErrorLog& errors, CCabrilloLog& cab
     errors.restart(kErrorLogHeader);
 
     if (state.exportFlag != 0) {
-        if (!cabrillo.EditHeader(state.ownCallsign, platform))
+        if (!cabrillo.EditHeader(state.ownCallsign, platform, entry))
             state.exportFlag = 0;
         platform.settings().write("Start", "1");
     }
-    toggleModePanel(state, platform);
+    toggleModePanel(state, platform, entry);
 }

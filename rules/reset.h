@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 #include "cabrillo/cabrillo_log.h"
@@ -23,5 +24,9 @@ inline constexpr char kErrorLogHeader[] = "ZEMRIX TEST UBN file ";
 // Forgets every QSO, takes over the operator's data, starts the error log
 // afresh, runs the Cabrillo header dialog when an export is asked for, and
 // toggles the mode panel by the "Start" setting.
+//
+// `entry` is the caller's lock over the contest: held on entry and on
+// return, let go while the header dialog is open and while the mode panel
+// starts, so that the host can call in meanwhile.
 void resetContest(ContestState& state, const ErrorLog& errors, CCabrilloLog& cabrillo, Platform& platform,
-                  const ResetArgs& args);
+                  const ResetArgs& args, std::unique_lock<std::mutex>& entry);

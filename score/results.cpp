@@ -43,14 +43,12 @@ std::string resultsText(const ContestState& state, const ScoreSheet& sheet)
     return text;
 }
 
-const std::string& buildResults(ContestState& state, CCabrilloLog& cabrillo, Platform& platform)
+Results buildResults(ContestState& state, CCabrilloLog& cabrillo, Platform& platform)
 {
     const ScoreSheet sheet = scoreLog(state);
-    state.resultsText = resultsText(state, sheet);
+    Results results{resultsText(state, sheet), {}};
     platform.settings().writeNumber("Claimed", sheet.claimedScore);
-    if (state.exportFlag != 0) {
-        const std::string message = exportCabrillo(state, cabrillo, platform);
-        platform.showOutput(message);
-    }
-    return state.resultsText;
+    if (state.exportFlag != 0)
+        results.exportMessage = exportCabrillo(state, cabrillo, platform);
+    return results;
 }

@@ -13,6 +13,14 @@
 // The three header lines, a row per band, the totals row and the score line.
 std::string resultsText(const ContestState& state, const ScoreSheet& sheet);
 
-// Rebuilds state.resultsText and returns it; the host may hold on to its
-// characters until the next call.
-const std::string& buildResults(ContestState& state, CCabrilloLog& cabrillo, Platform& platform);
+struct Results {
+    std::string text;
+    // What the operator is told when the run exports the Cabrillo file;
+    // empty when it does not.
+    std::string exportMessage;
+};
+
+// Recounts the log, records "Claimed" and writes the Cabrillo file when the
+// run asks for it.  Shows nothing: the caller shows the message, after
+// letting go of whatever it holds.
+Results buildResults(ContestState& state, CCabrilloLog& cabrillo, Platform& platform);

@@ -15,7 +15,12 @@ class FakePlatform : public Platform {
 public:
     Settings& settings() override { return settings_; }
     std::time_t currentTime() const override { return now; }
-    void showOutput(const std::string& message) override { messages.push_back(message); }
+    void showOutput(const std::string& message) override
+    {
+        messages.push_back(message);
+        if (whileOutputShows)
+            whileOutputShows();
+    }
     bool editCabrilloHeader(CabrilloHeader& header) override
     {
         ++headerDialogs;
@@ -42,6 +47,8 @@ public:
     int refreshPostponements = 0;
     CabrilloHeader shownHeader;
     std::function<bool(CabrilloHeader&)> answerHeaderDialog;
+    // What the host's message loop does while the "Output" box is open.
+    std::function<void()> whileOutputShows;
     std::vector<std::string> messages;
 
 private:

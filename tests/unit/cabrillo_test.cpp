@@ -72,7 +72,8 @@ protected:
     bool editHeader(const std::string& callsign, std::function<bool(CabrilloHeader&)> edit)
     {
         platform.answerHeaderDialog = std::move(edit);
-        return cabrillo.EditHeader(callsign, platform);
+        std::unique_lock<std::mutex> entry(contest);
+        return cabrillo.EditHeader(callsign, platform, entry);
     }
 
     void confirmHeader(const std::string& callsign, std::function<void(CabrilloHeader&)> edit = {})
@@ -87,6 +88,7 @@ protected:
     std::string settingsFile() const { return fileBytes(kSettingsPath); }
 
     ScratchDir dir;
+    std::mutex contest;
     FakePlatform platform;
     CCabrilloLog cabrillo;
 };

@@ -19,11 +19,20 @@ protected:
         args.contestStart = utc(2015, 6, 14, 0, 0);
         args.contestEnd = utc(2015, 6, 15, 23, 59);
         args.ownCountryPrefix = "UA";
-        resetContest(state, errors, cabrillo, platform, args);
+        run(args);
+    }
+    // The caller's lock is held again when the reset returns, however the
+    // dialog and the panel went.
+    void run(const ResetArgs& args)
+    {
+        std::unique_lock<std::mutex> entry(contest);
+        resetContest(state, errors, cabrillo, platform, args, entry);
+        EXPECT_TRUE(entry.owns_lock());
     }
     std::string start() { return platform.settings().read("Start"); }
 
     ScratchDir dir;
+    std::mutex contest;
     ContestState state;
     ErrorLog errors;
     CCabrilloLog cabrillo;
@@ -65,7 +74,7 @@ TEST_F(Reset, NullDatesGiveEmptyTextsAndInvalidOnesSaySo)
     ResetArgs args;
     args.contestStart = OleDateTime::null();
     args.contestEnd = OleDateTime{0, OleDateTime::Invalid};
-    resetContest(state, errors, cabrillo, platform, args);
+    run(args);
     EXPECT_EQ(state.startDateText, "");
     EXPECT_EQ(state.endDateText, "Invalid DateTime");
 }
@@ -105,15 +114,14 @@ TEST_F(Reset, CancellingTheHeaderDialogTurnsTheExportOff)
     reset(1);
     EXPECT_EQ(platform.headerDialogs, 1);
     EXPECT_EQ(state.exportFlag, 0);
-    buildResults(state, cabrillo, platform);
-    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ(buildResults(state, cabrillo, platform).exportMessage, "");
 }
 
 TEST_F(Reset, ResultsRightAfterAResetHaveNoBandRows)
 {
     addQso(state, errors, contestQso("K1ABC"));
     reset();
-    EXPECT_EQ(buildResults(state, cabrillo, platform),
+    EXPECT_EQ(buildResults(state, cabrillo, platform).text,
               "\tZEMRIX CONTEST 14.06-15.06.2015\r\n\t\tContestant: UA3XYZ \r\n\tQSOs\tPoints\tMult\tCW\tSSB\r\n"
               "Total\t 0\t 0\t 0\t 0\t 0\r\n\r\nScore: 0*0 = 0\r\n");
     EXPECT_EQ(platform.settings().read("Claimed"), "0");
