@@ -158,13 +158,11 @@ public:
         if (fold_.folded())
             log.notes.push_back(caseFoldingNote(fileName));
         if (kilohertzQsos_ > 0)
-            log.notes.push_back(fileName + ": FREQ of " + std::to_string(kilohertzQsos_) +
-                                " QSOs (the first on line " + std::to_string(firstKilohertzLine_) +
-                                ") is plainly in kHz, not MHz; read as kHz");
+            log.notes.push_back(fileName + ": FREQ plainly in kHz, not MHz, in " + counted(kilohertzQsos_, "QSO") +
+                                " (the first on line " + std::to_string(firstKilohertzLine_) + "): read as kHz");
         if (bandOnlyQsos_ > 0)
-            log.notes.push_back(fileName + ": " + std::to_string(bandOnlyQsos_) +
-                                " QSOs give BAND without FREQ; replayed on the band's designator frequency "
-                                "(3500 kHz for 80m)");
+            log.notes.push_back(fileName + ": BAND without FREQ in " + counted(bandOnlyQsos_, "QSO") +
+                                ": replayed on the band's designator frequency (3500 kHz for 80m)");
     }
 
 private:

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "text.h"
+
 namespace {
 
 const std::size_t kListedLines = 20;
@@ -26,8 +28,9 @@ void printReadingSummary(const ContestLog& log, const std::string& fileName, std
 {
     for (const std::string& note : log.notes)
         out << note << "\n";
-    out << fileName << ": " << log.qsos.size() << " QSOs read, " << log.skipped.size() << " lines skipped";
+    out << fileName << ": " << counted(log.qsos.size(), "QSO") << " read, " << counted(log.skipped.size(), "line")
+        << " skipped";
     if (log.excludedQsos > 0)
-        out << ", " << log.excludedQsos << " X-QSO lines left out as the log asks";
+        out << ", " << counted(log.excludedQsos, "X-QSO line") << " left out as the log asks";
     out << "\n";
 }

@@ -22,9 +22,10 @@
 #include <iterator>
 #include <memory>
 
-#include "dialog_answerer.h"
 #include "contest/settings_win32.h"
+#include "dialog_answerer.h"
 #include "log_file.h"
+#include "progress_line.h"
 #include "reading_summary.h"
 #include "replay_options.h"
 #include "report_html.h"
@@ -187,38 +188,6 @@ std::string fileContent(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// A line on stderr that tells how far a long replay has come, redrawn a few
-// times a second; only when stderr is a terminal, so logs and pipes stay clean.
-class ProgressLine {
-public:
-    explicit ProgressLine(std::size_t total) : total_(total), shown_(_isatty(_fileno(stderr)) != 0) {}
-    ~ProgressLine()
-    {
-        if (drawn_)
-            std::fprintf(stderr, "\r%*s\r", 60, "");
-    }
-
-    void update(std::size_t done)
-    {
-        const DWORD now = ::GetTickCount();
-        if (!shown_ || now - lastDrawn_ < 250)
-            return;
-        lastDrawn_ = now;
-        drawn_ = true;
-        const double seconds = clock_.milliseconds() / 1000.0;
-        std::fprintf(stderr, "\rReplaying: %zu of %zu QSOs, %.0f QSOs/s ", done, total_,
-                     seconds > 0 ? static_cast<double>(done) / seconds : 0.0);
-        std::fflush(stderr);
-    }
-
-private:
-    const std::size_t total_;
-    const bool shown_;
-    bool drawn_ = false;
-    DWORD lastDrawn_ = ::GetTickCount();
-    Stopwatch clock_;
-};
-
 // In export mode Stats.dll shows the Cabrillo header dialog during the reset
 // and a message box during GetResult0; each call runs while a watcher stands
 // by to fill in the dialog with `fillIn` and press OK on whatever dialog
@@ -340,7 +309,8 @@ int replay(const ReplayOptions& options)
         options.exportCabrillo, "ResetStats0", [&] { resetContest(dll, plan, options.exportCabrillo); },
         [&](HWND dialog) { typeHeaderValues(dialog, header); });
     {
-        ProgressLine progress(plan.qsos.size());
+        ProgressLine progress(std::cerr, _isatty(_fileno(stderr)) != 0, plan.qsos.size(),
+                              [&refill] { return refill.milliseconds() / 1000.0; });
         for (std::size_t i = 0; i < plan.qsos.size(); ++i) {
             if (addQso(dll, plan.qsos[i], plan.countryPrefixes[i]))
                 report.storedQsos.push_back(plan.qsos[i]);
