@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <iterator>
 #include <map>
+#include <optional>
 
 #include "band_plan.h"
 #include "qso_time.h"
@@ -11,12 +12,51 @@
 
 namespace {
 
-using Fields = std::map<std::string, std::string>;
+struct Specifier {
+    std::string name;  // upper case
+    std::size_t length = 0;
+    bool isField = false;  // else <EOH> or <EOR>
+    std::size_t end = 0;   // just past the '>'
+};
 
-const char kNotClosed[] = "record not closed by <EOR>";
+bool isNameCharacter(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
-// Walks the data specifiers <NAME:LENGTH[:TYPE]>DATA, <EOH> and <EOR>,
-// keeping count of lines so every record can be found again in the file.
+// The data specifier that begins at `open` (a '<'), if one does.
+std::optional<Specifier> specifierAt(const std::string& text, std::size_t open)
+{
+    std::size_t at = open + 1;
+    while (at < text.size() && isNameCharacter(text[at]))
+        ++at;
+    if (at == open + 1 || at >= text.size())
+        return std::nullopt;
+    Specifier specifier;
+    specifier.name = upperCase(text.substr(open + 1, at - open - 1));
+    if (text[at] == '>') {
+        if (specifier.name != "EOH" && specifier.name != "EOR")
+            return std::nullopt;
+        specifier.end = at + 1;
+        return specifier;
+    }
+    if (text[at] != ':')
+        return std::nullopt;
+    const std::size_t digits = ++at;
+    while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])))
+        ++at;
+    if (at == digits || at - digits > 9)
+        return std::nullopt;
+    specifier.length = std::stoul(text.substr(digits, at - digits));
+    if (at < text.size() && text[at] == ':' && at + 1 < text.size() &&
+        std::isalpha(static_cast<unsigned char>(text[at + 1])))
+        at += 2;  // the type indicator, which changes nothing here
+    if (at >= text.size() || text[at] != '>')
+        return std::nullopt;
+    specifier.isField = true;
+    specifier.end = at + 1;
+    return specifier;
+}
+
+// Walks the data specifiers, keeping count of lines so every record can be
+// found again in the file.
 class AdifScanner {
 public:
     enum class Token { Field, EndOfHeader, EndOfRecord, End };
@@ -24,45 +64,32 @@ public:
     explicit AdifScanner(std::string text) : text_(std::move(text)) {}
 
     // The next token; fills name and data for a field.  Throws QsoLineError
-    // for a specifier that cannot be read; scanning then goes on after it.
+    // for a field whose data runs past the end of the file, which ends the
+    // scan.
     Token next(std::string& name, std::string& data)
     {
-        const auto open = text_.find('<', at_);
-        if (open == std::string::npos) {
-            advanceTo(text_.size());
-            return Token::End;
+        for (auto open = text_.find('<', at_); open != std::string::npos; open = text_.find('<', open + 1)) {
+            const std::optional<Specifier> specifier = specifierAt(text_, open);
+            if (!specifier)
+                continue;
+            advanceTo(open);
+            tokenLine_ = line_;
+            if (!specifier->isField) {
+                advanceTo(specifier->end);
+                return specifier->name == "EOH" ? Token::EndOfHeader : Token::EndOfRecord;
+            }
+            if (specifier->length > text_.size() - specifier->end) {
+                advanceTo(text_.size());
+                throw QsoLineError("field " + text_.substr(open, specifier->end - open) +
+                                   " runs past the end of the file");
+            }
+            name = specifier->name;
+            data = text_.substr(specifier->end, specifier->length);
+            advanceTo(specifier->end + specifier->length);
+            return Token::Field;
         }
-        advanceTo(open);
-        tokenLine_ = line_;
-        const auto close = text_.find('>', open);
-        if (close == std::string::npos) {
-            advanceTo(text_.size());
-            throw QsoLineError("data specifier \"" + text_.substr(open, 20) + "\" has no closing '>'");
-        }
-        const std::string specifier = text_.substr(open + 1, close - open - 1);
-        advanceTo(close + 1);
-        const std::string upper = upperCase(specifier);
-        if (upper == "EOH")
-            return Token::EndOfHeader;
-        if (upper == "EOR")
-            return Token::EndOfRecord;
-        const auto colon = specifier.find(':');
-        if (colon == std::string::npos)
-            throw QsoLineError("data specifier <" + specifier + "> has no length");
-        const auto typeColon = specifier.find(':', colon + 1);
-        const std::string length =
-            specifier.substr(colon + 1, typeColon == std::string::npos ? std::string::npos : typeColon - colon - 1);
-        if (!allDigits(length) || length.size() > 6)
-            throw QsoLineError("data specifier <" + specifier + "> has no valid length");
-        const auto size = std::stoul(length);
-        if (at_ + size > text_.size()) {
-            advanceTo(text_.size());
-            throw QsoLineError("field <" + specifier + "> runs past the end of the file");
-        }
-        name = upperCase(specifier.substr(0, colon));
-        data = text_.substr(at_, size);
-        advanceTo(at_ + size);
-        return Token::Field;
+        advanceTo(text_.size());
+        return Token::End;
     }
 
     int tokenLine() const { return tokenLine_; }
@@ -81,6 +108,8 @@ private:
     int tokenLine_ = 1;
 };
 
+using Fields = std::map<std::string, std::string>;
+
 std::string field(const Fields& fields, const char* name)
 {
     const auto found = fields.find(name);
@@ -93,49 +122,92 @@ std::string firstPresent(const Fields& fields, const char* name, const char* fal
     return value.empty() ? field(fields, fallback) : value;
 }
 
-uint32_t hertzFromMegahertz(const std::string& text)
+double number(const std::string& text)
 {
     char* end = nullptr;
-    const double megahertz = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || !(megahertz > 0.0) || megahertz >= 4294.0)
-        throw QsoLineError("FREQ \"" + text + "\" is not a frequency in MHz");
-    return static_cast<uint32_t>(std::llround(megahertz * 1e6));
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0')
+        throw QsoLineError("FREQ \"" + text + "\" is not a number");
+    return value;
 }
 
-std::string hostMode(std::string mode)
-{
-    mode = upperCase(mode);
-    if (mode.empty())
-        throw QsoLineError("record has no MODE");
-    return mode == "USB" || mode == "LSB" ? "SSB" : mode;
-}
+// Turns records into QSOs, and keeps what is to be said once for the file.
+class RecordReader {
+public:
+    LoggedQso qso(const Fields& fields, int line)
+    {
+        LoggedQso qso;
+        qso.line = line;
+        qso.workedCallsign = fold_(field(fields, "CALL"));
+        if (qso.workedCallsign.empty())
+            throw QsoLineError("record has no CALL");
+        const AmateurBand& band = readBand(field(fields, "BAND"), field(fields, "FREQ"), qso.frequencyHz, line);
+        qso.band = band.label;
+        qso.mode = hostMode(field(fields, "MODE"));
+        qso.time = qsoTimeFromAdif(field(fields, "QSO_DATE"), field(fields, "TIME_ON"));
+        qso.ownCallsign = fold_(firstPresent(fields, "STATION_CALLSIGN", "OPERATOR"));
+        qso.rstSent = field(fields, "RST_SENT");
+        qso.rstReceived = field(fields, "RST_RCVD");
+        qso.exchangeSent = firstPresent(fields, "STX_STRING", "STX");
+        qso.exchangeReceived = firstPresent(fields, "SRX_STRING", "SRX");
+        return qso;
+    }
 
-LoggedQso qsoFromRecord(const Fields& fields, int line)
-{
-    LoggedQso qso;
-    qso.line = line;
-    qso.workedCallsign = field(fields, "CALL");
-    if (qso.workedCallsign.empty())
-        throw QsoLineError("record has no CALL");
-    const std::string freq = field(fields, "FREQ");
-    if (!freq.empty())
-        qso.frequencyHz = hertzFromMegahertz(freq);
-    std::string band = field(fields, "BAND");
-    for (char& c : band)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    qso.band = band.empty() ? bandLabelForKilohertz(qso.frequencyHz / 1000) : band;
-    if (qso.band.empty())
-        throw QsoLineError(freq.empty() ? "record has neither BAND nor FREQ"
-                                        : "FREQ " + freq + " MHz lies in no amateur band");
-    qso.mode = hostMode(field(fields, "MODE"));
-    qso.time = qsoTimeFromAdif(field(fields, "QSO_DATE"), field(fields, "TIME_ON"));
-    qso.ownCallsign = firstPresent(fields, "STATION_CALLSIGN", "OPERATOR");
-    qso.rstSent = field(fields, "RST_SENT");
-    qso.rstReceived = field(fields, "RST_RCVD");
-    qso.exchangeSent = firstPresent(fields, "STX_STRING", "STX");
-    qso.exchangeReceived = firstPresent(fields, "SRX_STRING", "SRX");
-    return qso;
-}
+    void addNotes(ContestLog& log, const std::string& fileName) const
+    {
+        if (fold_.folded())
+            log.notes.push_back(caseFoldingNote(fileName));
+        if (kilohertzQsos_ > 0)
+            log.notes.push_back(fileName + ": FREQ plainly in kHz, not MHz, in " + counted(kilohertzQsos_, "QSO") +
+                                " (the first on line " + std::to_string(firstKilohertzLine_) + "): read as kHz");
+        if (bandOnlyQsos_ > 0)
+            log.notes.push_back(fileName + ": BAND without FREQ in " + counted(bandOnlyQsos_, "QSO") +
+                                ": replayed on the band's designator frequency (3500 kHz for 80m)");
+    }
+
+private:
+    // The record's band, and its frequency in hertz.
+    const AmateurBand& readBand(const std::string& bandText, const std::string& freq, uint32_t& hertz, int line)
+    {
+        const AmateurBand* band = bandText.empty() ? nullptr : bandLabelled(bandText);
+        if (!bandText.empty() && !band)
+            throw QsoLineError("BAND \"" + bandText + "\" is not an amateur band");
+        if (freq.empty()) {
+            if (!band)
+                throw QsoLineError("record has neither BAND nor FREQ");
+            ++bandOnlyQsos_;
+            hertz = band->designatorKhz() * 1000;
+            return *band;
+        }
+        const double value = number(freq);
+        const auto bandOf = [band](double kilohertz) { return !band || band->holds(kilohertz) ? bandHolding(kilohertz) : nullptr; };
+        if (const AmateurBand* inMegahertz = bandOf(value * 1000.0)) {
+            hertz = static_cast<uint32_t>(std::llround(value * 1e6));
+            return *inMegahertz;
+        }
+        if (const AmateurBand* inKilohertz = bandOf(value)) {
+            if (kilohertzQsos_++ == 0)
+                firstKilohertzLine_ = line;
+            hertz = static_cast<uint32_t>(std::llround(value * 1e3));
+            return *inKilohertz;
+        }
+        throw QsoLineError("FREQ " + freq + (band ? " lies outside BAND " + bandText : " lies in no amateur band") +
+                           ", in MHz and in kHz");
+    }
+
+    std::string hostMode(const std::string& text)
+    {
+        const std::string mode = fold_(text);
+        if (mode.empty())
+            throw QsoLineError("record has no MODE");
+        return mode == "USB" || mode == "LSB" ? "SSB" : mode;
+    }
+
+    CaseFolder fold_;
+    int kilohertzQsos_ = 0;
+    int firstKilohertzLine_ = 0;
+    int bandOnlyQsos_ = 0;
+};
 
 std::string readAll(std::istream& in)
 {
@@ -148,13 +220,11 @@ ContestLog readAdifLog(std::istream& in, const std::string& fileName)
 {
     ContestLog log;
     AdifScanner scanner(readAll(in));
+    RecordReader reader;
     Fields fields;
-    int recordLine = 0;
-    std::string fault;  // why the record being read cannot be replayed
-    auto startAfresh = [&] {
-        fields.clear();
-        recordLine = 0;
-        fault.clear();
+    int recordLine = 0;  // of the record's first field
+    auto skip = [&](const std::string& reason) {
+        log.skipped.push_back({fileName, recordLine ? recordLine : scanner.tokenLine(), reason});
     };
     for (;;) {
         std::string name, data;
@@ -162,38 +232,35 @@ ContestLog readAdifLog(std::istream& in, const std::string& fileName)
         try {
             token = scanner.next(name, data);
         } catch (const QsoLineError& error) {
-            if (fault.empty())
-                fault = error.what();
-            if (recordLine == 0)
-                recordLine = scanner.tokenLine();
-            continue;
-        }
-        if (token == AdifScanner::Token::Field) {
-            // A field seen twice means the record before it lost its <EOR>.
-            if (fields.count(name) != 0) {
-                log.skipped.push_back({fileName, recordLine, fault.empty() ? kNotClosed : fault});
-                startAfresh();
-            }
-            if (recordLine == 0)
-                recordLine = scanner.tokenLine();
-            fields[name] = data;
-        } else if (token == AdifScanner::Token::EndOfHeader) {
-            startAfresh();
-        } else if (token == AdifScanner::Token::EndOfRecord) {
-            try {
-                if (!fault.empty())
-                    throw QsoLineError(fault);
-                log.qsos.push_back(qsoFromRecord(fields, recordLine ? recordLine : scanner.tokenLine()));
-            } catch (const QsoLineError& error) {
-                log.skipped.push_back({fileName, recordLine ? recordLine : scanner.tokenLine(), error.what()});
-            }
-            startAfresh();
-        } else {
-            if (recordLine != 0)
-                log.skipped.push_back({fileName, recordLine, fault.empty() ? kNotClosed : fault});
+            skip(error.what());
             break;
         }
+        if (token == AdifScanner::Token::Field) {
+            if (recordLine == 0)
+                recordLine = scanner.tokenLine();
+            if (!fields.emplace(name, data).second) {
+                fields[name] = data;
+                log.warnings.push_back({fileName, scanner.tokenLine(),
+                                        name + " appears twice in one record; the last one counts" +
+                                            (name == "CALL" ? " (is an <EOR> missing before it?)" : "")});
+            }
+            continue;
+        }
+        if (token == AdifScanner::Token::EndOfRecord) {
+            try {
+                log.qsos.push_back(reader.qso(fields, recordLine ? recordLine : scanner.tokenLine()));
+            } catch (const QsoLineError& error) {
+                skip(error.what());
+            }
+        } else if (token == AdifScanner::Token::End) {
+            if (recordLine != 0)
+                skip("record not closed by <EOR>");
+            break;
+        }
+        fields.clear();
+        recordLine = 0;
     }
+    reader.addNotes(log, fileName);
     if (!log.qsos.empty())
         log.ownCallsign = log.qsos.front().ownCallsign;
     return log;

@@ -1,15 +1,23 @@
-// Reads an ADIF (.adi) log.
+// Reads an ADIF (.adi) log as its 3.1 rules have it.
+//
+// Data specifiers are <NAME:LENGTH[:TYPE]>DATA, <EOH> and <EOR>, in any
+// case; LENGTH counts bytes.  Whatever else stands in the file, a '<' that
+// begins no specifier included, is text and is read past; whatever stands
+// before <EOH> is the header.  A field given twice in one record counts with
+// its last value, and the line of the second one is warned about.
 //
 // Fields used: CALL, BAND and/or FREQ (MHz), MODE (USB and LSB count as SSB),
 // QSO_DATE, TIME_ON, RST_SENT, RST_RCVD, STX_STRING or else STX, SRX_STRING
 // or else SRX, and STATION_CALLSIGN or else OPERATOR as the own callsign.
-// Whatever stands before <EOH> is the header and is read past.  BAND, when
-// present, names the band; otherwise FREQ decides it.  A record without FREQ
-// is replayed with frequency 0.
+// Callsigns, BAND and MODE are read without regard to case.  A record with
+// BAND and no FREQ gets the band's designator frequency (3500 kHz for 80m).
+// A FREQ that lies in no band (or outside the record's BAND) in MHz but does
+// in kHz was plainly written in kHz and is read so, with one note for the
+// file.
 //
-// A record that cannot be read (no CALL, no band, a bad date, a field whose
-// length runs past the file, a record left open at the end) is skipped with
-// the line of its first field and the reason.
+// A record that cannot be read (no CALL, no band, a bad date or frequency, a
+// field whose length runs past the file, a record left open at the end) is
+// skipped with the line of its first field and the reason.
 #pragma once
 
 #include <istream>

@@ -35,7 +35,7 @@ uint32_t kilohertz(const std::string& field)
     return value;
 }
 
-LoggedQso qsoFromLine(const std::string& value, int line)
+LoggedQso qsoFromLine(const std::string& value, int line, CaseFolder& fold)
 {
     const auto words = splitOnBlanks(value);
     if (words.size() < 9 || words.size() > 11)
@@ -48,12 +48,12 @@ LoggedQso qsoFromLine(const std::string& value, int line)
     if (qso.band.empty())
         throw QsoLineError("frequency " + words[0] + " kHz lies in no amateur band");
     qso.frequencyHz = khz * 1000;
-    qso.mode = hostMode(words[1]);
+    qso.mode = hostMode(fold(words[1]));
     qso.time = qsoTimeFromCabrillo(words[2], words[3]);
-    qso.ownCallsign = words[4];
+    qso.ownCallsign = fold(words[4]);
     qso.rstSent = words[5];
     qso.exchangeSent = words[6];
-    qso.workedCallsign = words[7];
+    qso.workedCallsign = fold(words[7]);
     qso.rstReceived = words[8];
     if (words.size() > 9)
         qso.exchangeReceived = words[9];
@@ -65,6 +65,7 @@ LoggedQso qsoFromLine(const std::string& value, int line)
 ContestLog readCabrilloLog(std::istream& in, const std::string& fileName)
 {
     ContestLog log;
+    CaseFolder fold;
     bool ended = false;
     std::string text;
     for (int line = 1; std::getline(in, text); ++line) {
@@ -72,7 +73,7 @@ ContestLog readCabrilloLog(std::istream& in, const std::string& fileName)
         if (content.empty())
             continue;
         const auto colon = content.find(':');
-        auto skip = [&](const std::string& reason) { log.skipped.push_back({fileName, line, reason}); };
+        const auto skip = [&](const std::string& reason) { log.skipped.push_back({fileName, line, reason}); };
         if (colon == std::string::npos) {
             skip("not a Cabrillo line (no \"TAG:\")");
             continue;
@@ -85,18 +86,20 @@ ContestLog readCabrilloLog(std::istream& in, const std::string& fileName)
         const std::string value = trimmed(content.substr(colon + 1));
         if (tag == "QSO") {
             try {
-                log.qsos.push_back(qsoFromLine(value, line));
+                log.qsos.push_back(qsoFromLine(value, line, fold));
             } catch (const QsoLineError& error) {
                 skip(error.what());
             }
         } else if (tag == "X-QSO") {
-            skip("X-QSO: excluded from scoring by the log itself");
+            ++log.excludedQsos;
         } else if (tag == "CALLSIGN") {
-            log.ownCallsign = value;
+            log.ownCallsign = fold(value);
         } else if (tag == "END-OF-LOG") {
             ended = true;
         }
     }
+    if (fold.folded())
+        log.notes.push_back(caseFoldingNote(fileName));
     if (log.ownCallsign.empty() && !log.qsos.empty())
         log.ownCallsign = log.qsos.front().ownCallsign;
     return log;

@@ -1,15 +1,16 @@
 // Reads a Cabrillo 3.0 log.
 //
 // Header lines: CALLSIGN: gives the own callsign; every other tag is read
-// past.  QSO lines: frequency (kHz, or 50/70/144/222/432/902 for those
+// past.  Tags, mode words and callsigns are read in any case.  QSO lines: frequency (kHz, or 50/70/144/222/432/902 for those
 // bands in MHz), mode (CW, PH, RY, DG, FM), date YYYY-MM-DD, time HHMM, sent
 // call, sent RST, sent exchange, received call, received RST, received
 // exchange, and an optional transmitter id.  This contest's exchange is one
 // word, so a line one word short is taken to lack the received exchange and
 // is replayed so that Stats.dll judges it as the host would.
 //
-// A line that cannot be read is skipped with its reason, as are X-QSO lines
-// (which the log itself excludes) and lines after END-OF-LOG:.
+// X-QSO lines, which the log itself excludes, are counted and left out.  A
+// line that cannot be read is skipped with its reason, as are lines after
+// END-OF-LOG:.
 #pragma once
 
 #include <istream>

@@ -1,6 +1,20 @@
 #include "contest_log.h"
 
-std::string SkippedLine::describe() const
+#include "text.h"
+
+std::string LineMessage::describe() const
 {
-    return file + ":" + std::to_string(line) + ": " + reason;
+    return file + ":" + std::to_string(line) + ": " + text;
+}
+
+std::string CaseFolder::operator()(std::string text)
+{
+    std::string upper = upperCase(text);
+    folded_ = folded_ || upper != text;
+    return upper;
+}
+
+std::string caseFoldingNote(const std::string& fileName)
+{
+    return fileName + ": callsigns and modes in lower case were read in upper case";
 }

@@ -1,6 +1,7 @@
 // A contest log as read from a Cabrillo or ADIF file, in the terms the host
 // hands to Stats.dll: band labels such as "80m", mode labels such as "CW" or
-// "SSB", the frequency in hertz and the QSO time in UTC.
+// "SSB", callsigns in upper case, the frequency in hertz and the QSO time in
+// UTC.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +15,7 @@ struct LoggedQso {
     int line = 0;  // where the QSO stands in its file
     std::string ownCallsign;
     std::string workedCallsign;
-    uint32_t frequencyHz = 0;  // 0 when the log gives only the band
+    uint32_t frequencyHz = 0;
     std::string band;
     std::string mode;
     CivilTime time;
@@ -24,20 +25,23 @@ struct LoggedQso {
     std::string exchangeReceived;
 };
 
-// A line (or ADIF record) that was not replayed, and why.
-struct SkippedLine {
+// Something said about one line (or ADIF record) of a log file.
+struct LineMessage {
     std::string file;
     int line = 0;
-    std::string reason;
+    std::string text;
 
-    // "file:line: reason", the form compilers use, so editors can jump there.
+    // "file:line: text", the form compilers use, so editors can jump there.
     std::string describe() const;
 };
 
 struct ContestLog {
     std::string ownCallsign;  // from the log's header or its first QSO; may be empty
     std::vector<LoggedQso> qsos;
-    std::vector<SkippedLine> skipped;
+    std::vector<LineMessage> skipped;   // lines that were not replayed, and why
+    std::vector<LineMessage> warnings;  // lines replayed, but not quite as written
+    std::vector<std::string> notes;     // said once for the whole file
+    int excludedQsos = 0;               // X-QSO lines: left out by the log itself
 };
 
 // A file that cannot be read at all (missing, or not a log of a known kind).
@@ -45,3 +49,18 @@ class LogFileError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// Reading as loggers read: callsigns and mode words in any case mean the same
+// station and mode.  Remembers whether it had to change anything, so the file
+// can be told once.
+class CaseFolder {
+public:
+    std::string operator()(std::string text);
+    bool folded() const { return folded_; }
+
+private:
+    bool folded_ = false;
+};
+
+// The note for a log that had lower case in it.
+std::string caseFoldingNote(const std::string& fileName);

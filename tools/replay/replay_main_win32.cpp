@@ -6,20 +6,30 @@
 //
 // Exit status: 0 when every QSO of the log was replayed, 2 when the log had
 // lines that could not be read (they are listed, the rest is replayed), 1
-// when nothing could be replayed (bad command line, unreadable files).
+// when nothing could be replayed (bad command line, a file that is no log or
+// holds no QSO, unreadable files).
 #include <windows.h>
 
+#include <io.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iomanip>
 #include <iostream>
 #include <iterator>
 #include <memory>
 
-#include "dialog_answerer.h"
 #include "contest/settings_win32.h"
+#include "dialog_answerer.h"
+#include "log_file.h"
+#include "progress_line.h"
+#include "reading_summary.h"
 #include "replay_options.h"
+#include "report_html.h"
+#include "resource.h"
 #include "stats_dll.h"
 
 namespace {
@@ -57,6 +67,44 @@ std::vector<HeaderValue> cabrilloHeader(const ReplayOptions& options)
     return header;
 }
 
+// The header keys the dialog writes but never reads: it opens with ZEMRIX,
+// SINGLE-OP and CW whatever the settings file holds, so their values are
+// typed into its controls, as an operator would.
+struct TypedHeaderKey {
+    const char* key;
+    int control;
+};
+const TypedHeaderKey kTypedHeaderKeys[] = {
+    {"Contest", IDC_CONTEST}, {"Category", IDC_CATEGORY_OPERATOR}, {"Mode", IDC_CATEGORY_MODE}};
+
+const TypedHeaderKey* typedHeaderKey(const std::string& key)
+{
+    for (const TypedHeaderKey& typed : kTypedHeaderKeys)
+        if (key == typed.key)
+            return &typed;
+    return nullptr;
+}
+
+// A combo box picks its first item that begins with the value, case aside,
+// as the dialog does for the values it reads; other text goes in as it is.
+void typeIntoControl(HWND control, const std::string& value)
+{
+    char className[16] = {};
+    ::GetClassNameA(control, className, sizeof className);
+    const bool picked = std::string(className) == "ComboBox" &&
+                        ::SendMessageA(control, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(value.c_str())) != CB_ERR;
+    if (!picked)
+        ::SetWindowTextA(control, value.c_str());
+}
+
+void typeHeaderValues(HWND dialog, const std::vector<HeaderValue>& header)
+{
+    for (const HeaderValue& value : header)
+        if (const TypedHeaderKey* typed = typedHeaderKey(value.first))
+            typeIntoControl(::GetDlgItem(dialog, typed->control), value.second);
+}
+
 // Stats.dll names its settings file and err.txt relative to the current
 // directory, and cannot create the "Plugins" folder the settings live in.
 void enterWorkingDirectory(const std::string& folder)
@@ -78,7 +126,8 @@ void prepareSettings(const std::vector<HeaderValue>& header)
 {
     PrivateProfileSettings settings;
     for (const HeaderValue& value : header)
-        settings.write(value.first.c_str(), value.second);
+        if (!typedHeaderKey(value.first))
+            settings.write(value.first.c_str(), value.second);
     settings.write("Start", "1");
 }
 
@@ -141,15 +190,17 @@ std::string fileContent(const std::string& path)
 
 // In export mode Stats.dll shows the Cabrillo header dialog during the reset
 // and a message box during GetResult0; each call runs while a watcher stands
-// by to press OK on whatever dialog window of this process appears.  A
-// message box's text is printed with its caption; a dialog with edit fields
-// (the header dialog) is named by its caption alone.
+// by to fill in the dialog with `fillIn` and press OK on whatever dialog
+// window of this process appears.  A message box's text is printed with its
+// caption, and returned; a dialog with edit fields (the header dialog) is
+// named by its caption alone.
 template <typename Call>
-void answeringDialogs(bool exportCabrillo, const char* during, Call call)
+std::string answeringDialogs(bool exportCabrillo, const char* during, Call call,
+                             const std::function<void(HWND)>& fillIn = nullptr)
 {
     if (!exportCabrillo) {
         call();
-        return;
+        return {};
     }
     MessageBoxRecord seen;
     bool hasEditFields = false;
@@ -158,17 +209,46 @@ void answeringDialogs(bool exportCabrillo, const char* during, Call call)
         DialogAnswerer answerer(
             [&](HWND window) {
                 hasEditFields = ::FindWindowExA(window, nullptr, "Edit", nullptr) != nullptr;
+                if (fillIn)
+                    fillIn(window);
                 pressOkOnBox(window);
             },
             60000);
         call();
         if (!answerer.answered()) {
             std::cout << "No dialog appeared during " << during << ".\n";
-            return;
+            return {};
         }
     }
     std::cout << "Pressed OK on \"" << seen.caption << "\" during " << during;
     std::cout << (hasEditFields || seen.text.empty() ? std::string(".\n") : ": " + seen.text + "\n");
+    return hasEditFields ? std::string() : seen.text;
+}
+
+// A full path as the operator's system names it: under Wine the Unix path,
+// which Wine's kernel32 tells; on Windows the path itself.
+std::string systemPath(const std::filesystem::path& path)
+{
+    using UnixFileName = char*(CDECL*)(const wchar_t*);
+    const auto toUnix = reinterpret_cast<UnixFileName>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    char* unixName = toUnix ? toUnix(path.wstring().c_str()) : nullptr;
+    if (!unixName)
+        return path.string();
+    const std::string name(unixName);
+    ::HeapFree(::GetProcessHeap(), 0, unixName);
+    return name;
+}
+
+// The full path of the file the writer's message names ("File produced:
+// RK3DZB.cbr"); empty when the message names none or the file is not there.
+std::string producedFile(const std::string& message)
+{
+    const std::string lead = "File produced: ";
+    if (message.rfind(lead, 0) != 0)
+        return {};
+    const std::filesystem::path file = std::filesystem::absolute(message.substr(lead.size()));
+    return std::filesystem::exists(file) ? file.string() : std::string();
 }
 
 std::string dateText(const std::optional<CivilTime>& date)
@@ -176,12 +256,8 @@ std::string dateText(const std::optional<CivilTime>& date)
     return date ? formatCivilTime(*date, "%Y-%m-%d") : "(no date)";
 }
 
-void printPlan(const ReplayOptions& options, const ContestLog& log, const ReplayPlan& plan)
+void printPlan(const ReplayPlan& plan)
 {
-    for (const SkippedLine& line : log.skipped)
-        std::cerr << line.describe() << "\n";
-    std::cout << options.logFile << ": " << log.qsos.size() << " QSOs read, " << log.skipped.size()
-              << " lines skipped\n";
     std::cout << "Own station " << plan.ownCallsign << " (" << plan.ownCountryPrefix << "), contest "
               << dateText(plan.contestStart) << " to " << dateText(plan.contestEnd) << "\n";
     if (!plan.callsWithoutCountry.empty()) {
@@ -192,38 +268,77 @@ void printPlan(const ReplayOptions& options, const ContestLog& log, const Replay
     }
 }
 
+ContestLog readLog(const std::string& path)
+{
+    ContestLog log = readContestLogFile(path);
+    printLineMessages(log, std::cerr);
+    if (log.qsos.empty())
+        throw LogFileError(path + ": no QSOs");
+    printReadingSummary(log, path, std::cout);
+    return log;
+}
+
+void writeReport(const std::string& path, ReportInput input)
+{
+    input.errText = fileContent("err.txt");
+    std::ofstream(path, std::ios::binary) << reportHtml(input);
+    std::cout << "Report: " << systemPath(path) << "\n";
+}
+
+std::string absolutePath(const std::string& path)
+{
+    return path.empty() ? path : std::filesystem::absolute(path).string();
+}
+
 int replay(const ReplayOptions& options)
 {
+    const ContestLog log = readLog(options.logFile);
     const CountryPrefixes countries = CountryPrefixes::load(countryFilePath(options));
-    const ContestLog log = readContestLogFile(options.logFile);
     const ReplayPlan plan = planReplay(log, options, countries);
     const std::vector<HeaderValue> header = cabrilloHeader(options);
-    const std::string resultsFile =
-        options.resultsFile.empty() ? std::string() : std::filesystem::absolute(options.resultsFile).string();
-    printPlan(options, log, plan);
+    const std::string resultsFile = absolutePath(options.resultsFile), reportFile = absolutePath(options.reportFile);
+    printPlan(plan);
 
     enterWorkingDirectory(options.workDir);
     prepareSettings(header);
     const StatsDll dll;
 
-    int stored = 0;
+    ReportInput report{options.logFile, {}, {}, {}, {}, {}};
     const Stopwatch refill;
-    answeringDialogs(options.exportCabrillo, "ResetStats0",
-                     [&] { resetContest(dll, plan, options.exportCabrillo); });
-    for (std::size_t i = 0; i < plan.qsos.size(); ++i)
-        stored += addQso(dll, plan.qsos[i], plan.countryPrefixes[i]);
+    answeringDialogs(
+        options.exportCabrillo, "ResetStats0", [&] { resetContest(dll, plan, options.exportCabrillo); },
+        [&](HWND dialog) { typeHeaderValues(dialog, header); });
+    {
+        ProgressLine progress(std::cerr, _isatty(_fileno(stderr)) != 0, plan.qsos.size(),
+                              [&refill] { return refill.milliseconds() / 1000.0; });
+        for (std::size_t i = 0; i < plan.qsos.size(); ++i) {
+            if (addQso(dll, plan.qsos[i], plan.countryPrefixes[i]))
+                report.storedQsos.push_back(plan.qsos[i]);
+            progress.update(i + 1);
+        }
+    }
     const double refillMs = refill.milliseconds();
 
-    std::string results;
     const Stopwatch scoring;
-    answeringDialogs(options.exportCabrillo, "GetResult0", [&] { results = dll.result(); });
+    const std::string message = answeringDialogs(options.exportCabrillo, "GetResult0",
+                                                 [&] { report.resultsText = dll.result(); });
     const double scoringMs = scoring.milliseconds();
+    const std::string cabrilloFile = producedFile(message);
+    if (!cabrilloFile.empty()) {
+        report.cabrilloPath = systemPath(cabrilloFile);
+        report.cabrilloText = fileContent(cabrilloFile);
+    }
 
+    const std::size_t stored = report.storedQsos.size();
     std::cout << "AddData0: " << stored << " stored, " << plan.qsos.size() - stored << " rejected\n\n";
-    std::cout << withoutCarriageReturns(results) << "\n";
+    std::cout << withoutCarriageReturns(report.resultsText) << "\n";
     std::cout << "err.txt:\n" << withoutCarriageReturns(fileContent("err.txt"));
+    if (!report.cabrilloPath.empty())
+        std::cout << "\nCabrillo file: " << report.cabrilloPath << "\n";
     if (!resultsFile.empty())
-        std::ofstream(resultsFile, std::ios::binary) << results;
+        std::ofstream(resultsFile, std::ios::binary) << report.resultsText;
+    if (!reportFile.empty())
+        writeReport(reportFile, std::move(report));
     if (options.timing) {
         std::cout << std::fixed << std::setprecision(1) << "\nRefill (ResetStats0 + " << plan.qsos.size()
                   << " AddData0): " << refillMs << " ms\nGetResult0: " << scoringMs << " ms\n";
@@ -241,6 +356,8 @@ int main(int argc, char** argv)
         return replay(parseCommandLine(std::vector<std::string>(argv + 1, argv + argc)));
     } catch (const UsageError& error) {
         std::cerr << "replay: " << error.what() << "\n" << kUsage;
+    } catch (const LogFileError& error) {
+        std::cerr << error.what() << "\n";
     } catch (const std::exception& error) {
         std::cerr << "replay: " << error.what() << "\n";
     }

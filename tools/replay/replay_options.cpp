@@ -1,19 +1,16 @@
 #include "replay_options.h"
 
 #include <algorithm>
-#include <fstream>
 #include <iterator>
 #include <set>
-#include <sstream>
 
-#include "adif_reader.h"
-#include "cabrillo_reader.h"
 #include "qso_time.h"
 #include "text.h"
 
 const char kUsage[] =
     "usage: replay [--call OWN] [--prefix UA] [--start YYYY-MM-DD] [--end YYYY-MM-DD]\n"
-    "              [--cty PATH] [--workdir DIR] [--save-results FILE] [--timing]\n"
+    "              [--cty PATH] [--workdir DIR] [--save-results FILE] [--report FILE.html]\n"
+    "              [--timing]\n"
     "              [--export [--header-file INI] [--header KEY=VALUE]...] LOGFILE\n"
     "Plays a Cabrillo or ADIF log through Stats.dll as the host does and prints\n"
     "the results text and err.txt.  Exit status: 0 when every QSO was replayed,\n"
@@ -21,24 +18,25 @@ const char kUsage[] =
 
 namespace {
 
-// The settings keys the Cabrillo header dialog reads.
-const char* const kHeaderKeys[] = {"Operators",       "Name",  "Address", "Address-City",
-                                   "Address-PostalCode", "Address-Country", "Band", "Power",
-                                   "Email",           "Club",  "SoapBox"};
+// The settings keys the Cabrillo header dialog reads or writes, but for
+// "Claimed", which the results request writes.
+const char* const kHeaderKeys[] = {"Operators", "Name",     "Address", "Address-City", "Address-PostalCode",
+                                   "Address-Country", "Band", "Power",  "Category",     "Mode",
+                                   "Contest",   "Email",    "Club",    "SoapBox",      "Loc"};
 
 HeaderValue headerValue(const std::string& assignment, const std::string& where)
 {
     const auto equals = assignment.find('=');
-    const std::string key = trimmed(assignment.substr(0, equals));
-    const bool known = std::any_of(std::begin(kHeaderKeys), std::end(kHeaderKeys),
-                                   [&](const char* k) { return key == k; });
-    if (equals == std::string::npos || !known) {
+    const std::string key = upperCase(trimmed(assignment.substr(0, equals)));
+    const auto known = std::find_if(std::begin(kHeaderKeys), std::end(kHeaderKeys),
+                                    [&](const char* k) { return key == upperCase(k); });
+    if (equals == std::string::npos || known == std::end(kHeaderKeys)) {
         std::string keys;
         for (const char* k : kHeaderKeys)
             keys += std::string(keys.empty() ? "" : ", ") + k;
         throw UsageError(where + "\"" + assignment + "\" is not KEY=VALUE with KEY one of " + keys);
     }
-    return {key, trimmed(assignment.substr(equals + 1))};
+    return {*known, trimmed(assignment.substr(equals + 1))};
 }
 
 CivilTime dateOption(const std::string& option, const std::string& value)
@@ -48,18 +46,6 @@ CivilTime dateOption(const std::string& option, const std::string& value)
     } catch (const std::invalid_argument& error) {
         throw UsageError(option + ": " + error.what());
     }
-}
-
-bool endsWithIgnoringCase(const std::string& text, const std::string& ending)
-{
-    return text.size() >= ending.size() && upperCase(text.substr(text.size() - ending.size())) == upperCase(ending);
-}
-
-bool looksLikeAdif(const std::string& path, const std::string& content)
-{
-    const std::string upper = upperCase(content);
-    return endsWithIgnoringCase(path, ".adi") || endsWithIgnoringCase(path, ".adif") ||
-           upper.find("<EOH>") != std::string::npos || upper.find("<EOR>") != std::string::npos;
 }
 
 CivilTime dateOnly(CivilTime time)
@@ -86,7 +72,7 @@ ReplayOptions parseCommandLine(const std::vector<std::string>& arguments)
             return arguments[++i];
         };
         if (argument == "--call")
-            options.ownCallsign = value();
+            options.ownCallsign = upperCase(value());
         else if (argument == "--prefix")
             options.ownCountryPrefix = value();
         else if (argument == "--start")
@@ -99,6 +85,8 @@ ReplayOptions parseCommandLine(const std::vector<std::string>& arguments)
             options.workDir = value();
         else if (argument == "--save-results")
             options.resultsFile = value();
+        else if (argument == "--report")
+            options.reportFile = value();
         else if (argument == "--header-file")
             options.headerFile = value();
         else if (argument == "--header")
@@ -132,16 +120,6 @@ std::vector<HeaderValue> readHeaderFile(std::istream& in, const std::string& fil
         values.push_back(headerValue(content, fileName + ":" + std::to_string(line) + ": "));
     }
     return values;
-}
-
-ContestLog readContestLogFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        throw LogFileError("cannot open log file " + path);
-    const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    std::istringstream content(text);
-    return looksLikeAdif(path, text) ? readAdifLog(content, path) : readCabrilloLog(content, path);
 }
 
 ReplayPlan planReplay(const ContestLog& log, const ReplayOptions& options, const CountryPrefixes& countries)

@@ -21,12 +21,13 @@ using HeaderValue = std::pair<std::string, std::string>;  // settings key, value
 
 struct ReplayOptions {
     std::string logFile;
-    std::string ownCallsign;       // empty: from the log
+    std::string ownCallsign;       // empty: from the log; else in upper case
     std::string ownCountryPrefix;  // empty: the own callsign's country
     std::optional<CivilTime> contestStart, contestEnd;  // empty: the first and last QSO's dates
     std::string countryFile;       // empty: the usual places
     std::string workDir;           // empty: the current directory
     std::string resultsFile;       // where to save the results text byte for byte
+    std::string reportFile;        // where to write the HTML report
     std::string headerFile;
     std::vector<HeaderValue> headerValues;  // from --header, in the order given
     bool exportCabrillo = false;
@@ -39,14 +40,11 @@ extern const char kUsage[];
 ReplayOptions parseCommandLine(const std::vector<std::string>& arguments);
 
 // Key=Value lines of a Cabrillo header file; "[section]" lines, blank lines
-// and ';' or '#' comments are read past.  Throws UsageError naming the file
-// and line of a line that is none of these or names a key the header dialog
-// does not keep.
+// and ';' or '#' comments are read past.  Keys are those the header dialog
+// reads or writes in the settings file, in any case; each comes back spelt as
+// the settings file has it.  Throws UsageError naming the file and line of a
+// line that is none of these.
 std::vector<HeaderValue> readHeaderFile(std::istream& in, const std::string& fileName);
-
-// A Cabrillo or ADIF log, told apart by the extension .adi/.adif or by ADIF
-// markers in the text.  Throws LogFileError when the file cannot be read.
-ContestLog readContestLogFile(const std::string& path);
 
 struct ReplayPlan {
     std::string ownCallsign;

@@ -15,6 +15,12 @@ inline std::string upperCase(std::string text)
     return text;
 }
 
+// "1 QSO", "2 QSOs".
+inline std::string counted(std::size_t count, const std::string& noun)
+{
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
 inline std::vector<std::string> splitOnBlanks(const std::string& text)
 {
     std::vector<std::string> words;

@@ -6,7 +6,8 @@
 
 #include "adif_reader.h"
 #include "cabrillo_reader.h"
-#include "replay_options.h"
+#include "log_file.h"
+#include "reading_summary.h"
 
 namespace {
 
@@ -28,6 +29,14 @@ struct ReadQso {
     std::string own, worked, band, mode, time, rstSent, exchangeSent, rstReceived, exchangeReceived;
     uint32_t frequencyHz;
 };
+
+std::vector<std::string> described(const std::vector<LineMessage>& messages)
+{
+    std::vector<std::string> texts;
+    for (const LineMessage& message : messages)
+        texts.push_back(message.describe());
+    return texts;
+}
 
 void expectQso(const LoggedQso& qso, const ReadQso& expected)
 {
@@ -85,7 +94,6 @@ TEST(CabrilloReader, SkipsUnreadableLinesNamingFileAndLine)
         "QSO: 3512 AM 2025-12-20 2105 RA3XYZ 599 16 DL1ABC 579 07\n"
         "QSO: 3512 CW 2025-02-30 2105 RA3XYZ 599 16 DL1ABC 579 07\n"
         "QSO: 3512 CW 2025-12-20 2460 RA3XYZ 599 16 DL1ABC 579 07\n"
-        "X-QSO: 3512 CW 2025-12-20 2105 RA3XYZ 599 16 DL1ABC 579 07\n"
         "QSO 3512 CW 2025-12-20 2105 RA3XYZ 599 16 DL1ABC 579 07\n"
         "END-OF-LOG:\n"
         "QSO: 3512 CW 2025-12-20 2105 RA3XYZ 599 16 DL1ABC 579 07\n");
@@ -97,14 +105,10 @@ TEST(CabrilloReader, SkipsUnreadableLinesNamingFileAndLine)
         "test.log:6: mode \"AM\" is not a Cabrillo mode (CW, PH, RY, DG, FM)",
         "test.log:7: date \"2025-02-30\" is not a calendar date YYYY-MM-DD",
         "test.log:8: time \"2460\" is not a clock time",
-        "test.log:9: X-QSO: excluded from scoring by the log itself",
-        "test.log:10: not a Cabrillo line (no \"TAG:\")",
-        "test.log:12: after END-OF-LOG:",
+        "test.log:9: not a Cabrillo line (no \"TAG:\")",
+        "test.log:11: after END-OF-LOG:",
     };
-    std::vector<std::string> described;
-    for (const SkippedLine& line : log.skipped)
-        described.push_back(line.describe());
-    EXPECT_EQ(described, expected);
+    EXPECT_EQ(described(log.skipped), expected);
 }
 
 TEST(AdifReader, ReadsRecordsAfterTheHeader)
@@ -121,7 +125,7 @@ TEST(AdifReader, ReadsRecordsAfterTheHeader)
     ASSERT_EQ(log.qsos.size(), 2u);
     EXPECT_EQ(log.ownCallsign, "RA3XYZ");
     expectQso(log.qsos[0], {"RA3XYZ", "DL1ABC", "80m", "CW", "2025-12-20 21:05:59", "599", "16", "579", "07", 3512000});
-    expectQso(log.qsos[1], {"UA3AA", "R3RA", "40m", "SSB", "2025-12-21 00:02:00", "", "5", "", "031", 0});
+    expectQso(log.qsos[1], {"UA3AA", "R3RA", "40m", "SSB", "2025-12-21 00:02:00", "", "5", "", "031", 7000000});
     EXPECT_EQ(log.qsos[0].line, 3);
     EXPECT_EQ(log.qsos[1].line, 6);
 }
@@ -136,22 +140,25 @@ TEST(AdifReader, SkipsUnreadableRecordsNamingFileAndLine)
         "<CALL:6>DL1ABC <FREQ:4>9.01 <MODE:2>CW <QSO_DATE:8>20251220 <TIME_ON:4>2105 <EOR>\n"
         "<CALL:6>DL1ABC <BAND:3>80m <MODE:2>CW <QSO_DATE:8>20251320 <TIME_ON:4>2105 <EOR>\n"
         "<CALL:x>DL1ABC <BAND:3>80m <MODE:2>CW <QSO_DATE:8>20251220 <TIME_ON:4>2105 <EOR>\n"
-        "<CALL:6>DL1ABC <BAND:3>80m <MODE:2>CW <QSO_DATE:8>20251220 <TIME_ON:4>2105\n"
+        "<CALL:6>DL1ABC <BAND:3>11m <MODE:2>CW <QSO_DATE:8>20251220 <TIME_ON:4>2105 <EOR>\n"
+        "<CALL:6>DL1ABC <BAND:3>80m <FREQ:5>7.012 <MODE:2>CW <QSO_DATE:8>20251220 <TIME_ON:4>2105 <EOR>\n"
+        "<CALL:6>DL1ABC <FREQ:4>abcd <MODE:2>CW <QSO_DATE:8>20251220 <TIME_ON:4>2105 <EOR>\n"
+        "<CALL:6>DL1ABC <BAND:3>80m <QSO_DATE:8>20251220 <TIME_ON:4>2105 <EOR>\n"
         "<CALL:6>DL1ABC <BAND:3>80m <MODE:2>CW <QSO_DATE:8>20251220 <TIME_ON:4>2105 <COMMENT:99>x");
     EXPECT_EQ(log.qsos.size(), 1u);
     const std::vector<std::string> expected = {
         "test.adi:3: record has no CALL",
         "test.adi:4: record has neither BAND nor FREQ",
-        "test.adi:5: FREQ 9.01 MHz lies in no amateur band",
+        "test.adi:5: FREQ 9.01 lies in no amateur band, in MHz and in kHz",
         "test.adi:6: QSO_DATE \"20251320\" is not a calendar date YYYYMMDD",
-        "test.adi:7: data specifier <CALL:x> has no valid length",
-        "test.adi:8: record not closed by <EOR>",
-        "test.adi:9: field <COMMENT:99> runs past the end of the file",
+        "test.adi:7: record has no CALL",  // <CALL:x> is no data specifier, so it is text
+        "test.adi:8: BAND \"11m\" is not an amateur band",
+        "test.adi:9: FREQ 7.012 lies outside BAND 80m, in MHz and in kHz",
+        "test.adi:10: FREQ \"abcd\" is not a number",
+        "test.adi:11: record has no MODE",
+        "test.adi:12: field <COMMENT:99> runs past the end of the file",
     };
-    std::vector<std::string> described;
-    for (const SkippedLine& line : log.skipped)
-        described.push_back(line.describe());
-    EXPECT_EQ(described, expected);
+    EXPECT_EQ(described(log.skipped), expected);
 }
 
 TEST(AdifReader, ReportsARecordLeftOpenAtTheEnd)
@@ -180,6 +187,212 @@ TEST(LogFiles, TheSampleReadsTheSameAsCabrilloAndAsAdif)
 TEST(LogFiles, AMissingFileIsAnError)
 {
     EXPECT_THROW(readContestLogFile(REPLAY_SAMPLE_DIR "/no-such.log"), LogFileError);
+}
+
+// What Stats.dll judges a QSO by: all but the texts of the RSTs and
+// exchanges, of which only the presence counts.
+std::string judgedLine(const LoggedQso& q)
+{
+    return q.ownCallsign + " " + q.workedCallsign + " " + q.band + " " + q.mode + " " + std::to_string(q.frequencyHz) +
+           " " + formatCivilTime(q.time, "%Y-%m-%d %H%M");
+}
+
+// One line per QSO with everything the replay hands to Stats.dll.
+std::string qsoLine(const LoggedQso& q)
+{
+    return judgedLine(q) + " " + q.rstSent + "/" + q.exchangeSent + " " + q.rstReceived + "/" + q.exchangeReceived;
+}
+
+template <typename Line>
+std::vector<std::string> qsoLines(const ContestLog& log, Line line)
+{
+    std::vector<std::string> lines;
+    for (const LoggedQso& qso : log.qsos)
+        lines.push_back(line(qso));
+    return lines;
+}
+
+std::vector<std::string> qsoLines(const ContestLog& log) { return qsoLines(log, qsoLine); }
+
+// The shapes in which loggers write logs, each read as the logger meant it.
+TEST(LogShapes, ReadAsLoggersWriteThem)
+{
+    struct Shape {
+        const char* what;
+        const char* fileName;
+        std::string text;
+        std::vector<std::string> qsos;
+        std::vector<std::string> skipped, warnings, notes;
+        int excluded;
+    };
+    const std::string adifQso = "<QSO_DATE:8>20251220 <RST_SENT:3>599 <RST_RCVD:3>579 <STX:2>16 <SRX:2>07 ";
+    const Shape shapes[] = {
+        {"callsigns and ADIF enumerations in lower case", "a.adi",
+         "<EOH><station_callsign:6>rk3dzb <call:6>qz3zbb <band:3>80M <freq:5>3.512 <mode:2>cw " + adifQso +
+             "<time_on:4>2100 <eor>\n<operator:5>ra3Xy <call:5>r3rkt <band:3>40m <mode:3>lsb " + adifQso +
+             "<time_on:4>2101 <eor>\n",
+         {"RK3DZB QZ3ZBB 80m CW 3512000 2025-12-20 2100 599/16 579/07",
+          "RA3XY R3RKT 40m SSB 7000000 2025-12-20 2101 599/16 579/07"},
+         {}, {}, {"a.adi: callsigns and modes in lower case were read in upper case",
+                  "a.adi: BAND without FREQ in 1 QSO: replayed on the band's designator frequency (3500 kHz for 80m)"}, 0},
+        {"Cabrillo in lower case", "b.log",
+         "start-of-log: 3.0\ncallsign: rk3dzb\nqso: 3512 cw 2025-12-20 2100 rk3dzb 599 16 qz3zbb 579 07\n"
+         "QSO: 7100 Ph 2025-12-20 2101 RK3DZB 59 16 R3RKT 57 08\n",
+         {"RK3DZB QZ3ZBB 80m CW 3512000 2025-12-20 2100 599/16 579/07",
+          "RK3DZB R3RKT 40m SSB 7100000 2025-12-20 2101 59/16 57/08"},
+         {}, {}, {"b.log: callsigns and modes in lower case were read in upper case"}, 0},
+        {"a '<' outside data specifiers is text", "c.adi",
+         "Notes <paper log> and < 30/h\n<EOH>\n# rate dropped < 30/h\n<CALL:4>R5RA <FREQ:5>3.512 <MODE:2>CW " + adifQso +
+             "<TIME_ON:4>2100 <EOR>\n<paper log> <x:y> <CALL:6>DL1ABC <FREQ:5>7.012 <MODE:2>CW " + adifQso +
+             "<TIME_ON:4>2101 <EOR>\n",
+         {" R5RA 80m CW 3512000 2025-12-20 2100 599/16 579/07", " DL1ABC 40m CW 7012000 2025-12-20 2101 599/16 579/07"},
+         {}, {}, {}, 0},
+        {"a field repeated in a record: the last one counts", "d.adi",
+         "<EOH>\n<CALL:4>R5RA <FREQ:5>3.512 <MODE:2>CW <COMMENT:1>a " + adifQso +
+             "<TIME_ON:4>2100\n<COMMENT:1>b <SRX:2>09 <EOR>\n",
+         {" R5RA 80m CW 3512000 2025-12-20 2100 599/16 579/09"},
+         {}, {"d.adi:3: COMMENT appears twice in one record; the last one counts",
+              "d.adi:3: SRX appears twice in one record; the last one counts"}, {}, 0},
+        {"Cabrillo named .adi, its soapbox naming <EOR>", "e.adi",
+         "\n  START-OF-LOG: 3.0\nSOAPBOX: our ADIF ends records in <EOR>\n"
+         "QSO: 3512 CW 2025-12-20 2100 RK3DZB 599 16 R5RA 579 07\n",
+         {"RK3DZB R5RA 80m CW 3512000 2025-12-20 2100 599/16 579/07"}, {}, {}, {}, 0},
+        {"X-QSO lines are left out, not skipped", "f.log",
+         "START-OF-LOG: 3.0\nX-QSO: 3512 CW 2025-12-20 2100 RK3DZB 599 16 R5RA 579 07\n"
+         "x-qso: 3512 CW 2025-12-20 2100 RK3DZB 599 16 R5RA 579 07\n"
+         "QSO: 3513 CW 2025-12-20 2101 RK3DZB 599 16 R5RA 579 07\n",
+         {"RK3DZB R5RA 80m CW 3513000 2025-12-20 2101 599/16 579/07"}, {}, {}, {}, 2},
+        {"BAND without FREQ gets the band's designator", "g.adi",
+         "<EOH><CALL:4>R5RA <BAND:3>40m <MODE:2>CW " + adifQso + "<TIME_ON:4>2100 <EOR>" +
+             "<CALL:4>R5RA <BAND:2>6M <MODE:2>CW " + adifQso + "<TIME_ON:4>2101 <EOR>",
+         {" R5RA 40m CW 7000000 2025-12-20 2100 599/16 579/07", " R5RA 6m CW 50000000 2025-12-20 2101 599/16 579/07"},
+         {}, {}, {"g.adi: BAND without FREQ in 2 QSOs: replayed on the band's designator frequency (3500 kHz for 80m)"}, 0},
+        {"FREQ plainly in kHz, by BAND or by a band; one rule for every QSO", "h.adi",
+         "<EOH><CALL:4>R5RA <BAND:3>80m <FREQ:4>3527 <MODE:2>CW " + adifQso + "<TIME_ON:4>2100 <EOR>\n" +
+             "<CALL:4>R5RA <FREQ:4>7012 <MODE:2>CW " + adifQso + "<TIME_ON:4>2101 <EOR>\n" +
+             "<CALL:4>R5RA <FREQ:5>7.013 <MODE:2>CW " + adifQso + "<TIME_ON:4>2102 <EOR>\n" +
+             "<CALL:4>R5RA <BAND:3>80m <FREQ:4>7012 <MODE:2>CW " + adifQso + "<TIME_ON:4>2103 <EOR>\n",
+         {" R5RA 80m CW 3527000 2025-12-20 2100 599/16 579/07", " R5RA 40m CW 7012000 2025-12-20 2101 599/16 579/07",
+          " R5RA 40m CW 7013000 2025-12-20 2102 599/16 579/07"},
+         {"h.adi:4: FREQ 7012 lies outside BAND 80m, in MHz and in kHz"}, {},
+         {"h.adi: FREQ plainly in kHz, not MHz, in 2 QSOs (the first on line 1): read as kHz"}, 0},
+        {"out of time order: replayed in time order, equal times in file order", "i.log",
+         "START-OF-LOG: 3.0\n"
+         "QSO: 3512 CW 2025-12-21 0005 RK3DZB 599 16 R5RA 579 01\n"
+         "QSO: 3512 CW 2025-12-20 2359 RK3DZB 599 16 R5RA 579 02\n"
+         "QSO: 3512 CW 2025-12-21 0005 RK3DZB 599 16 R5RA 579 03\n"
+         "QSO: 3512 CW 2025-12-20 2359 RK3DZB 599 16 R5RA 579 04\n",
+         {"RK3DZB R5RA 80m CW 3512000 2025-12-20 2359 599/16 579/02",
+          "RK3DZB R5RA 80m CW 3512000 2025-12-20 2359 599/16 579/04",
+          "RK3DZB R5RA 80m CW 3512000 2025-12-21 0005 599/16 579/01",
+          "RK3DZB R5RA 80m CW 3512000 2025-12-21 0005 599/16 579/03"},
+         {}, {}, {"i.log: the QSOs were not in time order; they are replayed in time order"}, 0},
+        {"texts that would shift the Cabrillo columns", "j.adi",
+         "<EOH>\n<CALL:4>R5RA <FREQ:5>3.512 <MODE:2>CW <QSO_DATE:8>20251220 <TIME_ON:4>2100 <STX:2>16 "
+         "<SRX_STRING:7>599 021 <EOR>\n",
+         {" R5RA 80m CW 3512000 2025-12-20 2100 /16 /599 021"},
+         {}, {"j.adi:2: no RST sent, no RST received, exchange received \"599 021\" holds a blank: the QSO's line in "
+              "the Cabrillo file will have its columns shifted"}, {}, 0},
+    };
+    for (const Shape& shape : shapes) {
+        SCOPED_TRACE(shape.what);
+        const ContestLog log = readContestLog(shape.text, shape.fileName);
+        EXPECT_EQ(qsoLines(log), shape.qsos);
+        EXPECT_EQ(described(log.skipped), shape.skipped);
+        EXPECT_EQ(described(log.warnings), shape.warnings);
+        EXPECT_EQ(log.notes, shape.notes);
+        EXPECT_EQ(log.excludedQsos, shape.excluded);
+    }
+}
+
+// Files that are no log get one line saying so.
+TEST(LogShapes, AFileThatIsNoLogIsNamedSo)
+{
+    struct Case {
+        std::string text;
+        const char* why;
+    };
+    std::string binary;
+    for (int i = 0; i < 4096; ++i)
+        binary += static_cast<char>((i * 7919) % 256);
+    const Case cases[] = {
+        {"", "empty file"},
+        {" \r\n\t\n", "empty file"},
+        {binary, "binary data, not text"},
+        {"call,band,mode,date\nR5RA,80m,CW,20251220\n", "no START-OF-LOG: line, no ADIF <EOH> or <EOR>"},
+        {std::string(10 << 20, 'x'), "no START-OF-LOG: line, no ADIF <EOH> or <EOR>"},
+    };
+    for (const Case& c : cases) {
+        try {
+            readContestLog(c.text, "x.adi");
+            ADD_FAILURE() << "read as a log: " << c.why;
+        } catch (const LogFileError& error) {
+            EXPECT_EQ(std::string(error.what()), std::string("x.adi: not a Cabrillo or ADIF log (") + c.why + ")");
+        }
+    }
+    EXPECT_TRUE(readContestLog("<ADIF_VER:5>3.1.4 <EOH>\n", "h.adi").qsos.empty());
+}
+
+std::string utf16(const std::string& text, bool bigEndian, bool withMark)
+{
+    std::string bytes = withMark ? (bigEndian ? "\xFE\xFF" : "\xFF\xFE") : "";
+    for (unsigned char c : text) {
+        const std::string unit = c == 0xE9 ? std::string("\x04\x10", 2) : std::string(1, '\0') + static_cast<char>(c);
+        bytes += bigEndian ? unit : std::string{unit[1], unit[0]};
+    }
+    return bytes;
+}
+
+// UTF-16 in either byte order, with or without a mark, reads as the same
+// log written in 8 bits; a character beyond Latin-1 is one byte, so ADIF
+// lengths still count right.
+TEST(LogShapes, Utf16ReadsAsEightBitText)
+{
+    const std::string text = "<EOH><NAME:4>Jos\xE9 <CALL:4>R5RA <FREQ:5>3.512 <MODE:2>CW <QSO_DATE:8>20251220 "
+                             "<TIME_ON:4>2100 <STX:2>16 <SRX:2>07 <EOR>\r\n";
+    const std::vector<std::string> expected = qsoLines(readContestLog(text, "u.adi"));
+    ASSERT_EQ(expected.size(), 1u);
+    for (bool bigEndian : {false, true})
+        for (bool withMark : {false, true}) {
+            const ContestLog log = readContestLog(utf16(text, bigEndian, withMark), "u.adi");
+            EXPECT_EQ(qsoLines(log), expected) << bigEndian << withMark;
+            EXPECT_TRUE(log.skipped.empty());
+            EXPECT_EQ(log.notes.front(), "u.adi: read as UTF-16 text");
+        }
+}
+
+// A log with every shape above reads as the same QSOs written cleanly.
+TEST(LogShapes, EveryShapeReadsAsTheCleanLog)
+{
+    const ContestLog clean = readContestLogFile(REPLAY_TEST_LOGS "/every-shape-clean.log");
+    ASSERT_EQ(clean.qsos.size(), 8u);
+    for (const char* messy : {"/every-shape.adi", "/every-shape-cabrillo.adi"}) {
+        const ContestLog log = readContestLogFile(std::string(REPLAY_TEST_LOGS) + messy);
+        EXPECT_TRUE(log.skipped.empty()) << messy;
+        EXPECT_EQ(qsoLines(log, judgedLine), qsoLines(clean, judgedLine)) << messy;
+        for (const LoggedQso& qso : log.qsos)
+            EXPECT_TRUE(!qso.exchangeSent.empty() && !qso.exchangeReceived.empty()) << messy << ":" << qso.line;
+    }
+}
+
+TEST(ReadingSummary, ListsTwentyLinesThenCountsTheRest)
+{
+    ContestLog log;
+    for (int line = 1; line <= 23; ++line)
+        log.skipped.push_back({"x.log", line, "bad"});
+    log.warnings.push_back({"x.log", 30, "odd"});
+    log.notes.push_back("x.log: a note");
+    log.qsos.resize(5);
+    log.excludedQsos = 1;
+    std::ostringstream messages, summary;
+    printLineMessages(log, messages);
+    printReadingSummary(log, "x.log", summary);
+    std::string expected;
+    for (int line = 1; line <= 20; ++line)
+        expected += "x.log:" + std::to_string(line) + ": bad\n";
+    expected += "... and 3 more lines skipped\nx.log:30: odd\n";
+    EXPECT_EQ(messages.str(), expected);
+    EXPECT_EQ(summary.str(), "x.log: a note\nx.log: 5 QSOs read, 23 lines skipped, 1 X-QSO line left out as the log asks\n");
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ TEST(CommandLine, ReadsEveryOption)
 {
     const ReplayOptions options = parseCommandLine(
         {"--call", "RA3XYZ", "--prefix", "UA", "--start", "2025-12-20", "--end", "2025-12-21", "--cty", "c.dat",
-         "--workdir", "w", "--save-results", "r.txt", "--timing", "--export", "--header-file", "h.ini", "--header",
+         "--workdir", "w", "--save-results", "r.txt", "--report", "r.html", "--timing", "--export", "--header-file", "h.ini", "--header",
          "Name=Ivan Petrov", "--header", "SoapBox = 73 ", "log.cbr"});
     EXPECT_EQ(options.logFile, "log.cbr");
     EXPECT_EQ(options.ownCallsign, "RA3XYZ");
@@ -26,6 +26,7 @@ TEST(CommandLine, ReadsEveryOption)
     EXPECT_EQ(options.countryFile, "c.dat");
     EXPECT_EQ(options.workDir, "w");
     EXPECT_EQ(options.resultsFile, "r.txt");
+    EXPECT_EQ(options.reportFile, "r.html");
     EXPECT_TRUE(options.timing);
     EXPECT_TRUE(options.exportCabrillo);
     EXPECT_EQ(options.headerFile, "h.ini");
@@ -49,7 +50,7 @@ TEST(CommandLine, SaysWhatIsWrong)
         {{"--header", "Name=X", "a.log"}, "--header and --header-file go with --export"},
         {{"--export", "--header", "Callsign=X", "a.log"},
          "--header: \"Callsign=X\" is not KEY=VALUE with KEY one of Operators, Name, Address, Address-City, "
-         "Address-PostalCode, Address-Country, Band, Power, Email, Club, SoapBox"},
+         "Address-PostalCode, Address-Country, Band, Power, Category, Mode, Contest, Email, Club, SoapBox, Loc"},
     };
     for (const Case& c : cases) {
         try {
@@ -59,6 +60,19 @@ TEST(CommandLine, SaysWhatIsWrong)
             EXPECT_STREQ(error.what(), c.message);
         }
     }
+}
+
+// Every key the header dialog reads or writes, in any case, comes back spelt
+// as the settings file has it.
+TEST(CommandLine, TakesEveryHeaderKeyOfTheDialog)
+{
+    const ReplayOptions options = parseCommandLine(
+        {"--export", "--header", "mode=MIXED", "--header", "CATEGORY=MULTI-OP", "--header", "Contest=ZEMRIX-TEST",
+         "--header", "loc=KO85", "--header", "Band=80M", "--header", "power=qrp", "--call", "rk3dzb", "x.log"});
+    const std::vector<HeaderValue> expected = {{"Mode", "MIXED"}, {"Category", "MULTI-OP"}, {"Contest", "ZEMRIX-TEST"},
+                                               {"Loc", "KO85"},   {"Band", "80M"},          {"Power", "qrp"}};
+    EXPECT_EQ(options.headerValues, expected);
+    EXPECT_EQ(options.ownCallsign, "RK3DZB");
 }
 
 TEST(HeaderFile, ReadsKeyValueLines)

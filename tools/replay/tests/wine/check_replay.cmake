@@ -1,21 +1,37 @@
 # Runs replay.exe on one log in a fresh working directory and checks its exit
 # status.  Without EXPECTED_OUTPUT it compares the saved results text and
 # err.txt with the expected files byte for byte; with it, every line of that
-# file must appear in what replay.exe printed.  With HEADER_FILE the replay
-# exports, and the Cabrillo file must hold the header values, every QSO
-# Stats.dll stored and the claimed score of the expected results.
+# file must appear in what replay.exe printed.  With CLEAN_LOG the expected
+# files are those of a replay of that log.  With HEADER_FILE the replay
+# exports, with HEADER_VALUES given as --header; the Cabrillo file must hold
+# the header values, every QSO Stats.dll stored and the claimed score of the
+# expected results.
 file(REMOVE_RECURSE ${WORKDIR})
 if(HEADER_FILE)
     set(export_options --export --header-file ${HEADER_FILE})
+    foreach(value IN LISTS HEADER_VALUES)
+        list(APPEND export_options --header ${value})
+    endforeach()
 endif()
-execute_process(
-    COMMAND ${EMULATOR} ${REPLAY} --workdir ${WORKDIR} --save-results ${WORKDIR}/results.txt ${export_options} ${LOG}
-    RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)
-set(printed "${output}${errors}")
-message("${printed}")
-if(NOT status EQUAL EXPECTED_EXIT)
-    message(FATAL_ERROR "replay.exe exited with ${status}, expected ${EXPECTED_EXIT}")
+
+# Runs replay.exe on `log` in `workdir`; sets `printed` to what it printed.
+function(run_replay log workdir expected_exit)
+    execute_process(
+        COMMAND ${EMULATOR} ${REPLAY} --workdir ${workdir} --save-results ${workdir}/results.txt ${export_options} ${log}
+        RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)
+    message("${output}${errors}")
+    if(NOT status EQUAL expected_exit)
+        message(FATAL_ERROR "replay.exe exited with ${status} on ${log}, expected ${expected_exit}")
+    endif()
+    set(printed "${output}${errors}" PARENT_SCOPE)
+endfunction()
+
+if(CLEAN_LOG)
+    run_replay(${CLEAN_LOG} ${WORKDIR}/clean 0)
+    set(EXPECTED_RESULTS ${WORKDIR}/clean/results.txt)
+    set(EXPECTED_ERR ${WORKDIR}/clean/err.txt)
 endif()
+run_replay(${LOG} ${WORKDIR} ${EXPECTED_EXIT})
 
 function(expect_in text fragment where)
     string(FIND "${text}" "${fragment}" at)
@@ -47,6 +63,7 @@ if(HEADER_FILE)
     string(REGEX REPLACE "^CALLSIGN: *" "" own_callsign "${own_callsign}")
     set(cabrillo_file ${WORKDIR}/${own_callsign}.cbr)
     expect_in("${printed}" "Pressed OK on \"Output\" during GetResult0: File produced: ${own_callsign}.cbr" "the output")
+    expect_in("${printed}" "Cabrillo file: ${cabrillo_file}\n" "the output")
     file(READ ${cabrillo_file} cabrillo)
     file(READ ${EXPECTED_RESULTS} results)
     string(REGEX MATCH "= ([0-9]+)" score "${results}")
@@ -54,6 +71,11 @@ if(HEADER_FILE)
     file(STRINGS ${HEADER_FILE} header_lines REGEX "^Name=")
     string(REPLACE "Name=" "NAME: " name_line "${header_lines}")
     expect_in("${cabrillo}" "${name_line}\n" ${cabrillo_file})
+    foreach(value IN LISTS HEADER_VALUES)
+        string(REGEX REPLACE "^Mode=" "CATEGORY-MODE: " value "${value}")
+        string(REGEX REPLACE "^Power=" "CATEGORY-POWER: " value "${value}")
+        expect_in("${cabrillo}" "${value}\n" ${cabrillo_file})
+    endforeach()
     # Every QSO Stats.dll stored, duplicates included; the rejected ones not.
     string(REGEX MATCH "AddData0: ([0-9]+) stored" stored "${printed}")
     file(STRINGS ${cabrillo_file} written REGEX "^QSO:")

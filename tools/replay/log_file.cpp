@@ -1,0 +1,172 @@
+#include "log_file.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <tuple>
+
+#include "adif_reader.h"
+#include "cabrillo_reader.h"
+#include "text.h"
+
+namespace {
+
+enum class Utf16 { No, LittleEndian, BigEndian };
+
+// By a byte order mark, or by the zero bytes ASCII text has every other
+// byte in UTF-16.
+Utf16 utf16Order(const std::string& bytes)
+{
+    if (bytes.size() < 2)
+        return Utf16::No;
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    if (byte(0) == 0xFF && byte(1) == 0xFE)
+        return Utf16::LittleEndian;
+    if (byte(0) == 0xFE && byte(1) == 0xFF)
+        return Utf16::BigEndian;
+    if (bytes.size() >= 4 && byte(0) != 0 && byte(1) == 0 && byte(2) != 0 && byte(3) == 0)
+        return Utf16::LittleEndian;
+    if (bytes.size() >= 4 && byte(0) == 0 && byte(1) != 0 && byte(2) == 0 && byte(3) != 0)
+        return Utf16::BigEndian;
+    return Utf16::No;
+}
+
+// One byte per UTF-16 unit: Latin-1 characters keep their code, others
+// (which no callsign, band, mode or number holds) become '?'.  A surrogate
+// pair is one character and one '?', so ADIF lengths counted in characters
+// stay right.
+std::string narrowedUtf16(const std::string& bytes, Utf16 order)
+{
+    std::string text;
+    const std::size_t high = order == Utf16::BigEndian ? 0 : 1;
+    for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
+        const unsigned unit = static_cast<unsigned char>(bytes[at + high]) << 8 |
+                              static_cast<unsigned char>(bytes[at + 1 - high]);
+        if (unit == 0xFEFF || (unit >= 0xDC00 && unit < 0xE000))
+            continue;  // the byte order mark; the second half of a pair
+        text += unit <= 0xFF ? static_cast<char>(unit) : '?';
+    }
+    return text;
+}
+
+std::string withoutUtf8Mark(const std::string& bytes)
+{
+    return bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? bytes.substr(3) : bytes;
+}
+
+bool isBinary(const std::string& text)
+{
+    const auto controls = std::count_if(text.begin(), text.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte == 0 || (byte < 0x20 && !isBlank(c) && byte != 0x1A);
+    });
+    return controls > 0 && controls * 100 >= static_cast<long>(text.size());
+}
+
+std::string firstNonBlankLine(const std::string& text)
+{
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line))
+        if (!trimmed(line).empty())
+            return trimmed(line);
+    return {};
+}
+
+enum class LogFormat { Cabrillo, Adif };
+
+LogFormat formatOf(const std::string& text, const std::string& fileName)
+{
+    const auto notALog = [&](const std::string& why) {
+        return LogFileError(fileName + ": not a Cabrillo or ADIF log (" + why + ")");
+    };
+    if (trimmed(text).empty())
+        throw notALog("empty file");
+    if (isBinary(text))
+        throw notALog("binary data, not text");
+    if (upperCase(firstNonBlankLine(text).substr(0, 13)) == "START-OF-LOG:")
+        return LogFormat::Cabrillo;
+    const std::string upper = upperCase(text);
+    if (upper.find("<EOH>") != std::string::npos || upper.find("<EOR>") != std::string::npos)
+        return LogFormat::Adif;
+    throw notALog("no START-OF-LOG: line, no ADIF <EOH> or <EOR>");
+}
+
+auto timeKey(const LoggedQso& qso)
+{
+    const CivilTime& t = qso.time;
+    return std::tie(t.year, t.month, t.day, t.hour, t.minute, t.second);
+}
+
+void putInTimeOrder(ContestLog& log, const std::string& fileName)
+{
+    const auto earlier = [](const LoggedQso& a, const LoggedQso& b) { return timeKey(a) < timeKey(b); };
+    if (std::is_sorted(log.qsos.begin(), log.qsos.end(), earlier))
+        return;
+    std::stable_sort(log.qsos.begin(), log.qsos.end(), earlier);
+    log.notes.push_back(fileName + ": the QSOs were not in time order; they are replayed in time order");
+}
+
+// What of a QSO would shift the columns of its line in the Cabrillo file,
+// which is read by splitting it at blanks.  An empty exchange would too, but
+// Stats.dll rejects such a QSO, so it never reaches the file.
+std::string columnTrouble(const LoggedQso& qso)
+{
+    struct Column {
+        const char* what;
+        const std::string& text;
+        bool isRst;
+    };
+    const Column columns[] = {
+        {"RST sent", qso.rstSent, true},
+        {"exchange sent", qso.exchangeSent, false},
+        {"RST received", qso.rstReceived, true},
+        {"exchange received", qso.exchangeReceived, false},
+    };
+    std::string trouble;
+    for (const Column& column : columns) {
+        std::string problem;
+        if (column.text.find_first_of(" \t") != std::string::npos)
+            problem = std::string(column.what) + " \"" + column.text + "\" holds a blank";
+        else if (column.text.empty() && column.isRst)
+            problem = std::string("no ") + column.what;
+        if (!problem.empty())
+            trouble += (trouble.empty() ? "" : ", ") + problem;
+    }
+    return trouble;
+}
+
+void warnOfShiftedColumns(ContestLog& log, const std::string& fileName)
+{
+    for (const LoggedQso& qso : log.qsos) {
+        const std::string trouble = columnTrouble(qso);
+        if (!trouble.empty())
+            log.warnings.push_back(
+                {fileName, qso.line, trouble + ": the QSO's line in the Cabrillo file will have its columns shifted"});
+    }
+}
+
+}  // namespace
+
+ContestLog readContestLog(const std::string& bytes, const std::string& fileName)
+{
+    const Utf16 order = utf16Order(bytes);
+    const std::string text = order == Utf16::No ? withoutUtf8Mark(bytes) : narrowedUtf16(bytes, order);
+    std::istringstream content(text);
+    ContestLog log = formatOf(text, fileName) == LogFormat::Cabrillo ? readCabrilloLog(content, fileName)
+                                                                      : readAdifLog(content, fileName);
+    if (order != Utf16::No)
+        log.notes.insert(log.notes.begin(), fileName + ": read as UTF-16 text");
+    putInTimeOrder(log, fileName);
+    warnOfShiftedColumns(log, fileName);
+    return log;
+}
+
+ContestLog readContestLogFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        throw LogFileError(path + ": cannot open the file");
+    return readContestLog(std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()), path);
+}

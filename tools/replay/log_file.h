@@ -1,0 +1,23 @@
+// A log file as a whole: which format it is in, told by its content, and
+// what the replay needs of every log whatever its format (time order, texts
+// that the Cabrillo file can hold).
+#pragma once
+
+#include <string>
+
+#include "contest_log.h"
+
+// Reads a log file's bytes.  UTF-16 text (with or without a byte order mark)
+// is read with one byte per character; a UTF-8 byte order mark is dropped.
+// A first non-blank line that begins with START-OF-LOG: (any case) means
+// Cabrillo; otherwise <EOH> or <EOR> (any case) means ADIF.  Throws
+// LogFileError "FILE: not a Cabrillo or ADIF log (why)" for anything else.
+//
+// The QSOs come back in time order: a stable sort, so QSOs of the same
+// minute keep their order in the file, with a note when the file had them
+// otherwise.  Texts that would shift the columns of the Cabrillo file's QSO
+// lines (a blank inside, or a missing RST) are warned about.
+ContestLog readContestLog(const std::string& bytes, const std::string& fileName);
+
+// The same for a file on disk; throws LogFileError when it cannot be opened.
+ContestLog readContestLogFile(const std::string& path);
