@@ -21,6 +21,7 @@
 #include "contest/settings_win32.h"
 #include "replay_options.h"
 #include "stats_dll.h"
+#include "stats_version.h"
 
 namespace {
 
@@ -237,6 +238,10 @@ int replay(const ReplayOptions& options)
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::cout << "replay " STATS_VERSION_TEXT "\n";
+        return 0;
+    }
     try {
         return replay(parseCommandLine(std::vector<std::string>(argv + 1, argv + argc)));
     } catch (const UsageError& error) {
