@@ -29,16 +29,15 @@ while [ $# -gt 0 ]; do
 done
 
 tools/install-deps.sh
-work=build/package
-rm -rf "$work"
-mkdir -p "$work"
-
 if [ -n "$prebuilt" ]; then
+    work=build/package-prebuilt
     tree=.
     binaries="$prebuilt"
 else
+    work=build/package
     # Only what is committed goes into a release: the build starts from an
     # export of HEAD, not from the working tree.
+    rm -rf "$work"
     tree="$work/src"
     mkdir -p "$tree"
     git archive HEAD | tar -x -C "$tree"
@@ -54,6 +53,7 @@ expect_changelog_names "$version" "$tree/CHANGELOG.md"
 timestamp="${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct HEAD)}"
 
 stage="$work/stage"
+rm -rf "$stage"
 mkdir -p "$stage"
 cp "$binaries/Stats.dll" "$binaries/replay.exe" /usr/share/hamradio-files/cty.dat \
    "$tree/docs/README-ru.txt" "$tree/docs/README-en.txt" "$tree/LICENSE" "$tree/CHANGELOG.md" "$stage/"
