@@ -3,8 +3,9 @@
 # empty folder, every file present and matching SHA256SUMS, the DLL loaded
 # under Wine with the project's version in its version resource, the
 # packaged replay.exe replaying the sample log to the expected results,
-# both guides UTF-8 with CR LF line ends, and every Windows import of the
-# binaries on the list that backs the guides' Windows claim.
+# both guides UTF-8 with CR LF line ends, every Windows import of the
+# binaries on the list that backs the guides' Windows claim, and nothing
+# in the binaries that would tell one build of a commit from another.
 #
 #   tools/check-package.sh ZIP [WINDOWS_BUILD_DIR]
 #
@@ -56,6 +57,17 @@ check_imports() {
     [ -z "$unknown" ] || fail "$(basename "$binary") imports what tools/windows-imports.txt does not list (check the Windows it needs): $(echo $unknown)"
 }
 
+# What would make two builds of one commit differ, short of building twice:
+# a link time stamp, the build's own paths, a compile date (__DATE__).
+check_reproducible() {
+    local binary="$1"
+    local pe_header
+    pe_header=$(od -An -tu4 -j 60 -N 4 "$binary" | tr -d ' ')
+    expect_equal "$(basename "$binary")'s link time stamp" "$(od -An -tu4 -j $((pe_header + 8)) -N 4 "$binary" | tr -d ' ')" 0
+    ! LC_ALL=C grep -q -F "$PWD" "$binary" || fail "$(basename "$binary") holds the build path $PWD"
+    ! LC_ALL=C grep -q -F "$(LC_ALL=C date -u '+%b %e %Y')" "$binary" || fail "$(basename "$binary") holds today's date"
+}
+
 expect_equal "the zip's name" "$(basename "$zip_file")" "zemrix-stats-$version.zip"
 rm -rf "$unpacked"
 mkdir -p "$unpacked"
@@ -73,6 +85,8 @@ check_guide "$unpacked/README-ru.txt"
 check_guide "$unpacked/README-en.txt"
 check_imports "$unpacked/Stats.dll"
 check_imports "$unpacked/replay.exe"
+check_reproducible "$unpacked/Stats.dll"
+check_reproducible "$unpacked/replay.exe"
 
 [ -n "${WINEPREFIX:-}" ] && [ -n "${DISPLAY:-}" ] || source tools/wine-session.sh
 resource=$(wine "$windows_build/version_resource.exe" "$(winepath -w "$unpacked/Stats.dll")" | tr -d '\r') ||
