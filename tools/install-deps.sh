@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian machine lacks to build Stats.dll and run its tests:
 # the i686 MinGW-w64 cross compiler, 32-bit Wine, a virtual X display, the
-# country and callsign files the replay tool uses, and the native test libraries.
+# country and callsign files the replay tool uses, the native test libraries,
+# and zip for the release package.
 # Safe to run again: it does nothing when everything is present.
 set -euo pipefail
 
@@ -13,6 +14,8 @@ command -v Xvfb >/dev/null || need+=(xvfb)
 command -v xauth >/dev/null || need+=(xauth)
 command -v cmake >/dev/null || need+=(cmake)
 command -v import >/dev/null || need+=(imagemagick)
+command -v zip >/dev/null || need+=(zip)
+command -v unzip >/dev/null || need+=(unzip)
 [ -f /usr/share/hamradio-files/cty.dat ] || need+=(hamradio-files)
 [ -d /usr/src/googletest ] || need+=(googletest)
 dpkg -s libbenchmark-dev >/dev/null 2>&1 || need+=(libbenchmark-dev)

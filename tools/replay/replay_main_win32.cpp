@@ -31,6 +31,7 @@
 #include "report_html.h"
 #include "resource.h"
 #include "stats_dll.h"
+#include "stats_version.h"
 
 namespace {
 
@@ -352,6 +353,10 @@ int replay(const ReplayOptions& options)
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::cout << "replay " STATS_VERSION_TEXT "\n";
+        return 0;
+    }
     try {
         return replay(parseCommandLine(std::vector<std::string>(argv + 1, argv + argc)));
     } catch (const UsageError& error) {

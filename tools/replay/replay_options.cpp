@@ -12,6 +12,7 @@ const char kUsage[] =
     "              [--cty PATH] [--workdir DIR] [--save-results FILE] [--report FILE.html]\n"
     "              [--timing]\n"
     "              [--export [--header-file INI] [--header KEY=VALUE]...] LOGFILE\n"
+    "       replay --version\n"
     "Plays a Cabrillo or ADIF log through Stats.dll as the host does and prints\n"
     "the results text and err.txt.  Exit status: 0 when every QSO was replayed,\n"
     "2 when lines of the log could not be read (the rest is replayed), 1 on errors.\n";
