@@ -1,5 +1,5 @@
 // The contest state as both threads use it: the host's thread adds, removes,
-// resets and builds results while the window thread refreshes the band table
+// resets and builds results through the DLL's entry points while the window thread refreshes the band table
 // for a callsign and reads and sorts the multiplier list as the grid painter
 // does.  Built under ThreadSanitizer, which fails the run on any data race;
 // the test itself checks that the window thread changed nothing the host's
@@ -12,11 +12,8 @@
 #include <thread>
 #include <vector>
 
-#include "rules/acceptance.h"
-#include "rules/reset.h"
-#include "score/results.h"
+#include "plugin/entry_points.h"
 #include "support/fake_platform.h"
-#include "support/qso_builder.h"
 #include "support/scratch_dir.h"
 #include "ui/multiplier_table.h"
 
@@ -25,64 +22,62 @@ namespace {
 const char* const kCalls[] = {"K1ABC", "UA3RAB", "QZ3ZAA", "DL1ABC", "R5RAA", "9A1A"};
 const char* const kBands[] = {"80m", "40m", "160m", "20m", "6m"};
 const char* const kModes[] = {"CW", "SSB", "RTTY"};
+const HostDateTime kHours[] = {{42169.25, 0}, {42169.5, 0}, {42169.75, 0}, {0.0, 2}};
+const HostDateTime kContestDay{42169.0, 0};
 
 enum class HostCall { Add, Remove, Reset, Results };
 
 struct HostStep {
     HostCall call;
-    QsoFields qso;
+    HostQso qso;
 };
 
-// A fixed run of host calls: mostly adds, some removals of what was added,
-// now and then a reset or a results request.
+// A fixed run of host calls through the entry points, as the DLL makes them:
+// mostly adds, removals of the same kind of QSO, now and then a reset or a
+// results request.
 std::vector<HostStep> hostRun(unsigned seed, int length)
 {
     std::mt19937 random(seed);
-    auto pick = [&](auto& list) { return list[random() % std::size(list)]; };
+    auto pick = [&](const auto& list) { return &list[random() % std::size(list)]; };
     std::vector<HostStep> steps;
     for (int i = 0; i < length; ++i) {
         const unsigned roll = random() % 100;
         const HostCall call = roll < 70 ? HostCall::Add : roll < 88 ? HostCall::Remove : roll < 90 ? HostCall::Reset
                                                                                                     : HostCall::Results;
-        steps.push_back({call, contestQso(pick(kCalls), pick(kBands), pick(kModes),
-                                          utc(2015, 6, 14, static_cast<int>(random() % 24), 5))});
+        HostQso qso;
+        qso.ownCallsign = "UA3XYZ";
+        qso.workedCallsign = *pick(kCalls);
+        qso.band = *pick(kBands);
+        qso.mode = *pick(kModes);
+        qso.time = pick(kHours);
+        qso.frequencyHz = 3512000;
+        qso.rstSent = qso.rstReceived = "599";
+        qso.exchangeSent = qso.exchangeReceived = "16";
+        qso.countryPrefix = "UA";
+        steps.push_back({call, qso});
     }
     return steps;
 }
 
 class Host {
 public:
-    // Returns the results text of the last results request.
+    // The results text of the last request, and of one after the run.
     std::string play(const std::vector<HostStep>& steps)
     {
         std::string results;
         for (const HostStep& step : steps) {
             switch (step.call) {
-            case HostCall::Add: addQso(state, errors, step.qso); break;
-            case HostCall::Remove: removeQso(state, step.qso); break;
-            case HostCall::Reset: resetContest(state, errors, cabrillo, platform, resetArgs()); break;
-            case HostCall::Results: results = buildResults(state, cabrillo, platform); break;
+            case HostCall::Add: entries.addData(step.qso); break;
+            case HostCall::Remove: entries.removeData(step.qso); break;
+            case HostCall::Reset: entries.resetStats(0, "UA3XYZ", &kContestDay, &kContestDay, "UA"); break;
+            case HostCall::Results: results = entries.getResult(nullptr, 1); break;
             }
         }
-        return results + buildResults(state, cabrillo, platform);
+        return results + entries.getResult(nullptr, 1);
     }
 
-    ContestState state;
-
-private:
-    static ResetArgs resetArgs()
-    {
-        ResetArgs args;
-        args.ownCallsign = "UA3XYZ";
-        args.contestStart = utc(2015, 6, 14, 0, 0);
-        args.contestEnd = utc(2015, 6, 15, 0, 0);
-        args.ownCountryPrefix = "UA";
-        return args;
-    }
-
-    ErrorLog errors{portableFileSystem()};
-    CCabrilloLog cabrillo;
     FakePlatform platform;
+    EntryPoints entries{platform};
 };
 
 // What the window thread does on every refresh timer and every paint.
@@ -114,13 +109,13 @@ TEST(SharedState, TheWindowThreadNeverDisturbsTheHostsCalls)
     Host host;
     std::atomic<bool> hostBusy{true};
     int broken = 0;
-    std::thread window([&] { broken = paintWhile(host.state, hostBusy); });
+    std::thread window([&] { broken = paintWhile(host.entries.state(), hostBusy); });
     const std::string results = host.play(steps);
     hostBusy = false;
     window.join();
 
     EXPECT_EQ(results, expected);
-    EXPECT_EQ(host.state.log.size(), alone.state.log.size());
+    EXPECT_EQ(host.entries.state().log.size(), alone.entries.state().log.size());
     EXPECT_EQ(broken, 0);
 }
 
