@@ -43,7 +43,7 @@ void Refill20000(benchmark::State& bench)
 {
     ScratchDir dir;
     const auto log = contestLog();
-    ErrorLog errors;
+    ErrorLog errors{portableFileSystem()};
     for (auto _ : bench) {
         ContestState state;
         errors.restart("header");
@@ -56,7 +56,7 @@ BENCHMARK(Refill20000)->Unit(benchmark::kMillisecond);
 // A working directory, a platform and the full log, for the benchmarks
 // that measure a call on a filled contest.
 struct FilledContest {
-    FilledContest() { fill(state, ErrorLog(), contestLog()); }
+    FilledContest() { fill(state, ErrorLog(portableFileSystem()), contestLog()); }
 
     ScratchDir dir;
     ContestState state;

@@ -1,6 +1,5 @@
 #include "cabrillo/cabrillo_log.h"
 
-#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -30,18 +29,33 @@ bool isForbiddenInFileName(char c)
     return static_cast<unsigned char>(c) < 32 || std::strchr("<>:\"/\\|?*", c) != nullptr;
 }
 
-// Windows opens these as devices whatever the extension: "CON.cbr" is the
-// console, not a file.
-bool isDeviceName(const std::string& name)
+bool isAsciiDigitOrSuperscript(char c)
 {
-    std::string upper;
-    for (char c : name)
-        upper += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    // "¹", "²" and "³" in the Latin code page count as digits in COM¹ or LPT².
+    return (c >= '0' && c <= '9') || c == '\xB9' || c == '\xB2' || c == '\xB3';
+}
+
+// The length of the device name that `name` begins with, or 0.  Windows opens
+// a device whatever follows its name, once blanks are passed, as long as that
+// is an extension or nothing: "CON.cbr", "COM1.log.cbr" and "AUX .x.cbr" are
+// the devices CON, COM1 and AUX, not files.
+std::size_t deviceNameLength(const std::string& name)
+{
+    std::size_t stem = name.find('.');
+    if (stem == std::string::npos)
+        stem = name.size();
+    while (stem > 0 && name[stem - 1] == ' ')
+        --stem;
+    std::string upper = name.substr(0, stem);
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
     for (const char* device : {"CON", "PRN", "AUX", "NUL"})
         if (upper == device)
-            return true;
-    return upper.size() == 4 && (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0) &&
-           upper[3] >= '1' && upper[3] <= '9';
+            return stem;
+    const bool numberedPort = upper.size() == 4 && (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0) &&
+                              isAsciiDigitOrSuperscript(upper[3]);
+    return numberedPort ? stem : 0;
 }
 
 // The soapbox is kept in the settings on one line, its line breaks as
@@ -80,8 +94,8 @@ std::string cabrilloBaseName(const std::string& callsign)
     for (char& c : name)
         if (isForbiddenInFileName(c))
             c = '_';
-    if (isDeviceName(name))
-        name += '_';
+    if (const std::size_t device = deviceNameLength(name))
+        name.insert(device, "_");
     return name.empty() ? "XOLT" : name;
 }
 
@@ -203,17 +217,11 @@ std::string CCabrilloLog::FileText(int32_t claimedScore, const std::string& host
     return text + "END-OF-LOG:\r\n";
 }
 
-std::string CCabrilloLog::WriteLog(int32_t claimedScore, const std::string& hostVersion) const
+std::string CCabrilloLog::WriteLog(FileSystem& files, int32_t claimedScore, const std::string& hostVersion) const
 {
     const std::string fileName = fileBaseName_ + ".cbr";
-    const std::string text = FileText(claimedScore, hostVersion);
-    std::FILE* file = std::fopen(fileName.c_str(), "wb");
-    if (!file)
-        return "File not produced: " + fileName + " (" + std::strerror(errno) + ")";
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    const int writeError = errno;
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed)
-        return "File not produced: " + fileName + " (" + std::strerror(written ? errno : writeError) + ")";
+    const FileStatus status = replaceFileContents(files, fileName, FileText(claimedScore, hostVersion));
+    if (!status.ok())
+        return "File not produced: " + fileName + " (" + status.failure + ")";
     return "File produced: " + fileName;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "contest/file_system.h"
 #include "contest/ole_date.h"
 #include "contest/platform.h"
 
@@ -38,7 +39,8 @@ struct CabrilloHeader {
 
 // The name of the .cbr file, without extension, for a callsign: characters a
 // Windows file name cannot hold become "_", a device name such as "CON"
-// gains a "_", and an empty name is "XOLT".
+// gains a "_" after it, also before an extension ("COM1.log" gives
+// "COM1_.log"), and an empty name is "XOLT".
 std::string cabrilloBaseName(const std::string& callsign);
 
 // "2.19" for a version-2 host, "3.1.2" for any other, from the two halves of
@@ -64,8 +66,9 @@ public:
 
     // Writes "<base name>.cbr" in the current directory and returns the
     // message for the operator: "File produced: ..." or, when the file could
-    // not be written, which file and why.
-    std::string WriteLog(int32_t claimedScore, const std::string& hostVersion) const;
+    // not be written, which file and why.  A failed write keeps the file of
+    // the last export that succeeded.
+    std::string WriteLog(FileSystem& files, int32_t claimedScore, const std::string& hostVersion) const;
 
     const CabrilloHeader& header() const { return header_; }
     const std::string& fileBaseName() const { return fileBaseName_; }

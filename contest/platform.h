@@ -6,6 +6,7 @@
 #include <ctime>
 #include <string>
 
+#include "contest/file_system.h"
 #include "contest/settings.h"
 
 struct CabrilloHeader;
@@ -15,6 +16,9 @@ public:
     virtual ~Platform() = default;
 
     virtual Settings& settings() = 0;
+
+    // The files the plug-in writes beside the host: the Cabrillo log.
+    virtual FileSystem& files() = 0;
 
     // Seconds since 1970, UTC.
     virtual std::time_t currentTime() const = 0;

@@ -1,6 +1,5 @@
 #include "contest/profile_file.h"
 
-#include <cstdio>
 #include <optional>
 #include <vector>
 
@@ -22,24 +21,20 @@ bool sameName(const std::string& a, const std::string& b)
     return true;
 }
 
-std::vector<std::string> readLines(const std::string& path)
+std::vector<std::string> splitLines(const std::string& bytes)
 {
     std::vector<std::string> lines;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return lines;
     std::string line;
-    for (int c; (c = std::fgetc(file)) != EOF;) {
+    for (char c : bytes) {
         if (c == '\n') {
             lines.push_back(line);
             line.clear();
         } else if (c != '\r') {
-            line += static_cast<char>(c);
+            line += c;
         }
     }
     if (!line.empty())
         lines.push_back(line);
-    std::fclose(file);
     return lines;
 }
 
@@ -75,8 +70,8 @@ std::string withoutQuotes(const std::string& value)
 
 }  // namespace
 
-ProfileFile::ProfileFile(std::string path, std::string section)
-    : path_(std::move(path)), section_(std::move(section))
+ProfileFile::ProfileFile(FileSystem& files, std::string path, std::string section)
+    : files_(files), path_(std::move(path)), section_(std::move(section))
 {
 }
 
@@ -87,7 +82,7 @@ std::string ProfileFile::read(const char* key, const char* defaultValue) const
     {
         std::lock_guard<std::mutex> guard(lock_);
         bool inSection = false;
-        for (const std::string& line : readLines(path_)) {
+        for (const std::string& line : readLines()) {
             if (auto name = sectionName(line)) {
                 if (inSection)
                     break;
@@ -112,7 +107,7 @@ std::string ProfileFile::read(const char* key, const char* defaultValue) const
 void ProfileFile::write(const char* key, const std::string& value)
 {
     std::lock_guard<std::mutex> guard(lock_);
-    std::vector<std::string> lines = readLines(path_);
+    std::vector<std::string> lines = readLines();
     const std::string newLine = std::string(key) + "=" + trimmed(value);
 
     // Where the key stands, or after the last line of the section, or nowhere.
@@ -144,12 +139,15 @@ void ProfileFile::write(const char* key, const std::string& value)
         }
     }
 
-    std::FILE* file = std::fopen(path_.c_str(), "wb");
-    if (!file)
-        return;
-    for (const std::string& line : lines) {
-        std::fputs(line.c_str(), file);
-        std::fputs("\r\n", file);
-    }
-    std::fclose(file);
+    std::string bytes;
+    for (const std::string& line : lines)
+        bytes += line + "\r\n";
+    // A write that fails half way must not cost the operator every other
+    // setting: the file is replaced whole or not at all.
+    replaceFileContents(files_, path_, bytes);
+}
+
+std::vector<std::string> ProfileFile::readLines() const
+{
+    return splitLines(files_.read(path_).value_or(""));
 }

@@ -55,7 +55,7 @@ const char kEmptyText[] = "";
 }  // namespace
 
 EntryPoints::EntryPoints(Platform& platform, std::string errorLogPath)
-    : platform_(platform), errors_(std::move(errorLogPath))
+    : platform_(platform), errors_(platform.files(), std::move(errorLogPath))
 {
     // The host holds on to the characters: the texts must never move.
     resultsTexts_.reserve(kKeptResultsTexts);

@@ -2,12 +2,14 @@
 // boxes, header dialog, host executable and windows.
 #pragma once
 
+#include "contest/file_system_win32.h"
 #include "contest/platform.h"
 #include "contest/settings_win32.h"
 
 class Win32Platform final : public Platform {
 public:
     Settings& settings() override { return settings_; }
+    FileSystem& files() override { return win32FileSystem(); }
     std::time_t currentTime() const override;
     void showOutput(const std::string& message) override;
     bool editCabrilloHeader(CabrilloHeader& header) override;

@@ -1,38 +1,27 @@
 #include "rules/error_log.h"
 
-#include <sys/stat.h>
-
-#include <cstdio>
-
 namespace {
 
-void writeLines(std::FILE* file, const std::vector<std::string>& lines)
+std::string joinedLines(const std::vector<std::string>& lines)
 {
-    for (const std::string& line : lines) {
-        std::fwrite(line.data(), 1, line.size(), file);
-        std::fwrite("\r\n", 1, 2, file);
-    }
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    return text;
 }
 
 }  // namespace
 
 void ErrorLog::restart(const std::string& header) const
 {
-    if (std::FILE* file = std::fopen(path_.c_str(), "wb")) {
-        writeLines(file, {header});
-        std::fclose(file);
-    }
+    replaceFileContents(files_, path_, joinedLines({header}));
 }
 
 void ErrorLog::append(const std::vector<std::string>& lines) const
 {
     // The host replays the whole log after every reset; an open per accepted
     // QSO would cost more than all the rule checks together.
-    struct stat info;
-    if (lines.empty() && ::stat(path_.c_str(), &info) == 0)
+    if (lines.empty() && files_.size(path_))
         return;
-    if (std::FILE* file = std::fopen(path_.c_str(), "ab")) {
-        writeLines(file, lines);
-        std::fclose(file);
-    }
+    appendWhole(files_, path_, joinedLines(lines));
 }

@@ -25,7 +25,7 @@ std::string exportCabrillo(const ContestState& state, CCabrilloLog& cabrillo, Pl
                                 record.exchangeSent, record.rstReceived, record.exchangeReceived);
         }
     }
-    return cabrillo.WriteLog(state.claimedScore, platform.hostVersionText());
+    return cabrillo.WriteLog(platform.files(), state.claimedScore, platform.hostVersionText());
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 # Installs what a fresh Debian machine lacks to build Stats.dll and run its tests:
 # the i686 MinGW-w64 cross compiler, 32-bit Wine, a virtual X display, the
 # country and callsign files the replay tool uses, the native test libraries,
-# and zip for the release package.
+# zip for the release package, and clang with libFuzzer.
 # Safe to run again: it does nothing when everything is present.
 set -euo pipefail
 
@@ -19,6 +19,9 @@ command -v unzip >/dev/null || need+=(unzip)
 [ -f /usr/share/hamradio-files/cty.dat ] || need+=(hamradio-files)
 [ -d /usr/src/googletest ] || need+=(googletest)
 dpkg -s libbenchmark-dev >/dev/null 2>&1 || need+=(libbenchmark-dev)
+# clang with libFuzzer and its sanitizer runtimes, for tools/fuzz.sh.
+command -v clang++ >/dev/null || need+=(clang)
+dpkg -s libclang-rt-14-dev >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
 
 if [ ${#need[@]} -eq 0 ]; then
   exit 0

@@ -1,7 +1,5 @@
 #include "ui/info_button_win32.h"
 
-#include <algorithm>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -14,30 +12,6 @@ namespace {
 constexpr COLORREF kListBackground = RGB(255, 250, 198);
 constexpr COLORREF kTableBackground = RGB(255, 255, 198);
 constexpr COLORREF kCurrentBand = RGB(198, 255, 255);
-
-// What one paint shows, copied under the lock so that drawing holds none.
-struct GridPicture {
-    std::string callsign;
-    int bandIndex = -1;
-    BandTable table;
-    std::vector<std::string> multipliers;
-};
-
-// The multiplier list is kept sorted in place, as the list face shows it.
-GridPicture takePicture(ContestState& state)
-{
-    std::lock_guard<std::mutex> guard(state.lock);
-    GridPicture picture;
-    picture.callsign = state.enteredCallsign;
-    picture.bandIndex = state.currentBandIndex;
-    if (picture.callsign.empty()) {
-        std::sort(state.multipliers.begin(), state.multipliers.end());
-        picture.multipliers = state.multipliers;
-    } else {
-        picture.table = state.bandTable;
-    }
-    return picture;
-}
 
 void fill(HDC dc, const RECT& rect, COLORREF colour)
 {
@@ -113,7 +87,7 @@ CMemDC::~CMemDC()
 
 void CInfoButton::DrawItem(const DRAWITEMSTRUCT& item) const
 {
-    const GridPicture picture = takePicture(state_);
+    const GridPicture picture = takeGridPicture(state_);
     CMemDC memory(item.hDC);
     if (picture.callsign.empty())
         paintList(memory.dc(), item.rcItem, picture);

@@ -1,5 +1,6 @@
 #include "ui/multiplier_table.h"
 
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 
@@ -76,6 +77,21 @@ std::string refreshMultiplierView(ContestState& state, const std::string& callsi
     fillBandTable(state.bandTable, state.log, callsign);
     state.currentBandIndex = bandIndexFromFrequency(frequencyHz);
     return multiplierWindowTitle(state.contestYearText, callsign);
+}
+
+GridPicture takeGridPicture(ContestState& state)
+{
+    std::lock_guard<std::mutex> guard(state.lock);
+    GridPicture picture;
+    picture.callsign = state.enteredCallsign;
+    picture.bandIndex = state.currentBandIndex;
+    if (picture.callsign.empty()) {
+        std::sort(state.multipliers.begin(), state.multipliers.end());
+        picture.multipliers = state.multipliers;
+    } else {
+        picture.table = state.bandTable;
+    }
+    return picture;
 }
 
 std::vector<GridPoint> listFacePositions(std::size_t count, int right)

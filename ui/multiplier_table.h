@@ -35,6 +35,18 @@ std::string multiplierWindowTitle(const std::string& contestYear, const std::str
 // text when the callsign is partial and only the entered callsign changed.
 std::string refreshMultiplierView(ContestState& state, const std::string& callsign, double frequencyHz);
 
+// What one paint of the grid shows, copied under the state's lock so that
+// drawing holds none: the band table while a callsign is entered, else the
+// multiplier list, which is first sorted in place as the list face shows it.
+struct GridPicture {
+    std::string callsign;
+    int bandIndex = -1;
+    BandTable table;
+    std::vector<std::string> multipliers;
+};
+
+GridPicture takeGridPicture(ContestState& state);
+
 // The grid's geometry, in pixels of the grid.
 struct GridPoint {
     int x = 0;

@@ -14,6 +14,7 @@
 class FakePlatform : public Platform {
 public:
     Settings& settings() override { return settings_; }
+    FileSystem& files() override { return *fileSystem; }
     std::time_t currentTime() const override { return now; }
     void showOutput(const std::string& message) override
     {
@@ -38,6 +39,7 @@ public:
     void stopMultiplierRefresh() override { ++refreshStops; }
     void postponeMultiplierRefresh() override { ++refreshPostponements; }
 
+    FileSystem* fileSystem = &portableFileSystem();
     std::time_t now = 0;
     std::string hostVersion = "2.19";
     bool panelOpen = false;
@@ -52,5 +54,5 @@ public:
     std::vector<std::string> messages;
 
 private:
-    ProfileFile settings_{kSettingsPath, "Settings"};
+    ProfileFile settings_{portableFileSystem(), kSettingsPath, "Settings"};
 };

@@ -16,7 +16,7 @@ protected:
 
     ScratchDir dir;
     ContestState state;
-    ErrorLog errors;
+    ErrorLog errors{portableFileSystem()};
 };
 
 TEST_F(Acceptance, RejectLineHasEveryFieldInOrder)
@@ -59,6 +59,20 @@ TEST_F(Acceptance, AnyBandOutsideTheRejectedListIsAccepted)
     EXPECT_EQ(add(contestQso("DX", "6m")), 1);
     EXPECT_EQ(add(contestQso("DX", "80M")), 1);
     EXPECT_EQ(state.bands, (BandList{"6m", "80M"}));
+}
+
+TEST_F(Acceptance, EveryRejectedBandAndOnlyThoseAreRejected)
+{
+    const std::pair<const char*, int> cases[] = {
+        {"160m", 0}, {"30m", 0}, {"20m", 0}, {"17m", 0}, {"15m", 0}, {"12m", 0}, {"10m", 0},
+        {"80m", 1},  {"40m", 1}, {"17M", 1}, {"17m ", 1}, {"6m", 1}, {"1m", 1},  {"", 1},
+    };
+    for (const auto& [band, stored] : cases) {
+        std::filesystem::remove("err.txt");
+        const QsoFields qso = contestQso("DX" + std::string(band), band);
+        EXPECT_EQ(add(qso), stored) << band;
+        EXPECT_EQ(errorLog(), stored ? "" : rejectLine(qso, "   NO CONTEST BAND !!!") + "\r\n") << band;
+    }
 }
 
 TEST_F(Acceptance, EachEarlierMatchWritesOneDupeLine)
@@ -143,6 +157,24 @@ TEST_F(Acceptance, RemovalTakesTheFirstExactMatchOnly)
     // The survivor keeps the flag it was added with and stays out of the score.
     EXPECT_EQ(state.log[0].isDuplicate, 1);
     EXPECT_EQ(state.bands, (BandList{"80m"}));
+}
+
+// Matches with other records between them: a removal that went on past the
+// first would take the second too.
+TEST_F(Acceptance, RemovalStopsAtTheFirstOfMatchesApart)
+{
+    const OleDateTime at10 = utc(2015, 6, 14, 10, 0);
+    const char* order[] = {"K1ABC", "DX", "UA3RAA", "K1ABC", "DX", "DL1ABC", "DX"};
+    for (std::size_t i = 0; i < std::size(order); ++i) {
+        QsoFields qso = contestQso(order[i], "80m", "CW", at10);
+        qso.exchangeReceived = std::to_string(i);
+        add(qso);
+    }
+    EXPECT_EQ(removeQso(state, contestQso("DX", "80m", "CW", at10)), 1);
+    std::string left;
+    for (const CInfo& record : state.log)
+        left += record.workedCallsign + "/" + record.exchangeReceived + " ";
+    EXPECT_EQ(left, "K1ABC/0 UA3RAA/2 K1ABC/3 DX/4 DL1ABC/5 DX/6 ");
 }
 
 TEST_F(Acceptance, RemovalNeedsBothExchangesAndMatchesNullTimes)

@@ -51,6 +51,22 @@ TEST(CabrilloBaseName, IsTheCallsignMadeSafeForAFileName)
         {"lpt1", "lpt1_"},
         {"COM10", "COM10"},
         {"CONX", "CONX"},
+        // A device name stays one before an extension, blanks or dots.
+        {"COM1.log", "COM1_.log"},
+        {"nul.txt", "nul_.txt"},
+        {"AUX .x", "AUX_ .x"},
+        {"con.", "con_."},
+        {"Prn..", "Prn_.."},
+        {"LPT9.a.b", "LPT9_.a.b"},
+        {"COM0", "COM0_"},
+        {"LPT0.x", "LPT0_.x"},
+        {"COM\xB9", "COM\xB9_"},
+        {"lpt\xB2.log", "lpt\xB2_.log"},
+        {"COM\xB3 .x", "COM\xB3_ .x"},
+        {"COM1X.log", "COM1X.log"},
+        {"CONSOLE.log", "CONSOLE.log"},
+        {"X.COM1", "X.COM1"},
+        {"COM.1", "COM.1"},
     };
     for (const auto& [callsign, baseName] : cases)
         EXPECT_EQ(cabrilloBaseName(callsign), baseName) << callsign;
@@ -307,19 +323,23 @@ TEST_F(CabrilloExport, WriteLogReplacesTheFileAndNamesIt)
     writeFileBytes("DL1ABC_P.cbr", std::string(5000, 'x'));
     cabrillo.AddQsoLine("K1ABC", 3512, "CW", utc(2015, 6, 14, 13, 5), "599", "001", "579", "12");
 
-    EXPECT_EQ(cabrillo.WriteLog(39, "3.1.2"), "File produced: DL1ABC_P.cbr");
+    EXPECT_EQ(cabrillo.WriteLog(portableFileSystem(), 39, "3.1.2"), "File produced: DL1ABC_P.cbr");
     EXPECT_EQ(fileBytes("DL1ABC_P.cbr"), cabrillo.FileText(39, "3.1.2"));
 
     confirmHeader("  ");
-    EXPECT_EQ(cabrillo.WriteLog(0, ""), "File produced: XOLT.cbr");
+    EXPECT_EQ(cabrillo.WriteLog(portableFileSystem(), 0, ""), "File produced: XOLT.cbr");
     EXPECT_EQ(fileBytes("XOLT.cbr"), cabrillo.FileText(0, ""));
+
+    confirmHeader("COM1.log");
+    EXPECT_EQ(cabrillo.WriteLog(portableFileSystem(), 0, ""), "File produced: COM1_.log.cbr");
+    EXPECT_EQ(fileBytes("COM1_.log.cbr"), cabrillo.FileText(0, ""));
 }
 
 TEST_F(CabrilloExport, WriteLogSaysSoWhenTheFileCannotBeCreated)
 {
     confirmHeader("DL1ABC");
     std::filesystem::create_directory("DL1ABC.cbr");
-    const std::string message = cabrillo.WriteLog(0, "");
+    const std::string message = cabrillo.WriteLog(portableFileSystem(), 0, "");
     EXPECT_EQ(message.rfind("File not produced: DL1ABC.cbr (", 0), 0u) << message;
     EXPECT_EQ(message.back(), ')');
     EXPECT_TRUE(std::filesystem::is_directory("DL1ABC.cbr"));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "support/fake_platform.h"
@@ -33,7 +34,7 @@ protected:
 
     ScratchDir dir;
     ContestState state;
-    ErrorLog errors;
+    ErrorLog errors{portableFileSystem()};
     FakePlatform platform;
 };
 
@@ -85,16 +86,20 @@ TEST_F(CallCheckTest, EveryCheckPostponesTheMultiplierRefresh)
     EXPECT_EQ(platform.refreshPostponements, 5);
 }
 
+// Around the buffer's size: a warning that fits with its terminator stays
+// whole, one byte more is cut, and the byte after the buffer is never touched.
 TEST_F(CallCheckTest, AWarningIsCutToFitTheHostsBuffer)
 {
-    char buffer[kWarningBufferSize + 8];
-    std::memset(buffer, '#', sizeof buffer);
-    copyWarning("QSO WITH " + std::string(200, 'W') + " WHILE IT IS IMPOSSIBLE !!!", buffer, kWarningBufferSize);
-    EXPECT_EQ(std::strlen(buffer), kWarningBufferSize - 1);
-    EXPECT_EQ(buffer[kWarningBufferSize], '#');
-
-    copyWarning("short", buffer, kWarningBufferSize);
-    EXPECT_STREQ(buffer, "short");
+    constexpr char kGuard = '#';
+    for (std::size_t length : {5u, 98u, 99u, 100u, 101u, 300u}) {
+        char buffer[kWarningBufferSize + 1];
+        std::memset(buffer, kGuard, sizeof buffer);
+        const std::string warning(length, 'W');
+        copyWarning(warning, buffer, kWarningBufferSize);
+        const std::size_t kept = std::min(length, kWarningBufferSize - 1);
+        EXPECT_EQ(std::string(buffer), warning.substr(0, kept)) << length;
+        EXPECT_EQ(buffer[kWarningBufferSize], kGuard) << length;
+    }
     copyWarning("ignored", nullptr, kWarningBufferSize);
 }
 

@@ -33,6 +33,12 @@ TEST(OleDate, BreaksDownAsThePlatformDoes)
         {-657434.5, "100-01-01 12:00:00"},
         {2958465.99999, "9999-12-31 23:59:59"},
         {2958465.999999, "10000-01-01 00:00:00"},
+        // Exactly half a second left over after the whole seconds (these
+        // dates are rare: the fraction must come out as 0.5 to the bit).
+        // It stays down.
+        {0x1.6a9264b60edc9p-10, "1899-12-30 00:01:59"},
+        {0x1.02fffffff5014p+0, "1899-12-31 00:16:52"},
+        {-0x1.52fffffff5014p+0, "1899-12-29 07:46:52"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(civil(c.date), c.expected) << c.date;

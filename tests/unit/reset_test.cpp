@@ -34,7 +34,7 @@ protected:
     ScratchDir dir;
     std::mutex contest;
     ContestState state;
-    ErrorLog errors;
+    ErrorLog errors{portableFileSystem()};
     CCabrilloLog cabrillo;
     FakePlatform platform;
 };

@@ -55,7 +55,7 @@ protected:
 
     ScratchDir dir;
     ContestState state;
-    ErrorLog errors;
+    ErrorLog errors{portableFileSystem()};
 };
 
 TEST_F(Scoring, OneStationOnTwoBandsAndModesIsThreeQsosAndOneMultiplier)

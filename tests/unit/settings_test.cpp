@@ -89,7 +89,7 @@ TEST_P(SettingsFile, WithoutThePluginsFolderAWriteIsLostQuietly)
 std::string implementationName(const ::testing::TestParamInfo<SettingsFactory>&) { return "File"; }
 
 INSTANTIATE_TEST_SUITE_P(OwnReader, SettingsFile, ::testing::Values(SettingsFactory([] {
-                             return std::unique_ptr<Settings>(new ProfileFile(kSettingsPath, "Settings"));
+                             return std::unique_ptr<Settings>(new ProfileFile(portableFileSystem(), kSettingsPath, "Settings"));
                          })),
                          implementationName);
 #ifdef _WIN32

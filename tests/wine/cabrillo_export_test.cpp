@@ -420,6 +420,25 @@ TEST_F(CabrilloExport, AFileThatCannotBeCreatedIsReportedAsNotProduced)
     EXPECT_TRUE(std::filesystem::is_directory("DL1ABC.cbr"));
 }
 
+// Windows takes these names for the devices COM1, NUL, AUX and CON; the
+// file must land on the disk under a name that is none.
+TEST_F(CabrilloExport, ACallsignThatNamesADeviceStillGivesAFile)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"COM1.log", "COM1_.log.cbr"},
+        {"nul.txt", "nul_.txt.cbr"},
+        {"AUX .x", "AUX_ .x.cbr"},
+        {"con.", "con_..cbr"},
+    };
+    for (const auto& [callsign, fileName] : cases) {
+        resetAndConfirm(callsign);
+        dll->addData(qso("K1ABC"));
+        EXPECT_EQ(resultsWithOutputBox().text, std::string("File produced: ") + fileName);
+        EXPECT_TRUE(std::filesystem::is_regular_file(fileName)) << fileName;
+        EXPECT_EQ(fileBytes(fileName).rfind("START-OF-LOG: 3.0\r\n", 0), 0u) << fileName;
+    }
+}
+
 TEST_F(CabrilloExport, ALogCheckerFindsEveryQsoOfTheFile)
 {
     resetAndConfirm("OK1XYZ");

@@ -55,6 +55,14 @@ TEST(DateCrossCheck, FractionsAroundEverySecondBoundary)
     }
 }
 
+// Dates whose fraction leaves exactly half a second over the whole seconds,
+// to the bit; the offsets above never hit one.
+TEST(DateCrossCheck, ExactlyHalfASecondOver)
+{
+    for (double date : {0x1.6a9264b60edc9p-10, 0x1.02fffffff5014p+0, -0x1.52fffffff5014p+0})
+        expectSameBreakdown(date);
+}
+
 TEST(DateCrossCheck, RandomDatesAcrossTheWholeRange)
 {
     std::mt19937_64 random(20150614);

@@ -1,0 +1,128 @@
+#include "contest/file_system_win32.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace {
+
+// The system's text for the last error, without its closing line break.
+FileStatus lastError()
+{
+    const DWORD code = ::GetLastError();
+    char* text = nullptr;
+    const DWORD length = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+        0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string message = length ? std::string(text, length) : "error " + std::to_string(code);
+    if (text)
+        ::LocalFree(text);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ' ||
+                                message.back() == '.'))
+        message.pop_back();
+    return {message.empty() ? "error " + std::to_string(code) : message};
+}
+
+// Others may read or write the file meanwhile, as with the C library.
+HANDLE openFile(const std::string& path, DWORD access, DWORD disposition)
+{
+    return ::CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+FileStatus writeAll(HANDLE file, const std::string& bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD written = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
+        if (!::WriteFile(file, bytes.data() + done, chunk, &written, nullptr))
+            return lastError();
+        if (written == 0) {
+            ::SetLastError(ERROR_WRITE_FAULT);
+            return lastError();
+        }
+        done += written;
+    }
+    return ::FlushFileBuffers(file) ? FileStatus::success() : lastError();
+}
+
+FileStatus writeThrough(HANDLE file, const std::string& bytes)
+{
+    if (file == INVALID_HANDLE_VALUE)
+        return lastError();
+    FileStatus status = writeAll(file, bytes);
+    if (!::CloseHandle(file) && status.ok())
+        status = lastError();
+    return status;
+}
+
+class Win32FileSystem final : public FileSystem {
+public:
+    std::optional<std::string> read(const std::string& path) override
+    {
+        const HANDLE file = openFile(path, GENERIC_READ, OPEN_EXISTING);
+        if (file == INVALID_HANDLE_VALUE)
+            return std::nullopt;
+        std::string bytes;
+        char buffer[4096];
+        DWORD got = 0;
+        bool failed = false;
+        while (!(failed = !::ReadFile(file, buffer, sizeof buffer, &got, nullptr)) && got > 0)
+            bytes.append(buffer, got);
+        ::CloseHandle(file);
+        if (failed)
+            return std::nullopt;
+        return bytes;
+    }
+
+    std::optional<std::uint64_t> size(const std::string& path) override
+    {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+            (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            return std::nullopt;
+        return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    }
+
+    FileStatus write(const std::string& path, const std::string& bytes) override
+    {
+        return writeThrough(openFile(path, GENERIC_WRITE, CREATE_ALWAYS), bytes);
+    }
+
+    FileStatus append(const std::string& path, const std::string& bytes) override
+    {
+        return writeThrough(openFile(path, FILE_APPEND_DATA, OPEN_ALWAYS), bytes);
+    }
+
+    FileStatus truncate(const std::string& path, std::uint64_t size) override
+    {
+        const HANDLE file = openFile(path, GENERIC_WRITE, OPEN_EXISTING);
+        if (file == INVALID_HANDLE_VALUE)
+            return lastError();
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(size);
+        FileStatus status = ::SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && ::SetEndOfFile(file)
+                                ? FileStatus::success()
+                                : lastError();
+        ::CloseHandle(file);
+        return status;
+    }
+
+    FileStatus replace(const std::string& from, const std::string& to) override
+    {
+        return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+                   ? FileStatus::success()
+                   : lastError();
+    }
+
+    void remove(const std::string& path) override { ::DeleteFileA(path.c_str()); }
+};
+
+}  // namespace
+
+FileSystem& win32FileSystem()
+{
+    static Win32FileSystem files;
+    return files;
+}
