@@ -28,8 +28,6 @@ void QsoLog::append(const CInfo& record)
     makeRoomForGroup();
     const uint32_t number = takeSlot();
 
-    if (nextLogSequence_ == UINT32_MAX)
-        renumberLogSequence();
     Slot& stored = slot(number);
     stored.record = std::move(copy);
     stored.logSequence = nextLogSequence_++;
@@ -60,8 +58,8 @@ bool QsoLog::removeFirst(const StationKey& key, const OleDateTime& time)
         return false;
 
     unlink(at, match, matchNewer);
-    const uint32_t sequence = slot(match).logSequence;
-    order_.erase(std::lower_bound(order_.begin(), order_.end(), sequence, [this](uint32_t number, uint32_t value) {
+    const uint64_t sequence = slot(match).logSequence;
+    order_.erase(std::lower_bound(order_.begin(), order_.end(), sequence, [this](uint32_t number, uint64_t value) {
         return slot(number).logSequence < value;
     }));
     freeSlot(match);
@@ -136,13 +134,6 @@ void QsoLog::growOrderArray()
     const std::size_t count = order_.size();
     if (count == order_.capacity())
         order_.reserve(count == 0 ? 1 : count + std::clamp<std::size_t>(count / 8, 4, 1024));
-}
-
-void QsoLog::renumberLogSequence()
-{
-    nextLogSequence_ = 0;
-    for (const uint32_t number : order_)
-        slot(number).logSequence = nextLogSequence_++;
 }
 
 bool QsoLog::heldKey(const StationKey& key, HeldKey& held) const

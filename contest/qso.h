@@ -96,7 +96,7 @@ private:
 
     struct Slot {
         CInfo record;
-        uint32_t logSequence = 0;  // rises along the log order
+        uint64_t logSequence = 0;  // rises along the log order, never wraps
         uint32_t older = kNoSlot;  // the next older record of its key; in a free slot, the next free slot
     };
 
@@ -123,7 +123,6 @@ private:
     uint32_t takeSlot();
     void freeSlot(uint32_t number);
     void growOrderArray();
-    void renumberLogSequence();
 
     static constexpr std::size_t kNoGroup = SIZE_MAX;
 
@@ -144,7 +143,7 @@ private:
     uint32_t slotsInUse_ = 0;  // slots ever handed out from the chunks
     uint32_t freeSlots_ = kNoSlot;
     std::vector<uint32_t> order_;
-    uint32_t nextLogSequence_ = 0;
+    uint64_t nextLogSequence_ = 0;
     Labels bands_;
     Labels modes_;
     std::vector<Group> groups_;  // open addressing, linear probing
