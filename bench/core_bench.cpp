@@ -7,39 +7,14 @@
 
 #include <malloc.h>
 
-#include "rules/acceptance.h"
+#include "bench/contest_log.h"
 #include "rules/call_check.h"
 #include "score/results.h"
 #include "support/fake_platform.h"
-#include "support/qso_builder.h"
 #include "support/scratch_dir.h"
 #include "ui/multiplier_table.h"
 
 namespace {
-
-constexpr int kStationsPerSlot = 4;  // 80m and 40m, CW and SSB
-
-// A contest-like log of `size` QSOs over two days: each station worked once
-// in each band and mode slot, and one QSO in fifty logged a second time, a
-// while later (2% duplicates).
-std::vector<QsoFields> contestLog(int size)
-{
-    const int stations = size / kStationsPerSlot + 1;
-    std::vector<QsoFields> log;
-    log.reserve(static_cast<std::size_t>(size));
-    for (int i = 0; static_cast<int>(log.size()) < size; ++i) {
-        const int station = i % stations, slot = (i / stations) % kStationsPerSlot;
-        const int minute = static_cast<int>(static_cast<long long>(i) * 2880 / size);
-        QsoFields qso = contestQso("UA" + std::to_string(station % 10) + "R" + std::to_string(station),
-                                   slot % 2 ? "40m" : "80m", slot / 2 ? "SSB" : "CW",
-                                   utc(2015, 6, 14 + minute / 1440, minute / 60 % 24, minute % 60));
-        qso.countryPrefix = station % 4 ? "UA" : "DL";
-        log.push_back(qso);
-        if (i % 50 == 49 && static_cast<int>(log.size()) < size)
-            log.push_back(qso);
-    }
-    return log;
-}
 
 void fill(ContestState& state, const ErrorLog& errors, const std::vector<QsoFields>& log)
 {
