@@ -15,6 +15,7 @@
 #include <iomanip>
 #include <iostream>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <random>
 #include <sstream>
@@ -350,7 +351,9 @@ private:
             ResetArgs args{0, "OWN", utc(2015, 6, 14, 0, 0), utc(2015, 6, 15, 23, 59), op.ownCountryPrefix};
             errorFile_.close();
             std::remove("err.txt");  // see buildWithoutOverwrite()
-            resetContest(state_, errors_, cabrillo_, platform_, args);
+            std::mutex contest;
+            std::unique_lock<std::mutex> entry(contest);
+            resetContest(state_, errors_, cabrillo_, platform_, args, entry);
             model_.reset();
             return differ("err.txt", newErrorBytes(), std::string(kErrorLogHeader) + "\r\n");
         }
@@ -394,7 +397,7 @@ private:
     std::string buildWithoutOverwrite(ContestState& state, CCabrilloLog& cabrillo)
     {
         std::remove((cabrillo.fileBaseName() + ".cbr").c_str());
-        return buildResults(state, cabrillo, platform_);
+        return buildResults(state, cabrillo, platform_).text;
     }
 
     // What err.txt gained since the last look, read through one open stream:
