@@ -151,17 +151,12 @@ QsoLog::HeldKey QsoLog::keyOf(const CInfo& record)
     return {record.workedCallsign, record.band.data(), record.mode.data()};
 }
 
-std::size_t QsoLog::hashOf(const HeldKey& key)
+uint32_t QsoLog::hashOf(const HeldKey& key)
 {
     std::size_t hash = std::hash<std::string_view>()(key.workedCallsign);
     combineHash(hash, key.band);
     combineHash(hash, key.mode);
-    return hash;
-}
-
-std::size_t QsoLog::homeOf(const Group& group, std::size_t tableSize) const
-{
-    return hashOf(keyOf(slot(group.newest).record)) & (tableSize - 1);
+    return static_cast<uint32_t>(hash);
 }
 
 std::size_t QsoLog::groupIndex(const HeldKey& key) const
@@ -169,7 +164,10 @@ std::size_t QsoLog::groupIndex(const HeldKey& key) const
     if (groups_.empty())
         return kNoGroup;
     const std::size_t mask = groups_.size() - 1;
-    for (std::size_t at = hashOf(key) & mask; groups_[at].count != 0; at = (at + 1) & mask) {
+    const uint32_t hash = hashOf(key);
+    for (std::size_t at = hash & mask; groups_[at].count != 0; at = (at + 1) & mask) {
+        if (groups_[at].hash != hash)
+            continue;
         const CInfo& newest = slot(groups_[at].newest).record;
         if (newest.band.data() == key.band && newest.mode.data() == key.mode &&
             newest.workedCallsign == key.workedCallsign)
@@ -185,10 +183,12 @@ QsoLog::Group& QsoLog::groupFor(const HeldKey& key)
     if (found != kNoGroup)
         return groups_[found];
     const std::size_t mask = groups_.size() - 1;
-    std::size_t at = hashOf(key) & mask;
+    const uint32_t hash = hashOf(key);
+    std::size_t at = hash & mask;
     while (groups_[at].count != 0)
         at = (at + 1) & mask;
     ++groupCount_;
+    groups_[at].hash = hash;
     return groups_[at];
 }
 
@@ -203,7 +203,7 @@ void QsoLog::makeRoomForGroup()
     for (const Group& group : groups_) {
         if (group.count == 0)
             continue;
-        std::size_t at = homeOf(group, table.size());
+        std::size_t at = group.hash & mask;
         while (table[at].count != 0)
             at = (at + 1) & mask;
         table[at] = group;
@@ -220,7 +220,7 @@ void QsoLog::dropGroup(std::size_t at)
     for (std::size_t next = (hole + 1) & mask; groups_[next].count != 0; next = (next + 1) & mask) {
         // A group may move back into the hole unless its home lies after
         // the hole, cyclically, up to where it sits now.
-        const std::size_t home = homeOf(groups_[next], groups_.size());
+        const std::size_t home = groups_[next].hash & mask;
         if (((next - home) & mask) >= ((next - hole) & mask)) {
             groups_[hole] = groups_[next];
             hole = next;

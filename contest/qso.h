@@ -102,10 +102,12 @@ private:
 
     // The records of one key, newest first through `Slot::older`, and the
     // UTC hours their times fall in (bit h for hour h).  Unused when empty.
+    // The key's hash spares probes and moves a visit to the records.
     struct Group {
         uint32_t newest = kNoSlot;
         uint32_t count = 0;
         uint32_t hours = 0;
+        uint32_t hash = 0;
     };
 
     // A key whose labels are the log's own copies, so that they compare and
@@ -128,8 +130,7 @@ private:
 
     bool heldKey(const StationKey& key, HeldKey& held) const;
     static HeldKey keyOf(const CInfo& record);
-    static std::size_t hashOf(const HeldKey& key);
-    std::size_t homeOf(const Group& group, std::size_t tableSize) const;
+    static uint32_t hashOf(const HeldKey& key);
     std::size_t groupIndex(const HeldKey& key) const;
     Group& groupFor(const HeldKey& key);
     void makeRoomForGroup();
