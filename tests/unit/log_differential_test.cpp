@@ -429,7 +429,7 @@ private:
     }
 
     ScratchDir dir_;
-    ErrorLog errors_;
+    ErrorLog errors_{portableFileSystem()};
     MemoryPlatform platform_;
     CCabrilloLog cabrillo_;
     ContestState state_;
