@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -151,8 +152,15 @@ private:
     std::size_t groupCount_ = 0;
 };
 
+// The records in log order.
 class QsoLog::Iterator {
 public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = CInfo;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const CInfo*;
+    using reference = const CInfo&;
+
     Iterator(const QsoLog& log, std::vector<uint32_t>::const_iterator at) : log_(&log), at_(at) {}
     const CInfo& operator*() const { return log_->slot(*at_).record; }
     const CInfo* operator->() const { return &**this; }
@@ -160,6 +168,12 @@ public:
     {
         ++at_;
         return *this;
+    }
+    Iterator operator++(int)
+    {
+        Iterator before = *this;
+        ++at_;
+        return before;
     }
     bool operator==(const Iterator& other) const { return at_ == other.at_; }
     bool operator!=(const Iterator& other) const { return at_ != other.at_; }
