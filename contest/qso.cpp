@@ -20,7 +20,8 @@ void combineHash(std::size_t& hash, const void* label)
 
 void QsoLog::append(const CInfo& record)
 {
-    // Whatever may throw comes first; from taking a slot on, nothing can.
+    // Everything that may throw comes first, up to taking a slot; nothing
+    // after it can.
     CInfo copy = record;
     copy.band = *bands_.emplace(record.band).first;
     copy.mode = *modes_.emplace(record.mode).first;
