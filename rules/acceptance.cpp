@@ -24,6 +24,7 @@ std::string storedCountryPrefix(const std::string& prefix)
     return prefix == "IT9" || prefix == "IG9" ? "I" : prefix;
 }
 
+// Band and mode point into `qso`, which outlives the append.
 CInfo recordFor(const QsoFields& qso)
 {
     CInfo record;
@@ -37,14 +38,10 @@ CInfo recordFor(const QsoFields& qso)
     record.countryPrefix = storedCountryPrefix(qso.countryPrefix);
     record.frequencyKhz = kilohertz(qso.frequencyHz);
     record.time = qso.time;
-    record.multiplierKey = qso.workedCallsign;
     return record;
 }
 
-bool sameStation(const CInfo& record, const CInfo& other)
-{
-    return record.workedCallsign == other.workedCallsign && record.band == other.band && record.mode == other.mode;
-}
+StationKey stationOf(const QsoFields& qso) { return {qso.workedCallsign, qso.band, qso.mode}; }
 
 // The rule the QSO breaks first, or null.
 const char* rejection(const QsoFields& qso)
@@ -81,20 +78,19 @@ int addQso(ContestState& state, const ErrorLog& errors, const QsoFields& qso)
     }
 
     CInfo record = recordFor(qso);
-    std::vector<std::string> lines;
+    std::size_t earlierMatches = 0;
     {
         std::lock_guard<std::mutex> guard(state.lock);
-        noteBand(state.bands, record.band);
-        // One line per earlier match, not one per QSO: the operator sees how
-        // often the station is already in the log.
-        for (const CInfo& earlier : state.log) {
-            if (sameStation(earlier, record)) {
-                record.isDuplicate = 1;
-                lines.push_back(rejectLine(qso, "   DUPE !!!"));
-            }
-        }
-        state.log.append(std::move(record));
+        noteBand(state.bands, qso.band);
+        earlierMatches = state.log.countOf(stationOf(qso));
+        record.isDuplicate = earlierMatches > 0 ? 1 : 0;
+        state.log.append(record);
     }
+    // One line per earlier match, not one per QSO: the operator sees how
+    // often the station is already in the log.
+    std::vector<std::string> lines;
+    if (earlierMatches > 0)
+        lines.assign(earlierMatches, rejectLine(qso, "   DUPE !!!"));
     errors.append(lines);
     return 1;
 }
@@ -104,14 +100,6 @@ int removeQso(ContestState& state, const QsoFields& qso)
     if (qso.exchangeReceived.empty() || qso.exchangeSent.empty())
         return 0;
     std::lock_guard<std::mutex> guard(state.lock);
-    const QsoLog& log = state.log;
-    for (std::size_t i = 0; i < log.size(); ++i) {
-        const CInfo& record = log[i];
-        if (record.workedCallsign == qso.workedCallsign && record.mode == qso.mode && record.band == qso.band &&
-            record.time == qso.time) {
-            state.log.removeAt(i);
-            break;
-        }
-    }
+    state.log.removeFirst(stationOf(qso), qso.time);
     return 1;
 }

@@ -35,13 +35,7 @@ CallCheck checkCall(const ContestState& state, Platform& platform, const std::st
         std::lock_guard<std::mutex> guard(state.lock);
         if (!state.log.empty())
             lastCountryPrefix = state.log.back().countryPrefix;
-        for (const CInfo& record : state.log) {
-            if (record.workedCallsign == callsign && record.band == band && record.mode == mode &&
-                record.time.hour() == hourNow) {
-                conflict = true;
-                break;
-            }
-        }
+        conflict = state.log.heldInHour({callsign, band, mode}, hourNow);
     }
     if (!conflict)
         return {};

@@ -44,8 +44,8 @@ BandScore scoreBand(const std::string& band, const QsoLog& log, std::unordered_s
         else if (record.mode == "SSB")
             ++row.ssb;
         points += pointsFor(record);
-        if (!record.multiplierKey.empty() && seenKeys.insert(record.multiplierKey).second) {
-            multipliers.push_back(record.multiplierKey);
+        if (!record.multiplierKey().empty() && seenKeys.insert(record.multiplierKey()).second) {
+            multipliers.push_back(record.multiplierKey());
             ++row.newMultipliers;
         }
     }

@@ -35,13 +35,11 @@ void fillBandTable(BandTable& table, const QsoLog& log, const std::string& calls
     clearRows(table);
     if (callsign.empty())
         return;
-    for (const CInfo& qso : log) {
-        if (qso.workedCallsign != callsign)
-            continue;
-        for (std::size_t row = 0; row < table.size(); ++row) {
-            if (qso.band == kTableBandNames[row])
-                noteQso(table[row], qso);
-        }
+    // The latest record in each mode, taken in log order, leaves a row as
+    // every record of the station on that band would.
+    for (std::size_t row = 0; row < table.size(); ++row) {
+        for (const CInfo* qso : log.latestPerMode(callsign, kTableBandNames[row]))
+            noteQso(table[row], *qso);
     }
 }
 

@@ -111,7 +111,7 @@ TEST_F(Acceptance, RecordCopiesTheArgumentsAndFilesSicilyUnderItaly)
     add(qso);
     const CInfo& r = state.log[0];
     EXPECT_EQ(r.workedCallsign, "IT9ABC");
-    EXPECT_EQ(r.multiplierKey, "IT9ABC");
+    EXPECT_EQ(r.multiplierKey(), "IT9ABC");
     EXPECT_EQ(r.countryPrefix, "I");
     EXPECT_EQ(r.frequencyKhz, 7012);
     EXPECT_EQ(r.rstSent, "599");

@@ -8,7 +8,7 @@
 
 namespace {
 
-CInfo worked(const std::string& call, const std::string& band, const std::string& mode, OleDateTime time,
+CInfo worked(const std::string& call, std::string_view band, std::string_view mode, OleDateTime time,
              const std::string& exchange = "12")
 {
     CInfo qso;

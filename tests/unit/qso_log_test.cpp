@@ -42,7 +42,7 @@ TEST(QsoLog, RemovalKeepsTheOrderOfTheRest)
     QsoLog log;
     for (const char* call : {"A", "B", "C", "D"})
         log.append(record(call));
-    log.removeAt(1);
+    EXPECT_TRUE(log.removeFirst({"B", "", ""}, OleDateTime()));
     ASSERT_EQ(log.size(), 3u);
     EXPECT_EQ(log[0].workedCallsign, "A");
     EXPECT_EQ(log[1].workedCallsign, "C");

@@ -16,7 +16,6 @@ CInfo worked(const std::string& call, const std::string& prefix)
 {
     CInfo r;
     r.workedCallsign = call;
-    r.multiplierKey = call;
     r.countryPrefix = prefix;
     return r;
 }
