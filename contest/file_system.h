@@ -32,8 +32,8 @@ public:
     // A failure may leave part of the bytes behind.
     virtual FileStatus write(const std::string& path, const std::string& bytes) = 0;
 
-    // Adds the bytes at the end, creating the file if needed.  A failure may
-    // leave part of the bytes behind.
+    // Adds the bytes at the end, creating the file if needed, without
+    // waiting for the disk.  A failure may leave part of the bytes behind.
     virtual FileStatus append(const std::string& path, const std::string& bytes) = 0;
 
     // Cuts the file back to `size` bytes.
