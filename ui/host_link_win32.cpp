@@ -50,9 +50,19 @@ struct Variant {
 
 }  // namespace
 
-ComApartment::ComApartment() : joined_(SUCCEEDED(::CoInitialize(nullptr))) {}
+// Joining and leaving only when the thread is in no apartment: a thread in
+// a single-threaded one stays as it is, and one in the multithreaded
+// apartment (which CoInitialize would answer with RPC_E_CHANGED_MODE) can
+// make the calls from there.
+ComUse::ComUse() : joined_(false)
+{
+    APTTYPE type;
+    APTTYPEQUALIFIER qualifier;
+    if (::CoGetApartmentType(&type, &qualifier) == CO_E_NOTINITIALIZED)
+        joined_ = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+}
 
-ComApartment::~ComApartment()
+ComUse::~ComUse()
 {
     if (joined_)
         ::CoUninitialize();
@@ -86,13 +96,13 @@ bool HostLink::invoke(DISPID member, WORD flags, VARIANT* argument, VARIANT* res
     return SUCCEEDED(host_->Invoke(member, IID_NULL, 0, flags, &parameters, result, nullptr, nullptr));
 }
 
-void HostLink::sendMacro(const char* macro)
+void HostLink::sendMacro(const std::string& macro)
 {
     if (!host_)
         return;
     Variant text;
     text.value.vt = VT_BSTR;
-    text.value.bstrVal = wideText(macro);
+    text.value.bstrVal = wideText(macro.c_str());
     invoke(kMacroMethod, DISPATCH_METHOD, &text.value, nullptr);
 }
 
