@@ -56,7 +56,7 @@ bool baud::onInit()
     showPluginIcon(window());
     selectMode(IDC_MODE_CW, IDC_MODE_SSB, "<MODE:CW>");
     ::SetTimer(window(), kStartTimer, kStartDelayMs, nullptr);
-    ready_(window());
+    ::PostMessageA(window(), kPanelShownMessage, 0, 0);
     return true;
 }
 
@@ -80,6 +80,9 @@ INT_PTR baud::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return TRUE;
     case kClosePanelMessage:
         closeForGood();
+        return TRUE;
+    case kPanelShownMessage:
+        ready_(window());
         return TRUE;
     default:
         return Dialog::onMessage(message, wParam, lParam);

@@ -19,12 +19,15 @@ inline constexpr UINT kPostponeRefreshMessage = WM_APP + 1;
 inline constexpr UINT kStopRefreshMessage = WM_APP + 2;
 // Posted by the close procedure: ends the panel from whatever it is doing.
 inline constexpr UINT kClosePanelMessage = WM_APP + 3;
+// Posted by the panel to itself: its loop runs, the panel shows.
+inline constexpr UINT kPanelShownMessage = WM_APP + 4;
 
 class baud final : public Dialog {
 public:
     // `courier` makes the panel's calls into the host.  `ready` receives the
-    // panel's window once it is set up and can take messages from the host's
-    // thread.
+    // panel's window once it shows and its loop runs: from then on it takes
+    // messages from the host's thread, and its thread has done what may
+    // need the loader lock.
     baud(HWND courier, std::function<void(HWND)> ready);
     ~baud() override;
 

@@ -13,11 +13,12 @@ constexpr int kGridMargin = 5;
 
 }  // namespace
 
-DXCC::DXCC(HWND courier) : courier_(courier), grid_(pluginState()), position_("dxcc_x", "dxcc_y", 10, 400) {}
+DXCC::DXCC(HWND courier)
+    : courier_(courier), template_(findDialogTemplate(moduleInstance(), IDD_MULTIPLIERS)), grid_(pluginState()), position_("dxcc_x", "dxcc_y", 10, 400) {}
 
 void DXCC::open()
 {
-    if (!isOpen() && !create(moduleInstance(), IDD_MULTIPLIERS, nullptr))
+    if (!isOpen() && !create(moduleInstance(), template_, nullptr))
         return;
     ::ShowWindow(window(), SW_SHOW);
 }
