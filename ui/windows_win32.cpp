@@ -28,9 +28,10 @@ namespace {
 // window thread as its very last touch of the DLL.
 //
 // The library's unload runs with the loader lock held, and a thread that
-// starts, ends or loads a DLL waits for that lock.  The window thread starts
-// and creates its first windows under it, so starting waits for the panel
-// to be `ready`: from then on the window thread can close the panel and let
+// starts, ends, loads a DLL or looks up a resource waits for that lock.  The
+// window thread does so while it starts, finds its templates and icon and
+// shows the panel, so starting waits for the panel to be `ready` (shown, its
+// loop running): from then on the window thread can close the panel and let
 // go of it without the loader lock.  Its end does need the lock, after it
 // has left the DLL's code for good, so the unload waits for `running`
 // rather than for the thread's end.
