@@ -50,17 +50,11 @@ struct Variant {
 
 }  // namespace
 
-// Joining and leaving only when the thread is in no apartment: a thread in
-// a single-threaded one stays as it is, and one in the multithreaded
-// apartment (which CoInitialize would answer with RPC_E_CHANGED_MODE) can
-// make the calls from there.
-ComUse::ComUse() : joined_(false)
-{
-    APTTYPE type;
-    APTTYPEQUALIFIER qualifier;
-    if (::CoGetApartmentType(&type, &qualifier) == CO_E_NOTINITIALIZED)
-        joined_ = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-}
+// A thread in the multithreaded apartment answers RPC_E_CHANGED_MODE and
+// makes its calls from there; any other success (S_FALSE too: the thread
+// was in a single-threaded apartment already) is paired with its
+// CoUninitialize, which leaves the thread as it was.
+ComUse::ComUse() : joined_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
 
 ComUse::~ComUse()
 {

@@ -20,9 +20,9 @@
 namespace ui {
 
 // COM on the calling thread for one batch of calls.  A thread that is in an
-// apartment already, of either kind, is used as it is; one that is in none
-// joins a single-threaded apartment for the batch and leaves it afterwards,
-// so the host's thread is left as the host set it up.
+// apartment already, of either kind, makes the calls from there; one that is
+// in none joins a single-threaded apartment for the batch and leaves it
+// afterwards, so the host's thread is left as the host set it up.
 class ComUse {
 public:
     ComUse();

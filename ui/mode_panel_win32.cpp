@@ -30,9 +30,10 @@ void endModalLoops()
     gui.cbSize = sizeof gui;
     if (::GetGUIThreadInfo(::GetCurrentThreadId(), &gui) && (gui.flags & GUI_INMOVESIZE) && gui.hwndMoveSize)
         ::PostMessageA(gui.hwndMoveSize, WM_KEYDOWN, VK_ESCAPE, 0);
-    if (HWND captured = ::GetCapture())
+    if (HWND captured = ::GetCapture()) {
         ::SendMessageA(captured, WM_CANCELMODE, 0, 0);
-    ::ReleaseCapture();
+        ::ReleaseCapture();
+    }
 }
 
 }  // namespace
@@ -82,6 +83,11 @@ INT_PTR baud::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
         closeForGood();
         return TRUE;
     case kPanelShownMessage:
+        // Showing and the first paint, frame and all, look things up under
+        // the loader lock too: done before the host's thread is let go (the
+        // modal loop would show the panel only once it is idle).
+        ::ShowWindow(window(), SW_SHOWNORMAL);
+        ::RedrawWindow(window(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         ready_(window());
         return TRUE;
     default:

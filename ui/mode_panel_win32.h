@@ -19,7 +19,7 @@ inline constexpr UINT kPostponeRefreshMessage = WM_APP + 1;
 inline constexpr UINT kStopRefreshMessage = WM_APP + 2;
 // Posted by the close procedure: ends the panel from whatever it is doing.
 inline constexpr UINT kClosePanelMessage = WM_APP + 3;
-// Posted by the panel to itself: its loop runs, the panel shows.
+// Posted by the panel to itself: its loop runs; it shows the panel.
 inline constexpr UINT kPanelShownMessage = WM_APP + 4;
 
 class baud final : public Dialog {

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <imm.h>
+
 #include <atomic>
 #include <mutex>
 
@@ -50,6 +52,9 @@ WindowThread windowThread;
 constexpr DWORD kCloseWaitStepMs = 20;
 // Only a panel that cannot open at all takes this long.
 constexpr DWORD kReadyWaitMs = 10000;
+// A window thread that closes its windows takes milliseconds; this is well
+// within the second an unload may take.
+constexpr DWORD kUnloadWaitMs = 700;
 
 void runModePanel(HWND courier) noexcept
 {
@@ -67,11 +72,28 @@ void runModePanel(HWND courier) noexcept
 // Everything that can run DLL code happens in runModePanel; after `running`
 // clears, an unloading host's thread may unmap the DLL at once, so the thread
 // ends without returning into it.
+//
+// The windows take no text, so the thread has no input method: activating
+// one looks up modules and procedures, under the loader lock, whenever the
+// panel gains or loses the focus, which may be while a host's thread unloads.
 DWORD WINAPI windowThreadMain(void* courier)
 {
+    ::ImmDisableIME(::GetCurrentThreadId());
     runModePanel(static_cast<HWND>(courier));
     windowThread.running = false;
     ::ExitThread(0);
+}
+
+// At unload, a window thread that has not let go of the panel by now waits
+// for something the unloading thread holds, most likely the loader lock,
+// which some system code on it may take (a first look-up of a module or a
+// procedure).  It would wait for ever, and the host with it; ended here it
+// runs no more code of the DLL, and its windows go with it.
+void endStuckWindowThread()
+{
+    ::TerminateThread(windowThread.handle, 1);
+    ::WaitForSingleObject(windowThread.handle, kCloseWaitStepMs);
+    windowThread.panel = nullptr;
 }
 
 // Asks the panel to close (again, should a new one have appeared) until the
@@ -80,6 +102,7 @@ DWORD WINAPI windowThreadMain(void* courier)
 // clearing, or its end when it no longer runs at all.
 void closeAndWait(bool atUnload)
 {
+    const DWORD start = ::GetTickCount();
     HWND askedToClose = nullptr;
     for (;;) {
         HWND panel = windowThread.panel;
@@ -89,6 +112,10 @@ void closeAndWait(bool atUnload)
             return;
         if (atUnload && !windowThread.running)
             return;
+        if (atUnload && ::GetTickCount() - start >= kUnloadWaitMs) {
+            endStuckWindowThread();
+            return;
+        }
     }
 }
 
