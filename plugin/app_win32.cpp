@@ -17,6 +17,8 @@ class CTestApp {
 public:
     bool InitInstance() { return true; }
 
+    // The pause lets the window thread, which has let go of the panel, leave
+    // the DLL's last instructions before the DLL is unmapped.
     void ExitInstance()
     {
         ui::closeWindowsAtUnload();
@@ -48,7 +50,11 @@ HINSTANCE moduleInstance()
     return instance;
 }
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE dll, DWORD reason, LPVOID)
+// A non-null `reserved` at DLL_PROCESS_DETACH means the process is ending:
+// its other threads are gone already, the window thread among them, and its
+// windows go with the process.  Nothing is left to close, and nothing may be
+// waited for.
+extern "C" BOOL WINAPI DllMain(HINSTANCE dll, DWORD reason, LPVOID reserved)
 {
     switch (reason) {
     case DLL_PROCESS_ATTACH:
@@ -56,7 +62,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE dll, DWORD reason, LPVOID)
         ::DisableThreadLibraryCalls(dll);
         return theApp.InitInstance();
     case DLL_PROCESS_DETACH:
-        theApp.ExitInstance();
+        if (!reserved)
+            theApp.ExitInstance();
         return TRUE;
     default:
         return TRUE;

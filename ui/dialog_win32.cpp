@@ -13,10 +13,17 @@ INT_PTR Dialog::runModal(HINSTANCE instance, int templateId, HWND owner)
                              reinterpret_cast<LPARAM>(this));
 }
 
-bool Dialog::create(HINSTANCE instance, int templateId, HWND parent)
+const DLGTEMPLATE* findDialogTemplate(HINSTANCE instance, int templateId)
 {
-    return ::CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), parent, dialogProc,
-                                reinterpret_cast<LPARAM>(this)) != nullptr;
+    HRSRC found = ::FindResourceA(instance, MAKEINTRESOURCEA(templateId), MAKEINTRESOURCEA(5));  // dialog
+    HGLOBAL loaded = found ? ::LoadResource(instance, found) : nullptr;
+    return loaded ? static_cast<const DLGTEMPLATE*>(::LockResource(loaded)) : nullptr;
+}
+
+bool Dialog::create(HINSTANCE instance, const DLGTEMPLATE* dialogTemplate, HWND parent)
+{
+    return dialogTemplate && ::CreateDialogIndirectParamA(instance, dialogTemplate, parent, dialogProc,
+                                                          reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 
 // Only for a modeless window, on the thread that created it.

@@ -6,7 +6,8 @@
 // handler that throws counts as "not handled".
 //
 // Modal:    MyDialog d; d.runModal(moduleInstance(), IDD_X, owner);
-// Modeless: d.create(moduleInstance(), IDD_X, parent); ... d.destroy();
+// Modeless: d.create(moduleInstance(), findDialogTemplate(moduleInstance(), IDD_X),
+//                    parent); ... d.destroy();
 // The object must outlive its window.
 #pragma once
 
@@ -15,6 +16,11 @@
 #include <string>
 
 namespace ui {
+
+// A dialog template in `instance`'s resources, or null.  Finding a resource
+// takes the loader lock on some systems, so a thread that must never wait
+// for an unloading thread finds its templates early.
+const DLGTEMPLATE* findDialogTemplate(HINSTANCE instance, int templateId);
 
 class Dialog {
 public:
@@ -26,8 +32,8 @@ public:
     // DialogBoxParam: returns the result given to end(), or -1 when the
     // window could not be created.
     INT_PTR runModal(HINSTANCE instance, int templateId, HWND owner);
-    // CreateDialogParam: false when the window could not be created.
-    bool create(HINSTANCE instance, int templateId, HWND parent);
+    // CreateDialogIndirectParam: false when the window could not be created.
+    bool create(HINSTANCE instance, const DLGTEMPLATE* dialogTemplate, HWND parent);
     void destroy();
 
     HWND window() const { return window_; }

@@ -50,9 +50,13 @@ struct Variant {
 
 }  // namespace
 
-ComApartment::ComApartment() : joined_(SUCCEEDED(::CoInitialize(nullptr))) {}
+// A thread in the multithreaded apartment answers RPC_E_CHANGED_MODE and
+// makes its calls from there; any other success (S_FALSE too: the thread
+// was in a single-threaded apartment already) is paired with its
+// CoUninitialize, which leaves the thread as it was.
+ComUse::ComUse() : joined_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
 
-ComApartment::~ComApartment()
+ComUse::~ComUse()
 {
     if (joined_)
         ::CoUninitialize();
@@ -86,13 +90,13 @@ bool HostLink::invoke(DISPID member, WORD flags, VARIANT* argument, VARIANT* res
     return SUCCEEDED(host_->Invoke(member, IID_NULL, 0, flags, &parameters, result, nullptr, nullptr));
 }
 
-void HostLink::sendMacro(const char* macro)
+void HostLink::sendMacro(const std::string& macro)
 {
     if (!host_)
         return;
     Variant text;
     text.value.vt = VT_BSTR;
-    text.value.bstrVal = wideText(macro);
+    text.value.bstrVal = wideText(macro.c_str());
     invoke(kMacroMethod, DISPATCH_METHOD, &text.value, nullptr);
 }
 

@@ -1,11 +1,10 @@
 // The link to the host's running automation object "Vexo2.Application":
 // late-bound IDispatch calls with the host's fixed dispatch identifiers.
 //
-// Only the window thread uses it, inside the COM apartment that the mode
-// panel holds.  Each use finds the running host anew and lets go of it when
-// done, so the thread never sits on a reference to the host: letting go
-// calls into the host's apartment, which at unload is the one thread that
-// cannot answer.
+// Only the courier (ui/host_courier_win32.h) uses it, on the thread that
+// started the panel: the host's own thread, where the host object lives.
+// Each use finds the running host anew and lets go of it when done, so no
+// reference to the host outlives one batch of calls.
 //
 // Without a host every call is skipped silently.  A call the host fails
 // (host gone, an answer of the wrong type) is neither retried nor reported:
@@ -20,19 +19,16 @@
 
 namespace ui {
 
-// The window thread's single-threaded apartment, for as long as the panel
-// is open.
-class ComApartment {
+// COM on the calling thread for one batch of calls.  A thread that is in an
+// apartment already, of either kind, makes the calls from there; one that is
+// in none joins a single-threaded apartment for the batch and leaves it
+// afterwards, so the host's thread is left as the host set it up.
+class ComUse {
 public:
-    ComApartment();
-    ~ComApartment();
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-    // At unload the apartment is left to the thread's end: leaving it can
-    // unload COM's helper DLLs, which waits for the loader lock that the
-    // unloading thread holds.
-    void leaveToThreadEnd() { joined_ = false; }
+    ComUse();
+    ~ComUse();
+    ComUse(const ComUse&) = delete;
+    ComUse& operator=(const ComUse&) = delete;
 
 private:
     bool joined_;
@@ -40,7 +36,7 @@ private:
 
 class HostLink {
 public:
-    // Finds the running host; empty when there is none.
+    // Finds the running host; empty when there is none.  Needs a ComUse.
     HostLink();
     ~HostLink();
     HostLink(const HostLink&) = delete;
@@ -48,7 +44,7 @@ public:
 
     explicit operator bool() const { return host_ != nullptr; }
 
-    void sendMacro(const char* macro);
+    void sendMacro(const std::string& macro);
     // The callsign in the host's entry field.
     std::optional<std::string> enteredCallsign();
     // The operating frequency in Hz.

@@ -2,7 +2,6 @@
 
 #include "contest/dll_context_win32.h"
 #include "resource.h"
-#include "ui/host_link_win32.h"
 
 namespace ui {
 
@@ -20,17 +19,27 @@ bool multiplierWindowWanted()
     return (pluginSettings().readNumber("DXCC") & 0xFF) != 0;
 }
 
-void sendMacros(std::initializer_list<const char*> macros)
+// A menu, or a window being moved or sized, runs a modal loop of its own
+// inside the panel's; ending it gives the panel's loop back its turn.  Not
+// every system ends a move or size loop when it loses the capture, but every
+// one ends it on Esc, as the operator would press it.
+void endModalLoops()
 {
-    HostLink host;
-    for (const char* macro : macros)
-        host.sendMacro(macro);
+    ::EndMenu();
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof gui;
+    if (::GetGUIThreadInfo(::GetCurrentThreadId(), &gui) && (gui.flags & GUI_INMOVESIZE) && gui.hwndMoveSize)
+        ::PostMessageA(gui.hwndMoveSize, WM_KEYDOWN, VK_ESCAPE, 0);
+    if (HWND captured = ::GetCapture()) {
+        ::SendMessageA(captured, WM_CANCELMODE, 0, 0);
+        ::ReleaseCapture();
+    }
 }
 
 }  // namespace
 
-baud::baud(std::function<void(HWND)> ready)
-    : position_("baud_x", "baud_y", 10, 10), ready_(std::move(ready))
+baud::baud(HWND courier, std::function<void(HWND)> ready)
+    : courier_(courier), multipliers_(courier), position_("baud_x", "baud_y", 10, 10), ready_(std::move(ready))
 {
 }
 
@@ -48,7 +57,7 @@ bool baud::onInit()
     showPluginIcon(window());
     selectMode(IDC_MODE_CW, IDC_MODE_SSB, "<MODE:CW>");
     ::SetTimer(window(), kStartTimer, kStartDelayMs, nullptr);
-    ready_(window());
+    ::PostMessageA(window(), kPanelShownMessage, 0, 0);
     return true;
 }
 
@@ -70,6 +79,17 @@ INT_PTR baud::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case kStopRefreshMessage:
         multipliers_.stopRefresh();
         return TRUE;
+    case kClosePanelMessage:
+        closeForGood();
+        return TRUE;
+    case kPanelShownMessage:
+        // Showing and the first paint, frame and all, look things up under
+        // the loader lock too: done before the host's thread is let go (the
+        // modal loop would show the panel only once it is idle).
+        ::ShowWindow(window(), SW_SHOWNORMAL);
+        ::RedrawWindow(window(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        ready_(window());
+        return TRUE;
     default:
         return Dialog::onMessage(message, wParam, lParam);
     }
@@ -85,7 +105,7 @@ bool baud::onButtonClicked(int id)
         selectMode(IDC_MODE_SSB, IDC_MODE_CW, "<MODE:SSB>");
         return true;
     case IDC_MODE_PSK125:
-        sendMacros({"<MODE:BPSK31>", "<BAUDRATE:125>"});
+        sendMacros(courier_, {"<MODE:BPSK31>", "<BAUDRATE:125>"});
         return true;
     case IDC_VIEW_MULT:
         toggleMultiplierWindow();
@@ -101,6 +121,14 @@ void baud::onCancel()
 {
     multipliers_.close();
     end(IDCANCEL);
+}
+
+// Whatever the window thread is doing, the panel ends: the close procedure
+// waits for it.
+void baud::closeForGood()
+{
+    endModalLoops();
+    onCancel();
 }
 
 // The start timer: opens the multiplier window if it was open last time.
@@ -119,7 +147,7 @@ void baud::selectMode(int pressed, int other, const char* macro)
 {
     enableItem(pressed, false);
     enableItem(other, true);
-    sendMacros({macro});
+    sendMacros(courier_, {macro});
 }
 
 // The check box ticks itself; the window's state decides.  A window opened

@@ -1,13 +1,13 @@
 // The mode panel `baud` (template 107): switches the host between CW and SSB
 // through its macros, and opens and closes the multiplier window.  Runs
-// modally on the window thread and holds that thread's COM apartment, in
-// which both windows reach the host, for as long as it is open.
+// modally on the window thread; both windows reach the host only through the
+// courier, so nothing on this thread ever waits for the host.
 #pragma once
 
 #include <functional>
 
 #include "ui/dialog_win32.h"
-#include "ui/host_link_win32.h"
+#include "ui/host_courier_win32.h"
 #include "ui/multiplier_window_win32.h"
 #include "ui/window_position_win32.h"
 
@@ -17,16 +17,19 @@ namespace ui {
 // thread, so only it can stop or re-arm the multiplier window's refresh.
 inline constexpr UINT kPostponeRefreshMessage = WM_APP + 1;
 inline constexpr UINT kStopRefreshMessage = WM_APP + 2;
+// Posted by the close procedure: ends the panel from whatever it is doing.
+inline constexpr UINT kClosePanelMessage = WM_APP + 3;
+// Posted by the panel to itself: its loop runs; it shows the panel.
+inline constexpr UINT kPanelShownMessage = WM_APP + 4;
 
 class baud final : public Dialog {
 public:
-    // `ready` receives the panel's window once it is set up and can take
-    // messages from the host's thread.
-    explicit baud(std::function<void(HWND)> ready);
+    // `courier` makes the panel's calls into the host.  `ready` receives the
+    // panel's window once it shows and its loop runs: from then on it takes
+    // messages from the host's thread, and its thread has done what may
+    // need the loader lock.
+    baud(HWND courier, std::function<void(HWND)> ready);
     ~baud() override;
-
-    // At unload, after the panel has ended.
-    void leaveApartmentToThreadEnd() { apartment_.leaveToThreadEnd(); }
 
 protected:
     INT_PTR onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -38,8 +41,9 @@ protected:
 private:
     void selectMode(int pressed, int other, const char* macro);
     void toggleMultiplierWindow();
+    void closeForGood();
 
-    ComApartment apartment_;
+    HWND courier_;
     DXCC multipliers_;
     WindowPosition position_;
     HBRUSH background_ = nullptr;

@@ -1,7 +1,5 @@
 #include "ui/multiplier_window_win32.h"
 
-#include <cmath>
-
 #include "contest/dll_context_win32.h"
 #include "resource.h"
 #include "ui/multiplier_table.h"
@@ -15,11 +13,12 @@ constexpr int kGridMargin = 5;
 
 }  // namespace
 
-DXCC::DXCC() : grid_(pluginState()), position_("dxcc_x", "dxcc_y", 10, 400) {}
+DXCC::DXCC(HWND courier)
+    : courier_(courier), template_(findDialogTemplate(moduleInstance(), IDD_MULTIPLIERS)), grid_(pluginState()), position_("dxcc_x", "dxcc_y", 10, 400) {}
 
 void DXCC::open()
 {
-    if (!isOpen() && !create(moduleInstance(), IDD_MULTIPLIERS, nullptr))
+    if (!isOpen() && !create(moduleInstance(), template_, nullptr))
         return;
     ::ShowWindow(window(), SW_SHOW);
 }
@@ -59,6 +58,10 @@ INT_PTR DXCC::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SETCURSOR:
         position_.saveIfMoved(window());
         return FALSE;
+    case kHostReadingMessage:
+        if (const std::optional<HostReading> reading = takeReading())
+            show(*reading);
+        return TRUE;
     default:
         return Dialog::onMessage(message, wParam, lParam);
     }
@@ -73,7 +76,7 @@ void DXCC::onCancel()
 void DXCC::onTimer(UINT_PTR id)
 {
     if (id == kRefreshTimer)
-        refresh();
+        requestRefresh();
 }
 
 void DXCC::onSize(int clientWidth, int clientHeight)
@@ -85,41 +88,21 @@ void DXCC::onSize(int clientWidth, int clientHeight)
                  TRUE);
 }
 
-namespace {
-
-struct HostReading {
-    std::string callsign;
-    double frequencyHz = NAN;  // NAN: not read, or not given
-};
-
-// The link is let go before anything shows the reading.
-std::optional<HostReading> readHost()
-{
-    HostLink host;
-    if (!host)
-        return std::nullopt;
-    const std::optional<std::string> callsign = host.enteredCallsign();
-    if (!callsign)
-        return std::nullopt;
-    HostReading reading{*callsign};
-    if (!isPartialCallsign(reading.callsign))
-        reading.frequencyHz = host.frequencyHz().value_or(NAN);
-    return reading;
-}
-
-}  // namespace
-
-// What the host's entry field holds now, the table for it, and the band the
-// host is tuned to.  A host that does not answer leaves the window as it is;
-// a frequency it does not give leaves no band highlighted.
-void DXCC::refresh()
+// The refresh asks the courier for what the host's entry field holds and
+// the band the host is tuned to; show() takes the answer when it comes.
+void DXCC::requestRefresh()
 {
     ::KillTimer(window(), kRefreshTimer);
-    const std::optional<HostReading> reading = readHost();
-    if (!reading)
-        return;
-    const std::string title = refreshMultiplierView(pluginState(), reading->callsign, reading->frequencyHz);
-    if (title.empty() || !isOpen())
+    requestReading(courier_, window());
+}
+
+// The table for the callsign read, and the band.  A host that does not
+// answer leaves the window as it is; a frequency it does not give leaves no
+// band highlighted.
+void DXCC::show(const HostReading& reading)
+{
+    const std::string title = refreshMultiplierView(pluginState(), reading.callsign, reading.frequencyHz);
+    if (title.empty())
         return;
     setTitle(title);
     ::InvalidateRect(item(IDC_GRID), nullptr, FALSE);

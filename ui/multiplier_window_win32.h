@@ -1,10 +1,11 @@
 // The multiplier window `DXCC` (template 108): a resizable window whose grid
 // shows the band table of the station being typed, or the multipliers
-// worked so far.  Lives on the window thread, as part of the mode panel.
+// worked so far.  Lives on the window thread, as part of the mode panel, and
+// reads the host through the courier.
 #pragma once
 
 #include "ui/dialog_win32.h"
-#include "ui/host_link_win32.h"
+#include "ui/host_courier_win32.h"
 #include "ui/info_button_win32.h"
 #include "ui/window_position_win32.h"
 
@@ -12,7 +13,11 @@ namespace ui {
 
 class DXCC final : public Dialog {
 public:
-    DXCC();
+    // `courier` serves its refresh's readings of the host.  Built on the
+    // window thread before the panel opens: it finds its template then, so
+    // that opening it later never waits for the loader lock, which an
+    // unloading host's thread may hold.
+    explicit DXCC(HWND courier);
 
     // Open from creation until close(); its own close box only hides it.
     bool isOpen() const { return window() != nullptr; }
@@ -31,8 +36,11 @@ protected:
     void onSize(int clientWidth, int clientHeight) override;
 
 private:
-    void refresh();
+    void requestRefresh();
+    void show(const HostReading& reading);
 
+    HWND courier_;
+    const DLGTEMPLATE* template_;
     CInfoButton grid_;
     WindowPosition position_;
 };

@@ -42,9 +42,12 @@ void WindowPosition::saveIfMoved(HWND window)
     }
 }
 
+// Loaded once, when the panel opens: loading looks the resource up, which
+// takes the loader lock on some systems, and the window thread must not wait
+// for that lock once an unloading host's thread may hold it.
 void showPluginIcon(HWND window)
 {
-    HICON icon = ::LoadIconA(moduleInstance(), MAKEINTRESOURCEA(IDI_PLUGIN));
+    static const HICON icon = ::LoadIconA(moduleInstance(), MAKEINTRESOURCEA(IDI_PLUGIN));
     ::SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
 }
 

@@ -2,37 +2,49 @@
 
 #include <windows.h>
 
-#include <objbase.h>
+#include <imm.h>
 
 #include <atomic>
+#include <mutex>
 
 #include "contest/dll_context_win32.h"
 #include "resource.h"
+#include "ui/host_courier_win32.h"
 #include "ui/mode_panel_win32.h"
 
 namespace ui {
 
 namespace {
 
-// What the host's thread and the window thread share.  `running` stands for
-// the panel from the moment its thread is asked for until the thread has let
-// go of it: set by the host's thread, cleared by the window thread as its
-// very last touch of the DLL.
+// What the host's threads and the window thread share.
+//
+// `startStop` serialises starting and closing the window thread among the
+// host's threads.  The window thread never takes it, and nothing done under
+// it waits for anything that the window thread needs from the waiting
+// thread: the window thread makes no calls into the host (the courier makes
+// them, on the thread that started the panel, when that thread pumps) and
+// sends nothing to the host's windows.
+//
+// `running` stands for the panel from the moment its thread is asked for
+// until the thread has let go of it: set under `startStop`, cleared by the
+// window thread as its very last touch of the DLL.
 //
 // The library's unload runs with the loader lock held, and a thread that
-// loads a DLL or looks up a procedure waits for that lock.  The window thread
-// does so while it starts, creates its first windows and joins COM, so the
-// host's thread waits for the panel to be `ready` before it goes on: from
-// then on the window thread can close the panel and let go of it without
-// the loader lock, however the host's thread carries on.  Nor does it need
-// the host's thread then: it holds no reference to the host object between
-// uses, and at unload leaves its COM apartment to its own end.
+// starts, ends, loads a DLL or looks up a resource waits for that lock.  The
+// window thread does so while it starts, finds its templates and icon and
+// shows the panel, so starting waits for the panel to be `ready` (shown, its
+// loop running): from then on the window thread can close the panel and let
+// go of it without the loader lock.  Its end does need the lock, after it
+// has left the DLL's code for good, so the unload waits for `running`
+// rather than for the thread's end.
 struct WindowThread {
+    std::mutex startStop;
     std::atomic<bool> running{false};
     std::atomic<HWND> panel{nullptr};
-    std::atomic<bool> unloading{false};
-    HANDLE handle = nullptr;  // host's thread only
-    HANDLE ready = nullptr;   // host's thread only; set by the window thread
+    // Under `startStop`.
+    HANDLE handle = nullptr;
+    HANDLE ready = nullptr;  // set by the window thread
+    HWND courier = nullptr;
 };
 
 WindowThread windowThread;
@@ -40,87 +52,104 @@ WindowThread windowThread;
 constexpr DWORD kCloseWaitStepMs = 20;
 // Only a panel that cannot open at all takes this long.
 constexpr DWORD kReadyWaitMs = 10000;
+// A window thread that closes its windows takes milliseconds; this is well
+// within the second an unload may take.
+constexpr DWORD kUnloadWaitMs = 700;
 
-void runModePanel() noexcept
+void runModePanel(HWND courier) noexcept
 {
     try {
-        baud panel([](HWND window) {
+        baud panel(courier, [](HWND window) {
             windowThread.panel = window;
             ::SetEvent(windowThread.ready);
         });
         panel.runModal(moduleInstance(), IDD_MODE_PANEL, nullptr);
-        windowThread.panel = nullptr;
-        if (windowThread.unloading)
-            panel.leaveApartmentToThreadEnd();
     } catch (...) {
     }
+    windowThread.panel = nullptr;
 }
 
 // Everything that can run DLL code happens in runModePanel; after `running`
 // clears, an unloading host's thread may unmap the DLL at once, so the thread
 // ends without returning into it.
-DWORD WINAPI windowThreadMain(void*)
+//
+// The windows take no text, so the thread has no input method: activating
+// one looks up modules and procedures, under the loader lock, whenever the
+// panel gains or loses the focus, which may be while a host's thread unloads.
+DWORD WINAPI windowThreadMain(void* courier)
 {
-    runModePanel();
-    windowThread.panel = nullptr;
+    ::ImmDisableIME(::GetCurrentThreadId());
+    runModePanel(static_cast<HWND>(courier));
     windowThread.running = false;
     ::ExitThread(0);
 }
 
-// Waits for one of `handles` while the host's thread keeps serving what the
-// window thread may ask of it meanwhile: COM calls into the host's
-// apartment, messages sent to its windows.  True when one was signalled.
-bool waitServingHost(HANDLE* handles, DWORD count, DWORD timeoutMs)
+// At unload, a window thread that has not let go of the panel by now waits
+// for something the unloading thread holds, most likely the loader lock,
+// which some system code on it may take (a first look-up of a module or a
+// procedure).  It would wait for ever, and the host with it; ended here it
+// runs no more code of the DLL, and its windows go with it.
+void endStuckWindowThread()
 {
-    DWORD signalled = 0;
-    const HRESULT waited = ::CoWaitForMultipleHandles(0, timeoutMs, count, handles, &signalled);
-    if (waited != CO_E_NOTINITIALIZED)
-        return waited != RPC_S_CALLPENDING;
-    // Outside COM only sent messages can be waiting for this thread.
+    ::TerminateThread(windowThread.handle, 1);
+    ::WaitForSingleObject(windowThread.handle, kCloseWaitStepMs);
+    windowThread.panel = nullptr;
+}
+
+// Asks the panel to close (again, should a new one have appeared) until the
+// window thread has let go of it.  Outside an unload that is its end; at
+// unload, when it ends only after the loader lock is free, it is `running`
+// clearing, or its end when it no longer runs at all.
+void closeAndWait(bool atUnload)
+{
     const DWORD start = ::GetTickCount();
-    do {
-        const DWORD woken = ::MsgWaitForMultipleObjects(count, handles, FALSE, kCloseWaitStepMs, QS_SENDMESSAGE);
-        if (woken < WAIT_OBJECT_0 + count || woken == WAIT_FAILED)
-            return true;
-        MSG message;
-        ::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    } while (::GetTickCount() - start < timeoutMs);
-    return false;
-}
-
-// The panel ready, or its thread ended.
-void waitUntilReady()
-{
-    HANDLE handles[] = {windowThread.ready, windowThread.handle};
-    waitServingHost(handles, 2, kReadyWaitMs);
-}
-
-// One step of the wait for the window thread; true once it has ended.  At
-// unload the host's thread is inside the loader and serves nothing.
-bool windowThreadEndedWithin(DWORD timeoutMs)
-{
-    if (windowThread.unloading)
-        return ::WaitForSingleObject(windowThread.handle, timeoutMs) != WAIT_TIMEOUT;
-    return waitServingHost(&windowThread.handle, 1, timeoutMs);
-}
-
-// Posts rather than sends: at unload, a window thread that waits for the
-// loader lock must not block the thread that holds it.  The wait ends when
-// the thread lets go of the panel, or when it no longer runs at all (the
-// process is ending).
-void closeAndWait()
-{
     HWND askedToClose = nullptr;
-    while (windowThread.running) {
+    for (;;) {
         HWND panel = windowThread.panel;
-        if (panel && panel != askedToClose && ::PostMessageA(panel, WM_CLOSE, 0, 0))
+        if (panel && panel != askedToClose && ::PostMessageA(panel, kClosePanelMessage, 0, 0))
             askedToClose = panel;
-        if (windowThreadEndedWithin(kCloseWaitStepMs))
-            break;
+        if (::WaitForSingleObject(windowThread.handle, kCloseWaitStepMs) != WAIT_TIMEOUT)
+            return;
+        if (atUnload && !windowThread.running)
+            return;
+        if (atUnload && ::GetTickCount() - start >= kUnloadWaitMs) {
+            endStuckWindowThread();
+            return;
+        }
     }
-    ::CloseHandle(windowThread.handle);
-    windowThread.handle = nullptr;
-    windowThread.running = false;
+}
+
+void closeLocked(bool atUnload)
+{
+    if (windowThread.handle) {
+        closeAndWait(atUnload);
+        ::CloseHandle(windowThread.handle);
+        windowThread.handle = nullptr;
+        windowThread.running = false;
+    }
+    retireCourier(windowThread.courier);
+    windowThread.courier = nullptr;
+}
+
+// The courier first, so that the panel's first macro can go to it; it goes
+// out before this returns, as the host's thread is here anyway.
+void startLocked()
+{
+    if (!windowThread.ready)
+        windowThread.ready = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!windowThread.ready)
+        return;
+    ::ResetEvent(windowThread.ready);
+    windowThread.courier = openCourier();
+    windowThread.running = true;
+    windowThread.handle = ::CreateThread(nullptr, 0, windowThreadMain, windowThread.courier, 0, nullptr);
+    if (!windowThread.handle) {
+        windowThread.running = false;
+        return;
+    }
+    HANDLE readyOrEnded[] = {windowThread.ready, windowThread.handle};
+    ::WaitForMultipleObjects(2, readyOrEnded, FALSE, kReadyWaitMs);
+    deliverNow(windowThread.courier);
 }
 
 void postToPanel(UINT message)
@@ -138,31 +167,21 @@ bool isModePanelOpen()
 
 void showModePanel()
 {
-    closeWindows();
-    if (!windowThread.ready)
-        windowThread.ready = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (!windowThread.ready)
-        return;
-    ::ResetEvent(windowThread.ready);
-    windowThread.running = true;
-    windowThread.handle = ::CreateThread(nullptr, 0, windowThreadMain, nullptr, 0, nullptr);
-    if (!windowThread.handle) {
-        windowThread.running = false;
-        return;
-    }
-    waitUntilReady();
+    std::lock_guard<std::mutex> guard(windowThread.startStop);
+    closeLocked(false);
+    startLocked();
 }
 
 void closeWindows()
 {
-    if (windowThread.handle)
-        closeAndWait();
+    std::lock_guard<std::mutex> guard(windowThread.startStop);
+    closeLocked(false);
 }
 
 void closeWindowsAtUnload()
 {
-    windowThread.unloading = true;
-    closeWindows();
+    std::lock_guard<std::mutex> guard(windowThread.startStop);
+    closeLocked(true);
     if (windowThread.ready)
         ::CloseHandle(windowThread.ready);
     windowThread.ready = nullptr;

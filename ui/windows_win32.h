@@ -1,21 +1,24 @@
 // The operator windows as the rest of the DLL sees them: the mode panel on
 // its own thread, and the multiplier window's refresh timer.  Every function
-// here is called on the host's thread.
+// here is called on a host's thread; starting and closing are serialised, so
+// that host threads racing each other leave at most one panel.
 #pragma once
 
 namespace ui {
 
 bool isModePanelOpen();
 
-// Closes an open panel first, then starts a window thread that opens a new one.
+// Closes an open panel first, then starts a window thread that opens a new
+// one.  The calling thread becomes the panel's way to the host: it makes the
+// windows' calls into the host whenever it pumps its messages.
 void showModePanel();
 
-// Closes the multiplier window and the panel; returns when the panel is gone
-// (or its thread no longer runs).
+// Closes the multiplier window and the panel, whatever the window thread is
+// doing; returns when the panel is gone (or its thread no longer runs).
 void closeWindows();
 
 // The same from the library's unload, where the caller holds the loader
-// lock: the window thread then ends without anything that would wait for it.
+// lock: returns once the window thread has left the DLL's code for good.
 void closeWindowsAtUnload();
 
 // Both only post to the window thread, which owns the timer; nothing happens

@@ -65,7 +65,7 @@ TEST_F(ExportsTest, NamesItselfStatsAndImportsOnlySystemLibraries)
     EXPECT_STREQ(at<char>(module, at<IMAGE_EXPORT_DIRECTORY>(module, exports.VirtualAddress)->Name), "Stats.dll");
 
     const std::set<std::string> system = {"kernel32.dll", "user32.dll", "gdi32.dll",   "ole32.dll",  "oleaut32.dll",
-                                          "version.dll",  "msvcrt.dll", "advapi32.dll", "comctl32.dll"};
+                                          "version.dll",  "msvcrt.dll", "advapi32.dll", "comctl32.dll", "imm32.dll"};
     const auto& imports = dataDirectory(module, IMAGE_DIRECTORY_ENTRY_IMPORT);
     std::vector<std::string> names;
     for (auto* d = at<IMAGE_IMPORT_DESCRIPTOR>(module, imports.VirtualAddress); d->Name; ++d)

@@ -10,6 +10,7 @@
 struct FakeHost::Shared {
     mutable std::mutex lock;
     std::vector<std::string> events;
+    std::vector<DWORD> eventTimes;
     std::wstring entryField;
     double frequencyHz = 0;
     bool entryFieldFails = false;
@@ -17,7 +18,12 @@ struct FakeHost::Shared {
     void record(const std::string& event)
     {
         std::lock_guard<std::mutex> guard(lock);
+        recordLocked(event);
+    }
+    void recordLocked(const std::string& event)
+    {
         events.push_back(event);
+        eventTimes.push_back(::GetTickCount());
     }
 };
 
@@ -76,7 +82,7 @@ public:
         if (member == 8 && flags == DISPATCH_METHOD && count == 1 && parameters->rgvarg[0].vt == VT_I4 &&
             parameters->rgvarg[0].lVal == 5 && result) {
             std::lock_guard<std::mutex> guard(shared_->lock);
-            shared_->events.push_back("entry");
+            shared_->recordLocked("entry");
             if (shared_->entryFieldFails)
                 return RPC_E_DISCONNECTED;
             result->vt = VT_BSTR;
@@ -85,7 +91,7 @@ public:
         }
         if (member == 2 && flags == DISPATCH_PROPERTYGET && count == 0 && result) {
             std::lock_guard<std::mutex> guard(shared_->lock);
-            shared_->events.push_back("frequency");
+            shared_->recordLocked("frequency");
             result->vt = VT_R8;
             result->dblVal = shared_->frequencyHz;
             return S_OK;
@@ -212,16 +218,48 @@ void FakeHost::clearEvents()
 {
     std::lock_guard<std::mutex> guard(shared_->lock);
     shared_->events.clear();
+    shared_->eventTimes.clear();
+}
+
+std::vector<DWORD> FakeHost::timesOf(const std::string& event) const
+{
+    std::lock_guard<std::mutex> guard(shared_->lock);
+    std::vector<DWORD> times;
+    for (std::size_t i = 0; i < shared_->events.size(); ++i) {
+        if (shared_->events[i] == event)
+            times.push_back(shared_->eventTimes[i]);
+    }
+    return times;
 }
 
 bool FakeHost::waitForEvent(const std::string& event, std::size_t count, DWORD timeoutMs) const
 {
+    return pumpUntil(
+        [&] {
+            const std::vector<std::string> seen = events();
+            return static_cast<std::size_t>(std::count(seen.begin(), seen.end(), event)) >= count;
+        },
+        timeoutMs);
+}
+
+bool pumpUntil(const std::function<bool()>& condition, DWORD timeoutMs)
+{
     const DWORD start = ::GetTickCount();
-    do {
-        const std::vector<std::string> seen = events();
-        if (static_cast<std::size_t>(std::count(seen.begin(), seen.end(), event)) >= count)
-            return true;
-        ::Sleep(10);
-    } while (::GetTickCount() - start < timeoutMs);
-    return false;
+    while (!condition()) {
+        if (::GetTickCount() - start > timeoutMs)
+            return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        MSG message;
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageA(&message);
+        }
+    }
+    return true;
+}
+
+void pumpFor(DWORD ms)
+{
+    const DWORD start = ::GetTickCount();
+    pumpUntil([&] { return ::GetTickCount() - start >= ms; }, ms + 1000);
 }

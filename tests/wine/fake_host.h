@@ -1,12 +1,17 @@
 // The host's automation object as the plug-in finds it: a COM object
 // registered in the running object table under "Vexo2.Application", on a
 // thread of its own or, as in the real host, on the thread that calls the
-// plug-in (which must then pump messages while it waits).  It records every call the plug-in makes and answers
-// the entry field and the frequency with what the test sets.
+// plug-in.  It records every call the plug-in makes and answers the entry
+// field and the frequency with what the test sets.
+//
+// The plug-in makes its calls from the thread that opened its panel, when
+// that thread pumps messages, so a test thread that waits for them pumps as
+// a host's message loop would.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -31,7 +36,9 @@ public:
     std::vector<std::string> macros() const;
     void note(const std::string& event);
     void clearEvents();
-    // True once `event` has been recorded `count` times.
+    // When each `event` was recorded, in GetTickCount milliseconds.
+    std::vector<DWORD> timesOf(const std::string& event) const;
+    // True once `event` has been recorded `count` times; pumps meanwhile.
     bool waitForEvent(const std::string& event, std::size_t count = 1, DWORD timeoutMs = 5000) const;
 
     struct Shared;
@@ -43,3 +50,9 @@ private:
     std::thread thread_;
     DWORD threadId_ = 0;
 };
+
+// The calling thread waits as a host's message loop does: dispatching its
+// messages until `condition` holds (true) or the time is up (false).
+bool pumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
+// Pumps for `ms` milliseconds.
+void pumpFor(DWORD ms);

@@ -36,33 +36,6 @@ void WindowsTest::checkCall(const char* callsign)
     dll->checkCall(callsign, "CW", "20m", message);
 }
 
-bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
-{
-    const DWORD start = ::GetTickCount();
-    while (!condition()) {
-        if (::GetTickCount() - start > timeoutMs)
-            return false;
-        ::Sleep(10);
-    }
-    return true;
-}
-
-bool pumpUntil(const std::function<bool()>& condition, DWORD timeoutMs)
-{
-    const DWORD start = ::GetTickCount();
-    while (!condition()) {
-        if (::GetTickCount() - start > timeoutMs)
-            return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        MSG message;
-        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageA(&message);
-        }
-    }
-    return true;
-}
-
 Watchdog::Watchdog(DWORD timeoutMs) : done_(::CreateEventA(nullptr, TRUE, FALSE, nullptr)), timeoutMs_(timeoutMs)
 {
     thread_ = ::CreateThread(nullptr, 0, watch, this, 0, nullptr);
@@ -96,7 +69,7 @@ std::vector<HWND> ownWindows(const std::string& title)
 HWND waitForWindow(const std::string& title, DWORD timeoutMs)
 {
     HWND window = nullptr;
-    waitUntil(
+    pumpUntil(
         [&] {
             const std::vector<HWND> found = ownWindows(title);
             window = found.empty() ? nullptr : found.front();
@@ -110,6 +83,66 @@ HWND panelWindow()
 {
     const std::vector<HWND> found = ownWindows("MODE");
     return found.empty() ? nullptr : found.front();
+}
+
+CodeRange::CodeRange(HMODULE module) : begin_(reinterpret_cast<uintptr_t>(module)), end_(begin_)
+{
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(module);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(reinterpret_cast<const char*>(module) + dos->e_lfanew);
+    end_ = begin_ + nt->OptionalHeader.SizeOfImage;
+}
+
+bool CodeRange::contains(LONG_PTR address) const
+{
+    const auto at = static_cast<uintptr_t>(address);
+    return at >= begin_ && at < end_;
+}
+
+namespace {
+
+struct CodeSearch {
+    const CodeRange* code;
+    std::vector<HWND> found;
+};
+
+void checkWindow(HWND window, CodeSearch& search)
+{
+    char className[16] = {};
+    ::GetClassNameA(window, className, sizeof className);
+    const bool dialog = std::string(className) == "#32770";
+    if (search.code->contains(::GetWindowLongPtrA(window, GWLP_WNDPROC)) ||
+        (dialog && search.code->contains(::GetWindowLongPtrA(window, DWLP_DLGPROC))))
+        search.found.push_back(window);
+}
+
+BOOL CALLBACK checkChild(HWND window, LPARAM search)
+{
+    checkWindow(window, *reinterpret_cast<CodeSearch*>(search));
+    return TRUE;
+}
+
+// Children of every depth come through EnumChildWindows.
+BOOL CALLBACK checkTopLevel(HWND window, LPARAM search)
+{
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    if (process == ::GetCurrentProcessId()) {
+        checkWindow(window, *reinterpret_cast<CodeSearch*>(search));
+        ::EnumChildWindows(window, checkChild, search);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> windowsRunning(const CodeRange& code)
+{
+    CodeSearch search{&code, {}};
+    ::EnumWindows(checkTopLevel, reinterpret_cast<LPARAM>(&search));
+    for (HWND messageOnly = ::FindWindowExA(HWND_MESSAGE, nullptr, nullptr, nullptr); messageOnly;
+         messageOnly = ::FindWindowExA(HWND_MESSAGE, messageOnly, nullptr, nullptr))
+        checkTopLevel(messageOnly, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 std::string titleOf(HWND window)

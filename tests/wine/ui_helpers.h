@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -35,11 +36,6 @@ protected:
     void checkCall(const char* callsign);
 };
 
-bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
-// The same for a thread whose apartment holds the host object: serves the
-// calls it gets while it waits.
-bool pumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
-
 // Ends the test program if the test has not finished in time, so that a
 // deadlock fails instead of hanging.
 class Watchdog {
@@ -61,6 +57,22 @@ private:
 std::vector<HWND> ownWindows(const std::string& title);
 HWND waitForWindow(const std::string& title, DWORD timeoutMs = 5000);
 HWND panelWindow();
+
+// Where a loaded module's image lies, kept to look for its code after the
+// module has gone.
+class CodeRange {
+public:
+    explicit CodeRange(HMODULE module);
+    bool contains(LONG_PTR address) const;
+
+private:
+    uintptr_t begin_;
+    uintptr_t end_;
+};
+
+// Windows of this process, message-only and child windows included, whose
+// window procedure or dialog procedure lies in `code`.
+std::vector<HWND> windowsRunning(const CodeRange& code);
 
 std::string titleOf(HWND window);
 // A button click as the control reports it, handled before this returns.

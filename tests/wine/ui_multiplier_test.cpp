@@ -41,7 +41,9 @@ protected:
         settings.write("DXCC", "1");
         panel = showPanel();
         HWND window = waitForWindow("Mult");
-        host.waitForEvent("entry");
+        // The whole first refresh, the frequency being its last call: a
+        // test that clears the events after it sees none of it.
+        host.waitForEvent("frequency");
         return window;
     }
 
@@ -108,26 +110,37 @@ TEST_F(MultiplierWindow, ASavedDxccReopensItAndViewMultClosesAndOpensIt)
     EXPECT_NE(waitForWindow("Mult"), nullptr);
 }
 
+// Checks 200 ms apart, as an operator types: a refresh sooner than 330 ms
+// after a check would come between them.
 TEST_F(MultiplierWindow, RefreshesOnceAfterTheLastOfSeveralCallChecks)
 {
+    constexpr DWORD kRefreshDelayMs = 330;
+    constexpr DWORD kTimerSlackMs = 5;
     ASSERT_NE(openWithContest({}), nullptr);
     host.setEntryField("DL1ABC");
     host.setFrequencyHz(7012000);
     host.clearEvents();
+    DWORD lastCheck = 0;
     for (int i = 0; i < 5; ++i) {
+        if (i > 0)
+            pumpFor(200);
         host.note("check");
+        lastCheck = ::GetTickCount();
         checkCall("DL1ABC");
     }
     ASSERT_TRUE(host.waitForEvent("frequency"));
-    ::Sleep(700);
+    pumpFor(700);
     const std::vector<std::string> expected = {"check", "check", "check", "check", "check", "entry", "frequency"};
     EXPECT_EQ(host.events(), expected);
+    const std::vector<DWORD> refreshes = host.timesOf("entry");
+    ASSERT_EQ(refreshes.size(), 1u);
+    EXPECT_GE(refreshes[0] - lastCheck, kRefreshDelayMs - kTimerSlackMs);
 
     // With the window closed a call check arms nothing.
     click(panel, kViewMult);
     host.clearEvents();
     checkCall("DL1ABC");
-    ::Sleep(700);
+    pumpFor(700);
     EXPECT_TRUE(host.events().empty());
 }
 
@@ -152,8 +165,8 @@ TEST_F(MultiplierWindow, TitleFollowsTheCallsignButNotOneOrTwoCharactersNorAFail
         typeAndWait(step.callsign ? step.callsign : "DL1ABC", 3512000);
         if (step.readsFrequency)
             EXPECT_TRUE(host.waitForEvent("frequency")) << step.title;
-        EXPECT_TRUE(waitUntil([&] { return titleOf(window) == step.title; })) << step.title;
-        ::Sleep(100);
+        EXPECT_TRUE(pumpUntil([&] { return titleOf(window) == step.title; })) << step.title;
+        pumpFor(100);
         EXPECT_EQ(titleOf(window), step.title) << step.title;
         EXPECT_EQ(host.waitForEvent("frequency", 1, 0), step.readsFrequency) << step.title;
     }
@@ -175,7 +188,7 @@ TEST_F(MultiplierWindow, TableFaceHighlightsTheRowOfTheTunedBand)
     for (const auto& c : cases) {
         typeAndWait("DL1ABC", c.frequencyHz);
         HWND grid = sizeGrid(window, 400, c.height);
-        ASSERT_TRUE(waitUntil([&] { return Picture(grid).at(399, c.top) == kCurrentBand; })) << c.height;
+        ASSERT_TRUE(pumpUntil([&] { return Picture(grid).at(399, c.top) == kCurrentBand; })) << c.height;
         const Picture picture(grid);
         EXPECT_TRUE(picture.all(330, c.top, 400, c.bottom, kCurrentBand)) << c.height;
         EXPECT_TRUE(picture.all(330, 0, 400, c.top, kTableBackground)) << c.height;
@@ -185,7 +198,7 @@ TEST_F(MultiplierWindow, TableFaceHighlightsTheRowOfTheTunedBand)
     // exchange; the 20m row only its band and dashes.
     typeAndWait("DL1ABC", 7012000);
     HWND grid = sizeGrid(window, 400, 140);
-    ASSERT_TRUE(waitUntil([&] { return Picture(grid).at(399, 70) == kCurrentBand; }));
+    ASSERT_TRUE(pumpUntil([&] { return Picture(grid).at(399, 70) == kCurrentBand; }));
     const Picture picture(grid);
     const auto startsAt = [&](int x, int y) {
         const int left = picture.inkSpan(x, y, x + 70, y + 14).first;
@@ -207,7 +220,7 @@ TEST_F(MultiplierWindow, ListFaceShowsTheMultipliersSortedInEightyPixelCells)
     HWND grid = sizeGrid(window, 400, 140);
     // Sorted: A, B2, C3, MMM on the first line, WWWWWW alone on the second.
     const int cells[][2] = {{5, 15}, {85, 15}, {165, 15}, {245, 15}, {5, 30}};
-    ASSERT_TRUE(waitUntil([&] { return Picture(grid).inkSpan(5, 16, 80, 27).first != -1; }));
+    ASSERT_TRUE(pumpUntil([&] { return Picture(grid).inkSpan(5, 16, 80, 27).first != -1; }));
     const Picture picture(grid);
     std::vector<int> widths;
     for (const auto& cell : cells) {
@@ -224,7 +237,7 @@ TEST_F(MultiplierWindow, ListFaceShowsTheMultipliersSortedInEightyPixelCells)
 
     // Tuned off the contest bands: nothing but the background.
     typeAndWait("", 10120000);
-    EXPECT_TRUE(waitUntil([&] { return Picture(grid).all(0, 0, 400, 140, kListBackground); }));
+    EXPECT_TRUE(pumpUntil([&] { return Picture(grid).all(0, 0, 400, 140, kListBackground); }));
 }
 
 }  // namespace

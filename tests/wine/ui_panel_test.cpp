@@ -52,7 +52,7 @@ TEST_F(ModePanel, ButtonsSendTheirMacrosAndTheDisabledOneShowsTheMode)
     for (const auto& step : steps) {
         host.clearEvents();
         click(panel, step.button);
-        EXPECT_EQ(host.macros(), step.sent) << step.button;
+        EXPECT_TRUE(pumpUntil([&] { return host.macros() == step.sent; })) << step.button;
         EXPECT_EQ(::IsWindowEnabled(::GetDlgItem(panel, kCwButton)) != 0, step.cwEnabled) << step.button;
         EXPECT_EQ(::IsWindowEnabled(::GetDlgItem(panel, kSsbButton)) != 0, step.ssbEnabled) << step.button;
     }
@@ -78,7 +78,7 @@ TEST_F(ModePanel, ShowInfoReplacesAnOpenPanelAndQuickRepeatsLeaveOne)
         command("SHOWINFO");
     ASSERT_NE(waitForWindow("MODE"), nullptr);
     ASSERT_TRUE(host.waitForEvent("macro <MODE:CW>", 5));
-    ::Sleep(300);
+    pumpFor(300);
     EXPECT_EQ(ownWindows("MODE").size(), 1u);
 }
 
@@ -167,9 +167,9 @@ TEST_F(ModePanel, StartsWhereItWasLeftAndSavesWholeCoordinatesOnlyWhenMoved)
 }
 
 // As in the real host, the automation object lives in the apartment of the
-// thread that calls the plug-in: that thread serves the panel's calls while
-// it waits for the panel, and unloading must not wait for a call it cannot
-// serve.
+// thread that calls the plug-in: the plug-in's calls into it are made there,
+// the panel's first macro before "SHOWINFO" returns, the rest whenever the
+// thread pumps.
 class HostOnTheCallingThread : public ::testing::Test {
 protected:
     Watchdog watchdog{60000};

@@ -36,12 +36,9 @@ QsoCall qso(const char* worked, const char* band, const char* mode, int hour, in
 
 HWND waitForWindow(const char* title)
 {
-    for (int i = 0; i < 500; ++i) {
-        if (HWND window = ::FindWindowA("#32770", title))
-            return window;
-        ::Sleep(10);
-    }
-    return nullptr;
+    HWND window = nullptr;
+    pumpUntil([&] { return (window = ::FindWindowA("#32770", title)) != nullptr; });
+    return window;
 }
 
 // The window as it stands on the screen, frame and caption included.
