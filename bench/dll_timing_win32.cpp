@@ -16,23 +16,9 @@
 #include "bench/contest_log.h"
 #include "contest/settings_win32.h"
 #include "stats_dll.h"
+#include "stopwatch.h"
 
 namespace {
-
-class Stopwatch {
-public:
-    Stopwatch() { ::QueryPerformanceCounter(&start_); }
-    double microseconds() const
-    {
-        LARGE_INTEGER now, frequency;
-        ::QueryPerformanceCounter(&now);
-        ::QueryPerformanceFrequency(&frequency);
-        return 1e6 * static_cast<double>(now.QuadPart - start_.QuadPart) / static_cast<double>(frequency.QuadPart);
-    }
-
-private:
-    LARGE_INTEGER start_;
-};
 
 QsoCall hostCall(const QsoFields& qso)
 {
@@ -105,7 +91,7 @@ int main(int argc, char** argv)
     dll.reset(0, "OWN", utc(2015, 6, 14, 0, 0), utc(2015, 6, 15, 23, 59), "DL");
     for (const QsoCall& qso : log)
         dll.addData(qso);
-    std::printf("%-48s %10.1f ms for %d QSOs\n", "ResetStats0 and every AddData0", refill.microseconds() / 1000, size);
+    std::printf("%-48s %10.1f ms for %d QSOs\n", "ResetStats0 and every AddData0", refill.milliseconds(), size);
 
     // Typing a station that is in the log, though not on this band: no
     // conflict.  Then one worked on this band and mode in this UTC hour.

@@ -32,6 +32,7 @@
 #include "resource.h"
 #include "stats_dll.h"
 #include "stats_version.h"
+#include "stopwatch.h"
 
 namespace {
 
@@ -160,21 +161,6 @@ void resetContest(const StatsDll& dll, const ReplayPlan& plan, bool exportCabril
                     none, none, none, none, none, plan.ownCountryPrefix.c_str(), 0, 0, 0, 0.0, 0.0, none, none,
                     none);
 }
-
-class Stopwatch {
-public:
-    Stopwatch() { ::QueryPerformanceCounter(&start_); }
-    double milliseconds() const
-    {
-        LARGE_INTEGER now, frequency;
-        ::QueryPerformanceCounter(&now);
-        ::QueryPerformanceFrequency(&frequency);
-        return 1000.0 * static_cast<double>(now.QuadPart - start_.QuadPart) / static_cast<double>(frequency.QuadPart);
-    }
-
-private:
-    LARGE_INTEGER start_;
-};
 
 // The DLL's texts end their lines in CR LF; stdout adds its own CR.
 std::string withoutCarriageReturns(std::string text)
