@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-#include "cabrillo_reader.h"
+#include "logfile/cabrillo_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {

@@ -11,7 +11,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "cabrillo_reader.h"
+#include "logfile/cabrillo_reader.h"
 #include "dialog_answerer.h"
 #include "resource.h"
 #include "scratch_host.h"

@@ -24,9 +24,9 @@
 
 #include "contest/settings_win32.h"
 #include "dialog_answerer.h"
-#include "log_file.h"
+#include "logfile/log_file.h"
 #include "progress_line.h"
-#include "reading_summary.h"
+#include "logfile/reading_summary.h"
 #include "replay_options.h"
 #include "report_html.h"
 #include "resource.h"

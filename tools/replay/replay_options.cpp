@@ -4,8 +4,8 @@
 #include <iterator>
 #include <set>
 
-#include "qso_time.h"
-#include "text.h"
+#include "logfile/qso_time.h"
+#include "logfile/text.h"
 
 const char kUsage[] =
     "usage: replay [--call OWN] [--prefix UA] [--start YYYY-MM-DD] [--end YYYY-MM-DD]\n"

@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "contest_log.h"
-#include "country_prefixes.h"
+#include "logfile/contest_log.h"
+#include "logfile/country_prefixes.h"
 
 class UsageError : public std::runtime_error {
 public:

@@ -5,8 +5,8 @@
 #include <iomanip>
 #include <sstream>
 
-#include "band_plan.h"
-#include "text.h"
+#include "logfile/band_plan.h"
+#include "logfile/text.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "contest_log.h"
+#include "logfile/contest_log.h"
 
 struct ReportInput {
     std::string logFile;

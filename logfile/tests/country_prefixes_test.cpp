@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "country_prefixes.h"
+#include "logfile/country_prefixes.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "log_file.h"
+#include "logfile/log_file.h"
 
 #include <algorithm>
 #include <fstream>
@@ -6,9 +6,9 @@
 #include <sstream>
 #include <tuple>
 
-#include "adif_reader.h"
-#include "cabrillo_reader.h"
-#include "text.h"
+#include "logfile/adif_reader.h"
+#include "logfile/cabrillo_reader.h"
+#include "logfile/text.h"
 
 namespace {
 

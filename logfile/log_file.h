@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "contest_log.h"
+#include "logfile/contest_log.h"
 
 // Reads a log file's bytes.  UTF-16 text (with or without a byte order mark)
 // is read with one byte per character; a UTF-8 byte order mark is dropped.

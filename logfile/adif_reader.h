@@ -23,6 +23,6 @@
 #include <istream>
 #include <string>
 
-#include "contest_log.h"
+#include "logfile/contest_log.h"
 
 ContestLog readAdifLog(std::istream& in, const std::string& fileName);

@@ -16,6 +16,6 @@
 #include <istream>
 #include <string>
 
-#include "contest_log.h"
+#include "logfile/contest_log.h"
 
 ContestLog readCabrilloLog(std::istream& in, const std::string& fileName);

@@ -4,10 +4,10 @@
 
 #include <sstream>
 
-#include "adif_reader.h"
-#include "cabrillo_reader.h"
-#include "log_file.h"
-#include "reading_summary.h"
+#include "logfile/adif_reader.h"
+#include "logfile/cabrillo_reader.h"
+#include "logfile/log_file.h"
+#include "logfile/reading_summary.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "reading_summary.h"
+#include "logfile/reading_summary.h"
 
 #include <vector>
 
-#include "text.h"
+#include "logfile/text.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "qso_time.h"
+#include "logfile/qso_time.h"
 
-#include "text.h"
+#include "logfile/text.h"
 
 namespace {
 

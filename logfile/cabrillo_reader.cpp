@@ -1,11 +1,11 @@
-#include "cabrillo_reader.h"
+#include "logfile/cabrillo_reader.h"
 
 #include <algorithm>
 #include <iterator>
 
-#include "band_plan.h"
-#include "qso_time.h"
-#include "text.h"
+#include "logfile/band_plan.h"
+#include "logfile/qso_time.h"
+#include "logfile/text.h"
 
 namespace {
 

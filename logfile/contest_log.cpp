@@ -1,6 +1,6 @@
-#include "contest_log.h"
+#include "logfile/contest_log.h"
 
-#include "text.h"
+#include "logfile/text.h"
 
 std::string LineMessage::describe() const
 {

@@ -4,7 +4,7 @@
 #include <ostream>
 #include <string>
 
-#include "contest_log.h"
+#include "logfile/contest_log.h"
 
 // The skipped lines, then the warnings: each list up to its first 20 lines,
 // then a count of the rest.

@@ -1,11 +1,11 @@
-#include "country_prefixes.h"
+#include "logfile/country_prefixes.h"
 
 #include <algorithm>
 #include <cctype>
 #include <fstream>
 #include <sstream>
 
-#include "text.h"
+#include "logfile/text.h"
 
 namespace {
 

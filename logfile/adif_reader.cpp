@@ -1,4 +1,4 @@
-#include "adif_reader.h"
+#include "logfile/adif_reader.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -6,9 +6,9 @@
 #include <map>
 #include <optional>
 
-#include "band_plan.h"
-#include "qso_time.h"
-#include "text.h"
+#include "logfile/band_plan.h"
+#include "logfile/qso_time.h"
+#include "logfile/text.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "band_plan.h"
+#include "logfile/band_plan.h"
 
 #include <iterator>
 
-#include "text.h"
+#include "logfile/text.h"
 
 namespace {
 
