@@ -91,7 +91,7 @@ std::vector<std::pair<std::string, std::size_t>> summaryFigures(const LogSummary
 {
     std::vector<std::pair<std::string, std::size_t>> figures = {
         {inLanguage(language, "QSOs in the file", "QSO в файле"), summary.qsosInFile},
-        {inLanguage(language, "not read (the lines are listed)", "не прочитаны (строки перечислены)"),
+        {inLanguage(language, "not read", "не прочитаны"),
          summary.skipped.size()},
     };
     if (summary.excluded > 0)

@@ -24,6 +24,8 @@
 
 #include "contest/settings_win32.h"
 #include "dialog_answerer.h"
+#include "language.h"
+#include "log_summary.h"
 #include "logfile/log_file.h"
 #include "progress_line.h"
 #include "logfile/reading_summary.h"
@@ -35,6 +37,11 @@
 #include "stopwatch.h"
 
 namespace {
+
+Language operatorLanguage()
+{
+    return PRIMARYLANGID(::GetUserDefaultUILanguage()) == LANG_RUSSIAN ? Language::Russian : Language::English;
+}
 
 std::string exeFolder()
 {
@@ -267,7 +274,6 @@ ContestLog readLog(const std::string& path)
 
 void writeReport(const std::string& path, ReportInput input)
 {
-    input.errText = fileContent("err.txt");
     std::ofstream(path, std::ios::binary) << reportHtml(input);
     std::cout << "Report: " << systemPath(path) << "\n";
 }
@@ -290,7 +296,11 @@ int replay(const ReplayOptions& options)
     prepareSettings(header);
     const StatsDll dll;
 
-    ReportInput report{options.logFile, {}, {}, {}, {}, {}};
+    ReportInput report;
+    report.language = operatorLanguage();
+    report.ownCallsign = plan.ownCallsign;
+    report.logFile = options.logFile;
+    std::size_t stored = 0;
     const Stopwatch refill;
     answeringDialogs(
         options.exportCabrillo, "ResetStats0", [&] { resetContest(dll, plan, options.exportCabrillo); },
@@ -300,7 +310,7 @@ int replay(const ReplayOptions& options)
                               [&refill] { return refill.milliseconds() / 1000.0; });
         for (std::size_t i = 0; i < plan.qsos.size(); ++i) {
             if (addQso(dll, plan.qsos[i], plan.countryPrefixes[i]))
-                report.storedQsos.push_back(plan.qsos[i]);
+                ++stored;
             progress.update(i + 1);
         }
     }
@@ -316,8 +326,10 @@ int replay(const ReplayOptions& options)
         report.cabrilloText = fileContent(cabrilloFile);
     }
 
-    const std::size_t stored = report.storedQsos.size();
-    std::cout << "AddData0: " << stored << " stored, " << plan.qsos.size() - stored << " rejected\n\n";
+    report.summary = summarizeLog(log, plan.qsos, plan.countryPrefixes);
+    std::cout << "AddData0: " << stored << " stored, " << plan.qsos.size() - stored << " rejected\n";
+    printLogSummary(report.summary, report.language, std::cout);
+    std::cout << "\n";
     std::cout << withoutCarriageReturns(report.resultsText) << "\n";
     std::cout << "err.txt:\n" << withoutCarriageReturns(fileContent("err.txt"));
     if (!report.cabrilloPath.empty())

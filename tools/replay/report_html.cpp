@@ -215,7 +215,7 @@ std::string hourChart(const std::vector<HourCounts>& hours, const std::vector<st
                 << segmentHeight << "\" fill=\"" << bandColour(band) << "\"><title>" << when << ", "
                 << escaped(band) << ": " << found->second << " QSO</title></rect>\n";
             if (numbered && segmentHeight >= 14 && hours[i].byBand.size() > 1)
-                svg << "<text x=\"" << middle << "\" y=\"" << segmentTop + 11
+                svg << "<text x=\"" << middle << "\" y=\"" << segmentTop + segmentHeight / 2 + 4
                     << "\" class=\"inside\" text-anchor=\"middle\">" << found->second << "</text>\n";
             below += found->second;
         }
@@ -235,11 +235,13 @@ std::string hourChart(const std::vector<HourCounts>& hours, const std::vector<st
                                          "Часы UTC; столбец — один час, число над ним — QSO за этот час."));
 }
 
+// "77 QSO in 60 minutes from 2025-12-20 23:12 UTC", the hourly rate added
+// for shorter spans.
 std::string rateText(const BestRate& rate, int minutes, Language language)
 {
     std::ostringstream text;
-    text << inLanguage(language, "best ", "лучшие ") << minutes << inLanguage(language, " minutes: ", " минут: ")
-         << "<b>" << rate.qsos << " QSO</b>";
+    text << "<b>" << rate.qsos << " QSO</b>" << inLanguage(language, " in ", " за ") << minutes
+         << inLanguage(language, " minutes", " минут");
     if (rate.qsos > 0)
         text << inLanguage(language, " from ", " с ") << utcText(rate.from) << " UTC";
     if (minutes != 60)
@@ -267,7 +269,7 @@ std::string hoursSection(const LogSummary& summary, Language language)
              << kMostHoursCharted << ".</p>\n";
     else
         html << hourChart(hours, bandsOf(summary.counted), language);
-    html << "<p class=\"rates\">" << rateText(bestRate(summary.counted, 60), 60, language) << "; "
+    html << "<p class=\"rates\">" << inLanguage(language, "Best rate: ", "Лучший темп: ") << rateText(bestRate(summary.counted, 60), 60, language) << "; "
          << rateText(bestRate(summary.counted, 10), 10, language) << ".</p>\n";
     return html.str() + "</section>\n";
 }

@@ -114,10 +114,10 @@ TEST(LogSummary, FiguresAddUpToTheQsosInTheFile)
     printLogSummary(summary, Language::English, english);
     printLogSummary(summary, Language::Russian, russian);
     EXPECT_EQ(english.str(),
-              "QSOs in the file: 14\n  not read (the lines are listed): 2\n  left out by the log itself (X-QSO): 1\n"
+              "QSOs in the file: 14\n  not read: 2\n  left out by the log itself (X-QSO): 1\n"
               "  rejected by the rules: 4\n  duplicates: 2\n  counted in the score: 5\n");
     EXPECT_EQ(russian.str(),
-              "QSO в файле: 14\n  не прочитаны (строки перечислены): 2\n  исключены самим журналом (X-QSO): 1\n"
+              "QSO в файле: 14\n  не прочитаны: 2\n  исключены самим журналом (X-QSO): 1\n"
               "  отклонены правилами: 4\n  повторы: 2\n  засчитаны: 5\n");
     // QSOs read but not checked still count in the file, under a row of their own.
     log.qsos.resize(1);
@@ -215,12 +215,13 @@ TEST(Report, IsOneSelfContainedPageOpeningWithTheSummary)
     } pages[] = {
         {Language::English,
          {"<title>ZEMRIX log check: RK3DZB</title>", "<h2>Summary</h2>", "<th>QSOs in the file</th><td>12</td>",
-          "<th>not read (the lines are listed)</th><td>1</td>", "<th>duplicates</th><td>2</td>",
+          "<th>not read</th><td>1</td>", "<th>duplicates</th><td>2</td>",
           "<th>counted in the score</th><td>5</td>", "<tr><td>17</td><td>time &quot;21:06&quot; is not HHMM</td></tr>",
           "<tr><th></th><th>QSOs</th><th>Points</th><th>Mult</th><th>CW</th><th>SSB</th></tr>",
           "<tr class=\"total\"><td>Total</td><td>4</td><td>13</td><td>3</td><td>2</td><td>2</td></tr>",
           "Score: 13*3 = 39", "2025-12-20 20:00 UTC, 80m: 2 QSO", "class=\"value\" text-anchor=\"middle\">5</text>",
-          "best 60 minutes: <b>5 QSO</b> from 2025-12-20 20:00 UTC", "best 10 minutes: <b>4 QSO</b> from 2025-12-20 20:21 UTC (24 an hour)",
+          "Best rate: <b>5 QSO</b> in 60 minutes from 2025-12-20 20:00 UTC; <b>4 QSO</b> in 10 minutes from "
+          "2025-12-20 20:21 UTC (24 an hour)",
           "fill=\"#0f766e\"><title>80m CW: 1 QSO", "NO CONTEST BAND !!! <span class=\"count\">2</span>",
           "on 160m, 30m, 20m, 17m, 15m, 12m and 10m. Every other band counts", "NO TEST MODE !!!", "NO RX NUMBER !!!",
           "DUPE !!! <span class=\"count\">2</span>",
@@ -231,7 +232,7 @@ TEST(Report, IsOneSelfContainedPageOpeningWithTheSummary)
         {Language::Russian,
          {"<html lang=\"ru\">", "<title>Проверка журнала ZEMRIX: RK3DZB</title>", "<h2>Сводка</h2>",
           "<th>повторы</th><td>2</td>", "<th>Очки</th><th>Множ.</th>", "<td>Итого</td>",
-          "лучшие 60 минут: <b>5 QSO</b>", "на 160m, 30m, 20m, 17m, 15m, 12m и 10m.",
+          "Лучший темп: <b>5 QSO</b> за 60 минут с 2025-12-20 20:00 UTC", "на 160m, 30m, 20m, 17m, 15m, 12m и 10m.",
           "<td>2025-12-20 20:00 80m, строка 3</td>", "<h2>Множители"}},
     };
     for (const auto& page : pages) {
