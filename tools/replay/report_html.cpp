@@ -354,7 +354,11 @@ std::string resultsSection(const Results& results, Language language)
         }
         html << "</tr>\n";
     }
-    html << "</table>\n<p class=\"score\">" << escaped(results.score) << "</p></section>\n";
+    const std::string scoreWord = "Score:";
+    std::string score = results.score;
+    if (score.rfind(scoreWord, 0) == 0)
+        score.replace(0, scoreWord.size(), inLanguage(language, "Score:", "Итог:"));
+    html << "</table>\n<p class=\"score\">" << escaped(score) << "</p></section>\n";
     return html.str();
 }
 

@@ -231,7 +231,7 @@ TEST(Report, IsOneSelfContainedPageOpeningWithTheSummary)
           "<tr><th>CATEGORY-MODE</th><td>MIXED</td></tr>"}},
         {Language::Russian,
          {"<html lang=\"ru\">", "<title>Проверка журнала ZEMRIX: RK3DZB</title>", "<h2>Сводка</h2>",
-          "<th>повторы</th><td>2</td>", "<th>Очки</th><th>Множ.</th>", "<td>Итого</td>",
+          "<th>повторы</th><td>2</td>", "<th>Очки</th><th>Множ.</th>", "<td>Итого</td>", "Итог: 13*3 = 39",
           "Лучший темп: <b>5 QSO</b> за 60 минут с 2025-12-20 20:00 UTC", "на 160m, 30m, 20m, 17m, 15m, 12m и 10m.",
           "<td>2025-12-20 20:00 80m, строка 3</td>", "<h2>Множители"}},
     };
