@@ -91,12 +91,12 @@ std::vector<std::pair<std::string, std::size_t>> summaryFigures(const LogSummary
 {
     std::vector<std::pair<std::string, std::size_t>> figures = {
         {inLanguage(language, "QSOs in the file", "QSO в файле"), summary.qsosInFile},
-        {inLanguage(language, "not read", "не прочитаны"),
-         summary.skipped.size()},
+        {inLanguage(language, "not read", "не прочитаны"), summary.skipped.size()},
     };
     if (summary.excluded > 0)
-        figures.emplace_back(inLanguage(language, "left out by the log itself (X-QSO)", "исключены самим журналом (X-QSO)"),
-                             summary.excluded);
+        figures.emplace_back(
+            inLanguage(language, "left out by the log itself (X-QSO)", "исключены самим журналом (X-QSO)"),
+            summary.excluded);
     if (summary.notChecked > 0)
         figures.emplace_back(inLanguage(language, "left out of the check", "не проверялись"), summary.notChecked);
     figures.emplace_back(inLanguage(language, "rejected by the rules", "отклонены правилами"), summary.rejected.size());

@@ -29,14 +29,14 @@ struct DuplicateQso {
 };
 
 struct LogSummary {
-    std::size_t qsosInFile = 0;        // QSO lines or records, whatever became of them
-    std::vector<LineMessage> skipped;  // those the reader could not read
-    std::size_t excluded = 0;          // X-QSO lines, left out by the log itself
-    std::size_t notChecked = 0;        // read, but not handed to the rules
-    std::vector<RejectedQso> rejected;      // in log order
-    std::vector<DuplicateQso> duplicates;   // each repeated QSO once, in log order
-    std::vector<LoggedQso> counted;         // in log order
-    std::vector<std::string> multipliers;   // the stations that count as multipliers, sorted
+    std::size_t qsosInFile = 0;            // QSO lines or records, whatever became of them
+    std::vector<LineMessage> skipped;      // those the reader could not read
+    std::size_t excluded = 0;              // X-QSO lines, left out by the log itself
+    std::size_t notChecked = 0;            // read, but not handed to the rules
+    std::vector<RejectedQso> rejected;     // in log order
+    std::vector<DuplicateQso> duplicates;  // each repeated QSO once, in log order
+    std::vector<LoggedQso> counted;        // in log order
+    std::vector<std::string> multipliers;  // the stations that count as multipliers, sorted
 };
 
 // Runs `checked` (the log's QSOs as replayed, each with the country prefix

@@ -49,11 +49,20 @@ std::string escaped(const std::string& text)
     std::string out;
     for (char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -192,12 +201,14 @@ std::string hourChart(const std::vector<HourCounts>& hours, const std::vector<st
     const double pitch = std::clamp(880.0 / static_cast<double>(hours.size()), 12.0, 110.0);
     const double left = 44, plotHeight = 220, plotTop = 22, bar = pitch * 0.72;
     const double width = left + pitch * static_cast<double>(hours.size()) + 12, height = plotTop + plotHeight + 44;
-    const bool numbered = bar >= 14;
+    // A count fits above a bar down to three digits in 15 pixels, inside
+    // one when the bar is wider.
+    const bool numbered = pitch >= 15, numberedInside = bar >= 16;
     const auto y = [&](double count) { return plotTop + plotHeight * (1.0 - count / top); };
     std::ostringstream svg;
     svg << std::fixed << std::setprecision(1);
-    svg << "<svg class=\"chart\" viewBox=\"0 0 " << width << " " << height << "\" width=\"" << width
-        << "\" height=\"" << height << "\" role=\"img\">\n";
+    svg << "<svg class=\"chart\" viewBox=\"0 0 " << width << " " << height << "\" width=\"" << width << "\" height=\""
+        << height << "\" role=\"img\">\n";
     for (int count = 0; count <= top; count += step)
         svg << "<line x1=\"" << left << "\" x2=\"" << width - 8 << "\" y1=\"" << y(count) << "\" y2=\"" << y(count)
             << "\" class=\"grid\"/><text x=\"" << left - 6 << "\" y=\"" << y(count) + 4
@@ -212,16 +223,16 @@ std::string hourChart(const std::vector<HourCounts>& hours, const std::vector<st
                 continue;
             const double segmentTop = y(below + found->second), segmentHeight = y(below) - segmentTop;
             svg << "<rect x=\"" << x << "\" y=\"" << segmentTop << "\" width=\"" << bar << "\" height=\""
-                << segmentHeight << "\" fill=\"" << bandColour(band) << "\"><title>" << when << ", "
-                << escaped(band) << ": " << found->second << " QSO</title></rect>\n";
-            if (numbered && segmentHeight >= 14 && hours[i].byBand.size() > 1)
+                << segmentHeight << "\" fill=\"" << bandColour(band) << "\"><title>" << when << ", " << escaped(band)
+                << ": " << found->second << " QSO</title></rect>\n";
+            if (numberedInside && segmentHeight >= 14 && hours[i].byBand.size() > 1)
                 svg << "<text x=\"" << middle << "\" y=\"" << segmentTop + segmentHeight / 2 + 4
                     << "\" class=\"inside\" text-anchor=\"middle\">" << found->second << "</text>\n";
             below += found->second;
         }
         if (numbered && below > 0)
-            svg << "<text x=\"" << middle << "\" y=\"" << y(below) - 3 << "\" class=\"value\" text-anchor=\"middle\">"
-                << below << "</text>\n";
+            svg << "<text x=\"" << middle << "\" y=\"" << y(below) - 3 << "\" class=\"value"
+                << (pitch < 24 ? " narrow" : "") << "\" text-anchor=\"middle\">" << below << "</text>\n";
         const CivilTime& hour = hours[i].hour;
         svg << "<text x=\"" << middle << "\" y=\"" << plotTop + plotHeight + 16
             << "\" class=\"axis\" text-anchor=\"middle\">" << formatCivilTime(hour, "%H") << "</text>\n";
@@ -230,9 +241,10 @@ std::string hourChart(const std::vector<HourCounts>& hours, const std::vector<st
                 << formatCivilTime(hour, "%d.%m.%Y") << "</text>\n";
     }
     svg << "</svg>\n";
-    return svg.str() + legend(bands, bandColour,
-                              inLanguage(language, "Hours in UTC; each bar is one clock hour, its number the QSOs in it.",
-                                         "Часы UTC; столбец — один час, число над ним — QSO за этот час."));
+    return svg.str() +
+           legend(bands, bandColour,
+                  inLanguage(language, "Hours in UTC; each bar is one clock hour, its number the QSOs in it.",
+                             "Часы UTC; столбец — один час, число над ним — QSO за этот час."));
 }
 
 // "77 QSO in 60 minutes from 2025-12-20 23:12 UTC", the hourly rate added
@@ -256,12 +268,12 @@ std::string hoursSection(const LogSummary& summary, Language language)
     std::ostringstream html;
     html << "<section><h2>" << inLanguage(language, "Counted QSOs per clock hour", "Засчитанные QSO по часам")
          << "</h2>\n<p class=\"muted\">"
-         << inLanguage(language,
-                       "The QSOs of the score: no rejected QSO and no duplicate.",
+         << inLanguage(language, "The QSOs of the score: no rejected QSO and no duplicate.",
                        "QSO, вошедшие в результат: без отклонённых и без повторов.")
          << "</p>\n";
     if (hours.empty())
-        html << "<p class=\"muted\">" << inLanguage(language, "No QSO counted.", "Ни одно QSO не засчитано.") << "</p>\n";
+        html << "<p class=\"muted\">" << inLanguage(language, "No QSO counted.", "Ни одно QSO не засчитано.")
+             << "</p>\n";
     else if (hours.size() > kMostHoursCharted)
         html << "<p class=\"muted\">" << hours.size()
              << inLanguage(language, " hours from the first QSO to the last; charted are up to ",
@@ -269,71 +281,81 @@ std::string hoursSection(const LogSummary& summary, Language language)
              << kMostHoursCharted << ".</p>\n";
     else
         html << hourChart(hours, bandsOf(summary.counted), language);
-    html << "<p class=\"rates\">" << inLanguage(language, "Best rate: ", "Лучший темп: ") << rateText(bestRate(summary.counted, 60), 60, language) << "; "
+    html << "<p class=\"rates\">" << inLanguage(language, "Best rate: ", "Лучший темп: ")
+         << rateText(bestRate(summary.counted, 60), 60, language) << "; "
          << rateText(bestRate(summary.counted, 10), 10, language) << ".</p>\n";
     return html.str() + "</section>\n";
 }
 
-// One bar per band, split by mode, the counts written on the bars.
-std::string bandModeSection(const LogSummary& summary, Language language)
+// The modes of the QSOs: those with a colour of their own in its order,
+// any others after them.
+std::vector<std::string> modesOf(const std::vector<LoggedQso>& qsos)
 {
-    const std::vector<std::string> bands = bandsOf(summary.counted);
     std::vector<std::string> modes;
     for (const Colour& mode : kModeColours)
-        modes.push_back(mode.label);
-    for (const LoggedQso& qso : summary.counted)
+        if (std::any_of(qsos.begin(), qsos.end(), [&](const LoggedQso& qso) { return qso.mode == mode.label; }))
+            modes.push_back(mode.label);
+    for (const LoggedQso& qso : qsos)
         if (std::find(modes.begin(), modes.end(), qso.mode) == modes.end())
             modes.push_back(qso.mode);
+    return modes;
+}
+
+// One bar per band, split by mode, the counts written on the bars.
+std::string bandModeChart(const std::vector<LoggedQso>& qsos, const std::vector<std::string>& modes)
+{
+    const std::vector<std::string> bands = bandsOf(qsos);
     std::map<std::string, std::map<std::string, int>> counts;
     std::map<std::string, int> bandTotals;
-    for (const LoggedQso& qso : summary.counted) {
+    for (const LoggedQso& qso : qsos) {
         ++counts[qso.band][qso.mode];
         ++bandTotals[qso.band];
     }
-    std::ostringstream html;
-    html << "<section><h2>" << inLanguage(language, "Counted QSOs per band and mode", "Засчитанные QSO по диапазонам и видам работы")
-         << "</h2>\n";
-    if (bands.empty())
-        return html.str() + "<p class=\"muted\">" + inLanguage(language, "No QSO counted.", "Ни одно QSO не засчитано.") +
-               "</p></section>\n";
     int largest = 1;
     for (const auto& entry : bandTotals)
         largest = std::max(largest, entry.second);
     const double left = 70, plotWidth = 820, rowHeight = 30, barHeight = 22;
     const double height = rowHeight * static_cast<double>(bands.size()) + 6;
-    html << std::fixed << std::setprecision(1) << "<svg class=\"chart\" viewBox=\"0 0 960 " << height
-         << "\" width=\"960\" height=\"" << height << "\" role=\"img\">\n";
+    std::ostringstream svg;
+    svg << std::fixed << std::setprecision(1) << "<svg class=\"chart\" viewBox=\"0 0 960 " << height
+        << "\" width=\"960\" height=\"" << height << "\" role=\"img\">\n";
     for (std::size_t b = 0; b < bands.size(); ++b) {
         const double top = rowHeight * static_cast<double>(b) + 4;
-        html << "<rect x=\"0\" y=\"" << top + 5 << "\" width=\"12\" height=\"12\" rx=\"2\" fill=\"" << bandColour(bands[b])
-             << "\"/><text x=\"18\" y=\"" << top + 16 << "\" class=\"label\">" << escaped(bands[b]) << "</text>\n";
+        svg << "<rect x=\"0\" y=\"" << top + 5 << "\" width=\"12\" height=\"12\" rx=\"2\" fill=\""
+            << bandColour(bands[b]) << "\"/><text x=\"18\" y=\"" << top + 16 << "\" class=\"label\">"
+            << escaped(bands[b]) << "</text>\n";
         double x = left;
         for (const std::string& mode : modes) {
             const int count = counts[bands[b]][mode];
             if (count == 0)
                 continue;
             const double width = plotWidth * count / largest;
-            html << "<rect x=\"" << x << "\" y=\"" << top << "\" width=\"" << width << "\" height=\"" << barHeight
-                 << "\" fill=\"" << modeColour(mode) << "\"><title>" << escaped(bands[b]) << " " << escaped(mode) << ": "
-                 << count << " QSO</title></rect>\n";
+            svg << "<rect x=\"" << x << "\" y=\"" << top << "\" width=\"" << width << "\" height=\"" << barHeight
+                << "\" fill=\"" << modeColour(mode) << "\"><title>" << escaped(bands[b]) << " " << escaped(mode) << ": "
+                << count << " QSO</title></rect>\n";
             if (width >= 44)
-                html << "<text x=\"" << x + 6 << "\" y=\"" << top + 16 << "\" class=\"inside\">" << escaped(mode) << " "
-                     << count << "</text>\n";
+                svg << "<text x=\"" << x + 6 << "\" y=\"" << top + 16 << "\" class=\"inside\">" << escaped(mode) << " "
+                    << count << "</text>\n";
             x += width;
         }
-        html << "<text x=\"" << x + 6 << "\" y=\"" << top + 16 << "\" class=\"value\">" << bandTotals[bands[b]]
-             << "</text>\n";
+        svg << "<text x=\"" << x + 6 << "\" y=\"" << top + 16 << "\" class=\"value\">" << bandTotals[bands[b]]
+            << "</text>\n";
     }
-    html << "</svg>\n";
-    std::vector<std::string> modesSeen;
-    for (const std::string& mode : modes) {
-        int total = 0;
-        for (const auto& entry : counts)
-            total += entry.second.count(mode) ? entry.second.at(mode) : 0;
-        if (total > 0)
-            modesSeen.push_back(mode);
-    }
-    return html.str() + legend(modesSeen, modeColour, inLanguage(language, "Colours: the modes.", "Цвета — виды работы.")) +
+    return svg.str() + "</svg>\n";
+}
+
+std::string bandModeSection(const LogSummary& summary, Language language)
+{
+    std::string html =
+        std::string("<section><h2>") +
+        inLanguage(language, "Counted QSOs per band and mode", "Засчитанные QSO по диапазонам и видам работы") +
+        "</h2>\n";
+    if (summary.counted.empty())
+        return html + "<p class=\"muted\">" + inLanguage(language, "No QSO counted.", "Ни одно QSO не засчитано.") +
+               "</p></section>\n";
+    const std::vector<std::string> modes = modesOf(summary.counted);
+    return html + bandModeChart(summary.counted, modes) +
+           legend(modes, modeColour, inLanguage(language, "Colours: the modes.", "Цвета — виды работы.")) +
            "</section>\n";
 }
 
@@ -421,7 +443,8 @@ std::vector<std::string> reasonsInOrder(const std::vector<RejectedQso>& rejected
         if (std::find(reasons.begin(), reasons.end(), qso.reason) == reasons.end())
             reasons.push_back(qso.reason);
     const auto met = [&](const std::string& reason) {
-        return std::any_of(rejected.begin(), rejected.end(), [&](const RejectedQso& qso) { return qso.reason == reason; });
+        return std::any_of(rejected.begin(), rejected.end(),
+                           [&](const RejectedQso& qso) { return qso.reason == reason; });
     };
     reasons.erase(std::remove_if(reasons.begin(), reasons.end(), [&](const std::string& r) { return !met(r); }),
                   reasons.end());
@@ -435,12 +458,14 @@ std::string qsoCells(const LoggedQso& qso)
            escaped(qso.exchangeSent) + "</td><td>" + escaped(qso.exchangeReceived) + "</td>";
 }
 
-std::string qsoHeads(Language language)
+// The heads of a table of QSOs, with one more column when `extra` is given.
+std::string qsoHeads(Language language, const char* extra = nullptr)
 {
     return std::string("<tr><th>") + inLanguage(language, "Line", "Строка") + "</th><th>UTC</th><th>" +
            inLanguage(language, "Band", "Диапазон") + "</th><th>" + inLanguage(language, "Mode", "Вид") + "</th><th>" +
            inLanguage(language, "Call", "Позывной") + "</th><th>" + inLanguage(language, "Sent", "Передано") +
-           "</th><th>" + inLanguage(language, "Rcvd", "Принято") + "</th>";
+           "</th><th>" + inLanguage(language, "Rcvd", "Принято") + "</th>" +
+           (extra ? std::string("<th>") + extra + "</th>" : "") + "</tr>\n";
 }
 
 std::string groupHeading(const std::string& name, std::size_t count)
@@ -453,13 +478,15 @@ std::string notCountedSection(const LogSummary& summary, Language language)
     std::ostringstream html;
     html << "<section><h2>" << inLanguage(language, "QSOs that do not count", "Незасчитанные QSO") << "</h2>\n";
     if (summary.rejected.empty() && summary.duplicates.empty())
-        html << "<p class=\"muted\">" << inLanguage(language, "No QSO rejected, no duplicate.", "Нет ни отклонённых QSO, ни повторов.")
+        html << "<p class=\"muted\">"
+             << inLanguage(language, "No QSO rejected, no duplicate.", "Нет ни отклонённых QSO, ни повторов.")
              << "</p>\n";
     for (const std::string& reason : reasonsInOrder(summary.rejected)) {
         const auto inGroup = [&](const RejectedQso& qso) { return qso.reason == reason; };
-        html << groupHeading(reason, static_cast<std::size_t>(std::count_if(summary.rejected.begin(), summary.rejected.end(), inGroup)))
+        html << groupHeading(reason, static_cast<std::size_t>(
+                                         std::count_if(summary.rejected.begin(), summary.rejected.end(), inGroup)))
              << "<p class=\"why\">" << escaped(explanation(reason, language)) << "</p>\n<table class=\"qsos\">"
-             << qsoHeads(language) << "</tr>\n";
+             << qsoHeads(language);
         for (const RejectedQso& qso : summary.rejected)
             if (inGroup(qso))
                 html << "<tr>" << qsoCells(qso.qso) << "</tr>\n";
@@ -474,11 +501,11 @@ std::string notCountedSection(const LogSummary& summary, Language language)
                            "Станция уже сработана на этом диапазоне этим видом работы. Повтор остаётся в журнале, но "
                            "очков не даёт. В err.txt он записан по разу на каждое прежнее QSO со станцией, здесь — "
                            "один раз, с тем QSO, которое засчитано.")
-             << "</p>\n<table class=\"qsos\">" << qsoHeads(language) << "<th>"
-             << inLanguage(language, "Repeats", "Повторяет") << "</th></tr>\n";
+             << "</p>\n<table class=\"qsos\">" << qsoHeads(language, inLanguage(language, "Repeats", "Повторяет"));
         for (const DuplicateQso& dupe : summary.duplicates)
-            html << "<tr>" << qsoCells(dupe.qso) << "<td>" << utcText(dupe.earlier.time) << " " << escaped(dupe.earlier.band)
-                 << inLanguage(language, ", line ", ", строка ") << dupe.earlier.line << "</td></tr>\n";
+            html << "<tr>" << qsoCells(dupe.qso) << "<td>" << utcText(dupe.earlier.time) << " "
+                 << escaped(dupe.earlier.band) << inLanguage(language, ", line ", ", строка ") << dupe.earlier.line
+                 << "</td></tr>\n";
         html << "</table>\n";
     }
     return html.str() + "</section>\n";
@@ -487,11 +514,14 @@ std::string notCountedSection(const LogSummary& summary, Language language)
 std::string summarySection(const LogSummary& summary, Language language)
 {
     std::ostringstream html;
-    html << "<section class=\"summary\"><h2>" << inLanguage(language, "Summary", "Сводка") << "</h2>\n<table class=\"figures\">\n";
+    html << "<section class=\"summary\"><h2>" << inLanguage(language, "Summary", "Сводка")
+         << "</h2>\n<table class=\"figures\">\n";
     const auto figures = summaryFigures(summary, language);
     for (std::size_t i = 0; i < figures.size(); ++i)
-        html << (i == 0 ? "<tr class=\"all\">" : i + 1 == figures.size() ? "<tr class=\"total\">" : "<tr>") << "<th>"
-             << escaped(figures[i].first) << "</th><td>" << figures[i].second << "</td></tr>\n";
+        html << (i == 0                    ? "<tr class=\"all\">"
+                 : i + 1 == figures.size() ? "<tr class=\"total\">"
+                                           : "<tr>")
+             << "<th>" << escaped(figures[i].first) << "</th><td>" << figures[i].second << "</td></tr>\n";
     html << "</table>\n";
     if (!summary.skipped.empty()) {
         html << "<p class=\"warn\">"
@@ -511,7 +541,8 @@ std::string multipliersSection(const LogSummary& summary, Language language)
     std::ostringstream html;
     html << "<section><h2>" << inLanguage(language, "Multipliers", "Множители") << " <span class=\"count\">"
          << summary.multipliers.size() << "</span></h2>\n<p class=\"muted\">"
-         << inLanguage(language, "Every station counted in the score is one multiplier, on however many bands it was worked.",
+         << inLanguage(language,
+                       "Every station counted in the score is one multiplier, on however many bands it was worked.",
                        "Каждая засчитанная станция — один множитель, на скольких бы диапазонах она ни была сработана.")
          << "</p>\n<p class=\"mults\">";
     for (const std::string& call : summary.multipliers)
@@ -569,6 +600,7 @@ tr.total td, tr.total th { font-weight: 700; border-top: 2px solid #b9c3ce; }
 .chart .grid { stroke: #e3e8ee; }
 .axis { font-size: 11px; fill: #6a7683; }
 .value { font-size: 10px; fill: #1d2530; font-weight: 600; }
+.value.narrow { font-size: 8.5px; }
 .inside { font-size: 10px; fill: #fff; font-weight: 600; }
 .label { font-size: 13px; fill: #1d2530; }
 .rates { margin: 10px 0 0; }
@@ -588,9 +620,10 @@ std::vector<HourCounts> qsosPerHour(const std::vector<LoggedQso>& qsos)
 {
     if (qsos.empty())
         return {};
-    const auto [first, last] = std::minmax_element(qsos.begin(), qsos.end(), [](const LoggedQso& a, const LoggedQso& b) {
-        return oleDateFromCivilTime(a.time) < oleDateFromCivilTime(b.time);
-    });
+    const auto [first, last] =
+        std::minmax_element(qsos.begin(), qsos.end(), [](const LoggedQso& a, const LoggedQso& b) {
+            return oleDateFromCivilTime(a.time) < oleDateFromCivilTime(b.time);
+        });
     const CivilTime start = hourOf(first->time);
     std::vector<HourCounts> hours(static_cast<std::size_t>(hoursBetween(start, hourOf(last->time))) + 1);
     for (std::size_t i = 0; i < hours.size(); ++i)
@@ -605,8 +638,7 @@ BestRate bestRate(const std::vector<LoggedQso>& qsos, int minutes)
     std::vector<std::pair<double, const LoggedQso*>> times;
     for (const LoggedQso& qso : qsos)
         times.emplace_back(secondsOf(qso.time), &qso);
-    std::stable_sort(times.begin(), times.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(times.begin(), times.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     BestRate best;
     const double span = minutes * 60.0;
     std::size_t end = 0;
@@ -623,8 +655,8 @@ BestRate bestRate(const std::vector<LoggedQso>& qsos, int minutes)
 std::string reportHtml(const ReportInput& input)
 {
     const Language language = input.language;
-    const std::string title = std::string(inLanguage(language, "ZEMRIX log check: ", "Проверка журнала ZEMRIX: ")) +
-                              input.ownCallsign;
+    const std::string title =
+        std::string(inLanguage(language, "ZEMRIX log check: ", "Проверка журнала ZEMRIX: ")) + input.ownCallsign;
     std::ostringstream html;
     html << "<!DOCTYPE html>\n<html lang=\"" << inLanguage(language, "en", "ru")
          << "\">\n<head>\n<meta charset=\"utf-8\">\n<title>" << escaped(title) << "</title>\n"
