@@ -262,6 +262,20 @@ void printPlan(const ReplayPlan& plan)
     }
 }
 
+// The summary comes from the rules replay.exe is built with, the results
+// from Stats.dll; a Stats.dll of another version may count otherwise.
+void warnOfOtherRules(std::size_t storedByDll, const LogSummary& summary, Language language)
+{
+    const std::size_t stored = summary.counted.size() + summary.duplicates.size();
+    if (storedByDll != stored)
+        std::cerr << inLanguage(language, "replay: Stats.dll stored ", "replay: Stats.dll сохранил ") << storedByDll
+                  << inLanguage(language, " QSOs, the rules of this replay.exe ", " QSO, правила этого replay.exe — ")
+                  << stored
+                  << inLanguage(language, ": they are of different versions, and the summary may not match the results",
+                                ": это разные версии, и сводка может не совпасть с результатом")
+                  << "\n";
+}
+
 ContestLog readLog(const std::string& path)
 {
     ContestLog log = readContestLogFile(path);
@@ -327,6 +341,7 @@ int replay(const ReplayOptions& options)
     }
 
     report.summary = summarizeLog(log, plan.qsos, plan.countryPrefixes);
+    warnOfOtherRules(stored, report.summary, report.language);
     std::cout << "AddData0: " << stored << " stored, " << plan.qsos.size() - stored << " rejected\n";
     printLogSummary(report.summary, report.language, std::cout);
     std::cout << "\n";
