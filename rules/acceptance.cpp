@@ -41,9 +41,10 @@ CInfo recordFor(const QsoFields& qso)
     return record;
 }
 
+}  // namespace
+
 StationKey stationOf(const QsoFields& qso) { return {qso.workedCallsign, qso.band, qso.mode}; }
 
-// The rule the QSO breaks first, or null.
 const char* rejection(const QsoFields& qso)
 {
     if (!isContestBand(qso.band))
@@ -54,8 +55,6 @@ const char* rejection(const QsoFields& qso)
         return "   NO RX NUMBER !!!";
     return nullptr;
 }
-
-}  // namespace
 
 std::string rejectLine(const QsoFields& qso, const char* message)
 {

@@ -33,5 +33,14 @@ int addQso(ContestState& state, const ErrorLog& errors, const QsoFields& qso);
 // 0 when an exchange is empty, else 1, found or not.
 int removeQso(ContestState& state, const QsoFields& qso);
 
+// What the duplicate check compares: a QSO repeats every earlier stored QSO
+// with the same key.  The key points into `qso`.
+StationKey stationOf(const QsoFields& qso);
+
+// The message of the first rule the QSO breaks ("   NO CONTEST BAND !!!",
+// with the blanks that part it from the QSO in the error log), or null when
+// the rules take it in.  addQso rejects by this same test.
+const char* rejection(const QsoFields& qso);
+
 // One error-log line for the QSO with the given message.
 std::string rejectLine(const QsoFields& qso, const char* message);

@@ -26,7 +26,7 @@ wine build/win32/replay.exe --workdir "$workdir" --export \
 width=1040
 shot="$workdir/report-full.png"
 chromium --headless --no-sandbox --disable-gpu --hide-scrollbars --force-device-scale-factor=1 \
-    --window-size="$width,4000" --screenshot="$shot" "file://$(realpath "$workdir/report.html")" 2>/dev/null
+    --window-size="$width,8000" --screenshot="$shot" "file://$(realpath "$workdir/report.html")" 2>/dev/null
 convert_tool="$(command -v /usr/bin/convert || command -v convert)"
 # %@ is the box trimming would keep: WIDTHxHEIGHT+X+Y.
 bottom=$("$convert_tool" "$shot" -format '%@' info: | awk -F'[x+]' '{print $2 + $4}')

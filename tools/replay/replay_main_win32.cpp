@@ -24,6 +24,8 @@
 
 #include "contest/settings_win32.h"
 #include "dialog_answerer.h"
+#include "language.h"
+#include "log_summary.h"
 #include "logfile/log_file.h"
 #include "progress_line.h"
 #include "logfile/reading_summary.h"
@@ -35,6 +37,11 @@
 #include "stopwatch.h"
 
 namespace {
+
+Language operatorLanguage()
+{
+    return PRIMARYLANGID(::GetUserDefaultUILanguage()) == LANG_RUSSIAN ? Language::Russian : Language::English;
+}
 
 std::string exeFolder()
 {
@@ -255,6 +262,20 @@ void printPlan(const ReplayPlan& plan)
     }
 }
 
+// The summary comes from the rules replay.exe is built with, the results
+// from Stats.dll; a Stats.dll of another version may count otherwise.
+void warnOfOtherRules(std::size_t storedByDll, const LogSummary& summary, Language language)
+{
+    const std::size_t stored = summary.counted.size() + summary.duplicates.size();
+    if (storedByDll != stored)
+        std::cerr << inLanguage(language, "replay: Stats.dll stored ", "replay: Stats.dll сохранил ") << storedByDll
+                  << inLanguage(language, " QSOs, the rules of this replay.exe ", " QSO, правила этого replay.exe — ")
+                  << stored
+                  << inLanguage(language, ": they are of different versions, and the summary may not match the results",
+                                ": это разные версии, и сводка может не совпасть с результатом")
+                  << "\n";
+}
+
 ContestLog readLog(const std::string& path)
 {
     ContestLog log = readContestLogFile(path);
@@ -267,7 +288,6 @@ ContestLog readLog(const std::string& path)
 
 void writeReport(const std::string& path, ReportInput input)
 {
-    input.errText = fileContent("err.txt");
     std::ofstream(path, std::ios::binary) << reportHtml(input);
     std::cout << "Report: " << systemPath(path) << "\n";
 }
@@ -290,7 +310,11 @@ int replay(const ReplayOptions& options)
     prepareSettings(header);
     const StatsDll dll;
 
-    ReportInput report{options.logFile, {}, {}, {}, {}, {}};
+    ReportInput report;
+    report.language = operatorLanguage();
+    report.ownCallsign = plan.ownCallsign;
+    report.logFile = options.logFile;
+    std::size_t stored = 0;
     const Stopwatch refill;
     answeringDialogs(
         options.exportCabrillo, "ResetStats0", [&] { resetContest(dll, plan, options.exportCabrillo); },
@@ -300,7 +324,7 @@ int replay(const ReplayOptions& options)
                               [&refill] { return refill.milliseconds() / 1000.0; });
         for (std::size_t i = 0; i < plan.qsos.size(); ++i) {
             if (addQso(dll, plan.qsos[i], plan.countryPrefixes[i]))
-                report.storedQsos.push_back(plan.qsos[i]);
+                ++stored;
             progress.update(i + 1);
         }
     }
@@ -316,8 +340,11 @@ int replay(const ReplayOptions& options)
         report.cabrilloText = fileContent(cabrilloFile);
     }
 
-    const std::size_t stored = report.storedQsos.size();
-    std::cout << "AddData0: " << stored << " stored, " << plan.qsos.size() - stored << " rejected\n\n";
+    report.summary = summarizeLog(log, plan.qsos, plan.countryPrefixes);
+    warnOfOtherRules(stored, report.summary, report.language);
+    std::cout << "AddData0: " << stored << " stored, " << plan.qsos.size() - stored << " rejected\n";
+    printLogSummary(report.summary, report.language, std::cout);
+    std::cout << "\n";
     std::cout << withoutCarriageReturns(report.resultsText) << "\n";
     std::cout << "err.txt:\n" << withoutCarriageReturns(fileContent("err.txt"));
     if (!report.cabrilloPath.empty())

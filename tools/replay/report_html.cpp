@@ -7,22 +7,62 @@
 
 #include "logfile/band_plan.h"
 #include "logfile/text.h"
+#include "rules/acceptance.h"
 
 namespace {
 
 // Longer runs get no bar chart: it would be all bars and no reading.
 const std::size_t kMostHoursCharted = 24 * 14;
 
+struct Colour {
+    const char* label;
+    const char* colour;
+};
+
+// Every band of the band plan in frequency order, each with the colour it
+// has in every chart of every report.
+const Colour kBandColours[] = {
+    {"2190m", "#6b4f2a"}, {"630m", "#8c6d3f"}, {"160m", "#5d6d7e"}, {"80m", "#2f6db5"},  {"60m", "#17a2b8"},
+    {"40m", "#e08a1e"},   {"30m", "#7f8c8d"},  {"20m", "#b8433f"},  {"17m", "#a3a3a3"},  {"15m", "#7d5ba6"},
+    {"12m", "#c7b299"},   {"10m", "#d467b0"},  {"6m", "#3a9a5b"},   {"4m", "#9bbb59"},   {"2m", "#1b998b"},
+    {"1.25m", "#ff9f80"}, {"70cm", "#4b3f72"}, {"33cm", "#c9a227"}, {"23cm", "#2d4a6b"}, {"13cm", "#a23e48"},
+};
+const char kOtherColour[] = "#9aa5b1";
+
+// The modes that count, each with its colour in every chart.
+const Colour kModeColours[] = {{"CW", "#0f766e"}, {"SSB", "#9d174d"}};
+
+template <std::size_t N>
+const char* colourIn(const Colour (&table)[N], const std::string& label)
+{
+    for (const Colour& entry : table)
+        if (label == entry.label)
+            return entry.colour;
+    return kOtherColour;
+}
+
+const char* bandColour(const std::string& band) { return colourIn(kBandColours, band); }
+const char* modeColour(const std::string& mode) { return colourIn(kModeColours, mode); }
+
 std::string escaped(const std::string& text)
 {
     std::string out;
     for (char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -60,10 +100,35 @@ CivilTime hourOf(CivilTime time)
     return time;
 }
 
+double secondsOf(const CivilTime& time) { return std::round(oleDateFromCivilTime(time) * 86400.0); }
+
 // Whole hours from `from` to `to`; both on the hour.
 long hoursBetween(const CivilTime& from, const CivilTime& to)
 {
     return std::lround((oleDateFromCivilTime(to) - oleDateFromCivilTime(from)) * 24.0);
+}
+
+std::string utcText(const CivilTime& time) { return formatCivilTime(time, "%Y-%m-%d %H:%M"); }
+
+// Band labels in frequency order; those outside the band plan last.
+std::vector<std::string> inFrequencyOrder(std::vector<std::string> bands)
+{
+    const auto lowEdge = [](const std::string& label) {
+        const AmateurBand* band = bandLabelled(label);
+        return band ? band->lowKhz : UINT32_MAX;
+    };
+    std::stable_sort(bands.begin(), bands.end(),
+                     [&](const std::string& a, const std::string& b) { return lowEdge(a) < lowEdge(b); });
+    return bands;
+}
+
+std::vector<std::string> bandsOf(const std::vector<LoggedQso>& qsos)
+{
+    std::vector<std::string> bands;
+    for (const LoggedQso& qso : qsos)
+        if (std::find(bands.begin(), bands.end(), qso.band) == bands.end())
+            bands.push_back(qso.band);
+    return inFrequencyOrder(bands);
 }
 
 // The results text of GetResult0: title lines, a table whose first row is
@@ -90,34 +155,17 @@ Results parsedResults(const std::string& text)
     return results;
 }
 
-int columnValue(const Results& results, const std::string& row, const std::string& column)
+// A column head or row name of the results text in the operator's language.
+std::string resultsWord(const std::string& word, Language language)
 {
-    if (results.table.empty())
-        return 0;
-    const auto& heads = results.table.front();
-    const auto at = std::find(heads.begin(), heads.end(), column) - heads.begin();
-    for (const auto& cellsOfRow : results.table)
-        if (!cellsOfRow.empty() && cellsOfRow[0] == row && static_cast<std::size_t>(at) < cellsOfRow.size())
-            return std::atoi(cellsOfRow[at].c_str());
-    return 0;
-}
-
-const char* const kBandColours[] = {"#2f6db5", "#e08a1e", "#3a9a5b", "#b8433f", "#7d5ba6", "#8c6d3f", "#d467b0"};
-
-std::vector<std::string> bandsInFrequencyOrder(const std::vector<HourCounts>& hours)
-{
-    std::vector<std::string> bands;
-    for (const HourCounts& hour : hours)
-        for (const auto& entry : hour.byBand)
-            if (std::find(bands.begin(), bands.end(), entry.first) == bands.end())
-                bands.push_back(entry.first);
-    const auto lowEdge = [](const std::string& label) {
-        const AmateurBand* band = bandLabelled(label);
-        return band ? band->lowKhz : UINT32_MAX;
-    };
-    std::stable_sort(bands.begin(), bands.end(),
-                     [&](const std::string& a, const std::string& b) { return lowEdge(a) < lowEdge(b); });
-    return bands;
+    static const struct {
+        const char* english;
+        const char* russian;
+    } kWords[] = {{"QSOs", "QSO"}, {"Points", "Очки"}, {"Mult", "Множ."}, {"Total", "Итого"}};
+    for (const auto& entry : kWords)
+        if (word == entry.english)
+            return inLanguage(language, entry.english, entry.russian);
+    return word;
 }
 
 // A round step for the count axis, so it shows at most five lines.
@@ -129,9 +177,19 @@ int axisStep(int largest)
     return (largest / 5 + 999) / 1000 * 1000;
 }
 
-std::string hourChart(const std::vector<HourCounts>& hours)
+std::string legend(const std::vector<std::string>& labels, const char* (*colour)(const std::string&),
+                   const std::string& note)
 {
-    const std::vector<std::string> bands = bandsInFrequencyOrder(hours);
+    std::ostringstream html;
+    html << "<p class=\"legend\">";
+    for (const std::string& label : labels)
+        html << "<span><i style=\"background:" << colour(label) << "\"></i>" << escaped(label) << "</span>";
+    html << "<span class=\"muted\">" << note << "</span></p>\n";
+    return html.str();
+}
+
+std::string hourChart(const std::vector<HourCounts>& hours, const std::vector<std::string>& bands, Language language)
+{
     int largest = 1;
     for (const HourCounts& hour : hours) {
         int total = 0;
@@ -141,106 +199,367 @@ std::string hourChart(const std::vector<HourCounts>& hours)
     }
     const int step = axisStep(largest), top = (largest + step - 1) / step * step;
     const double pitch = std::clamp(880.0 / static_cast<double>(hours.size()), 12.0, 110.0);
-    const double left = 44, plotHeight = 220, plotTop = 12, bar = pitch * 0.72;
+    const double left = 44, plotHeight = 220, plotTop = 22, bar = pitch * 0.72;
     const double width = left + pitch * static_cast<double>(hours.size()) + 12, height = plotTop + plotHeight + 44;
+    // A count fits above a bar down to three digits in 15 pixels, inside
+    // one when the bar is wider.
+    const bool numbered = pitch >= 15, numberedInside = bar >= 16;
     const auto y = [&](double count) { return plotTop + plotHeight * (1.0 - count / top); };
     std::ostringstream svg;
     svg << std::fixed << std::setprecision(1);
-    svg << "<svg class=\"chart\" viewBox=\"0 0 " << width << " " << height << "\" width=\"" << width
-        << "\" height=\"" << height << "\" role=\"img\" aria-label=\"QSOs per clock hour and band\">\n";
+    svg << "<svg class=\"chart\" viewBox=\"0 0 " << width << " " << height << "\" width=\"" << width << "\" height=\""
+        << height << "\" role=\"img\">\n";
     for (int count = 0; count <= top; count += step)
         svg << "<line x1=\"" << left << "\" x2=\"" << width - 8 << "\" y1=\"" << y(count) << "\" y2=\"" << y(count)
             << "\" class=\"grid\"/><text x=\"" << left - 6 << "\" y=\"" << y(count) + 4
             << "\" class=\"axis\" text-anchor=\"end\">" << count << "</text>\n";
     for (std::size_t i = 0; i < hours.size(); ++i) {
-        const double x = left + pitch * static_cast<double>(i) + (pitch - bar) / 2;
+        const double x = left + pitch * static_cast<double>(i) + (pitch - bar) / 2, middle = x + bar / 2;
         const std::string when = formatCivilTime(hours[i].hour, "%Y-%m-%d %H:00 UTC");
         int below = 0;
-        for (std::size_t b = 0; b < bands.size(); ++b) {
-            const auto found = hours[i].byBand.find(bands[b]);
+        for (const std::string& band : bands) {
+            const auto found = hours[i].byBand.find(band);
             if (found == hours[i].byBand.end())
                 continue;
-            svg << "<rect x=\"" << x << "\" y=\"" << y(below + found->second) << "\" width=\"" << bar
-                << "\" height=\"" << y(below) - y(below + found->second) << "\" fill=\""
-                << kBandColours[b % std::size(kBandColours)] << "\"><title>" << when << ", " << escaped(bands[b])
-                << ": " << found->second << " QSOs</title></rect>\n";
+            const double segmentTop = y(below + found->second), segmentHeight = y(below) - segmentTop;
+            svg << "<rect x=\"" << x << "\" y=\"" << segmentTop << "\" width=\"" << bar << "\" height=\""
+                << segmentHeight << "\" fill=\"" << bandColour(band) << "\"><title>" << when << ", " << escaped(band)
+                << ": " << found->second << " QSO</title></rect>\n";
+            if (numberedInside && segmentHeight >= 14 && hours[i].byBand.size() > 1)
+                svg << "<text x=\"" << middle << "\" y=\"" << segmentTop + segmentHeight / 2 + 4
+                    << "\" class=\"inside\" text-anchor=\"middle\">" << found->second << "</text>\n";
             below += found->second;
         }
+        if (numbered && below > 0)
+            svg << "<text x=\"" << middle << "\" y=\"" << y(below) - 3 << "\" class=\"value"
+                << (pitch < 24 ? " narrow" : "") << "\" text-anchor=\"middle\">" << below << "</text>\n";
         const CivilTime& hour = hours[i].hour;
-        svg << "<text x=\"" << x + bar / 2 << "\" y=\"" << plotTop + plotHeight + 16
+        svg << "<text x=\"" << middle << "\" y=\"" << plotTop + plotHeight + 16
             << "\" class=\"axis\" text-anchor=\"middle\">" << formatCivilTime(hour, "%H") << "</text>\n";
         if (i == 0 || hour.hour == 0)
             svg << "<text x=\"" << x << "\" y=\"" << plotTop + plotHeight + 34 << "\" class=\"axis date\">"
                 << formatCivilTime(hour, "%d.%m.%Y") << "</text>\n";
     }
-    svg << "</svg>\n<p class=\"legend\">";
-    for (std::size_t b = 0; b < bands.size(); ++b)
-        svg << "<span><i style=\"background:" << kBandColours[b % std::size(kBandColours)] << "\"></i>"
-            << escaped(bands[b]) << "</span>";
-    svg << "<span class=\"muted\">Hours in UTC; each bar is one clock hour.</span></p>\n";
-    return svg.str();
+    svg << "</svg>\n";
+    return svg.str() +
+           legend(bands, bandColour,
+                  inLanguage(language, "Hours in UTC; each bar is one clock hour, its number the QSOs in it.",
+                             "Часы UTC; столбец — один час, число над ним — QSO за этот час."));
 }
 
-std::string resultsSection(const Results& results)
+// "77 QSO in 60 minutes from 2025-12-20 23:12 UTC", the hourly rate added
+// for shorter spans.
+std::string rateText(const BestRate& rate, int minutes, Language language)
+{
+    std::ostringstream text;
+    text << "<b>" << rate.qsos << " QSO</b>" << inLanguage(language, " in ", " за ") << minutes
+         << inLanguage(language, " minutes", " минут");
+    if (rate.qsos > 0)
+        text << inLanguage(language, " from ", " с ") << utcText(rate.from) << " UTC";
+    if (minutes != 60)
+        text << " (" << rate.qsos * 60 / static_cast<std::size_t>(minutes) << inLanguage(language, " an hour", " в час")
+             << ")";
+    return text.str();
+}
+
+std::string hoursSection(const LogSummary& summary, Language language)
+{
+    const std::vector<HourCounts> hours = qsosPerHour(summary.counted);
+    std::ostringstream html;
+    html << "<section><h2>" << inLanguage(language, "Counted QSOs per clock hour", "Засчитанные QSO по часам")
+         << "</h2>\n<p class=\"muted\">"
+         << inLanguage(language, "The QSOs of the score: no rejected QSO and no duplicate.",
+                       "QSO, вошедшие в результат: без отклонённых и без повторов.")
+         << "</p>\n";
+    if (hours.empty())
+        html << "<p class=\"muted\">" << inLanguage(language, "No QSO counted.", "Ни одно QSO не засчитано.")
+             << "</p>\n";
+    else if (hours.size() > kMostHoursCharted)
+        html << "<p class=\"muted\">" << hours.size()
+             << inLanguage(language, " hours from the first QSO to the last; charted are up to ",
+                           " ч от первого QSO до последнего; график строится до ")
+             << kMostHoursCharted << ".</p>\n";
+    else
+        html << hourChart(hours, bandsOf(summary.counted), language);
+    html << "<p class=\"rates\">" << inLanguage(language, "Best rate: ", "Лучший темп: ")
+         << rateText(bestRate(summary.counted, 60), 60, language) << "; "
+         << rateText(bestRate(summary.counted, 10), 10, language) << ".</p>\n";
+    return html.str() + "</section>\n";
+}
+
+// The modes of the QSOs: those with a colour of their own in its order,
+// any others after them.
+std::vector<std::string> modesOf(const std::vector<LoggedQso>& qsos)
+{
+    std::vector<std::string> modes;
+    for (const Colour& mode : kModeColours)
+        if (std::any_of(qsos.begin(), qsos.end(), [&](const LoggedQso& qso) { return qso.mode == mode.label; }))
+            modes.push_back(mode.label);
+    for (const LoggedQso& qso : qsos)
+        if (std::find(modes.begin(), modes.end(), qso.mode) == modes.end())
+            modes.push_back(qso.mode);
+    return modes;
+}
+
+// One bar per band, split by mode, the counts written on the bars.
+std::string bandModeChart(const std::vector<LoggedQso>& qsos, const std::vector<std::string>& modes)
+{
+    const std::vector<std::string> bands = bandsOf(qsos);
+    std::map<std::string, std::map<std::string, int>> counts;
+    std::map<std::string, int> bandTotals;
+    for (const LoggedQso& qso : qsos) {
+        ++counts[qso.band][qso.mode];
+        ++bandTotals[qso.band];
+    }
+    int largest = 1;
+    for (const auto& entry : bandTotals)
+        largest = std::max(largest, entry.second);
+    const double left = 70, plotWidth = 820, rowHeight = 30, barHeight = 22;
+    const double height = rowHeight * static_cast<double>(bands.size()) + 6;
+    std::ostringstream svg;
+    svg << std::fixed << std::setprecision(1) << "<svg class=\"chart\" viewBox=\"0 0 960 " << height
+        << "\" width=\"960\" height=\"" << height << "\" role=\"img\">\n";
+    for (std::size_t b = 0; b < bands.size(); ++b) {
+        const double top = rowHeight * static_cast<double>(b) + 4;
+        svg << "<rect x=\"0\" y=\"" << top + 5 << "\" width=\"12\" height=\"12\" rx=\"2\" fill=\""
+            << bandColour(bands[b]) << "\"/><text x=\"18\" y=\"" << top + 16 << "\" class=\"label\">"
+            << escaped(bands[b]) << "</text>\n";
+        double x = left;
+        for (const std::string& mode : modes) {
+            const int count = counts[bands[b]][mode];
+            if (count == 0)
+                continue;
+            const double width = plotWidth * count / largest;
+            svg << "<rect x=\"" << x << "\" y=\"" << top << "\" width=\"" << width << "\" height=\"" << barHeight
+                << "\" fill=\"" << modeColour(mode) << "\"><title>" << escaped(bands[b]) << " " << escaped(mode) << ": "
+                << count << " QSO</title></rect>\n";
+            if (width >= 44)
+                svg << "<text x=\"" << x + 6 << "\" y=\"" << top + 16 << "\" class=\"inside\">" << escaped(mode) << " "
+                    << count << "</text>\n";
+            x += width;
+        }
+        svg << "<text x=\"" << x + 6 << "\" y=\"" << top + 16 << "\" class=\"value\">" << bandTotals[bands[b]]
+            << "</text>\n";
+    }
+    return svg.str() + "</svg>\n";
+}
+
+std::string bandModeSection(const LogSummary& summary, Language language)
+{
+    std::string html =
+        std::string("<section><h2>") +
+        inLanguage(language, "Counted QSOs per band and mode", "Засчитанные QSO по диапазонам и видам работы") +
+        "</h2>\n";
+    if (summary.counted.empty())
+        return html + "<p class=\"muted\">" + inLanguage(language, "No QSO counted.", "Ни одно QSO не засчитано.") +
+               "</p></section>\n";
+    const std::vector<std::string> modes = modesOf(summary.counted);
+    return html + bandModeChart(summary.counted, modes) +
+           legend(modes, modeColour, inLanguage(language, "Colours: the modes.", "Цвета — виды работы.")) +
+           "</section>\n";
+}
+
+std::string resultsSection(const Results& results, Language language)
 {
     std::ostringstream html;
-    html << "<section><h2>Results</h2>\n";
+    html << "<section><h2>" << inLanguage(language, "Results", "Результат") << "</h2>\n";
     for (const std::string& title : results.titles)
         html << "<p class=\"title\">" << escaped(title) << "</p>\n";
     html << "<table class=\"results\">\n";
     for (std::size_t r = 0; r < results.table.size(); ++r) {
         const bool head = r == 0, total = !results.table[r].empty() && results.table[r][0] == "Total";
         html << (total ? "<tr class=\"total\">" : "<tr>");
-        for (const std::string& cell : results.table[r])
-            html << (head ? "<th>" : "<td>") << escaped(cell) << (head ? "</th>" : "</td>");
+        for (std::size_t c = 0; c < results.table[r].size(); ++c) {
+            const std::string& cell = results.table[r][c];
+            const std::string shown = head || c == 0 ? resultsWord(cell, language) : cell;
+            html << (head ? "<th>" : "<td>") << escaped(shown) << (head ? "</th>" : "</td>");
+        }
         html << "</tr>\n";
     }
-    html << "</table>\n<p class=\"score\">" << escaped(results.score) << "</p></section>\n";
+    const std::string scoreWord = "Score:";
+    std::string score = results.score;
+    if (score.rfind(scoreWord, 0) == 0)
+        score.replace(0, scoreWord.size(), inLanguage(language, "Score:", "Итог:"));
+    html << "</table>\n<p class=\"score\">" << escaped(score) << "</p></section>\n";
     return html.str();
 }
 
-std::string modeSplitSection(const Results& results)
+// The bands the rules reject, asked of the rules themselves.
+std::string rejectedBands(Language language)
 {
-    const int cw = columnValue(results, "Total", "CW"), ssb = columnValue(results, "Total", "SSB");
-    std::ostringstream html;
-    html << "<section><h2>CW and SSB</h2>\n";
-    if (cw + ssb == 0)
-        return html.str() + "<p class=\"muted\">No QSO counted.</p></section>\n";
-    const double cwShare = 100.0 * cw / (cw + ssb);
-    html << std::fixed << std::setprecision(1);
-    html << "<svg class=\"split\" viewBox=\"0 0 600 34\" preserveAspectRatio=\"none\" role=\"img\" "
-            "aria-label=\"CW and SSB QSOs\">"
-         << "<rect x=\"0\" y=\"0\" width=\"" << 6 * cwShare << "\" height=\"34\" fill=\"#2f6db5\"/>"
-         << "<rect x=\"" << 6 * cwShare << "\" y=\"0\" width=\"" << 600 - 6 * cwShare
-         << "\" height=\"34\" fill=\"#e08a1e\"/></svg>\n";
-    html << std::setprecision(0) << "<p class=\"legend\"><span><i style=\"background:#2f6db5\"></i>CW " << cw << " ("
-         << cwShare << "%)</span><span><i style=\"background:#e08a1e\"></i>SSB " << ssb << " ("
-         << 100.0 - cwShare << "%)</span><span class=\"muted\">QSOs counted in the score</span></p></section>\n";
-    return html.str();
+    std::vector<std::string> rejected;
+    for (const Colour& band : kBandColours) {
+        QsoFields qso;
+        qso.band = band.label;
+        qso.mode = "CW";
+        qso.exchangeSent = qso.exchangeReceived = "1";
+        const char* message = rejection(qso);
+        if (message && trimmed(message) == "NO CONTEST BAND !!!")
+            rejected.push_back(band.label);
+    }
+    std::string text;
+    for (std::size_t i = 0; i < rejected.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == rejected.size() ? inLanguage(language, " and ", " и ") : ", ") + rejected[i];
+    return text;
 }
 
-std::string errorSection(const std::string& errText)
+// The reasons the rules give, in the order they test them, each explained.
+struct Reason {
+    const char* word;
+    const char* english;
+    const char* russian;
+};
+const Reason kReasons[] = {
+    {"NO CONTEST BAND !!!",
+     "The rules do not count QSOs on %s. Every other band counts: 80m and 40m, and also 60m, 6m, 2m and the rest, "
+     "each in a row of its own in the results.",
+     "Правила не засчитывают QSO на %s. Остальные диапазоны засчитываются: 80m и 40m, а также 60m, 6m, 2m и другие, "
+     "каждый отдельной строкой в результате."},
+    {"NO TEST MODE !!!", "Only CW and SSB count; QSOs in other modes (RTTY, FM, digital modes) are rejected.",
+     "Засчитываются только CW и SSB; QSO другими видами работы (RTTY, FM, цифровые) отклоняются."},
+    {"NO RX NUMBER !!!", "The received or the sent exchange is missing; the rules need both.",
+     "Нет принятого или переданного контрольного номера; правила требуют оба."},
+};
+
+std::string explanation(const std::string& reason, Language language)
 {
-    const std::vector<ErrorGroup> groups = errorGroups(errText);
+    for (const Reason& known : kReasons) {
+        if (reason != known.word)
+            continue;
+        std::string text = inLanguage(language, known.english, known.russian);
+        const auto slot = text.find("%s");
+        return slot == std::string::npos ? text : text.replace(slot, 2, rejectedBands(language));
+    }
+    return {};
+}
+
+// The reasons met, the known ones in the rules' order, others after them.
+std::vector<std::string> reasonsInOrder(const std::vector<RejectedQso>& rejected)
+{
+    std::vector<std::string> reasons;
+    for (const Reason& known : kReasons)
+        reasons.push_back(known.word);
+    for (const RejectedQso& qso : rejected)
+        if (std::find(reasons.begin(), reasons.end(), qso.reason) == reasons.end())
+            reasons.push_back(qso.reason);
+    const auto met = [&](const std::string& reason) {
+        return std::any_of(rejected.begin(), rejected.end(),
+                           [&](const RejectedQso& qso) { return qso.reason == reason; });
+    };
+    reasons.erase(std::remove_if(reasons.begin(), reasons.end(), [&](const std::string& r) { return !met(r); }),
+                  reasons.end());
+    return reasons;
+}
+
+std::string qsoCells(const LoggedQso& qso)
+{
+    return "<td>" + std::to_string(qso.line) + "</td><td>" + utcText(qso.time) + "</td><td>" + escaped(qso.band) +
+           "</td><td>" + escaped(qso.mode) + "</td><td>" + escaped(qso.workedCallsign) + "</td><td>" +
+           escaped(qso.exchangeSent) + "</td><td>" + escaped(qso.exchangeReceived) + "</td>";
+}
+
+// The heads of a table of QSOs, with one more column when `extra` is given.
+std::string qsoHeads(Language language, const char* extra = nullptr)
+{
+    return std::string("<tr><th>") + inLanguage(language, "Line", "Строка") + "</th><th>UTC</th><th>" +
+           inLanguage(language, "Band", "Диапазон") + "</th><th>" + inLanguage(language, "Mode", "Вид") + "</th><th>" +
+           inLanguage(language, "Call", "Позывной") + "</th><th>" + inLanguage(language, "Sent", "Передано") +
+           "</th><th>" + inLanguage(language, "Rcvd", "Принято") + "</th>" +
+           (extra ? std::string("<th>") + extra + "</th>" : "") + "</tr>\n";
+}
+
+std::string groupHeading(const std::string& name, std::size_t count)
+{
+    return "<h3>" + escaped(name) + " <span class=\"count\">" + std::to_string(count) + "</span></h3>\n";
+}
+
+std::string notCountedSection(const LogSummary& summary, Language language)
+{
     std::ostringstream html;
-    html << "<section><h2>err.txt</h2>\n";
-    if (groups.empty())
-        html << "<p class=\"muted\">No QSO rejected, no duplicate.</p>\n";
-    for (const ErrorGroup& group : groups) {
-        html << "<h3>" << escaped(group.reason) << " <span class=\"count\">" << group.lines.size() << "</span></h3>\n<pre>";
-        for (const std::string& line : group.lines)
-            html << escaped(line) << "\n";
-        html << "</pre>\n";
+    html << "<section><h2>" << inLanguage(language, "QSOs that do not count", "Незасчитанные QSO") << "</h2>\n";
+    if (summary.rejected.empty() && summary.duplicates.empty())
+        html << "<p class=\"muted\">"
+             << inLanguage(language, "No QSO rejected, no duplicate.", "Нет ни отклонённых QSO, ни повторов.")
+             << "</p>\n";
+    for (const std::string& reason : reasonsInOrder(summary.rejected)) {
+        const auto inGroup = [&](const RejectedQso& qso) { return qso.reason == reason; };
+        html << groupHeading(reason, static_cast<std::size_t>(
+                                         std::count_if(summary.rejected.begin(), summary.rejected.end(), inGroup)))
+             << "<p class=\"why\">" << escaped(explanation(reason, language)) << "</p>\n<table class=\"qsos\">"
+             << qsoHeads(language);
+        for (const RejectedQso& qso : summary.rejected)
+            if (inGroup(qso))
+                html << "<tr>" << qsoCells(qso.qso) << "</tr>\n";
+        html << "</table>\n";
+    }
+    if (!summary.duplicates.empty()) {
+        html << groupHeading("DUPE !!!", summary.duplicates.size()) << "<p class=\"why\">"
+             << inLanguage(language,
+                           "The station was already worked on this band in this mode. The repeat stays in the log but "
+                           "scores nothing. err.txt writes it once for every earlier QSO with the station; this list "
+                           "once, with the QSO that counts.",
+                           "Станция уже сработана на этом диапазоне этим видом работы. Повтор остаётся в журнале, но "
+                           "очков не даёт. В err.txt он записан по разу на каждое прежнее QSO со станцией, здесь — "
+                           "один раз, с тем QSO, которое засчитано.")
+             << "</p>\n<table class=\"qsos\">" << qsoHeads(language, inLanguage(language, "Repeats", "Повторяет"));
+        for (const DuplicateQso& dupe : summary.duplicates)
+            html << "<tr>" << qsoCells(dupe.qso) << "<td>" << utcText(dupe.earlier.time) << " "
+                 << escaped(dupe.earlier.band) << inLanguage(language, ", line ", ", строка ") << dupe.earlier.line
+                 << "</td></tr>\n";
+        html << "</table>\n";
     }
     return html.str() + "</section>\n";
 }
 
-std::string cabrilloSection(const ReportInput& input)
+std::string summarySection(const LogSummary& summary, Language language)
 {
     std::ostringstream html;
-    html << "<section><h2>Cabrillo header</h2>\n";
+    html << "<section class=\"summary\"><h2>" << inLanguage(language, "Summary", "Сводка")
+         << "</h2>\n<table class=\"figures\">\n";
+    const auto figures = summaryFigures(summary, language);
+    for (std::size_t i = 0; i < figures.size(); ++i)
+        html << (i == 0                    ? "<tr class=\"all\">"
+                 : i + 1 == figures.size() ? "<tr class=\"total\">"
+                                           : "<tr>")
+             << "<th>" << escaped(figures[i].first) << "</th><td>" << figures[i].second << "</td></tr>\n";
+    html << "</table>\n";
+    if (!summary.skipped.empty()) {
+        html << "<p class=\"warn\">"
+             << inLanguage(language, "These lines of the file could not be read; their QSOs are not in the score:",
+                           "Эти строки файла не прочитаны; их QSO не вошли в результат:")
+             << "</p>\n<table class=\"qsos\"><tr><th>" << inLanguage(language, "Line", "Строка") << "</th><th>"
+             << inLanguage(language, "Why", "Причина") << "</th></tr>\n";
+        for (const LineMessage& line : summary.skipped)
+            html << "<tr><td>" << line.line << "</td><td>" << escaped(line.text) << "</td></tr>\n";
+        html << "</table>\n";
+    }
+    return html.str() + "</section>\n";
+}
+
+std::string multipliersSection(const LogSummary& summary, Language language)
+{
+    std::ostringstream html;
+    html << "<section><h2>" << inLanguage(language, "Multipliers", "Множители") << " <span class=\"count\">"
+         << summary.multipliers.size() << "</span></h2>\n<p class=\"muted\">"
+         << inLanguage(language,
+                       "Every station counted in the score is one multiplier, on however many bands it was worked.",
+                       "Каждая засчитанная станция — один множитель, на скольких бы диапазонах она ни была сработана.")
+         << "</p>\n<p class=\"mults\">";
+    for (const std::string& call : summary.multipliers)
+        html << "<span>" << escaped(call) << "</span> ";
+    return html.str() + "</p></section>\n";
+}
+
+std::string cabrilloSection(const ReportInput& input)
+{
+    const Language language = input.language;
+    std::ostringstream html;
+    html << "<section><h2>" << inLanguage(language, "Cabrillo header", "Заголовок Cabrillo") << "</h2>\n";
     if (input.cabrilloPath.empty())
-        return html.str() + "<p class=\"muted\">No Cabrillo file was written (replay with --export).</p></section>\n";
+        return html.str() + "<p class=\"muted\">" +
+               inLanguage(language, "No Cabrillo file was written (replay with --export).",
+                          "Файл Cabrillo не записан (запустите replay с --export).") +
+               "</p></section>\n";
     html << "<p class=\"muted\">" << escaped(input.cabrilloPath) << "</p>\n<table class=\"header\">\n";
     for (const std::string& line : lines(input.cabrilloText)) {
         if (line.rfind("QSO:", 0) == 0 || line.rfind("END-OF-LOG:", 0) == 0)
@@ -265,16 +584,31 @@ table { border-collapse: collapse; margin-top: 10px; }
 .results th, .results td { padding: 4px 14px; text-align: right; border-bottom: 1px solid #edf0f3; }
 .results th:first-child, .results td:first-child { text-align: left; }
 .results th { font-weight: 600; color: #4a5561; }
-.results tr.total td { font-weight: 700; border-top: 2px solid #b9c3ce; }
+tr.total td, tr.total th { font-weight: 700; border-top: 2px solid #b9c3ce; }
 .score { font-size: 20px; font-weight: 700; margin: 14px 0 0; }
+.figures { margin-top: 0; }
+.figures th { text-align: left; font-weight: 400; padding: 3px 24px 3px 18px; }
+.figures td { text-align: right; padding: 3px 0; font-variant-numeric: tabular-nums; min-width: 4em; }
+.figures tr.all th { padding-left: 0; font-weight: 600; }
+.figures tr.all td { font-weight: 600; }
+.warn { background: #fff4e0; border-left: 4px solid #e08a1e; padding: 6px 10px; margin: 14px 0 0; }
+.why { margin: 0 0 4px; color: #4a5561; }
+.qsos { font-size: 13px; margin-top: 4px; }
+.qsos th, .qsos td { padding: 2px 12px 2px 0; text-align: left; border-bottom: 1px solid #edf0f3; white-space: nowrap; }
+.qsos th { font-weight: 600; color: #4a5561; }
 .chart { display: block; max-width: 100%; height: auto; }
 .chart .grid { stroke: #e3e8ee; }
 .axis { font-size: 11px; fill: #6a7683; }
+.value { font-size: 10px; fill: #1d2530; font-weight: 600; }
+.value.narrow { font-size: 8.5px; }
+.inside { font-size: 10px; fill: #fff; font-weight: 600; }
+.label { font-size: 13px; fill: #1d2530; }
+.rates { margin: 10px 0 0; }
 .legend span { margin-right: 18px; white-space: nowrap; }
 .legend i { display: inline-block; width: 12px; height: 12px; border-radius: 2px; margin-right: 6px; vertical-align: -1px; }
-.split { display: block; width: 100%; height: 34px; border-radius: 4px; }
-pre { background: #f7f8fa; border: 1px solid #edf0f3; padding: 8px 10px; overflow-x: auto; font-size: 12.5px; margin: 0; }
 .count { background: #e6ebf1; border-radius: 10px; padding: 0 8px; font-size: 12px; font-weight: 600; }
+.mults { font-family: ui-monospace, Consolas, "DejaVu Sans Mono", monospace; font-size: 12.5px; margin: 0; line-height: 1.8; }
+.mults span { display: inline-block; min-width: 7.5em; }
 .header th { text-align: left; padding: 2px 16px 2px 0; font-weight: 600; color: #4a5561; white-space: nowrap; }
 .header td { padding: 2px 0; }
 </style>
@@ -286,9 +620,10 @@ std::vector<HourCounts> qsosPerHour(const std::vector<LoggedQso>& qsos)
 {
     if (qsos.empty())
         return {};
-    const auto [first, last] = std::minmax_element(qsos.begin(), qsos.end(), [](const LoggedQso& a, const LoggedQso& b) {
-        return oleDateFromCivilTime(a.time) < oleDateFromCivilTime(b.time);
-    });
+    const auto [first, last] =
+        std::minmax_element(qsos.begin(), qsos.end(), [](const LoggedQso& a, const LoggedQso& b) {
+            return oleDateFromCivilTime(a.time) < oleDateFromCivilTime(b.time);
+        });
     const CivilTime start = hourOf(first->time);
     std::vector<HourCounts> hours(static_cast<std::size_t>(hoursBetween(start, hourOf(last->time))) + 1);
     for (std::size_t i = 0; i < hours.size(); ++i)
@@ -298,40 +633,42 @@ std::vector<HourCounts> qsosPerHour(const std::vector<LoggedQso>& qsos)
     return hours;
 }
 
-std::vector<ErrorGroup> errorGroups(const std::string& errText)
+BestRate bestRate(const std::vector<LoggedQso>& qsos, int minutes)
 {
-    std::vector<ErrorGroup> groups;
-    for (const std::string& line : lines(errText)) {
-        const auto reasonAt = line.rfind("   ");
-        if (line.rfind("QSO:", 0) != 0 || reasonAt == std::string::npos)
-            continue;
-        const std::string reason = trimmed(line.substr(reasonAt));
-        auto group = std::find_if(groups.begin(), groups.end(), [&](const ErrorGroup& g) { return g.reason == reason; });
-        if (group == groups.end())
-            group = groups.insert(groups.end(), ErrorGroup{reason, {}});
-        group->lines.push_back(line);
+    std::vector<std::pair<double, const LoggedQso*>> times;
+    for (const LoggedQso& qso : qsos)
+        times.emplace_back(secondsOf(qso.time), &qso);
+    std::stable_sort(times.begin(), times.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    BestRate best;
+    const double span = minutes * 60.0;
+    std::size_t end = 0;
+    for (std::size_t start = 0; start < times.size(); ++start) {
+        end = std::max(end, start);
+        while (end < times.size() && times[end].first < times[start].first + span)
+            ++end;
+        if (end - start > best.qsos)
+            best = {end - start, times[start].second->time};
     }
-    return groups;
+    return best;
 }
 
 std::string reportHtml(const ReportInput& input)
 {
-    const Results results = parsedResults(input.resultsText);
-    const std::vector<HourCounts> hours = qsosPerHour(input.storedQsos);
+    const Language language = input.language;
+    const std::string title =
+        std::string(inLanguage(language, "ZEMRIX log check: ", "Проверка журнала ZEMRIX: ")) + input.ownCallsign;
     std::ostringstream html;
-    html << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>ZEMRIX replay: "
-         << escaped(input.logFile) << "</title>\n" << kStyle << "</head>\n<body><main>\n";
-    html << "<h1>ZEMRIX replay</h1>\n<p class=\"muted\">" << escaped(input.logFile) << ", replayed through Stats.dll</p>\n";
-    html << resultsSection(results);
-    html << "<section><h2>QSOs per clock hour</h2>\n";
-    if (hours.empty())
-        html << "<p class=\"muted\">Stats.dll stored no QSO.</p>\n";
-    else if (hours.size() > kMostHoursCharted)
-        html << "<p class=\"muted\">The QSOs span " << hours.size() << " hours; charted are runs up to "
-             << kMostHoursCharted << ".</p>\n";
-    else
-        html << hourChart(hours);
-    html << "</section>\n" << modeSplitSection(results) << errorSection(input.errText) << cabrilloSection(input);
+    html << "<!DOCTYPE html>\n<html lang=\"" << inLanguage(language, "en", "ru")
+         << "\">\n<head>\n<meta charset=\"utf-8\">\n<title>" << escaped(title) << "</title>\n"
+         << kStyle << "</head>\n<body><main>\n";
+    html << "<h1>" << escaped(title) << "</h1>\n<p class=\"muted\">" << escaped(input.logFile)
+         << inLanguage(language, ", checked by the contest's rules as Stats.dll counts them",
+                       ", проверен по правилам соревнования так, как считает Stats.dll")
+         << "</p>\n";
+    html << summarySection(input.summary, language) << resultsSection(parsedResults(input.resultsText), language)
+         << hoursSection(input.summary, language) << bandModeSection(input.summary, language)
+         << notCountedSection(input.summary, language) << multipliersSection(input.summary, language)
+         << cabrilloSection(input);
     html << "</main></body>\n</html>\n";
     return html.str();
 }

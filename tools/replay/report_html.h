@@ -1,21 +1,25 @@
 // The replay's report: one self-contained HTML page (inline style and SVG,
-// no scripts, nothing fetched) with the results table, the QSOs per clock
-// hour and band, the CW/SSB split, err.txt grouped by reason and the header
-// of the Cabrillo file.
+// no scripts, nothing fetched) in the operator's language.  It opens with
+// what became of the log's QSOs, then the results, the counted QSOs per
+// clock hour and per band and mode, the best rates, the QSOs that do not
+// count and why, the multipliers and the header of the Cabrillo file.
 #pragma once
 
 #include <map>
 #include <string>
 #include <vector>
 
+#include "language.h"
+#include "log_summary.h"
 #include "logfile/contest_log.h"
 
 struct ReportInput {
+    Language language = Language::English;
+    std::string ownCallsign;
     std::string logFile;
-    std::string resultsText;              // as GetResult0 returned it
-    std::string errText;                  // err.txt after the replay
-    std::vector<LoggedQso> storedQsos;    // those Stats.dll stored, in time order
-    std::string cabrilloPath;             // empty when no Cabrillo file was written
+    std::string resultsText;  // as GetResult0 returned it
+    LogSummary summary;
+    std::string cabrilloPath;  // empty when no Cabrillo file was written
     std::string cabrilloText;
 };
 
@@ -29,10 +33,11 @@ struct HourCounts {
 };
 std::vector<HourCounts> qsosPerHour(const std::vector<LoggedQso>& qsos);
 
-// err.txt's reject lines grouped by the reason that ends them ("DUPE !!!",
-// ...), groups in order of first appearance, lines in file order.
-struct ErrorGroup {
-    std::string reason;
-    std::vector<std::string> lines;
+// The most QSOs logged within `minutes` minutes (from one QSO's time, up
+// to but not including the same time `minutes` later), and the time of the
+// first of them; the earliest such span when several tie.  No QSOs: 0.
+struct BestRate {
+    std::size_t qsos = 0;
+    CivilTime from;
 };
-std::vector<ErrorGroup> errorGroups(const std::string& errText);
+BestRate bestRate(const std::vector<LoggedQso>& qsos, int minutes);

@@ -5,7 +5,8 @@
 # files are those of a replay of that log.  With HEADER_FILE the replay
 # exports, with HEADER_VALUES given as --header; the Cabrillo file must hold
 # the header values, every QSO Stats.dll stored and the claimed score of the
-# expected results.
+# expected results.  Each run writes the HTML report; where the results are
+# compared, its summary must count the results' QSOs.
 file(REMOVE_RECURSE ${WORKDIR})
 if(HEADER_FILE)
     set(export_options --export --header-file ${HEADER_FILE})
@@ -17,7 +18,8 @@ endif()
 # Runs replay.exe on `log` in `workdir`; sets `printed` to what it printed.
 function(run_replay log workdir expected_exit)
     execute_process(
-        COMMAND ${EMULATOR} ${REPLAY} --workdir ${workdir} --save-results ${workdir}/results.txt ${export_options} ${log}
+        COMMAND ${EMULATOR} ${REPLAY} --workdir ${workdir} --save-results ${workdir}/results.txt
+                --report ${workdir}/report.html ${export_options} ${log}
         RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)
     message("${output}${errors}")
     if(NOT status EQUAL expected_exit)
@@ -56,6 +58,15 @@ if(EXPECTED_OUTPUT)
 else()
     expect_same_file(${WORKDIR}/results.txt ${EXPECTED_RESULTS})
     expect_same_file(${WORKDIR}/err.txt ${EXPECTED_ERR})
+    # The report's summary counts the QSOs the results count, in either language.
+    file(READ ${EXPECTED_RESULTS} results)
+    string(REGEX MATCH "Total\t *([0-9]+)" total "${results}")
+    set(total ${CMAKE_MATCH_1})
+    file(READ ${WORKDIR}/report.html report)
+    string(REGEX MATCH "<tr class=\"total\"><th>[^<]*</th><td>${total}</td></tr>" counted "${report}")
+    if(NOT counted)
+        message(FATAL_ERROR "${WORKDIR}/report.html does not count the ${total} QSOs of the results")
+    endif()
 endif()
 
 if(HEADER_FILE)
