@@ -456,13 +456,16 @@ void printOutsideContest(const ReplayPlan& plan, const ReplayOptions& options)
     if (plan.outsideContest.size() > kListedQsos)
         std::cerr << say("... and ", "... и ещё ") << plan.outsideContest.size() - kListedQsos
                   << say(" more QSOs outside the contest", " связей вне соревнования") << "\n";
-    if (!options.contestStart && !options.contestEnd && plan.logSpanDays > 2.0)
-        std::cout << say("The log spans ", "Журнал охватывает ") << std::fixed << std::setprecision(0)
-                  << std::ceil(plan.logSpanDays)
-                  << say(" days, more than a contest: give --start and --end to check only the contest's QSOs",
-                         " дн., больше, чем длится соревнование: укажите --start и --end, чтобы проверить только "
-                         "связи соревнования")
-                  << "\n";
+    if (options.contestStart || options.contestEnd || plan.logSpanDays <= 2.0)
+        return;
+    const std::string days = std::to_string(static_cast<long>(std::ceil(plan.logSpanDays)));
+    std::cout << (gLanguage == Language::Russian
+                      ? "Журнал охватывает дней: " + days +
+                            " — больше, чем длится соревнование. Укажите --start и --end, чтобы проверить только "
+                            "связи соревнования"
+                      : "The log spans " + days +
+                            " days, more than a contest: give --start and --end to check only the contest's QSOs")
+              << "\n";
 }
 
 // The log's CLAIMED-SCORE beside the score the rules give.
@@ -552,8 +555,11 @@ int replay(const ReplayOptions& options)
     }
 
     const std::size_t stored = report.storedQsos.size();
-    std::cout << say("Contest rules: ", "Правила соревнования: ") << stored << say(" QSOs taken, ", " связей принято, ")
-              << plan.qsos.size() - stored << say(" refused\n\n", " отвергнуто\n\n");
+    const std::string taken = std::to_string(stored), refused = std::to_string(plan.qsos.size() - stored);
+    std::cout << (gLanguage == Language::Russian
+                      ? "Правила соревнования: принято связей — " + taken + ", отвергнуто — " + refused
+                      : "Contest rules: " + taken + " QSOs taken, " + refused + " refused")
+              << "\n\n";
     std::cout << withoutCarriageReturns(report.resultsText) << "\n";
     printClaimedScore(log, report.resultsText);
     std::cout << say("What the contest rules found (err.txt):\n", "Замечания правил соревнования (err.txt):\n")
@@ -565,8 +571,8 @@ int replay(const ReplayOptions& options)
     if (!reportFile.empty())
         written = writeReport(reportFile, std::move(report)) && written;
     if (options.timing) {
-        std::cout << std::fixed << std::setprecision(1) << say("\nReplay of ", "\nПроверка ") << plan.qsos.size()
-                  << say(" QSOs: ", " связей: ") << refillMs << say(" ms\nScoring: ", " мс\nПодсчёт: ") << scoringMs
+        std::cout << std::fixed << std::setprecision(1) << say("\nReplay of the QSOs (", "\nПроверка связей (")
+                  << plan.qsos.size() << "): " << refillMs << say(" ms\nScoring: ", " мс\nПодсчёт: ") << scoringMs
                   << say(" ms\n", " мс\n");
         if (options.exportCabrillo)
             std::cout << say("(both include the time the dialogs stood open)\n",
