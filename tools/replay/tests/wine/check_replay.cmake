@@ -21,6 +21,9 @@
 # must equal the expected files byte for byte: those of a replay of
 # CLEAN_LOG when given.  An export whose results are compared must also hold
 # every QSO Stats.dll stored and the claimed score of the results.
+if(LOG)
+    get_filename_component(LOG "${LOG}" ABSOLUTE)  # replay.exe runs in WORKDIR
+endif()
 file(REMOVE_RECURSE ${WORKDIR})
 file(MAKE_DIRECTORY ${WORKDIR})
 string(REPLACE "{workdir}" "${WORKDIR}" ARGS "${ARGS}")
