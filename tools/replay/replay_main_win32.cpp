@@ -177,7 +177,8 @@ std::string exeFolder()
 
 bool fileExists(const std::string& path)
 {
-    return ::GetFileAttributesW(wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    const DWORD attributes = ::GetFileAttributesW(wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // cty.dat beside replay.exe, or else, under Wine, where Debian's
@@ -259,10 +260,14 @@ void typeHeaderValues(HWND dialog, const std::vector<HeaderValue>& header)
 const wchar_t kSettingsFile[] = L"Plugins\\ZEMRIX.ini";
 
 // replay.exe marks the settings files it writes, so that one the host wrote
-// can be told from them.
+// can be told from them.  A mark that cannot be written means the settings
+// cannot be either: the run would not be the one asked for.
 void markSettingsAsReplays()
 {
-    ::WritePrivateProfileStringW(L"Replay", L"WrittenBy", L"replay.exe", kSettingsFile);
+    if (!::WritePrivateProfileStringW(L"Replay", L"WrittenBy", L"replay.exe", kSettingsFile))
+        throw std::runtime_error(say("cannot write ", "не удалось записать ") +
+                                 systemPath(absolutePath("Plugins\\ZEMRIX.ini")) + ": " +
+                                 systemMessage(::GetLastError()));
 }
 
 bool holdsHostSettings(const std::string& folder)
@@ -540,7 +545,12 @@ int replay(const ReplayOptions& options)
         answeringDialogs(options.exportCabrillo, [&] { report.resultsText = dll.result(); });
     const double scoringMs = scoring.milliseconds();
 
-    bool written = true;
+    // Stats.dll says nothing when it cannot write its error log.
+    bool written = fileExists("err.txt");
+    if (!written)
+        std::cerr << say("cannot write ", "не удалось записать ") << systemPath(absolutePath("err.txt")) << ": "
+                  << say("the contest rules' error log was not written", "журнал замечаний правил не записан")
+                  << "\n";
     if (options.exportCabrillo) {
         const std::string cabrilloFile = absolutePath(cabrilloBaseName(plan.ownCallsign) + ".cbr");
         const std::string failure = exportFailure(headerDialog, outputBox, cabrilloFile);
