@@ -21,8 +21,10 @@
 # must equal the expected files byte for byte: those of a replay of
 # CLEAN_LOG when given.  An export whose results are compared must also hold
 # every QSO Stats.dll stored and the claimed score of the results.
+# replay.exe runs in WORKDIR: paths given relative to here are made whole.
+get_filename_component(REPLAY "${REPLAY}" ABSOLUTE)
 if(LOG)
-    get_filename_component(LOG "${LOG}" ABSOLUTE)  # replay.exe runs in WORKDIR
+    get_filename_component(LOG "${LOG}" ABSOLUTE)
 endif()
 file(REMOVE_RECURSE ${WORKDIR})
 file(MAKE_DIRECTORY ${WORKDIR})
