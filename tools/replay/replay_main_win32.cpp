@@ -531,7 +531,7 @@ int replay(const ReplayOptions& options)
         [&](HWND dialog) { typeHeaderValues(dialog, header); });
     {
         ProgressLine progress(std::cerr, _isatty(_fileno(stderr)) != 0, plan.qsos.size(),
-                              [&refill] { return refill.milliseconds() / 1000.0; });
+                              [&refill] { return refill.milliseconds() / 1000.0; }, gLanguage);
         for (std::size_t i = 0; i < plan.qsos.size(); ++i) {
             if (addQso(dll, plan.qsos[i], plan.countryPrefixes[i]))
                 report.storedQsos.push_back(plan.qsos[i]);
