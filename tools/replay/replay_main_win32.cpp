@@ -306,13 +306,13 @@ void enterWorkingDirectory(const std::string& folder)
             throw std::runtime_error(say("cannot create or open the work folder ",
                                          "не удалось создать или открыть рабочую папку ") +
                                      systemPath(absolutePath(folder)) +
-                                     (error ? ": " + systemMessage(static_cast<DWORD>(error.value())) : ""));
+                                     (error ? ": " + error.message() : ""));
     }
     std::filesystem::create_directories("Plugins", error);
     if (error)
         throw std::runtime_error(say("cannot create the folder Plugins in ", "не удалось создать папку Plugins в ") +
                                  systemPath(currentFolder()) + ": " +
-                                 systemMessage(static_cast<DWORD>(error.value())));
+                                 error.message());
 }
 
 // A reset that finds "Start" at 0 (as the first one in a fresh folder does)
