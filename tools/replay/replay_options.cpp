@@ -294,9 +294,12 @@ ReplayPlan planReplay(const ContestLog& log, const ReplayOptions& options, const
 std::vector<HeaderValue> headerFromLog(const ContestLog& log, std::vector<std::string>& leftOut)
 {
     std::vector<HeaderValue> values;
+    const auto taken = [&values](const char* key) {
+        return std::any_of(values.begin(), values.end(), [key](const HeaderValue& v) { return v.first == key; });
+    };
     for (const auto& [tag, value] : log.header)
         for (const auto& [logTag, key] : kLogHeaderKeys)
-            if (tag == logTag && !value.empty()) {
+            if (tag == logTag && !value.empty() && !taken(key)) {
                 if (allowedInsteadOf(key, value).empty())
                     values.push_back({key, normalValue(key, value)});
                 else

@@ -53,7 +53,8 @@ std::vector<HeaderValue> readHeaderFile(std::istream& in, const std::string& fil
 
 // The header values a Cabrillo log carries (its category lines, NAME,
 // OPERATORS, CLUB, E-MAIL, the address lines) under their settings keys, for
-// the header dialog to open with.  A value outside Cabrillo 3.0's list for
+// the header dialog to open with; the dialog has one field each, so the
+// first line of a tag counts (ADDRESS: may stand on several).  A value outside Cabrillo 3.0's list for
 // its key is left out, and "TAG: value" of it goes into `leftOut`.
 std::vector<HeaderValue> headerFromLog(const ContestLog& log, std::vector<std::string>& leftOut);
 

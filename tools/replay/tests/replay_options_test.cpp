@@ -220,7 +220,7 @@ TEST(LogHeader, GivesTheDialogItsDefaultsAndTheClaimedScore)
     std::vector<std::string> leftOut;
     const std::vector<HeaderValue> expected = {{"Category", "SINGLE-OP"}, {"Mode", "MIXED"},
                                                {"Name", "Ivan Petrov"},   {"Operators", "RK3DZB UA3AA"},
-                                               {"Address", "ul. Lenina 1"}, {"Address", "kv. 5"}};
+                                               {"Address", "ul. Lenina 1"}};
     EXPECT_EQ(headerFromLog(log, leftOut), expected);
     EXPECT_EQ(leftOut, std::vector<std::string>{"CATEGORY-POWER: 1kW"});
     EXPECT_EQ(claimedScoreOf(log), 73696);
