@@ -1,5 +1,6 @@
 #include "logfile/adif_reader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <iterator>
@@ -85,6 +86,15 @@ public:
             }
             name = specifier->name;
             data = text_.substr(specifier->end, specifier->length);
+            overrun_.clear();
+            const std::size_t swallowed = swallowedSpecifier(specifier->end, specifier->length);
+            if (swallowed != std::string::npos) {
+                overrun_ = text_.substr(open, specifier->end - open) + " runs past its value \"" +
+                           trimmed(text_.substr(specifier->end, swallowed - specifier->end)) +
+                           "\": its length is wrong";
+                advanceTo(swallowed);
+                return Token::Field;
+            }
             advanceTo(specifier->end + specifier->length);
             return Token::Field;
         }
@@ -94,7 +104,24 @@ public:
 
     int tokenLine() const { return tokenLine_; }
 
+    // Set when the last field's length ran on into a data specifier that
+    // follows its value: what to say of that field.  The scan goes on at
+    // that specifier, so the records after it are read as written.
+    const std::string& overrun() const { return overrun_; }
+
 private:
+    // Where a data specifier begins inside `length` bytes of data at `at`,
+    // or npos.  Data may hold a '<', but a whole specifier in it means the
+    // length counted past the value.
+    std::size_t swallowedSpecifier(std::size_t at, std::size_t length) const
+    {
+        for (auto open = text_.find('<', at); open != std::string::npos && open < at + length;
+             open = text_.find('<', open + 1))
+            if (specifierAt(text_, open))
+                return open;
+        return std::string::npos;
+    }
+
     void advanceTo(std::string::size_type to)
     {
         for (; at_ < to; ++at_)
@@ -106,6 +133,7 @@ private:
     std::string::size_type at_ = 0;
     int line_ = 1;
     int tokenLine_ = 1;
+    std::string overrun_;
 };
 
 using Fields = std::map<std::string, std::string>;
@@ -129,6 +157,12 @@ double number(const std::string& text)
     if (text.empty() || *end != '\0')
         throw QsoLineError("FREQ \"" + text + "\" is not a number");
     return value;
+}
+
+// "3,527" as loggers on systems with a decimal comma write it.
+bool hasDecimalComma(const std::string& text)
+{
+    return std::count(text.begin(), text.end(), ',') == 1 && text.find('.') == std::string::npos;
 }
 
 // Turns records into QSOs, and keeps what is to be said once for the file.
@@ -160,6 +194,10 @@ public:
         if (kilohertzQsos_ > 0)
             log.notes.push_back(fileName + ": FREQ plainly in kHz, not MHz, in " + counted(kilohertzQsos_, "QSO") +
                                 " (the first on line " + std::to_string(firstKilohertzLine_) + "): read as kHz");
+        if (commaQsos_ > 0)
+            log.notes.push_back(fileName + ": FREQ with a decimal comma in " + counted(commaQsos_, "QSO") +
+                                " (the first on line " + std::to_string(firstCommaLine_) +
+                                "): read as a decimal point");
         if (bandOnlyQsos_ > 0)
             log.notes.push_back(fileName + ": BAND without FREQ in " + counted(bandOnlyQsos_, "QSO") +
                                 ": replayed on the band's designator frequency (3500 kHz for 80m)");
@@ -179,7 +217,13 @@ private:
             hertz = band->designatorKhz() * 1000;
             return *band;
         }
-        const double value = number(freq);
+        std::string decimal = freq;
+        if (hasDecimalComma(freq)) {
+            decimal[freq.find(',')] = '.';
+            if (commaQsos_++ == 0)
+                firstCommaLine_ = line;
+        }
+        const double value = number(decimal);
         const auto bandOf = [band](double kilohertz) { return !band || band->holds(kilohertz) ? bandHolding(kilohertz) : nullptr; };
         if (const AmateurBand* inMegahertz = bandOf(value * 1000.0)) {
             hertz = static_cast<uint32_t>(std::llround(value * 1e6));
@@ -207,6 +251,8 @@ private:
     int kilohertzQsos_ = 0;
     int firstKilohertzLine_ = 0;
     int bandOnlyQsos_ = 0;
+    int commaQsos_ = 0;
+    int firstCommaLine_ = 0;
 };
 
 std::string readAll(std::istream& in)
@@ -222,9 +268,21 @@ ContestLog readAdifLog(std::istream& in, const std::string& fileName)
     AdifScanner scanner(readAll(in));
     RecordReader reader;
     Fields fields;
-    int recordLine = 0;  // of the record's first field
+    int recordLine = 0;   // of the record's first field
+    std::string overrun;  // of the record's first field whose length is wrong
     auto skip = [&](const std::string& reason) {
         log.skipped.push_back({fileName, recordLine ? recordLine : scanner.tokenLine(), reason});
+    };
+    auto readRecord = [&](const std::string& unclosed) {
+        if (!overrun.empty()) {
+            skip(overrun + unclosed);
+            return;
+        }
+        try {
+            log.qsos.push_back(reader.qso(fields, recordLine ? recordLine : scanner.tokenLine()));
+        } catch (const QsoLineError& error) {
+            skip(error.what() + unclosed);
+        }
     };
     for (;;) {
         std::string name, data;
@@ -238,6 +296,8 @@ ContestLog readAdifLog(std::istream& in, const std::string& fileName)
         if (token == AdifScanner::Token::Field) {
             if (recordLine == 0)
                 recordLine = scanner.tokenLine();
+            if (overrun.empty())
+                overrun = scanner.overrun();
             if (!fields.emplace(name, data).second) {
                 fields[name] = data;
                 log.warnings.push_back({fileName, scanner.tokenLine(),
@@ -247,18 +307,22 @@ ContestLog readAdifLog(std::istream& in, const std::string& fileName)
             continue;
         }
         if (token == AdifScanner::Token::EndOfRecord) {
-            try {
-                log.qsos.push_back(reader.qso(fields, recordLine ? recordLine : scanner.tokenLine()));
-            } catch (const QsoLineError& error) {
-                skip(error.what());
-            }
+            readRecord("");
         } else if (token == AdifScanner::Token::End) {
-            if (recordLine != 0)
-                skip("record not closed by <EOR>");
+            // A logger cut off while writing, or one that leaves out the
+            // last <EOR>: what the record holds is still the QSO.
+            if (recordLine != 0) {
+                const std::size_t read = log.qsos.size();
+                readRecord(" (the last record, which has no <EOR>)");
+                if (log.qsos.size() > read)
+                    log.warnings.push_back({fileName, recordLine,
+                                            "the last record has no <EOR> before the end of the file; read as it is"});
+            }
             break;
         }
         fields.clear();
         recordLine = 0;
+        overrun.clear();
     }
     reader.addNotes(log, fileName);
     if (!log.qsos.empty())

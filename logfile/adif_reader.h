@@ -15,9 +15,14 @@
 // in kHz was plainly written in kHz and is read so, with one note for the
 // file.
 //
+// A FREQ with a decimal comma ("3,527") is read as with a point, with one
+// note for the file.  The last record may lack its <EOR>: it is read, with a
+// warning.
+//
 // A record that cannot be read (no CALL, no band, a bad date or frequency, a
-// field whose length runs past the file, a record left open at the end) is
-// skipped with the line of its first field and the reason.
+// TIME_ON of 3 digits, which could mean two times, a field whose length runs
+// past the file or on into the next data specifier) is skipped with the line
+// of its first field and the reason.
 #pragma once
 
 #include <istream>

@@ -35,9 +35,12 @@ uint32_t kilohertz(const std::string& field)
     return value;
 }
 
-LoggedQso qsoFromLine(const std::string& value, int line, CaseFolder& fold)
+// A word after the received exchange: multi-transmitter logs number their
+// transmitters there.
+const std::size_t kTransmitterField = 10;
+
+LoggedQso qsoFromLine(const std::vector<std::string>& words, int line, CaseFolder& fold)
 {
-    const auto words = splitOnBlanks(value);
     if (words.size() < 9 || words.size() > 11)
         throw QsoLineError("QSO line has " + std::to_string(words.size()) +
                            " fields; expected: freq mode date time call rst exch call rst exch [transmitter]");
@@ -67,6 +70,7 @@ ContestLog readCabrilloLog(std::istream& in, const std::string& fileName)
     ContestLog log;
     CaseFolder fold;
     bool ended = false;
+    int transmitterLines = 0, firstTransmitterLine = 0;
     std::string text;
     for (int line = 1; std::getline(in, text); ++line) {
         const std::string content = trimmed(text);
@@ -86,20 +90,29 @@ ContestLog readCabrilloLog(std::istream& in, const std::string& fileName)
         const std::string value = trimmed(content.substr(colon + 1));
         if (tag == "QSO") {
             try {
-                log.qsos.push_back(qsoFromLine(value, line, fold));
+                const auto words = splitOnBlanks(value);
+                log.qsos.push_back(qsoFromLine(words, line, fold));
+                if (words.size() > kTransmitterField && transmitterLines++ == 0)
+                    firstTransmitterLine = line;
             } catch (const QsoLineError& error) {
                 skip(error.what());
             }
         } else if (tag == "X-QSO") {
             ++log.excludedQsos;
-        } else if (tag == "CALLSIGN") {
-            log.ownCallsign = fold(value);
         } else if (tag == "END-OF-LOG") {
             ended = true;
+        } else {
+            if (tag == "CALLSIGN")
+                log.ownCallsign = fold(value);
+            log.header.push_back({tag, value});
         }
     }
     if (fold.folded())
         log.notes.push_back(caseFoldingNote(fileName));
+    if (transmitterLines > 0)
+        log.notes.push_back(fileName + ": a transmitter number after the received exchange in " +
+                            counted(transmitterLines, "QSO line") + " (the first on line " +
+                            std::to_string(firstTransmitterLine) + "): ignored, the contest has no use for it");
     if (log.ownCallsign.empty() && !log.qsos.empty())
         log.ownCallsign = log.qsos.front().ownCallsign;
     return log;

@@ -1,10 +1,11 @@
 // Reads a Cabrillo 3.0 log.
 //
-// Header lines: CALLSIGN: gives the own callsign; every other tag is read
-// past.  Tags, mode words and callsigns are read in any case.  QSO lines: frequency (kHz, or 50/70/144/222/432/902 for those
+// Header lines: CALLSIGN: gives the own callsign; all of them are kept in
+// the log's header list.  Tags, mode words and callsigns are read in any case.  QSO lines: frequency (kHz, or 50/70/144/222/432/902 for those
 // bands in MHz), mode (CW, PH, RY, DG, FM), date YYYY-MM-DD, time HHMM, sent
 // call, sent RST, sent exchange, received call, received RST, received
-// exchange, and an optional transmitter id.  This contest's exchange is one
+// exchange, and an optional transmitter number, ignored with one note for
+// the file.  This contest's exchange is one
 // word, so a line one word short is taken to lack the received exchange and
 // is replayed so that Stats.dll judges it as the host would.
 //

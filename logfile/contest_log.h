@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "contest/ole_date.h"
@@ -42,6 +43,9 @@ struct ContestLog {
     std::vector<LineMessage> warnings;  // lines replayed, but not quite as written
     std::vector<std::string> notes;     // said once for the whole file
     int excludedQsos = 0;               // X-QSO lines: left out by the log itself
+    // A Cabrillo log's "TAG: value" lines but QSO:, X-QSO: and END-OF-LOG:,
+    // in file order: the tag in upper case, the value trimmed.
+    std::vector<std::pair<std::string, std::string>> header;
 };
 
 // A file that cannot be read at all (missing, or not a log of a known kind).

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -109,7 +110,7 @@ CountryPrefixes CountryPrefixes::read(std::istream& in, const std::string& fileN
 
 CountryPrefixes CountryPrefixes::load(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
     if (!in)
         throw CountryFileError("cannot open country file " + path);
     return read(in, path);

@@ -1,6 +1,7 @@
 #include "logfile/log_file.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -165,8 +166,15 @@ ContestLog readContestLog(const std::string& bytes, const std::string& fileName)
 
 ContestLog readContestLogFile(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary);
+    const std::filesystem::path filePath = std::filesystem::u8path(path);
+    std::error_code error;
+    const auto status = std::filesystem::status(filePath, error);
+    if (status.type() == std::filesystem::file_type::not_found)
+        throw LogFileError(path + ": no such file");
+    if (status.type() == std::filesystem::file_type::directory)
+        throw LogFileError(path + ": a folder, not a log file");
+    std::ifstream file(filePath, std::ios::binary);
     if (!file)
-        throw LogFileError(path + ": cannot open the file");
+        throw LogFileError(path + ": the file cannot be read (no permission, or another program holds it)");
     return readContestLog(std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()), path);
 }

@@ -19,5 +19,7 @@
 // lines (a blank inside, or a missing RST) are warned about.
 ContestLog readContestLog(const std::string& bytes, const std::string& fileName);
 
-// The same for a file on disk; throws LogFileError when it cannot be opened.
+// The same for a file on disk, its path in UTF-8; throws LogFileError with
+// one message for a missing file, another for a folder and a third for a
+// file that cannot be read.
 ContestLog readContestLogFile(const std::string& path);

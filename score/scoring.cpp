@@ -55,10 +55,15 @@ BandScore scoreBand(const std::string& band, const QsoLog& log, std::unordered_s
 
 }  // namespace
 
+bool isContestStation(const std::string& callsign)
+{
+    return callsign == "QZ3ZBB" || callsign == "QZ3ZAA";
+}
+
 int pointsFor(const CInfo& record)
 {
     const std::string& call = record.workedCallsign;
-    if (call == "QZ3ZBB" || call == "QZ3ZAA")
+    if (isContestStation(call))
         return 5;
     if (isRussianPrefix(record.countryPrefix) &&
         (holdsAfterFirstCharacter(call, "2R") || holdsAfterFirstCharacter(call, "3R") ||

@@ -27,6 +27,9 @@ struct ScoreSheet {
     int32_t claimedScore = 0;
 };
 
+// QZ3ZBB and QZ3ZAA, the contest's own stations.
+bool isContestStation(const std::string& callsign);
+
 // 5 for the two club stations, 3 for a Russian station whose callsign holds
 // "2R", "3R" or "5R" after its first character, 1 for anyone else.
 int pointsFor(const CInfo& record);

@@ -165,7 +165,8 @@ TEST(AdifReader, ReportsARecordLeftOpenAtTheEnd)
 {
     const ContestLog log = adif("<EOH>\n<CALL:6>DL1ABC <BAND:3>80m <MODE:2>CW\n");
     ASSERT_EQ(log.skipped.size(), 1u);
-    EXPECT_EQ(log.skipped[0].describe(), "test.adi:2: record not closed by <EOR>");
+    EXPECT_EQ(log.skipped[0].describe(),
+              "test.adi:2: record has no QSO_DATE (the last record, which has no <EOR>)");
 }
 
 TEST(LogFiles, TheSampleReadsTheSameAsCabrilloAndAsAdif)
@@ -184,9 +185,20 @@ TEST(LogFiles, TheSampleReadsTheSameAsCabrilloAndAsAdif)
     }
 }
 
-TEST(LogFiles, AMissingFileIsAnError)
+TEST(LogFiles, AMissingFileAndAFolderAreToldApart)
 {
-    EXPECT_THROW(readContestLogFile(REPLAY_SAMPLE_DIR "/no-such.log"), LogFileError);
+    const std::pair<std::string, std::string> cases[] = {
+        {REPLAY_SAMPLE_DIR "/no-such.log", ": no such file"},
+        {REPLAY_SAMPLE_DIR, ": a folder, not a log file"},
+    };
+    for (const auto& [path, message] : cases) {
+        try {
+            readContestLogFile(path);
+            ADD_FAILURE() << path << " was read";
+        } catch (const LogFileError& error) {
+            EXPECT_EQ(error.what(), path + message);
+        }
+    }
 }
 
 // What Stats.dll judges a QSO by: all but the texts of the RSTs and
@@ -287,6 +299,50 @@ TEST(LogShapes, ReadAsLoggersWriteThem)
           "RK3DZB R5RA 80m CW 3512000 2025-12-21 0005 599/16 579/01",
           "RK3DZB R5RA 80m CW 3512000 2025-12-21 0005 599/16 579/03"},
          {}, {}, {"i.log: the QSOs were not in time order; they are replayed in time order"}, 0},
+        {"FREQ with a decimal comma, as systems set to Russian write it", "k.adi",
+         "<EOH>\n<CALL:4>R5RA <FREQ:5>3,527 <MODE:2>CW " + adifQso + "<TIME_ON:4>2100 <EOR>\n" +
+             "<CALL:4>R5RA <FREQ:8>7,012.5 <MODE:2>CW " + adifQso + "<TIME_ON:4>2101 <EOR>\n" +
+             "<CALL:4>R5RA <FREQ:6>7,0125 <MODE:2>CW " + adifQso + "<TIME_ON:4>2102 <EOR>\n",
+         {" R5RA 80m CW 3527000 2025-12-20 2100 599/16 579/07", " R5RA 40m CW 7012500 2025-12-20 2102 599/16 579/07"},
+         {"k.adi:3: FREQ \"7,012.5\" is not a number"}, {},
+         {"k.adi: FREQ with a decimal comma in 2 QSOs (the first on line 2): read as a decimal point"}, 0},
+        {"a transmitter number after the received exchange", "l.log",
+         "START-OF-LOG: 3.0\n"
+         "QSO: 3512 CW 2025-12-20 2100 RK3DZB 599 16 R5RA 579 07 1\n"
+         "QSO: 3513 CW 2025-12-20 2101 RK3DZB 599 16 UA3AA 579 08\n"
+         "QSO: 7012 CW 2025-12-20 2102 RK3DZB 599 16 R3RKT 579 09 0\n",
+         {"RK3DZB R5RA 80m CW 3512000 2025-12-20 2100 599/16 579/07",
+          "RK3DZB UA3AA 80m CW 3513000 2025-12-20 2101 599/16 579/08",
+          "RK3DZB R3RKT 40m CW 7012000 2025-12-20 2102 599/16 579/09"},
+         {}, {},
+         {"l.log: a transmitter number after the received exchange in 2 QSO lines (the first on line 2): ignored, "
+          "the contest has no use for it"}, 0},
+        {"the last record without <EOR>, its last field ending the file", "m.adi",
+         "<EOH>\n<CALL:4>R5RA <FREQ:5>3.512 <MODE:2>CW " + adifQso + "<TIME_ON:4>2100 <EOR>\n" +
+             "<CALL:6>DL1ABC <FREQ:5>3.513 <MODE:2>CW " + adifQso + "<TIME_ON:4>2101",
+         {" R5RA 80m CW 3512000 2025-12-20 2100 599/16 579/07", " DL1ABC 80m CW 3513000 2025-12-20 2101 599/16 579/07"},
+         {}, {"m.adi:3: the last record has no <EOR> before the end of the file; read as it is"}, {}, 0},
+        {"TIME_ON of 3 digits is refused where its record begins", "n.adi",
+         "<EOH>\n<CALL:4>R5RA <FREQ:5>3.512 <MODE:2>CW\n" + adifQso + "\n<TIME_ON:3>005\n<EOR>\n"
+             "<CALL:4>R5RA <FREQ:5>3.512 <MODE:2>CW " + adifQso + "<TIME_ON:2>05 <EOR>\n"
+             "<CALL:4>R5RA <FREQ:5>3.512 <MODE:2>CW\n" + adifQso + "\n<EOR>\n",
+         {},
+         {"n.adi:2: TIME_ON \"005\" is ambiguous: 3 digits, where the time is HHMM or HHMMSS",
+          "n.adi:6: TIME_ON \"05\" is not HHMM or HHMMSS", "n.adi:7: record has no TIME_ON"},
+         {}, {}, 0},
+        {"a field length running past its value names that field", "o.adi",
+         "<EOH>\n<CALL:9>R5RAA <FREQ:5>3.512 <MODE:2>CW " + adifQso + "<TIME_ON:4>2100 <EOR>\n" +
+             "<CALL:4>R5RA <FREQ:5>3.512 <MODE:2>CW " + adifQso + "<TIME_ON:4>2101 <SRX:4>7<EOR>\n" +
+             "<CALL:6>DL1ABC <FREQ:5>3.513 <MODE:2>CW " + adifQso + "<TIME_ON:4>2102 <COMMENT:5>a < b<EOR>\n",
+         {" DL1ABC 80m CW 3513000 2025-12-20 2102 599/16 579/07"},
+         {"o.adi:2: <CALL:9> runs past its value \"R5RAA\": its length is wrong",
+          "o.adi:3: <SRX:4> runs past its value \"7\": its length is wrong"},
+         {"o.adi:3: SRX appears twice in one record; the last one counts"}, {}, 0},
+        {"out of order within a minute: sorted by the seconds", "p.adi",
+         "<EOH>\n<CALL:4>R5RA <FREQ:5>3.512 <MODE:2>CW " + adifQso + "<TIME_ON:6>210530 <EOR>\n" +
+             "<CALL:5>UA3AA <FREQ:5>3.512 <MODE:2>CW " + adifQso + "<TIME_ON:6>210510 <EOR>\n",
+         {" UA3AA 80m CW 3512000 2025-12-20 2105 599/16 579/07", " R5RA 80m CW 3512000 2025-12-20 2105 599/16 579/07"},
+         {}, {}, {"p.adi: the QSOs were not in time order; they are replayed in time order"}, 0},
         {"texts that would shift the Cabrillo columns", "j.adi",
          "<EOH>\n<CALL:4>R5RA <FREQ:5>3.512 <MODE:2>CW <QSO_DATE:8>20251220 <TIME_ON:4>2100 <STX:2>16 "
          "<SRX_STRING:7>599 021 <EOR>\n",

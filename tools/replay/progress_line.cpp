@@ -8,10 +8,16 @@ namespace {
 
 const double kRedrawSeconds = 0.25;
 
+// What a terminal shows of UTF-8 text: one column per character.
+std::size_t columns(const std::string& text)
+{
+    return std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+}
+
 }  // namespace
 
-ProgressLine::ProgressLine(std::ostream& out, bool onTerminal, std::size_t total, Clock clock)
-    : out_(out), onTerminal_(onTerminal), total_(total), clock_(std::move(clock))
+ProgressLine::ProgressLine(std::ostream& out, bool onTerminal, std::size_t total, Clock clock, Language language)
+    : out_(out), onTerminal_(onTerminal), total_(total), clock_(std::move(clock)), language_(language)
 {
 }
 
@@ -29,8 +35,12 @@ void ProgressLine::update(std::size_t done)
     if (now - lastDrawn_ < kRedrawSeconds)
         return;
     lastDrawn_ = now;
-    const std::string line = "Replaying: " + std::to_string(done) + " of " + std::to_string(total_) + " QSOs, " +
-                             std::to_string(std::lround(static_cast<double>(done) / now)) + " QSOs/s";
-    out_ << '\r' << line << std::string(drawnWidth_ > line.size() ? drawnWidth_ - line.size() : 0, ' ') << std::flush;
-    drawnWidth_ = std::max(drawnWidth_, line.size());
+    const std::string rate = std::to_string(std::lround(static_cast<double>(done) / now));
+    const std::string line =
+        language_ == Language::Russian
+            ? "Проверка: " + std::to_string(done) + " из " + std::to_string(total_) + " связей, " + rate + " в секунду"
+            : "Replaying: " + std::to_string(done) + " of " + std::to_string(total_) + " QSOs, " + rate + " QSOs/s";
+    const std::size_t width = columns(line);
+    out_ << '\r' << line << std::string(drawnWidth_ > width ? drawnWidth_ - width : 0, ' ') << std::flush;
+    drawnWidth_ = std::max(drawnWidth_, width);
 }

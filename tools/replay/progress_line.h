@@ -7,11 +7,14 @@
 #include <functional>
 #include <ostream>
 
+#include "language.h"
+
 class ProgressLine {
 public:
     using Clock = std::function<double()>;  // seconds since the replay began
 
-    ProgressLine(std::ostream& out, bool onTerminal, std::size_t total, Clock clock);
+    ProgressLine(std::ostream& out, bool onTerminal, std::size_t total, Clock clock,
+                 Language language = Language::English);
     ~ProgressLine();
     ProgressLine(const ProgressLine&) = delete;
     ProgressLine& operator=(const ProgressLine&) = delete;
@@ -23,6 +26,7 @@ private:
     const bool onTerminal_;
     const std::size_t total_;
     const Clock clock_;
+    const Language language_;
     double lastDrawn_ = 0.0;
     std::size_t drawnWidth_ = 0;
 };

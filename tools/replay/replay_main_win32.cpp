@@ -4,16 +4,24 @@
 // argument list, and GetResult0 gives the results text, printed together
 // with the error log err.txt that the run left in the working directory.
 //
-// Exit status: 0 when every QSO of the log was replayed, 2 when the log had
-// lines that could not be read (they are listed, the rest is replayed), 1
-// when nothing could be replayed (bad command line, a file that is no log or
-// holds no QSO, unreadable files).
+// Everything the operator reads is in Russian when the system's UI language
+// is Russian, in English otherwise.  Paths are taken and shown in UTF-8, so
+// folders with Cyrillic names and blanks open.
+//
+// Exit status: 0 when every QSO of the log was replayed, 2 when some were
+// not (lines that could not be read, QSOs outside the contest's days; they
+// are listed, the rest is replayed), 1 when nothing could be replayed (bad
+// command line, a file that is no log or holds no QSO, unreadable files) or
+// when a file the operator asked for could not be written.
 #include <windows.h>
 
 #include <io.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -22,13 +30,14 @@
 #include <iterator>
 #include <memory>
 
+#include "cabrillo/cabrillo_log.h"
 #include "contest/settings_win32.h"
 #include "dialog_answerer.h"
 #include "language.h"
 #include "log_summary.h"
 #include "logfile/log_file.h"
-#include "progress_line.h"
 #include "logfile/reading_summary.h"
+#include "progress_line.h"
 #include "replay_options.h"
 #include "report_html.h"
 #include "resource.h"
@@ -38,39 +47,174 @@
 
 namespace {
 
-Language operatorLanguage()
+Language gLanguage = Language::English;  // set once, first thing in wmain
+
+// The operator's language picks the text.
+std::string say(const char* english, const char* russian)
+{
+    return gLanguage == Language::Russian ? russian : english;
+}
+
+Language systemLanguage()
 {
     return PRIMARYLANGID(::GetUserDefaultUILanguage()) == LANG_RUSSIAN ? Language::Russian : Language::English;
 }
 
+std::string utf8(const std::wstring& text)
+{
+    if (text.empty())
+        return {};
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string bytes(size, '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
+                          nullptr);
+    return bytes;
+}
+
+std::wstring wide(const std::string& text)
+{
+    if (text.empty())
+        return {};
+    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring units(size, L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), units.data(), size);
+    return units;
+}
+
+std::filesystem::path pathOf(const std::string& utf8Path)
+{
+    return std::filesystem::u8path(utf8Path);
+}
+
+// The system's own words for an error code, in the system's language.
+std::string systemMessage(DWORD code)
+{
+    wchar_t* text = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+        reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string message = length ? utf8(std::wstring(text, length)) : "error " + std::to_string(code);
+    ::LocalFree(text);
+    while (!message.empty() && (std::isspace(static_cast<unsigned char>(message.back())) || message.back() == '.'))
+        message.pop_back();
+    return message;
+}
+
+bool underWine()
+{
+    return ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+// A full path as the operator's system names it: under Wine the Unix path,
+// which Wine's kernel32 tells for the nearest folder that exists; on Windows
+// the path itself.
+std::string systemPath(const std::string& path)
+{
+    using UnixFileName = char*(CDECL*)(const wchar_t*);
+    const auto toUnix = reinterpret_cast<UnixFileName>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix)
+        return path;
+    std::filesystem::path known = pathOf(path), missing;
+    for (; !known.empty() && known != known.root_path(); known = known.parent_path()) {
+        if (char* unixName = toUnix(known.wstring().c_str())) {
+            std::string name(unixName);
+            ::HeapFree(::GetProcessHeap(), 0, unixName);
+            for (const auto& part : missing)
+                name += "/" + part.u8string();
+            return name;
+        }
+        missing = missing.empty() ? known.filename() : known.filename() / missing;
+    }
+    return path;
+}
+
+std::string absolutePath(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(pathOf(path), error);
+    return path.empty() || error ? path : absolute.u8string();
+}
+
+// Says "cannot write PATH: reason" on stderr when the whole of `bytes`
+// cannot be put into the file, and returns false then.
+bool writeOutput(const std::string& path, const std::string& bytes)
+{
+    const std::wstring name = wide(path);
+    std::string failure;
+    const DWORD attributes = ::GetFileAttributesW(name.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        failure = say("it is a folder", "это папка");
+    } else if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        // Said here too, since an administrator could write over it.
+        failure = say("the file is read-only", "файл только для чтения");
+    } else {
+        const HANDLE file =
+            ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            failure = systemMessage(::GetLastError());
+        } else {
+            DWORD written = 0;
+            if (!::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+                written != bytes.size())
+                failure = systemMessage(::GetLastError());
+            if (!::CloseHandle(file) && failure.empty())
+                failure = systemMessage(::GetLastError());
+        }
+    }
+    if (!failure.empty())
+        std::cerr << say("cannot write ", "не удалось записать ") << systemPath(path) << ": " << failure << "\n";
+    return failure.empty();
+}
+
 std::string exeFolder()
 {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    const std::string exe(path);
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const std::string exe = utf8(path);
     return exe.substr(0, exe.find_last_of("\\/") + 1);
 }
 
-// cty.dat beside replay.exe, or else where Debian's hamradio-files puts it
-// (drive Z: is the Linux root under Wine).
+bool fileExists(const std::string& path)
+{
+    const DWORD attributes = ::GetFileAttributesW(wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// cty.dat beside replay.exe, or else, under Wine, where Debian's
+// hamradio-files puts it (drive Z: is the Linux root).
 std::string countryFilePath(const ReplayOptions& options)
 {
     if (!options.countryFile.empty())
         return options.countryFile;
-    for (const std::string& candidate : {exeFolder() + "cty.dat", std::string("Z:\\usr\\share\\hamradio-files\\cty.dat")})
-        if (::GetFileAttributesA(candidate.c_str()) != INVALID_FILE_ATTRIBUTES)
-            return candidate;
-    throw CountryFileError("no cty.dat beside replay.exe nor in /usr/share/hamradio-files; give --cty PATH");
+    const std::string beside = exeFolder() + "cty.dat", debian = "Z:\\usr\\share\\hamradio-files\\cty.dat";
+    if (fileExists(beside))
+        return beside;
+    if (underWine() && fileExists(debian))
+        return debian;
+    throw CountryFileError(say("no country file cty.dat beside replay.exe; put it there or give --cty PATH",
+                               "рядом с replay.exe нет файла стран cty.dat; положите его туда или укажите --cty ФАЙЛ"));
 }
 
-std::vector<HeaderValue> cabrilloHeader(const ReplayOptions& options)
+// The header values the dialog opens with: the log's own, then the header
+// file's, then those of --header, the later winning in the dialog.
+std::vector<HeaderValue> cabrilloHeader(const ReplayOptions& options, const ContestLog& log)
 {
-    std::vector<HeaderValue> header;
+    std::vector<std::string> leftOut;
+    std::vector<HeaderValue> header = headerFromLog(log, leftOut);
+    for (const std::string& line : leftOut)
+        std::cout << options.logFile << ": " << line
+                  << say(" is not a Cabrillo 3.0 value; the header dialog keeps its own",
+                         " — не значение Cabrillo 3.0; в шапке остаётся значение по умолчанию")
+                  << "\n";
     if (!options.headerFile.empty()) {
-        std::ifstream in(options.headerFile);
+        std::ifstream in(pathOf(options.headerFile));
         if (!in)
-            throw UsageError("cannot open header file " + options.headerFile);
-        header = readHeaderFile(in, options.headerFile);
+            throw UsageError(say("cannot read the header file ", "не удалось прочитать файл шапки ") +
+                             options.headerFile);
+        const std::vector<HeaderValue> fromFile = readHeaderFile(in, options.headerFile);
+        header.insert(header.end(), fromFile.begin(), fromFile.end());
     }
     header.insert(header.end(), options.headerValues.begin(), options.headerValues.end());
     return header;
@@ -114,16 +258,62 @@ void typeHeaderValues(HWND dialog, const std::vector<HeaderValue>& header)
             typeIntoControl(::GetDlgItem(dialog, typed->control), value.second);
 }
 
+const wchar_t kSettingsFile[] = L"Plugins\\ZEMRIX.ini";
+
+// replay.exe marks the settings files it writes, so that one the host wrote
+// can be told from them.  A mark that cannot be written means the settings
+// cannot be either: the run would not be the one asked for.
+void markSettingsAsReplays()
+{
+    if (!::WritePrivateProfileStringW(L"Replay", L"WrittenBy", L"replay.exe", kSettingsFile))
+        throw std::runtime_error(say("cannot write ", "не удалось записать ") +
+                                 systemPath(absolutePath("Plugins\\ZEMRIX.ini")) + ": " +
+                                 systemMessage(::GetLastError()));
+}
+
+bool holdsHostSettings(const std::string& folder)
+{
+    const std::wstring file = wide(folder) + L"\\" + kSettingsFile;
+    if (::GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return false;
+    wchar_t writer[32] = {};
+    ::GetPrivateProfileStringW(L"Replay", L"WrittenBy", L"", writer, 32, file.c_str());
+    return std::wstring(writer) != L"replay.exe";
+}
+
+std::string currentFolder()
+{
+    wchar_t folder[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, folder);
+    return utf8(folder);
+}
+
 // Stats.dll names its settings file and err.txt relative to the current
 // directory, and cannot create the "Plugins" folder the settings live in.
+// The host's own folder is refused: its settings and err.txt would be
+// overwritten.
 void enterWorkingDirectory(const std::string& folder)
 {
+    std::error_code error;
+    if (folder.empty() && holdsHostSettings(currentFolder()))
+        throw std::runtime_error(
+            say("this folder holds the logging program's own settings Plugins\\ZEMRIX.ini, which a check would "
+                "overwrite together with its err.txt; run replay from another folder or give --workdir DIR",
+                "в этой папке лежат настройки самой программы-журнала Plugins\\ZEMRIX.ini; проверка перезаписала бы "
+                "их и err.txt. Запустите replay из другой папки или укажите --workdir ПАПКА"));
     if (!folder.empty()) {
-        std::filesystem::create_directories(folder);
-        if (!::SetCurrentDirectoryA(folder.c_str()))
-            throw std::runtime_error("cannot enter working directory " + folder);
+        std::filesystem::create_directories(pathOf(folder), error);
+        if (error || !::SetCurrentDirectoryW(wide(folder).c_str()))
+            throw std::runtime_error(say("cannot create or open the work folder ",
+                                         "не удалось создать или открыть рабочую папку ") +
+                                     systemPath(absolutePath(folder)) +
+                                     (error ? ": " + error.message() : ""));
     }
-    std::filesystem::create_directories("Plugins");
+    std::filesystem::create_directories("Plugins", error);
+    if (error)
+        throw std::runtime_error(say("cannot create the folder Plugins in ", "не удалось создать папку Plugins в ") +
+                                 systemPath(currentFolder()) + ": " +
+                                 error.message());
 }
 
 // A reset that finds "Start" at 0 (as the first one in a fresh folder does)
@@ -138,6 +328,7 @@ void prepareSettings(const std::vector<HeaderValue>& header)
         if (!typedHeaderKey(value.first))
             settings.write(value.first.c_str(), value.second);
     settings.write("Start", "1");
+    markSettingsAsReplays();
 }
 
 HostDateTime hostTime(const std::optional<CivilTime>& time)
@@ -178,19 +369,23 @@ std::string withoutCarriageReturns(std::string text)
 
 std::string fileContent(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(pathOf(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+// What a dialog of the DLL showed: whether one appeared, and a message
+// box's text (empty for the header dialog, which has edit fields).
+struct DialogSeen {
+    bool appeared = false;
+    std::string message;
+};
 
 // In export mode Stats.dll shows the Cabrillo header dialog during the reset
 // and a message box during GetResult0; each call runs while a watcher stands
 // by to fill in the dialog with `fillIn` and press OK on whatever dialog
-// window of this process appears.  A message box's text is printed with its
-// caption, and returned; a dialog with edit fields (the header dialog) is
-// named by its caption alone.
+// window of this process appears.
 template <typename Call>
-std::string answeringDialogs(bool exportCabrillo, const char* during, Call call,
-                             const std::function<void(HWND)>& fillIn = nullptr)
+DialogSeen answeringDialogs(bool exportCabrillo, Call call, const std::function<void(HWND)>& fillIn = nullptr)
 {
     if (!exportCabrillo) {
         call();
@@ -198,82 +393,99 @@ std::string answeringDialogs(bool exportCabrillo, const char* during, Call call,
     }
     MessageBoxRecord seen;
     bool hasEditFields = false;
-    {
-        const auto pressOkOnBox = pressOk(seen);
-        DialogAnswerer answerer(
-            [&](HWND window) {
-                hasEditFields = ::FindWindowExA(window, nullptr, "Edit", nullptr) != nullptr;
-                if (fillIn)
-                    fillIn(window);
-                pressOkOnBox(window);
-            },
-            60000);
-        call();
-        if (!answerer.answered()) {
-            std::cout << "No dialog appeared during " << during << ".\n";
-            return {};
-        }
+    const auto pressOkOnBox = pressOk(seen);
+    DialogAnswerer answerer(
+        [&](HWND window) {
+            hasEditFields = ::FindWindowExA(window, nullptr, "Edit", nullptr) != nullptr;
+            if (fillIn)
+                fillIn(window);
+            pressOkOnBox(window);
+        },
+        60000);
+    call();
+    return {answerer.answered(), hasEditFields ? std::string() : seen.text};
+}
+
+// Why the export wrote no Cabrillo file; empty when it wrote one.  The
+// writer's message is "File produced: NAME" or "File not produced: NAME
+// (reason)".
+std::string exportFailure(const DialogSeen& header, const DialogSeen& output, const std::string& cabrilloFile)
+{
+    if (!header.appeared)
+        return underWine() ? say("the Cabrillo header dialog could not be shown (is there an X display?)",
+                                 "не удалось показать окно шапки Cabrillo (есть ли X-дисплей?)")
+                           : say("the Cabrillo header dialog could not be shown",
+                                 "не удалось показать окно шапки Cabrillo");
+    const std::string notProduced = "File not produced: ";
+    if (output.message.rfind(notProduced, 0) == 0) {
+        const auto open = output.message.find(" (");
+        return open == std::string::npos ? output.message
+                                         : output.message.substr(open + 2, output.message.size() - open - 3);
     }
-    std::cout << "Pressed OK on \"" << seen.caption << "\" during " << during;
-    std::cout << (hasEditFields || seen.text.empty() ? std::string(".\n") : ": " + seen.text + "\n");
-    return hasEditFields ? std::string() : seen.text;
-}
-
-// A full path as the operator's system names it: under Wine the Unix path,
-// which Wine's kernel32 tells; on Windows the path itself.
-std::string systemPath(const std::filesystem::path& path)
-{
-    using UnixFileName = char*(CDECL*)(const wchar_t*);
-    const auto toUnix = reinterpret_cast<UnixFileName>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    char* unixName = toUnix ? toUnix(path.wstring().c_str()) : nullptr;
-    if (!unixName)
-        return path.string();
-    const std::string name(unixName);
-    ::HeapFree(::GetProcessHeap(), 0, unixName);
-    return name;
-}
-
-// The full path of the file the writer's message names ("File produced:
-// RK3DZB.cbr"); empty when the message names none or the file is not there.
-std::string producedFile(const std::string& message)
-{
-    const std::string lead = "File produced: ";
-    if (message.rfind(lead, 0) != 0)
+    if (output.message.rfind("File produced: ", 0) == 0 && fileExists(cabrilloFile))
         return {};
-    const std::filesystem::path file = std::filesystem::absolute(message.substr(lead.size()));
-    return std::filesystem::exists(file) ? file.string() : std::string();
+    return say("no file was produced", "файл не создан");
 }
 
 std::string dateText(const std::optional<CivilTime>& date)
 {
-    return date ? formatCivilTime(*date, "%Y-%m-%d") : "(no date)";
+    return date ? formatCivilTime(*date, "%Y-%m-%d") : say("(no date)", "(нет даты)");
 }
 
 void printPlan(const ReplayPlan& plan)
 {
-    std::cout << "Own station " << plan.ownCallsign << " (" << plan.ownCountryPrefix << "), contest "
-              << dateText(plan.contestStart) << " to " << dateText(plan.contestEnd) << "\n";
+    std::cout << say("Own station ", "Своя станция ") << plan.ownCallsign << " (" << plan.ownCountryPrefix << "), "
+              << say("contest ", "соревнование ") << dateText(plan.contestStart) << say(" to ", " — ")
+              << dateText(plan.contestEnd) << "\n";
     if (!plan.callsWithoutCountry.empty()) {
-        std::cout << "Not in cty.dat (replayed with an empty country prefix):";
+        std::cout << say("Not in the country file cty.dat (counted with no country):",
+                         "Нет в файле стран cty.dat (засчитаны без страны):");
         for (const std::string& call : plan.callsWithoutCountry)
             std::cout << " " << call;
         std::cout << "\n";
     }
 }
 
-// The summary comes from the rules replay.exe is built with, the results
-// from Stats.dll; a Stats.dll of another version may count otherwise.
-void warnOfOtherRules(std::size_t storedByDll, const LogSummary& summary, Language language)
+const std::size_t kListedQsos = 20;
+
+// QSOs outside the days of --start and --end are named and left out; a log
+// that spans more than two days without them is most likely a whole logbook.
+void printOutsideContest(const ReplayPlan& plan, const ReplayOptions& options)
 {
-    const std::size_t stored = summary.counted.size() + summary.duplicates.size();
-    if (storedByDll != stored)
-        std::cerr << inLanguage(language, "replay: Stats.dll stored ", "replay: Stats.dll сохранил ") << storedByDll
-                  << inLanguage(language, " QSOs, the rules of this replay.exe ", " QSO, правила этого replay.exe — ")
-                  << stored
-                  << inLanguage(language, ": they are of different versions, and the summary may not match the results",
-                                ": это разные версии, и сводка может не совпасть с результатом")
+    for (std::size_t i = 0; i < plan.outsideContest.size() && i < kListedQsos; ++i) {
+        const LoggedQso& qso = plan.outsideContest[i];
+        std::cerr << options.logFile << ":" << qso.line << ": " << say("QSO with ", "связь с ") << qso.workedCallsign
+                  << " " << formatCivilTime(qso.time, "%Y-%m-%d %H:%M")
+                  << say(" lies outside the contest's days: left out", " — вне дней соревнования: не засчитана")
                   << "\n";
+    }
+    if (plan.outsideContest.size() > kListedQsos)
+        std::cerr << say("... and ", "... и ещё ") << plan.outsideContest.size() - kListedQsos
+                  << say(" more QSOs outside the contest", " связей вне соревнования") << "\n";
+    if (options.contestStart || options.contestEnd || plan.logSpanDays <= 2.0)
+        return;
+    const std::string days = std::to_string(static_cast<long>(std::ceil(plan.logSpanDays)));
+    std::cout << (gLanguage == Language::Russian
+                      ? "Журнал охватывает дней: " + days +
+                            " — больше, чем длится соревнование. Укажите --start и --end, чтобы проверить только "
+                            "связи соревнования"
+                      : "The log spans " + days +
+                            " days, more than a contest: give --start and --end to check only the contest's QSOs")
+              << "\n";
+}
+
+// The log's CLAIMED-SCORE beside the score the rules give.
+void printClaimedScore(const ContestLog& log, const std::string& resultsText)
+{
+    const std::optional<long long> claimed = claimedScoreOf(log), computed = scoreOfResults(resultsText);
+    if (!claimed || !computed)
+        return;
+    std::cout << say("CLAIMED-SCORE in the log: ", "CLAIMED-SCORE в журнале: ") << *claimed;
+    if (*claimed == *computed)
+        std::cout << say(", the same as the score computed\n", ", совпадает с подсчитанным\n");
+    else
+        std::cout << say(", but the score computed is ", ", а подсчитано ") << *computed
+                  << say(": they differ by ", ": расхождение ") << std::llabs(*claimed - *computed) << "\n";
 }
 
 ContestLog readLog(const std::string& path)
@@ -281,20 +493,30 @@ ContestLog readLog(const std::string& path)
     ContestLog log = readContestLogFile(path);
     printLineMessages(log, std::cerr);
     if (log.qsos.empty())
-        throw LogFileError(path + ": no QSOs");
+        throw LogFileError(path + ": " + say("no QSOs", "нет связей"));
     printReadingSummary(log, path, std::cout);
     return log;
 }
 
-void writeReport(const std::string& path, ReportInput input)
+// The summary comes from the rules replay.exe is built with, the results
+// from Stats.dll; a Stats.dll of another version may count otherwise.
+void warnOfOtherRules(std::size_t storedByDll, const LogSummary& summary)
 {
-    std::ofstream(path, std::ios::binary) << reportHtml(input);
-    std::cout << "Report: " << systemPath(path) << "\n";
+    const std::size_t stored = summary.counted.size() + summary.duplicates.size();
+    if (storedByDll != stored)
+        std::cerr << say("replay: Stats.dll stored ", "replay: Stats.dll сохранил ") << storedByDll
+                  << say(" QSOs, the rules of this replay.exe ", " QSO, правила этого replay.exe — ") << stored
+                  << say(": they are of different versions, and the summary may not match the results",
+                         ": это разные версии, и сводка может не совпасть с результатом")
+                  << "\n";
 }
 
-std::string absolutePath(const std::string& path)
+bool writeReport(const std::string& path, const ReportInput& input)
 {
-    return path.empty() ? path : std::filesystem::absolute(path).string();
+    if (!writeOutput(path, reportHtml(input)))
+        return false;
+    std::cout << say("Report: ", "Отчёт: ") << systemPath(path) << "\n";
+    return true;
 }
 
 int replay(const ReplayOptions& options)
@@ -302,26 +524,31 @@ int replay(const ReplayOptions& options)
     const ContestLog log = readLog(options.logFile);
     const CountryPrefixes countries = CountryPrefixes::load(countryFilePath(options));
     const ReplayPlan plan = planReplay(log, options, countries);
-    const std::vector<HeaderValue> header = cabrilloHeader(options);
+    const std::vector<HeaderValue> header =
+        options.exportCabrillo ? cabrilloHeader(options, log) : std::vector<HeaderValue>();
     const std::string resultsFile = absolutePath(options.resultsFile), reportFile = absolutePath(options.reportFile);
     printPlan(plan);
+    printOutsideContest(plan, options);
+    if (plan.qsos.empty())
+        throw LogFileError(options.logFile + ": " + say("no QSOs within the contest's days",
+                                                        "нет связей в дни соревнования"));
 
     enterWorkingDirectory(options.workDir);
     prepareSettings(header);
     const StatsDll dll;
 
     ReportInput report;
-    report.language = operatorLanguage();
+    report.language = gLanguage;
     report.ownCallsign = plan.ownCallsign;
     report.logFile = options.logFile;
     std::size_t stored = 0;
     const Stopwatch refill;
-    answeringDialogs(
-        options.exportCabrillo, "ResetStats0", [&] { resetContest(dll, plan, options.exportCabrillo); },
+    const DialogSeen headerDialog = answeringDialogs(
+        options.exportCabrillo, [&] { resetContest(dll, plan, options.exportCabrillo); },
         [&](HWND dialog) { typeHeaderValues(dialog, header); });
     {
         ProgressLine progress(std::cerr, _isatty(_fileno(stderr)) != 0, plan.qsos.size(),
-                              [&refill] { return refill.milliseconds() / 1000.0; });
+                              [&refill] { return refill.milliseconds() / 1000.0; }, gLanguage);
         for (std::size_t i = 0; i < plan.qsos.size(); ++i) {
             if (addQso(dll, plan.qsos[i], plan.countryPrefixes[i]))
                 ++stored;
@@ -331,49 +558,89 @@ int replay(const ReplayOptions& options)
     const double refillMs = refill.milliseconds();
 
     const Stopwatch scoring;
-    const std::string message = answeringDialogs(options.exportCabrillo, "GetResult0",
-                                                 [&] { report.resultsText = dll.result(); });
+    const DialogSeen outputBox =
+        answeringDialogs(options.exportCabrillo, [&] { report.resultsText = dll.result(); });
     const double scoringMs = scoring.milliseconds();
-    const std::string cabrilloFile = producedFile(message);
-    if (!cabrilloFile.empty()) {
-        report.cabrilloPath = systemPath(cabrilloFile);
-        report.cabrilloText = fileContent(cabrilloFile);
+
+    // Stats.dll says nothing when it cannot write its error log.
+    bool written = fileExists("err.txt");
+    if (!written)
+        std::cerr << say("cannot write ", "не удалось записать ") << systemPath(absolutePath("err.txt")) << ": "
+                  << say("the contest rules' error log was not written", "журнал замечаний правил не записан")
+                  << "\n";
+    if (options.exportCabrillo) {
+        const std::string cabrilloFile = absolutePath(cabrilloBaseName(plan.ownCallsign) + ".cbr");
+        const std::string failure = exportFailure(headerDialog, outputBox, cabrilloFile);
+        if (failure.empty()) {
+            report.cabrilloPath = systemPath(cabrilloFile);
+            report.cabrilloText = fileContent(cabrilloFile);
+        } else {
+            std::cerr << say("cannot write ", "не удалось записать ") << systemPath(cabrilloFile) << ": " << failure
+                      << "\n";
+            written = false;
+        }
     }
 
     report.summary = summarizeLog(log, plan.qsos, plan.countryPrefixes);
-    warnOfOtherRules(stored, report.summary, report.language);
-    std::cout << "AddData0: " << stored << " stored, " << plan.qsos.size() - stored << " rejected\n";
-    printLogSummary(report.summary, report.language, std::cout);
+    warnOfOtherRules(stored, report.summary);
+    const std::string taken = std::to_string(stored), refused = std::to_string(plan.qsos.size() - stored);
+    std::cout << (gLanguage == Language::Russian
+                      ? "Правила соревнования: принято связей — " + taken + ", отвергнуто — " + refused
+                      : "Contest rules: " + taken + " QSOs taken, " + refused + " refused")
+              << "\n";
+    printLogSummary(report.summary, gLanguage, std::cout);
     std::cout << "\n";
     std::cout << withoutCarriageReturns(report.resultsText) << "\n";
-    std::cout << "err.txt:\n" << withoutCarriageReturns(fileContent("err.txt"));
+    printClaimedScore(log, report.resultsText);
+    std::cout << say("What the contest rules found (err.txt):\n", "Замечания правил соревнования (err.txt):\n")
+              << withoutCarriageReturns(fileContent("err.txt"));
     if (!report.cabrilloPath.empty())
-        std::cout << "\nCabrillo file: " << report.cabrilloPath << "\n";
+        std::cout << say("\nCabrillo file: ", "\nФайл Cabrillo: ") << report.cabrilloPath << "\n";
     if (!resultsFile.empty())
-        std::ofstream(resultsFile, std::ios::binary) << report.resultsText;
+        written = writeOutput(resultsFile, report.resultsText) && written;
     if (!reportFile.empty())
-        writeReport(reportFile, std::move(report));
+        written = writeReport(reportFile, report) && written;
     if (options.timing) {
-        std::cout << std::fixed << std::setprecision(1) << "\nRefill (ResetStats0 + " << plan.qsos.size()
-                  << " AddData0): " << refillMs << " ms\nGetResult0: " << scoringMs << " ms\n";
+        std::cout << std::fixed << std::setprecision(1) << say("\nReplay of the QSOs (", "\nПроверка связей (")
+                  << plan.qsos.size() << "): " << refillMs << say(" ms\nScoring: ", " мс\nПодсчёт: ") << scoringMs
+                  << say(" ms\n", " мс\n");
         if (options.exportCabrillo)
-            std::cout << "(both include the time the dialogs stood open)\n";
+            std::cout << say("(both include the time the dialogs stood open)\n",
+                             "(в обоих учтено время, пока были открыты окна)\n");
     }
-    return log.skipped.empty() ? 0 : 2;
+    if (!written)
+        return 1;
+    return log.skipped.empty() && plan.outsideContest.empty() ? 0 : 2;
+}
+
+std::vector<std::string> utf8Arguments(int argc, wchar_t** argv)
+{
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.push_back(utf8(argv[i]));
+    return arguments;
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
+int wmain(int argc, wchar_t** argv)
 {
-    if (argc == 2 && std::string(argv[1]) == "--version") {
+    gLanguage = systemLanguage();
+    ::SetConsoleOutputCP(CP_UTF8);
+    const std::vector<std::string> arguments = utf8Arguments(argc, argv);
+    if (arguments.size() == 1 && arguments[0] == "--version") {
         std::cout << "replay " STATS_VERSION_TEXT "\n";
         return 0;
     }
     try {
-        return replay(parseCommandLine(std::vector<std::string>(argv + 1, argv + argc)));
+        const ReplayOptions options = parseCommandLine(arguments);
+        if (options.help) {
+            std::cout << usageText(gLanguage);
+            return 0;
+        }
+        return replay(options);
     } catch (const UsageError& error) {
-        std::cerr << "replay: " << error.what() << "\n" << kUsage;
+        std::cerr << "replay: " << error.what() << "\n" << usageText(gLanguage);
     } catch (const LogFileError& error) {
         std::cerr << error.what() << "\n";
     } catch (const std::exception& error) {

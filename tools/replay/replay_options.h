@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "language.h"
 #include "logfile/contest_log.h"
 #include "logfile/country_prefixes.h"
 
@@ -32,11 +33,15 @@ struct ReplayOptions {
     std::vector<HeaderValue> headerValues;  // from --header, in the order given
     bool exportCabrillo = false;
     bool timing = false;
+    bool help = false;  // --help or -h: print the usage text, nothing else
 };
 
-extern const char kUsage[];
+// What every option does, for --help and after a wrong command line.
+std::string usageText(Language language);
 
-// Throws UsageError saying what is wrong.
+// Throws UsageError saying what is wrong.  Header values of the keys that
+// Cabrillo 3.0 gives a list of values for (Band, Power, Category, Mode) must
+// be on that list, in any case; they come back in upper case.
 ReplayOptions parseCommandLine(const std::vector<std::string>& arguments);
 
 // Key=Value lines of a Cabrillo header file; "[section]" lines, blank lines
@@ -46,15 +51,32 @@ ReplayOptions parseCommandLine(const std::vector<std::string>& arguments);
 // line that is none of these.
 std::vector<HeaderValue> readHeaderFile(std::istream& in, const std::string& fileName);
 
+// The header values a Cabrillo log carries (its category lines, NAME,
+// OPERATORS, CLUB, E-MAIL, the address lines) under their settings keys, for
+// the header dialog to open with; the dialog has one field each, so the
+// first line of a tag counts (ADDRESS: may stand on several).  A value outside Cabrillo 3.0's list for
+// its key is left out, and "TAG: value" of it goes into `leftOut`.
+std::vector<HeaderValue> headerFromLog(const ContestLog& log, std::vector<std::string>& leftOut);
+
+// The number of a Cabrillo log's CLAIMED-SCORE line; empty when there is
+// none or it holds no number.
+std::optional<long long> claimedScoreOf(const ContestLog& log);
+
+// The score S of the results text's "Score: P*M = S" line; empty without one.
+std::optional<long long> scoreOfResults(const std::string& resultsText);
+
 struct ReplayPlan {
     std::string ownCallsign;
     std::string ownCountryPrefix;
     std::optional<CivilTime> contestStart, contestEnd;  // empty: no QSO to take them from
     std::vector<LoggedQso> qsos;                 // each with an own callsign
     std::vector<std::string> countryPrefixes;    // of each QSO's worked station
-    std::vector<std::string> callsWithoutCountry;  // distinct, in log order
+    std::vector<std::string> callsWithoutCountry;  // distinct, in log order; never the contest's own stations
+    std::vector<LoggedQso> outsideContest;       // before --start or after --end: left out
+    double logSpanDays = 0;                      // from the first QSO replayed to the last
 };
 
-// Throws UsageError when neither the command line nor the log gives an own
-// callsign.
+// QSOs on the days from --start to --end, both included, are replayed; the
+// others are left out.  Throws UsageError when neither the command line nor
+// the log gives an own callsign.
 ReplayPlan planReplay(const ContestLog& log, const ReplayOptions& options, const CountryPrefixes& countries);

@@ -1,6 +1,7 @@
 // The command line, the header file and the plan of calls made from a log.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "replay_options.h"
@@ -51,6 +52,16 @@ TEST(CommandLine, SaysWhatIsWrong)
         {{"--export", "--header", "Callsign=X", "a.log"},
          "--header: \"Callsign=X\" is not KEY=VALUE with KEY one of Operators, Name, Address, Address-City, "
          "Address-PostalCode, Address-Country, Band, Power, Category, Mode, Contest, Email, Club, SoapBox, Loc"},
+        {{"--export", "--header", "Mode=BOGUS", "a.log"},
+         "--header: Mode \"BOGUS\" is not a Cabrillo 3.0 value; allowed: CW, DIGI, FM, RTTY, SSB, MIXED"},
+        {{"--export", "--header", "power=1kW", "a.log"},
+         "--header: Power \"1kW\" is not a Cabrillo 3.0 value; allowed: HIGH, LOW, QRP"},
+        {{"--export", "--header", "Category=JUNIOR", "a.log"},
+         "--header: Category \"JUNIOR\" is not a Cabrillo 3.0 value; allowed: SINGLE-OP, MULTI-OP, CHECKLOG"},
+        {{"--export", "--header", "Band=30M", "a.log"},
+         "--header: Band \"30M\" is not a Cabrillo 3.0 value; allowed: ALL, 160M, 80M, 40M, 20M, 15M, 10M, 6M, 4M, "
+         "2M, 222, 432, 902, 1.2G, 2.3G, 3.4G, 5.7G, 10G, 24G, 47G, 75G, 123G, 134G, 241G, LIGHT, VHF-3-BAND, "
+         "VHF-FM-ONLY"},
     };
     for (const Case& c : cases) {
         try {
@@ -70,9 +81,31 @@ TEST(CommandLine, TakesEveryHeaderKeyOfTheDialog)
         {"--export", "--header", "mode=MIXED", "--header", "CATEGORY=MULTI-OP", "--header", "Contest=ZEMRIX-TEST",
          "--header", "loc=KO85", "--header", "Band=80M", "--header", "power=qrp", "--call", "rk3dzb", "x.log"});
     const std::vector<HeaderValue> expected = {{"Mode", "MIXED"}, {"Category", "MULTI-OP"}, {"Contest", "ZEMRIX-TEST"},
-                                               {"Loc", "KO85"},   {"Band", "80M"},          {"Power", "qrp"}};
+                                               {"Loc", "KO85"},   {"Band", "80M"},          {"Power", "QRP"}};
     EXPECT_EQ(options.headerValues, expected);
     EXPECT_EQ(options.ownCallsign, "RK3DZB");
+}
+
+// --help needs no log file and wins over everything else on the line.
+TEST(CommandLine, HelpNeedsNothingElse)
+{
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"--help"}, {"-h"}, {"--call", "RA3XYZ", "-h", "x.log"}})
+        EXPECT_TRUE(parseCommandLine(arguments).help);
+}
+
+// The usage text in either language names every option the parser takes.
+TEST(CommandLine, UsageNamesEveryOption)
+{
+    for (Language language : {Language::English, Language::Russian}) {
+        const std::string usage = usageText(language);
+        for (const char* option : {"--call", "--prefix", "--start", "--end", "--cty", "--workdir", "--save-results",
+                                   "--report", "--timing", "--export", "--header-file", "--header", "--version",
+                                   "--help", "-h,"})
+            EXPECT_NE(usage.find(option), std::string::npos) << option;
+    }
+    EXPECT_NE(usageText(Language::English).find("Default:\n                       the current folder"),
+              std::string::npos);
 }
 
 TEST(HeaderFile, ReadsKeyValueLines)
@@ -119,7 +152,7 @@ TEST(ReplayPlan, TakesDefaultsFromTheLog)
     EXPECT_EQ(dateText(plan.contestEnd), "2025-12-22 0000");
     const std::vector<std::string> prefixes = {"DL", "", "", "UA"};
     EXPECT_EQ(plan.countryPrefixes, prefixes);
-    EXPECT_EQ(plan.callsWithoutCountry, std::vector<std::string>{"QZ3ZBB"});
+    EXPECT_TRUE(plan.callsWithoutCountry.empty());  // the contest's own station needs no country
     EXPECT_EQ(plan.qsos[1].ownCallsign, "RA3XYZ");  // a QSO without its own call gets the log's
 }
 
@@ -136,6 +169,80 @@ TEST(ReplayPlan, CommandLineOverridesTheLog)
     EXPECT_EQ(dateText(plan.contestStart), "2025-12-01 0000");
     EXPECT_EQ(dateText(plan.contestEnd), "2025-12-21 0000");
     EXPECT_THROW(planReplay(ContestLog{}, parseCommandLine({"x.log"}), countries()), UsageError);
+}
+
+// The contest's days, both included, from the command line; QSOs outside
+// them are left out, and the span of what is replayed is measured.
+TEST(ReplayPlan, LeavesOutQsosOutsideTheContest)
+{
+    ContestLog log;
+    log.ownCallsign = "RA3XYZ";
+    log.qsos = {qso("", "DL1ABC", {2025, 12, 19, 23, 59, 59}), qso("", "XX9XX", {2025, 12, 20, 0, 0, 0}),
+                qso("", "XX9XX", {2025, 12, 21, 23, 59, 59}), qso("", "UA3RAB", {2025, 12, 22, 0, 0, 0})};
+    struct Case {
+        std::vector<std::string> dates;
+        std::vector<std::string> replayed, outside;
+        double span;
+    };
+    const Case cases[] = {
+        {{}, {"DL1ABC", "XX9XX", "XX9XX", "UA3RAB"}, {}, 2.0 + 1.0 / 86400},
+        {{"--start", "2025-12-20", "--end", "2025-12-21"}, {"XX9XX", "XX9XX"}, {"DL1ABC", "UA3RAB"}, 2.0 - 1.0 / 86400},
+        {{"--start", "2025-12-21"}, {"XX9XX", "UA3RAB"}, {"DL1ABC", "XX9XX"}, 1.0 / 86400},
+        {{"--end", "2025-12-19"}, {"DL1ABC"}, {"XX9XX", "XX9XX", "UA3RAB"}, 0},
+    };
+    const auto calls = [](const std::vector<LoggedQso>& qsos) {
+        std::vector<std::string> worked;
+        for (const LoggedQso& q : qsos)
+            worked.push_back(q.workedCallsign);
+        return worked;
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> arguments = c.dates;
+        arguments.push_back("x.log");
+        const ReplayPlan plan = planReplay(log, parseCommandLine(arguments), countries());
+        EXPECT_EQ(calls(plan.qsos), c.replayed);
+        EXPECT_EQ(calls(plan.outsideContest), c.outside);
+        EXPECT_EQ(plan.countryPrefixes.size(), plan.qsos.size());
+        EXPECT_NEAR(plan.logSpanDays, c.span, 1e-7);
+        const bool unknownReplayed = std::count(c.replayed.begin(), c.replayed.end(), "XX9XX") > 0;
+        EXPECT_EQ(plan.callsWithoutCountry, std::vector<std::string>(unknownReplayed ? 1 : 0, "XX9XX"));
+    }
+}
+
+// What a Cabrillo header offers the header dialog, and the claimed score.
+TEST(LogHeader, GivesTheDialogItsDefaultsAndTheClaimedScore)
+{
+    ContestLog log;
+    log.header = {{"START-OF-LOG", "3.0"},     {"CALLSIGN", "RK3DZB"},      {"CATEGORY-OPERATOR", "single-op"},
+                  {"CATEGORY-MODE", "MIXED"}, {"CATEGORY-POWER", "1kW"},   {"CATEGORY-BAND", ""},
+                  {"NAME", "Ivan Petrov"},    {"OPERATORS", "RK3DZB UA3AA"}, {"CLAIMED-SCORE", "73696"},
+                  {"ADDRESS", "ul. Lenina 1"}, {"ADDRESS", "kv. 5"},         {"SOAPBOX", "73"}};
+    std::vector<std::string> leftOut;
+    const std::vector<HeaderValue> expected = {{"Category", "SINGLE-OP"}, {"Mode", "MIXED"},
+                                               {"Name", "Ivan Petrov"},   {"Operators", "RK3DZB UA3AA"},
+                                               {"Address", "ul. Lenina 1"}};
+    EXPECT_EQ(headerFromLog(log, leftOut), expected);
+    EXPECT_EQ(leftOut, std::vector<std::string>{"CATEGORY-POWER: 1kW"});
+    EXPECT_EQ(claimedScoreOf(log), 73696);
+
+    const std::pair<std::string, std::optional<long long>> claims[] = {
+        {"0", 0}, {"-12", -12}, {"", std::nullopt}, {"73 696", std::nullopt}, {"about 500", std::nullopt}};
+    for (const auto& [text, score] : claims) {
+        log.header = {{"CLAIMED-SCORE", text}};
+        EXPECT_EQ(claimedScoreOf(log), score) << text;
+    }
+    EXPECT_EQ(claimedScoreOf(ContestLog{}), std::nullopt);
+}
+
+TEST(ResultsText, GivesTheComputedScore)
+{
+    const std::pair<std::string, std::optional<long long>> cases[] = {
+        {"\tQSOs\r\nTotal\t 294\r\n\r\nScore: 392*188 = 73696\r\n", 73696},
+        {"Score: 0*0 = 0", 0},
+        {"no score line\r\n", std::nullopt},
+    };
+    for (const auto& [text, score] : cases)
+        EXPECT_EQ(scoreOfResults(text), score) << text;
 }
 
 }  // namespace
