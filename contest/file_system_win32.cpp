@@ -6,10 +6,19 @@
 
 namespace {
 
-// The system's text for the last error, without its closing line break.
+bool isHeldOpen(DWORD code)
+{
+    return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
+}
+
+// The system's text for the last error, without its closing line break.  A
+// file held open by another program is named as such: the system's words
+// for it do not tell an operator what to do.
 FileStatus lastError()
 {
     const DWORD code = ::GetLastError();
+    if (isHeldOpen(code))
+        return {"the file is open in another program", true};
     char* text = nullptr;
     const DWORD length = ::FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
@@ -116,11 +125,16 @@ public:
         return status;
     }
 
+    // A file that another program holds open without sharing its deletion
+    // refuses the replace with "Access denied".
     FileStatus replace(const std::string& from, const std::string& to) override
     {
-        return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-                   ? FileStatus::success()
-                   : lastError();
+        if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return FileStatus::success();
+        const bool mayBeHeld = ::GetLastError() == ERROR_ACCESS_DENIED;
+        FileStatus status = lastError();
+        status.heldOpen = status.heldOpen || mayBeHeld;
+        return status;
     }
 
     void remove(const std::string& path) override { ::DeleteFileA(path.c_str()); }
