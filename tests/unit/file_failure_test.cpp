@@ -18,6 +18,8 @@
 #include "support/qso_builder.h"
 #include "support/scratch_dir.h"
 #ifdef _WIN32
+#include <windows.h>
+
 #include "contest/file_system_win32.h"
 #endif
 
@@ -219,6 +221,25 @@ TEST(PortableFiles, AFailedWriteNamesItsRealCause)
     ScratchDir dir;
     for (const Case& c : cases)
         EXPECT_EQ(c.attempt(portableFileSystem()).failure, c.cause) << c.what;
+}
+#endif
+
+#ifdef _WIN32
+// A whole file reaches the disk before it replaces the old one, so a flush
+// that fails (the disk filled as the cache was written back) fails the
+// export and keeps the old log.  An append to err.txt waits for no disk.
+TEST(Win32Files, AWholeFileIsOnTheDiskBeforeItReplacesTheOld)
+{
+    ScratchDir dir;
+    const auto files = win32FileSystemFlushingWith([](void*) {
+        ::SetLastError(ERROR_DISK_FULL);
+        return false;
+    });
+    writeFileBytes("FULL.cbr", "old log");
+    EXPECT_FALSE(replaceFileContents(*files, "FULL.cbr", "new log").ok());
+    EXPECT_EQ(fileBytes("FULL.cbr"), "old log");
+    EXPECT_TRUE(files->append("err.txt", "line\r\n").ok());
+    EXPECT_EQ(fileBytes("err.txt"), "line\r\n");
 }
 #endif
 
