@@ -81,6 +81,16 @@ protected:
         return files;
     }
 
+    // The operator confirms the header of a log for "FULL".
+    static void confirmHeader(CCabrilloLog& cabrillo)
+    {
+        FakePlatform platform;
+        platform.answerHeaderDialog = [](CabrilloHeader&) { return true; };
+        std::mutex contest;
+        std::unique_lock<std::mutex> entry(contest);
+        ASSERT_TRUE(cabrillo.EditHeader("FULL", platform, entry));
+    }
+
     ScratchDir dir;
     FileSystem& real = GetParam()();
 };
@@ -88,12 +98,8 @@ protected:
 TEST_P(FailingWrite, TheCabrilloFileOfTheLastGoodExportSurvivesAndTheMessageNamesTheCause)
 {
     for (const FaultCase& c : kFaults) {
-        FakePlatform platform;
-        platform.answerHeaderDialog = [](CabrilloHeader&) { return true; };
         CCabrilloLog cabrillo;
-        std::mutex contest;
-        std::unique_lock<std::mutex> entry(contest);
-        ASSERT_TRUE(cabrillo.EditHeader("FULL", platform, entry));
+        confirmHeader(cabrillo);
         cabrillo.AddQsoLine("K1ABC", 3512, "CW", utc(2015, 6, 14, 13, 5), "599", "001", "579", "12");
         ASSERT_EQ(cabrillo.WriteLog(real, 1, "2.19"), "File produced: FULL.cbr");
         const auto before = everyFile();
@@ -124,12 +130,8 @@ TEST_P(FailingWrite, TheNewLogReplacesTheOldWholeWhateverWasThere)
         {"a viewer sharing writing", "", true},
         {"a viewer and a longer stale temporary file", std::string(20000, 'x'), true},
     };
-    FakePlatform platform;
-    platform.answerHeaderDialog = [](CabrilloHeader&) { return true; };
     CCabrilloLog cabrillo;
-    std::mutex contest;
-    std::unique_lock<std::mutex> entry(contest);
-    ASSERT_TRUE(cabrillo.EditHeader("FULL", platform, entry));
+    confirmHeader(cabrillo);
     for (const Case& c : cases) {
         for (int i = 0; i < 300; ++i)
             cabrillo.AddQsoLine("DL" + std::to_string(i), 7012, "PH", utc(2015, 6, 14, 14, 0), "59", "2", "59", "3");
