@@ -105,6 +105,23 @@ std::string temporaryFileFor(const std::string& path)
     return path + ".tmp";
 }
 
+namespace {
+
+// A holder that shares nothing makes the write fail as it opens the file,
+// before a byte is written.  Without a copy of the old bytes (a holder that
+// shares writing but not reading) a write that fails half way cannot be
+// undone.
+FileStatus writeInPlace(FileSystem& files, const std::string& path, const std::string& bytes)
+{
+    const std::optional<std::string> before = files.read(path);
+    const FileStatus status = files.write(path, bytes);
+    if (!status.ok() && before)
+        files.write(path, *before);
+    return status;
+}
+
+}  // namespace
+
 FileStatus replaceFileContents(FileSystem& files, const std::string& path, const std::string& bytes)
 {
     const std::string temporary = temporaryFileFor(path);
@@ -113,6 +130,8 @@ FileStatus replaceFileContents(FileSystem& files, const std::string& path, const
         status = files.replace(temporary, path);
     if (!status.ok())
         files.remove(temporary);
+    if (status.heldOpen)
+        return writeInPlace(files, path, bytes);
     return status;
 }
 

@@ -10,9 +10,12 @@
 #include <string>
 
 // How a file operation ended: `failure` names the cause in the platform's
-// words ("No space left on device"), empty on success.
+// words ("No space left on device"), empty on success.  `heldOpen`: the
+// cause may be another program holding the file open, which leaves it
+// writable in place.
 struct FileStatus {
     std::string failure;
+    bool heldOpen = false;
 
     bool ok() const { return failure.empty(); }
     static FileStatus success() { return {}; }
@@ -50,7 +53,9 @@ FileSystem& portableFileSystem();
 
 // Gives `path` the bytes, or leaves the file that was there untouched: the
 // bytes go to a temporary file beside it, which then replaces it.  Nothing
-// of the attempt is left behind on failure.
+// of the attempt is left behind on failure.  A file that another program
+// holds open cannot be replaced; it is written in place instead, and when
+// that fails half way its old bytes are put back.
 FileStatus replaceFileContents(FileSystem& files, const std::string& path, const std::string& bytes);
 
 // Adds the bytes at the end of `path`, or leaves the file as it was: what a

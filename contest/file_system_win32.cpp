@@ -6,10 +6,19 @@
 
 namespace {
 
-// The system's text for the last error, without its closing line break.
+bool isHeldOpen(DWORD code)
+{
+    return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
+}
+
+// The system's text for the last error, without its closing line break.  A
+// file held open by another program is named as such: the system's words
+// for it do not tell an operator what to do.
 FileStatus lastError()
 {
     const DWORD code = ::GetLastError();
+    if (isHeldOpen(code))
+        return {"the file is open in another program", true};
     char* text = nullptr;
     const DWORD length = ::FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
@@ -35,7 +44,7 @@ HANDLE openFile(const std::string& path, DWORD access, DWORD disposition)
 // millisecond under Wine, and a failed append is cut back anyway.
 enum class Flush { ToDisk, Lazily };
 
-FileStatus writeAll(HANDLE file, const std::string& bytes, Flush flush)
+FileStatus writeAll(HANDLE file, const std::string& bytes, Flush flush, FlushToDisk flushToDisk)
 {
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -49,23 +58,27 @@ FileStatus writeAll(HANDLE file, const std::string& bytes, Flush flush)
         }
         done += written;
     }
-    if (flush == Flush::Lazily || ::FlushFileBuffers(file))
+    if (flush == Flush::Lazily || flushToDisk(file))
         return FileStatus::success();
     return lastError();
 }
 
-FileStatus writeThrough(HANDLE file, const std::string& bytes, Flush flush)
+FileStatus writeThrough(HANDLE file, const std::string& bytes, Flush flush, FlushToDisk flushToDisk)
 {
     if (file == INVALID_HANDLE_VALUE)
         return lastError();
-    FileStatus status = writeAll(file, bytes, flush);
+    FileStatus status = writeAll(file, bytes, flush, flushToDisk);
     if (!::CloseHandle(file) && status.ok())
         status = lastError();
     return status;
 }
 
+bool flushFileBuffers(void* file) { return ::FlushFileBuffers(file) != FALSE; }
+
 class Win32FileSystem final : public FileSystem {
 public:
+    explicit Win32FileSystem(FlushToDisk flush) : flush_(flush) {}
+
     std::optional<std::string> read(const std::string& path) override
     {
         const HANDLE file = openFile(path, GENERIC_READ, OPEN_EXISTING);
@@ -94,12 +107,12 @@ public:
 
     FileStatus write(const std::string& path, const std::string& bytes) override
     {
-        return writeThrough(openFile(path, GENERIC_WRITE, CREATE_ALWAYS), bytes, Flush::ToDisk);
+        return writeThrough(openFile(path, GENERIC_WRITE, CREATE_ALWAYS), bytes, Flush::ToDisk, flush_);
     }
 
     FileStatus append(const std::string& path, const std::string& bytes) override
     {
-        return writeThrough(openFile(path, FILE_APPEND_DATA, OPEN_ALWAYS), bytes, Flush::Lazily);
+        return writeThrough(openFile(path, FILE_APPEND_DATA, OPEN_ALWAYS), bytes, Flush::Lazily, flush_);
     }
 
     FileStatus truncate(const std::string& path, std::uint64_t size) override
@@ -116,20 +129,33 @@ public:
         return status;
     }
 
+    // A file that another program holds open without sharing its deletion
+    // refuses the replace with "Access denied".
     FileStatus replace(const std::string& from, const std::string& to) override
     {
-        return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-                   ? FileStatus::success()
-                   : lastError();
+        if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return FileStatus::success();
+        const bool mayBeHeld = ::GetLastError() == ERROR_ACCESS_DENIED;
+        FileStatus status = lastError();
+        status.heldOpen = status.heldOpen || mayBeHeld;
+        return status;
     }
 
     void remove(const std::string& path) override { ::DeleteFileA(path.c_str()); }
+
+private:
+    FlushToDisk flush_;
 };
 
 }  // namespace
 
 FileSystem& win32FileSystem()
 {
-    static Win32FileSystem files;
+    static Win32FileSystem files(flushFileBuffers);
     return files;
+}
+
+std::unique_ptr<FileSystem> win32FileSystemFlushingWith(FlushToDisk flush)
+{
+    return std::make_unique<Win32FileSystem>(flush);
 }

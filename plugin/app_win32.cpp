@@ -53,14 +53,16 @@ HINSTANCE moduleInstance()
 // A non-null `reserved` at DLL_PROCESS_DETACH means the process is ending:
 // its other threads are gone already, the window thread among them, and its
 // windows go with the process.  Nothing is left to close, and nothing may be
-// waited for.
+// waited for.  Each host thread's results text lives until that thread ends.
 extern "C" BOOL WINAPI DllMain(HINSTANCE dll, DWORD reason, LPVOID reserved)
 {
     switch (reason) {
     case DLL_PROCESS_ATTACH:
         instance = dll;
-        ::DisableThreadLibraryCalls(dll);
         return theApp.InitInstance();
+    case DLL_THREAD_DETACH:
+        module.entries.releaseResultsText(::GetCurrentThreadId());
+        return TRUE;
     case DLL_PROCESS_DETACH:
         if (!reserved)
             theApp.ExitInstance();

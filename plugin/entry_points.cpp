@@ -1,17 +1,11 @@
 #include "plugin/entry_points.h"
 
-#include <algorithm>
-
 #include "rules/acceptance.h"
 #include "rules/call_check.h"
 #include "rules/reset.h"
 #include "score/results.h"
 
 namespace {
-
-// A host that starts a thread per call would otherwise grow the texts
-// without end; the least recently served caller's text goes first.
-constexpr std::size_t kKeptResultsTexts = 16;
 
 std::string text(const char* hostText) { return hostText ? hostText : ""; }
 
@@ -57,8 +51,6 @@ const char kEmptyText[] = "";
 EntryPoints::EntryPoints(Platform& platform, std::string errorLogPath)
     : platform_(platform), errors_(platform.files(), std::move(errorLogPath))
 {
-    // The host holds on to the characters: the texts must never move.
-    resultsTexts_.reserve(kKeptResultsTexts);
 }
 
 int EntryPoints::addData(const HostQso& qso) noexcept
@@ -97,13 +89,11 @@ const char* EntryPoints::getResult(int* out, CallerId caller) noexcept
     const char* result = guarded(kEmptyText, [&] {
         std::unique_lock<std::mutex> entry(entry_);
         Results results = buildResults(state_, cabrillo_, platform_);
-        resultsTextOf(caller) = results.text;
-        if (!results.exportMessage.empty())
-            whileUnlocked(entry, [&] { platform_.showOutput(results.exportMessage); });
-        std::string& kept = resultsTextOf(caller);
-        if (kept.empty())
-            kept = std::move(results.text);
-        return kept.c_str();
+        const char* kept = keepResultsText(caller, std::move(results.text));
+        if (results.exportMessage.empty())
+            return kept;
+        whileUnlocked(entry, [&] { platform_.showOutput(results.exportMessage); });
+        return resultsTextOf(caller);
     });
     if (out)
         *out = -1;
@@ -136,22 +126,30 @@ void EntryPoints::runCommand(const char* command) noexcept
     });
 }
 
-// A text that is never empty once built: an empty one is a fresh slot.
-std::string& EntryPoints::resultsTextOf(CallerId caller)
+void EntryPoints::releaseResultsText(CallerId caller) noexcept
 {
-    ++resultsCalls_;
-    auto slot = std::find_if(resultsTexts_.begin(), resultsTexts_.end(),
-                             [&](const CallerText& kept) { return kept.caller == caller; });
-    if (slot == resultsTexts_.end()) {
-        if (resultsTexts_.size() < kKeptResultsTexts) {
-            resultsTexts_.push_back({caller, {}, 0});
-            slot = resultsTexts_.end() - 1;
-        } else {
-            slot = std::min_element(resultsTexts_.begin(), resultsTexts_.end(),
-                                    [](const CallerText& a, const CallerText& b) { return a.lastUse < b.lastUse; });
-            *slot = {caller, {}, 0};
-        }
-    }
-    slot->lastUse = resultsCalls_;
-    return slot->text;
+    guarded(std::size_t{0}, [&] {
+        std::lock_guard<std::mutex> texts(textsLock_);
+        return resultsTexts_.erase(caller);
+    });
+}
+
+std::size_t EntryPoints::keptResultsTexts()
+{
+    std::lock_guard<std::mutex> texts(textsLock_);
+    return resultsTexts_.size();
+}
+
+const char* EntryPoints::keepResultsText(CallerId caller, std::string text)
+{
+    std::lock_guard<std::mutex> texts(textsLock_);
+    std::string& kept = resultsTexts_[caller];
+    kept = std::move(text);
+    return kept.c_str();
+}
+
+const char* EntryPoints::resultsTextOf(CallerId caller)
+{
+    std::lock_guard<std::mutex> texts(textsLock_);
+    return resultsTexts_[caller].c_str();
 }

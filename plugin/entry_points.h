@@ -15,10 +15,11 @@
 // thread never waits for itself and no thread waits on a box.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
 #include <string>
-#include <vector>
+#include <unordered_map>
 
 #include "cabrillo/cabrillo_log.h"
 #include "contest/platform.h"
@@ -61,9 +62,18 @@ public:
     // bytes (nothing is written through a null one).
     int checkCall(const char* callsign, const char* mode, const char* band, char* message) noexcept;
 
-    // The results text.  It stays valid until the same caller asks again,
-    // whatever other threads do meanwhile.  -1 goes to `out` (may be null).
+    // The results text.  It stays valid until the same caller asks again or
+    // its text is released, whatever other callers do meanwhile, however
+    // many they are.  -1 goes to `out` (may be null).
     const char* getResult(int* out, CallerId caller) noexcept;
+
+    // Frees the caller's results text; the DLL calls it as each host thread
+    // ends.  It waits for nothing but the texts' own short lock, so it is
+    // safe where the system holds its loader lock.
+    void releaseResultsText(CallerId caller) noexcept;
+
+    // How many callers' texts are kept now.
+    std::size_t keptResultsTexts();
 
     int resetStats(int exportFlag, const char* ownCallsign, const HostDateTime* contestStart,
                    const HostDateTime* contestEnd, const char* ownCountryPrefix) noexcept;
@@ -75,7 +85,8 @@ public:
     ContestState& state() { return state_; }
 
 private:
-    std::string& resultsTextOf(CallerId caller);
+    const char* keepResultsText(CallerId caller, std::string text);
+    const char* resultsTextOf(CallerId caller);
 
     Platform& platform_;
     std::mutex entry_;
@@ -83,11 +94,9 @@ private:
     ErrorLog errors_;
     CCabrilloLog cabrillo_;
 
-    struct CallerText {
-        CallerId caller;
-        std::string text;
-        uint64_t lastUse;
-    };
-    std::vector<CallerText> resultsTexts_;
-    uint64_t resultsCalls_ = 0;
+    // Apart from entry_, so that a thread's end never waits for a call in
+    // progress.  The map's nodes never move, nor does a text until its
+    // own caller asks again.
+    std::mutex textsLock_;
+    std::unordered_map<CallerId, std::string> resultsTexts_;
 };

@@ -6,8 +6,8 @@
 #   tools/fuzz.sh [seconds-per-target] [target...]
 #
 # What a run finds grows build/fuzz/corpus/<target>; an input that fails is
-# kept as build/fuzz/findings/<target>-crash-*, and the run stops with the
-# sanitizer's report.
+# kept as build/fuzz/findings/<target>-crash-* (or -timeout-*, for one input
+# that runs over 20 s: a hang), and the run stops with the sanitizer's report.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
@@ -24,7 +24,7 @@ for target in "${targets[@]}"; do
   corpus="build/fuzz/corpus/$target"
   log="build/fuzz/logs/$target.log"
   mkdir -p "$corpus"
-  if ! "build/fuzz/tests/fuzz/${target}_fuzz" -max_total_time="$seconds" -print_final_stats=1 \
+  if ! "build/fuzz/tests/fuzz/${target}_fuzz" -max_total_time="$seconds" -timeout=20 -print_final_stats=1 \
        -artifact_prefix="build/fuzz/findings/$target-" "$corpus" "tests/fuzz/corpus/$target" >"$log" 2>&1; then
     tail -n 60 "$log"
     echo "fuzz: $target failed; the input is in build/fuzz/findings/" >&2

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -13,11 +14,20 @@
 
 class FakePlatform : public Platform {
 public:
-    Settings& settings() override { return settings_; }
+    Settings& settings() override
+    {
+        mayFail();
+        return settings_;
+    }
     FileSystem& files() override { return *fileSystem; }
-    std::time_t currentTime() const override { return now; }
+    std::time_t currentTime() const override
+    {
+        mayFail();
+        return now;
+    }
     void showOutput(const std::string& message) override
     {
+        mayFail();
         messages.push_back(message);
         if (whileOutputShows)
             whileOutputShows();
@@ -39,6 +49,8 @@ public:
     void stopMultiplierRefresh() override { ++refreshStops; }
     void postponeMultiplierRefresh() override { ++refreshPostponements; }
 
+    // Every call to the settings, the clock or the box throws.
+    bool failing = false;
     FileSystem* fileSystem = &portableFileSystem();
     std::time_t now = 0;
     std::string hostVersion = "2.19";
@@ -54,5 +66,11 @@ public:
     std::vector<std::string> messages;
 
 private:
+    void mayFail() const
+    {
+        if (failing)
+            throw std::runtime_error("injected failure");
+    }
+
     ProfileFile settings_{portableFileSystem(), kSettingsPath, "Settings"};
 };

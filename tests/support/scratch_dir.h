@@ -1,6 +1,16 @@
 // A fresh, empty working directory for one test, with the "Plugins" folder
-// the settings file lives in; the previous directory is restored after.
+// the settings file lives in; the previous directory is restored after and
+// the scratch one removed.  Scratch directories lie in "scratch" beside the
+// test program, inside the build folder: a test that is killed half way
+// leaves its files there, never in the system's temporary folder.
 #pragma once
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -21,7 +31,7 @@ public:
         namespace fs = std::filesystem;
         previous_ = fs::current_path();
         static int counter = 0;
-        path_ = fs::temp_directory_path() / ("zemrix-test-" + std::to_string(stamp()) + "-" + std::to_string(++counter));
+        path_ = scratchRoot() / ("zemrix-test-" + std::to_string(stamp()) + "-" + std::to_string(++counter));
         fs::remove_all(path_);
         fs::create_directories(path_ / "Plugins");
         fs::current_path(path_);
@@ -36,6 +46,18 @@ public:
     ScratchDir& operator=(const ScratchDir&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
+
+    // The folder of the running test program, plus "scratch".
+    static std::filesystem::path scratchRoot()
+    {
+#ifdef _WIN32
+        wchar_t program[MAX_PATH] = {};
+        ::GetModuleFileNameW(nullptr, program, MAX_PATH);
+        return std::filesystem::path(program).parent_path() / "scratch";
+#else
+        return std::filesystem::read_symlink("/proc/self/exe").parent_path() / "scratch";
+#endif
+    }
 
 private:
     static long long stamp()

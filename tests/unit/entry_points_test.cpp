@@ -118,20 +118,50 @@ TEST_F(Entries, CallsFromTheHeaderDialogLoopLandInTheNewRun)
     EXPECT_EQ(entries.state().log[0].workedCallsign, "K1ABC");
 }
 
-// The text a caller got stays as it was while other callers rebuild theirs,
-// until more callers than are kept have asked since.
-TEST_F(Entries, AResultsTextLastsUntilItsCallerAsksAgain)
+// The text a caller got stays as it was while any number of other callers
+// rebuild theirs, until it asks again; a released caller's text is freed.
+TEST_F(Entries, AResultsTextLastsUntilItsCallerAsksAgainOrIsReleased)
+{
+    for (const CallerId callers : {17u, 24u, 64u}) {
+        reset(0);
+        std::vector<const char*> given;
+        std::vector<std::string> copies;
+        for (CallerId caller = 0; caller < callers; ++caller) {
+            add({"K" + std::to_string(caller)});
+            given.push_back(entries.getResult(nullptr, caller));
+            copies.push_back(given.back());
+        }
+        for (CallerId caller = 0; caller < callers; ++caller)
+            ASSERT_EQ(std::string(given[caller]), copies[caller]) << caller << " of " << callers;
+        EXPECT_EQ(entries.keptResultsTexts(), callers);
+
+        add({"K1ABC"});
+        EXPECT_NE(std::string(entries.getResult(nullptr, 0)), copies[0]);
+        entries.releaseResultsText(0);
+        EXPECT_EQ(entries.keptResultsTexts(), callers - 1);
+        for (CallerId caller = 1; caller < callers; ++caller)
+            ASSERT_EQ(std::string(given[caller]), copies[caller]) << caller << " of " << callers;
+        for (CallerId caller = 1; caller < callers; ++caller)
+            entries.releaseResultsText(caller);
+        entries.releaseResultsText(callers);  // one that never asked
+        EXPECT_EQ(entries.keptResultsTexts(), 0u);
+    }
+}
+
+// Whatever fails inside a call, the host gets the contest's "no": a call
+// check lets the station be worked and leaves the host's buffer alone.
+TEST_F(Entries, AFailureInsideACallAnswersAsTheContestsNo)
 {
     reset(0);
-    const char* first = entries.getResult(nullptr, 1);
-    const std::string firstText = first;
-    for (CallerId other = 2; other <= 16; ++other) {
-        add({"K" + std::to_string(other)});
-        entries.getResult(nullptr, other);
-    }
-    EXPECT_EQ(std::string(first), firstText);
     add({"K1ABC"});
-    EXPECT_NE(std::string(entries.getResult(nullptr, 1)), firstText);
+    platform.failing = true;
+    char buffer[kWarningBufferSize] = "untouched";
+    EXPECT_EQ(entries.checkCall("K1ABC", "CW", "80m", buffer), 1);
+    EXPECT_STREQ(buffer, "untouched");
+    int out = 0;
+    EXPECT_STREQ(entries.getResult(&out, 1), "");
+    EXPECT_EQ(out, -1);
+    EXPECT_EQ(entries.resetStats(0, "UA3XYZ", &kQsoTime, &kQsoTime, "UA"), 1);
 }
 
 // Four host threads at once, each with stations of its own: every text is

@@ -18,23 +18,35 @@
 #include "support/qso_builder.h"
 #include "support/scratch_dir.h"
 #ifdef _WIN32
+#include <windows.h>
+
 #include "contest/file_system_win32.h"
 #endif
 
 namespace {
 
-enum class Fault { DiskFullAtOnce, DiskFullMidLine, OpenRefused, ReplaceRefused };
+enum class Fault {
+    DiskFullAtOnce,
+    DiskFullMidLine,
+    OpenRefused,
+    ReplaceRefused,
+    HeldSharingNothing,
+    HeldThenDiskFullInPlace
+};
 
 struct FaultCase {
     Fault fault;
     const char* cause;
+    bool replaceOnly;  // an append meets no such fault
 };
 
 const FaultCase kFaults[] = {
-    {Fault::DiskFullAtOnce, FailingFileSystem::kDiskFull},
-    {Fault::DiskFullMidLine, FailingFileSystem::kDiskFull},
-    {Fault::OpenRefused, FailingFileSystem::kOpenRefused},
-    {Fault::ReplaceRefused, FailingFileSystem::kReplaceRefused},
+    {Fault::DiskFullAtOnce, FailingFileSystem::kDiskFull, false},
+    {Fault::DiskFullMidLine, FailingFileSystem::kDiskFull, false},
+    {Fault::OpenRefused, FailingFileSystem::kOpenRefused, false},
+    {Fault::ReplaceRefused, FailingFileSystem::kReplaceRefused, true},
+    {Fault::HeldSharingNothing, FailingFileSystem::kHeldOpen, true},
+    {Fault::HeldThenDiskFullInPlace, FailingFileSystem::kDiskFull, true},
 };
 
 void inject(FailingFileSystem& files, Fault fault)
@@ -44,6 +56,14 @@ void inject(FailingFileSystem& files, Fault fault)
     case Fault::DiskFullMidLine: files.spaceLeft = 7; break;
     case Fault::OpenRefused: files.refuseOpen = true; break;
     case Fault::ReplaceRefused: files.refuseReplace = true; break;
+    case Fault::HeldSharingNothing:
+        files.heldOpen = true;
+        files.holderSharesNothing = true;
+        break;
+    case Fault::HeldThenDiskFullInPlace:
+        files.heldOpen = true;
+        files.firstWriteInPlaceFailsAfter = 7;
+        break;
     }
 }
 
@@ -61,6 +81,16 @@ protected:
         return files;
     }
 
+    // The operator confirms the header of a log for "FULL".
+    static void confirmHeader(CCabrilloLog& cabrillo)
+    {
+        FakePlatform platform;
+        platform.answerHeaderDialog = [](CabrilloHeader&) { return true; };
+        std::mutex contest;
+        std::unique_lock<std::mutex> entry(contest);
+        ASSERT_TRUE(cabrillo.EditHeader("FULL", platform, entry));
+    }
+
     ScratchDir dir;
     FileSystem& real = GetParam()();
 };
@@ -68,12 +98,8 @@ protected:
 TEST_P(FailingWrite, TheCabrilloFileOfTheLastGoodExportSurvivesAndTheMessageNamesTheCause)
 {
     for (const FaultCase& c : kFaults) {
-        FakePlatform platform;
-        platform.answerHeaderDialog = [](CabrilloHeader&) { return true; };
         CCabrilloLog cabrillo;
-        std::mutex contest;
-        std::unique_lock<std::mutex> entry(contest);
-        ASSERT_TRUE(cabrillo.EditHeader("FULL", platform, entry));
+        confirmHeader(cabrillo);
         cabrillo.AddQsoLine("K1ABC", 3512, "CW", utc(2015, 6, 14, 13, 5), "599", "001", "579", "12");
         ASSERT_EQ(cabrillo.WriteLog(real, 1, "2.19"), "File produced: FULL.cbr");
         const auto before = everyFile();
@@ -84,6 +110,42 @@ TEST_P(FailingWrite, TheCabrilloFileOfTheLastGoodExportSurvivesAndTheMessageName
         inject(files, c.fault);
         EXPECT_EQ(cabrillo.WriteLog(files, 1500, "2.19"), std::string("File not produced: FULL.cbr (") + c.cause + ")");
         EXPECT_EQ(everyFile(), before) << c.cause;
+    }
+}
+
+// The new log goes to "<file>.tmp" first, whatever an earlier run left
+// there; when a viewer holds the file open, sharing writing, it is written
+// in place.  Either way the file holds the new log alone, and no temporary
+// file is left.
+TEST_P(FailingWrite, TheNewLogReplacesTheOldWholeWhateverWasThere)
+{
+    struct Case {
+        const char* what;
+        std::string staleTemporary;
+        bool heldOpen;
+    };
+    const Case cases[] = {
+        {"a longer stale temporary file", std::string(20000, 'x'), false},
+        {"a shorter stale temporary file", "x", false},
+        {"a viewer sharing writing", "", true},
+        {"a viewer and a longer stale temporary file", std::string(20000, 'x'), true},
+    };
+    CCabrilloLog cabrillo;
+    confirmHeader(cabrillo);
+    for (const Case& c : cases) {
+        for (int i = 0; i < 300; ++i)
+            cabrillo.AddQsoLine("DL" + std::to_string(i), 7012, "PH", utc(2015, 6, 14, 14, 0), "59", "2", "59", "3");
+        ASSERT_EQ(cabrillo.WriteLog(real, 1, "2.19"), "File produced: FULL.cbr");
+        cabrillo.ClearQsoLines();
+        cabrillo.AddQsoLine("K1ABC", 3512, "CW", utc(2015, 6, 14, 13, 5), "599", "001", "579", "12");
+        auto expected = everyFile();
+        expected.at("./FULL.cbr") = cabrillo.FileText(2, "2.19");
+        if (!c.staleTemporary.empty())
+            writeFileBytes("FULL.cbr.tmp", c.staleTemporary);
+        FailingFileSystem files(real);
+        files.heldOpen = c.heldOpen;
+        EXPECT_EQ(cabrillo.WriteLog(files, 2, "2.19"), "File produced: FULL.cbr") << c.what;
+        EXPECT_EQ(everyFile(), expected) << c.what;
     }
 }
 
@@ -122,8 +184,8 @@ TEST_P(FailingWrite, AFailedAppendToTheErrorLogLeavesOnlyWholeLines)
     const std::string header = "ZEMRIX TEST UBN file \r\n";
     const std::string line = "QSO:  3512  CW  2015-06-14 1305  OWN  599  001  DX  579  12   DUPE !!!";
     for (const FaultCase& c : kFaults) {
-        if (c.fault == Fault::ReplaceRefused)
-            continue;  // an append replaces nothing
+        if (c.replaceOnly)
+            continue;
         std::filesystem::remove("err.txt");
         for (bool exists : {false, true}) {
             if (exists)
@@ -138,6 +200,50 @@ TEST_P(FailingWrite, AFailedAppendToTheErrorLogLeavesOnlyWholeLines)
         }
     }
 }
+
+#ifndef _WIN32
+// The operator reads the cause of a failed export: it must be the real one,
+// however far into the write the failure came.
+TEST(PortableFiles, AFailedWriteNamesItsRealCause)
+{
+    struct Case {
+        const char* what;
+        std::function<FileStatus(FileSystem&)> attempt;
+        const char* cause;
+    };
+    const std::string bytes(100, 'x');
+    const Case cases[] = {
+        {"write to a full disk", [&](FileSystem& f) { return f.write("/dev/full", bytes); }, "No space left on device"},
+        {"append to a full disk", [&](FileSystem& f) { return f.append("/dev/full", bytes); }, "No space left on device"},
+        {"write into no folder", [&](FileSystem& f) { return f.write("none/FULL.cbr", bytes); },
+         "No such file or directory"},
+        {"replace from no file", [&](FileSystem& f) { return f.replace("none.tmp", "FULL.cbr"); },
+         "No such file or directory"},
+    };
+    ScratchDir dir;
+    for (const Case& c : cases)
+        EXPECT_EQ(c.attempt(portableFileSystem()).failure, c.cause) << c.what;
+}
+#endif
+
+#ifdef _WIN32
+// A whole file reaches the disk before it replaces the old one, so a flush
+// that fails (the disk filled as the cache was written back) fails the
+// export and keeps the old log.  An append to err.txt waits for no disk.
+TEST(Win32Files, AWholeFileIsOnTheDiskBeforeItReplacesTheOld)
+{
+    ScratchDir dir;
+    const auto files = win32FileSystemFlushingWith([](void*) {
+        ::SetLastError(ERROR_DISK_FULL);
+        return false;
+    });
+    writeFileBytes("FULL.cbr", "old log");
+    EXPECT_FALSE(replaceFileContents(*files, "FULL.cbr", "new log").ok());
+    EXPECT_EQ(fileBytes("FULL.cbr"), "old log");
+    EXPECT_TRUE(files->append("err.txt", "line\r\n").ok());
+    EXPECT_EQ(fileBytes("err.txt"), "line\r\n");
+}
+#endif
 
 std::string fileSystemName(const ::testing::TestParamInfo<RealFiles>& info)
 {

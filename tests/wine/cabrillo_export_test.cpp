@@ -420,6 +420,47 @@ TEST_F(CabrilloExport, AFileThatCannotBeCreatedIsReportedAsNotProduced)
     EXPECT_TRUE(std::filesystem::is_directory("DL1ABC.cbr"));
 }
 
+// A viewer holds the .cbr open during the export.  One that shares writing
+// gets the new log written in place; one that shares nothing leaves the
+// last log whole, and the operator is told why.
+TEST_F(CabrilloExport, AFileHeldOpenByAViewerIsWrittenInPlaceOrNamedAsHeld)
+{
+    struct Case {
+        DWORD sharing;
+        const char* message;
+        bool newLog;
+    };
+    const Case cases[] = {
+        {FILE_SHARE_READ | FILE_SHARE_WRITE, "File produced: DL1ABC.cbr", true},
+        {FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, "File produced: DL1ABC.cbr", true},
+        {FILE_SHARE_READ, "File not produced: DL1ABC.cbr (the file is open in another program)", false},
+        {0, "File not produced: DL1ABC.cbr (the file is open in another program)", false},
+    };
+    for (const Case& c : cases) {
+        resetAndConfirm("DL1ABC");
+        dll->addData(qso("K1ABC"));
+        dll->addData(qso("K2ABC"));
+        ASSERT_EQ(resultsWithOutputBox().text, "File produced: DL1ABC.cbr");
+        const std::string earlier = fileBytes("DL1ABC.cbr");
+        dll->addData(qso("K3ABC"));
+
+        const HANDLE viewer = ::CreateFileA("DL1ABC.cbr", GENERIC_READ, c.sharing, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(resultsWithOutputBox().text, c.message) << c.sharing;
+        ::CloseHandle(viewer);
+
+        const std::string now = fileBytes("DL1ABC.cbr");
+        if (c.newLog) {
+            EXPECT_NE(now.find(" K3ABC "), std::string::npos) << c.sharing;
+            EXPECT_EQ(now.substr(now.size() - 13), "END-OF-LOG:\r\n") << c.sharing;
+        } else {
+            EXPECT_EQ(now, earlier) << c.sharing;
+        }
+        EXPECT_FALSE(std::filesystem::exists("DL1ABC.cbr.tmp")) << c.sharing;
+    }
+}
+
 // Windows takes these names for the devices COM1, NUL, AUX and CON; the
 // file must land on the disk under a name that is none.
 TEST_F(CabrilloExport, ACallsignThatNamesADeviceStillGivesAFile)

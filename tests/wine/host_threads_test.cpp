@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <regex>
 #include <string>
 #include <thread>
@@ -210,5 +212,111 @@ TEST_F(FourHostThreads, LeaveTheLogOfAReplayOnePanelAtMostAndNothingRunningAfter
     }
     EXPECT_EQ(replay.result(), results);
 }
+
+// Many host threads, each holding the results text it was given while all
+// the others ask for theirs: the text stays whole until its own thread asks
+// again, and each text is freed when its thread ends.
+
+// Lets a group of threads go on only when all of them have arrived.
+class Barrier {
+public:
+    explicit Barrier(int count) : count_(count) {}
+
+    void arriveAndWait()
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        const int round = round_;
+        if (++arrived_ == count_) {
+            arrived_ = 0;
+            ++round_;
+            allArrived_.notify_all();
+        } else {
+            allArrived_.wait(lock, [&] { return round_ != round; });
+        }
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable allArrived_;
+    const int count_;
+    int arrived_ = 0;
+    int round_ = 0;
+};
+
+// Bytes in use on every heap of the process, whichever the DLL's C library
+// allocates from.
+std::size_t heapBytesInUse()
+{
+    std::vector<HANDLE> heaps(64);
+    heaps.resize(std::min<std::size_t>(::GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data()), heaps.size()));
+    std::size_t total = 0;
+    for (HANDLE heap : heaps) {
+        if (!::HeapLock(heap))
+            continue;
+        PROCESS_HEAP_ENTRY entry{};
+        while (::HeapWalk(heap, &entry))
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
+                total += entry.cbData;
+        ::HeapUnlock(heap);
+    }
+    return total;
+}
+
+// Each thread logs on a band of its own, so every text is new and long.
+template <typename Body>
+void onThreads(int count, Body body)
+{
+    std::vector<std::thread> threads;
+    for (int number = 0; number < count; ++number)
+        threads.emplace_back(body, number);
+    for (std::thread& thread : threads)
+        thread.join();
+}
+
+class ManyHostThreads : public ::testing::TestWithParam<int> {
+protected:
+    Watchdog watchdog{120000};
+    ScratchDir dir;
+    StatsDll dll;
+};
+
+TEST_P(ManyHostThreads, KeepEachResultsTextUntilItsThreadAsksAgainAndFreeItWhenTheThreadEnds)
+{
+    const int threads = GetParam();
+    constexpr int kRounds = 4;
+    resetContest(dll);
+    Barrier barrier(threads);
+    std::atomic<int> replaced{0};
+    onThreads(threads, [&](int number) {
+        for (int round = 0; round < kRounds; ++round) {
+            QsoCall q;
+            q.worked = "M" + std::to_string(number) + "R" + std::to_string(round);
+            q.band = std::to_string(1000 + number) + "m";
+            q.time = utc(14, 12, round);
+            dll.addData(q);
+            int out = 0;
+            const char* text = dll.GetResult0(&out);
+            const std::string copy = text;
+            barrier.arriveAndWait();  // every thread has asked since
+            if (copy != text || !wellFormed(copy))
+                ++replaced;
+            barrier.arriveAndWait();  // every thread has looked
+        }
+    });
+    EXPECT_EQ(replaced, 0) << "of " << threads * kRounds << " texts";
+
+    const std::size_t textSize = dll.result().size();
+    const std::size_t before = heapBytesInUse();
+    for (int batch = 0; batch < 4; ++batch) {
+        onThreads(threads, [&](int) {
+            int out = 0;
+            dll.GetResult0(&out);
+        });
+    }
+    const std::size_t after = heapBytesInUse();
+    EXPECT_LT(after, before + textSize * threads) << "each " << textSize << " bytes of text, from " << before;
+}
+
+INSTANTIATE_TEST_SUITE_P(Threads, ManyHostThreads, ::testing::Values(17, 24, 64));
 
 }  // namespace
