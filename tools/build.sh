@@ -5,7 +5,7 @@
 #   tools/build.sh [target...]        e.g. tools/build.sh Stats replay
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/install-deps.sh
+tools/install-deps.sh --run
 # The toolchain is read only when a build folder is first configured; given
 # again, CMake would warn that it went unused.
 toolchain=()

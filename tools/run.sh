@@ -27,7 +27,7 @@ for arg in "$@"; do
     esac
 done
 
-tools/install-deps.sh
+tools/install-deps.sh --run
 # Only what the replay needs: the test programs are the test command's.
 tools/build.sh Stats replay
 source tools/wine-session.sh

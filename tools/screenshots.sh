@@ -3,6 +3,7 @@
 # the real Stats.dll on a virtual display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+tools/install-deps.sh
 tools/build.sh Stats ui_screenshots
 source tools/wine-session.sh
 convert_tool="$(command -v /usr/bin/convert || command -v convert)"
