@@ -11,12 +11,30 @@
 #                                             the working tree's texts, zip in OUT
 #                                             (the test command's package check)
 #
+# The binaries come stripped of symbols and debugging data from a release
+# build (CMakeLists.txt); the texts get CR LF line ends, and a UTF-8 byte
+# order mark when they hold more than ASCII, so that every Notepad the guides'
+# Windows versions have shows them right.
+#
 # One commit gives one zip, byte for byte: the binaries hold no build paths
 # or link times (CMakeLists.txt), and every file in the zip carries the
 # commit's time, in a fixed order, without owner or extra attributes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/version.sh
+
+# windows_text SOURCE TARGET: SOURCE with CR LF line ends, and a UTF-8 byte
+# order mark if it holds any byte beyond ASCII.  Line ends and a mark that
+# SOURCE already has are kept, not doubled.
+windows_text() {
+    local plain="$2.plain"
+    LC_ALL=C sed '1s/^\xEF\xBB\xBF//; s/\r$//' "$1" > "$plain"
+    {
+        ! LC_ALL=C grep -q $'[\x80-\xff]' "$plain" || printf '\xEF\xBB\xBF'
+        LC_ALL=C sed 's/$/\r/' "$plain"
+    } > "$2"
+    rm "$plain"
+}
 
 prebuilt=""
 output=dist
@@ -55,10 +73,12 @@ timestamp="${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct HEAD)}"
 stage="$work/stage"
 rm -rf "$stage"
 mkdir -p "$stage"
-cp "$binaries/Stats.dll" "$binaries/replay.exe" /usr/share/hamradio-files/cty.dat \
-   "$tree/docs/README-ru.txt" "$tree/docs/README-en.txt" "$tree/LICENSE" "$tree/CHANGELOG.md" "$stage/"
+cp "$binaries/Stats.dll" "$binaries/replay.exe" /usr/share/hamradio-files/cty.dat "$stage/"
+for text in docs/README-ru.txt docs/README-en.txt LICENSE CHANGELOG.md; do
+    windows_text "$tree/$text" "$stage/$(basename "$text")"
+done
 files=(Stats.dll replay.exe cty.dat README-ru.txt README-en.txt LICENSE CHANGELOG.md)
-(cd "$stage" && sha256sum "${files[@]}" > SHA256SUMS)
+(cd "$stage" && sha256sum "${files[@]}" | windows_text /dev/stdin SHA256SUMS)
 files+=(SHA256SUMS)
 chmod 644 "$stage"/*
 touch -d "@$timestamp" "$stage"/*
