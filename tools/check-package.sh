@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Checks a release zip the way an operator receives it: unpacked into an
 # empty folder, every file present and matching SHA256SUMS, the DLL loaded
-# under Wine with the project's version in its version resource, the
-# packaged replay.exe replaying the sample log to the expected results,
-# every text with CR LF line ends (UTF-8 with a byte order mark when it
-# holds more than ASCII), the binaries stripped and each carrying the
-# project's version in its version resource, every Windows import of the
-# binaries on the list that backs the guides' Windows claim, and nothing
-# in the binaries that would tell one build of a commit from another.
+# under Wine, the packaged replay.exe replaying the sample log to the
+# expected results, every text with CR LF line ends (UTF-8 with a byte
+# order mark when it holds more than ASCII), the binaries stripped and each
+# carrying the project's version in its version resource, every Windows
+# import of the binaries on the list that backs the guides' Windows claim,
+# and nothing in the binaries that would tell one build of a commit from
+# another.
 #
 #   tools/check-package.sh ZIP [WINDOWS_BUILD_DIR]
 #
