@@ -47,6 +47,9 @@ while [ $# -gt 0 ]; do
 done
 
 tools/install-deps.sh
+# Read once: a commit made while the package builds must not lend the zip
+# its time.
+commit=$(git rev-parse HEAD)
 if [ -n "$prebuilt" ]; then
     work=build/package-prebuilt
     tree=.
@@ -58,8 +61,8 @@ else
     rm -rf "$work"
     tree="$work/src"
     mkdir -p "$tree"
-    git archive HEAD | tar -x -C "$tree"
-    echo "Building $(git rev-parse --short HEAD) from a clean tree in $work"
+    git archive "$commit" | tar -x -C "$tree"
+    echo "Building ${commit:0:7} from a clean tree in $work"
     binaries="$work/win32"
     cmake -S "$tree" -B "$binaries" -DCMAKE_TOOLCHAIN_FILE="$PWD/$tree/cmake/mingw-i686.cmake" \
           -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -68,7 +71,7 @@ fi
 
 version=$(project_version "$tree")
 expect_changelog_names "$version" "$tree/CHANGELOG.md"
-timestamp="${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct HEAD)}"
+timestamp="${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct "$commit")}"
 
 stage="$work/stage"
 rm -rf "$stage"
