@@ -1,10 +1,11 @@
 // The refill, CheckCall0 and RemoveData0 timed through the real Stats.dll,
 // called as the host calls them, on a log of N QSOs (100,000 unless given)
 // with 2% duplicates.  Unlike the replay tool's timing, the refill's figure
-// holds nothing but the DLL's calls.  Runs in the current folder (err.txt
-// and Plugins\ZEMRIX.ini go there):
+// holds nothing but the DLL's calls.  Runs in FOLDER, by default the folder
+// dll-timing-run beside dll_timing.exe (err.txt and Plugins\ZEMRIX.ini go
+// there), so a run from the source tree leaves nothing in it:
 //
-//     wine build/win32/dll_timing.exe [N]
+//     wine build/win32/dll_timing.exe [N [FOLDER]]
 #include <windows.h>
 
 #include <algorithm>
@@ -43,6 +44,14 @@ int utcHourNow()
     return now.wHour;
 }
 
+// The folder beside this program that a run writes into unless told otherwise.
+std::filesystem::path defaultRunFolder()
+{
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return std::filesystem::path(path).parent_path() / "dll-timing-run";
+}
+
 void report(const char* what, double microseconds) { std::printf("%-48s %10.2f us\n", what, microseconds); }
 
 // The mean of `calls` calls of `call`.
@@ -79,7 +88,9 @@ void timeRemovals(const StatsDll& dll, const std::vector<QsoCall>& log, std::siz
 int main(int argc, char** argv)
 {
     const int size = argc > 1 ? std::atoi(argv[1]) : 100000;
-    std::filesystem::create_directories("Plugins");
+    const std::filesystem::path folder = argc > 2 ? std::filesystem::path(argv[2]) : defaultRunFolder();
+    std::filesystem::create_directories(folder / "Plugins");
+    std::filesystem::current_path(folder);
     // With "Start" at 1 a reset leaves the mode panel closed (see the replay tool).
     PrivateProfileSettings().write("Start", "1");
     StatsDll dll;

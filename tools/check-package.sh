@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Checks a release zip the way an operator receives it: unpacked into an
 # empty folder, every file present and matching SHA256SUMS, the DLL loaded
-# under Wine with the project's version in its version resource, the
-# packaged replay.exe replaying the sample log to the expected results,
-# both guides UTF-8 with CR LF line ends, every Windows import of the
-# binaries on the list that backs the guides' Windows claim, and nothing
-# in the binaries that would tell one build of a commit from another.
+# under Wine, the packaged replay.exe replaying the sample log to the
+# expected results, every text with CR LF line ends (UTF-8 with a byte
+# order mark when it holds more than ASCII), the binaries stripped and each
+# carrying the project's version in its version resource, every Windows
+# import of the binaries on the list that backs the guides' Windows claim,
+# and nothing in the binaries that would tell one build of a commit from
+# another.
 #
 #   tools/check-package.sh ZIP [WINDOWS_BUILD_DIR]
 #
@@ -29,17 +31,55 @@ expect_equal() {  # WHAT ACTUAL EXPECTED
     [ "$2" = "$3" ] || fail "$1 is '$2', expected '$3'"
 }
 
-# A guide Notepad shows right on every Windows the guides name: a UTF-8
-# byte order mark (older Notepads need it to tell UTF-8 from ANSI), valid
-# UTF-8, and every line ended by CR LF.
+# A text Notepad shows right on every Windows the guides name: every line
+# ended by CR LF (older Notepads show LF-only files on one line), and valid
+# UTF-8 with a byte order mark (older Notepads need it to tell UTF-8 from
+# ANSI) when it holds more than ASCII.
+check_windows_text() {
+    local text="$1" name
+    name=$(basename "$text")
+    if LC_ALL=C grep -q $'[\x80-\xff]' "$text"; then
+        [ "$(head -c 3 "$text" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "$name does not begin with a UTF-8 byte order mark"
+        iconv -f UTF-8 -t UTF-8 "$text" >/dev/null 2>&1 || fail "$name is not valid UTF-8"
+    fi
+    [ "$(tail -c 2 "$text" | od -An -tx1 | tr -d ' ')" = 0d0a ] || fail "$name does not end with CR LF"
+    ! LC_ALL=C grep -q $'[^\r]$\|^$' "$text" || fail "$name has a line that does not end with CR LF"
+    ! LC_ALL=C grep -q $'\r.' "$text" || fail "$name has a CR inside a line"
+}
+
+# The guides besides: in Russian and English, so never plain ASCII, and
+# naming the oldest Windows the binaries run on.
 check_guide() {
     local guide="$1"
-    [ "$(head -c 3 "$guide" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "$guide does not begin with a UTF-8 byte order mark"
-    iconv -f UTF-8 -t UTF-8 "$guide" >/dev/null 2>&1 || fail "$guide is not valid UTF-8"
-    [ "$(tail -c 2 "$guide" | od -An -tx1 | tr -d ' ')" = 0d0a ] || fail "$guide does not end with CR LF"
-    ! LC_ALL=C grep -q $'[^\r]$\|^$' "$guide" || fail "$guide has a line that does not end with CR LF"
-    ! LC_ALL=C grep -q $'\r.' "$guide" || fail "$guide has a CR inside a line"
-    LC_ALL=C grep -q "$floor" "$guide" || fail "$guide does not name $floor, the oldest Windows the imports allow"
+    [ "$(head -c 3 "$guide" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "$(basename "$guide") does not begin with a UTF-8 byte order mark"
+    LC_ALL=C grep -q "$floor" "$guide" || fail "$(basename "$guide") does not name $floor, the oldest Windows the imports allow"
+}
+
+# No symbols and no debugging data: an operator's copy needs neither, and
+# they double the size.
+check_stripped() {
+    local binary="$1" pe_header debug_sections
+    pe_header=$(od -An -tu4 -j 60 -N 4 "$binary" | tr -d ' ')
+    expect_equal "$(basename "$binary")'s symbol count" "$(od -An -tu4 -j $((pe_header + 16)) -N 4 "$binary" | tr -d ' ')" 0
+    debug_sections=$(i686-w64-mingw32-objdump -h "$binary" | awk '$2 ~ /^\.debug/ { print $2 }')
+    [ -z "$debug_sections" ] || fail "$(basename "$binary") holds debugging data: $(echo $debug_sections)"
+}
+
+# The version resource Explorer shows (Properties, Details), read by loading
+# the binary under Wine as a host would.
+check_version_resource() {
+    local binary="$1" name resource
+    name=$(basename "$binary")
+    if ! resource=$(wine "$windows_build/version_resource.exe" "$(winepath -w "$binary")" | tr -d '\r'); then
+        fail "$name did not load under Wine, or has no version resource"
+        return
+    fi
+    field() { sed -n "s/^$1 //p" <<<"$resource"; }
+    expect_equal "$name's FILEVERSION" "$(field FILEVERSION)" "$version.0"
+    expect_equal "$name's PRODUCTVERSION" "$(field PRODUCTVERSION)" "$version.0"
+    expect_equal "$name's FileVersion text" "$(field FileVersion)" "$version"
+    expect_equal "$name's ProductVersion text" "$(field ProductVersion)" "$version"
+    expect_equal "$name's OriginalFilename" "$(field OriginalFilename)" "$name"
 }
 
 # "DLL Function" for every function the binary imports by name.
@@ -76,26 +116,25 @@ unzip -q "$zip_file" -d "$unpacked"
 expected_files="CHANGELOG.md LICENSE README-en.txt README-ru.txt SHA256SUMS Stats.dll cty.dat replay.exe"
 expect_equal "the zip's content" "$(cd "$unpacked" && LC_ALL=C ls | tr '\n' ' ' | sed 's/ $//')" "$expected_files"
 (cd "$unpacked" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match the files"
-expect_equal "the files SHA256SUMS lists" "$(awk '{print $2}' "$unpacked/SHA256SUMS" | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')" \
+expect_equal "the files SHA256SUMS lists" "$(tr -d '\r' < "$unpacked/SHA256SUMS" | awk '{print $2}' | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')" \
     "$(echo "$expected_files" | tr ' ' '\n' | grep -vx SHA256SUMS | tr '\n' ' ' | sed 's/ $//')"
 expect_changelog_names "$version" "$unpacked/CHANGELOG.md" || fail "the packaged CHANGELOG.md does not head with $version"
 
 floor=$(sed -n 's/^floor: //p' tools/windows-imports.txt)
+for text in README-ru.txt README-en.txt LICENSE CHANGELOG.md SHA256SUMS; do
+    check_windows_text "$unpacked/$text"
+done
 check_guide "$unpacked/README-ru.txt"
 check_guide "$unpacked/README-en.txt"
-check_imports "$unpacked/Stats.dll"
-check_imports "$unpacked/replay.exe"
-check_reproducible "$unpacked/Stats.dll"
-check_reproducible "$unpacked/replay.exe"
+for binary in Stats.dll replay.exe; do
+    check_imports "$unpacked/$binary"
+    check_reproducible "$unpacked/$binary"
+    check_stripped "$unpacked/$binary"
+done
 
 [ -n "${WINEPREFIX:-}" ] && [ -n "${DISPLAY:-}" ] || source tools/wine-session.sh
-resource=$(wine "$windows_build/version_resource.exe" "$(winepath -w "$unpacked/Stats.dll")" | tr -d '\r') ||
-    fail "Stats.dll did not load under Wine"
-field() { sed -n "s/^$1 //p" <<<"$resource"; }
-expect_equal "Stats.dll's FILEVERSION" "$(field FILEVERSION)" "$version.0"
-expect_equal "Stats.dll's PRODUCTVERSION" "$(field PRODUCTVERSION)" "$version.0"
-expect_equal "Stats.dll's FileVersion text" "$(field FileVersion)" "$version"
-expect_equal "Stats.dll's ProductVersion text" "$(field ProductVersion)" "$version"
+check_version_resource "$unpacked/Stats.dll"
+check_version_resource "$unpacked/replay.exe"
 expect_equal "replay.exe --version" "$(wine "$unpacked/replay.exe" --version | tr -d '\r')" "replay $version"
 
 # The packaged replay.exe, with the packaged Stats.dll and cty.dat beside it.

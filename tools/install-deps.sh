@@ -3,8 +3,16 @@
 # the i686 MinGW-w64 cross compiler, 32-bit Wine, a virtual X display, the
 # country and callsign files the replay tool uses, the native test libraries,
 # zip for the release package, and clang with libFuzzer.
+#
+#   tools/install-deps.sh          everything
+#   tools/install-deps.sh --run    only what building and running replay.exe
+#                                  under Wine needs (tools/run.sh)
+#
 # Safe to run again: it does nothing when everything is present.
 set -euo pipefail
+
+only_run=false
+[ "${1:-}" = --run ] && only_run=true
 
 need=()
 command -v i686-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-i686)
@@ -13,15 +21,19 @@ dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)
 command -v Xvfb >/dev/null || need+=(xvfb)
 command -v xauth >/dev/null || need+=(xauth)
 command -v cmake >/dev/null || need+=(cmake)
-command -v import >/dev/null || need+=(imagemagick)
-command -v zip >/dev/null || need+=(zip)
-command -v unzip >/dev/null || need+=(unzip)
 [ -f /usr/share/hamradio-files/cty.dat ] || need+=(hamradio-files)
+# The Windows build's configuration takes in the Windows tests, GoogleTest's
+# sources with them.
 [ -d /usr/src/googletest ] || need+=(googletest)
-dpkg -s libbenchmark-dev >/dev/null 2>&1 || need+=(libbenchmark-dev)
-# clang with libFuzzer and its sanitizer runtimes, for tools/fuzz.sh.
-command -v clang++ >/dev/null || need+=(clang)
-dpkg -s libclang-rt-14-dev >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
+if ! $only_run; then
+  command -v import >/dev/null || need+=(imagemagick)
+  command -v zip >/dev/null || need+=(zip)
+  command -v unzip >/dev/null || need+=(unzip)
+  dpkg -s libbenchmark-dev >/dev/null 2>&1 || need+=(libbenchmark-dev)
+  # clang with libFuzzer and its sanitizer runtimes, for tools/fuzz.sh.
+  command -v clang++ >/dev/null || need+=(clang)
+  dpkg -s libclang-rt-14-dev >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
+fi
 
 if [ ${#need[@]} -eq 0 ]; then
   exit 0

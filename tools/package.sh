@@ -11,12 +11,30 @@
 #                                             the working tree's texts, zip in OUT
 #                                             (the test command's package check)
 #
+# The binaries come stripped of symbols and debugging data from a release
+# build (CMakeLists.txt); the texts get CR LF line ends, and a UTF-8 byte
+# order mark when they hold more than ASCII, so that every Notepad the guides'
+# Windows versions have shows them right.
+#
 # One commit gives one zip, byte for byte: the binaries hold no build paths
 # or link times (CMakeLists.txt), and every file in the zip carries the
 # commit's time, in a fixed order, without owner or extra attributes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/version.sh
+
+# windows_text SOURCE TARGET: SOURCE with CR LF line ends, and a UTF-8 byte
+# order mark if it holds any byte beyond ASCII.  Line ends and a mark that
+# SOURCE already has are kept, not doubled.
+windows_text() {
+    local plain="$2.plain"
+    LC_ALL=C sed '1s/^\xEF\xBB\xBF//; s/\r$//' "$1" > "$plain"
+    {
+        ! LC_ALL=C grep -q $'[\x80-\xff]' "$plain" || printf '\xEF\xBB\xBF'
+        LC_ALL=C sed 's/$/\r/' "$plain"
+    } > "$2"
+    rm "$plain"
+}
 
 prebuilt=""
 output=dist
@@ -29,6 +47,9 @@ while [ $# -gt 0 ]; do
 done
 
 tools/install-deps.sh
+# Read once: a commit made while the package builds must not lend the zip
+# its time.
+commit=$(git rev-parse HEAD)
 if [ -n "$prebuilt" ]; then
     work=build/package-prebuilt
     tree=.
@@ -40,8 +61,8 @@ else
     rm -rf "$work"
     tree="$work/src"
     mkdir -p "$tree"
-    git archive HEAD | tar -x -C "$tree"
-    echo "Building $(git rev-parse --short HEAD) from a clean tree in $work"
+    git archive "$commit" | tar -x -C "$tree"
+    echo "Building ${commit:0:7} from a clean tree in $work"
     binaries="$work/win32"
     cmake -S "$tree" -B "$binaries" -DCMAKE_TOOLCHAIN_FILE="$PWD/$tree/cmake/mingw-i686.cmake" \
           -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -50,15 +71,17 @@ fi
 
 version=$(project_version "$tree")
 expect_changelog_names "$version" "$tree/CHANGELOG.md"
-timestamp="${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct HEAD)}"
+timestamp="${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct "$commit")}"
 
 stage="$work/stage"
 rm -rf "$stage"
 mkdir -p "$stage"
-cp "$binaries/Stats.dll" "$binaries/replay.exe" /usr/share/hamradio-files/cty.dat \
-   "$tree/docs/README-ru.txt" "$tree/docs/README-en.txt" "$tree/LICENSE" "$tree/CHANGELOG.md" "$stage/"
+cp "$binaries/Stats.dll" "$binaries/replay.exe" /usr/share/hamradio-files/cty.dat "$stage/"
+for text in docs/README-ru.txt docs/README-en.txt LICENSE CHANGELOG.md; do
+    windows_text "$tree/$text" "$stage/$(basename "$text")"
+done
 files=(Stats.dll replay.exe cty.dat README-ru.txt README-en.txt LICENSE CHANGELOG.md)
-(cd "$stage" && sha256sum "${files[@]}" > SHA256SUMS)
+(cd "$stage" && sha256sum "${files[@]}" | windows_text /dev/stdin SHA256SUMS)
 files+=(SHA256SUMS)
 chmod 644 "$stage"/*
 touch -d "@$timestamp" "$stage"/*

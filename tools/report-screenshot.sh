@@ -14,7 +14,7 @@ if ! command -v chromium >/dev/null; then
     $SUDO apt-get install -y -qq --no-install-recommends chromium
 fi
 
-tools/build.sh
+tools/build.sh Stats replay
 source tools/wine-session.sh
 workdir=build/report-run
 rm -rf "$workdir"

@@ -3,10 +3,13 @@
 # the real Stats.dll on a virtual display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/build.sh
+tools/install-deps.sh
+tools/build.sh Stats ui_screenshots
 source tools/wine-session.sh
 convert_tool="$(command -v /usr/bin/convert || command -v convert)"
-shots="$(mktemp -d)"
+shots=build/screenshots-run
+rm -rf "$shots"
+mkdir -p "$shots"
 wine build/win32/ui_screenshots.exe "$(winepath -w "$shots")"
 mkdir -p docs
 for name in panel mult-list mult-table; do

@@ -1,5 +1,5 @@
-// version_resource.exe PATH: loads the DLL at PATH as a host would, then
-// prints its version resource, one "Name value" line per field, for the
+// version_resource.exe PATH: loads the DLL (or program) at PATH as a host
+// would, then prints its version resource, one "Name value" line per field, for the
 // release package check to compare with the project version.
 // Exit status: 0 when the DLL loaded and has a version resource, else 1.
 #include <windows.h>
@@ -42,7 +42,7 @@ int printVersionResource(const char* path)
     }
     std::printf("FILEVERSION %s\n", dottedVersion(fixed->dwFileVersionMS, fixed->dwFileVersionLS).c_str());
     std::printf("PRODUCTVERSION %s\n", dottedVersion(fixed->dwProductVersionMS, fixed->dwProductVersionLS).c_str());
-    for (const char* name : {"FileVersion", "ProductVersion", "ProductName", "FileDescription"})
+    for (const char* name : {"FileVersion", "ProductVersion", "ProductName", "FileDescription", "OriginalFilename"})
         std::printf("%s %s\n", name, stringValue(info, name).c_str());
     return 0;
 }
