@@ -14,7 +14,8 @@
 
 namespace {
 
-// Valid UTF-8 passes; any other byte becomes '?'.
+// Valid UTF-8 passes, but for control characters other than tab and line
+// ends; any other byte becomes '?'.
 std::string utf8(const std::string& text)
 {
     std::string out;
@@ -26,7 +27,7 @@ std::string utf8(const std::string& text)
         bool valid = length > 0 && i + length <= text.size();
         for (std::size_t k = 1; valid && k < length; ++k)
             valid = (static_cast<unsigned char>(text[i + k]) >> 6) == 0x2;
-        if (valid && (length > 1 || byte >= 0x20 || byte == '\t')) {
+        if (valid && (length > 1 || byte >= 0x20 || byte == '\t' || byte == '\r' || byte == '\n')) {
             out.append(text, i, length);
             i += length;
         } else {
@@ -40,7 +41,7 @@ std::string utf8(const std::string& text)
 std::string csvField(const std::string& text)
 {
     const std::string clean = utf8(text);
-    if (clean.find_first_of(",\"") == std::string::npos)
+    if (clean.find_first_of(",\"\r\n") == std::string::npos)
         return clean;
     std::string quoted = "\"";
     for (char c : clean)
