@@ -241,12 +241,11 @@ std::vector<LogInput> readInputs(const Options& options)
 
 int crossCheckLogs(const Options& options, const ContestConfig& config, const CountryPrefixes& countries)
 {
-    const std::vector<LogInput> files = readInputs(options);
     const bool onTerminal = isatty(fileno(stderr)) != 0;
     const auto began = std::chrono::steady_clock::now();
     auto lastDrawn = began - std::chrono::seconds(1);
     bool drawn = false;
-    const CrossCheck check = crossCheck(files, config, countries, [&](std::size_t done, std::size_t total) {
+    const CrossCheck check = crossCheck(readInputs(options), config, countries, [&](std::size_t done, std::size_t total) {
         const auto now = std::chrono::steady_clock::now();
         if (!onTerminal || now - lastDrawn < std::chrono::milliseconds(250))
             return;

@@ -293,6 +293,29 @@ const char kStyle[] =
     "th{background:#e8eef6}td.n{text-align:right}"
     "h2{border-bottom:2px solid #46a;padding-bottom:.2em}a{color:#246}";
 
+std::string qsosCsvHeading()
+{
+    return csvRow({"log", "line", "time", "band", "mode", "call", "rcvd_exch", "status", "correct_call",
+                   "correct_exch", "matched_log", "matched_line"});
+}
+
+// The rows of qsos.csv of one log; none unless it was checked.
+std::string qsoRowsOf(const CheckedLog& checked)
+{
+    std::string rows;
+    if (checked.log.state != LogState::Checked)
+        return rows;
+    for (std::size_t q : inFileOrder(checked.log)) {
+        const JudgedQso& judged = checked.log.qsos[q];
+        const QsoVerdict& verdict = checked.verdicts[q];
+        rows += csvRow({checked.log.callsign, lineNumber(judged.qso.line), loggedTime(judged), judged.qso.band,
+                        judged.qso.mode, judged.qso.workedCallsign, judged.qso.exchangeReceived,
+                        qsoStatusName(verdict.status), verdict.correctCall, verdict.correctExchange,
+                        verdict.matchedLog, lineNumber(verdict.matchedLine)});
+    }
+    return rows;
+}
+
 void writeFile(const std::filesystem::path& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary);
@@ -306,20 +329,9 @@ void writeFile(const std::filesystem::path& path, const std::string& bytes)
 
 std::string qsosCsv(const CrossCheck& check)
 {
-    std::string csv = csvRow({"log", "line", "time", "band", "mode", "call", "rcvd_exch", "status", "correct_call",
-                              "correct_exch", "matched_log", "matched_line"});
-    for (const CheckedLog& checked : check.logs) {
-        if (checked.log.state != LogState::Checked)
-            continue;
-        for (std::size_t q : inFileOrder(checked.log)) {
-            const JudgedQso& judged = checked.log.qsos[q];
-            const QsoVerdict& verdict = checked.verdicts[q];
-            csv += csvRow({checked.log.callsign, lineNumber(judged.qso.line), loggedTime(judged), judged.qso.band,
-                           judged.qso.mode, judged.qso.workedCallsign, judged.qso.exchangeReceived,
-                           qsoStatusName(verdict.status), verdict.correctCall, verdict.correctExchange,
-                           verdict.matchedLog, lineNumber(verdict.matchedLine)});
-        }
-    }
+    std::string csv = qsosCsvHeading();
+    for (const CheckedLog& checked : check.logs)
+        csv += qsoRowsOf(checked);
     return csv;
 }
 
@@ -410,7 +422,16 @@ void writeReports(const CrossCheck& check, const std::string& folder)
     std::filesystem::create_directories(out / "ubn", error);
     if (error)
         throw std::runtime_error("cannot create " + (out / "ubn").string() + ": " + error.message());
-    writeFile(out / "qsos.csv", qsosCsv(check));
+    {
+        // Log by log: the whole table of a big contest is tens of megabytes.
+        std::ofstream qsos(out / "qsos.csv", std::ios::binary);
+        qsos << qsosCsvHeading();
+        for (const CheckedLog& checked : check.logs)
+            qsos << qsoRowsOf(checked);
+        qsos.close();
+        if (!qsos)
+            throw std::runtime_error("cannot write " + (out / "qsos.csv").string());
+    }
     writeFile(out / "results.csv", resultsCsv(check));
     for (std::size_t i = 0; i < check.logs.size(); ++i)
         if (check.logs[i].log.state == LogState::Checked)
