@@ -22,11 +22,12 @@
 
 #include "checker/cross_check.h"
 #include "logfile/reading_summary.h"
+#include "replay_options.h"  // UsageError
 #include "stats_version.h"
 
 namespace {
 
-const char kUsage[] =
+const char kCheckerUsage[] =
     "usage: zemrix-check [options] LOG\n"
     "           the participant's check of one log: the results text, err.txt,\n"
     "           the claimed score beside the computed one\n"
@@ -45,11 +46,6 @@ const char kUsage[] =
     "                           else /usr/share/hamradio-files/cty.dat)\n"
     "  --save-results FILE, --save-errors FILE\n"
     "                           one log: the results text and err.txt, byte for byte\n";
-
-class UsageError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 const char* const kConfigOptions[] = {"start", "end", "tolerance_minutes", "nil_penalty", "busted_penalty",
                                       "count_uniques"};
@@ -277,7 +273,7 @@ int main(int argc, char** argv)
         return options.outFolder.empty() ? checkOneLog(options, config, countries)
                                          : crossCheckLogs(options, config, countries);
     } catch (const UsageError& error) {
-        std::cerr << "zemrix-check: " << error.what() << "\n" << kUsage;
+        std::cerr << "zemrix-check: " << error.what() << "\n" << kCheckerUsage;
     } catch (const ConfigError& error) {
         std::cerr << "zemrix-check: " << error.what() << "\n";
     } catch (const std::exception& error) {

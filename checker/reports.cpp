@@ -11,6 +11,7 @@
 #include <set>
 
 #include "cabrillo/cabrillo_log.h"
+#include "contest/text.h"
 
 namespace {
 
@@ -133,20 +134,7 @@ std::string verdictDetails(const JudgedQso& judged, const QsoVerdict& verdict)
     return details;
 }
 
-std::string html(const std::string& text)
-{
-    std::string out;
-    for (char c : utf8(text)) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
+std::string html(const std::string& text) { return htmlEscaped(utf8(text)); }
 
 std::string cell(const std::string& text, const char* tag = "td") { return std::string("<") + tag + ">" + text + "</" + tag + ">"; }
 std::string number(const std::string& text) { return "<td class=\"n\">" + text + "</td>"; }
