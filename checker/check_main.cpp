@@ -70,7 +70,7 @@ std::string configKeyOf(const std::string& option)
                : std::string();
 }
 
-Options parseCommandLine(const std::vector<std::string>& arguments)
+Options parseCheckerCommandLine(const std::vector<std::string>& arguments)
 {
     Options options;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -267,7 +267,7 @@ int main(int argc, char** argv)
         return 0;
     }
     try {
-        const Options options = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+        const Options options = parseCheckerCommandLine(std::vector<std::string>(argv + 1, argv + argc));
         const ContestConfig config = contestConfig(options);
         const CountryPrefixes countries = countryPrefixes(options, argv[0]);
         return options.outFolder.empty() ? checkOneLog(options, config, countries)
