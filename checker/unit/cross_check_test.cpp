@@ -222,6 +222,67 @@ TEST(CrossCheck, DamagedFilesNeverStopTheCheck)
     }
 }
 
+// RFC 4180 fields of one row: commas inside quotes, doubled quotes.
+std::vector<std::string> csvFields(const std::string& row)
+{
+    std::vector<std::string> fields(1);
+    bool quoted = false;
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        const char c = row[i];
+        if (quoted && c == '"' && i + 1 < row.size() && row[i + 1] == '"')
+            fields.back() += row[++i];
+        else if (c == '"')
+            quoted = !quoted;
+        else if (c == ',' && !quoted)
+            fields.emplace_back();
+        else
+            fields.back() += c;
+    }
+    return fields;
+}
+
+bool isUtf8(const std::string& text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const std::size_t length = byte < 0x80 ? 1 : (byte >> 5) == 0x6 ? 2 : (byte >> 4) == 0xE ? 3
+                                                  : (byte >> 3) == 0x1E ? 4 : 0;
+        if (length == 0 || i + length > text.size())
+            return false;
+        for (std::size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) >> 6) != 0x2)
+                return false;
+        i += length;
+    }
+    return true;
+}
+
+// Whatever bytes a log holds, the spreadsheet gets twelve columns per row
+// and every report is UTF-8.
+TEST(Reports, StayInTheirColumnsAndInUtf8)
+{
+    const struct {
+        const char* received;
+        const char* inTheTable;
+    } cases[] = {{"1,2", "1,2"}, {"\"7\"", "\"7\""}, {"\xd0\x9f", "\xd0\x9f"}, {"9\xff", "9?"}, {"5\x01", "5?"}};
+    for (const auto& c : cases) {
+        const CrossCheck check = crossCheck(
+            {logOf("RA1A", {{"RB2B", 10, "3510 CW", c.received}}), logOf("RB2B", {{"RA1A\xfe", 10}})}, {},
+            countries());
+        const std::string csv = qsosCsv(check);
+        std::vector<std::vector<std::string>> rows;
+        for (std::size_t start = 0, end; (end = csv.find("\r\n", start)) != std::string::npos; start = end + 2)
+            rows.push_back(csvFields(csv.substr(start, end - start)));
+        ASSERT_EQ(rows.size(), 3u) << c.received;
+        for (const auto& row : rows)
+            EXPECT_EQ(row.size(), 12u) << c.received;
+        EXPECT_EQ(rows[1][6], c.inTheTable);
+        for (const std::string& text : {csv, resultsCsv(check), resultsHtml(check), participantReport(check, 0),
+                                        participantReport(check, 1)})
+            EXPECT_TRUE(isUtf8(text)) << c.received;
+    }
+}
+
 TEST(Precheck, GivesTheResultsTextAndErrTxtOfTheSampleLog)
 {
     const LogCheck log =
