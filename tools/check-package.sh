@@ -113,7 +113,7 @@ rm -rf "$unpacked"
 mkdir -p "$unpacked"
 unzip -q "$zip_file" -d "$unpacked"
 
-expected_files="CHANGELOG.md LICENSE README-en.txt README-ru.txt SHA256SUMS Stats.dll cty.dat replay.exe"
+expected_files="CHANGELOG.md LICENSE ORGANISER-en.txt ORGANISER-ru.txt README-en.txt README-ru.txt SHA256SUMS Stats.dll cty.dat replay.exe zemrix-check.exe"
 expect_equal "the zip's content" "$(cd "$unpacked" && LC_ALL=C ls | tr '\n' ' ' | sed 's/ $//')" "$expected_files"
 (cd "$unpacked" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match the files"
 expect_equal "the files SHA256SUMS lists" "$(tr -d '\r' < "$unpacked/SHA256SUMS" | awk '{print $2}' | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')" \
@@ -121,12 +121,14 @@ expect_equal "the files SHA256SUMS lists" "$(tr -d '\r' < "$unpacked/SHA256SUMS"
 expect_changelog_names "$version" "$unpacked/CHANGELOG.md" || fail "the packaged CHANGELOG.md does not head with $version"
 
 floor=$(sed -n 's/^floor: //p' tools/windows-imports.txt)
-for text in README-ru.txt README-en.txt LICENSE CHANGELOG.md SHA256SUMS; do
+for text in README-ru.txt README-en.txt ORGANISER-ru.txt ORGANISER-en.txt LICENSE CHANGELOG.md SHA256SUMS; do
     check_windows_text "$unpacked/$text"
 done
 check_guide "$unpacked/README-ru.txt"
 check_guide "$unpacked/README-en.txt"
-for binary in Stats.dll replay.exe; do
+check_guide "$unpacked/ORGANISER-ru.txt"
+check_guide "$unpacked/ORGANISER-en.txt"
+for binary in Stats.dll replay.exe zemrix-check.exe; do
     check_imports "$unpacked/$binary"
     check_reproducible "$unpacked/$binary"
     check_stripped "$unpacked/$binary"
@@ -135,7 +137,10 @@ done
 [ -n "${WINEPREFIX:-}" ] && [ -n "${DISPLAY:-}" ] || source tools/wine-session.sh
 check_version_resource "$unpacked/Stats.dll"
 check_version_resource "$unpacked/replay.exe"
+check_version_resource "$unpacked/zemrix-check.exe"
 expect_equal "replay.exe --version" "$(wine "$unpacked/replay.exe" --version | tr -d '\r')" "replay $version"
+expect_equal "zemrix-check.exe --version" "$(wine "$unpacked/zemrix-check.exe" --version | tr -d '\r')" \
+    "zemrix-check $version"
 
 # The packaged replay.exe, with the packaged Stats.dll and cty.dat beside it.
 sample=tools/replay/sample
@@ -145,6 +150,16 @@ if ! replayed=$(cmake -DEMULATOR=wine -DREPLAY="$unpacked/replay.exe" -DLOG="$sa
                       -P tools/replay/tests/wine/check_replay.cmake 2>&1); then
     echo "$replayed" >&2
     fail "the packaged replay.exe did not give the sample's expected results"
+fi
+
+# The packaged zemrix-check.exe, with the packaged cty.dat beside it, on the
+# five-log contest.
+five="$PWD/checker/five-logs"
+if ! checked=$(cmake -DEMULATOR=wine -DCHECKER="$unpacked/zemrix-check.exe" -DCONFIG="$five/contest.ini" \
+                     -DLOGS="$five/logs" -DEXPECTED="$five/expected" -DOUT="$PWD/build/package-check-five" \
+                     -P "$five/check_reports.cmake" 2>&1); then
+    echo "$checked" >&2
+    fail "the packaged zemrix-check.exe did not give the five-log contest's expected reports"
 fi
 
 if [ "$failures" -ne 0 ]; then

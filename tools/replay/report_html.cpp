@@ -44,29 +44,7 @@ const char* colourIn(const Colour (&table)[N], const std::string& label)
 const char* bandColour(const std::string& band) { return colourIn(kBandColours, band); }
 const char* modeColour(const std::string& mode) { return colourIn(kModeColours, mode); }
 
-std::string escaped(const std::string& text)
-{
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
+std::string escaped(const std::string& text) { return htmlEscaped(text); }
 
 std::vector<std::string> lines(const std::string& text)
 {

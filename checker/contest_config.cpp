@@ -1,0 +1,102 @@
+#include "checker/cross_check.h"
+
+#include <climits>
+
+#include "logfile/qso_time.h"
+#include "logfile/text.h"
+
+namespace {
+
+// "2025-12-20 20:00": the date as Cabrillo writes it, the clock with a colon.
+CivilTime periodTime(const std::string& value)
+{
+    const auto words = splitOnBlanks(value);
+    if (words.size() != 2 || words[1].size() != 5 || words[1][2] != ':')
+        throw ConfigError("\"" + value + "\" is not YYYY-MM-DD HH:MM");
+    try {
+        return qsoTimeFromCabrillo(words[0], words[1].substr(0, 2) + words[1].substr(3));
+    } catch (const QsoLineError& error) {
+        throw ConfigError(error.what());
+    }
+}
+
+int wholeNumber(const std::string& value, int highest)
+{
+    if (!allDigits(value) || value.size() > 6 || std::stoi(value) > highest)
+        throw ConfigError("\"" + value + "\" is not a whole number from 0 to " + std::to_string(highest));
+    return std::stoi(value);
+}
+
+bool yesOrNo(const std::string& value)
+{
+    const std::string word = upperCase(value);
+    if (word != "YES" && word != "NO")
+        throw ConfigError("\"" + value + "\" is not yes or no");
+    return word == "YES";
+}
+
+void applySetting(ContestConfig& config, const std::string& key, const std::string& value)
+{
+    if (key == "start")
+        config.start = periodTime(value);
+    else if (key == "end")
+        config.end = periodTime(value);
+    else if (key == "tolerance_minutes")
+        config.toleranceMinutes = wholeNumber(value, 24 * 60);
+    else if (key == "nil_penalty")
+        config.nilPenalty = wholeNumber(value, 100);
+    else if (key == "busted_penalty")
+        config.bustedPenalty = wholeNumber(value, 100);
+    else if (key == "count_uniques")
+        config.countUniques = yesOrNo(value);
+    else
+        throw ConfigError("unknown key \"" + key +
+                          "\"; the keys are start, end, tolerance_minutes, nil_penalty, busted_penalty, "
+                          "count_uniques");
+}
+
+void applyLine(ContestConfig& config, const std::string& line)
+{
+    const auto equals = line.find('=');
+    if (equals == std::string::npos)
+        throw ConfigError("\"" + line + "\" is not key = value");
+    applySetting(config, trimmed(line.substr(0, equals)), trimmed(line.substr(equals + 1)));
+}
+
+double minutesOf(const CivilTime& time) { return oleDateFromCivilTime(time) * 24 * 60; }
+
+}  // namespace
+
+ContestConfig readContestConfig(const std::string& text, const std::string& fileName, ContestConfig base)
+{
+    std::size_t lineStart = 0;
+    for (int line = 1; lineStart < text.size(); ++line) {
+        std::size_t lineEnd = text.find('\n', lineStart);
+        if (lineEnd == std::string::npos)
+            lineEnd = text.size();
+        std::string content = text.substr(lineStart, lineEnd - lineStart);
+        lineStart = lineEnd + 1;
+        content = trimmed(content.substr(0, content.find(';')));
+        if (line == 1 && content.compare(0, 3, "\xEF\xBB\xBF") == 0)
+            content = trimmed(content.substr(3));
+        if (content.empty())
+            continue;
+        try {
+            applyLine(base, content);
+        } catch (const ConfigError& error) {
+            throw ConfigError(fileName + ":" + std::to_string(line) + ": " + error.what());
+        }
+    }
+    if (base.start && base.end && minutesOf(*base.end) <= minutesOf(*base.start))
+        throw ConfigError(fileName + ": end is not after start");
+    return base;
+}
+
+void applyConfigSetting(ContestConfig& config, const std::string& keyValue)
+{
+    try {
+        applyLine(config, keyValue);
+    } catch (const ConfigError& error) {
+        throw ConfigError(keyValue + ": " + error.what());
+    }
+}
