@@ -1,0 +1,74 @@
+// zemrix-sim: writes a simulated contest with known truth, for the
+// checker's accuracy test and its benchmark, or for trying the checker out.
+//
+//   zemrix-sim [--stations N] [--seed S] [--qsos Q] --out DIR
+//
+// DIR/logs/<CALL>.log are the logs sent, DIR/truth.csv the status each QSO
+// line should get, DIR/contest.ini the period and tolerance to check with.
+#include <cstdlib>
+#include <iostream>
+#include <string>
+
+#include "checker/sim/contest_sim.h"
+
+namespace {
+
+int usage(const std::string& problem)
+{
+    std::cerr << "zemrix-sim: " << problem << "\n"
+              << "usage: zemrix-sim [--stations N] [--seed S] [--qsos Q] --out DIR\n";
+    return 2;
+}
+
+// A whole number from min up; false for anything else.
+bool readNumber(const std::string& text, long min, long& value)
+{
+    char* end = nullptr;
+    value = std::strtol(text.c_str(), &end, 10);
+    return !text.empty() && *end == '\0' && value >= min && value <= 1000000;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    SimSettings settings;
+    std::string out;
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (i + 1 == argc)
+            return usage(option + " needs a value");
+        const std::string value = argv[++i];
+        long number = 0;
+        if (option == "--out")
+            out = value;
+        else if (option != "--stations" && option != "--seed" && option != "--qsos")
+            return usage("unknown option " + option);
+        else if (!readNumber(value, option == "--seed" ? 0 : 2, number))
+            return usage(option + " takes a whole number, not \"" + value + "\"");
+        else if (option == "--stations")
+            settings.stations = static_cast<int>(number);
+        else if (option == "--seed")
+            settings.seed = static_cast<uint32_t>(number);
+        else
+            settings.qsosPerLog = static_cast<int>(number);
+    }
+    if (out.empty())
+        return usage("--out DIR is needed");
+    try {
+        const SimContest contest = simulateContest(settings);
+        writeContest(contest, out);
+        std::size_t logs = 0, undecidable = 0;
+        for (const SimStation& station : contest.stations)
+            logs += station.sendsLog;
+        for (const TruthRow& row : contest.truth)
+            undecidable += !row.decidable;
+        std::cerr << "zemrix-sim: seed " << settings.seed << ", " << contest.stations.size() << " stations, "
+                  << logs << " logs, " << contest.truth.size() << " QSO lines (" << undecidable
+                  << " undecidable) in " << out << "\n";
+        return 0;
+    } catch (const std::exception& error) {
+        std::cerr << "zemrix-sim: " << error.what() << "\n";
+        return 1;
+    }
+}
