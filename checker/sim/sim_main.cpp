@@ -1,11 +1,14 @@
 // zemrix-sim: writes a simulated contest with known truth, for the
 // checker's accuracy test and its benchmark, or for trying the checker out.
 //
-//   zemrix-sim [--stations N] [--seed S] [--qsos Q] --out DIR
+//   zemrix-sim [--stations N] [--seed S] [--qsos Q] [--hours H] --out DIR
 //
 // DIR/logs/<CALL>.log are the logs sent, DIR/truth.csv the status each QSO
 // line should get, DIR/contest.ini the period and tolerance to check with.
+#include <algorithm>
 #include <cstdlib>
+#include <functional>
+#include <iterator>
 #include <iostream>
 #include <string>
 
@@ -16,11 +19,11 @@ namespace {
 int usage(const std::string& problem)
 {
     std::cerr << "zemrix-sim: " << problem << "\n"
-              << "usage: zemrix-sim [--stations N] [--seed S] [--qsos Q] --out DIR\n";
+              << "usage: zemrix-sim [--stations N] [--seed S] [--qsos Q] [--hours H] --out DIR\n";
     return 2;
 }
 
-// A whole number from min up; false for anything else.
+// A whole number from min to a million; false for anything else.
 bool readNumber(const std::string& text, long min, long& value)
 {
     char* end = nullptr;
@@ -33,25 +36,35 @@ bool readNumber(const std::string& text, long min, long& value)
 int main(int argc, char** argv)
 {
     SimSettings settings;
+    struct NumberOption {
+        const char* name;
+        long min;
+        std::function<void(long)> set;
+    };
+    const NumberOption numbers[] = {
+        {"--stations", 2, [&](long n) { settings.stations = static_cast<int>(n); }},
+        {"--seed", 0, [&](long n) { settings.seed = static_cast<uint32_t>(n); }},
+        {"--qsos", 1, [&](long n) { settings.qsosPerLog = static_cast<int>(n); }},
+        {"--hours", 1, [&](long n) { settings.periodMinutes = static_cast<int>(n) * 60; }},
+    };
     std::string out;
-    for (int i = 1; i < argc; ++i) {
+    for (int i = 1; i < argc; i += 2) {
         const std::string option = argv[i];
         if (i + 1 == argc)
             return usage(option + " needs a value");
-        const std::string value = argv[++i];
-        long number = 0;
+        const std::string value = argv[i + 1];
+        const auto number = std::find_if(std::begin(numbers), std::end(numbers),
+                                         [&](const NumberOption& known) { return option == known.name; });
+        long n = 0;
         if (option == "--out")
             out = value;
-        else if (option != "--stations" && option != "--seed" && option != "--qsos")
+        else if (number == std::end(numbers))
             return usage("unknown option " + option);
-        else if (!readNumber(value, option == "--seed" ? 0 : 2, number))
-            return usage(option + " takes a whole number, not \"" + value + "\"");
-        else if (option == "--stations")
-            settings.stations = static_cast<int>(number);
-        else if (option == "--seed")
-            settings.seed = static_cast<uint32_t>(number);
+        else if (!readNumber(value, number->min, n))
+            return usage(option + " takes a whole number from " + std::to_string(number->min) + ", not \"" +
+                         value + "\"");
         else
-            settings.qsosPerLog = static_cast<int>(number);
+            number->set(n);
     }
     if (out.empty())
         return usage("--out DIR is needed");
