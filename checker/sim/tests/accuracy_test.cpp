@@ -137,6 +137,9 @@ TEST_P(CheckerAccuracy, DecidableLinesGetTheirTrueStatus)
 }
 
 // Two fixed contests, and one new every run (its seed is printed).
-INSTANTIATE_TEST_SUITE_P(Seeds, CheckerAccuracy, testing::Values(1u, 2u, randomSeed()));
+INSTANTIATE_TEST_SUITE_P(Seeds, CheckerAccuracy, testing::Values(1u, 2u, randomSeed()),
+                         [](const testing::TestParamInfo<uint32_t>& seed) {
+                             return seed.index < 2 ? "Seed" + std::to_string(seed.param) : std::string("RandomSeed");
+                         });
 
 }  // namespace
