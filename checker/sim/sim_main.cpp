@@ -23,12 +23,12 @@ int usage(const std::string& problem)
     return 2;
 }
 
-// A whole number from min to a million; false for anything else.
-bool readNumber(const std::string& text, long min, long& value)
+// A whole number from min to max; false for anything else.
+bool readNumber(const std::string& text, long min, long max, long& value)
 {
     char* end = nullptr;
     value = std::strtol(text.c_str(), &end, 10);
-    return !text.empty() && *end == '\0' && value >= min && value <= 1000000;
+    return !text.empty() && *end == '\0' && value >= min && value <= max;
 }
 
 }  // namespace
@@ -38,14 +38,15 @@ int main(int argc, char** argv)
     SimSettings settings;
     struct NumberOption {
         const char* name;
-        long min;
+        long min, max;
         std::function<void(long)> set;
     };
     const NumberOption numbers[] = {
-        {"--stations", 2, [&](long n) { settings.stations = static_cast<int>(n); }},
-        {"--seed", 0, [&](long n) { settings.seed = static_cast<uint32_t>(n); }},
-        {"--qsos", 1, [&](long n) { settings.qsosPerLog = static_cast<int>(n); }},
-        {"--hours", 1, [&](long n) { settings.periodMinutes = static_cast<int>(n) * 60; }},
+        // Far fewer stations than the simulator has callsigns for.
+        {"--stations", 2, 100000, [&](long n) { settings.stations = static_cast<int>(n); }},
+        {"--seed", 0, 4294967295L, [&](long n) { settings.seed = static_cast<uint32_t>(n); }},
+        {"--qsos", 1, 10000, [&](long n) { settings.qsosPerLog = static_cast<int>(n); }},
+        {"--hours", 1, 240, [&](long n) { settings.periodMinutes = static_cast<int>(n) * 60; }},
     };
     std::string out;
     for (int i = 1; i < argc; i += 2) {
@@ -60,9 +61,9 @@ int main(int argc, char** argv)
             out = value;
         else if (number == std::end(numbers))
             return usage("unknown option " + option);
-        else if (!readNumber(value, number->min, n))
-            return usage(option + " takes a whole number from " + std::to_string(number->min) + ", not \"" +
-                         value + "\"");
+        else if (!readNumber(value, number->min, number->max, n))
+            return usage(option + " takes a whole number from " + std::to_string(number->min) + " to " +
+                         std::to_string(number->max) + ", not \"" + value + "\"");
         else
             number->set(n);
     }

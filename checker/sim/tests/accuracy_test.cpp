@@ -1,7 +1,7 @@
 // The checker against contests whose truth is known: zemrix-check itself, run
 // on simulated contests of 300 stations, must give at least 99% of the lines
 // the logs can decide their true status (and, for a busted line, the right
-// correction).  The confusion table is printed on every run.
+// correction), and every log its clock offset.  The confusion table is printed on every run.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -37,6 +37,23 @@ std::vector<std::string> csvFields(const std::string& record)
     return fields;
 }
 
+// Every row of a CSV file with a header row, by column name.
+std::vector<std::map<std::string, std::string>> csvRows(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string record;
+    std::getline(in, record);
+    const auto names = csvFields(record);
+    std::vector<std::map<std::string, std::string>> rows;
+    while (std::getline(in, record)) {
+        const auto fields = csvFields(record);
+        auto& row = rows.emplace_back();
+        for (std::size_t i = 0; i < names.size() && i < fields.size(); ++i)
+            row[names[i]] = fields[i];
+    }
+    return rows;
+}
+
 struct Verdict {
     std::string status, correctCall, correctExchange;
 };
@@ -44,19 +61,9 @@ using Verdicts = std::map<std::pair<std::string, int>, Verdict>;
 
 Verdicts readQsosCsv(const fs::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::string record;
-    std::getline(in, record);
-    std::map<std::string, std::size_t> column;
-    for (const std::string& name : csvFields(record))
-        column[name] = column.size();
     Verdicts verdicts;
-    while (std::getline(in, record)) {
-        const auto fields = csvFields(record);
-        const auto field = [&](const char* name) { return fields.at(column.at(name)); };
-        verdicts[{field("log"), std::stoi(field("line"))}] = {field("status"), field("correct_call"),
-                                                             field("correct_exch")};
-    }
+    for (auto& row : csvRows(path))
+        verdicts[{row["log"], std::stoi(row["line"])}] = {row["status"], row["correct_call"], row["correct_exch"]};
     return verdicts;
 }
 
@@ -96,6 +103,21 @@ void printConfusion(std::ostream& out, uint32_t seed, const std::vector<TruthRow
         }
 }
 
+// The logs whose clock offset in results.csv is not the one the simulator
+// set, as "CALL: found, true" lines.
+std::string wrongClockOffsets(const SimContest& contest, const fs::path& resultsCsv)
+{
+    std::map<std::string, std::string> found;
+    for (auto& row : csvRows(resultsCsv))
+        found[row["callsign"]] = row["clock_offset_minutes"];
+    std::string wrong;
+    for (const SimStation& station : contest.stations)
+        if (station.sendsLog && found[station.callsign] != std::to_string(station.clockOffsetMinutes))
+            wrong += station.callsign + ": " + found[station.callsign] + ", " +
+                     std::to_string(station.clockOffsetMinutes) + "\n";
+    return wrong;
+}
+
 uint32_t randomSeed()
 {
     static const uint32_t seed = std::random_device{}() % 1000000;
@@ -133,6 +155,7 @@ TEST_P(CheckerAccuracy, DecidableLinesGetTheirTrueStatus)
               << std::fixed << std::setprecision(2) << 100.0 * right / decidable << "%)\n";
     EXPECT_GE(right * 100, decidable * 99) << "seed " << seed;
     EXPECT_EQ(verdicts.size(), contest.truth.size()) << "seed " << seed;
+    EXPECT_EQ(wrongClockOffsets(contest, dir / "check" / "results.csv"), "") << "seed " << seed;
     fs::remove_all(dir);
 }
 
