@@ -274,15 +274,7 @@ private:
         rows_.resize(contest_.stations.size());
         firstLineOf_.assign(contest_.qsos.size(), {});
         for (int s = 0; s < static_cast<int>(contest_.stations.size()); ++s) {
-            const SimStation& station = contest_.stations[s];
-            rows_[s].resize(station.lines.size());
-            for (int i = 0; i < static_cast<int>(station.lines.size()); ++i) {
-                rows_[s][i].log = station.callsign;
-                rows_[s][i].line = station.lines[i].fileLine;
-                LineRef& first = firstLineOf_[station.lines[i].qso][sideOf(s, station.lines[i].qso)];
-                if (first.station < 0)
-                    first = {s, i};
-            }
+            startRows(s);
             judgeByRules(s);
         }
         weighed_.resize(rows_.size());
@@ -297,6 +289,21 @@ private:
         for (auto& rows : rows_)
             for (TruthRow& row : rows)
                 contest_.truth.push_back(std::move(row));
+    }
+
+    // A row for each line of the station's log, and where each QSO first
+    // stands in it.
+    void startRows(int s)
+    {
+        const SimStation& station = contest_.stations[s];
+        rows_[s].resize(station.lines.size());
+        for (int i = 0; i < static_cast<int>(station.lines.size()); ++i) {
+            rows_[s][i].log = station.callsign;
+            rows_[s][i].line = station.lines[i].fileLine;
+            LineRef& first = firstLineOf_[station.lines[i].qso][sideOf(s, station.lines[i].qso)];
+            if (first.station < 0)
+                first = {s, i};
+        }
     }
 
     int sideOf(int station, int qso) const { return contest_.qsos[qso].station[0] == station ? 0 : 1; }
