@@ -110,7 +110,7 @@ std::string fileBytes(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        throw std::runtime_error("cannot open " + path.string());
+        throw std::runtime_error("cannot open " + path.u8string());
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
@@ -207,7 +207,7 @@ bool isConfigFile(const std::filesystem::path& path, const Options& options)
 }
 
 // The files named, a folder's files in name order (but the config, which
-// may lie among the logs); shown by file name.
+// may lie among the logs); shown by file name, in UTF-8 on every system.
 std::vector<LogInput> readInputs(const Options& options)
 {
     std::vector<std::filesystem::path> paths;
@@ -227,7 +227,7 @@ std::vector<LogInput> readInputs(const Options& options)
     std::vector<LogInput> files;
     for (const auto& path : paths) {
         try {
-            files.push_back({path.filename().string(), fileBytes(path)});
+            files.push_back({path.filename().u8string(), fileBytes(path)});
         } catch (const std::runtime_error& error) {
             std::cerr << error.what() << "\n";
         }

@@ -310,7 +310,7 @@ void writeFile(const std::filesystem::path& path, const std::string& bytes)
     out << bytes;
     out.close();
     if (!out)
-        throw std::runtime_error("cannot write " + path.string());
+        throw std::runtime_error("cannot write " + path.u8string());
 }
 
 }  // namespace

@@ -116,7 +116,7 @@ fi
 
 # The packaged zemrix-check.exe, with the packaged cty.dat beside it, on the
 # five-log contest.
-five=checker/five-logs
+five="$PWD/checker/five-logs"
 if ! checked=$(cmake -DEMULATOR=wine -DCHECKER="$unpacked/zemrix-check.exe" -DCONFIG="$five/contest.ini" \
                      -DLOGS="$five/logs" -DEXPECTED="$five/expected" -DOUT="$PWD/build/package-check-five" \
                      -P "$five/check_reports.cmake" 2>&1); then
