@@ -37,6 +37,13 @@ struct CabrilloHeader {
     std::string soapbox;
 };
 
+// The categories the contest knows, as the header dialog offers them; each
+// list ends with a null.
+inline constexpr const char* kOperatorCategories[] = {"SINGLE-OP", "MULTI-OP", "JUNIOR", "CHECKLOG", nullptr};
+inline constexpr const char* kBandCategories[] = {"ALL", "80M", "40M", nullptr};
+inline constexpr const char* kModeCategories[] = {"CW", "SSB", "MIXED", nullptr};
+inline constexpr const char* kPowerCategories[] = {"HIGH", "LOW", "QRP", nullptr};
+
 // The name of the .cbr file, without extension, for a callsign: characters a
 // Windows file name cannot hold become "_", a device name such as "CON"
 // gains a "_" after it, also before an extension ("COM1.log" gives

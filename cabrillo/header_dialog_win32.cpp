@@ -11,11 +11,12 @@
 namespace {
 
 // Combo items in the order they are added; the transmitter combo sorts its
-// own.  Each list ends with a null.
-const char* const kOperatorItems[] = {"SINGLE-OP", "MULTI-OP", "JUNIOR", "CHECKLOG", nullptr};
-const char* const kBandItems[] = {"ALL", "80M", "40M", nullptr};
-const char* const kModeItems[] = {"CW", "SSB", "MIXED", nullptr};
-const char* const kPowerItems[] = {"HIGH", "LOW", "QRP", nullptr};
+// own.  Each list ends with a null.  The categories are the contest's own
+// (cabrillo_log.h); the checker knows them too.
+const char* const* const kOperatorItems = kOperatorCategories;
+const char* const* const kBandItems = kBandCategories;
+const char* const* const kModeItems = kModeCategories;
+const char* const* const kPowerItems = kPowerCategories;
 const char* const kStationItems[] = {"FIXED", "PORTABLE", nullptr};
 const char* const kTransmitterItems[] = {"ONE", "TWO", "UNLIMITED", nullptr};
 

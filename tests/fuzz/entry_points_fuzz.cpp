@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "contest/profile_file.h"
-#include "memory_file_system.h"
+#include "contest/memory_file_system.h"
 #include "plugin/entry_points.h"
 #include "rules/call_check.h"
 #include "support/failing_file_system.h"

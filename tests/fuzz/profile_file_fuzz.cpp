@@ -8,7 +8,7 @@
 
 #include "contest/profile_file.h"
 #include "contest/text.h"
-#include "memory_file_system.h"
+#include "contest/memory_file_system.h"
 
 namespace {
 

@@ -1,0 +1,281 @@
+// zemrix-check: one log, the participant's pre-check on the plug-in's own
+// rules; many logs with --out, the organiser's cross-check and its reports.
+//
+// Exit status: 0 when the check ran (files that are no log are said and
+// skipped); 1 for a bad command line or config, a one-log check of a file
+// that is no log, or reports that could not be written.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <unistd.h>
+#endif
+
+#include "checker/cross_check.h"
+#include "logfile/reading_summary.h"
+#include "stats_version.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: zemrix-check [options] LOG\n"
+    "           the participant's check of one log: the results text, err.txt,\n"
+    "           the claimed score beside the computed one\n"
+    "       zemrix-check [options] --out DIR LOG_OR_FOLDER...\n"
+    "           the organiser's cross-check of all logs: qsos.csv, results.csv,\n"
+    "           ubn/<CALL>.txt and results.html in DIR\n"
+    "       zemrix-check --version\n"
+    "options:\n"
+    "  --config FILE            contest.ini: start, end, tolerance_minutes, nil_penalty,\n"
+    "                           busted_penalty, count_uniques (key = value, ; comments)\n"
+    "  --start \"YYYY-MM-DD HH:MM\", --end \"YYYY-MM-DD HH:MM\", --tolerance-minutes N,\n"
+    "  --nil-penalty N, --busted-penalty N, --count-uniques yes|no\n"
+    "                           override the config\n"
+    "  --call CALL              one log: the own callsign, when the log has none\n"
+    "  --cty FILE               the country file (default: cty.dat beside the program,\n"
+    "                           else /usr/share/hamradio-files/cty.dat)\n"
+    "  --save-results FILE, --save-errors FILE\n"
+    "                           one log: the results text and err.txt, byte for byte\n";
+
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+const char* const kConfigOptions[] = {"start", "end", "tolerance_minutes", "nil_penalty", "busted_penalty",
+                                      "count_uniques"};
+
+struct Options {
+    std::string configFile;
+    std::vector<std::string> settings;  // key=value from the command line, in order
+    std::string outFolder;
+    std::string ownCallsign;
+    std::string countryFile;
+    std::string resultsFile, errorsFile;
+    std::vector<std::string> inputs;
+};
+
+// "--nil-penalty" -> "nil_penalty" when it is a config key.
+std::string configKeyOf(const std::string& option)
+{
+    std::string key = option.substr(2);
+    std::replace(key.begin(), key.end(), '-', '_');
+    return std::find(std::begin(kConfigOptions), std::end(kConfigOptions), key) != std::end(kConfigOptions)
+               ? key
+               : std::string();
+}
+
+Options parseCommandLine(const std::vector<std::string>& arguments)
+{
+    Options options;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        auto value = [&]() -> const std::string& {
+            if (i + 1 >= arguments.size())
+                throw UsageError(argument + " needs a value");
+            return arguments[++i];
+        };
+        if (argument == "--config")
+            options.configFile = value();
+        else if (argument == "--out")
+            options.outFolder = value();
+        else if (argument == "--call")
+            options.ownCallsign = value();
+        else if (argument == "--cty")
+            options.countryFile = value();
+        else if (argument == "--save-results")
+            options.resultsFile = value();
+        else if (argument == "--save-errors")
+            options.errorsFile = value();
+        else if (argument.rfind("--", 0) == 0 && !configKeyOf(argument).empty())
+            options.settings.push_back(configKeyOf(argument) + "=" + value());
+        else if (argument.size() > 1 && argument[0] == '-')
+            throw UsageError("unknown option " + argument);
+        else
+            options.inputs.push_back(argument);
+    }
+    if (options.inputs.empty())
+        throw UsageError("no log given");
+    if (options.outFolder.empty() && options.inputs.size() > 1)
+        throw UsageError("more than one log: give --out DIR for the cross-check");
+    return options;
+}
+
+std::string fileBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot open " + path.string());
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+ContestConfig contestConfig(const Options& options)
+{
+    ContestConfig config;
+    if (!options.configFile.empty()) {
+        std::string text;
+        try {
+            text = fileBytes(options.configFile);
+        } catch (const std::runtime_error&) {
+            throw ConfigError(options.configFile + ": cannot be read");
+        }
+        config = readContestConfig(text, options.configFile);
+    }
+    for (const std::string& setting : options.settings)
+        applyConfigSetting(config, setting);
+    return config;
+}
+
+// cty.dat beside the program, or where Debian's hamradio-files puts it
+// (under Wine, drive Z: is the Linux root).
+CountryPrefixes countryPrefixes(const Options& options, const char* program)
+{
+    std::vector<std::filesystem::path> candidates;
+    if (!options.countryFile.empty())
+        candidates.push_back(options.countryFile);
+    else
+        candidates = {std::filesystem::path(program).parent_path() / "cty.dat",
+                      "/usr/share/hamradio-files/cty.dat", "Z:\\usr\\share\\hamradio-files\\cty.dat"};
+    for (const auto& candidate : candidates) {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(candidate, error))
+            return CountryPrefixes::load(candidate.string());
+    }
+    throw CountryFileError(options.countryFile.empty()
+                               ? "no cty.dat beside zemrix-check nor in /usr/share/hamradio-files; give --cty FILE"
+                               : "cannot read " + options.countryFile);
+}
+
+std::string withoutCarriageReturns(std::string text)
+{
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
+}
+
+void saveBytes(const std::string& path, const std::string& bytes)
+{
+    if (path.empty())
+        return;
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+    out.close();
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+}
+
+int checkOneLog(const Options& options, const ContestConfig& config, const CountryPrefixes& countries)
+{
+    const std::string path = options.inputs.front();
+    PrecheckOptions precheck;
+    precheck.ownCallsign = options.ownCallsign;
+    precheck.contestStart = config.start;
+    precheck.contestEnd = config.end;
+    const LogCheck log = precheckLog(fileBytes(path), path, countries, precheck);
+    if (log.state == LogState::Empty || log.state == LogState::NotALog || log.resultsText.empty()) {
+        std::cerr << path << ": " << logStateName(log.state) << " (" << log.stateReason << ")\n";
+        return 1;
+    }
+    ContestLog reading;
+    reading.skipped = log.skippedLines;
+    reading.warnings = log.warnings;
+    reading.notes = log.notes;
+    printLineMessages(reading, std::cerr);
+    for (const std::string& problem : log.headerProblems)
+        std::cout << path << ": header: " << problem << "\n";
+    if (log.state != LogState::Checked)
+        std::cout << path << ": " << logStateName(log.state) << " (" << log.stateReason
+                  << "): the organiser will not check it\n";
+    std::cout << "Claimed score: " << (log.claimedScore ? std::to_string(*log.claimedScore) : "none in the log")
+              << ", computed: " << log.computedScore
+              << (log.claimedScore && *log.claimedScore != log.computedScore ? "  <- they differ" : "") << "\n\n";
+    std::cout << withoutCarriageReturns(log.resultsText) << "\n";
+    std::cout << "err.txt:\n" << withoutCarriageReturns(log.errorLogText);
+    saveBytes(options.resultsFile, log.resultsText);
+    saveBytes(options.errorsFile, log.errorLogText);
+    return 0;
+}
+
+// The files named, a folder's files in name order; shown by file name.
+std::vector<LogInput> readInputs(const Options& options)
+{
+    std::vector<std::filesystem::path> paths;
+    for (const std::string& input : options.inputs) {
+        std::error_code error;
+        if (!std::filesystem::is_directory(input, error)) {
+            paths.push_back(input);
+            continue;
+        }
+        std::vector<std::filesystem::path> inFolder;
+        for (const auto& entry : std::filesystem::directory_iterator(input))
+            if (entry.is_regular_file())
+                inFolder.push_back(entry.path());
+        std::sort(inFolder.begin(), inFolder.end());
+        paths.insert(paths.end(), inFolder.begin(), inFolder.end());
+    }
+    std::vector<LogInput> files;
+    for (const auto& path : paths) {
+        try {
+            files.push_back({path.filename().string(), fileBytes(path)});
+        } catch (const std::runtime_error& error) {
+            std::cerr << error.what() << "\n";
+        }
+    }
+    return files;
+}
+
+int crossCheckLogs(const Options& options, const ContestConfig& config, const CountryPrefixes& countries)
+{
+    const std::vector<LogInput> files = readInputs(options);
+    const bool onTerminal = isatty(fileno(stderr)) != 0;
+    const auto began = std::chrono::steady_clock::now();
+    auto lastDrawn = began - std::chrono::seconds(1);
+    bool drawn = false;
+    const CrossCheck check = crossCheck(files, config, countries, [&](std::size_t done, std::size_t total) {
+        const auto now = std::chrono::steady_clock::now();
+        if (!onTerminal || now - lastDrawn < std::chrono::milliseconds(250))
+            return;
+        lastDrawn = now;
+        drawn = true;
+        std::cerr << "\rChecking: " << done << " of " << total << " logs read" << std::flush;
+    });
+    if (drawn)
+        std::cerr << "\r" << std::string(40, ' ') << "\r";
+    writeReports(check, options.outFolder);
+    for (const std::string& line : check.summary)
+        std::cerr << line << "\n";
+    std::cerr << "Reports in " << options.outFolder << "\n";
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::cout << "zemrix-check " STATS_VERSION_TEXT "\n";
+        return 0;
+    }
+    try {
+        const Options options = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+        const ContestConfig config = contestConfig(options);
+        const CountryPrefixes countries = countryPrefixes(options, argv[0]);
+        return options.outFolder.empty() ? checkOneLog(options, config, countries)
+                                         : crossCheckLogs(options, config, countries);
+    } catch (const UsageError& error) {
+        std::cerr << "zemrix-check: " << error.what() << "\n" << kUsage;
+    } catch (const ConfigError& error) {
+        std::cerr << "zemrix-check: " << error.what() << "\n";
+    } catch (const std::exception& error) {
+        std::cerr << "zemrix-check: " << error.what() << "\n";
+    }
+    return 1;
+}

@@ -1,0 +1,545 @@
+// The cross-check.  Every QSO line that the plug-in stored and did not call
+// a duplicate takes part in matching.  Callsigns, exchanges and band-mode
+// pairs are numbered once, and the lines are held in arrays sorted by
+// packed keys, so a lookup is a binary search and the whole check grows
+// with the number of lines, not with its square:
+//  - by (own call, worked call, band-mode): the other side of a QSO;
+//  - by (worked call, band-mode, corrected time): the stations that logged
+//    a call near a given time, for the search of miscopied calls;
+//  - by (worked call, log, exchange): what everybody copied from a call.
+#include "checker/cross_check.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <unordered_map>
+
+#include "logfile/text.h"
+#include "score/scoring.h"
+
+namespace {
+
+constexpr int kNoLog = -1;
+constexpr uint32_t kNone = UINT32_MAX;
+// Matched QSOs a clock offset needs before it is believed.
+constexpr std::size_t kOffsetEvidence = 3;
+// Farthest apart two sides of one QSO may lie before a clock is corrected.
+constexpr int kWidestOffsetMinutes = 24 * 60;
+
+class Numbering {
+public:
+    uint32_t operator()(const std::string& text)
+    {
+        const auto [at, added] = ids_.try_emplace(text, static_cast<uint32_t>(texts_.size()));
+        if (added)
+            texts_.push_back(text);
+        return at->second;
+    }
+    uint32_t find(const std::string& text) const
+    {
+        const auto at = ids_.find(text);
+        return at == ids_.end() ? kNone : at->second;
+    }
+    const std::string& text(uint32_t id) const { return texts_[id]; }
+
+private:
+    std::unordered_map<std::string, uint32_t> ids_;
+    std::vector<std::string> texts_;
+};
+
+// "016" and "16" are the same number.
+std::string exchangeKey(const std::string& exchange)
+{
+    const std::string text = upperCase(trimmed(exchange));
+    if (!allDigits(text))
+        return text;
+    const auto first = text.find_first_not_of('0');
+    return first == std::string::npos ? "0" : text.substr(first);
+}
+
+int64_t minutesOf(const CivilTime& time) { return std::llround(oleDateFromCivilTime(time) * 24 * 60); }
+
+// One line that takes part in matching.
+struct Line {
+    uint32_t log;
+    uint32_t qso;
+    uint32_t own, worked, bandMode;
+    uint32_t sentExchange, receivedExchange;
+    int64_t loggedMinute;
+    int64_t minute = 0;  // corrected by the log's clock offset
+    uint32_t partner = kNone;
+    bool miscopiedCall = false;  // this side copied the other's call wrong
+};
+
+uint64_t pairKey(uint32_t own, uint32_t worked, uint32_t bandMode)
+{
+    return static_cast<uint64_t>(own) << 38 | static_cast<uint64_t>(worked) << 12 | bandMode;
+}
+
+// True when one edit (a character changed, dropped, added, or two
+// neighbours swapped) turns `a` into `b`.
+bool oneEditApart(const std::string& a, const std::string& b)
+{
+    if (a == b)
+        return false;
+    const std::string& shorter = a.size() <= b.size() ? a : b;
+    const std::string& longer = a.size() <= b.size() ? b : a;
+    if (longer.size() - shorter.size() > 1)
+        return false;
+    std::size_t i = 0;
+    while (i < shorter.size() && shorter[i] == longer[i])
+        ++i;
+    if (shorter.size() == longer.size()) {
+        if (shorter.compare(i + 1, std::string::npos, longer, i + 1, std::string::npos) == 0)
+            return true;
+        return i + 1 < shorter.size() && shorter[i] == longer[i + 1] && shorter[i + 1] == longer[i] &&
+               shorter.compare(i + 2, std::string::npos, longer, i + 2, std::string::npos) == 0;
+    }
+    return shorter.compare(i, std::string::npos, longer, i + 1, std::string::npos) == 0;
+}
+
+int medianOf(std::vector<int64_t> values)
+{
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return static_cast<int>(*middle);
+}
+
+class Matcher {
+public:
+    Matcher(CrossCheck& check) : check_(check), config_(check.config) {}
+
+    void run()
+    {
+        collectLines();
+        indexPairs();
+        estimateClockOffsets();
+        for (Line& line : lines_)
+            line.minute = line.loggedMinute - check_.logs[line.log].score.clockOffsetMinutes;
+        matchExactly();
+        indexByWorkedCall();
+        matchMiscopiedCalls();
+        indexExchangesCopied();
+        giveVerdicts();
+    }
+
+private:
+    void collectLines()
+    {
+        for (std::size_t log = 0; log < check_.logs.size(); ++log) {
+            CheckedLog& checked = check_.logs[log];
+            if (checked.log.state != LogState::Checked)
+                continue;
+            logOfCall_.resize(std::max<std::size_t>(logOfCall_.size(), calls_(checked.log.callsign) + 1), kNoLog);
+            logOfCall_[calls_.find(checked.log.callsign)] = static_cast<int>(log);
+        }
+        for (std::size_t log = 0; log < check_.logs.size(); ++log) {
+            const CheckedLog& checked = check_.logs[log];
+            if (checked.log.state != LogState::Checked)
+                continue;
+            const uint32_t own = calls_.find(checked.log.callsign);
+            for (std::size_t q = 0; q < checked.log.qsos.size(); ++q) {
+                const JudgedQso& judged = checked.log.qsos[q];
+                if (!judged.readable || !judged.accepted || judged.duplicate)
+                    continue;
+                const LoggedQso& qso = judged.qso;
+                lines_.push_back({static_cast<uint32_t>(log), static_cast<uint32_t>(q), own,
+                                  calls_(qso.workedCallsign), bandModes_(qso.band + " " + qso.mode),
+                                  exchanges_(exchangeKey(qso.exchangeSent)),
+                                  exchanges_(exchangeKey(qso.exchangeReceived)), minutesOf(qso.time)});
+            }
+        }
+    }
+
+    int logOf(uint32_t call) const { return call < logOfCall_.size() ? logOfCall_[call] : kNoLog; }
+
+    void indexPairs()
+    {
+        byPair_.reserve(lines_.size());
+        for (uint32_t i = 0; i < lines_.size(); ++i)
+            byPair_.push_back({pairKey(lines_[i].own, lines_[i].worked, lines_[i].bandMode), i});
+        std::sort(byPair_.begin(), byPair_.end());
+    }
+
+    // The lines of `own` that logged `worked` on one band and mode.
+    std::pair<std::size_t, std::size_t> pairRange(uint32_t own, uint32_t worked, uint32_t bandMode) const
+    {
+        const uint64_t key = pairKey(own, worked, bandMode);
+        const auto first = std::lower_bound(byPair_.begin(), byPair_.end(), std::make_pair(key, uint32_t{0}));
+        auto last = first;
+        while (last != byPair_.end() && last->first == key)
+            ++last;
+        return {static_cast<std::size_t>(first - byPair_.begin()), static_cast<std::size_t>(last - byPair_.begin())};
+    }
+
+    // Each log's clock: the median of how far its QSOs lie from the other
+    // side's, where both logs hold the QSO once, with the other log's own
+    // offset taken out.  A few rounds let two wrong clocks settle.
+    void estimateClockOffsets()
+    {
+        struct Evidence {
+            uint32_t other;
+            int64_t difference;
+        };
+        std::vector<std::vector<Evidence>> evidence(check_.logs.size());
+        for (const Line& line : lines_) {
+            if (logOf(line.worked) == kNoLog || line.worked == line.own)
+                continue;
+            const auto mine = pairRange(line.own, line.worked, line.bandMode);
+            const auto theirs = pairRange(line.worked, line.own, line.bandMode);
+            if (mine.second - mine.first != 1 || theirs.second - theirs.first != 1)
+                continue;
+            const Line& other = lines_[byPair_[theirs.first].second];
+            const int64_t difference = line.loggedMinute - other.loggedMinute;
+            if (std::llabs(difference) <= kWidestOffsetMinutes)
+                evidence[line.log].push_back({other.log, difference});
+        }
+        std::vector<int> offsets(check_.logs.size(), 0);
+        for (int round = 0; round < 3; ++round) {
+            std::vector<int> next(offsets.size(), 0);
+            for (std::size_t log = 0; log < evidence.size(); ++log) {
+                if (evidence[log].size() < kOffsetEvidence)
+                    continue;
+                std::vector<int64_t> estimates;
+                for (const Evidence& e : evidence[log])
+                    estimates.push_back(e.difference + offsets[e.other]);
+                next[log] = medianOf(std::move(estimates));
+            }
+            offsets = std::move(next);
+        }
+        for (std::size_t log = 0; log < offsets.size(); ++log) {
+            check_.logs[log].score.clockOffsetMinutes = offsets[log];
+            check_.logs[log].score.offsetMatches = static_cast<int>(evidence[log].size());
+        }
+    }
+
+    bool withinTolerance(const Line& a, const Line& b) const
+    {
+        return std::llabs(a.minute - b.minute) <= config_.toleranceMinutes;
+    }
+
+    void link(uint32_t a, uint32_t b)
+    {
+        lines_[a].partner = b;
+        lines_[b].partner = a;
+    }
+
+    // Calls both ways, band and mode, time within the tolerance: the
+    // nearest free line of the other side.
+    void matchExactly()
+    {
+        for (uint32_t i = 0; i < lines_.size(); ++i) {
+            const Line& line = lines_[i];
+            if (line.partner != kNone || logOf(line.worked) == kNoLog || line.worked == line.own)
+                continue;
+            const auto theirs = pairRange(line.worked, line.own, line.bandMode);
+            uint32_t best = kNone;
+            for (std::size_t at = theirs.first; at < theirs.second; ++at) {
+                const uint32_t candidate = byPair_[at].second;
+                if (lines_[candidate].partner == kNone && withinTolerance(line, lines_[candidate]) &&
+                    (best == kNone || std::llabs(lines_[candidate].minute - line.minute) <
+                                          std::llabs(lines_[best].minute - line.minute)))
+                    best = candidate;
+            }
+            if (best != kNone)
+                link(i, best);
+        }
+    }
+
+    void indexByWorkedCall()
+    {
+        byWorked_.reserve(lines_.size());
+        for (uint32_t i = 0; i < lines_.size(); ++i)
+            byWorked_.push_back({static_cast<uint64_t>(lines_[i].worked) << 12 | lines_[i].bandMode,
+                                 lines_[i].minute, i});
+        std::sort(byWorked_.begin(), byWorked_.end());
+    }
+
+    // A line still unmatched whose call is one edit from a station that
+    // logged this one, at that band, mode and time, with its own line
+    // unmatched: that station was worked, and the call was miscopied.
+    void matchMiscopiedCalls()
+    {
+        for (uint32_t i = 0; i < lines_.size(); ++i) {
+            const Line& line = lines_[i];
+            if (line.partner != kNone)
+                continue;
+            const uint64_t key = static_cast<uint64_t>(line.own) << 12 | line.bandMode;
+            auto at = std::lower_bound(byWorked_.begin(), byWorked_.end(),
+                                       WorkedEntry{key, line.minute - config_.toleranceMinutes, 0});
+            uint32_t best = kNone;
+            for (; at != byWorked_.end() && at->key == key && at->minute <= line.minute + config_.toleranceMinutes;
+                 ++at) {
+                const Line& candidate = lines_[at->line];
+                if (candidate.partner != kNone || candidate.own == line.own || candidate.own == line.worked ||
+                    !oneEditApart(calls_.text(line.worked), calls_.text(candidate.own)))
+                    continue;
+                if (best == kNone ||
+                    std::llabs(candidate.minute - line.minute) < std::llabs(lines_[best].minute - line.minute))
+                    best = at->line;
+            }
+            if (best != kNone) {
+                link(i, best);
+                lines_[i].miscopiedCall = true;
+            }
+        }
+    }
+
+    void indexExchangesCopied()
+    {
+        for (const Line& line : lines_)
+            copied_.push_back({line.worked, line.log, line.receivedExchange});
+        std::sort(copied_.begin(), copied_.end());
+        copied_.erase(std::unique(copied_.begin(), copied_.end()), copied_.end());
+    }
+
+    struct Consensus {
+        uint32_t exchange = kNone;
+        int logs = 0;  // that copied this exchange
+        int others = 0;  // that logged the call at all
+    };
+
+    // What the logs other than `log` copied from `call`, by the number of
+    // logs behind each exchange.
+    Consensus consensusOn(uint32_t call, uint32_t log) const
+    {
+        const std::array<uint32_t, 3> low{call, 0, 0};
+        auto at = std::lower_bound(copied_.begin(), copied_.end(), low);
+        std::map<uint32_t, int> logsPerExchange;
+        uint32_t lastLog = kNone;
+        Consensus consensus;
+        for (; at != copied_.end() && (*at)[0] == call; ++at) {
+            if ((*at)[1] == log)
+                continue;
+            ++logsPerExchange[(*at)[2]];
+            if ((*at)[1] != lastLog)
+                ++consensus.others;
+            lastLog = (*at)[1];
+        }
+        for (const auto& [exchange, logs] : logsPerExchange)
+            if (logs > consensus.logs)
+                consensus = {exchange, logs, consensus.others};
+        return consensus;
+    }
+
+    bool outOfPeriod(const Line& line) const
+    {
+        return (config_.start && line.minute < minutesOf(*config_.start)) ||
+               (config_.end && line.minute >= minutesOf(*config_.end));
+    }
+
+    void giveVerdicts()
+    {
+        for (CheckedLog& checked : check_.logs)
+            if (checked.log.state == LogState::Checked)
+                checked.verdicts = judgedByThePlugin(checked.log);
+        for (const Line& line : lines_) {
+            QsoVerdict& verdict = check_.logs[line.log].verdicts[line.qso];
+            verdict = matchVerdict(line);
+            if (outOfPeriod(line))
+                verdict.status = QsoStatus::OutOfPeriod;
+        }
+    }
+
+    static std::vector<QsoVerdict> judgedByThePlugin(const LogCheck& log)
+    {
+        std::vector<QsoVerdict> verdicts(log.qsos.size());
+        for (std::size_t q = 0; q < log.qsos.size(); ++q) {
+            const JudgedQso& judged = log.qsos[q];
+            if (!judged.readable || !judged.accepted)
+                verdicts[q].status = QsoStatus::Rejected;
+            else if (judged.duplicate)
+                verdicts[q].status = QsoStatus::Dupe;
+        }
+        return verdicts;
+    }
+
+    QsoVerdict matchVerdict(const Line& line) const
+    {
+        QsoVerdict verdict;
+        if (line.partner != kNone) {
+            const Line& partner = lines_[line.partner];
+            const LogCheck& other = check_.logs[partner.log].log;
+            verdict.matchedLog = other.callsign;
+            verdict.matchedLine = other.qsos[partner.qso].qso.line;
+            if (line.miscopiedCall) {
+                verdict.status = QsoStatus::BustedCall;
+                verdict.correctCall = other.callsign;
+            } else if (line.receivedExchange != partner.sentExchange) {
+                verdict.status = QsoStatus::BustedExch;
+                verdict.correctExchange = other.qsos[partner.qso].qso.exchangeSent;
+            }
+            return verdict;
+        }
+        if (logOf(line.worked) != kNoLog && line.worked != line.own) {
+            verdict.status = QsoStatus::Nil;
+            return verdict;
+        }
+        const Consensus consensus = consensusOn(line.worked, line.log);
+        if (consensus.others == 0) {
+            verdict.status = QsoStatus::Unique;
+        } else if (consensus.exchange != line.receivedExchange && consensus.logs >= 2 &&
+                   consensus.logs * 2 > consensus.others) {
+            verdict.status = QsoStatus::BustedExch;
+            verdict.correctExchange = exchanges_.text(consensus.exchange);
+        } else {
+            verdict.status = QsoStatus::NoLog;
+        }
+        return verdict;
+    }
+
+    struct WorkedEntry {
+        uint64_t key;
+        int64_t minute;
+        uint32_t line;
+        bool operator<(const WorkedEntry& other) const
+        {
+            return key != other.key ? key < other.key : minute != other.minute ? minute < other.minute
+                                                                                : line < other.line;
+        }
+    };
+
+    CrossCheck& check_;
+    const ContestConfig& config_;
+    Numbering calls_, bandModes_, exchanges_;
+    std::vector<int> logOfCall_;
+    std::vector<Line> lines_;
+    std::vector<std::pair<uint64_t, uint32_t>> byPair_;
+    std::vector<WorkedEntry> byWorked_;
+    std::vector<std::array<uint32_t, 3>> copied_;  // worked call, log, exchange received
+};
+
+bool counts(QsoStatus status, const ContestConfig& config)
+{
+    return status == QsoStatus::Ok || status == QsoStatus::NoLog ||
+           (status == QsoStatus::Unique && config.countUniques);
+}
+
+int penaltyFor(QsoStatus status, const ContestConfig& config)
+{
+    if (status == QsoStatus::Nil)
+        return config.nilPenalty;
+    if (status == QsoStatus::BustedCall || status == QsoStatus::BustedExch)
+        return config.bustedPenalty;
+    return 0;
+}
+
+CInfo recordOf(const JudgedQso& judged)
+{
+    CInfo record;
+    record.workedCallsign = judged.qso.workedCallsign;
+    record.countryPrefix = judged.countryPrefix;
+    record.band = judged.qso.band;
+    record.mode = judged.qso.mode;
+    record.exchangeReceived = judged.qso.exchangeReceived;
+    record.exchangeSent = judged.qso.exchangeSent;
+    return record;
+}
+
+// The plug-in's scoring pass over the lines that count, then the penalties
+// off the points.
+void scoreVerifiedLog(CheckedLog& checked, const ContestConfig& config)
+{
+    ContestState state;
+    int64_t penaltyPoints = 0;
+    for (std::size_t q = 0; q < checked.verdicts.size(); ++q) {
+        const QsoStatus status = checked.verdicts[q].status;
+        ++checked.score.statusCounts[static_cast<std::size_t>(status)];
+        const CInfo record = recordOf(checked.log.qsos[q]);
+        penaltyPoints += static_cast<int64_t>(penaltyFor(status, config)) * pointsFor(record);
+        if (!counts(status, config))
+            continue;
+        noteBand(state.bands, checked.log.qsos[q].qso.band);
+        state.log.append(record);
+    }
+    const ScoreSheet sheet = scoreLog(state);
+    LogScore& score = checked.score;
+    score.countedQsos = sheet.qsos;
+    score.penaltyPoints = static_cast<int32_t>(std::min<int64_t>(penaltyPoints, INT32_MAX));
+    score.points = std::max(0, sheet.points - score.penaltyPoints);
+    score.multipliers = sheet.multipliers;
+    score.verifiedScore = static_cast<int64_t>(score.points) * score.multipliers;
+}
+
+void supersedeRepeatedCalls(CrossCheck& check)
+{
+    std::unordered_map<std::string, std::size_t> latest;
+    for (std::size_t i = 0; i < check.logs.size(); ++i) {
+        LogCheck& log = check.logs[i].log;
+        if (log.state != LogState::Checked)
+            continue;
+        const auto [at, first] = latest.try_emplace(log.callsign, i);
+        if (first)
+            continue;
+        LogCheck& earlier = check.logs[at->second].log;
+        earlier.state = LogState::Superseded;
+        earlier.stateReason = "another log from " + log.callsign + " came later: " + log.fileName;
+        at->second = i;
+    }
+}
+
+void summarise(CrossCheck& check)
+{
+    std::size_t checkedLogs = 0, lines = 0;
+    std::array<std::size_t, kQsoStatusCount> totals{};
+    for (const CheckedLog& checked : check.logs) {
+        if (checked.log.state != LogState::Checked) {
+            check.summary.push_back(checked.log.fileName + ": " + logStateName(checked.log.state) + " (" +
+                                    checked.log.stateReason + ")");
+            continue;
+        }
+        ++checkedLogs;
+        lines += checked.verdicts.size();
+        for (std::size_t s = 0; s < kQsoStatusCount; ++s)
+            totals[s] += static_cast<std::size_t>(checked.score.statusCounts[s]);
+        if (checked.score.clockOffsetMinutes != 0)
+            check.summary.push_back(checked.log.callsign + ": clock " +
+                                    std::to_string(checked.score.clockOffsetMinutes) +
+                                    " min off, corrected (from " + std::to_string(checked.score.offsetMatches) +
+                                    " matched QSOs)");
+    }
+    std::string counts;
+    for (std::size_t s = 0; s < kQsoStatusCount; ++s)
+        counts += std::string(s ? ", " : "") + qsoStatusName(static_cast<QsoStatus>(s)) + " " +
+                  std::to_string(totals[s]);
+    check.summary.push_back(std::to_string(check.logs.size()) + " files, " + std::to_string(checkedLogs) +
+                            " logs checked, " + std::to_string(lines) + " QSO lines: " + counts);
+}
+
+}  // namespace
+
+const char* logStateName(LogState state)
+{
+    static const char* const kNames[] = {"CHECKED",       "SUPERSEDED",  "EMPTY",  "NOT_A_LOG",
+                                         "OTHER_CONTEST", "NO_CALLSIGN", "NO_QSOS"};
+    return kNames[static_cast<std::size_t>(state)];
+}
+
+const char* qsoStatusName(QsoStatus status)
+{
+    static const char* const kNames[] = {"OK",     "NIL",  "BUSTED_CALL",   "BUSTED_EXCH", "UNIQUE",
+                                         "NO_LOG", "DUPE", "OUT_OF_PERIOD", "REJECTED"};
+    return kNames[static_cast<std::size_t>(status)];
+}
+
+CrossCheck crossCheck(const std::vector<LogInput>& files, const ContestConfig& config,
+                      const CountryPrefixes& countries, const CheckProgress& progress)
+{
+    CrossCheck check;
+    check.config = config;
+    PrecheckOptions period;
+    period.contestStart = config.start;
+    period.contestEnd = config.end;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        check.logs.push_back({precheckLog(files[i].bytes, files[i].fileName, countries, period), {}, {}});
+        if (progress)
+            progress(i + 1, files.size());
+    }
+    supersedeRepeatedCalls(check);
+    Matcher(check).run();
+    for (CheckedLog& checked : check.logs)
+        if (checked.log.state == LogState::Checked)
+            scoreVerifiedLog(checked, config);
+    summarise(check);
+    return check;
+}
