@@ -142,7 +142,7 @@ void RobotServer::installRoutes() {
     http.new_task_queue = [] { return new httplib::ThreadPool(64); };
     http.set_read_timeout(config_.readTimeoutSeconds, 0);
     http.set_write_timeout(config_.readTimeoutSeconds, 0);
-    http.set_keep_alive_timeout(5);
+    http.set_keep_alive_timeout(3);
     // Room for the form's other fields around a log of the largest size.
     http.set_payload_max_length(config_.uploadLimit + 64 * 1024);
     http.set_default_headers({
