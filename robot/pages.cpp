@@ -7,8 +7,9 @@
 namespace {
 
 const char* const kStyle =
-    "body{font-family:sans-serif;max-width:60em;margin:1em auto;padding:0 1em;color:#222}"
-    "table{border-collapse:collapse;margin:.5em 0}td,th{border:1px solid #bbb;padding:.2em .5em;text-align:left}"
+    "body{font-family:sans-serif;max-width:72em;margin:1em auto;padding:0 1em;color:#222}"
+    "table{border-collapse:collapse;margin:.5em 0}td,th{border:1px solid #bbb;padding:.2em .5em;text-align:left;vertical-align:top}"
+    "#logs td{white-space:nowrap}"
     "pre{background:#f4f4f4;padding:.5em;overflow-x:auto}.ok{color:#070}.no{color:#b00}"
     "nav{float:right}label{display:block;margin-top:.6em}textarea{width:100%;height:12em}"
     "form.inline{display:inline}";
