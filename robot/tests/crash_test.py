@@ -19,8 +19,11 @@ def check_database(robot, acknowledged):
     """What is wrong with the database after a restart: a list of problems."""
     with sqlite3.connect(f"file:{robot.database()}?mode=ro", uri=True) as db:
         integrity = db.execute("PRAGMA integrity_check").fetchone()[0]
+        journal = db.execute("PRAGMA journal_mode").fetchone()[0]
         stored = dict(db.execute("SELECT receipt, original FROM uploads").fetchall())
     problems = [] if integrity == "ok" else [f"integrity_check: {integrity}"]
+    if journal != "wal":
+        problems.append(f"journal mode {journal}, not wal")
     for receipt, log in acknowledged.items():
         if stored.get(receipt) != log:
             problems.append(f"acknowledged upload {receipt} is " + ("missing" if receipt not in stored else "altered"))

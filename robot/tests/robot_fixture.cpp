@@ -94,6 +94,16 @@ httplib::Result Browser::upload(const std::string& bytes, const std::string& ema
     return remember(client_.Post("/upload", headers(), items));
 }
 
+httplib::Result Browser::paste(const std::string& text, const std::string& email) {
+    const httplib::MultipartFormDataItems items = {
+        {"csrf", csrf(), "", ""},
+        {"log", "", "", "application/octet-stream"},
+        {"text", text, "", ""},
+        {"email", email, "", ""},
+    };
+    return remember(client_.Post("/upload", headers(), items));
+}
+
 std::string Browser::csrf() {
     if (cookies_.count("csrf") == 0) get("/");
     return cookie("csrf");

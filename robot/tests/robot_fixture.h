@@ -49,6 +49,8 @@ public:
     httplib::Result post(const std::string& path, const httplib::Params& fields);
     httplib::Result upload(const std::string& bytes, const std::string& email,
                            const std::string& fileName = "log.cbr");
+    // The log pasted into the form's text box instead.
+    httplib::Result paste(const std::string& text, const std::string& email);
 
     // The form token the pages gave; fetches the upload form when there is none yet.
     std::string csrf();

@@ -6,7 +6,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
+#include <filesystem>
 
 #include "robot/upload_store.h"
 #include "robot_fixture.h"
@@ -192,6 +194,42 @@ TEST(RobotUpload, AnswerShowsRejectedLinesAndBothScores) {
     EXPECT_TRUE(contains(result->body, "id=\"computed\">"));
     EXPECT_TRUE(contains(result->body, "NO CONTEST BAND")) << result->body;
     EXPECT_TRUE(contains(result->body, "<td>8</td>")) << "the rejected line's number in the file";
+}
+
+TEST(RobotUpload, PastedCabrilloAndAdifAreTakenLikeFiles) {
+    RunningRobot robot;
+    Browser browser(robot.port());
+    const std::string adif =
+        "Pasted from a logger\n<ADIF_VER:5>3.1.0 <EOH>\n"
+        "<CALL:6>RK3DZB <STATION_CALLSIGN:6>UA3ABC <BAND:3>80m <FREQ:5>3.527 <MODE:2>CW <QSO_DATE:8>20251220 "
+        "<TIME_ON:4>2000 <RST_SENT:3>599 <STX:2>16 <RST_RCVD:3>599 <SRX:2>48 <EOR>\n";
+    for (const std::string& text : {cabrilloLog("RN9C", {"RK3DZB"}), adif}) {
+        const auto result = browser.paste(text, "op@example.org");
+        ASSERT_TRUE(result);
+        EXPECT_EQ(result->status, 200) << result->body;
+        EXPECT_TRUE(contains(result->body, "id=\"verdict\">Accepted")) << result->body;
+    }
+    EXPECT_EQ(UploadStore(robot.config().dataDir + "/robot.db").latestLogs().size(), 2u);
+}
+
+TEST(RobotOrganiser, CallsignsNeverBecomePaths) {
+    RunningRobot robot;
+    Browser browser(robot.port());
+    for (const char* callsign : {"../../../EVIL", "..", "/TMP/X", "CON"})
+        browser.upload(cabrilloLog(callsign, {"RK3DZB"}), "op@example.org");
+    ASSERT_TRUE(browser.logIn());
+    EXPECT_EQ(browser.post("/organiser/check", {{"csrf", browser.csrf()}})->status, 303);
+    // Only the database and the run's own folder lie in the data folder.
+    std::vector<std::string> entries;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(robot.config().dataDir)) {
+        const std::string path = std::filesystem::relative(entry.path(), robot.config().dataDir).string();
+        if (path.rfind("robot.db", 0) != 0 && path.rfind("runs/1/out/ubn/", 0) != 0) entries.push_back(path);
+    }
+    std::sort(entries.begin(), entries.end());
+    const std::vector<std::string> expected = {"runs", "runs/1", "runs/1/all.zip", "runs/1/out", "runs/1/out/qsos.csv",
+                                               "runs/1/out/results.csv", "runs/1/out/results.html", "runs/1/out/ubn"};
+    EXPECT_EQ(entries, expected);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(robot.config().dataDir).parent_path() / "EVIL.txt"));
 }
 
 TEST(RobotUpload, EveryTextFromOutsideIsEscapedInEveryPage) {
