@@ -52,6 +52,7 @@ bool applySetting(RobotConfig& config, const std::string& key, const std::string
     }
     if (key == "checker_config") { config.checkerConfig = value; return true; }
     if (key == "country_file") { config.countryFile = value; return !value.empty(); }
+    if (key == "proxy") { config.proxyAddress = value; return true; }
     if (key == "secure_cookies") return parseYesNo(value, config.secureCookies);
     if (key == "read_timeout_seconds") {
         if (!parseCount(value, 1, 600, number)) return false;

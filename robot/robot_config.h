@@ -17,6 +17,7 @@ struct RobotConfig {
     std::string checkerConfig;    // the checker's contest.ini; empty = its defaults
     std::string countryFile = "/usr/share/hamradio-files/cty.dat";
     bool secureCookies = false;   // yes behind a TLS proxy
+    std::string proxyAddress;     // the reverse proxy's address, whose X-Forwarded-For is believed
     int readTimeoutSeconds = 10;
 };
 

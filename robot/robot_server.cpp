@@ -286,21 +286,33 @@ bool RobotServer::isOrganiser(Request& r) {
     return false;
 }
 
+std::string RobotServer::clientAddress(const Request& r) const {
+    // Behind the configured proxy every connection comes from it; the last
+    // address it appended is the client's.  Anyone else's header is ignored.
+    const std::string forwarded = r.req.get_header_value("X-Forwarded-For");
+    if (config_.proxyAddress.empty() || r.req.remote_addr != config_.proxyAddress || forwarded.empty())
+        return r.req.remote_addr;
+    return trimmedField(forwarded.substr(forwarded.rfind(',') + 1));
+}
+
 void RobotServer::showLogin(Request& r) { r.page(200, loginPage(r.texts, r.csrfToken(), "")); }
 
 void RobotServer::logIn(Request& r) {
     if (!formIsGenuine(r)) return r.page(403, loginPage(r.texts, r.csrfToken(), r.texts.badForm));
+    const std::string address = clientAddress(r);
     std::string session;
-    switch (auth_.logIn(r.req.remote_addr, r.req.get_param_value("password"), session)) {
+    switch (auth_.logIn(address, r.req.get_param_value("password"), session)) {
         case OrganiserAuth::Login::Ok:
             r.setCookie("session", session);
             return r.redirect("/organiser");
         case OrganiserAuth::Login::Wrong:
             return r.page(403, loginPage(r.texts, r.csrfToken(), r.texts.wrongPassword));
         case OrganiserAuth::Login::Throttled:
-            r.res.set_header("Retry-After", std::to_string(auth_.secondsToWait(r.req.remote_addr)));
-            return r.page(429, loginPage(r.texts, r.csrfToken(),
-                                         fill(r.texts.throttled, std::to_string(auth_.secondsToWait(r.req.remote_addr)))));
+        {
+            const std::string wait = std::to_string(auth_.secondsToWait(address));
+            r.res.set_header("Retry-After", wait);
+            return r.page(429, loginPage(r.texts, r.csrfToken(), fill(r.texts.throttled, wait)));
+        }
     }
 }
 

@@ -52,6 +52,7 @@ private:
     void sendPublished(Request& r, const std::string& folder, const std::string& name);
 
     bool isOrganiser(Request& r);
+    std::string clientAddress(const Request& r) const;
     bool formIsGenuine(Request& r);
     bool uploadsClosed(std::time_t now, std::time_t& deadline);
     std::string runFolder(long long run) const;

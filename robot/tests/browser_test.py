@@ -21,7 +21,7 @@ def browser(profile):
     options = webdriver.ChromeOptions()
     for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                  "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                 "--disable-dev-shm-usage", "--lang=en-US", "--window-size=1100,1000", f"--user-data-dir={profile}"):
+                 "--disable-dev-shm-usage", "--lang=en-US", "--window-size=1300,900", f"--user-data-dir={profile}"):
         options.add_argument(flag)
     options.add_experimental_option("prefs", {"intl.accept_languages": "en-US,en"})
     return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)

@@ -57,7 +57,8 @@ Browser::Browser(int port, std::string language) : client_("127.0.0.1", port), l
 }
 
 httplib::Headers Browser::headers() const {
-    httplib::Headers headers{{"Accept-Language", language_}};
+    httplib::Headers headers = extraHeaders_;
+    headers.emplace("Accept-Language", language_);
     std::string cookieLine;
     for (const auto& cookie : cookies_) cookieLine += (cookieLine.empty() ? "" : "; ") + cookie.first + "=" + cookie.second;
     if (!cookieLine.empty()) headers.emplace("Cookie", cookieLine);

@@ -57,6 +57,8 @@ public:
     bool logIn(const std::string& password = kPassword);
     std::string cookie(const std::string& name) const;
     void setCookie(const std::string& name, const std::string& value) { cookies_[name] = value; }
+    // A header sent with every request from now on.
+    void setHeader(const std::string& name, const std::string& value) { extraHeaders_.emplace(name, value); }
     // The Set-Cookie lines of the last answer.
     const std::vector<std::string>& lastSetCookies() const { return lastSetCookies_; }
 
@@ -68,4 +70,5 @@ private:
     std::string language_;
     std::map<std::string, std::string> cookies_;
     std::vector<std::string> lastSetCookies_;
+    httplib::Headers extraHeaders_;
 };

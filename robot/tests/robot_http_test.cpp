@@ -285,6 +285,19 @@ TEST(RobotOrganiser, LoginSetsAStrictSessionCookieAndIsThrottled) {
     EXPECT_TRUE(contains(throttled->body, "Too many wrong attempts"));
 }
 
+TEST(RobotOrganiser, BehindTheProxyEachClientIsThrottledAlone) {
+    RunningRobot robot([](RobotConfig& config) { config.proxyAddress = "127.0.0.1"; });
+    Browser guesser(robot.port()), organiser(robot.port()), spoofer(robot.port());
+    guesser.setHeader("X-Forwarded-For", "198.51.100.7, 203.0.113.5");
+    organiser.setHeader("X-Forwarded-For", "203.0.113.6");
+    for (int attempt = 0; attempt < 5; ++attempt) EXPECT_FALSE(guesser.logIn("guess"));
+    EXPECT_FALSE(guesser.logIn());
+    EXPECT_TRUE(organiser.logIn());
+    // The client's own part of the header does not name another client.
+    spoofer.setHeader("X-Forwarded-For", "203.0.113.9, 203.0.113.5");
+    EXPECT_FALSE(spoofer.logIn());
+}
+
 TEST(RobotOrganiser, SeesLogsAndMissingCallsRunsTheCheckAndPublishes) {
     RunningRobot robot;
     Browser participant(robot.port());
