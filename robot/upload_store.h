@@ -17,33 +17,27 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-struct NewUpload {
+// What the robot keeps of every upload besides its bytes.
+struct UploadSummary {
     std::string receipt;
     std::time_t receivedAt = 0;
     std::string email;
     std::string fileName;  // as the browser sent it; only ever shown
-    std::string original;  // the bytes, unchanged
     bool accepted = false;
     std::string callsign;
     std::string category;
     int qsoLines = 0;
     std::optional<long long> claimedScore;
     long long computedScore = 0;
+};
+
+struct NewUpload : UploadSummary {
+    std::string original;  // the bytes, unchanged
     std::vector<std::string> workedCallsigns;
 };
 
-struct StoredUpload {
+struct StoredUpload : UploadSummary {
     long long id = 0;
-    std::string receipt;
-    std::time_t receivedAt = 0;
-    std::string email;
-    std::string fileName;
-    bool accepted = false;
-    std::string callsign;
-    std::string category;
-    int qsoLines = 0;
-    std::optional<long long> claimedScore;
-    long long computedScore = 0;
     int version = 0;  // 1 for a callsign's first accepted upload, and so on
 };
 
