@@ -204,7 +204,14 @@ int checkOneLog(const Options& options, const ContestConfig& config, const Count
     return 0;
 }
 
-// The files named, a folder's files in name order; shown by file name.
+bool isConfigFile(const std::filesystem::path& path, const Options& options)
+{
+    std::error_code error;
+    return !options.configFile.empty() && std::filesystem::equivalent(path, options.configFile, error);
+}
+
+// The files named, a folder's files in name order (but the config, which
+// may lie among the logs); shown by file name.
 std::vector<LogInput> readInputs(const Options& options)
 {
     std::vector<std::filesystem::path> paths;
@@ -216,7 +223,7 @@ std::vector<LogInput> readInputs(const Options& options)
         }
         std::vector<std::filesystem::path> inFolder;
         for (const auto& entry : std::filesystem::directory_iterator(input))
-            if (entry.is_regular_file())
+            if (entry.is_regular_file() && !isConfigFile(entry.path(), options))
                 inFolder.push_back(entry.path());
         std::sort(inFolder.begin(), inFolder.end());
         paths.insert(paths.end(), inFolder.begin(), inFolder.end());

@@ -212,7 +212,8 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
     try {
         log = readContestLog(bytes, fileName);
     } catch (const LogFileError& error) {
-        setState(check, LogState::NotALog, error.what());
+        const std::string said = error.what(), lead = fileName + ": ";
+        setState(check, LogState::NotALog, said.rfind(lead, 0) == 0 ? said.substr(lead.size()) : said);
         return check;
     }
     const std::vector<std::string> lines = fileLines(bytes);

@@ -14,7 +14,8 @@
 
 namespace {
 
-// Valid UTF-8 passes; any other byte becomes '?'.
+// Valid UTF-8 passes, but for control characters other than tab and line
+// ends; any other byte becomes '?'.
 std::string utf8(const std::string& text)
 {
     std::string out;
@@ -26,7 +27,7 @@ std::string utf8(const std::string& text)
         bool valid = length > 0 && i + length <= text.size();
         for (std::size_t k = 1; valid && k < length; ++k)
             valid = (static_cast<unsigned char>(text[i + k]) >> 6) == 0x2;
-        if (valid && (length > 1 || byte >= 0x20 || byte == '\t')) {
+        if (valid && (length > 1 || byte >= 0x20 || byte == '\t' || byte == '\r' || byte == '\n')) {
             out.append(text, i, length);
             i += length;
         } else {
@@ -40,7 +41,7 @@ std::string utf8(const std::string& text)
 std::string csvField(const std::string& text)
 {
     const std::string clean = utf8(text);
-    if (clean.find_first_of(",\"") == std::string::npos)
+    if (clean.find_first_of(",\"\r\n") == std::string::npos)
         return clean;
     std::string quoted = "\"";
     for (char c : clean)
@@ -148,6 +149,7 @@ std::string html(const std::string& text)
 }
 
 std::string cell(const std::string& text, const char* tag = "td") { return std::string("<") + tag + ">" + text + "</" + tag + ">"; }
+std::string number(const std::string& text) { return "<td class=\"n\">" + text + "</td>"; }
 
 std::string categoryOf(const LogCheck& log)
 {
@@ -184,12 +186,12 @@ std::string resultsByCategory(const CrossCheck& check)
         for (std::size_t i : logs) {
             const CheckedLog& checked = check.logs[i];
             const std::string call = html(checked.log.callsign);
-            out += "<tr>" + cell(std::to_string(++place)) +
+            out += "<tr>" + number(std::to_string(++place)) +
                    cell("<a href=\"ubn/" + html(participantReportName(checked.log.callsign)) + "\">" + call + "</a>") +
-                   cell(claimed(checked.log)) + cell("<b>" + std::to_string(checked.score.verifiedScore) + "</b>") +
-                   cell(std::to_string(checked.score.countedQsos)) + cell(std::to_string(checked.score.points)) +
-                   cell(std::to_string(checked.score.multipliers)) +
-                   cell(std::to_string(checked.score.clockOffsetMinutes)) + "</tr>\n";
+                   number(claimed(checked.log)) + number("<b>" + std::to_string(checked.score.verifiedScore) + "</b>") +
+                   number(std::to_string(checked.score.countedQsos)) + number(std::to_string(checked.score.points)) +
+                   number(std::to_string(checked.score.multipliers)) +
+                   number(std::to_string(checked.score.clockOffsetMinutes)) + "</tr>\n";
         }
         out += "</table>\n";
     }
@@ -232,8 +234,8 @@ std::string costliestLogs(const CrossCheck& check)
                       "<p>The share of all NIL and busted lines that involve the station.</p>\n<table>\n<tr>" +
                       cell("Call", "th") + cell("Lines", "th") + cell("Share", "th") + "</tr>\n";
     for (std::size_t i = 0; i < ranked.size() && i < 20; ++i)
-        out += "<tr>" + cell(html(ranked[i].second)) + cell(std::to_string(ranked[i].first)) +
-               cell(percent(ranked[i].first, total)) + "</tr>\n";
+        out += "<tr>" + cell(html(ranked[i].second)) + number(std::to_string(ranked[i].first)) +
+               number(percent(ranked[i].first, total)) + "</tr>\n";
     return out + "</table>\n";
 }
 
@@ -255,7 +257,7 @@ std::string callsWithoutLogs(const CrossCheck& check)
     std::string out = "<h2>Чьи журналы запросить / Calls many worked that sent no log</h2>\n<table>\n<tr>" +
                       cell("Call", "th") + cell("Logs that worked it", "th") + "</tr>\n";
     for (std::size_t i = 0; i < ranked.size() && i < 30; ++i)
-        out += "<tr>" + cell(html(ranked[i].second)) + cell(std::to_string(ranked[i].first)) + "</tr>\n";
+        out += "<tr>" + cell(html(ranked[i].second)) + number(std::to_string(ranked[i].first)) + "</tr>\n";
     return out + "</table>\n";
 }
 
@@ -266,8 +268,8 @@ std::string clockOffsets(const CrossCheck& check)
     for (const CheckedLog& checked : check.logs)
         if (checked.log.state == LogState::Checked && checked.score.clockOffsetMinutes != 0)
             out += "<tr>" + cell(html(checked.log.callsign)) +
-                   cell(std::to_string(checked.score.clockOffsetMinutes)) +
-                   cell(std::to_string(checked.score.offsetMatches)) + "</tr>\n";
+                   number(std::to_string(checked.score.clockOffsetMinutes)) +
+                   number(std::to_string(checked.score.offsetMatches)) + "</tr>\n";
     return out + "</table>\n";
 }
 
@@ -287,8 +289,8 @@ std::string filesNotChecked(const CrossCheck& check)
 const char kStyle[] =
     "body{font-family:sans-serif;margin:2em;color:#222}"
     "table{border-collapse:collapse;margin-bottom:1.5em}"
-    "th,td{border:1px solid #bbb;padding:.25em .6em;text-align:right}"
-    "th{background:#e8eef6}td:nth-child(2){text-align:left}"
+    "th,td{border:1px solid #bbb;padding:.25em .6em;text-align:left}"
+    "th{background:#e8eef6}td.n{text-align:right}"
     "h2{border-bottom:2px solid #46a;padding-bottom:.2em}a{color:#246}";
 
 void writeFile(const std::filesystem::path& path, const std::string& bytes)
@@ -396,7 +398,7 @@ std::string resultsHtml(const CrossCheck& check)
 {
     return "<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n<meta charset=\"utf-8\">\n"
            "<title>ZEMRIX: результаты / results</title>\n<style>" +
-           std::string(kStyle) + "</style>\n</head>\n<body>\n<h1>ZEMRIX: результаты проверки / checked results</h1>\n" +
+           std::string(kStyle) + "</style>\n</head>\n<body>\n<h1>ZEMRIX: итоги проверки / checked results</h1>\n" +
            resultsByCategory(check) + costliestLogs(check) + callsWithoutLogs(check) + clockOffsets(check) +
            filesNotChecked(check) + "</body>\n</html>\n";
 }

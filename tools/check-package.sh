@@ -73,7 +73,7 @@ rm -rf "$unpacked"
 mkdir -p "$unpacked"
 unzip -q "$zip_file" -d "$unpacked"
 
-expected_files="CHANGELOG.md LICENSE README-en.txt README-ru.txt SHA256SUMS Stats.dll cty.dat replay.exe"
+expected_files="CHANGELOG.md LICENSE ORGANISER-en.txt ORGANISER-ru.txt README-en.txt README-ru.txt SHA256SUMS Stats.dll cty.dat replay.exe zemrix-check.exe"
 expect_equal "the zip's content" "$(cd "$unpacked" && LC_ALL=C ls | tr '\n' ' ' | sed 's/ $//')" "$expected_files"
 (cd "$unpacked" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match the files"
 expect_equal "the files SHA256SUMS lists" "$(awk '{print $2}' "$unpacked/SHA256SUMS" | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')" \
@@ -83,10 +83,14 @@ expect_changelog_names "$version" "$unpacked/CHANGELOG.md" || fail "the packaged
 floor=$(sed -n 's/^floor: //p' tools/windows-imports.txt)
 check_guide "$unpacked/README-ru.txt"
 check_guide "$unpacked/README-en.txt"
+check_guide "$unpacked/ORGANISER-ru.txt"
+check_guide "$unpacked/ORGANISER-en.txt"
 check_imports "$unpacked/Stats.dll"
 check_imports "$unpacked/replay.exe"
+check_imports "$unpacked/zemrix-check.exe"
 check_reproducible "$unpacked/Stats.dll"
 check_reproducible "$unpacked/replay.exe"
+check_reproducible "$unpacked/zemrix-check.exe"
 
 [ -n "${WINEPREFIX:-}" ] && [ -n "${DISPLAY:-}" ] || source tools/wine-session.sh
 resource=$(wine "$windows_build/version_resource.exe" "$(winepath -w "$unpacked/Stats.dll")" | tr -d '\r') ||
@@ -97,6 +101,8 @@ expect_equal "Stats.dll's PRODUCTVERSION" "$(field PRODUCTVERSION)" "$version.0"
 expect_equal "Stats.dll's FileVersion text" "$(field FileVersion)" "$version"
 expect_equal "Stats.dll's ProductVersion text" "$(field ProductVersion)" "$version"
 expect_equal "replay.exe --version" "$(wine "$unpacked/replay.exe" --version | tr -d '\r')" "replay $version"
+expect_equal "zemrix-check.exe --version" "$(wine "$unpacked/zemrix-check.exe" --version | tr -d '\r')" \
+    "zemrix-check $version"
 
 # The packaged replay.exe, with the packaged Stats.dll and cty.dat beside it.
 sample=tools/replay/sample
@@ -106,6 +112,16 @@ if ! replayed=$(cmake -DEMULATOR=wine -DREPLAY="$unpacked/replay.exe" -DLOG="$sa
                       -P tools/replay/tests/wine/check_replay.cmake 2>&1); then
     echo "$replayed" >&2
     fail "the packaged replay.exe did not give the sample's expected results"
+fi
+
+# The packaged zemrix-check.exe, with the packaged cty.dat beside it, on the
+# five-log contest.
+five=checker/five-logs
+if ! checked=$(cmake -DEMULATOR=wine -DCHECKER="$unpacked/zemrix-check.exe" -DCONFIG="$five/contest.ini" \
+                     -DLOGS="$five/logs" -DEXPECTED="$five/expected" -DOUT="$PWD/build/package-check-five" \
+                     -P "$five/check_reports.cmake" 2>&1); then
+    echo "$checked" >&2
+    fail "the packaged zemrix-check.exe did not give the five-log contest's expected reports"
 fi
 
 if [ "$failures" -ne 0 ]; then

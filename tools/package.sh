@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Writes the release package dist/zemrix-stats-<version>.zip: Stats.dll,
-# replay.exe with the country file cty.dat, the operator's guides in Russian
-# and English, LICENSE, CHANGELOG.md and SHA256SUMS.
+# replay.exe and zemrix-check.exe with the country file cty.dat, the
+# operator's and the organiser's guides in Russian and English, LICENSE,
+# CHANGELOG.md and SHA256SUMS.
 #
 #   tools/package.sh                          the release: a clean build of the
 #                                             committed tree (HEAD) in a fresh
@@ -45,7 +46,7 @@ else
     binaries="$work/win32"
     cmake -S "$tree" -B "$binaries" -DCMAKE_TOOLCHAIN_FILE="$PWD/$tree/cmake/mingw-i686.cmake" \
           -DCMAKE_BUILD_TYPE=Release >/dev/null
-    cmake --build "$binaries" -j"$(nproc)" --target Stats replay
+    cmake --build "$binaries" -j"$(nproc)" --target Stats replay zemrix-check
 fi
 
 version=$(project_version "$tree")
@@ -55,9 +56,11 @@ timestamp="${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct HEAD)}"
 stage="$work/stage"
 rm -rf "$stage"
 mkdir -p "$stage"
-cp "$binaries/Stats.dll" "$binaries/replay.exe" /usr/share/hamradio-files/cty.dat \
-   "$tree/docs/README-ru.txt" "$tree/docs/README-en.txt" "$tree/LICENSE" "$tree/CHANGELOG.md" "$stage/"
-files=(Stats.dll replay.exe cty.dat README-ru.txt README-en.txt LICENSE CHANGELOG.md)
+cp "$binaries/Stats.dll" "$binaries/replay.exe" "$binaries/checker/zemrix-check.exe" \
+   /usr/share/hamradio-files/cty.dat "$tree/docs/README-ru.txt" "$tree/docs/README-en.txt" \
+   "$tree/docs/ORGANISER-ru.txt" "$tree/docs/ORGANISER-en.txt" "$tree/LICENSE" "$tree/CHANGELOG.md" "$stage/"
+files=(Stats.dll replay.exe zemrix-check.exe cty.dat README-ru.txt README-en.txt ORGANISER-ru.txt ORGANISER-en.txt
+       LICENSE CHANGELOG.md)
 (cd "$stage" && sha256sum "${files[@]}" > SHA256SUMS)
 files+=(SHA256SUMS)
 chmod 644 "$stage"/*

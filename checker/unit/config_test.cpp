@@ -1,0 +1,73 @@
+// contest.ini as an organiser writes it by hand: what each key sets, and the
+// line named for each kind of mistake.
+#include <gtest/gtest.h>
+
+#include "checker/cross_check.h"
+
+namespace {
+
+TEST(ContestConfig, ReadsEveryKeyWithCommentsAndBlanks)
+{
+    const ContestConfig config = readContestConfig("; ZEMRIX 2025\r\n\n"
+                                                   "start = 2025-12-20 20:00\r\n"
+                                                   "  end=2025-12-21 19:59 ; last minute\n"
+                                                   "tolerance_minutes = 3\n"
+                                                   "nil_penalty = 2\n"
+                                                   "busted_penalty = 1\n"
+                                                   "count_uniques = No\n",
+                                                   "contest.ini");
+    ASSERT_TRUE(config.start && config.end);
+    EXPECT_EQ(formatCivilTime(*config.start, "%Y-%m-%d %H%M"), "2025-12-20 2000");
+    EXPECT_EQ(formatCivilTime(*config.end, "%Y-%m-%d %H%M"), "2025-12-21 1959");
+    EXPECT_EQ(config.toleranceMinutes, 3);
+    EXPECT_EQ(config.nilPenalty, 2);
+    EXPECT_EQ(config.bustedPenalty, 1);
+    EXPECT_FALSE(config.countUniques);
+}
+
+TEST(ContestConfig, KeysNotGivenKeepTheirDefaults)
+{
+    const ContestConfig config = readContestConfig("nil_penalty = 1\n", "c.ini");
+    EXPECT_FALSE(config.start || config.end);
+    EXPECT_EQ(config.toleranceMinutes, 5);
+    EXPECT_EQ(config.bustedPenalty, 0);
+    EXPECT_TRUE(config.countUniques);
+}
+
+TEST(ContestConfig, NamesTheLineOfEachMistake)
+{
+    const struct {
+        const char* text;
+        const char* message;
+    } cases[] = {
+        {"\nstart 2025-12-20 20:00\n", "c.ini:2: \"start 2025-12-20 20:00\" is not key = value"},
+        {"start = 2025-12-20\n", "c.ini:1: \"2025-12-20\" is not YYYY-MM-DD HH:MM"},
+        {"start = 2025-02-30 20:00\n", "c.ini:1: date \"2025-02-30\" is not a calendar date YYYY-MM-DD"},
+        {"end = 2025-12-20 24:00\n", "c.ini:1: time \"2400\" is not a clock time"},
+        {"tolerance_minutes = -1\n", "c.ini:1: \"-1\" is not a whole number from 0 to 1440"},
+        {"nil_penalty = 1.5\n", "c.ini:1: \"1.5\" is not a whole number from 0 to 100"},
+        {"count_uniques = maybe\n", "c.ini:1: \"maybe\" is not yes or no"},
+        {";\n;\ntolerance = 5\n", "c.ini:3: unknown key \"tolerance\""},
+        {"start = 2025-12-21 20:00\nend = 2025-12-20 20:00\n", "c.ini: end is not after start"},
+    };
+    for (const auto& c : cases) {
+        try {
+            readContestConfig(c.text, "c.ini");
+            ADD_FAILURE() << "accepted: " << c.text;
+        } catch (const ConfigError& error) {
+            EXPECT_EQ(std::string(error.what()).rfind(c.message, 0), 0u) << error.what();
+        }
+    }
+}
+
+TEST(ContestConfig, CommandLineSettingsOverrideTheFile)
+{
+    ContestConfig config = readContestConfig("tolerance_minutes = 3\ncount_uniques = yes\n", "c.ini");
+    applyConfigSetting(config, "tolerance_minutes=10");
+    applyConfigSetting(config, "count_uniques=no");
+    EXPECT_EQ(config.toleranceMinutes, 10);
+    EXPECT_FALSE(config.countUniques);
+    EXPECT_THROW(applyConfigSetting(config, "nil_penalty=lots"), ConfigError);
+}
+
+}  // namespace
