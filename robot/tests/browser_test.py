@@ -18,13 +18,18 @@ from robot_process import PASSWORD, Client, Robot, cabrillo_log
 
 
 def browser(profile):
+    """Headless Chromium whose every file (profile, cache, config) lies under `profile`."""
+    home = os.path.join(profile, "home")
+    env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
+               XDG_CACHE_HOME=os.path.join(home, ".cache"))
     options = webdriver.ChromeOptions()
     for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                  "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                 "--disable-dev-shm-usage", "--lang=en-US", "--window-size=1300,900", f"--user-data-dir={profile}"):
+                 "--disable-dev-shm-usage", "--lang=en-US", "--window-size=1300,900",
+                 f"--user-data-dir={os.path.join(profile, 'data')}"):
         options.add_argument(flag)
     options.add_experimental_option("prefs", {"intl.accept_languages": "en-US,en"})
-    return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    return webdriver.Chrome(service=Service("/usr/bin/chromedriver", env=env), options=options)
 
 
 def expect(condition, what):
