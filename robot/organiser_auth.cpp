@@ -8,6 +8,7 @@
 namespace {
 
 constexpr int kFreeAttempts = 5;
+constexpr auto kFirstWait = std::chrono::seconds(30);
 constexpr auto kLongestWait = std::chrono::minutes(15);
 constexpr auto kSessionLife = std::chrono::hours(12);
 
@@ -55,8 +56,8 @@ OrganiserAuth::Login OrganiserAuth::logIn(const std::string& address, const std:
     Failures& failures = failures_[address];
     if (!right) {
         if (++failures.count >= kFreeAttempts) {
-            const int doublings = std::min(failures.count - kFreeAttempts, 10);
-            failures.lockedUntil = now + std::min<Clock::duration>(std::chrono::seconds(1LL << doublings), kLongestWait);
+            const int doublings = std::min(failures.count - kFreeAttempts, 5);
+            failures.lockedUntil = now + std::min<Clock::duration>(kFirstWait * (1 << doublings), kLongestWait);
         }
         return Login::Wrong;
     }

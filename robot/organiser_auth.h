@@ -27,9 +27,10 @@ public:
     enum class Login { Ok, Wrong, Throttled };
 
     // Checks the password of an attempt from `address`.  After five wrong
-    // attempts in a row an address must wait, twice as long after each
-    // further one (up to a quarter of an hour), and meanwhile is refused
-    // without the password being looked at.  On Ok, `session` is a new token.
+    // attempts in a row an address must wait half a minute, twice as long
+    // after each further one (up to a quarter of an hour), and meanwhile is
+    // refused without the password being looked at.  On Ok, `session` is a
+    // new token.
     Login logIn(const std::string& address, const std::string& password, std::string& session,
                 Clock::time_point now = Clock::now());
 
