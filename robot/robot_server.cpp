@@ -347,14 +347,21 @@ void RobotServer::runCrossCheck(Request& r) {
     if (!isOrganiser(r)) return;
     if (!formIsGenuine(r)) return r.message(403, r.texts.refusedHeading, r.texts.badForm);
     std::lock_guard<std::mutex> lock(runMutex_);
-    std::vector<LogToCheck> logs;
-    for (const StoredUpload& log : store_.latestLogs())
-        logs.push_back({log.callsign + " (" + log.receipt + ")", store_.originalBytes(log.id)});
     const long long run = store_.startRun(std::time(nullptr));
-    const std::string folder = runFolder(run);
-    fs::create_directories(fs::path(folder) / "out");
-    std::string failure = checker_.crossCheck(logs, (fs::path(folder) / "out").string());
-    if (failure.empty()) failure = zipFolder((fs::path(folder) / "out").string(), (fs::path(folder) / "all.zip").string());
+    const fs::path folder = runFolder(run);
+    fs::create_directories(folder / "out");
+    fs::create_directories(folder / "logs");
+    // The logs go into the run as sent, named by their receipts, so the zip
+    // holds everything the results came from.
+    std::vector<LogToCheck> logs;
+    std::string failure;
+    for (const StoredUpload& log : store_.latestLogs()) {
+        logs.push_back({log.callsign + " (" + log.receipt + ")", store_.originalBytes(log.id)});
+        if (!writeWholeFile((folder / "logs" / (log.receipt + ".log")).string(), logs.back().bytes))
+            failure = log.receipt + ".log: cannot be written";
+    }
+    if (failure.empty()) failure = checker_.crossCheck(logs, (folder / "out").string());
+    if (failure.empty()) failure = zipFolder(folder.string(), (folder / "all.zip").string());
     if (!failure.empty()) return r.page(500, runPage(r.texts, r.csrfToken(), run, {}, failure));
     store_.setSetting("last_run", std::to_string(run));
     r.redirect("/organiser/run/" + std::to_string(run));

@@ -31,8 +31,10 @@ std::string zipFolder(const std::string& folder, const std::string& zipPath) {
     if (!archive) return zipPath + ": cannot be created";
     std::error_code error;
     std::vector<fs::path> files;
+    const fs::path zipFile = fs::absolute(zipPath).lexically_normal();
     for (fs::recursive_directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error))
-        if (entry->is_regular_file()) files.push_back(entry->path());
+        if (entry->is_regular_file() && fs::absolute(entry->path()).lexically_normal() != zipFile)
+            files.push_back(entry->path());
     std::sort(files.begin(), files.end());
     for (const fs::path& file : files) {
         const std::string entryName = fs::relative(file, folder).generic_string();
@@ -56,4 +58,11 @@ std::string readWholeFile(const std::string& path) {
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
+}
+
+bool writeWholeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return static_cast<bool>(out);
 }

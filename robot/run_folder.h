@@ -15,7 +15,10 @@ std::vector<std::string> listedFiles(const std::string& folder);
 std::optional<std::string> listedFile(const std::string& folder, const std::string& name);
 
 // Zips everything under `folder` (entries named relative to it) into
-// `zipPath`.  Returns an empty string, or what went wrong.
+// `zipPath`, which may lie inside it and is then left out.  Returns an empty
+// string, or what went wrong.
 std::string zipFolder(const std::string& folder, const std::string& zipPath);
 
 std::string readWholeFile(const std::string& path);
+// False when the file could not be written whole.
+bool writeWholeFile(const std::string& path, const std::string& bytes);

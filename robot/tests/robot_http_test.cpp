@@ -5,6 +5,7 @@
 #include <arpa/inet.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <zip.h>
 
 #include <algorithm>
 #include <cctype>
@@ -223,10 +224,12 @@ TEST(RobotOrganiser, CallsignsNeverBecomePaths) {
     std::vector<std::string> entries;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(robot.config().dataDir)) {
         const std::string path = std::filesystem::relative(entry.path(), robot.config().dataDir).string();
-        if (path.rfind("robot.db", 0) != 0 && path.rfind("runs/1/out/ubn/", 0) != 0) entries.push_back(path);
+        if (path.rfind("robot.db", 0) != 0 && path.rfind("runs/1/out/ubn/", 0) != 0 && path.rfind("runs/1/logs/", 0) != 0)
+            entries.push_back(path);
     }
     std::sort(entries.begin(), entries.end());
-    const std::vector<std::string> expected = {"runs", "runs/1", "runs/1/all.zip", "runs/1/out", "runs/1/out/qsos.csv",
+    const std::vector<std::string> expected = {"runs", "runs/1", "runs/1/all.zip", "runs/1/logs", "runs/1/out",
+                                               "runs/1/out/qsos.csv",
                                                "runs/1/out/results.csv", "runs/1/out/results.html", "runs/1/out/ubn"};
     EXPECT_EQ(entries, expected);
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(robot.config().dataDir).parent_path() / "EVIL.txt"));
@@ -298,6 +301,21 @@ TEST(RobotOrganiser, BehindTheProxyEachClientIsThrottledAlone) {
     EXPECT_FALSE(spoofer.logIn());
 }
 
+std::vector<std::string> zipEntries(const std::string& bytes) {
+    std::vector<std::string> names;
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
+    zip_t* archive = source ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
+    if (!archive) {
+        zip_source_free(source);
+        return names;
+    }
+    for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) names.push_back(zip_get_name(archive, i, 0));
+    zip_discard(archive);
+    return names;
+}
+
 TEST(RobotOrganiser, SeesLogsAndMissingCallsRunsTheCheckAndPublishes) {
     RunningRobot robot;
     Browser participant(robot.port());
@@ -322,8 +340,12 @@ TEST(RobotOrganiser, SeesLogsAndMissingCallsRunsTheCheckAndPublishes) {
     EXPECT_TRUE(contains(runPage, "ubn/UA3ABC.txt")) << runPage;
     EXPECT_EQ(organiser.get("/organiser/run/1/results.html")->status, 200);
     EXPECT_TRUE(contains(organiser.get("/organiser/run/1/ubn/RK3DZB.txt")->body, "RK3DZB"));
-    const auto zip = organiser.get("/organiser/run/1/all.zip");
-    EXPECT_EQ(zip->body.substr(0, 2), "PK");
+    const std::vector<std::string> zipped = zipEntries(organiser.get("/organiser/run/1/all.zip")->body);
+    for (const std::string& entry : {std::string("out/results.html"), std::string("out/results.csv"),
+                                     std::string("out/qsos.csv"), std::string("out/ubn/RN9C.txt"),
+                                     "logs/" + UploadStore(robot.config().dataDir + "/robot.db").latestLogs()[0].receipt + ".log"})
+        EXPECT_EQ(std::count(zipped.begin(), zipped.end(), entry), 1) << entry;
+    EXPECT_EQ(std::count(zipped.begin(), zipped.end(), "all.zip"), 0);
     for (const char* path : {"/organiser/run/1/..%2Frobot.db", "/organiser/run/1/ubn/..", "/organiser/run/2",
                              "/organiser/run/1/logs"})
         EXPECT_EQ(organiser.get(path)->status, 404) << path;
