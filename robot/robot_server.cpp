@@ -106,8 +106,10 @@ struct RobotServer::Request {
         res.set_content(html, kHtml);
     }
 
+    // The language switch of an answer to a form leads to the upload form,
+    // which a GET can fetch.
     void message(int status, const std::string& heading, const std::string& text) {
-        page(status, messagePage(texts, heading, text, req.path));
+        page(status, messagePage(texts, heading, text, req.method == "GET" ? req.path : "/"));
     }
 
     void redirect(const std::string& to) {

@@ -369,6 +369,7 @@ TEST(RobotOrganiser, ClosingRefusesLaterUploadsAndShowsTheDeadline) {
     const auto late = participant.upload(cabrilloLog("UA3ABC", {"RK3DZB"}), "a@x.org");
     EXPECT_EQ(late->status, 403);
     EXPECT_TRUE(contains(late->body, "Logs were due by 20")) << late->body;
+    EXPECT_TRUE(contains(late->body, "href=\"/?lang=ru\"")) << "the switch leads to a page a GET can fetch";
 
     RunningRobot pastDeadline([](RobotConfig& config) { parseUtcMinute("2025-12-22 12:00", config.deadline); });
     Browser russian(pastDeadline.port(), "ru");
