@@ -22,11 +22,12 @@
 
 #include "checker/cross_check.h"
 #include "logfile/reading_summary.h"
+#include "replay_options.h"  // UsageError
 #include "stats_version.h"
 
 namespace {
 
-const char kUsage[] =
+const char kCheckerUsage[] =
     "usage: zemrix-check [options] LOG\n"
     "           the participant's check of one log: the results text, err.txt,\n"
     "           the claimed score beside the computed one\n"
@@ -45,11 +46,6 @@ const char kUsage[] =
     "                           else /usr/share/hamradio-files/cty.dat)\n"
     "  --save-results FILE, --save-errors FILE\n"
     "                           one log: the results text and err.txt, byte for byte\n";
-
-class UsageError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 const char* const kConfigOptions[] = {"start", "end", "tolerance_minutes", "nil_penalty", "busted_penalty",
                                       "count_uniques"};
@@ -74,7 +70,7 @@ std::string configKeyOf(const std::string& option)
                : std::string();
 }
 
-Options parseCommandLine(const std::vector<std::string>& arguments)
+Options parseCheckerCommandLine(const std::vector<std::string>& arguments)
 {
     Options options;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -241,12 +237,11 @@ std::vector<LogInput> readInputs(const Options& options)
 
 int crossCheckLogs(const Options& options, const ContestConfig& config, const CountryPrefixes& countries)
 {
-    const std::vector<LogInput> files = readInputs(options);
     const bool onTerminal = isatty(fileno(stderr)) != 0;
     const auto began = std::chrono::steady_clock::now();
     auto lastDrawn = began - std::chrono::seconds(1);
     bool drawn = false;
-    const CrossCheck check = crossCheck(files, config, countries, [&](std::size_t done, std::size_t total) {
+    const CrossCheck check = crossCheck(readInputs(options), config, countries, [&](std::size_t done, std::size_t total) {
         const auto now = std::chrono::steady_clock::now();
         if (!onTerminal || now - lastDrawn < std::chrono::milliseconds(250))
             return;
@@ -272,13 +267,13 @@ int main(int argc, char** argv)
         return 0;
     }
     try {
-        const Options options = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+        const Options options = parseCheckerCommandLine(std::vector<std::string>(argv + 1, argv + argc));
         const ContestConfig config = contestConfig(options);
         const CountryPrefixes countries = countryPrefixes(options, argv[0]);
         return options.outFolder.empty() ? checkOneLog(options, config, countries)
                                          : crossCheckLogs(options, config, countries);
     } catch (const UsageError& error) {
-        std::cerr << "zemrix-check: " << error.what() << "\n" << kUsage;
+        std::cerr << "zemrix-check: " << error.what() << "\n" << kCheckerUsage;
     } catch (const ConfigError& error) {
         std::cerr << "zemrix-check: " << error.what() << "\n";
     } catch (const std::exception& error) {

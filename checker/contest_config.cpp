@@ -97,6 +97,6 @@ void applyConfigSetting(ContestConfig& config, const std::string& keyValue)
     try {
         applyLine(config, keyValue);
     } catch (const ConfigError& error) {
-        throw ConfigError("--set " + keyValue + ": " + error.what());
+        throw ConfigError(keyValue + ": " + error.what());
     }
 }

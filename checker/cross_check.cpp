@@ -10,8 +10,11 @@
 #include "checker/cross_check.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <map>
+#include <mutex>
+#include <thread>
 #include <unordered_map>
 
 #include "logfile/text.h"
@@ -522,19 +525,44 @@ const char* qsoStatusName(QsoStatus status)
     return kNames[static_cast<std::size_t>(status)];
 }
 
-CrossCheck crossCheck(const std::vector<LogInput>& files, const ContestConfig& config,
-                      const CountryPrefixes& countries, const CheckProgress& progress)
+CrossCheck crossCheck(std::vector<LogInput> files, const ContestConfig& config, const CountryPrefixes& countries,
+                      const CheckProgress& progress)
 {
     CrossCheck check;
     check.config = config;
+    check.logs.resize(files.size());
     PrecheckOptions period;
     period.contestStart = config.start;
     period.contestEnd = config.end;
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        check.logs.push_back({precheckLog(files[i].bytes, files[i].fileName, countries, period), {}, {}});
-        if (progress)
-            progress(i + 1, files.size());
-    }
+    std::atomic<std::size_t> next{0};
+    std::size_t done = 0;
+    std::mutex progressLock;
+    const auto readFiles = [&] {
+        for (std::size_t i; (i = next++) < files.size();) {
+            LogCheck& log = check.logs[i].log;
+            try {
+                log = precheckLog(files[i].bytes, files[i].fileName, countries, period);
+            } catch (const std::exception& error) {
+                log = {};
+                log.fileName = files[i].fileName;
+                log.state = LogState::NotALog;
+                log.stateReason = std::string("could not be read: ") + error.what();
+            }
+            std::string().swap(files[i].bytes);
+            std::lock_guard<std::mutex> guard(progressLock);
+            ++done;
+            if (progress)
+                progress(done, files.size());
+        }
+    };
+    // The logs are read side by side; everything after needs them all.
+    std::vector<std::thread> workers;
+    const unsigned helpers = std::min<unsigned>(std::max(1u, std::thread::hardware_concurrency()), 8) - 1;
+    for (unsigned i = 0; i < helpers && i + 1 < files.size(); ++i)
+        workers.emplace_back(readFiles);
+    readFiles();
+    for (std::thread& worker : workers)
+        worker.join();
     supersedeRepeatedCalls(check);
     Matcher(check).run();
     for (CheckedLog& checked : check.logs)

@@ -151,14 +151,17 @@ struct LogInput {
     std::string bytes;
 };
 
-// Called now and then with the number of files read so far.
+// Called with the number of files read so far, after each file; from the
+// worker threads that read them, one call at a time.
 using CheckProgress = std::function<void(std::size_t done, std::size_t total)>;
 
 // Judges every file, then every QSO line of every CHECKED log.  When two
 // files come from one callsign, the later one in `files` is checked and the
-// earlier one is SUPERSEDED.  Never throws for what a file holds.
-CrossCheck crossCheck(const std::vector<LogInput>& files, const ContestConfig& config,
-                      const CountryPrefixes& countries, const CheckProgress& progress = nullptr);
+// earlier one is SUPERSEDED.  Never throws for what a file holds.  Each
+// file's bytes are let go once it is read: pass the list with std::move to
+// keep the memory low.
+CrossCheck crossCheck(std::vector<LogInput> files, const ContestConfig& config, const CountryPrefixes& countries,
+                      const CheckProgress& progress = nullptr);
 
 // ----------------------------------------------------------------- outputs
 

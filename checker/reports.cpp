@@ -11,6 +11,7 @@
 #include <set>
 
 #include "cabrillo/cabrillo_log.h"
+#include "contest/text.h"
 
 namespace {
 
@@ -133,20 +134,7 @@ std::string verdictDetails(const JudgedQso& judged, const QsoVerdict& verdict)
     return details;
 }
 
-std::string html(const std::string& text)
-{
-    std::string out;
-    for (char c : utf8(text)) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
+std::string html(const std::string& text) { return htmlEscaped(utf8(text)); }
 
 std::string cell(const std::string& text, const char* tag = "td") { return std::string("<") + tag + ">" + text + "</" + tag + ">"; }
 std::string number(const std::string& text) { return "<td class=\"n\">" + text + "</td>"; }
@@ -293,6 +281,29 @@ const char kStyle[] =
     "th{background:#e8eef6}td.n{text-align:right}"
     "h2{border-bottom:2px solid #46a;padding-bottom:.2em}a{color:#246}";
 
+std::string qsosCsvHeading()
+{
+    return csvRow({"log", "line", "time", "band", "mode", "call", "rcvd_exch", "status", "correct_call",
+                   "correct_exch", "matched_log", "matched_line"});
+}
+
+// The rows of qsos.csv of one log; none unless it was checked.
+std::string qsoRowsOf(const CheckedLog& checked)
+{
+    std::string rows;
+    if (checked.log.state != LogState::Checked)
+        return rows;
+    for (std::size_t q : inFileOrder(checked.log)) {
+        const JudgedQso& judged = checked.log.qsos[q];
+        const QsoVerdict& verdict = checked.verdicts[q];
+        rows += csvRow({checked.log.callsign, lineNumber(judged.qso.line), loggedTime(judged), judged.qso.band,
+                        judged.qso.mode, judged.qso.workedCallsign, judged.qso.exchangeReceived,
+                        qsoStatusName(verdict.status), verdict.correctCall, verdict.correctExchange,
+                        verdict.matchedLog, lineNumber(verdict.matchedLine)});
+    }
+    return rows;
+}
+
 void writeFile(const std::filesystem::path& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary);
@@ -306,20 +317,9 @@ void writeFile(const std::filesystem::path& path, const std::string& bytes)
 
 std::string qsosCsv(const CrossCheck& check)
 {
-    std::string csv = csvRow({"log", "line", "time", "band", "mode", "call", "rcvd_exch", "status", "correct_call",
-                              "correct_exch", "matched_log", "matched_line"});
-    for (const CheckedLog& checked : check.logs) {
-        if (checked.log.state != LogState::Checked)
-            continue;
-        for (std::size_t q : inFileOrder(checked.log)) {
-            const JudgedQso& judged = checked.log.qsos[q];
-            const QsoVerdict& verdict = checked.verdicts[q];
-            csv += csvRow({checked.log.callsign, lineNumber(judged.qso.line), loggedTime(judged), judged.qso.band,
-                           judged.qso.mode, judged.qso.workedCallsign, judged.qso.exchangeReceived,
-                           qsoStatusName(verdict.status), verdict.correctCall, verdict.correctExchange,
-                           verdict.matchedLog, lineNumber(verdict.matchedLine)});
-        }
-    }
+    std::string csv = qsosCsvHeading();
+    for (const CheckedLog& checked : check.logs)
+        csv += qsoRowsOf(checked);
     return csv;
 }
 
@@ -410,7 +410,16 @@ void writeReports(const CrossCheck& check, const std::string& folder)
     std::filesystem::create_directories(out / "ubn", error);
     if (error)
         throw std::runtime_error("cannot create " + (out / "ubn").string() + ": " + error.message());
-    writeFile(out / "qsos.csv", qsosCsv(check));
+    {
+        // Log by log: the whole table of a big contest is tens of megabytes.
+        std::ofstream qsos(out / "qsos.csv", std::ios::binary);
+        qsos << qsosCsvHeading();
+        for (const CheckedLog& checked : check.logs)
+            qsos << qsoRowsOf(checked);
+        qsos.close();
+        if (!qsos)
+            throw std::runtime_error("cannot write " + (out / "qsos.csv").string());
+    }
     writeFile(out / "results.csv", resultsCsv(check));
     for (std::size_t i = 0; i < check.logs.size(); ++i)
         if (check.logs[i].log.state == LogState::Checked)

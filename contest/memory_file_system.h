@@ -1,6 +1,7 @@
-// Files kept in memory, so that a fuzz run spends its time in the code under
-// test rather than on the disk.  Behaves as the real ones do for the calls
-// the plug-in makes; knows no folders.
+// Files kept in memory: the checker plays each log with its err.txt and
+// settings here, and a fuzz run spends its time in the code under test
+// rather than on the disk.  Behaves as the real ones do for the calls the
+// plug-in makes; knows no folders.
 #pragma once
 
 #include <map>

@@ -15,3 +15,19 @@ inline std::string trimmed(const std::string& text)
         --last;
     return text.substr(first, last - first);
 }
+
+// Text that HTML shows as it stands: & < > and " written as entities.
+inline std::string htmlEscaped(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}

@@ -13,20 +13,7 @@ namespace {
 // Longer runs get no bar chart: it would be all bars and no reading.
 const std::size_t kMostHoursCharted = 24 * 14;
 
-std::string escaped(const std::string& text)
-{
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
+std::string escaped(const std::string& text) { return htmlEscaped(text); }
 
 std::vector<std::string> lines(const std::string& text)
 {
