@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "contest/text.h"
 #include "robot/robot_config.h"
 
 namespace {
@@ -15,7 +16,7 @@ const char* const kStyle =
     "form.inline{display:inline}";
 
 std::string csrfField(const std::string& token) {
-    return "<input type=\"hidden\" name=\"csrf\" value=\"" + escapeHtml(token) + "\">";
+    return "<input type=\"hidden\" name=\"csrf\" value=\"" + htmlEscaped(token) + "\">";
 }
 
 std::string refusalText(const PageTexts& texts, Refusal refusal) {
@@ -34,10 +35,10 @@ std::string score(const PageTexts& texts, const std::optional<long long>& value)
 
 void summaryTable(std::ostringstream& out, const PageTexts& texts, const StoredUpload& upload) {
     out << "<table>"
-        << "<tr><th>" << texts.receipt << "</th><td id=\"receipt\">" << escapeHtml(upload.receipt) << "</td></tr>"
+        << "<tr><th>" << texts.receipt << "</th><td id=\"receipt\">" << htmlEscaped(upload.receipt) << "</td></tr>"
         << "<tr><th>" << texts.receivedAt << "</th><td>" << formatUtcSecond(upload.receivedAt) << "</td></tr>"
-        << "<tr><th>" << texts.callsign << "</th><td id=\"callsign\">" << escapeHtml(upload.callsign) << "</td></tr>"
-        << "<tr><th>" << texts.category << "</th><td>" << escapeHtml(upload.category) << "</td></tr>"
+        << "<tr><th>" << texts.callsign << "</th><td id=\"callsign\">" << htmlEscaped(upload.callsign) << "</td></tr>"
+        << "<tr><th>" << texts.category << "</th><td>" << htmlEscaped(upload.category) << "</td></tr>"
         << "<tr><th>" << texts.qsoLines << "</th><td>" << upload.qsoLines << "</td></tr>"
         << "<tr><th>" << texts.claimedScore << "</th><td id=\"claimed\">" << score(texts, upload.claimedScore)
         << "</td></tr>"
@@ -52,7 +53,7 @@ void headerProblems(std::ostringstream& out, const PageTexts& texts, const Prech
         return;
     }
     out << "<ul id=\"header-problems\">";
-    for (const std::string& problem : precheck.headerProblems) out << "<li>" << escapeHtml(problem) << "</li>";
+    for (const std::string& problem : precheck.headerProblems) out << "<li>" << htmlEscaped(problem) << "</li>";
     out << "</ul>";
 }
 
@@ -65,29 +66,12 @@ void rejectedLines(std::ostringstream& out, const PageTexts& texts, const Preche
     out << "<table id=\"rejected\"><tr><th>" << texts.lineColumn << "</th><th>" << texts.textColumn << "</th><th>"
         << texts.reasonColumn << "</th></tr>";
     for (const RejectedLine& line : precheck.rejectedLines)
-        out << "<tr><td>" << line.line << "</td><td><code>" << escapeHtml(line.text) << "</code></td><td>"
-            << escapeHtml(line.reason) << "</td></tr>";
+        out << "<tr><td>" << line.line << "</td><td><code>" << htmlEscaped(line.text) << "</code></td><td>"
+            << htmlEscaped(line.reason) << "</td></tr>";
     out << "</table>";
 }
 
 }  // namespace
-
-std::string escapeHtml(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&#39;"; break;
-            case '\0': out += "&#xFFFD;"; break;
-            default: out += c;
-        }
-    }
-    return out;
-}
 
 std::string receiptPath(const std::string& receipt) { return "/receipt/" + receipt; }
 
@@ -97,10 +81,10 @@ std::string htmlPage(const PageTexts& texts, const std::string& title, const std
     std::ostringstream out;
     out << "<!DOCTYPE html><html lang=\"" << texts.languageCode << "\"><head><meta charset=\"utf-8\">"
         << "<meta name=\"viewport\" content=\"width=device-width,initial-scale=1\">"
-        << "<title>" << escapeHtml(title) << "</title><style>" << kStyle << "</style></head><body>"
-        << "<nav><a id=\"language\" href=\"" << escapeHtml(switchUrl) << "?lang=" << otherCode << "\">"
+        << "<title>" << htmlEscaped(title) << "</title><style>" << kStyle << "</style></head><body>"
+        << "<nav><a id=\"language\" href=\"" << htmlEscaped(switchUrl) << "?lang=" << otherCode << "\">"
         << texts.otherLanguageName << "</a></nav>"
-        << "<h1>" << escapeHtml(title) << "</h1>" << body << "</body></html>";
+        << "<h1>" << htmlEscaped(title) << "</h1>" << body << "</body></html>";
     return out.str();
 }
 
@@ -124,8 +108,8 @@ std::string uploadPage(const PageTexts& texts, const std::string& contestName, c
 
 std::string messagePage(const PageTexts& texts, const std::string& heading, const std::string& message,
                         const std::string& switchUrl) {
-    const std::string body = "<h2 class=\"no\" id=\"verdict\">" + escapeHtml(heading) + "</h2><p id=\"message\">" +
-                             escapeHtml(message) + "</p><p><a href=\"/\">" + texts.sendAnother + "</a></p>";
+    const std::string body = "<h2 class=\"no\" id=\"verdict\">" + htmlEscaped(heading) + "</h2><p id=\"message\">" +
+                             htmlEscaped(message) + "</p><p><a href=\"/\">" + texts.sendAnother + "</a></p>";
     return htmlPage(texts, texts.robotTitle, body, switchUrl);
 }
 
@@ -137,7 +121,7 @@ std::string answerPage(const PageTexts& texts, const StoredUpload& upload, const
     } else {
         body << "<h2 class=\"no\" id=\"verdict\">" << texts.refusedHeading << "</h2><p id=\"message\">"
              << refusalText(texts, precheck.refusal) << "</p>";
-        if (!precheck.refusalDetail.empty()) body << "<pre>" << escapeHtml(precheck.refusalDetail) << "</pre>";
+        if (!precheck.refusalDetail.empty()) body << "<pre>" << htmlEscaped(precheck.refusalDetail) << "</pre>";
     }
     summaryTable(body, texts, upload);
     body << "<p>" << texts.reportLater << ": <a id=\"report-link\" href=\"" << receiptPath(upload.receipt) << "\">"
@@ -145,17 +129,17 @@ std::string answerPage(const PageTexts& texts, const StoredUpload& upload, const
     headerProblems(body, texts, precheck);
     rejectedLines(body, texts, precheck);
     if (!precheck.resultsText.empty())
-        body << "<h2>" << texts.resultsText << "</h2><pre id=\"results\">" << escapeHtml(precheck.resultsText)
+        body << "<h2>" << texts.resultsText << "</h2><pre id=\"results\">" << htmlEscaped(precheck.resultsText)
              << "</pre>";
     if (!precheck.errorLines.empty())
-        body << "<h2>" << texts.errorLines << "</h2><pre>" << escapeHtml(precheck.errorLines) << "</pre>";
+        body << "<h2>" << texts.errorLines << "</h2><pre>" << htmlEscaped(precheck.errorLines) << "</pre>";
     body << "<p><a href=\"/\">" << texts.sendAnother << "</a></p>";
     return htmlPage(texts, texts.robotTitle, body.str(), receiptPath(upload.receipt));
 }
 
 std::string loginPage(const PageTexts& texts, const std::string& csrfToken, const std::string& message) {
     std::ostringstream body;
-    if (!message.empty()) body << "<p class=\"no\" id=\"message\">" << escapeHtml(message) << "</p>";
+    if (!message.empty()) body << "<p class=\"no\" id=\"message\">" << htmlEscaped(message) << "</p>";
     body << "<form method=\"post\" action=\"/organiser/login\">" << csrfField(csrfToken) << "<label>"
          << texts.password << " <input type=\"password\" name=\"password\" id=\"password\"></label>"
          << "<p><button type=\"submit\" id=\"login\">" << texts.logIn << "</button></p></form>";
@@ -176,11 +160,11 @@ void receivedTable(std::ostringstream& out, const PageTexts& texts, const std::v
         << texts.qsoLines << "</th><th>" << texts.claimedScore << "</th><th>" << texts.computedScore << "</th><th>"
         << texts.versionColumn << "</th><th>" << texts.emailColumn << "</th><th>" << texts.receipt << "</th></tr>";
     for (const StoredUpload& log : logs)
-        out << "<tr><td>" << formatUtcSecond(log.receivedAt) << "</td><td>" << escapeHtml(log.callsign)
-            << "</td><td>" << escapeHtml(log.category) << "</td><td>" << log.qsoLines << "</td><td>"
+        out << "<tr><td>" << formatUtcSecond(log.receivedAt) << "</td><td>" << htmlEscaped(log.callsign)
+            << "</td><td>" << htmlEscaped(log.category) << "</td><td>" << log.qsoLines << "</td><td>"
             << score(texts, log.claimedScore) << "</td><td>" << log.computedScore << "</td><td>" << log.version
-            << "</td><td>" << escapeHtml(log.email) << "</td><td><a href=\"" << receiptPath(log.receipt) << "\">"
-            << escapeHtml(log.receipt) << "</a></td></tr>";
+            << "</td><td>" << htmlEscaped(log.email) << "</td><td><a href=\"" << receiptPath(log.receipt) << "\">"
+            << htmlEscaped(log.receipt) << "</a></td></tr>";
     out << "</table>";
 }
 
@@ -192,7 +176,7 @@ void missingTable(std::ostringstream& out, const PageTexts& texts, const std::ve
     }
     out << "<table id=\"missing\"><tr><th>" << texts.callsign << "</th><th>" << texts.workedBy << "</th></tr>";
     for (const MissingLog& log : missing)
-        out << "<tr><td>" << escapeHtml(log.callsign) << "</td><td>" << log.workedBy << "</td></tr>";
+        out << "<tr><td>" << htmlEscaped(log.callsign) << "</td><td>" << log.workedBy << "</td></tr>";
     out << "</table>";
 }
 
@@ -223,13 +207,13 @@ std::string runPage(const PageTexts& texts, const std::string& csrfToken, long l
     const std::string base = "/organiser/run/" + std::to_string(run);
     std::ostringstream body;
     body << "<p><a href=\"/organiser\">" << texts.organiserHeading << "</a></p>";
-    if (!failure.empty()) body << "<p class=\"no\">" << texts.checkFailed << "</p><pre>" << escapeHtml(failure) << "</pre>";
+    if (!failure.empty()) body << "<p class=\"no\">" << texts.checkFailed << "</p><pre>" << htmlEscaped(failure) << "</pre>";
     body << "<p><a id=\"results-page\" href=\"" << base << "/results.html\">" << texts.resultsPage << "</a> &middot; "
          << "<a id=\"zip\" href=\"" << base << "/all.zip\">" << texts.download << "</a> "
          << postButton("/organiser/publish", "publish", texts.publish, csrfToken) << "</p>";
     body << "<h2>" << texts.reports << "</h2><ul id=\"reports\">";
     for (const std::string& name : reportNames)
-        body << "<li><a href=\"" << base << "/ubn/" << escapeHtml(name) << "\">" << escapeHtml(name) << "</a></li>";
+        body << "<li><a href=\"" << base << "/ubn/" << htmlEscaped(name) << "\">" << htmlEscaped(name) << "</a></li>";
     body << "</ul>";
     return htmlPage(texts, fill(texts.checkRun, std::to_string(run)), body.str(), base);
 }

@@ -1,6 +1,6 @@
 // The robot's HTML pages.  Every text that came from outside (a log's lines,
 // callsigns, file names, e-mail addresses, the checker's words) goes through
-// escapeHtml before it reaches a page.
+// htmlEscaped before it reaches a page, and attributes are double-quoted.
 #pragma once
 
 #include <ctime>
@@ -10,8 +10,6 @@
 #include "robot/page_texts.h"
 #include "robot/precheck.h"
 #include "robot/upload_store.h"
-
-std::string escapeHtml(const std::string& text);
 
 // The frame every page shares: title, language switch, the body as given.
 // `switchUrl` is the page's own path, to which ?lang= is added.

@@ -4,14 +4,9 @@
 #include <fstream>
 #include <sstream>
 
-namespace {
+#include "contest/text.h"
 
-std::string trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos) return {};
-    const auto last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
-}
+namespace {
 
 bool parseCount(const std::string& text, long long low, long long high, long long& out) {
     if (text.empty() || text.size() > 12) return false;

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "contest/text.h"
 #include "robot/pages.h"
 #include "robot/run_folder.h"
 
@@ -47,14 +48,6 @@ std::string cookieValue(const httplib::Request& req, const std::string& name) {
 std::string formField(const httplib::Request& req, const std::string& name) {
     if (req.has_file(name)) return req.get_file_value(name).content;
     return req.get_param_value(name);
-}
-
-std::string trimmedField(std::string text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
-    text.erase(0, first);
-    text.erase(text.find_last_not_of(" \t\r\n") + 1);
-    return text;
 }
 
 bool isEmailAddress(const std::string& text) {
@@ -248,8 +241,8 @@ void RobotServer::takeUpload(Request& r) {
     }
     if (upload.original.size() > config_.uploadLimit)
         return r.message(413, r.texts.refusedHeading, fill(r.texts.tooLarge, sizeText(config_.uploadLimit)));
-    if (trimmedField(upload.original).empty()) return r.message(400, r.texts.refusedHeading, r.texts.noLogSent);
-    upload.email = trimmedField(formField(r.req, "email"));
+    if (trimmed(upload.original).empty()) return r.message(400, r.texts.refusedHeading, r.texts.noLogSent);
+    upload.email = trimmed(formField(r.req, "email"));
     if (!isEmailAddress(upload.email)) return r.message(400, r.texts.refusedHeading, r.texts.badEmail);
 
     const Precheck precheck = checker_.precheck(upload.original, upload.fileName);
@@ -294,7 +287,7 @@ std::string RobotServer::clientAddress(const Request& r) const {
     const std::string forwarded = r.req.get_header_value("X-Forwarded-For");
     if (config_.proxyAddress.empty() || r.req.remote_addr != config_.proxyAddress || forwarded.empty())
         return r.req.remote_addr;
-    return trimmedField(forwarded.substr(forwarded.rfind(',') + 1));
+    return trimmed(forwarded.substr(forwarded.rfind(',') + 1));
 }
 
 void RobotServer::showLogin(Request& r) { r.page(200, loginPage(r.texts, r.csrfToken(), "")); }
