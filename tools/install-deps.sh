@@ -2,7 +2,8 @@
 # Installs what a fresh Debian machine lacks to build Stats.dll and run its tests:
 # the i686 MinGW-w64 cross compiler, 32-bit Wine, a virtual X display, the
 # country and callsign files the replay tool uses, the native test libraries,
-# zip for the release package, and clang with libFuzzer.
+# zip for the release package, clang with libFuzzer, and the web robot's
+# libraries and browser.
 #
 #   tools/install-deps.sh          everything
 #   tools/install-deps.sh --run    only what building and running replay.exe
@@ -33,6 +34,13 @@ if ! $only_run; then
   # clang with libFuzzer and its sanitizer runtimes, for tools/fuzz.sh.
   command -v clang++ >/dev/null || need+=(clang)
   dpkg -s libclang-rt-14-dev >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
+  # The web robot: HTTP, its database, password hashing and tokens, the zip of
+  # a cross-check; headless Chromium driven by Selenium for its browser test.
+  command -v curl >/dev/null || need+=(curl)
+  for package in pkg-config libcpp-httplib-dev libsqlite3-dev libsodium-dev libzip-dev \
+                 chromium chromium-driver python3-selenium; do
+    dpkg -s "$package" >/dev/null 2>&1 || need+=("$package")
+  done
 fi
 
 if [ ${#need[@]} -eq 0 ]; then

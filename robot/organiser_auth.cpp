@@ -1,0 +1,91 @@
+#include "robot/organiser_auth.h"
+
+#include <sodium.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace {
+
+constexpr int kFreeAttempts = 5;
+constexpr auto kFirstWait = std::chrono::seconds(30);
+constexpr auto kLongestWait = std::chrono::minutes(15);
+constexpr auto kSessionLife = std::chrono::hours(12);
+
+void initialiseSodium() {
+    if (sodium_init() < 0) throw std::runtime_error("libsodium cannot start");
+}
+
+}  // namespace
+
+std::string randomToken(std::size_t bytes) {
+    initialiseSodium();
+    std::string raw(bytes, '\0');
+    randombytes_buf(raw.data(), raw.size());
+    std::string hex(bytes * 2 + 1, '\0');
+    sodium_bin2hex(hex.data(), hex.size(), reinterpret_cast<const unsigned char*>(raw.data()), raw.size());
+    hex.pop_back();
+    return hex;
+}
+
+bool sameToken(const std::string& a, const std::string& b) {
+    return !a.empty() && a.size() == b.size() && sodium_memcmp(a.data(), b.data(), a.size()) == 0;
+}
+
+std::string hashPassword(const std::string& password) {
+    initialiseSodium();
+    char hash[crypto_pwhash_STRBYTES];
+    if (crypto_pwhash_str(hash, password.data(), password.size(), crypto_pwhash_OPSLIMIT_INTERACTIVE,
+                          crypto_pwhash_MEMLIMIT_INTERACTIVE) != 0)
+        throw std::runtime_error("not enough memory to hash the password");
+    return hash;
+}
+
+OrganiserAuth::Login OrganiserAuth::logIn(const std::string& address, const std::string& password,
+                                          std::string& session, Clock::time_point now) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (failures_[address].lockedUntil > now) return Login::Throttled;
+    }
+    initialiseSodium();
+    // Hashing takes a tenth of a second and much memory: done outside the
+    // lock, so one attempt does not hold up the others' session checks.
+    const bool right = !passwordHash_.empty() &&
+                       crypto_pwhash_str_verify(passwordHash_.c_str(), password.data(), password.size()) == 0;
+    std::lock_guard<std::mutex> lock(mutex_);
+    Failures& failures = failures_[address];
+    if (!right) {
+        if (++failures.count >= kFreeAttempts) {
+            const int doublings = std::min(failures.count - kFreeAttempts, 5);
+            failures.lockedUntil = now + std::min<Clock::duration>(kFirstWait * (1 << doublings), kLongestWait);
+        }
+        return Login::Wrong;
+    }
+    failures_.erase(address);
+    session = randomToken();
+    sessions_[session] = now + kSessionLife;
+    return Login::Ok;
+}
+
+long long OrganiserAuth::secondsToWait(const std::string& address, Clock::time_point now) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto found = failures_.find(address);
+    if (found == failures_.end() || found->second.lockedUntil <= now) return 0;
+    return std::chrono::ceil<std::chrono::seconds>(found->second.lockedUntil - now).count();
+}
+
+bool OrganiserAuth::isSession(const std::string& token, Clock::time_point now) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto found = sessions_.find(token);
+    if (found == sessions_.end()) return false;
+    if (found->second <= now) {
+        sessions_.erase(found);
+        return false;
+    }
+    return true;
+}
+
+void OrganiserAuth::logOut(const std::string& token) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    sessions_.erase(token);
+}

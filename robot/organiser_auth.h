@@ -1,0 +1,53 @@
+// The organiser's login: the password checked against its hash, sessions
+// with random tokens, and failed attempts slowed down per address.
+#pragma once
+
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <string>
+
+// A fresh random token: 2 * bytes hex digits from libsodium's generator.
+std::string randomToken(std::size_t bytes = 32);
+
+// True when `a` and `b` are equal, in time that does not depend on where
+// they differ.
+bool sameToken(const std::string& a, const std::string& b);
+
+// The string to put into the config for `password` (Argon2id); throws
+// std::runtime_error when the machine lacks the memory.
+std::string hashPassword(const std::string& password);
+
+class OrganiserAuth {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    explicit OrganiserAuth(std::string passwordHash) : passwordHash_(std::move(passwordHash)) {}
+
+    enum class Login { Ok, Wrong, Throttled };
+
+    // Checks the password of an attempt from `address`.  After five wrong
+    // attempts in a row an address must wait half a minute, twice as long
+    // after each further one (up to a quarter of an hour), and meanwhile is
+    // refused without the password being looked at.  On Ok, `session` is a
+    // new token.
+    Login logIn(const std::string& address, const std::string& password, std::string& session,
+                Clock::time_point now = Clock::now());
+
+    // How long `address` must still wait, in seconds (0: it may try).
+    long long secondsToWait(const std::string& address, Clock::time_point now = Clock::now());
+
+    bool isSession(const std::string& token, Clock::time_point now = Clock::now());
+    void logOut(const std::string& token);
+
+private:
+    struct Failures {
+        int count = 0;
+        Clock::time_point lockedUntil{};
+    };
+
+    std::string passwordHash_;
+    std::mutex mutex_;
+    std::map<std::string, Failures> failures_;
+    std::map<std::string, Clock::time_point> sessions_;  // token -> expiry
+};

@@ -1,0 +1,121 @@
+#include "robot/robot_config.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "contest/text.h"
+
+namespace {
+
+bool parseCount(const std::string& text, long long low, long long high, long long& out) {
+    if (text.empty() || text.size() > 12) return false;
+    long long value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    if (value < low || value > high) return false;
+    out = value;
+    return true;
+}
+
+bool parseYesNo(const std::string& text, bool& out) {
+    if (text == "yes") { out = true; return true; }
+    if (text == "no") { out = false; return true; }
+    return false;
+}
+
+// Applies one setting; false when the value does not parse.
+bool applySetting(RobotConfig& config, const std::string& key, const std::string& value, bool& known) {
+    known = true;
+    long long number = 0;
+    if (key == "listen") { config.listenAddress = value; return !value.empty(); }
+    if (key == "port") {
+        if (!parseCount(value, 1, 65535, number)) return false;
+        config.port = static_cast<int>(number);
+        return true;
+    }
+    if (key == "data") { config.dataDir = value; return !value.empty(); }
+    if (key == "contest") { config.contestName = value; return !value.empty(); }
+    if (key == "deadline") return value.empty() || parseUtcMinute(value, config.deadline);
+    if (key == "organiser_password_hash") { config.passwordHash = value; return true; }
+    if (key == "upload_limit_bytes") {
+        if (!parseCount(value, 1024, 1LL << 30, number)) return false;
+        config.uploadLimit = static_cast<std::size_t>(number);
+        return true;
+    }
+    if (key == "checker_config") { config.checkerConfig = value; return true; }
+    if (key == "country_file") { config.countryFile = value; return !value.empty(); }
+    if (key == "proxy") { config.proxyAddress = value; return true; }
+    if (key == "secure_cookies") return parseYesNo(value, config.secureCookies);
+    if (key == "read_timeout_seconds") {
+        if (!parseCount(value, 1, 600, number)) return false;
+        config.readTimeoutSeconds = static_cast<int>(number);
+        return true;
+    }
+    known = false;
+    return false;
+}
+
+}  // namespace
+
+bool parseUtcMinute(const std::string& text, std::time_t& out) {
+    int year, month, day, hour, minute;
+    char tail;
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d%c", &year, &month, &day, &hour, &minute, &tail) != 5)
+        return false;
+    if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || hour < 0 || minute < 0)
+        return false;
+    std::tm tm{};
+    tm.tm_year = year - 1900;
+    tm.tm_mon = month - 1;
+    tm.tm_mday = day;
+    tm.tm_hour = hour;
+    tm.tm_min = minute;
+    out = timegm(&tm);
+    return out != -1;
+}
+
+namespace {
+std::string formatUtc(std::time_t t, const char* format) {
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    char text[32];
+    std::strftime(text, sizeof text, format, &tm);
+    return text;
+}
+}  // namespace
+
+std::string formatUtcMinute(std::time_t t) { return formatUtc(t, "%Y-%m-%d %H:%M"); }
+std::string formatUtcSecond(std::time_t t) { return formatUtc(t, "%Y-%m-%d %H:%M:%S"); }
+
+RobotConfig parseRobotConfig(const std::string& text, const std::string& fileName) {
+    RobotConfig config;
+    std::istringstream lines(text);
+    std::string line;
+    int number = 0;
+    while (std::getline(lines, line)) {
+        ++number;
+        const std::string content = trimmed(line.substr(0, line.find(';')));
+        if (content.empty()) continue;
+        const auto equals = content.find('=');
+        const std::string where = fileName + ":" + std::to_string(number) + ": ";
+        if (equals == std::string::npos) throw RobotConfigError(where + "expected key = value");
+        const std::string key = trimmed(content.substr(0, equals));
+        const std::string value = trimmed(content.substr(equals + 1));
+        bool known = false;
+        if (!applySetting(config, key, value, known))
+            throw RobotConfigError(where + (known ? "bad value for " + key : "unknown key " + key));
+    }
+    if (config.dataDir.empty()) throw RobotConfigError(fileName + ": no data folder (data = ...)");
+    return config;
+}
+
+RobotConfig readRobotConfigFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw RobotConfigError(path + ": cannot be read");
+    std::ostringstream text;
+    text << in.rdbuf();
+    return parseRobotConfig(text.str(), path);
+}

@@ -1,0 +1,68 @@
+#include "robot/run_folder.h"
+
+#include <zip.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> listedFiles(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error))
+        if (entry->is_regular_file()) names.push_back(entry->path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::optional<std::string> listedFile(const std::string& folder, const std::string& name) {
+    if (name.empty() || name[0] == '.' || name.find('/') != std::string::npos) return std::nullopt;
+    for (const std::string& listed : listedFiles(folder))
+        if (listed == name) return (fs::path(folder) / listed).string();
+    return std::nullopt;
+}
+
+std::string zipFolder(const std::string& folder, const std::string& zipPath) {
+    int status = 0;
+    zip_t* archive = zip_open(zipPath.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &status);
+    if (!archive) return zipPath + ": cannot be created";
+    std::error_code error;
+    std::vector<fs::path> files;
+    const fs::path zipFile = fs::absolute(zipPath).lexically_normal();
+    for (fs::recursive_directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error))
+        if (entry->is_regular_file() && fs::absolute(entry->path()).lexically_normal() != zipFile)
+            files.push_back(entry->path());
+    std::sort(files.begin(), files.end());
+    for (const fs::path& file : files) {
+        const std::string entryName = fs::relative(file, folder).generic_string();
+        zip_source_t* source = zip_source_file(archive, file.c_str(), 0, -1);
+        if (!source || zip_file_add(archive, entryName.c_str(), source, ZIP_FL_ENC_UTF_8) < 0) {
+            zip_source_free(source);
+            zip_discard(archive);
+            return zipPath + ": cannot add " + entryName;
+        }
+    }
+    if (zip_close(archive) != 0) {
+        const std::string why = zip_strerror(archive);
+        zip_discard(archive);
+        return zipPath + ": " + why;
+    }
+    return {};
+}
+
+std::string readWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+bool writeWholeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return static_cast<bool>(out);
+}

@@ -1,0 +1,116 @@
+"""Browser test in headless Chromium driven by Selenium: a participant
+uploads a log and sees the pre-check, then sends a corrected one; the
+organiser logs in, sees it, runs the cross-check and publishes; the public
+page shows the result.  With --screenshots DIR it also keeps the answer page
+and the organiser's list as pictures.
+
+usage: browser_test.py ROBOT_BINARY SCRATCH_DIR COUNTRY_FILE SAMPLE_LOG [--screenshots DIR]"""
+
+import os
+import sys
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.by import By
+from selenium.webdriver.support.ui import WebDriverWait
+
+from robot_process import PASSWORD, Client, Robot, cabrillo_log
+
+
+def browser(profile):
+    """Headless Chromium whose every file (profile, cache, config) lies under `profile`."""
+    home = os.path.join(profile, "home")
+    env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
+               XDG_CACHE_HOME=os.path.join(home, ".cache"))
+    options = webdriver.ChromeOptions()
+    for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+                 "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                 "--disable-dev-shm-usage", "--lang=en-US", "--window-size=1300,900",
+                 f"--user-data-dir={os.path.join(profile, 'data')}"):
+        options.add_argument(flag)
+    options.add_experimental_option("prefs", {"intl.accept_languages": "en-US,en"})
+    return webdriver.Chrome(service=Service("/usr/bin/chromedriver", env=env), options=options)
+
+
+def expect(condition, what):
+    if not condition:
+        raise AssertionError(what)
+
+
+def upload(driver, robot, path, email):
+    driver.get(robot.url("/"))
+    driver.find_element(By.ID, "log").send_keys(path)
+    driver.find_element(By.ID, "email").send_keys(email)
+    driver.find_element(By.ID, "send").click()
+    return WebDriverWait(driver, 30).until(lambda d: d.find_elements(By.ID, "verdict"))[0].text
+
+
+def main():
+    binary, scratch, country_file, sample_log = sys.argv[1:5]
+    shots = sys.argv[sys.argv.index("--screenshots") + 1] if "--screenshots" in sys.argv else None
+    robot = Robot(binary, os.path.abspath(scratch), country_file)
+    robot.start()
+    driver = None
+    try:
+        # Others have sent their logs already; all worked the station still missing.
+        others = ["RN9C", "RU6M", "R3VE", "LY2R"]
+        for call in others:
+            Client(robot).upload(cabrillo_log(call, ["RK3DZB", "RN3RQ"] + [c for c in others if c != call]))
+
+        sample = open(sample_log, "rb").read()
+        broken = os.path.join(robot.scratch, "RK3DZB.log")
+        with open(broken, "wb") as f:
+            f.write(sample.replace(b"CATEGORY-POWER: LOW", b"CATEGORY-POWER: HUGE"))
+        driver = browser(os.path.join(robot.scratch, "chromium"))
+
+        # 1. The participant uploads and sees the pre-check at once.
+        expect(upload(driver, robot, broken, "rk3dzb@example.org") == "Accepted", "the first log is accepted")
+        problems = driver.find_element(By.ID, "header-problems").text
+        expect("HUGE" in problems, f"the unknown category is a header problem: {problems!r}")
+        expect(driver.find_element(By.ID, "claimed").text == "73696", "the claimed score is shown")
+        expect(driver.find_element(By.ID, "computed").text.isdigit(), "the computed score is shown")
+        expect(len(driver.find_elements(By.CSS_SELECTOR, "#rejected tr")) > 1, "the rejected lines are listed")
+        report = driver.find_element(By.ID, "report-link").get_attribute("href")
+        if shots:
+            driver.save_screenshot(os.path.join(shots, "robot-answer.png"))
+
+        # 2. A corrected log replaces it; the earlier report stays.
+        fixed = os.path.join(robot.scratch, "RK3DZB-fixed.log")
+        with open(fixed, "wb") as f:
+            f.write(sample)
+        expect(upload(driver, robot, fixed, "rk3dzb@example.org") == "Accepted", "the corrected log is accepted")
+        expect("Version 2" in driver.page_source, "the second version is said")
+        expect(not driver.find_elements(By.ID, "header-problems"), "the corrected log has no header problems")
+        driver.get(report)
+        expect("HUGE" in driver.find_element(By.ID, "header-problems").text, "the first report stays as it was")
+
+        # 3. The organiser logs in, sees the log, runs the check and publishes.
+        driver.get(robot.url("/organiser"))
+        driver.find_element(By.ID, "password").send_keys(PASSWORD)
+        driver.find_element(By.ID, "login").click()
+        WebDriverWait(driver, 30).until(lambda d: d.find_elements(By.ID, "logs"))
+        rows = driver.find_element(By.ID, "logs").text
+        expect("RK3DZB" in rows and "73696" in rows, f"the organiser sees the log: {rows!r}")
+        expect("RN3RQ" in driver.find_element(By.ID, "missing").text, "the missing log is named")
+        if shots:
+            driver.save_screenshot(os.path.join(shots, "robot-organiser.png"))
+        driver.find_element(By.ID, "run-check").click()
+        WebDriverWait(driver, 60).until(lambda d: d.find_elements(By.ID, "reports"))
+        reports = driver.find_element(By.ID, "reports").text
+        expect("RK3DZB" in reports, f"each participant's report is listed: {reports!r}")
+        driver.find_element(By.ID, "publish").click()
+        WebDriverWait(driver, 30).until(lambda d: d.find_elements(By.ID, "logs"))
+
+        # 4. The public page shows the result.
+        driver.get(robot.url("/results/"))
+        expect("RK3DZB" in driver.page_source and "RN9C" in driver.page_source, "the results are public")
+        print("browser test: upload, corrected upload, organiser's list, cross-check, publication: ok")
+        return 0
+    finally:
+        if driver:
+            driver.quit()
+        robot.remove()
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,57 @@
+// The organiser's login on a clock of the test's own: how long a guesser
+// waits, and that sessions end.
+#include <gtest/gtest.h>
+
+#include "robot/organiser_auth.h"
+
+namespace {
+
+using Clock = OrganiserAuth::Clock;
+using std::chrono::hours;
+using std::chrono::seconds;
+
+TEST(OrganiserLogin, WrongPasswordsWaitLongerAndLongerAndTheRightOneResets) {
+    OrganiserAuth auth(hashPassword("right"));
+    const Clock::time_point start{};
+    std::string session;
+    for (int attempt = 0; attempt < 5; ++attempt)
+        EXPECT_EQ(auth.logIn("a", "guess", session, start), OrganiserAuth::Login::Wrong) << attempt;
+    // Each row: after this long, this answer; a wrong one doubles the wait.
+    const struct {
+        seconds after;
+        const char* password;
+        OrganiserAuth::Login answer;
+        long long wait;  // what secondsToWait then says
+    } steps[] = {
+        {seconds(29), "right", OrganiserAuth::Login::Throttled, 1},
+        {seconds(30), "guess", OrganiserAuth::Login::Wrong, 60},
+        {seconds(89), "right", OrganiserAuth::Login::Throttled, 1},
+        {seconds(90), "guess", OrganiserAuth::Login::Wrong, 120},
+        {seconds(210), "right", OrganiserAuth::Login::Ok, 0},
+        {seconds(211), "guess", OrganiserAuth::Login::Wrong, 0},
+    };
+    for (const auto& step : steps) {
+        EXPECT_EQ(auth.logIn("a", step.password, session, start + step.after), step.answer) << step.after.count();
+        EXPECT_EQ(auth.secondsToWait("a", start + step.after), step.wait) << step.after.count();
+    }
+    EXPECT_EQ(auth.logIn("b", "right", session, start), OrganiserAuth::Login::Ok) << "another address never waited";
+}
+
+TEST(OrganiserLogin, SessionsAreRandomAndEnd) {
+    OrganiserAuth auth(hashPassword("right"));
+    const Clock::time_point start{};
+    std::string first, second;
+    ASSERT_EQ(auth.logIn("a", "right", first, start), OrganiserAuth::Login::Ok);
+    ASSERT_EQ(auth.logIn("a", "right", second, start), OrganiserAuth::Login::Ok);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(first.size(), 64u);
+    EXPECT_TRUE(auth.isSession(first, start + hours(11)));
+    EXPECT_FALSE(auth.isSession(first, start + hours(13)));
+    auth.logOut(second);
+    EXPECT_FALSE(auth.isSession(second, start));
+    EXPECT_FALSE(auth.isSession("", start));
+    EXPECT_FALSE(OrganiserAuth("").logIn("a", "", first, start) == OrganiserAuth::Login::Ok)
+        << "no hash in the config: nobody gets in";
+}
+
+}  // namespace

@@ -1,0 +1,121 @@
+"""The robot as a separate process for the load, crash and browser tests:
+started on a free port of 127.0.0.1 with its data in a scratch folder, and
+a small client that uploads logs as a browser's form does."""
+
+import os
+import re
+import shutil
+import signal
+import socket
+import subprocess
+import time
+import urllib.error
+import urllib.request
+import uuid
+
+PASSWORD = "organiser secret"
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def cabrillo_log(callsign, worked, extra_header="", band_khz=3527):
+    lines = ["START-OF-LOG: 3.0", "CONTEST: ZEMRIX", f"CALLSIGN: {callsign}", "CATEGORY-OPERATOR: SINGLE-OP",
+             "CATEGORY-MODE: CW"]
+    lines += [h for h in extra_header.split("\n") if h]
+    for i, call in enumerate(worked):
+        hour, minute = 20 + i // 60 % 4, i % 60
+        lines.append(f"QSO: {band_khz:5d} CW 2025-12-20 {hour:02d}{minute:02d} {callsign:<13} 599 16     {call:<13} 599 48")
+    lines.append("END-OF-LOG:")
+    return ("\r\n".join(lines) + "\r\n").encode()
+
+
+class Robot:
+    """zemrix-robot on a free port; `data` survives restarts, `scratch` is removed by remove()."""
+
+    def __init__(self, binary, scratch, country_file, hash_line=None):
+        self.binary, self.scratch = binary, scratch
+        shutil.rmtree(scratch, ignore_errors=True)
+        os.makedirs(scratch)
+        self.data = os.path.join(scratch, "data")
+        self.port = free_port()
+        if hash_line is None:
+            hash_line = subprocess.run([binary, "--hash-password"], input=PASSWORD + "\n", capture_output=True,
+                                       text=True, check=True).stdout
+        self.config = os.path.join(scratch, "robot.ini")
+        with open(self.config, "w") as f:
+            f.write(f"data = {self.data}\nport = {self.port}\ncountry_file = {country_file}\n"
+                    f"contest = ZEMRIX 2025\n{hash_line}\nread_timeout_seconds = 5\n")
+        self.process = None
+
+    def start(self):
+        self.process = subprocess.Popen([self.binary, self.config], stderr=open(os.path.join(self.scratch, "stderr.txt"), "ab"))
+        deadline = time.time() + 30
+        while time.time() < deadline:
+            try:
+                urllib.request.urlopen(self.url("/"), timeout=2).read()
+                return
+            except (urllib.error.URLError, ConnectionError, OSError):
+                if self.process.poll() is not None:
+                    raise RuntimeError("the robot ended at start: " + open(os.path.join(self.scratch, "stderr.txt")).read())
+                time.sleep(0.05)
+        raise RuntimeError("the robot did not answer within 30 s")
+
+    def kill(self):
+        self.process.send_signal(signal.SIGKILL)
+        self.process.wait()
+
+    def stop(self):
+        if self.process and self.process.poll() is None:
+            self.process.send_signal(signal.SIGTERM)
+            try:
+                self.process.wait(timeout=20)
+            except subprocess.TimeoutExpired:
+                self.kill()
+
+    def remove(self):
+        self.stop()
+        shutil.rmtree(self.scratch, ignore_errors=True)
+
+    def url(self, path):
+        return f"http://127.0.0.1:{self.port}{path}"
+
+    def database(self):
+        return os.path.join(self.data, "robot.db")
+
+
+class Client:
+    """One participant's browser: keeps the form token cookie, uploads logs."""
+
+    def __init__(self, robot, timeout=60):
+        self.robot, self.timeout, self.csrf = robot, timeout, None
+
+    def fetch_token(self):
+        with urllib.request.urlopen(self.robot.url("/"), timeout=self.timeout) as answer:
+            cookie = answer.headers.get("Set-Cookie", "")
+        self.csrf = re.search(r"csrf=([0-9a-f]{64})", cookie).group(1)
+
+    def upload(self, log_bytes, email="op@example.org", file_name="log.cbr"):
+        """(status, receipt or None, seconds) of one upload."""
+        if self.csrf is None:
+            self.fetch_token()
+        boundary = uuid.uuid4().hex
+        parts = []
+        for name, value, filename in (("csrf", self.csrf.encode(), None), ("email", email.encode(), None),
+                                      ("log", log_bytes, file_name)):
+            disposition = f'form-data; name="{name}"' + (f'; filename="{filename}"' if filename else "")
+            parts.append(f"--{boundary}\r\nContent-Disposition: {disposition}\r\n\r\n".encode() + value + b"\r\n")
+        body = b"".join(parts) + f"--{boundary}--\r\n".encode()
+        request = urllib.request.Request(self.robot.url("/upload"), data=body, method="POST", headers={
+            "Content-Type": f"multipart/form-data; boundary={boundary}", "Cookie": f"csrf={self.csrf}"})
+        start = time.perf_counter()
+        try:
+            with urllib.request.urlopen(request, timeout=self.timeout) as answer:
+                status, page = answer.status, answer.read().decode()
+        except urllib.error.HTTPError as error:
+            status, page = error.code, error.read().decode()
+        found = re.search(r'id="receipt">([0-9A-Z]+)<', page)
+        return status, found.group(1) if found else None, time.perf_counter() - start
