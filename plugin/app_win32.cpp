@@ -17,13 +17,7 @@ class CTestApp {
 public:
     bool InitInstance() { return true; }
 
-    // The pause lets the window thread, which has let go of the panel, leave
-    // the DLL's last instructions before the DLL is unmapped.
-    void ExitInstance()
-    {
-        ui::closeWindowsAtUnload();
-        ::Sleep(20);
-    }
+    void ExitInstance() { ui::closeWindowsAtUnload(); }
 };
 
 CTestApp theApp;

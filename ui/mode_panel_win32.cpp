@@ -38,8 +38,12 @@ void endModalLoops()
 
 }  // namespace
 
-baud::baud(HWND courier, std::function<void(HWND)> ready)
-    : courier_(courier), multipliers_(courier), position_("baud_x", "baud_y", 10, 10), ready_(std::move(ready))
+baud::baud(HWND courier, std::function<void(HWND)> ready, void (*leave)())
+    : courier_(courier),
+      multipliers_(courier),
+      position_("baud_x", "baud_y", 10, 10),
+      ready_(std::move(ready)),
+      leave_(leave)
 {
 }
 
@@ -47,6 +51,12 @@ baud::~baud()
 {
     if (background_)
         ::DeleteObject(background_);
+}
+
+void baud::forgetWindows()
+{
+    multipliers_.forgetWindow();
+    forgetWindow();
 }
 
 bool baud::onInit()
@@ -81,6 +91,9 @@ INT_PTR baud::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return TRUE;
     case kClosePanelMessage:
         closeForGood();
+        return TRUE;
+    case kLeaveNowMessage:
+        leave_();
         return TRUE;
     case kPanelShownMessage:
         // Showing and the first paint, frame and all, look things up under

@@ -21,15 +21,23 @@ inline constexpr UINT kStopRefreshMessage = WM_APP + 2;
 inline constexpr UINT kClosePanelMessage = WM_APP + 3;
 // Posted by the panel to itself: its loop runs; it shows the panel.
 inline constexpr UINT kPanelShownMessage = WM_APP + 4;
+// Sent (without waiting) by an unloading host's thread: the window thread
+// leaves the DLL's code at once, from wherever it is.
+inline constexpr UINT kLeaveNowMessage = WM_APP + 5;
 
 class baud final : public Dialog {
 public:
     // `courier` makes the panel's calls into the host.  `ready` receives the
     // panel's window once it shows and its loop runs: from then on it takes
     // messages from the host's thread, and its thread has done what may
-    // need the loader lock.
-    baud(HWND courier, std::function<void(HWND)> ready);
+    // need the loader lock.  `leave` ends the thread on kLeaveNowMessage
+    // and does not return.
+    baud(HWND courier, std::function<void(HWND)> ready, void (*leave)());
     ~baud() override;
+
+    // For an owner on another thread once the window thread has left: the
+    // windows are no longer the panel's to destroy.
+    void forgetWindows();
 
 protected:
     INT_PTR onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -48,6 +56,7 @@ private:
     WindowPosition position_;
     HBRUSH background_ = nullptr;
     std::function<void(HWND)> ready_;
+    void (*leave_)();
 };
 
 }  // namespace ui

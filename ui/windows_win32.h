@@ -18,7 +18,9 @@ void showModePanel();
 void closeWindows();
 
 // The same from the library's unload, where the caller holds the loader
-// lock: returns once the window thread has left the DLL's code for good.
+// lock: returns once the window thread has left the DLL's code for good,
+// without waiting for its end (which needs that lock).  Its windows go with
+// it, after the unload, running none of the DLL's code.
 void closeWindowsAtUnload();
 
 // Both only post to the window thread, which owns the timer; nothing happens
