@@ -48,13 +48,18 @@ HINSTANCE moduleInstance()
 // its other threads are gone already, the window thread among them, and its
 // windows go with the process.  Nothing is left to close, and nothing may be
 // waited for.
+//
+// Each thread's end is seen too: a thread that carried the panel's calls
+// into the host hands that task on.
 extern "C" BOOL WINAPI DllMain(HINSTANCE dll, DWORD reason, LPVOID reserved)
 {
     switch (reason) {
     case DLL_PROCESS_ATTACH:
         instance = dll;
-        ::DisableThreadLibraryCalls(dll);
         return theApp.InitInstance();
+    case DLL_THREAD_DETACH:
+        ui::hostThreadEnding();
+        return TRUE;
     case DLL_PROCESS_DETACH:
         if (!reserved)
             theApp.ExitInstance();

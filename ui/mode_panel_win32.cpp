@@ -12,6 +12,9 @@ constexpr UINT kStartDelayMs = 300;
 constexpr unsigned kFirstRefreshMs = 300;
 constexpr unsigned kRefreshAfterTypingMs = 330;
 constexpr COLORREF kPanelColour = RGB(255, 250, 198);
+constexpr char kTitle[] = "MODE";
+constexpr char kHostLostTitle[] = "MODE: host lost";
+constexpr char kHostNotAnsweringTitle[] = "MODE: host not answering";
 
 // The flag is kept as a byte: only the low eight bits count.
 bool multiplierWindowWanted()
@@ -38,10 +41,8 @@ void endModalLoops()
 
 }  // namespace
 
-baud::baud(HWND courier, std::function<void(HWND)> ready, void (*leave)())
-    : courier_(courier),
-      multipliers_(courier),
-      position_("baud_x", "baud_y", 10, 10),
+baud::baud(std::function<void(HWND)> ready, void (*leave)())
+    : position_("baud_x", "baud_y", 10, 10),
       ready_(std::move(ready)),
       leave_(leave)
 {
@@ -65,7 +66,7 @@ bool baud::onInit()
     ::SetWindowPos(window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     background_ = ::CreateSolidBrush(kPanelColour);
     showPluginIcon(window());
-    selectMode(IDC_MODE_CW, IDC_MODE_SSB, "<MODE:CW>");
+    selectMode(IDC_MODE_CW, "<MODE:CW>");
     ::SetTimer(window(), kStartTimer, kStartDelayMs, nullptr);
     ::PostMessageA(window(), kPanelShownMessage, 0, 0);
     return true;
@@ -92,6 +93,9 @@ INT_PTR baud::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case kClosePanelMessage:
         closeForGood();
         return TRUE;
+    case kMacroOutcomeMessage:
+        onMacroOutcome(static_cast<MacroOutcome>(wParam));
+        return TRUE;
     case kLeaveNowMessage:
         leave_();
         return TRUE;
@@ -112,13 +116,14 @@ bool baud::onButtonClicked(int id)
 {
     switch (id) {
     case IDC_MODE_CW:
-        selectMode(IDC_MODE_CW, IDC_MODE_SSB, "<MODE:CW>");
+        selectMode(IDC_MODE_CW, "<MODE:CW>");
         return true;
     case IDC_MODE_SSB:
-        selectMode(IDC_MODE_SSB, IDC_MODE_CW, "<MODE:SSB>");
+        selectMode(IDC_MODE_SSB, "<MODE:SSB>");
         return true;
     case IDC_MODE_PSK125:
-        sendMacros(courier_, {"<MODE:BPSK31>", "<BAUDRATE:125>"});
+        if (!sendMacros(window(), {"<MODE:BPSK31>", "<BAUDRATE:125>"}))
+            setTitle(kHostLostTitle);
         return true;
     case IDC_VIEW_MULT:
         toggleMultiplierWindow();
@@ -155,12 +160,42 @@ void baud::onTimer(UINT_PTR)
     multipliers_.scheduleRefresh(kFirstRefreshMs);
 }
 
-// The disabled button of the pair shows the mode last sent.
-void baud::selectMode(int pressed, int other, const char* macro)
+// The disabled button of the pair shows the mode last sent.  With nothing
+// to carry the macro the buttons stay as they are and the title says why.
+void baud::selectMode(int pressed, const char* macro)
 {
-    enableItem(pressed, false);
-    enableItem(other, true);
-    sendMacros(courier_, {macro});
+    if (!sendMacros(window(), {macro})) {
+        setTitle(kHostLostTitle);
+        return;
+    }
+    showMode(pressed);
+}
+
+void baud::showMode(int mode)
+{
+    shownMode_ = mode;
+    enableItem(IDC_MODE_CW, mode != IDC_MODE_CW);
+    enableItem(IDC_MODE_SSB, mode != IDC_MODE_SSB);
+}
+
+// A mode the host never took is not shown as sent: the buttons go back to
+// the last mode it did take (none greyed if it took none).
+void baud::onMacroOutcome(MacroOutcome outcome)
+{
+    switch (outcome) {
+    case kMacrosDelivered:
+        deliveredMode_ = shownMode_;
+        setTitle(kTitle);
+        return;
+    case kHostNotAnswering:
+        showMode(deliveredMode_);
+        setTitle(kHostNotAnsweringTitle);
+        return;
+    case kCourierGone:
+        showMode(deliveredMode_);
+        setTitle(kHostLostTitle);
+        return;
+    }
 }
 
 // The check box ticks itself; the window's state decides.  A window opened

@@ -27,12 +27,12 @@ inline constexpr UINT kLeaveNowMessage = WM_APP + 5;
 
 class baud final : public Dialog {
 public:
-    // `courier` makes the panel's calls into the host.  `ready` receives the
+    // The courier makes the panel's calls into the host.  `ready` receives the
     // panel's window once it shows and its loop runs: from then on it takes
     // messages from the host's thread, and its thread has done what may
     // need the loader lock.  `leave` ends the thread on kLeaveNowMessage
     // and does not return.
-    baud(HWND courier, std::function<void(HWND)> ready, void (*leave)());
+    baud(std::function<void(HWND)> ready, void (*leave)());
     ~baud() override;
 
     // For an owner on another thread once the window thread has left: the
@@ -47,16 +47,21 @@ protected:
     void onTimer(UINT_PTR id) override;
 
 private:
-    void selectMode(int pressed, int other, const char* macro);
+    void selectMode(int pressed, const char* macro);
+    // Greys the button of `mode` (a button id, or 0 for none).
+    void showMode(int mode);
+    void onMacroOutcome(MacroOutcome outcome);
     void toggleMultiplierWindow();
     void closeForGood();
 
-    HWND courier_;
     DXCC multipliers_;
     WindowPosition position_;
     HBRUSH background_ = nullptr;
     std::function<void(HWND)> ready_;
     void (*leave_)();
+    // The mode whose button is greyed, and the last one the host took.
+    int shownMode_ = 0;
+    int deliveredMode_ = 0;
 };
 
 }  // namespace ui

@@ -48,7 +48,6 @@ struct WindowThread {
     DWORD id = 0;
     HANDLE ready = nullptr;  // set by the window thread
     HANDLE left = nullptr;   // set by the window thread as it leaves the DLL's code
-    HWND courier = nullptr;
     // Owned here rather than by the thread's stack, so that a thread that
     // leaves from the middle of its loop leaves nothing behind: its last
     // owner frees it, the thread itself or the unload it left for.
@@ -89,11 +88,10 @@ void releaseWindowsOf(DWORD thread)
     signalAndExitThread(windowThread.left);
 }
 
-void runModePanel(HWND courier) noexcept
+void runModePanel() noexcept
 {
     try {
         windowThread.modePanel = new baud(
-            courier,
             [](HWND window) {
                 windowThread.panel = window;
                 ::SetEvent(windowThread.ready);
@@ -110,10 +108,10 @@ void runModePanel(HWND courier) noexcept
 // The windows take no text, so the thread has no input method: activating
 // one looks up modules and procedures, under the loader lock, whenever the
 // panel gains or loses the focus, which may be while a host's thread unloads.
-DWORD WINAPI windowThreadMain(void* courier)
+DWORD WINAPI windowThreadMain(void*)
 {
     ::ImmDisableIME(::GetCurrentThreadId());
-    runModePanel(static_cast<HWND>(courier));
+    runModePanel();
     windowThread.running = false;
     signalAndExitThread(windowThread.left);
 }
@@ -162,8 +160,7 @@ void closeLocked(bool atUnload)
         windowThread.handle = nullptr;
         windowThread.running = false;
     }
-    retireCourier(windowThread.courier);
-    windowThread.courier = nullptr;
+    retireCourier();
 }
 
 // The courier first, so that the panel's first macro can go to it; it goes
@@ -177,17 +174,16 @@ void startLocked()
             return;
         ::ResetEvent(*event);
     }
-    windowThread.courier = openCourier();
+    offerCourier();
     windowThread.running = true;
-    windowThread.handle =
-        ::CreateThread(nullptr, 0, windowThreadMain, windowThread.courier, 0, &windowThread.id);
+    windowThread.handle = ::CreateThread(nullptr, 0, windowThreadMain, nullptr, 0, &windowThread.id);
     if (!windowThread.handle) {
         windowThread.running = false;
         return;
     }
     HANDLE readyOrEnded[] = {windowThread.ready, windowThread.handle};
     ::WaitForMultipleObjects(2, readyOrEnded, FALSE, kReadyWaitMs);
-    deliverNow(windowThread.courier);
+    deliverNow();
 }
 
 void postToPanel(UINT message)
@@ -234,7 +230,14 @@ void stopMultiplierRefresh()
 
 void postponeMultiplierRefresh()
 {
+    if (windowThread.panel)
+        offerCourier();
     postToPanel(kPostponeRefreshMessage);
+}
+
+void hostThreadEnding()
+{
+    courierThreadEnding();
 }
 
 }  // namespace ui

@@ -9,8 +9,8 @@ namespace ui {
 bool isModePanelOpen();
 
 // Closes an open panel first, then starts a window thread that opens a new
-// one.  The calling thread becomes the panel's way to the host: it makes the
-// windows' calls into the host whenever it pumps its messages.
+// one.  The calling thread becomes the panel's way to the host, the courier:
+// it makes the windows' calls into the host whenever it pumps its messages.
 void showModePanel();
 
 // Closes the multiplier window and the panel, whatever the window thread is
@@ -24,8 +24,13 @@ void closeWindows();
 void closeWindowsAtUnload();
 
 // Both only post to the window thread, which owns the timer; nothing happens
-// while the multiplier window is closed.
+// while the multiplier window is closed.  A call check's thread also takes
+// over as the courier when the one before has ended.
 void stopMultiplierRefresh();
 void postponeMultiplierRefresh();
+
+// On every thread that ends, from the library's thread notifications: a
+// courier on it goes, and the panel learns that its calls are not carried.
+void hostThreadEnding();
 
 }  // namespace ui

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -51,6 +52,29 @@ private:
     HANDLE done_;
     HANDLE thread_;
     DWORD timeoutMs_;
+};
+
+// A second host thread with a message loop of its own, which never joins a
+// COM apartment: it runs the calls it is given and pumps in between.
+class PumpingHostThread {
+public:
+    PumpingHostThread();
+    // Ends the thread, pumping meanwhile.
+    ~PumpingHostThread();
+    PumpingHostThread(const PumpingHostThread&) = delete;
+    PumpingHostThread& operator=(const PumpingHostThread&) = delete;
+
+    // Runs `call` there; the calling thread pumps until it has returned.
+    void run(const std::function<void()>& call);
+
+private:
+    static DWORD WINAPI loop(void* self);
+
+    HANDLE wake_;
+    HANDLE thread_;
+    std::function<void()> call_;
+    bool stop_ = false;
+    std::atomic<bool> busy_{false};
 };
 
 // Visible dialog windows of this process with this title.

@@ -197,4 +197,69 @@ TEST_F(HostOnTheCallingThread, IsServedWhileThePanelOpensRefreshesClosesAndUnloa
     EXPECT_TRUE(ownWindows("MODE").empty());
 }
 
+// A panel opened by a second host thread, the host object living on the
+// first.  Every click reaches the host, whatever the opener's apartment,
+// and after the opener has ended the panel shows that nothing carries its
+// calls until a host's thread calls the plug-in again and takes them over.
+TEST(HostAndPanelOnOtherThreads, EveryClickOnAPanelOpenedByASecondThreadReachesTheHost)
+{
+    for (FakeHost::Apartment apartment : {FakeHost::CallingThread, FakeHost::OwnThread}) {
+        SCOPED_TRACE(apartment == FakeHost::CallingThread ? "host object on the first thread" : "on a third");
+        Watchdog watchdog{60000};
+        ScratchDir dir;
+        FakeHost host{apartment};
+        auto dll = std::make_unique<StatsDll>();
+        PrivateProfileSettings().write("DXCC", "1");
+        host.setEntryField("DL1ABC");
+        PumpingHostThread opener;
+        for (int round = 0; round < 30; ++round) {
+            SCOPED_TRACE(round);
+            opener.run([&] { dll->RunCommand0(0, "SHOWINFO"); });
+            HWND panel = waitForWindow("MODE");
+            ASSERT_TRUE(host.waitForEvent("macro <MODE:CW>"));
+            host.clearEvents();
+            pumpFor(round % 3 * 150);  // before, at and after the first refresh
+            click(panel, kSsbButton);
+            ASSERT_TRUE(host.waitForEvent("macro <MODE:SSB>"));
+            EXPECT_EQ(host.macros(), Macros{"<MODE:SSB>"});
+            opener.run([&] { dll->RunCommand0(0, "HIDEINFO"); });
+        }
+        opener.run([&] { dll.reset(); });
+    }
+}
+
+TEST_F(HostOnTheCallingThread, APanelWhoseOpenerEndedShowsTheLossUntilACallCheckCarriesItsCalls)
+{
+    settings.write("DXCC", "1");
+    host.setEntryField("DL1ABC");
+    host.setFrequencyHz(7012000);
+    {
+        PumpingHostThread opener;
+        opener.run([&] { dll->RunCommand0(0, "SHOWINFO"); });
+        ASSERT_TRUE(host.waitForEvent("macro <MODE:CW>"));
+        ASSERT_TRUE(host.waitForEvent("frequency")) << "the first refresh";
+    }
+    HWND panel = waitForWindow("MODE");
+    ASSERT_NE(panel, nullptr);
+    const auto modeShown = [&] {
+        return std::make_pair(::IsWindowEnabled(::GetDlgItem(panel, kCwButton)) != 0,
+                              ::IsWindowEnabled(::GetDlgItem(panel, kSsbButton)) != 0);
+    };
+    host.clearEvents();
+    click(panel, kSsbButton);
+    EXPECT_TRUE(pumpUntil([&] { return titleOf(panel) == "MODE: host lost"; }));
+    EXPECT_EQ(modeShown(), std::make_pair(false, true)) << "SSB not sent, CW still the mode";
+    pumpFor(300);
+    EXPECT_TRUE(host.macros().empty());
+
+    char message[100] = {};
+    dll->checkCall("DL1ABC", "CW", "40m", message);
+    EXPECT_TRUE(host.waitForEvent("frequency")) << "the multiplier window refreshes again";
+    EXPECT_TRUE(pumpUntil([] { return !ownWindows("ZEMRIX  worked with DL1ABC").empty(); }));
+    click(panel, kSsbButton);
+    EXPECT_TRUE(host.waitForEvent("macro <MODE:SSB>"));
+    EXPECT_TRUE(pumpUntil([&] { return titleOf(panel) == "MODE"; }));
+    EXPECT_EQ(modeShown(), std::make_pair(true, false));
+}
+
 }  // namespace
