@@ -97,6 +97,38 @@ DWORD WINAPI PumpingHostThread::loop(void* self)
     return 0;
 }
 
+namespace {
+
+HANDLE threadHeld = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+HANDLE threadReleased = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+
+LRESULT CALLBACK holdingHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (::WaitForSingleObject(threadHeld, 0) == WAIT_TIMEOUT) {
+        ::SetEvent(threadHeld);
+        ::WaitForSingleObject(threadReleased, 10000);
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+HeldWindowThread::HeldWindowThread(HWND window)
+{
+    ::ResetEvent(threadHeld);
+    ::ResetEvent(threadReleased);
+    hook_ = ::SetWindowsHookExA(WH_GETMESSAGE, holdingHook, nullptr, ::GetWindowThreadProcessId(window, nullptr));
+    held_ = hook_ && ::PostMessageA(window, WM_NULL, 0, 0) &&
+            ::WaitForSingleObject(threadHeld, 5000) == WAIT_OBJECT_0;
+}
+
+HeldWindowThread::~HeldWindowThread()
+{
+    ::SetEvent(threadReleased);
+    if (hook_)
+        ::UnhookWindowsHookEx(hook_);
+}
+
 std::vector<HWND> ownWindows(const std::string& title)
 {
     WindowSearch search{title, {}};

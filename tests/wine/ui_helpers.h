@@ -77,6 +77,22 @@ private:
     std::atomic<bool> busy_{false};
 };
 
+// Holds the thread of `window` inside a message hook of the test's, so that
+// what is posted to it meanwhile waits, until this goes.
+class HeldWindowThread {
+public:
+    explicit HeldWindowThread(HWND window);
+    ~HeldWindowThread();
+    HeldWindowThread(const HeldWindowThread&) = delete;
+    HeldWindowThread& operator=(const HeldWindowThread&) = delete;
+
+    bool held() const { return held_; }
+
+private:
+    HHOOK hook_ = nullptr;
+    bool held_ = false;
+};
+
 // Visible dialog windows of this process with this title.
 std::vector<HWND> ownWindows(const std::string& title);
 HWND waitForWindow(const std::string& title, DWORD timeoutMs = 5000);

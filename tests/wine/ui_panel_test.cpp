@@ -58,6 +58,40 @@ TEST_F(ModePanel, ButtonsSendTheirMacrosAndTheDisabledOneShowsTheMode)
     }
 }
 
+// A host that refuses a macro (busy, or its automation not up yet) gets it
+// again; one that refuses every try leaves the buttons as they were before
+// the click, and the title says so.
+TEST_F(ModePanel, AMacroTheHostRefusesIsTriedAgainAndOneNeverTakenIsNotShownAsSent)
+{
+    HWND panel = showPanel();
+    ASSERT_TRUE(host.waitForEvent("macro <MODE:CW>"));
+    const struct {
+        int refusals;
+        const char* title;
+        bool cwEnabled, ssbEnabled;
+    } cases[] = {
+        {1, "MODE", true, false},
+        {4, "MODE", true, false},
+        {-1, "MODE: host not answering", false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.refusals);
+        host.refuseMacros(c.refusals);
+        host.clearEvents();
+        click(panel, kSsbButton);
+        const bool taken = c.refusals >= 0;
+        EXPECT_EQ(host.waitForEvent("macro <MODE:SSB>", 1, 3000), taken);
+        EXPECT_GE(host.timesOf("refused <MODE:SSB>").size(), taken ? c.refusals : 2u);
+        EXPECT_TRUE(pumpUntil([&] { return titleOf(panel) == c.title; }));
+        EXPECT_EQ(::IsWindowEnabled(::GetDlgItem(panel, kCwButton)) != 0, c.cwEnabled);
+        EXPECT_EQ(::IsWindowEnabled(::GetDlgItem(panel, kSsbButton)) != 0, c.ssbEnabled);
+        host.refuseMacros(0);
+        click(panel, kCwButton);
+        ASSERT_TRUE(host.waitForEvent("macro <MODE:CW>"));
+        EXPECT_TRUE(pumpUntil([&] { return titleOf(panel) == "MODE"; }));
+    }
+}
+
 TEST_F(ModePanel, HideInfoReturnsOnlyOnceThePanelIsGone)
 {
     command("HIDEINFO");  // nothing open: nothing to do
@@ -212,7 +246,7 @@ TEST(HostAndPanelOnOtherThreads, EveryClickOnAPanelOpenedByASecondThreadReachesT
         PrivateProfileSettings().write("DXCC", "1");
         host.setEntryField("DL1ABC");
         PumpingHostThread opener;
-        for (int round = 0; round < 30; ++round) {
+        for (int round = 0; round < 15; ++round) {
             SCOPED_TRACE(round);
             opener.run([&] { dll->RunCommand0(0, "SHOWINFO"); });
             HWND panel = waitForWindow("MODE");

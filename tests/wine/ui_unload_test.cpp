@@ -23,6 +23,9 @@ struct UnloadCase {
     WindowThreadIs doing;
     bool fromAnotherThread;
     int hook = 0;  // with HookedByTheHost: WH_GETMESSAGE or WH_CALLWNDPROC
+    // The panel opened by a second, pumping host thread, whose courier is
+    // in a call into a slow host object on a third thread at the unload.
+    bool courierInACallElsewhere = false;
 };
 
 // A host's message hook on the window thread that spends each call
@@ -130,15 +133,22 @@ TEST_F(UnloadWithWindowsOpen, ReturnsAtOnceAndLeavesNothingRunningWhileTheHostIs
         {"message hook allocating", 400, WindowThreadIs::HookedByTheHost, false, WH_GETMESSAGE},
         {"send hook allocating", 400, WindowThreadIs::HookedByTheHost, false, WH_CALLWNDPROC},
         {"another thread, message hook allocating", 400, WindowThreadIs::HookedByTheHost, true, WH_GETMESSAGE},
+        {"courier in a call on the opener's thread", 0, WindowThreadIs::Idle, false, 0, true},
     };
     for (const UnloadCase& c : cases) {
         SCOPED_TRACE(c.name);
         settings.write("DXCC", "1");
-        FakeHost host(FakeHost::CallingThread);
+        FakeHost host(c.courierInACallElsewhere ? FakeHost::OwnThread : FakeHost::CallingThread);
         host.setEntryField("DL1ABC");
         auto dll = std::make_unique<StatsDll>();
         const CodeRange code(dll->module());
-        dll->RunCommand0(0, "SHOWINFO");
+        std::unique_ptr<PumpingHostThread> opener;
+        if (c.courierInACallElsewhere) {
+            opener = std::make_unique<PumpingHostThread>();
+            opener->run([&] { dll->RunCommand0(0, "SHOWINFO"); });
+        } else {
+            dll->RunCommand0(0, "SHOWINFO");
+        }
         ASSERT_TRUE(host.waitForEvent("frequency")) << "the multiplier window's first refresh";
         ASSERT_TRUE(enter(c.doing, panelWindow()));
         HHOOK hooked = c.hook ? hook(c.hook, panelWindow()) : nullptr;
@@ -146,11 +156,17 @@ TEST_F(UnloadWithWindowsOpen, ReturnsAtOnceAndLeavesNothingRunningWhileTheHostIs
 
         host.clearEvents();
         char message[100] = {};
+        if (c.courierInACallElsewhere)
+            host.delayCalls(150);
         dll->checkCall("DL1ABC", "CW", "20m", message);
+        if (c.courierInACallElsewhere)
+            ASSERT_TRUE(host.waitForEvent("entry"));
         ::Sleep(c.busyMs);
         const DWORD start = ::GetTickCount();
         unload(dll, c.fromAnotherThread);
         const DWORD unloadMs = ::GetTickCount() - start;
+        if (c.courierInACallElsewhere)
+            host.clearEvents();  // the call it was in, finished before the unload went on
         EXPECT_LT(unloadMs, 1000u);
         std::printf("[ unload   ] %s: %lu ms\n", c.name, static_cast<unsigned long>(unloadMs));
         EXPECT_TRUE(windowsRunning(code).empty());
