@@ -34,7 +34,7 @@ struct UnloadCase {
 // whenever one looks; the message hook also keeps the thread's queue full.
 void allocateForAWhile()
 {
-    constexpr DWORD kBusyMs = 250;
+    constexpr DWORD kBusyMs = 300;
     const DWORD start = ::GetTickCount();
     while (::GetTickCount() - start < kBusyMs) {
         for (SIZE_T size = 16; size <= 4 << 20; size *= 4)
