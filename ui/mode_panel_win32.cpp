@@ -8,6 +8,10 @@ namespace ui {
 namespace {
 
 constexpr UINT_PTR kStartTimer = 1444;
+// A macro the courier has neither delivered nor given up by then waits on a
+// thread that does not pump, or on a host that does not answer.
+constexpr UINT_PTR kDeliveryTimer = 1445;
+constexpr UINT kDeliveryWaitMs = 2000;
 constexpr UINT kStartDelayMs = 300;
 constexpr unsigned kFirstRefreshMs = 300;
 constexpr unsigned kRefreshAfterTypingMs = 330;
@@ -150,8 +154,14 @@ void baud::closeForGood()
 }
 
 // The start timer: opens the multiplier window if it was open last time.
-void baud::onTimer(UINT_PTR)
+void baud::onTimer(UINT_PTR id)
 {
+    if (id == kDeliveryTimer) {
+        ::KillTimer(window(), kDeliveryTimer);
+        showMode(deliveredMode_);
+        setTitle(kHostNotAnsweringTitle);
+        return;
+    }
     ::KillTimer(window(), kStartTimer);
     if (!multiplierWindowWanted())
         return;
@@ -168,23 +178,27 @@ void baud::selectMode(int pressed, const char* macro)
         setTitle(kHostLostTitle);
         return;
     }
+    sentMode_ = pressed;
     showMode(pressed);
+    ::SetTimer(window(), kDeliveryTimer, kDeliveryWaitMs, nullptr);
 }
 
 void baud::showMode(int mode)
 {
-    shownMode_ = mode;
     enableItem(IDC_MODE_CW, mode != IDC_MODE_CW);
     enableItem(IDC_MODE_SSB, mode != IDC_MODE_SSB);
 }
 
 // A mode the host never took is not shown as sent: the buttons go back to
-// the last mode it did take (none greyed if it took none).
+// the last mode it did take (none greyed if it took none).  One it takes
+// late is shown when it does.
 void baud::onMacroOutcome(MacroOutcome outcome)
 {
+    ::KillTimer(window(), kDeliveryTimer);
     switch (outcome) {
     case kMacrosDelivered:
-        deliveredMode_ = shownMode_;
+        deliveredMode_ = sentMode_;
+        showMode(deliveredMode_);
         setTitle(kTitle);
         return;
     case kHostNotAnswering:

@@ -59,8 +59,9 @@ private:
     HBRUSH background_ = nullptr;
     std::function<void(HWND)> ready_;
     void (*leave_)();
-    // The mode whose button is greyed, and the last one the host took.
-    int shownMode_ = 0;
+    // The mode last sent, and the last one the host took (button ids, 0
+    // for none).
+    int sentMode_ = 0;
     int deliveredMode_ = 0;
 };
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "ui_helpers.h"
 
 namespace {
@@ -262,7 +264,7 @@ TEST(HostAndPanelOnOtherThreads, EveryClickOnAPanelOpenedByASecondThreadReachesT
     }
 }
 
-TEST_F(HostOnTheCallingThread, APanelWhoseOpenerEndedShowsTheLossUntilACallCheckCarriesItsCalls)
+TEST_F(HostOnTheCallingThread, APanelWhoseOpenerEndedShowsTheLossUntilAPumpingThreadCarriesItsCalls)
 {
     settings.write("DXCC", "1");
     host.setEntryField("DL1ABC");
@@ -283,10 +285,28 @@ TEST_F(HostOnTheCallingThread, APanelWhoseOpenerEndedShowsTheLossUntilACallCheck
     click(panel, kSsbButton);
     EXPECT_TRUE(pumpUntil([&] { return titleOf(panel) == "MODE: host lost"; }));
     EXPECT_EQ(modeShown(), std::make_pair(false, true)) << "SSB not sent, CW still the mode";
-    pumpFor(300);
+
+    // A thread that makes a call check takes over, but never pumps: the
+    // click shows SSB at once, then, not taken, CW again; when that thread
+    // ends the loss shows again.
+    HANDLE release = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    char message[100] = {};
+    std::thread neverPumps([&] {
+        char itsMessage[100] = {};
+        dll->checkCall("DL1ABC", "CW", "40m", itsMessage);
+        ::WaitForSingleObject(release, 30000);
+    });
+    pumpFor(100);
+    click(panel, kSsbButton);
+    EXPECT_EQ(modeShown(), std::make_pair(true, false));
+    EXPECT_TRUE(pumpUntil([&] { return titleOf(panel) == "MODE: host not answering"; }));
+    EXPECT_EQ(modeShown(), std::make_pair(false, true));
+    ::SetEvent(release);
+    neverPumps.join();
+    ::CloseHandle(release);
+    EXPECT_TRUE(pumpUntil([&] { return titleOf(panel) == "MODE: host lost"; }));
     EXPECT_TRUE(host.macros().empty());
 
-    char message[100] = {};
     dll->checkCall("DL1ABC", "CW", "40m", message);
     EXPECT_TRUE(host.waitForEvent("frequency")) << "the multiplier window refreshes again";
     EXPECT_TRUE(pumpUntil([] { return !ownWindows("ZEMRIX  worked with DL1ABC").empty(); }));
