@@ -134,8 +134,10 @@ void closeAndWait()
 // which it takes before anything posted, also inside a menu's or a move's
 // loop.  A thread that has not left when the time is up is held by the host
 // (a hook of its that does not return): its windows are handed to the
-// system, whose loop then never returns into the DLL, and its panel is
-// given up rather than freed under it.
+// system, whose dialog loop then never ends and so never returns into the
+// DLL, and its panel is given up rather than freed under it.  Only a thread
+// held inside one of the DLL's own handlers would still come back into the
+// DLL's code; the handlers are short, and none waits.
 void leaveAndWait()
 {
     if (HWND panel = windowThread.panel)

@@ -234,36 +234,9 @@ TEST_F(HostOnTheCallingThread, IsServedWhileThePanelOpensRefreshesClosesAndUnloa
 }
 
 // A panel opened by a second host thread, the host object living on the
-// first.  Every click reaches the host, whatever the opener's apartment,
-// and after the opener has ended the panel shows that nothing carries its
-// calls until a host's thread calls the plug-in again and takes them over.
-TEST(HostAndPanelOnOtherThreads, EveryClickOnAPanelOpenedByASecondThreadReachesTheHost)
-{
-    for (FakeHost::Apartment apartment : {FakeHost::CallingThread, FakeHost::OwnThread}) {
-        SCOPED_TRACE(apartment == FakeHost::CallingThread ? "host object on the first thread" : "on a third");
-        Watchdog watchdog{60000};
-        ScratchDir dir;
-        FakeHost host{apartment};
-        auto dll = std::make_unique<StatsDll>();
-        PrivateProfileSettings().write("DXCC", "1");
-        host.setEntryField("DL1ABC");
-        PumpingHostThread opener;
-        for (int round = 0; round < 15; ++round) {
-            SCOPED_TRACE(round);
-            opener.run([&] { dll->RunCommand0(0, "SHOWINFO"); });
-            HWND panel = waitForWindow("MODE");
-            ASSERT_TRUE(host.waitForEvent("macro <MODE:CW>"));
-            host.clearEvents();
-            pumpFor(round % 3 * 150);  // before, at and after the first refresh
-            click(panel, kSsbButton);
-            ASSERT_TRUE(host.waitForEvent("macro <MODE:SSB>"));
-            EXPECT_EQ(host.macros(), Macros{"<MODE:SSB>"});
-            opener.run([&] { dll->RunCommand0(0, "HIDEINFO"); });
-        }
-        opener.run([&] { dll.reset(); });
-    }
-}
-
+// first: after the opener has ended the panel shows that nothing carries
+// its calls, until a host's thread that pumps calls the plug-in again and
+// takes them over.
 TEST_F(HostOnTheCallingThread, APanelWhoseOpenerEndedShowsTheLossUntilAPumpingThreadCarriesItsCalls)
 {
     settings.write("DXCC", "1");
