@@ -233,12 +233,17 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
     check.warnings = log.warnings;
     check.notes = log.notes;
 
+    // Every QSO is played, those outside the period too: the cross-check
+    // tells them after the clock is corrected.  The period only dates the
+    // plug-in's reset, as it would the host's.
     LogPlanOptions planOptions;
     planOptions.ownCallsign = upperCase(options.ownCallsign);
-    planOptions.contestStart = options.contestStart;
-    planOptions.contestEnd = options.contestEnd;
     try {
-        const ReplayPlan plan = planReplay(log, planOptions, countries);
+        ReplayPlan plan = planReplay(log, planOptions, countries);
+        if (options.contestStart)
+            plan.contestStart = options.contestStart;
+        if (options.contestEnd)
+            plan.contestEnd = options.contestEnd;
         check.callsign = plan.ownCallsign;
         check.qsos.resize(plan.qsos.size());
         play(check, plan);

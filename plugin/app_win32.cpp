@@ -17,13 +17,7 @@ class CTestApp {
 public:
     bool InitInstance() { return true; }
 
-    // The pause lets the window thread, which has let go of the panel, leave
-    // the DLL's last instructions before the DLL is unmapped.
-    void ExitInstance()
-    {
-        ui::closeWindowsAtUnload();
-        ::Sleep(20);
-    }
+    void ExitInstance() { ui::closeWindowsAtUnload(); }
 };
 
 CTestApp theApp;
@@ -53,7 +47,10 @@ HINSTANCE moduleInstance()
 // A non-null `reserved` at DLL_PROCESS_DETACH means the process is ending:
 // its other threads are gone already, the window thread among them, and its
 // windows go with the process.  Nothing is left to close, and nothing may be
-// waited for.  Each host thread's results text lives until that thread ends.
+// waited for.
+//
+// Each thread's end is seen too: its results text is freed, and a thread
+// that carried the panel's calls into the host hands that task on.
 extern "C" BOOL WINAPI DllMain(HINSTANCE dll, DWORD reason, LPVOID reserved)
 {
     switch (reason) {
@@ -62,6 +59,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE dll, DWORD reason, LPVOID reserved)
         return theApp.InitInstance();
     case DLL_THREAD_DETACH:
         module.entries.releaseResultsText(::GetCurrentThreadId());
+        ui::hostThreadEnding();
         return TRUE;
     case DLL_PROCESS_DETACH:
         if (!reserved)

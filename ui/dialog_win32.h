@@ -35,6 +35,9 @@ public:
     // CreateDialogIndirectParam: false when the window could not be created.
     bool create(HINSTANCE instance, const DLGTEMPLATE* dialogTemplate, HWND parent);
     void destroy();
+    // Lets go of the window without destroying it, for a window that its
+    // own thread will destroy and that no longer calls this object.
+    void forgetWindow() { window_ = nullptr; }
 
     HWND window() const { return window_; }
     HWND item(int id) const { return ::GetDlgItem(window_, id); }

@@ -13,6 +13,12 @@ namespace {
 
 constexpr UINT kDeliverMacros = WM_APP + 21;
 constexpr UINT kReadHost = WM_APP + 22;
+constexpr UINT_PTR kRetryTimer = 1;
+// A host that refuses a call (busy, or its automation not up yet) gets a
+// few more tries over about a second before the panel says it does not
+// answer.
+constexpr int kDeliveryTries = 5;
+constexpr UINT kRetryDelayMs = 250;
 // How long a courier retired from another thread may finish the call it is
 // making.  Calls into a host object on the courier's own thread take
 // microseconds; only a host object on a third, busy thread takes longer.
@@ -23,11 +29,14 @@ constexpr DWORD kCallInFlightWaitMs = 500;
 struct Post {
     std::mutex lock;
     std::vector<std::string> macros;
+    HWND macrosFrom = nullptr;
+    int failedTries = 0;
     std::optional<HostReading> reading;
 };
 
 Post post;
 
+std::atomic<HWND> inService{nullptr};
 // The system class's procedure, the same for every courier.
 std::atomic<WNDPROC> systemProcedure{nullptr};
 // Calls of the courier's procedure that have not returned yet.
@@ -40,7 +49,36 @@ struct CallInFlight {
     CallInFlight& operator=(const CallInFlight&) = delete;
 };
 
-void deliverMacros()
+bool onThisThread(HWND courier)
+{
+    return ::GetWindowThreadProcessId(courier, nullptr) == ::GetCurrentThreadId();
+}
+
+// Drops what waits; the window that sent macros hears `outcome`.
+void dropUndelivered(MacroOutcome outcome)
+{
+    std::lock_guard<std::mutex> guard(post.lock);
+    if (!post.macros.empty() && post.macrosFrom)
+        ::PostMessageA(post.macrosFrom, kMacroOutcomeMessage, outcome, 0);
+    post.macros.clear();
+    post.failedTries = 0;
+    post.reading.reset();
+}
+
+// Sends the macros in order until the host fails one; how many went.
+std::size_t sendToHost(const std::vector<std::string>& macros)
+{
+    ComUse com;
+    HostLink host;
+    std::size_t sent = 0;
+    while (host && sent < macros.size() && host.sendMacro(macros[sent]))
+        ++sent;
+    return sent;
+}
+
+// What the host refused goes back to the front of the outbox for another
+// try, or, after the last try, is given up.
+void deliverMacros(HWND courier)
 {
     std::vector<std::string> macros;
     {
@@ -49,10 +87,22 @@ void deliverMacros()
     }
     if (macros.empty())
         return;
-    ComUse com;
-    HostLink host;
-    for (const std::string& macro : macros)
-        host.sendMacro(macro);
+    const std::size_t sent = sendToHost(macros);
+    std::lock_guard<std::mutex> guard(post.lock);
+    if (sent == macros.size()) {
+        post.failedTries = 0;
+        if (post.macros.empty())
+            ::PostMessageA(post.macrosFrom, kMacroOutcomeMessage, kMacrosDelivered, 0);
+        return;
+    }
+    post.macros.insert(post.macros.begin(), macros.begin() + static_cast<std::ptrdiff_t>(sent), macros.end());
+    if (++post.failedTries < kDeliveryTries) {
+        ::SetTimer(courier, kRetryTimer, kRetryDelayMs, nullptr);
+        return;
+    }
+    post.macros.clear();
+    post.failedTries = 0;
+    ::PostMessageA(post.macrosFrom, kMacroOutcomeMessage, kHostNotAnswering, 0);
 }
 
 // The link is let go before anything shows the reading.  The frequency is
@@ -89,8 +139,14 @@ LRESULT CALLBACK courierProcedure(HWND courier, UINT message, WPARAM wParam, LPA
     CallInFlight counted;
     try {
         switch (message) {
+        case WM_TIMER:
+            if (wParam != kRetryTimer)
+                break;
+            ::KillTimer(courier, kRetryTimer);
+            deliverMacros(courier);
+            return 0;
         case kDeliverMacros:
-            deliverMacros();
+            deliverMacros(courier);
             return 0;
         case kReadHost:
             readHostFor(reinterpret_cast<HWND>(wParam));
@@ -116,8 +172,6 @@ void makeHarmless(HWND courier)
     ::PostMessageA(courier, WM_CLOSE, 0, 0);
 }
 
-}  // namespace
-
 HWND openCourier()
 {
     HWND courier = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
@@ -133,40 +187,82 @@ HWND openCourier()
     return courier;
 }
 
-void retireCourier(HWND courier)
+HWND courierStillServing()
 {
-    if (courier) {
-        if (::GetWindowThreadProcessId(courier, nullptr) == ::GetCurrentThreadId())
+    HWND courier = inService;
+    return courier && ::IsWindow(courier) ? courier : nullptr;
+}
+
+}  // namespace
+
+void offerCourier()
+{
+    HWND serving = inService;
+    if (serving && ::IsWindow(serving))
+        return;
+    HWND courier = openCourier();
+    if (!courier)
+        return;
+    if (!inService.compare_exchange_strong(serving, courier)) {
+        ::DestroyWindow(courier);
+        return;
+    }
+    std::lock_guard<std::mutex> guard(post.lock);
+    if (!post.macros.empty())
+        ::PostMessageA(courier, kDeliverMacros, 0, 0);
+}
+
+void retireCourier()
+{
+    if (HWND courier = inService.exchange(nullptr)) {
+        if (onThisThread(courier))
             ::DestroyWindow(courier);
         else
             makeHarmless(courier);
     }
     std::lock_guard<std::mutex> guard(post.lock);
     post.macros.clear();
+    post.failedTries = 0;
     post.reading.reset();
 }
 
-void deliverNow(HWND courier)
+void courierThreadEnding()
 {
-    if (courier)
+    HWND courier = inService;
+    if (!courier || !onThisThread(courier) || !inService.compare_exchange_strong(courier, nullptr))
+        return;
+    ::DestroyWindow(courier);
+    dropUndelivered(kCourierGone);
+}
+
+void deliverNow()
+{
+    HWND courier = inService;
+    if (courier && onThisThread(courier))
         ::SendMessageA(courier, kDeliverMacros, 0, 0);
 }
 
-void sendMacros(HWND courier, std::initializer_list<const char*> macros)
+bool sendMacros(HWND replyTo, std::initializer_list<const char*> macros)
 {
+    HWND courier = courierStillServing();
     if (!courier)
-        return;
+        return false;
     {
         std::lock_guard<std::mutex> guard(post.lock);
         post.macros.insert(post.macros.end(), macros.begin(), macros.end());
+        post.macrosFrom = replyTo;
     }
-    ::PostMessageA(courier, kDeliverMacros, 0, 0);
+    if (::PostMessageA(courier, kDeliverMacros, 0, 0))
+        return true;
+    std::lock_guard<std::mutex> guard(post.lock);
+    post.macros.clear();
+    return false;
 }
 
-void requestReading(HWND courier, HWND replyTo)
+bool requestReading(HWND replyTo)
 {
-    if (courier)
-        ::PostMessageA(courier, kReadHost, reinterpret_cast<WPARAM>(replyTo), 0);
+    HWND courier = courierStillServing();
+    return courier && ::PostMessageA(courier, kReadHost, reinterpret_cast<WPARAM>(replyTo), 0);
 }
 
 std::optional<HostReading> takeReading()

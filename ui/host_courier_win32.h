@@ -4,12 +4,19 @@
 // busy, or inside FreeLibrary under the loader lock waiting for the window
 // thread.  So the window thread never calls the host and never waits for
 // the host's thread: it leaves its requests with the courier, a hidden
-// message-only window on the thread that started the panel, and goes on.
-// When that thread pumps its messages, the courier makes the calls there
-// (directly, when the host object lives there) and leaves what it read in a
-// mailbox, with a message to the window that asked.  A host that pumps
-// normally sees the windows behave as if they called it themselves, a few
-// milliseconds later; a busy host delays the calls, and nothing waits.
+// message-only window on a host's thread, and goes on.  When that thread
+// pumps its messages, the courier makes the calls there (directly, when the
+// host object lives there) and posts the outcome back to the window that
+// asked: a reading waits in a mailbox, macros are reported delivered or
+// given up.  A host that pumps normally sees the windows behave as if they
+// called it themselves, a few milliseconds later; a busy host delays the
+// calls, and nothing waits.
+//
+// One courier serves at a time.  The thread that opens the panel offers
+// one; when that thread ends, its courier goes with it, what it had not
+// delivered is reported as given up, and the next host's thread that makes
+// a call check (or opens a panel) takes over.  Until then the windows know
+// that nothing carries their calls.
 //
 // The courier is a window of a system class whose procedure we replace, so
 // it can be made harmless from any thread: with the system's procedure put
@@ -31,29 +38,41 @@ struct HostReading {
     double frequencyHz = NAN;  // NAN: not read (partial callsign), or not given
 };
 
-// Sent to the window that asked for a reading once it waits in the mailbox.
+// Posted to the window that asked for a reading once it waits in the mailbox.
 inline constexpr UINT kHostReadingMessage = WM_APP + 20;
+// Posted to the window that sent macros: wParam is a MacroOutcome.
+inline constexpr UINT kMacroOutcomeMessage = WM_APP + 23;
+enum MacroOutcome : WPARAM {
+    kMacrosDelivered,
+    kHostNotAnswering,  // the host failed every try
+    kCourierGone,       // its thread ended first
+};
 
-// On the thread that starts the panel.  Null when no window can be made:
-// requests then go nowhere.
-HWND openCourier();
+// On a host's thread: this thread becomes the courier, unless a courier
+// whose thread still runs serves already.  Quick when one does.
+void offerCourier();
 
-// From any thread.  On the courier's own thread it is destroyed at once;
-// from another thread its own procedure is put back first (after any call
-// in progress has returned, or at most about half a second) and it is asked
-// to close, so that nothing of the DLL runs in it after an unload.  What is
-// left in the outbox and the mailbox is dropped.
-void retireCourier(HWND courier);
+// From any thread: the courier in service leaves.  On its own thread it is
+// destroyed at once; from another thread its own procedure is put back
+// first (after any call in progress has returned, or at most about half a
+// second) and it is asked to close, so that nothing of the DLL runs in it
+// after an unload.  What is left undelivered is dropped.
+void retireCourier();
+
+// On a thread that ends: if it carried the courier, the courier goes, and
+// what it had not delivered is reported as kCourierGone.
+void courierThreadEnding();
 
 // On the courier's thread: makes the calls waiting in the outbox now.
-void deliverNow(HWND courier);
+void deliverNow();
 
-// On the window thread; none of them waits for the host.
-void sendMacros(HWND courier, std::initializer_list<const char*> macros);
+// On the window thread; none of them waits for the host.  False when no
+// courier can carry the request: nothing is sent then.
+bool sendMacros(HWND replyTo, std::initializer_list<const char*> macros);
 // Asks for the entry field and the frequency; `replyTo` gets
 // kHostReadingMessage when the reading waits in the mailbox.  A host that
 // does not answer gets no reply.
-void requestReading(HWND courier, HWND replyTo);
+bool requestReading(HWND replyTo);
 // The latest reading, if one is waiting; it leaves the mailbox.
 std::optional<HostReading> takeReading();
 

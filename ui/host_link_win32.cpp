@@ -90,14 +90,12 @@ bool HostLink::invoke(DISPID member, WORD flags, VARIANT* argument, VARIANT* res
     return SUCCEEDED(host_->Invoke(member, IID_NULL, 0, flags, &parameters, result, nullptr, nullptr));
 }
 
-void HostLink::sendMacro(const std::string& macro)
+bool HostLink::sendMacro(const std::string& macro)
 {
-    if (!host_)
-        return;
     Variant text;
     text.value.vt = VT_BSTR;
     text.value.bstrVal = wideText(macro.c_str());
-    invoke(kMacroMethod, DISPATCH_METHOD, &text.value, nullptr);
+    return text.value.bstrVal && invoke(kMacroMethod, DISPATCH_METHOD, &text.value, nullptr);
 }
 
 // The host answers with a string; anything else that converts to one is

@@ -1,15 +1,15 @@
 // The link to the host's running automation object "Vexo2.Application":
 // late-bound IDispatch calls with the host's fixed dispatch identifiers.
 //
-// Only the courier (ui/host_courier_win32.h) uses it, on the thread that
-// started the panel: the host's own thread, where the host object lives.
+// Only the courier (ui/host_courier_win32.h) uses it, on a host's thread,
+// most often the host's own, where the host object lives.
 // Each use finds the running host anew and lets go of it when done, so no
 // reference to the host outlives one batch of calls.
 //
-// Without a host every call is skipped silently.  A call the host fails
-// (host gone, an answer of the wrong type) is neither retried nor reported:
-// the macro is lost, and a read answers "nothing", so the caller keeps what
-// it shows.
+// Without a host every call is skipped.  A call the host fails (host gone,
+// busy, an answer of the wrong type) is reported to the caller: the courier
+// tries a macro again, and a read answers "nothing", so the caller keeps
+// what it shows.
 #pragma once
 
 #include <oaidl.h>
@@ -44,7 +44,8 @@ public:
 
     explicit operator bool() const { return host_ != nullptr; }
 
-    void sendMacro(const std::string& macro);
+    // False when the host failed the call.
+    bool sendMacro(const std::string& macro);
     // The callsign in the host's entry field.
     std::optional<std::string> enteredCallsign();
     // The operating frequency in Hz.

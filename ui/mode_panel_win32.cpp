@@ -8,10 +8,17 @@ namespace ui {
 namespace {
 
 constexpr UINT_PTR kStartTimer = 1444;
+// A macro the courier has neither delivered nor given up by then waits on a
+// thread that does not pump, or on a host that does not answer.
+constexpr UINT_PTR kDeliveryTimer = 1445;
+constexpr UINT kDeliveryWaitMs = 2000;
 constexpr UINT kStartDelayMs = 300;
 constexpr unsigned kFirstRefreshMs = 300;
 constexpr unsigned kRefreshAfterTypingMs = 330;
 constexpr COLORREF kPanelColour = RGB(255, 250, 198);
+constexpr char kTitle[] = "MODE";
+constexpr char kHostLostTitle[] = "MODE: host lost";
+constexpr char kHostNotAnsweringTitle[] = "MODE: host not answering";
 
 // The flag is kept as a byte: only the low eight bits count.
 bool multiplierWindowWanted()
@@ -38,8 +45,10 @@ void endModalLoops()
 
 }  // namespace
 
-baud::baud(HWND courier, std::function<void(HWND)> ready)
-    : courier_(courier), multipliers_(courier), position_("baud_x", "baud_y", 10, 10), ready_(std::move(ready))
+baud::baud(std::function<void(HWND)> ready, void (*leave)())
+    : position_("baud_x", "baud_y", 10, 10),
+      ready_(std::move(ready)),
+      leave_(leave)
 {
 }
 
@@ -49,13 +58,19 @@ baud::~baud()
         ::DeleteObject(background_);
 }
 
+void baud::forgetWindows()
+{
+    multipliers_.forgetWindow();
+    forgetWindow();
+}
+
 bool baud::onInit()
 {
     position_.restore(window());
     ::SetWindowPos(window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     background_ = ::CreateSolidBrush(kPanelColour);
     showPluginIcon(window());
-    selectMode(IDC_MODE_CW, IDC_MODE_SSB, "<MODE:CW>");
+    selectMode(IDC_MODE_CW, "<MODE:CW>");
     ::SetTimer(window(), kStartTimer, kStartDelayMs, nullptr);
     ::PostMessageA(window(), kPanelShownMessage, 0, 0);
     return true;
@@ -82,6 +97,12 @@ INT_PTR baud::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case kClosePanelMessage:
         closeForGood();
         return TRUE;
+    case kMacroOutcomeMessage:
+        onMacroOutcome(static_cast<MacroOutcome>(wParam));
+        return TRUE;
+    case kLeaveNowMessage:
+        leave_();
+        return TRUE;
     case kPanelShownMessage:
         // Showing and the first paint, frame and all, look things up under
         // the loader lock too: done before the host's thread is let go (the
@@ -99,13 +120,14 @@ bool baud::onButtonClicked(int id)
 {
     switch (id) {
     case IDC_MODE_CW:
-        selectMode(IDC_MODE_CW, IDC_MODE_SSB, "<MODE:CW>");
+        selectMode(IDC_MODE_CW, "<MODE:CW>");
         return true;
     case IDC_MODE_SSB:
-        selectMode(IDC_MODE_SSB, IDC_MODE_CW, "<MODE:SSB>");
+        selectMode(IDC_MODE_SSB, "<MODE:SSB>");
         return true;
     case IDC_MODE_PSK125:
-        sendMacros(courier_, {"<MODE:BPSK31>", "<BAUDRATE:125>"});
+        if (!sendMacros(window(), {"<MODE:BPSK31>", "<BAUDRATE:125>"}))
+            setTitle(kHostLostTitle);
         return true;
     case IDC_VIEW_MULT:
         toggleMultiplierWindow();
@@ -132,8 +154,14 @@ void baud::closeForGood()
 }
 
 // The start timer: opens the multiplier window if it was open last time.
-void baud::onTimer(UINT_PTR)
+void baud::onTimer(UINT_PTR id)
 {
+    if (id == kDeliveryTimer) {
+        ::KillTimer(window(), kDeliveryTimer);
+        showMode(deliveredMode_);
+        setTitle(kHostNotAnsweringTitle);
+        return;
+    }
     ::KillTimer(window(), kStartTimer);
     if (!multiplierWindowWanted())
         return;
@@ -142,12 +170,46 @@ void baud::onTimer(UINT_PTR)
     multipliers_.scheduleRefresh(kFirstRefreshMs);
 }
 
-// The disabled button of the pair shows the mode last sent.
-void baud::selectMode(int pressed, int other, const char* macro)
+// The disabled button of the pair shows the mode last sent.  With nothing
+// to carry the macro the buttons stay as they are and the title says why.
+void baud::selectMode(int pressed, const char* macro)
 {
-    enableItem(pressed, false);
-    enableItem(other, true);
-    sendMacros(courier_, {macro});
+    if (!sendMacros(window(), {macro})) {
+        setTitle(kHostLostTitle);
+        return;
+    }
+    sentMode_ = pressed;
+    showMode(pressed);
+    ::SetTimer(window(), kDeliveryTimer, kDeliveryWaitMs, nullptr);
+}
+
+void baud::showMode(int mode)
+{
+    enableItem(IDC_MODE_CW, mode != IDC_MODE_CW);
+    enableItem(IDC_MODE_SSB, mode != IDC_MODE_SSB);
+}
+
+// A mode the host never took is not shown as sent: the buttons go back to
+// the last mode it did take (none greyed if it took none).  One it takes
+// late is shown when it does.
+void baud::onMacroOutcome(MacroOutcome outcome)
+{
+    ::KillTimer(window(), kDeliveryTimer);
+    switch (outcome) {
+    case kMacrosDelivered:
+        deliveredMode_ = sentMode_;
+        showMode(deliveredMode_);
+        setTitle(kTitle);
+        return;
+    case kHostNotAnswering:
+        showMode(deliveredMode_);
+        setTitle(kHostNotAnsweringTitle);
+        return;
+    case kCourierGone:
+        showMode(deliveredMode_);
+        setTitle(kHostLostTitle);
+        return;
+    }
 }
 
 // The check box ticks itself; the window's state decides.  A window opened

@@ -10,11 +10,12 @@ namespace {
 
 constexpr UINT_PTR kRefreshTimer = 1500;
 constexpr int kGridMargin = 5;
+constexpr char kHostLostTitle[] = "Mult: host lost";
 
 }  // namespace
 
-DXCC::DXCC(HWND courier)
-    : courier_(courier), template_(findDialogTemplate(moduleInstance(), IDD_MULTIPLIERS)), grid_(pluginState()), position_("dxcc_x", "dxcc_y", 10, 400) {}
+DXCC::DXCC()
+    : template_(findDialogTemplate(moduleInstance(), IDD_MULTIPLIERS)), grid_(pluginState()), position_("dxcc_x", "dxcc_y", 10, 400) {}
 
 void DXCC::open()
 {
@@ -90,10 +91,12 @@ void DXCC::onSize(int clientWidth, int clientHeight)
 
 // The refresh asks the courier for what the host's entry field holds and
 // the band the host is tuned to; show() takes the answer when it comes.
+// With no courier the title says that the window no longer follows the host.
 void DXCC::requestRefresh()
 {
     ::KillTimer(window(), kRefreshTimer);
-    requestReading(courier_, window());
+    if (!requestReading(window()))
+        setTitle(kHostLostTitle);
 }
 
 // The table for the callsign read, and the band.  A host that does not

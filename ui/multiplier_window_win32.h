@@ -13,11 +13,10 @@ namespace ui {
 
 class DXCC final : public Dialog {
 public:
-    // `courier` serves its refresh's readings of the host.  Built on the
-    // window thread before the panel opens: it finds its template then, so
-    // that opening it later never waits for the loader lock, which an
-    // unloading host's thread may hold.
-    explicit DXCC(HWND courier);
+    // Built on the window thread before the panel opens: it finds its
+    // template then, so that opening it later never waits for the loader
+    // lock, which an unloading host's thread may hold.
+    DXCC();
 
     // Open from creation until close(); its own close box only hides it.
     bool isOpen() const { return window() != nullptr; }
@@ -39,7 +38,6 @@ private:
     void requestRefresh();
     void show(const HostReading& reading);
 
-    HWND courier_;
     const DLGTEMPLATE* template_;
     CInfoButton grid_;
     WindowPosition position_;

@@ -110,10 +110,23 @@ TEST(GridLayout, ListEntriesFlowInEightyPixelCells)
         EXPECT_EQ(at[i].x, expected[i][0]) << i;
         EXPECT_EQ(at[i].y, expected[i][1]) << i;
     }
-    // Narrower than two cells: one entry a line.
-    const std::vector<GridPoint> narrow = listFacePositions(3, 100);
-    EXPECT_EQ(narrow[1].x, 5);
-    EXPECT_EQ(narrow[2].y, 45);
+}
+
+// A line ends when the next cell would pass right - 80: a cell that ends
+// exactly at the right edge still fits.
+TEST(GridLayout, ALineHoldsTheCellsThatFitUpToTheRightEdge)
+{
+    const struct {
+        int right;
+        std::size_t perLine;
+    } widths[] = {{84, 1}, {100, 1}, {164, 1}, {165, 2}, {404, 4}, {405, 5}, {406, 5}, {485, 6}};
+    for (const auto& w : widths) {
+        const std::vector<GridPoint> at = listFacePositions(2 * w.perLine + 1, w.right);
+        for (std::size_t i = 0; i < at.size(); ++i) {
+            EXPECT_EQ(at[i].x, 5 + 80 * static_cast<int>(i % w.perLine)) << w.right << " #" << i;
+            EXPECT_EQ(at[i].y, 15 + 15 * static_cast<int>(i / w.perLine)) << w.right << " #" << i;
+        }
+    }
 }
 
 TEST(GridLayout, TableRowsShareASeventhOfTheHeight)

@@ -14,6 +14,8 @@ struct FakeHost::Shared {
     std::wstring entryField;
     double frequencyHz = 0;
     bool entryFieldFails = false;
+    int macrosToRefuse = 0;
+    DWORD callDelayMs = 0;
 
     void record(const std::string& event)
     {
@@ -71,12 +73,33 @@ public:
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
 
+    // Recorded at once, answered after the delay.
     HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* parameters,
                                      VARIANT* result, EXCEPINFO*, UINT*) override
     {
+        const HRESULT answer = answerCall(member, flags, parameters, result);
+        DWORD delayMs = 0;
+        {
+            std::lock_guard<std::mutex> guard(shared_->lock);
+            delayMs = shared_->callDelayMs;
+        }
+        ::Sleep(delayMs);
+        return answer;
+    }
+
+private:
+    HRESULT answerCall(DISPID member, WORD flags, DISPPARAMS* parameters, VARIANT* result)
+    {
         const UINT count = parameters ? parameters->cArgs : 0;
         if (member == 16 && flags == DISPATCH_METHOD && count == 1 && parameters->rgvarg[0].vt == VT_BSTR) {
-            shared_->record("macro " + narrow(parameters->rgvarg[0].bstrVal));
+            std::lock_guard<std::mutex> guard(shared_->lock);
+            const std::string macro = narrow(parameters->rgvarg[0].bstrVal);
+            if (shared_->macrosToRefuse != 0) {
+                shared_->macrosToRefuse -= shared_->macrosToRefuse > 0;
+                shared_->recordLocked("refused " + macro);
+                return RPC_E_SERVERCALL_RETRYLATER;
+            }
+            shared_->recordLocked("macro " + macro);
             return S_OK;
         }
         if (member == 8 && flags == DISPATCH_METHOD && count == 1 && parameters->rgvarg[0].vt == VT_I4 &&
@@ -100,7 +123,6 @@ public:
         return DISP_E_MEMBERNOTFOUND;
     }
 
-private:
     std::atomic<ULONG> references_{1};
     std::shared_ptr<FakeHost::Shared> shared_;
 };
@@ -185,6 +207,18 @@ void FakeHost::failEntryField(bool fail)
 {
     std::lock_guard<std::mutex> guard(shared_->lock);
     shared_->entryFieldFails = fail;
+}
+
+void FakeHost::refuseMacros(int count)
+{
+    std::lock_guard<std::mutex> guard(shared_->lock);
+    shared_->macrosToRefuse = count;
+}
+
+void FakeHost::delayCalls(DWORD ms)
+{
+    std::lock_guard<std::mutex> guard(shared_->lock);
+    shared_->callDelayMs = ms;
 }
 
 void FakeHost::setFrequencyHz(double hz)

@@ -29,6 +29,11 @@ public:
     void setFrequencyHz(double hz);
     // The entry-field call fails, as when the host is shutting down.
     void failEntryField(bool fail);
+    // The next `count` macro calls are refused as a busy host refuses them
+    // (recorded as "refused <macro>"); a negative count refuses them all.
+    void refuseMacros(int count);
+    // Every call takes this long, as a host busy elsewhere answers.
+    void delayCalls(DWORD ms);
 
     // In call order: "macro <MODE:CW>", "entry", "frequency", and whatever
     // the test notes in between.

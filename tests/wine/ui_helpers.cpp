@@ -59,6 +59,76 @@ Watchdog::~Watchdog()
     ::CloseHandle(done_);
 }
 
+PumpingHostThread::PumpingHostThread() : wake_(::CreateEventA(nullptr, FALSE, FALSE, nullptr))
+{
+    thread_ = ::CreateThread(nullptr, 0, loop, this, 0, nullptr);
+}
+
+PumpingHostThread::~PumpingHostThread()
+{
+    run([this] { stop_ = true; });
+    pumpUntil([this] { return ::WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0; }, 10000);
+    ::CloseHandle(thread_);
+    ::CloseHandle(wake_);
+}
+
+void PumpingHostThread::run(const std::function<void()>& call)
+{
+    call_ = call;
+    busy_ = true;
+    ::SetEvent(wake_);
+    pumpUntil([this] { return !busy_; }, 30000);
+}
+
+DWORD WINAPI PumpingHostThread::loop(void* self)
+{
+    auto* host = static_cast<PumpingHostThread*>(self);
+    while (!host->stop_) {
+        if (::MsgWaitForMultipleObjects(1, &host->wake_, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0) {
+            host->call_();
+            host->busy_ = false;
+        }
+        MSG message;
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageA(&message);
+        }
+    }
+    return 0;
+}
+
+namespace {
+
+HANDLE threadHeld = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+HANDLE threadReleased = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+
+LRESULT CALLBACK holdingHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (::WaitForSingleObject(threadHeld, 0) == WAIT_TIMEOUT) {
+        ::SetEvent(threadHeld);
+        ::WaitForSingleObject(threadReleased, 10000);
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+HeldWindowThread::HeldWindowThread(HWND window)
+{
+    ::ResetEvent(threadHeld);
+    ::ResetEvent(threadReleased);
+    hook_ = ::SetWindowsHookExA(WH_GETMESSAGE, holdingHook, nullptr, ::GetWindowThreadProcessId(window, nullptr));
+    held_ = hook_ && ::PostMessageA(window, WM_NULL, 0, 0) &&
+            ::WaitForSingleObject(threadHeld, 5000) == WAIT_OBJECT_0;
+}
+
+HeldWindowThread::~HeldWindowThread()
+{
+    ::SetEvent(threadReleased);
+    if (hook_)
+        ::UnhookWindowsHookEx(hook_);
+}
+
 std::vector<HWND> ownWindows(const std::string& title)
 {
     WindowSearch search{title, {}};

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -51,6 +52,45 @@ private:
     HANDLE done_;
     HANDLE thread_;
     DWORD timeoutMs_;
+};
+
+// A second host thread with a message loop of its own, which never joins a
+// COM apartment: it runs the calls it is given and pumps in between.
+class PumpingHostThread {
+public:
+    PumpingHostThread();
+    // Ends the thread, pumping meanwhile.
+    ~PumpingHostThread();
+    PumpingHostThread(const PumpingHostThread&) = delete;
+    PumpingHostThread& operator=(const PumpingHostThread&) = delete;
+
+    // Runs `call` there; the calling thread pumps until it has returned.
+    void run(const std::function<void()>& call);
+
+private:
+    static DWORD WINAPI loop(void* self);
+
+    HANDLE wake_;
+    HANDLE thread_;
+    std::function<void()> call_;
+    bool stop_ = false;
+    std::atomic<bool> busy_{false};
+};
+
+// Holds the thread of `window` inside a message hook of the test's, so that
+// what is posted to it meanwhile waits, until this goes.
+class HeldWindowThread {
+public:
+    explicit HeldWindowThread(HWND window);
+    ~HeldWindowThread();
+    HeldWindowThread(const HeldWindowThread&) = delete;
+    HeldWindowThread& operator=(const HeldWindowThread&) = delete;
+
+    bool held() const { return held_; }
+
+private:
+    HHOOK hook_ = nullptr;
+    bool held_ = false;
 };
 
 // Visible dialog windows of this process with this title.

@@ -57,6 +57,21 @@ protected:
         ASSERT_TRUE(host.waitForEvent("entry"));
     }
 
+    // Two refreshes, both of whose readings the courier (this thread) serves
+    // while the window's thread is held: the window takes the latest once.
+    void readTwiceWhileBusy(HWND window, const char* callsign)
+    {
+        host.setEntryField(callsign);
+        host.clearEvents();
+        for (int i = 0; i < 2; ++i) {
+            checkCall(callsign);
+            ::Sleep(400);  // the refresh's request waits here, unserved
+        }
+        HeldWindowThread held(window);
+        ASSERT_TRUE(held.held());
+        ASSERT_TRUE(host.waitForEvent("frequency", 2));
+    }
+
     // The grid sized width x height, as the window keeps it 5 pixels inside.
     HWND sizeGrid(HWND window, int width, int height)
     {
@@ -152,17 +167,23 @@ TEST_F(MultiplierWindow, TitleFollowsTheCallsignButNotOneOrTwoCharactersNorAFail
         const char* callsign;
         const char* title;
         bool readsFrequency;
+        bool readTwiceWhileBusy = false;  // two readings wait before the window takes them
     } steps[] = {
         {"DL1ABC", "ZEMRIX 2015 worked with DL1ABC", true},
         {"DL", "ZEMRIX 2015 worked with DL1ABC", false},
         {"K", "ZEMRIX 2015 worked with DL1ABC", false},
         {"", "Mult", true},
         {"K1A", "ZEMRIX 2015 worked with K1A", true},
-        {nullptr, "ZEMRIX 2015 worked with K1A", false},  // the host fails the call
+        {"DL1ABC", "ZEMRIX 2015 worked with DL1ABC", true, true},
+        {nullptr, "ZEMRIX 2015 worked with DL1ABC", false},  // the host fails the call
     };
     for (const auto& step : steps) {
+        SCOPED_TRACE(step.title);
         host.failEntryField(!step.callsign);
-        typeAndWait(step.callsign ? step.callsign : "DL1ABC", 3512000);
+        if (step.readTwiceWhileBusy)
+            readTwiceWhileBusy(window, step.callsign);
+        else
+            typeAndWait(step.callsign ? step.callsign : "DL1ABC", 3512000);
         if (step.readsFrequency)
             EXPECT_TRUE(host.waitForEvent("frequency")) << step.title;
         EXPECT_TRUE(pumpUntil([&] { return titleOf(window) == step.title; })) << step.title;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "ui_helpers.h"
 
 namespace {
@@ -55,6 +57,40 @@ TEST_F(ModePanel, ButtonsSendTheirMacrosAndTheDisabledOneShowsTheMode)
         EXPECT_TRUE(pumpUntil([&] { return host.macros() == step.sent; })) << step.button;
         EXPECT_EQ(::IsWindowEnabled(::GetDlgItem(panel, kCwButton)) != 0, step.cwEnabled) << step.button;
         EXPECT_EQ(::IsWindowEnabled(::GetDlgItem(panel, kSsbButton)) != 0, step.ssbEnabled) << step.button;
+    }
+}
+
+// A host that refuses a macro (busy, or its automation not up yet) gets it
+// again; one that refuses every try leaves the buttons as they were before
+// the click, and the title says so.
+TEST_F(ModePanel, AMacroTheHostRefusesIsTriedAgainAndOneNeverTakenIsNotShownAsSent)
+{
+    HWND panel = showPanel();
+    ASSERT_TRUE(host.waitForEvent("macro <MODE:CW>"));
+    const struct {
+        int refusals;
+        const char* title;
+        bool cwEnabled, ssbEnabled;
+    } cases[] = {
+        {1, "MODE", true, false},
+        {4, "MODE", true, false},
+        {-1, "MODE: host not answering", false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.refusals);
+        host.refuseMacros(c.refusals);
+        host.clearEvents();
+        click(panel, kSsbButton);
+        const bool taken = c.refusals >= 0;
+        EXPECT_EQ(host.waitForEvent("macro <MODE:SSB>", 1, 3000), taken);
+        EXPECT_GE(host.timesOf("refused <MODE:SSB>").size(), taken ? c.refusals : 2u);
+        EXPECT_TRUE(pumpUntil([&] { return titleOf(panel) == c.title; }));
+        EXPECT_EQ(::IsWindowEnabled(::GetDlgItem(panel, kCwButton)) != 0, c.cwEnabled);
+        EXPECT_EQ(::IsWindowEnabled(::GetDlgItem(panel, kSsbButton)) != 0, c.ssbEnabled);
+        host.refuseMacros(0);
+        click(panel, kCwButton);
+        ASSERT_TRUE(host.waitForEvent("macro <MODE:CW>"));
+        EXPECT_TRUE(pumpUntil([&] { return titleOf(panel) == "MODE"; }));
     }
 }
 
@@ -195,6 +231,62 @@ TEST_F(HostOnTheCallingThread, IsServedWhileThePanelOpensRefreshesClosesAndUnloa
     ASSERT_TRUE(pumpUntil([] { return !ownWindows("ZEMRIX  worked with DL1ABC").empty(); }));
     dll.reset();
     EXPECT_TRUE(ownWindows("MODE").empty());
+}
+
+// A panel opened by a second host thread, the host object living on the
+// first: after the opener has ended the panel shows that nothing carries
+// its calls, until a host's thread that pumps calls the plug-in again and
+// takes them over.
+TEST_F(HostOnTheCallingThread, APanelWhoseOpenerEndedShowsTheLossUntilAPumpingThreadCarriesItsCalls)
+{
+    settings.write("DXCC", "1");
+    host.setEntryField("DL1ABC");
+    host.setFrequencyHz(7012000);
+    {
+        PumpingHostThread opener;
+        opener.run([&] { dll->RunCommand0(0, "SHOWINFO"); });
+        ASSERT_TRUE(host.waitForEvent("macro <MODE:CW>"));
+        ASSERT_TRUE(host.waitForEvent("frequency")) << "the first refresh";
+    }
+    HWND panel = waitForWindow("MODE");
+    ASSERT_NE(panel, nullptr);
+    const auto modeShown = [&] {
+        return std::make_pair(::IsWindowEnabled(::GetDlgItem(panel, kCwButton)) != 0,
+                              ::IsWindowEnabled(::GetDlgItem(panel, kSsbButton)) != 0);
+    };
+    host.clearEvents();
+    click(panel, kSsbButton);
+    EXPECT_TRUE(pumpUntil([&] { return titleOf(panel) == "MODE: host lost"; }));
+    EXPECT_EQ(modeShown(), std::make_pair(false, true)) << "SSB not sent, CW still the mode";
+
+    // A thread that makes a call check takes over, but never pumps: the
+    // click shows SSB at once, then, not taken, CW again; when that thread
+    // ends the loss shows again.
+    HANDLE release = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    char message[100] = {};
+    std::thread neverPumps([&] {
+        char itsMessage[100] = {};
+        dll->checkCall("DL1ABC", "CW", "40m", itsMessage);
+        ::WaitForSingleObject(release, 30000);
+    });
+    pumpFor(100);
+    click(panel, kSsbButton);
+    EXPECT_EQ(modeShown(), std::make_pair(true, false));
+    EXPECT_TRUE(pumpUntil([&] { return titleOf(panel) == "MODE: host not answering"; }));
+    EXPECT_EQ(modeShown(), std::make_pair(false, true));
+    ::SetEvent(release);
+    neverPumps.join();
+    ::CloseHandle(release);
+    EXPECT_TRUE(pumpUntil([&] { return titleOf(panel) == "MODE: host lost"; }));
+    EXPECT_TRUE(host.macros().empty());
+
+    dll->checkCall("DL1ABC", "CW", "40m", message);
+    EXPECT_TRUE(host.waitForEvent("frequency")) << "the multiplier window refreshes again";
+    EXPECT_TRUE(pumpUntil([] { return !ownWindows("ZEMRIX  worked with DL1ABC").empty(); }));
+    click(panel, kSsbButton);
+    EXPECT_TRUE(host.waitForEvent("macro <MODE:SSB>"));
+    EXPECT_TRUE(pumpUntil([&] { return titleOf(panel) == "MODE"; }));
+    EXPECT_EQ(modeShown(), std::make_pair(true, false));
 }
 
 }  // namespace
