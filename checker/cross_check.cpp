@@ -416,7 +416,54 @@ private:
                                       return a[0] == b[0] && a[1] == b[1] && a[2] == b[2];
                                   }),
                       copied_.end());
+        countVotesOnCallsWithoutLogs();
     }
+
+    // The votes on each call that sent no log, counted once, so that each
+    // line's consensus only takes its own log's votes out: a call worked by
+    // k logs costs k, not k squared.
+    void countVotesOnCallsWithoutLogs()
+    {
+        for (std::size_t at = 0, end; at < copied_.size(); at = end) {
+            const uint32_t call = copied_[at][0];
+            for (end = at; end < copied_.size() && copied_[end][0] == call;)
+                ++end;
+            if (logOf(call) == kNoLog)
+                countVotes(call, at, end);
+        }
+    }
+
+    // copied_[first, last) are the copies of `call`.
+    void countVotes(uint32_t call, std::size_t first, std::size_t last)
+    {
+        std::map<uint32_t, ExchangeVotes> byExchange;
+        CallVotes& votes = votesOnCall_[call];
+        uint32_t lastLog = kNone;
+        for (std::size_t at = first; at < last; ++at) {
+            const auto& [worked, log, exchange, line] = copied_[at];
+            ExchangeVotes& vote = byExchange.try_emplace(exchange, ExchangeVotes{exchange}).first->second;
+            if (vote.logs == 0)
+                vote.line = line;
+            else if (vote.logs == 1)
+                vote.otherLine = line;
+            ++vote.logs;
+            votes.logs += log != lastLog;
+            lastLog = log;
+        }
+        for (const auto& [exchange, vote] : byExchange)
+            votes.exchanges.push_back(vote);
+    }
+
+    struct ExchangeVotes {
+        uint32_t exchange;
+        int logs = 0;  // that copied it
+        uint32_t line = kNone, otherLine = kNone;  // two of theirs, from different logs
+    };
+
+    struct CallVotes {
+        int logs = 0;                          // that logged the call
+        std::vector<ExchangeVotes> exchanges;  // by exchange number
+    };
 
     struct Consensus {
         uint32_t exchange = kNone;
@@ -425,27 +472,28 @@ private:
         int others = 0;         // that logged the call at all
     };
 
-    // What the logs other than `log` copied from `call`, by the number of
-    // logs behind each exchange.
+    // What the logs other than `log` copied from `call`, a call that sent
+    // no log: the exchange most logs copied (the lowest number on a tie).
     Consensus consensusOn(uint32_t call, uint32_t log) const
     {
-        const std::array<uint32_t, 4> low{call, 0, 0, 0};
-        auto at = std::lower_bound(copied_.begin(), copied_.end(), low);
-        std::map<uint32_t, std::pair<int, uint32_t>> logsPerExchange;  // logs, a line
-        uint32_t lastLog = kNone;
+        const auto found = votesOnCall_.find(call);
+        if (found == votesOnCall_.end())
+            return {};
+        const CallVotes& votes = found->second;
+        auto own = std::lower_bound(copied_.begin(), copied_.end(), std::array<uint32_t, 4>{call, log, 0, 0});
+        auto ownEnd = own;
+        while (ownEnd != copied_.end() && (*ownEnd)[0] == call && (*ownEnd)[1] == log)
+            ++ownEnd;
         Consensus consensus;
-        for (; at != copied_.end() && (*at)[0] == call; ++at) {
-            if ((*at)[1] == log)
-                continue;
-            auto& [logs, line] = logsPerExchange.try_emplace((*at)[2], 0, (*at)[3]).first->second;
-            ++logs;
-            if ((*at)[1] != lastLog)
-                ++consensus.others;
-            lastLog = (*at)[1];
+        consensus.others = votes.logs - (own != ownEnd ? 1 : 0);
+        for (const ExchangeVotes& vote : votes.exchanges) {
+            const bool ours =
+                std::any_of(own, ownEnd, [&](const std::array<uint32_t, 4>& e) { return e[2] == vote.exchange; });
+            const int logs = vote.logs - (ours ? 1 : 0);
+            if (logs > consensus.logs)
+                consensus = {vote.exchange, lines_[vote.line].log == log ? vote.otherLine : vote.line, logs,
+                             consensus.others};
         }
-        for (const auto& [exchange, votes] : logsPerExchange)
-            if (votes.first > consensus.logs)
-                consensus = {exchange, votes.second, votes.first, consensus.others};
         return consensus;
     }
 
@@ -537,6 +585,7 @@ private:
     std::vector<WorkedEntry> byWorked_;
     std::vector<std::array<uint32_t, 4>> copied_;  // worked call, log, exchange received, line
     std::unordered_map<uint32_t, std::vector<uint32_t>> callsOneEditFrom_;
+    std::unordered_map<uint32_t, CallVotes> votesOnCall_;
 };
 
 bool counts(QsoStatus status, const ContestConfig& config)
