@@ -123,10 +123,8 @@ public:
         collectLines();
         indexPairs();
         estimateClockOffsets();
-        for (Line& line : lines_)
-            line.minute = line.loggedMinute - check_.logs[line.log].score.clockOffsetMinutes;
-        for (Line& line : duplicates_)
-            line.minute = line.loggedMinute - check_.logs[line.log].score.clockOffsetMinutes;
+        correctClocks(lines_);
+        correctClocks(duplicates_);
         matchExactly();
         matchAgainstDuplicates();
         indexByWorkedCall();
@@ -156,10 +154,11 @@ private:
                 if (!judged.readable || !judged.accepted)
                     continue;
                 const LoggedQso& qso = judged.qso;
-                (judged.duplicate ? duplicates_ : lines_).push_back({static_cast<uint32_t>(log), static_cast<uint32_t>(q), own,
-                                  calls_(qso.workedCallsign), bandModes_(qso.band + " " + qso.mode),
-                                  exchanges_(exchangeKey(qso.exchangeSent)),
-                                  exchanges_(exchangeKey(qso.exchangeReceived)), minutesOf(qso.time)});
+                (judged.duplicate ? duplicates_ : lines_)
+                    .push_back({static_cast<uint32_t>(log), static_cast<uint32_t>(q), own,
+                                calls_(qso.workedCallsign), bandModes_(qso.band + " " + qso.mode),
+                                exchanges_(exchangeKey(qso.exchangeSent)),
+                                exchanges_(exchangeKey(qso.exchangeReceived)), minutesOf(qso.time)});
             }
         }
     }
@@ -234,6 +233,12 @@ private:
             check_.logs[log].score.clockOffsetMinutes = offsets[log];
             check_.logs[log].score.offsetMatches = static_cast<int>(evidence[log].size());
         }
+    }
+
+    void correctClocks(std::vector<Line>& lines) const
+    {
+        for (Line& line : lines)
+            line.minute = line.loggedMinute - check_.logs[line.log].score.clockOffsetMinutes;
     }
 
     bool withinTolerance(const Line& a, const Line& b) const
