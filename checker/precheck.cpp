@@ -41,8 +41,7 @@ bool isCabrillo(const std::vector<std::string>& lines)
     for (const std::string& line : lines) {
         const std::string content = trimmed(line);
         if (!content.empty())
-            return upperCase(content).rfind("START-OF-LOG:", 0) == 0 ||
-                   upperCase(content).rfind("\xEF\xBB\xBFSTART-OF-LOG:", 0) == 0;
+            return upperCase(content).rfind("START-OF-LOG:", 0) == 0;
     }
     return false;
 }
@@ -216,7 +215,7 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
         setState(check, LogState::NotALog, said.rfind(lead, 0) == 0 ? said.substr(lead.size()) : said);
         return check;
     }
-    const std::vector<std::string> lines = fileLines(bytes);
+    const std::vector<std::string> lines = fileLines(logFileText(bytes));
     const bool cabrillo = isCabrillo(lines);
     if (cabrillo) {
         check.header = cabrilloHeader(lines, check.headerProblems);
