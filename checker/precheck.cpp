@@ -232,17 +232,12 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
     check.warnings = log.warnings;
     check.notes = log.notes;
 
-    // Every QSO is played, those outside the period too: the cross-check
-    // tells them after the clock is corrected.  The period only dates the
-    // plug-in's reset, as it would the host's.
     ReplayOptions replay;
     replay.ownCallsign = upperCase(options.ownCallsign);
+    replay.contestStart = options.contestStart;
+    replay.contestEnd = options.contestEnd;
     try {
-        ReplayPlan plan = planReplay(log, replay, countries);
-        if (options.contestStart)
-            plan.contestStart = options.contestStart;
-        if (options.contestEnd)
-            plan.contestEnd = options.contestEnd;
+        const ReplayPlan plan = planReplay(log, replay, countries);
         check.callsign = plan.ownCallsign;
         check.qsos.resize(plan.qsos.size());
         play(check, plan);
