@@ -1,9 +1,11 @@
 // The cross-check.  Every QSO line that the plug-in stored and did not call
-// a duplicate takes part in matching.  Callsigns, exchanges and band-mode
-// pairs are numbered once, and the lines are held in arrays sorted by
-// packed keys, so a lookup is a binary search and the whole check grows
-// with the number of lines, not with its square:
-//  - by (own call, worked call, band-mode): the other side of a QSO;
+// a duplicate takes part in matching; the duplicates only confirm a line
+// that no other line of their log confirms.  Callsigns, exchanges and
+// band-mode pairs are numbered once, and the lines are held in arrays
+// sorted by packed keys, so a lookup is a binary search and the whole check
+// grows with the number of lines, not with its square:
+//  - by (own call, worked call, band-mode): the other side of a QSO, among
+//    the lines that count and, failing those, among the duplicates;
 //  - by (worked call, band-mode, corrected time): the stations that logged
 //    a call near a given time, for the search of miscopied calls;
 //  - by (worked call, log, exchange): what everybody copied from a call.
@@ -71,8 +73,12 @@ struct Line {
     int64_t loggedMinute;
     int64_t minute = 0;  // corrected by the log's clock offset
     uint32_t partner = kNone;
-    bool miscopiedCall = false;  // this side copied the other's call wrong
+    bool partnerIsDuplicate = false;  // `partner` indexes the duplicates
+    bool miscopiedCall = false;       // this side copied the other's call wrong
 };
+
+// Lines sorted by pairKey: (key, line index).
+using PairIndex = std::vector<std::pair<uint64_t, uint32_t>>;
 
 uint64_t pairKey(uint32_t own, uint32_t worked, uint32_t bandMode)
 {
@@ -117,11 +123,13 @@ public:
         collectLines();
         indexPairs();
         estimateClockOffsets();
-        for (Line& line : lines_)
-            line.minute = line.loggedMinute - check_.logs[line.log].score.clockOffsetMinutes;
+        correctClocks(lines_);
+        correctClocks(duplicates_);
         matchExactly();
+        matchAgainstDuplicates();
         indexByWorkedCall();
         matchMiscopiedCalls();
+        matchCallsMiscopiedBothWays();
         indexExchangesCopied();
         giveVerdicts();
     }
@@ -143,36 +151,47 @@ private:
             const uint32_t own = calls_.find(checked.log.callsign);
             for (std::size_t q = 0; q < checked.log.qsos.size(); ++q) {
                 const JudgedQso& judged = checked.log.qsos[q];
-                if (!judged.readable || !judged.accepted || judged.duplicate)
+                if (!judged.readable || !judged.accepted)
                     continue;
                 const LoggedQso& qso = judged.qso;
-                lines_.push_back({static_cast<uint32_t>(log), static_cast<uint32_t>(q), own,
-                                  calls_(qso.workedCallsign), bandModes_(qso.band + " " + qso.mode),
-                                  exchanges_(exchangeKey(qso.exchangeSent)),
-                                  exchanges_(exchangeKey(qso.exchangeReceived)), minutesOf(qso.time)});
+                (judged.duplicate ? duplicates_ : lines_)
+                    .push_back({static_cast<uint32_t>(log), static_cast<uint32_t>(q), own,
+                                calls_(qso.workedCallsign), bandModes_(qso.band + " " + qso.mode),
+                                exchanges_(exchangeKey(qso.exchangeSent)),
+                                exchanges_(exchangeKey(qso.exchangeReceived)), minutesOf(qso.time)});
             }
         }
     }
 
     int logOf(uint32_t call) const { return call < logOfCall_.size() ? logOfCall_[call] : kNoLog; }
 
-    void indexPairs()
+    static PairIndex pairIndexOf(const std::vector<Line>& lines)
     {
-        byPair_.reserve(lines_.size());
-        for (uint32_t i = 0; i < lines_.size(); ++i)
-            byPair_.push_back({pairKey(lines_[i].own, lines_[i].worked, lines_[i].bandMode), i});
-        std::sort(byPair_.begin(), byPair_.end());
+        PairIndex index;
+        index.reserve(lines.size());
+        for (uint32_t i = 0; i < lines.size(); ++i)
+            index.push_back({pairKey(lines[i].own, lines[i].worked, lines[i].bandMode), i});
+        std::sort(index.begin(), index.end());
+        return index;
     }
 
-    // The lines of `own` that logged `worked` on one band and mode.
-    std::pair<std::size_t, std::size_t> pairRange(uint32_t own, uint32_t worked, uint32_t bandMode) const
+    void indexPairs()
+    {
+        byPair_ = pairIndexOf(lines_);
+        duplicatesByPair_ = pairIndexOf(duplicates_);
+    }
+
+    // The entries of `index` for the lines of `own` that logged `worked` on
+    // one band and mode.
+    static std::pair<std::size_t, std::size_t> pairRange(const PairIndex& index, uint32_t own, uint32_t worked,
+                                                         uint32_t bandMode)
     {
         const uint64_t key = pairKey(own, worked, bandMode);
-        const auto first = std::lower_bound(byPair_.begin(), byPair_.end(), std::make_pair(key, uint32_t{0}));
+        const auto first = std::lower_bound(index.begin(), index.end(), std::make_pair(key, uint32_t{0}));
         auto last = first;
-        while (last != byPair_.end() && last->first == key)
+        while (last != index.end() && last->first == key)
             ++last;
-        return {static_cast<std::size_t>(first - byPair_.begin()), static_cast<std::size_t>(last - byPair_.begin())};
+        return {static_cast<std::size_t>(first - index.begin()), static_cast<std::size_t>(last - index.begin())};
     }
 
     // Each log's clock: the median of how far its QSOs lie from the other
@@ -188,8 +207,8 @@ private:
         for (const Line& line : lines_) {
             if (logOf(line.worked) == kNoLog || line.worked == line.own)
                 continue;
-            const auto mine = pairRange(line.own, line.worked, line.bandMode);
-            const auto theirs = pairRange(line.worked, line.own, line.bandMode);
+            const auto mine = pairRange(byPair_, line.own, line.worked, line.bandMode);
+            const auto theirs = pairRange(byPair_, line.worked, line.own, line.bandMode);
             if (mine.second - mine.first != 1 || theirs.second - theirs.first != 1)
                 continue;
             const Line& other = lines_[byPair_[theirs.first].second];
@@ -216,6 +235,12 @@ private:
         }
     }
 
+    void correctClocks(std::vector<Line>& lines) const
+    {
+        for (Line& line : lines)
+            line.minute = line.loggedMinute - check_.logs[line.log].score.clockOffsetMinutes;
+    }
+
     bool withinTolerance(const Line& a, const Line& b) const
     {
         return std::llabs(a.minute - b.minute) <= config_.toleranceMinutes;
@@ -227,25 +252,55 @@ private:
         lines_[b].partner = a;
     }
 
+    // Of `theirs` (indexed by `index`), the free line nearest in time to
+    // `line` that logged its call back on its band and mode, within the
+    // tolerance; kNone when there is none.
+    uint32_t nearestFreeReply(const Line& line, const std::vector<Line>& theirs, const PairIndex& index) const
+    {
+        const auto range = pairRange(index, line.worked, line.own, line.bandMode);
+        uint32_t best = kNone;
+        for (std::size_t at = range.first; at < range.second; ++at) {
+            const uint32_t candidate = index[at].second;
+            if (theirs[candidate].partner == kNone && withinTolerance(line, theirs[candidate]) &&
+                (best == kNone ||
+                 std::llabs(theirs[candidate].minute - line.minute) < std::llabs(theirs[best].minute - line.minute)))
+                best = candidate;
+        }
+        return best;
+    }
+
+    bool awaitsTheOtherLog(const Line& line) const
+    {
+        return line.partner == kNone && logOf(line.worked) != kNoLog && line.worked != line.own;
+    }
+
     // Calls both ways, band and mode, time within the tolerance: the
     // nearest free line of the other side.
     void matchExactly()
     {
         for (uint32_t i = 0; i < lines_.size(); ++i) {
-            const Line& line = lines_[i];
-            if (line.partner != kNone || logOf(line.worked) == kNoLog || line.worked == line.own)
+            if (!awaitsTheOtherLog(lines_[i]))
                 continue;
-            const auto theirs = pairRange(line.worked, line.own, line.bandMode);
-            uint32_t best = kNone;
-            for (std::size_t at = theirs.first; at < theirs.second; ++at) {
-                const uint32_t candidate = byPair_[at].second;
-                if (lines_[candidate].partner == kNone && withinTolerance(line, lines_[candidate]) &&
-                    (best == kNone || std::llabs(lines_[candidate].minute - line.minute) <
-                                          std::llabs(lines_[best].minute - line.minute)))
-                    best = candidate;
-            }
+            const uint32_t best = nearestFreeReply(lines_[i], lines_, byPair_);
             if (best != kNone)
                 link(i, best);
+        }
+    }
+
+    // A line the other log holds only as a duplicate (it had logged us
+    // before, on a QSO we miscopied) is still confirmed by that log: the
+    // duplicate keeps its own status, this line is matched to it.
+    void matchAgainstDuplicates()
+    {
+        for (uint32_t i = 0; i < lines_.size(); ++i) {
+            if (!awaitsTheOtherLog(lines_[i]))
+                continue;
+            const uint32_t best = nearestFreeReply(lines_[i], duplicates_, duplicatesByPair_);
+            if (best == kNone)
+                continue;
+            lines_[i].partner = best;
+            lines_[i].partnerIsDuplicate = true;
+            duplicates_[best].partner = i;
         }
     }
 
@@ -288,40 +343,162 @@ private:
         }
     }
 
+    // The calls logged anywhere that are one edit from `call`.
+    const std::vector<uint32_t>& callsOneEditFrom(uint32_t call)
+    {
+        const auto [at, added] = callsOneEditFrom_.try_emplace(call);
+        if (!added)
+            return at->second;
+        static const std::string kCharacters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789/";
+        const std::string text = calls_.text(call);
+        std::vector<uint32_t>& near = at->second;
+        const auto consider = [&](const std::string& variant) {
+            const uint32_t id = calls_.find(variant);
+            if (id != kNone && id != call)
+                near.push_back(id);
+        };
+        for (std::size_t i = 0; i <= text.size(); ++i) {
+            for (char c : kCharacters) {
+                consider(text.substr(0, i) + c + text.substr(i));
+                if (i < text.size())
+                    consider(text.substr(0, i) + c + text.substr(i + 1));
+            }
+            if (i < text.size())
+                consider(text.substr(0, i) + text.substr(i + 1));
+            if (i + 1 < text.size())
+                consider(text.substr(0, i) + text[i + 1] + text[i] + text.substr(i + 2));
+        }
+        std::sort(near.begin(), near.end());
+        near.erase(std::unique(near.begin(), near.end()), near.end());
+        return near;
+    }
+
+    // Both sides miscopied: a line still unmatched, and a free line of
+    // another log at its band, mode and time, whose call is one edit from
+    // the call this line logged and which logged a call one edit from this
+    // line's own.  Neither miscopied call may be a call that sent a log:
+    // such a line is that log's to confirm.
+    void matchCallsMiscopiedBothWays()
+    {
+        for (uint32_t i = 0; i < lines_.size(); ++i) {
+            if (lines_[i].partner != kNone || logOf(lines_[i].worked) != kNoLog)
+                continue;
+            const Line& line = lines_[i];
+            uint32_t best = kNone;
+            for (uint32_t copiedAs : callsOneEditFrom(line.own)) {
+                if (logOf(copiedAs) != kNoLog)
+                    continue;
+                const uint64_t key = static_cast<uint64_t>(copiedAs) << 12 | line.bandMode;
+                for (auto at = std::lower_bound(byWorked_.begin(), byWorked_.end(),
+                                                WorkedEntry{key, line.minute - config_.toleranceMinutes, 0});
+                     at != byWorked_.end() && at->key == key && at->minute <= line.minute + config_.toleranceMinutes;
+                     ++at) {
+                    const Line& candidate = lines_[at->line];
+                    if (candidate.partner != kNone || candidate.own == line.own ||
+                        !oneEditApart(calls_.text(line.worked), calls_.text(candidate.own)))
+                        continue;
+                    if (best == kNone ||
+                        std::llabs(candidate.minute - line.minute) < std::llabs(lines_[best].minute - line.minute))
+                        best = at->line;
+                }
+            }
+            if (best == kNone)
+                continue;
+            link(i, best);
+            lines_[i].miscopiedCall = true;
+            lines_[best].miscopiedCall = true;
+        }
+    }
+
     void indexExchangesCopied()
     {
-        for (const Line& line : lines_)
-            copied_.push_back({line.worked, line.log, line.receivedExchange});
+        for (uint32_t i = 0; i < lines_.size(); ++i)
+            copied_.push_back({lines_[i].worked, lines_[i].log, lines_[i].receivedExchange, i});
         std::sort(copied_.begin(), copied_.end());
-        copied_.erase(std::unique(copied_.begin(), copied_.end()), copied_.end());
+        // One vote per log and exchange; the first of its lines stays.
+        copied_.erase(std::unique(copied_.begin(), copied_.end(),
+                                  [](const auto& a, const auto& b) {
+                                      return a[0] == b[0] && a[1] == b[1] && a[2] == b[2];
+                                  }),
+                      copied_.end());
+        countVotesOnCallsWithoutLogs();
     }
+
+    // The votes on each call that sent no log, counted once, so that each
+    // line's consensus only takes its own log's votes out: a call worked by
+    // k logs costs k, not k squared.
+    void countVotesOnCallsWithoutLogs()
+    {
+        for (std::size_t at = 0, end; at < copied_.size(); at = end) {
+            const uint32_t call = copied_[at][0];
+            for (end = at; end < copied_.size() && copied_[end][0] == call;)
+                ++end;
+            if (logOf(call) == kNoLog)
+                countVotes(call, at, end);
+        }
+    }
+
+    // copied_[first, last) are the copies of `call`.
+    void countVotes(uint32_t call, std::size_t first, std::size_t last)
+    {
+        std::map<uint32_t, ExchangeVotes> byExchange;
+        CallVotes& votes = votesOnCall_[call];
+        uint32_t lastLog = kNone;
+        for (std::size_t at = first; at < last; ++at) {
+            const auto& [worked, log, exchange, line] = copied_[at];
+            ExchangeVotes& vote = byExchange.try_emplace(exchange, ExchangeVotes{exchange}).first->second;
+            if (vote.logs == 0)
+                vote.line = line;
+            else if (vote.logs == 1)
+                vote.otherLine = line;
+            ++vote.logs;
+            votes.logs += log != lastLog;
+            lastLog = log;
+        }
+        for (const auto& [exchange, vote] : byExchange)
+            votes.exchanges.push_back(vote);
+    }
+
+    struct ExchangeVotes {
+        uint32_t exchange;
+        int logs = 0;  // that copied it
+        uint32_t line = kNone, otherLine = kNone;  // two of theirs, from different logs
+    };
+
+    struct CallVotes {
+        int logs = 0;                          // that logged the call
+        std::vector<ExchangeVotes> exchanges;  // by exchange number
+    };
 
     struct Consensus {
         uint32_t exchange = kNone;
-        int logs = 0;  // that copied this exchange
-        int others = 0;  // that logged the call at all
+        uint32_t line = kNone;  // one that copied it, for the exchange as written
+        int logs = 0;           // that copied this exchange
+        int others = 0;         // that logged the call at all
     };
 
-    // What the logs other than `log` copied from `call`, by the number of
-    // logs behind each exchange.
+    // What the logs other than `log` copied from `call`, a call that sent
+    // no log: the exchange most logs copied (the lowest number on a tie).
     Consensus consensusOn(uint32_t call, uint32_t log) const
     {
-        const std::array<uint32_t, 3> low{call, 0, 0};
-        auto at = std::lower_bound(copied_.begin(), copied_.end(), low);
-        std::map<uint32_t, int> logsPerExchange;
-        uint32_t lastLog = kNone;
+        const auto found = votesOnCall_.find(call);
+        if (found == votesOnCall_.end())
+            return {};
+        const CallVotes& votes = found->second;
+        auto own = std::lower_bound(copied_.begin(), copied_.end(), std::array<uint32_t, 4>{call, log, 0, 0});
+        auto ownEnd = own;
+        while (ownEnd != copied_.end() && (*ownEnd)[0] == call && (*ownEnd)[1] == log)
+            ++ownEnd;
         Consensus consensus;
-        for (; at != copied_.end() && (*at)[0] == call; ++at) {
-            if ((*at)[1] == log)
-                continue;
-            ++logsPerExchange[(*at)[2]];
-            if ((*at)[1] != lastLog)
-                ++consensus.others;
-            lastLog = (*at)[1];
-        }
-        for (const auto& [exchange, logs] : logsPerExchange)
+        consensus.others = votes.logs - (own != ownEnd ? 1 : 0);
+        for (const ExchangeVotes& vote : votes.exchanges) {
+            const bool ours =
+                std::any_of(own, ownEnd, [&](const std::array<uint32_t, 4>& e) { return e[2] == vote.exchange; });
+            const int logs = vote.logs - (ours ? 1 : 0);
             if (logs > consensus.logs)
-                consensus = {exchange, logs, consensus.others};
+                consensus = {vote.exchange, lines_[vote.line].log == log ? vote.otherLine : vote.line, logs,
+                             consensus.others};
+        }
         return consensus;
     }
 
@@ -361,7 +538,7 @@ private:
     {
         QsoVerdict verdict;
         if (line.partner != kNone) {
-            const Line& partner = lines_[line.partner];
+            const Line& partner = line.partnerIsDuplicate ? duplicates_[line.partner] : lines_[line.partner];
             const LogCheck& other = check_.logs[partner.log].log;
             verdict.matchedLog = other.callsign;
             verdict.matchedLine = other.qsos[partner.qso].qso.line;
@@ -384,7 +561,8 @@ private:
         } else if (consensus.exchange != line.receivedExchange && consensus.logs >= 2 &&
                    consensus.logs * 2 > consensus.others) {
             verdict.status = QsoStatus::BustedExch;
-            verdict.correctExchange = exchanges_.text(consensus.exchange);
+            const Line& copier = lines_[consensus.line];
+            verdict.correctExchange = check_.logs[copier.log].log.qsos[copier.qso].qso.exchangeReceived;
         } else {
             verdict.status = QsoStatus::NoLog;
         }
@@ -406,10 +584,13 @@ private:
     const ContestConfig& config_;
     Numbering calls_, bandModes_, exchanges_;
     std::vector<int> logOfCall_;
-    std::vector<Line> lines_;
-    std::vector<std::pair<uint64_t, uint32_t>> byPair_;
+    std::vector<Line> lines_;       // the lines that take part in matching
+    std::vector<Line> duplicates_;  // the plug-in's duplicates, to confirm others' lines only
+    PairIndex byPair_, duplicatesByPair_;
     std::vector<WorkedEntry> byWorked_;
-    std::vector<std::array<uint32_t, 3>> copied_;  // worked call, log, exchange received
+    std::vector<std::array<uint32_t, 4>> copied_;  // worked call, log, exchange received, line
+    std::unordered_map<uint32_t, std::vector<uint32_t>> callsOneEditFrom_;
+    std::unordered_map<uint32_t, CallVotes> votesOnCall_;
 };
 
 bool counts(QsoStatus status, const ContestConfig& config)
@@ -531,9 +712,10 @@ CrossCheck crossCheck(std::vector<LogInput> files, const ContestConfig& config, 
     CrossCheck check;
     check.config = config;
     check.logs.resize(files.size());
-    PrecheckOptions period;
-    period.contestStart = config.start;
-    period.contestEnd = config.end;
+    // No period for the one-log check: it would leave out the lines logged
+    // outside it, and a clock off by hours logs real QSOs there.  The period
+    // is applied after the clocks are corrected.
+    const PrecheckOptions wholeLog;
     std::atomic<std::size_t> next{0};
     std::size_t done = 0;
     std::mutex progressLock;
@@ -541,7 +723,7 @@ CrossCheck crossCheck(std::vector<LogInput> files, const ContestConfig& config, 
         for (std::size_t i; (i = next++) < files.size();) {
             LogCheck& log = check.logs[i].log;
             try {
-                log = precheckLog(files[i].bytes, files[i].fileName, countries, period);
+                log = precheckLog(files[i].bytes, files[i].fileName, countries, wholeLog);
             } catch (const std::exception& error) {
                 log = {};
                 log.fileName = files[i].fileName;

@@ -41,8 +41,7 @@ bool isCabrillo(const std::vector<std::string>& lines)
     for (const std::string& line : lines) {
         const std::string content = trimmed(line);
         if (!content.empty())
-            return upperCase(content).rfind("START-OF-LOG:", 0) == 0 ||
-                   upperCase(content).rfind("\xEF\xBB\xBFSTART-OF-LOG:", 0) == 0;
+            return upperCase(content).rfind("START-OF-LOG:", 0) == 0;
     }
     return false;
 }
@@ -216,7 +215,7 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
         setState(check, LogState::NotALog, said.rfind(lead, 0) == 0 ? said.substr(lead.size()) : said);
         return check;
     }
-    const std::vector<std::string> lines = fileLines(bytes);
+    const std::vector<std::string> lines = fileLines(logFileText(bytes));
     const bool cabrillo = isCabrillo(lines);
     if (cabrillo) {
         check.header = cabrilloHeader(lines, check.headerProblems);
@@ -233,17 +232,12 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
     check.warnings = log.warnings;
     check.notes = log.notes;
 
-    // Every QSO is played, those outside the period too: the cross-check
-    // tells them after the clock is corrected.  The period only dates the
-    // plug-in's reset, as it would the host's.
     LogPlanOptions planOptions;
     planOptions.ownCallsign = upperCase(options.ownCallsign);
+    planOptions.contestStart = options.contestStart;
+    planOptions.contestEnd = options.contestEnd;
     try {
-        ReplayPlan plan = planReplay(log, planOptions, countries);
-        if (options.contestStart)
-            plan.contestStart = options.contestStart;
-        if (options.contestEnd)
-            plan.contestEnd = options.contestEnd;
+        const ReplayPlan plan = planReplay(log, planOptions, countries);
         check.callsign = plan.ownCallsign;
         check.qsos.resize(plan.qsos.size());
         play(check, plan);

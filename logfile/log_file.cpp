@@ -56,6 +56,50 @@ std::string withoutUtf8Mark(const std::string& bytes)
     return bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? bytes.substr(3) : bytes;
 }
 
+void appendUtf8(std::string& text, unsigned code)
+{
+    if (code < 0x80) {
+        text += static_cast<char>(code);
+    } else if (code < 0x800) {
+        text += static_cast<char>(0xC0 | code >> 6);
+        text += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        text += static_cast<char>(0xE0 | code >> 12);
+        text += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        text += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        text += static_cast<char>(0xF0 | code >> 18);
+        text += static_cast<char>(0x80 | (code >> 12 & 0x3F));
+        text += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        text += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// Every character kept: a pair of surrogates is one character, a surrogate
+// without its other half becomes U+FFFD.
+std::string utf8FromUtf16(const std::string& bytes, Utf16 order)
+{
+    const std::size_t high = order == Utf16::BigEndian ? 0 : 1;
+    const auto unitAt = [&](std::size_t at) {
+        return static_cast<unsigned>(static_cast<unsigned char>(bytes[at + high]) << 8 |
+                                     static_cast<unsigned char>(bytes[at + 1 - high]));
+    };
+    std::string text;
+    for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
+        const unsigned unit = unitAt(at);
+        if (at == 0 && unit == 0xFEFF)
+            continue;
+        if (unit >= 0xD800 && unit < 0xDC00 && at + 3 < bytes.size() && unitAt(at + 2) >= 0xDC00 &&
+            unitAt(at + 2) < 0xE000) {
+            appendUtf8(text, 0x10000 + ((unit - 0xD800) << 10) + (unitAt(at + 2) - 0xDC00));
+            at += 2;
+        } else {
+            appendUtf8(text, unit >= 0xD800 && unit < 0xE000 ? 0xFFFD : unit);
+        }
+    }
+    return text;
+}
+
 bool isBinary(const std::string& text)
 {
     const auto controls = std::count_if(text.begin(), text.end(), [](char c) {
@@ -162,6 +206,12 @@ ContestLog readContestLog(const std::string& bytes, const std::string& fileName)
     putInTimeOrder(log, fileName);
     warnOfShiftedColumns(log, fileName);
     return log;
+}
+
+std::string logFileText(const std::string& bytes)
+{
+    const Utf16 order = utf16Order(bytes);
+    return order == Utf16::No ? withoutUtf8Mark(bytes) : utf8FromUtf16(bytes, order);
 }
 
 ContestLog readContestLogFile(const std::string& path)

@@ -19,6 +19,11 @@
 // lines (a blank inside, or a missing RST) are warned about.
 ContestLog readContestLog(const std::string& bytes, const std::string& fileName);
 
+// A log file's text for quoting its lines: UTF-16 (told as above) turned
+// into UTF-8 with every character kept, a UTF-8 byte order mark dropped,
+// any other bytes as they are.  Its lines are the lines the reader numbers.
+std::string logFileText(const std::string& bytes);
+
 // The same for a file on disk, its path in UTF-8; throws LogFileError with
 // one message for a missing file, another for a folder and a third for a
 // file that cannot be read.

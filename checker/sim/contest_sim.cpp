@@ -396,7 +396,8 @@ private:
         if (!exchangeRight)
             row.correctExchange = worked.exchange;
         const std::string& copiedBack = lineAt(other).workedCall;
-        if (!crossChecked(other))
+        // A duplicate still holds the QSO: the other log confirms it.
+        if (!crossChecked(other) && rowAt(other).status != "DUPE")
             undecidable(row, "the station worked has it only as a line that does not count");
         else if (copiedBack != contest_.stations[ref.station].callsign && isStation(copiedBack))
             undecidable(row, "the station worked copied this call as another station's");

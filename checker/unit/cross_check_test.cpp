@@ -113,40 +113,91 @@ TEST(CrossCheck, TheSidesOfAQsoMatchWithinTheToleranceOnly)
 TEST(CrossCheck, AMiscopiedCallIsBustedAndTheOtherSideKeepsItsCredit)
 {
     const struct {
-        const char* copied;
+        const char* copied;      // what RA1A logged for RB2B
+        const char* copiedBack;  // what RB2B logged for RA1A
         const char* copierStatus;
         const char* correctCall;
         const char* otherStatus;
+        const char* otherCorrectCall;
     } cases[] = {
-        {"RB2C", "BUSTED_CALL", "RB2B", "OK"},   // a character changed
-        {"RB2", "BUSTED_CALL", "RB2B", "OK"},    // dropped
-        {"RB2BB", "BUSTED_CALL", "RB2B", "OK"},  // added
-        {"BR2B", "BUSTED_CALL", "RB2B", "OK"},   // two neighbours swapped
-        {"RX2C", "UNIQUE", "", "NIL"},           // two changes: nothing ties them
-        {"RC3C", "NIL", "", "NIL"},              // a station that sent a log, without the QSO
+        {"RB2C", "RA1A", "BUSTED_CALL", "RB2B", "OK", ""},   // a character changed
+        {"RB2", "RA1A", "BUSTED_CALL", "RB2B", "OK", ""},    // dropped
+        {"RB2BB", "RA1A", "BUSTED_CALL", "RB2B", "OK", ""},  // added
+        {"BR2B", "RA1A", "BUSTED_CALL", "RB2B", "OK", ""},   // two neighbours swapped
+        {"RX2C", "RA1A", "UNIQUE", "", "NIL", ""},           // two changes: nothing ties them
+        {"RC3C", "RA1A", "NIL", "", "NIL", ""},              // a station that sent a log, without the QSO
+        // Both sides miscopied, each one edit off: both busted, each named.
+        {"RB2C", "RA1B", "BUSTED_CALL", "RB2B", "BUSTED_CALL", "RA1A"},
+        {"RB2", "RAA1A", "BUSTED_CALL", "RB2B", "BUSTED_CALL", "RA1A"},
+        // ... but not when a miscopied call is a call that sent a log.
+        {"RC3C", "RA1B", "NIL", "", "UNIQUE", ""},
+        {"RB2C", "RC3C", "UNIQUE", "", "NIL", ""},
     };
     for (const auto& c : cases) {
-        const CrossCheck check = crossCheck({logOf("RA1A", {{c.copied, 30}}), logOf("RB2B", {{"RA1A", 31}}),
+        const CrossCheck check = crossCheck({logOf("RA1A", {{c.copied, 30}}), logOf("RB2B", {{c.copiedBack, 31}}),
                                              logOf("RC3C", {{"RD4D", 50}})},
                                             {}, countries());
         const QsoVerdict& copier = logNamed(check, "RA1A.log").verdicts.at(0);
-        EXPECT_STREQ(qsoStatusName(copier.status), c.copierStatus) << c.copied;
-        EXPECT_EQ(copier.correctCall, c.correctCall) << c.copied;
-        EXPECT_EQ(statusesOf(check, "RB2B.log"), std::vector<std::string>{c.otherStatus}) << c.copied;
+        const QsoVerdict& other = logNamed(check, "RB2B.log").verdicts.at(0);
+        EXPECT_STREQ(qsoStatusName(copier.status), c.copierStatus) << c.copied << " " << c.copiedBack;
+        EXPECT_EQ(copier.correctCall, c.correctCall) << c.copied << " " << c.copiedBack;
+        EXPECT_STREQ(qsoStatusName(other.status), c.otherStatus) << c.copied << " " << c.copiedBack;
+        EXPECT_EQ(other.correctCall, c.otherCorrectCall) << c.copied << " " << c.copiedBack;
     }
 }
 
+// RA1A miscopied RB2B in their first QSO and so worked it again; RB2B's
+// second line is its duplicate, and still the QSO RA1A's second line claims.
+TEST(CrossCheck, ALineTheOtherLogHoldsOnlyAsADuplicateIsConfirmedByIt)
+{
+    const struct {
+        int otherSideMinute;
+        const char* received;
+        const char* status;
+        const char* correctExchange;
+    } cases[] = {
+        {50, "", "OK", ""}, {54, "22", "OK", ""}, {51, "23", "BUSTED_EXCH", "22"}, {57, "", "NIL", ""}};
+    for (const auto& c : cases) {
+        const CrossCheck check =
+            crossCheck({logOf("RA1A", {{"RB2C", 10}, {"RB2B", 50, "3510 CW", c.received}}),
+                        logOf("RB2B", {{"RA1A", 10}, {"RA1A", c.otherSideMinute}})},
+                       {}, countries());
+        EXPECT_EQ(statusesOf(check, "RA1A.log"), (std::vector<std::string>{"BUSTED_CALL", c.status}))
+            << c.otherSideMinute << " " << c.received;
+        EXPECT_EQ(statusesOf(check, "RB2B.log"), (std::vector<std::string>{"OK", "DUPE"}));
+        const QsoVerdict& second = logNamed(check, "RA1A.log").verdicts.at(1);
+        EXPECT_EQ(second.correctExchange, c.correctExchange) << c.received;
+        EXPECT_EQ(second.matchedLine, std::string(c.status) == "NIL" ? 0 : 5) << c.otherSideMinute;
+    }
+}
+
+// Three logs copied DL1ABC's exchange alike, RD4D copied it its own way;
+// numbers compare by value, and the correct one is named as the others
+// wrote it.
 TEST(CrossCheck, ACallWithoutALogIsJudgedByWhatTheOthersCopied)
 {
-    // DL1ABC sends 77; three logs agree, one copied 78.
-    std::vector<LogInput> logs;
-    for (const std::string& call : {"RA1A", "RB2B", "RC3C"})
-        logs.push_back(logOf(call, {{"DL1ABC", 10, "3510 CW", "77"}}));
-    logs.push_back(logOf("RD4D", {{"DL1ABC", 12, "3510 CW", "78"}, {"F5XYZ", 20}}));
-    const CrossCheck check = crossCheck(logs, {}, countries());
-    EXPECT_EQ(statusesOf(check, "RA1A.log"), std::vector<std::string>{"NO_LOG"});
-    EXPECT_EQ(statusesOf(check, "RD4D.log"), (std::vector<std::string>{"BUSTED_EXCH", "UNIQUE"}));
-    EXPECT_EQ(logNamed(check, "RD4D.log").verdicts[0].correctExchange, "77");
+    const struct {
+        const char* othersCopied;
+        const char* rd4dCopied;
+        const char* status;
+        const char* correctExchange;
+    } cases[] = {
+        {"77", "78", "BUSTED_EXCH", "77"},
+        {"09", "06", "BUSTED_EXCH", "09"},
+        {"06", "9", "BUSTED_EXCH", "06"},
+        {"07", "7", "NO_LOG", ""},
+        {"7", "007", "NO_LOG", ""},
+    };
+    for (const auto& c : cases) {
+        std::vector<LogInput> logs;
+        for (const std::string& call : {"RA1A", "RB2B", "RC3C"})
+            logs.push_back(logOf(call, {{"DL1ABC", 10, "3510 CW", c.othersCopied}}));
+        logs.push_back(logOf("RD4D", {{"DL1ABC", 12, "3510 CW", c.rd4dCopied}, {"F5XYZ", 20}}));
+        const CrossCheck check = crossCheck(logs, {}, countries());
+        EXPECT_EQ(statusesOf(check, "RA1A.log"), std::vector<std::string>{"NO_LOG"}) << c.othersCopied;
+        EXPECT_EQ(statusesOf(check, "RD4D.log"), (std::vector<std::string>{c.status, "UNIQUE"})) << c.rd4dCopied;
+        EXPECT_EQ(logNamed(check, "RD4D.log").verdicts[0].correctExchange, c.correctExchange) << c.rd4dCopied;
+    }
 }
 
 TEST(CrossCheck, TheVerifiedScoreCountsUniquesAsToldAndTakesOffPenalties)
@@ -280,6 +331,56 @@ TEST(Reports, StayInTheirColumnsAndInUtf8)
         for (const std::string& text : {csv, resultsCsv(check), resultsHtml(check), participantReport(check, 0),
                                         participantReport(check, 1)})
             EXPECT_TRUE(isUtf8(text)) << c.received;
+    }
+}
+
+// The text in UTF-16, for characters of up to three UTF-8 bytes.
+std::string utf16(const std::string& utf8, bool bigEndian, bool byteOrderMark)
+{
+    std::string bytes;
+    const auto unit = [&](unsigned code) {
+        const char high = static_cast<char>(code >> 8), low = static_cast<char>(code & 0xFF);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    };
+    if (byteOrderMark)
+        unit(0xFEFF);
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        const std::size_t length = byte < 0x80 ? 1 : byte < 0xE0 ? 2 : 3;
+        unsigned code = length == 1 ? byte : length == 2 ? byte & 0x1F : byte & 0x0F;
+        for (std::size_t k = 1; k < length; ++k)
+            code = code << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        unit(code);
+        i += length;
+    }
+    return bytes;
+}
+
+// The report quotes a line not counted as the participant wrote it, in
+// UTF-8, whatever the log's encoding.
+TEST(Reports, QuoteTheLinesOfAnyEncodingAsUtf8)
+{
+    const std::string nil = "QSO: 3510 CW 2025-12-20 2030 RA1A 599 11 RC3C 599 33";
+    const std::string offBand = "QSO: 14010 CW 2025-12-20 2040 RA1A 599 11 F5XYZ 599 \xd0\x96\xc3\xa9";
+    const std::string text = "START-OF-LOG: 3.0\r\nCONTEST: ZEMRIX\r\nCALLSIGN: RA1A\r\n"
+                             "SOAPBOX: \xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82\r\n" +
+                             nil + "\r\n" + offBand + "\r\nEND-OF-LOG:\r\n";
+    const struct {
+        const char* encoding;
+        std::string bytes;
+    } cases[] = {{"UTF-8", text},
+                 {"UTF-8 with a mark", "\xEF\xBB\xBF" + text},
+                 {"UTF-16LE with a mark", utf16(text, false, true)},
+                 {"UTF-16LE", utf16(text, false, false)},
+                 {"UTF-16BE with a mark", utf16(text, true, true)}};
+    for (const auto& c : cases) {
+        const CrossCheck check =
+            crossCheck({{"RA1A.log", c.bytes}, logOf("RC3C", {{"RD4D", 50}})}, {}, countries());
+        ASSERT_EQ(logNamed(check, "RA1A.log").log.state, LogState::Checked) << c.encoding;
+        EXPECT_EQ(statusesOf(check, "RA1A.log"), (std::vector<std::string>{"NIL", "REJECTED"})) << c.encoding;
+        const std::string report = participantReport(check, 0);
+        EXPECT_NE(report.find("\r\n5: " + nil + "\r\n"), std::string::npos) << c.encoding << "\n" << report;
+        EXPECT_NE(report.find("\r\n6: " + offBand + "\r\n"), std::string::npos) << c.encoding << "\n" << report;
     }
 }
 
