@@ -15,7 +15,8 @@ cd "$(dirname "$0")/.."
 tools/install-deps.sh
 
 backstop_seconds=900
-scratch_folders() { find build -type d -name scratch -prune 2>/dev/null; }
+# A fresh checkout has no build/ yet: no scratch folders then.
+scratch_folders() { [ -d build ] || return 0; find build -type d -name scratch -prune; }
 
 # What a run may not leave: the tests' folders in the temporary folder, and
 # any change to the source tree.
