@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <stdexcept>
 
 #ifdef _WIN32
 #include <io.h>
@@ -22,10 +23,15 @@
 
 #include "checker/cross_check.h"
 #include "logfile/reading_summary.h"
-#include "replay_options.h"  // UsageError
 #include "stats_version.h"
 
 namespace {
+
+// A command line the checker cannot run: said with the usage text.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 const char kCheckerUsage[] =
     "usage: zemrix-check [options] LOG\n"

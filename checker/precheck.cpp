@@ -7,9 +7,9 @@
 
 #include "checker/checker_platform.h"
 #include "logfile/log_file.h"
+#include "logfile/log_plan.h"
 #include "logfile/text.h"
 #include "plugin/entry_points.h"
-#include "replay_options.h"
 
 namespace {
 
@@ -232,16 +232,16 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
     check.warnings = log.warnings;
     check.notes = log.notes;
 
-    ReplayOptions replay;
-    replay.ownCallsign = upperCase(options.ownCallsign);
-    replay.contestStart = options.contestStart;
-    replay.contestEnd = options.contestEnd;
+    LogPlanOptions planOptions;
+    planOptions.ownCallsign = upperCase(options.ownCallsign);
+    planOptions.contestStart = options.contestStart;
+    planOptions.contestEnd = options.contestEnd;
     try {
-        const ReplayPlan plan = planReplay(log, replay, countries);
+        const ReplayPlan plan = planReplay(log, planOptions, countries);
         check.callsign = plan.ownCallsign;
         check.qsos.resize(plan.qsos.size());
         play(check, plan);
-    } catch (const UsageError&) {
+    } catch (const LogPlanError&) {
         setState(check, LogState::NoCallsign, "no own callsign in the log");
     }
     for (const LineMessage& skipped : log.skipped) {

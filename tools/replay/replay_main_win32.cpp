@@ -462,7 +462,7 @@ void printOutsideContest(const ReplayPlan& plan, const ReplayOptions& options)
     if (plan.outsideContest.size() > kListedQsos)
         std::cerr << say("... and ", "... и ещё ") << plan.outsideContest.size() - kListedQsos
                   << say(" more QSOs outside the contest", " связей вне соревнования") << "\n";
-    if (options.contestStart || options.contestEnd || plan.logSpanDays <= 2.0)
+    if (options.plan.contestStart || options.plan.contestEnd || plan.logSpanDays <= 2.0)
         return;
     const std::string days = std::to_string(static_cast<long>(std::ceil(plan.logSpanDays)));
     std::cout << (gLanguage == Language::Russian
@@ -523,7 +523,7 @@ int replay(const ReplayOptions& options)
 {
     const ContestLog log = readLog(options.logFile);
     const CountryPrefixes countries = CountryPrefixes::load(countryFilePath(options));
-    const ReplayPlan plan = planReplay(log, options, countries);
+    const ReplayPlan plan = replayPlanOf(log, options, countries);
     const std::vector<HeaderValue> header =
         options.exportCabrillo ? cabrilloHeader(options, log) : std::vector<HeaderValue>();
     const std::string resultsFile = absolutePath(options.resultsFile), reportFile = absolutePath(options.reportFile);

@@ -2,11 +2,9 @@
 
 #include <algorithm>
 #include <iterator>
-#include <set>
 
 #include "logfile/qso_time.h"
 #include "logfile/text.h"
-#include "score/scoring.h"
 
 namespace {
 
@@ -148,24 +146,6 @@ CivilTime dateOption(const std::string& option, const std::string& value)
     }
 }
 
-CivilTime dateOnly(CivilTime time)
-{
-    time.hour = time.minute = time.second = 0;
-    return time;
-}
-
-bool earlier(const CivilTime& a, const CivilTime& b)
-{
-    return oleDateFromCivilTime(a) < oleDateFromCivilTime(b);
-}
-
-bool outsideContest(const CivilTime& time, const ReplayOptions& options)
-{
-    const double at = oleDateFromCivilTime(time);
-    return (options.contestStart && at < oleDateFromCivilTime(*options.contestStart)) ||
-           (options.contestEnd && at >= oleDateFromCivilTime(*options.contestEnd) + 1.0);
-}
-
 // The Cabrillo header lines whose values the header dialog opens with.
 const std::pair<const char*, const char*> kLogHeaderKeys[] = {
     {"CATEGORY-OPERATOR", "Category"}, {"CATEGORY-BAND", "Band"},   {"CATEGORY-MODE", "Mode"},
@@ -201,13 +181,13 @@ ReplayOptions parseCommandLine(const std::vector<std::string>& arguments)
             return arguments[++i];
         };
         if (argument == "--call")
-            options.ownCallsign = upperCase(value());
+            options.plan.ownCallsign = upperCase(value());
         else if (argument == "--prefix")
-            options.ownCountryPrefix = value();
+            options.plan.ownCountryPrefix = value();
         else if (argument == "--start")
-            options.contestStart = dateOption(argument, value());
+            options.plan.contestStart = dateOption(argument, value());
         else if (argument == "--end")
-            options.contestEnd = dateOption(argument, value());
+            options.plan.contestEnd = dateOption(argument, value());
         else if (argument == "--cty")
             options.countryFile = value();
         else if (argument == "--workdir")
@@ -255,40 +235,13 @@ std::vector<HeaderValue> readHeaderFile(std::istream& in, const std::string& fil
     return values;
 }
 
-ReplayPlan planReplay(const ContestLog& log, const ReplayOptions& options, const CountryPrefixes& countries)
+ReplayPlan replayPlanOf(const ContestLog& log, const ReplayOptions& options, const CountryPrefixes& countries)
 {
-    ReplayPlan plan;
-    plan.ownCallsign = options.ownCallsign.empty() ? log.ownCallsign : options.ownCallsign;
-    if (plan.ownCallsign.empty())
-        throw UsageError("the log names no own callsign; give --call");
-    plan.ownCountryPrefix =
-        options.ownCountryPrefix.empty() ? countries.countryOf(plan.ownCallsign) : options.ownCountryPrefix;
-    plan.contestStart = options.contestStart;
-    plan.contestEnd = options.contestEnd;
-    std::set<std::string> reported;
-    for (LoggedQso qso : log.qsos) {
-        if (!options.ownCallsign.empty() || qso.ownCallsign.empty())
-            qso.ownCallsign = plan.ownCallsign;
-        if (outsideContest(qso.time, options)) {
-            plan.outsideContest.push_back(std::move(qso));
-            continue;
-        }
-        if (!options.contestStart && (!plan.contestStart || earlier(qso.time, *plan.contestStart)))
-            plan.contestStart = dateOnly(qso.time);
-        if (!options.contestEnd && (!plan.contestEnd || earlier(*plan.contestEnd, dateOnly(qso.time))))
-            plan.contestEnd = dateOnly(qso.time);
-        std::string country = countries.countryOf(qso.workedCallsign);
-        // The contest's own stations are in no country file, and need none.
-        if (country.empty() && !isContestStation(qso.workedCallsign) && reported.insert(qso.workedCallsign).second)
-            plan.callsWithoutCountry.push_back(qso.workedCallsign);
-        plan.countryPrefixes.push_back(std::move(country));
-        plan.qsos.push_back(std::move(qso));
+    try {
+        return planReplay(log, options.plan, countries);
+    } catch (const LogPlanError& error) {
+        throw UsageError(error.what() + std::string("; give --call"));
     }
-    const auto [first, last] = std::minmax_element(
-        plan.qsos.begin(), plan.qsos.end(), [](const LoggedQso& a, const LoggedQso& b) { return earlier(a.time, b.time); });
-    if (first != plan.qsos.end())
-        plan.logSpanDays = oleDateFromCivilTime(last->time) - oleDateFromCivilTime(first->time);
-    return plan;
 }
 
 std::vector<HeaderValue> headerFromLog(const ContestLog& log, std::vector<std::string>& leftOut)

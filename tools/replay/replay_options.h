@@ -1,5 +1,5 @@
-// The replay tool's command line and the plan of calls it makes into
-// Stats.dll: everything that needs no Windows, so it is tested natively.
+// The replay tool's command line, and what it reads from a log and a results
+// text: everything that needs no Windows, so it is tested natively.
 #pragma once
 
 #include <istream>
@@ -12,6 +12,7 @@
 #include "language.h"
 #include "logfile/contest_log.h"
 #include "logfile/country_prefixes.h"
+#include "logfile/log_plan.h"
 
 class UsageError : public std::runtime_error {
 public:
@@ -22,9 +23,7 @@ using HeaderValue = std::pair<std::string, std::string>;  // settings key, value
 
 struct ReplayOptions {
     std::string logFile;
-    std::string ownCallsign;       // empty: from the log; else in upper case
-    std::string ownCountryPrefix;  // empty: the own callsign's country
-    std::optional<CivilTime> contestStart, contestEnd;  // empty: the first and last QSO's dates
+    LogPlanOptions plan;           // --call, --prefix, --start, --end
     std::string countryFile;       // empty: the usual places
     std::string workDir;           // empty: the current directory
     std::string resultsFile;       // where to save the results text byte for byte
@@ -65,18 +64,7 @@ std::optional<long long> claimedScoreOf(const ContestLog& log);
 // The score S of the results text's "Score: P*M = S" line; empty without one.
 std::optional<long long> scoreOfResults(const std::string& resultsText);
 
-struct ReplayPlan {
-    std::string ownCallsign;
-    std::string ownCountryPrefix;
-    std::optional<CivilTime> contestStart, contestEnd;  // empty: no QSO to take them from
-    std::vector<LoggedQso> qsos;                 // each with an own callsign
-    std::vector<std::string> countryPrefixes;    // of each QSO's worked station
-    std::vector<std::string> callsWithoutCountry;  // distinct, in log order; never the contest's own stations
-    std::vector<LoggedQso> outsideContest;       // before --start or after --end: left out
-    double logSpanDays = 0;                      // from the first QSO replayed to the last
-};
-
-// QSOs on the days from --start to --end, both included, are replayed; the
-// others are left out.  Throws UsageError when neither the command line nor
-// the log gives an own callsign.
-ReplayPlan planReplay(const ContestLog& log, const ReplayOptions& options, const CountryPrefixes& countries);
+// The plan of the log's calls for the options given.  Throws UsageError
+// asking for --call when neither the command line nor the log gives an own
+// callsign.
+ReplayPlan replayPlanOf(const ContestLog& log, const ReplayOptions& options, const CountryPrefixes& countries);

@@ -1,7 +1,6 @@
-// The command line, the header file and the plan of calls made from a log.
+// The command line, the header file, and what is read from a log and a results text.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <sstream>
 
 #include "replay_options.h"
@@ -20,10 +19,10 @@ TEST(CommandLine, ReadsEveryOption)
          "--workdir", "w", "--save-results", "r.txt", "--report", "r.html", "--timing", "--export", "--header-file", "h.ini", "--header",
          "Name=Ivan Petrov", "--header", "SoapBox = 73 ", "log.cbr"});
     EXPECT_EQ(options.logFile, "log.cbr");
-    EXPECT_EQ(options.ownCallsign, "RA3XYZ");
-    EXPECT_EQ(options.ownCountryPrefix, "UA");
-    EXPECT_EQ(dateText(options.contestStart), "2025-12-20 0000");
-    EXPECT_EQ(dateText(options.contestEnd), "2025-12-21 0000");
+    EXPECT_EQ(options.plan.ownCallsign, "RA3XYZ");
+    EXPECT_EQ(options.plan.ownCountryPrefix, "UA");
+    EXPECT_EQ(dateText(options.plan.contestStart), "2025-12-20 0000");
+    EXPECT_EQ(dateText(options.plan.contestEnd), "2025-12-21 0000");
     EXPECT_EQ(options.countryFile, "c.dat");
     EXPECT_EQ(options.workDir, "w");
     EXPECT_EQ(options.resultsFile, "r.txt");
@@ -83,7 +82,7 @@ TEST(CommandLine, TakesEveryHeaderKeyOfTheDialog)
     const std::vector<HeaderValue> expected = {{"Mode", "MIXED"}, {"Category", "MULTI-OP"}, {"Contest", "ZEMRIX-TEST"},
                                                {"Loc", "KO85"},   {"Band", "80M"},          {"Power", "QRP"}};
     EXPECT_EQ(options.headerValues, expected);
-    EXPECT_EQ(options.ownCallsign, "RK3DZB");
+    EXPECT_EQ(options.plan.ownCallsign, "RK3DZB");
 }
 
 // --help needs no log file and wins over everything else on the line.
@@ -122,90 +121,23 @@ TEST(HeaderFile, ReadsKeyValueLines)
     }
 }
 
-CountryPrefixes countries()
+// The plan is made with the command line's options; a log without an own
+// callsign asks for --call.
+TEST(CommandLine, GivesThePlanItsOptions)
 {
-    std::istringstream in(
-        "European Russia: 16: 29: EU: 53.65: -41.37: -4.0: UA:\n    R,U;\n"
-        "Fed. Rep. of Germany: 14: 28: EU: 51.00: -10.00: -1.0: DL:\n    DA,DL;\n");
-    return CountryPrefixes::read(in, "fixture.dat");
-}
-
-LoggedQso qso(const char* own, const char* worked, CivilTime time)
-{
-    LoggedQso q;
-    q.ownCallsign = own;
-    q.workedCallsign = worked;
-    q.time = time;
-    return q;
-}
-
-TEST(ReplayPlan, TakesDefaultsFromTheLog)
-{
+    std::istringstream cty("Fed. Rep. of Germany: 14: 28: EU: 51.00: -10.00: -1.0: DL:\n    DA,DL;\n");
+    const CountryPrefixes countries = CountryPrefixes::read(cty, "fixture.dat");
     ContestLog log;
     log.ownCallsign = "RA3XYZ";
-    log.qsos = {qso("RA3XYZ", "DL1ABC", {2025, 12, 21, 0, 5, 0}), qso("", "QZ3ZBB", {2025, 12, 20, 21, 0, 0}),
-                qso("RA3XYZ", "QZ3ZBB", {2025, 12, 20, 23, 59, 0}), qso("RA3XYZ", "UA3RAB", {2025, 12, 22, 0, 0, 0})};
-    const ReplayPlan plan = planReplay(log, parseCommandLine({"x.log"}), countries());
-    EXPECT_EQ(plan.ownCallsign, "RA3XYZ");
-    EXPECT_EQ(plan.ownCountryPrefix, "UA");
-    EXPECT_EQ(dateText(plan.contestStart), "2025-12-20 0000");
-    EXPECT_EQ(dateText(plan.contestEnd), "2025-12-22 0000");
-    const std::vector<std::string> prefixes = {"DL", "", "", "UA"};
-    EXPECT_EQ(plan.countryPrefixes, prefixes);
-    EXPECT_TRUE(plan.callsWithoutCountry.empty());  // the contest's own station needs no country
-    EXPECT_EQ(plan.qsos[1].ownCallsign, "RA3XYZ");  // a QSO without its own call gets the log's
-}
-
-TEST(ReplayPlan, CommandLineOverridesTheLog)
-{
-    ContestLog log;
-    log.ownCallsign = "RA3XYZ";
-    log.qsos = {qso("RA3XYZ", "DL1ABC", {2025, 12, 21, 0, 5, 0})};
-    const ReplayPlan plan = planReplay(
-        log, parseCommandLine({"--call", "DL9ZZ", "--prefix", "XX", "--start", "2025-12-01", "x.log"}), countries());
-    EXPECT_EQ(plan.ownCallsign, "DL9ZZ");
-    EXPECT_EQ(plan.ownCountryPrefix, "XX");
-    EXPECT_EQ(plan.qsos[0].ownCallsign, "DL9ZZ");
-    EXPECT_EQ(dateText(plan.contestStart), "2025-12-01 0000");
-    EXPECT_EQ(dateText(plan.contestEnd), "2025-12-21 0000");
-    EXPECT_THROW(planReplay(ContestLog{}, parseCommandLine({"x.log"}), countries()), UsageError);
-}
-
-// The contest's days, both included, from the command line; QSOs outside
-// them are left out, and the span of what is replayed is measured.
-TEST(ReplayPlan, LeavesOutQsosOutsideTheContest)
-{
-    ContestLog log;
-    log.ownCallsign = "RA3XYZ";
-    log.qsos = {qso("", "DL1ABC", {2025, 12, 19, 23, 59, 59}), qso("", "XX9XX", {2025, 12, 20, 0, 0, 0}),
-                qso("", "XX9XX", {2025, 12, 21, 23, 59, 59}), qso("", "UA3RAB", {2025, 12, 22, 0, 0, 0})};
-    struct Case {
-        std::vector<std::string> dates;
-        std::vector<std::string> replayed, outside;
-        double span;
-    };
-    const Case cases[] = {
-        {{}, {"DL1ABC", "XX9XX", "XX9XX", "UA3RAB"}, {}, 2.0 + 1.0 / 86400},
-        {{"--start", "2025-12-20", "--end", "2025-12-21"}, {"XX9XX", "XX9XX"}, {"DL1ABC", "UA3RAB"}, 2.0 - 1.0 / 86400},
-        {{"--start", "2025-12-21"}, {"XX9XX", "UA3RAB"}, {"DL1ABC", "XX9XX"}, 1.0 / 86400},
-        {{"--end", "2025-12-19"}, {"DL1ABC"}, {"XX9XX", "XX9XX", "UA3RAB"}, 0},
-    };
-    const auto calls = [](const std::vector<LoggedQso>& qsos) {
-        std::vector<std::string> worked;
-        for (const LoggedQso& q : qsos)
-            worked.push_back(q.workedCallsign);
-        return worked;
-    };
-    for (const Case& c : cases) {
-        std::vector<std::string> arguments = c.dates;
-        arguments.push_back("x.log");
-        const ReplayPlan plan = planReplay(log, parseCommandLine(arguments), countries());
-        EXPECT_EQ(calls(plan.qsos), c.replayed);
-        EXPECT_EQ(calls(plan.outsideContest), c.outside);
-        EXPECT_EQ(plan.countryPrefixes.size(), plan.qsos.size());
-        EXPECT_NEAR(plan.logSpanDays, c.span, 1e-7);
-        const bool unknownReplayed = std::count(c.replayed.begin(), c.replayed.end(), "XX9XX") > 0;
-        EXPECT_EQ(plan.callsWithoutCountry, std::vector<std::string>(unknownReplayed ? 1 : 0, "XX9XX"));
+    const ReplayPlan plan =
+        replayPlanOf(log, parseCommandLine({"--call", "dl9zz", "--prefix", "XX", "--end", "2025-12-21", "x.log"}),
+                     countries);
+    EXPECT_EQ(plan.ownCallsign + " " + plan.ownCountryPrefix + " " + dateText(plan.contestEnd), "DL9ZZ XX 2025-12-21 0000");
+    try {
+        replayPlanOf(ContestLog{}, parseCommandLine({"x.log"}), countries);
+        ADD_FAILURE() << "planned a log without an own callsign";
+    } catch (const UsageError& error) {
+        EXPECT_STREQ(error.what(), "the log names no own callsign; give --call");
     }
 }
 

@@ -1,0 +1,65 @@
+#include "logfile/log_plan.h"
+
+#include <algorithm>
+#include <set>
+
+#include "contest/ole_date.h"
+#include "score/scoring.h"
+
+namespace {
+
+CivilTime dateOnly(CivilTime time)
+{
+    time.hour = time.minute = time.second = 0;
+    return time;
+}
+
+bool earlier(const CivilTime& a, const CivilTime& b)
+{
+    return oleDateFromCivilTime(a) < oleDateFromCivilTime(b);
+}
+
+bool outsideContest(const CivilTime& time, const LogPlanOptions& options)
+{
+    const double at = oleDateFromCivilTime(time);
+    return (options.contestStart && at < oleDateFromCivilTime(*options.contestStart)) ||
+           (options.contestEnd && at >= oleDateFromCivilTime(*options.contestEnd) + 1.0);
+}
+
+}  // namespace
+
+ReplayPlan planReplay(const ContestLog& log, const LogPlanOptions& options, const CountryPrefixes& countries)
+{
+    ReplayPlan plan;
+    plan.ownCallsign = options.ownCallsign.empty() ? log.ownCallsign : options.ownCallsign;
+    if (plan.ownCallsign.empty())
+        throw LogPlanError("the log names no own callsign");
+    plan.ownCountryPrefix =
+        options.ownCountryPrefix.empty() ? countries.countryOf(plan.ownCallsign) : options.ownCountryPrefix;
+    plan.contestStart = options.contestStart;
+    plan.contestEnd = options.contestEnd;
+    std::set<std::string> reported;
+    for (LoggedQso qso : log.qsos) {
+        if (!options.ownCallsign.empty() || qso.ownCallsign.empty())
+            qso.ownCallsign = plan.ownCallsign;
+        if (outsideContest(qso.time, options)) {
+            plan.outsideContest.push_back(std::move(qso));
+            continue;
+        }
+        if (!options.contestStart && (!plan.contestStart || earlier(qso.time, *plan.contestStart)))
+            plan.contestStart = dateOnly(qso.time);
+        if (!options.contestEnd && (!plan.contestEnd || earlier(*plan.contestEnd, dateOnly(qso.time))))
+            plan.contestEnd = dateOnly(qso.time);
+        std::string country = countries.countryOf(qso.workedCallsign);
+        // The contest's own stations are in no country file, and need none.
+        if (country.empty() && !isContestStation(qso.workedCallsign) && reported.insert(qso.workedCallsign).second)
+            plan.callsWithoutCountry.push_back(qso.workedCallsign);
+        plan.countryPrefixes.push_back(std::move(country));
+        plan.qsos.push_back(std::move(qso));
+    }
+    const auto [first, last] = std::minmax_element(
+        plan.qsos.begin(), plan.qsos.end(), [](const LoggedQso& a, const LoggedQso& b) { return earlier(a.time, b.time); });
+    if (first != plan.qsos.end())
+        plan.logSpanDays = oleDateFromCivilTime(last->time) - oleDateFromCivilTime(first->time);
+    return plan;
+}
