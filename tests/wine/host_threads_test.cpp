@@ -202,7 +202,7 @@ TEST_F(FourHostThreads, LeaveTheLogOfAReplayOnePanelAtMostAndNothingRunningAfter
     dll.reset();
     pumpFor(500);
     EXPECT_TRUE(windowsRunning(code).empty());
-    EXPECT_TRUE(ownWindows("MODE").empty());
+    EXPECT_TRUE(windowsGoneAfterUnload("MODE"));
 
     StatsDll replay;
     resetContest(replay);

@@ -136,6 +136,11 @@ std::vector<HWND> ownWindows(const std::string& title)
     return search.found;
 }
 
+bool windowsGoneAfterUnload(const std::string& title, DWORD timeoutMs)
+{
+    return pumpUntil([&] { return ownWindows(title).empty(); }, timeoutMs);
+}
+
 HWND waitForWindow(const std::string& title, DWORD timeoutMs)
 {
     HWND window = nullptr;

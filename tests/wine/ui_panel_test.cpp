@@ -133,8 +133,8 @@ TEST_F(ModePanel, UnloadingWithThePanelAndMultiplierWindowOpenClosesBoth)
     HANDLE unloader = ::CreateThread(nullptr, 0, unloadDll, &dll, 0, nullptr);
     EXPECT_EQ(::WaitForSingleObject(unloader, 15000), WAIT_OBJECT_0);
     ::CloseHandle(unloader);
-    EXPECT_TRUE(ownWindows("MODE").empty());
-    EXPECT_TRUE(ownWindows("Mult").empty());
+    EXPECT_TRUE(windowsGoneAfterUnload("MODE"));
+    EXPECT_TRUE(windowsGoneAfterUnload("Mult"));
 }
 
 TEST_F(ModePanel, UnloadingRightAfterShowInfoNeitherHangsNorCrashes)
@@ -144,7 +144,7 @@ TEST_F(ModePanel, UnloadingRightAfterShowInfoNeitherHangsNorCrashes)
         dll.reset();
         dll = std::make_unique<StatsDll>();
     }
-    EXPECT_TRUE(ownWindows("MODE").empty());
+    EXPECT_TRUE(windowsGoneAfterUnload("MODE"));
 }
 
 // The ProgID stays registered, but no host object runs.
@@ -230,7 +230,7 @@ TEST_F(HostOnTheCallingThread, IsServedWhileThePanelOpensRefreshesClosesAndUnloa
     dll->RunCommand0(0, "SHOWINFO");
     ASSERT_TRUE(pumpUntil([] { return !ownWindows("ZEMRIX  worked with DL1ABC").empty(); }));
     dll.reset();
-    EXPECT_TRUE(ownWindows("MODE").empty());
+    EXPECT_TRUE(windowsGoneAfterUnload("MODE"));
 }
 
 // A panel opened by a second host thread, the host object living on the
