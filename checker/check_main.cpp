@@ -22,16 +22,11 @@
 #endif
 
 #include "checker/cross_check.h"
+#include "contest/command_line.h"
 #include "logfile/reading_summary.h"
 #include "stats_version.h"
 
 namespace {
-
-// A command line the checker cannot run: said with the usage text.
-class UsageError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 const char kCheckerUsage[] =
     "usage: zemrix-check [options] LOG\n"
@@ -79,28 +74,23 @@ std::string configKeyOf(const std::string& option)
 Options parseCheckerCommandLine(const std::vector<std::string>& arguments)
 {
     Options options;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        auto value = [&]() -> const std::string& {
-            if (i + 1 >= arguments.size())
-                throw UsageError(argument + " needs a value");
-            return arguments[++i];
-        };
+    for (CommandLineWalk walk(arguments); walk.next();) {
+        const std::string& argument = walk.word();
         if (argument == "--config")
-            options.configFile = value();
+            options.configFile = walk.value();
         else if (argument == "--out")
-            options.outFolder = value();
+            options.outFolder = walk.value();
         else if (argument == "--call")
-            options.ownCallsign = value();
+            options.ownCallsign = walk.value();
         else if (argument == "--cty")
-            options.countryFile = value();
+            options.countryFile = walk.value();
         else if (argument == "--save-results")
-            options.resultsFile = value();
+            options.resultsFile = walk.value();
         else if (argument == "--save-errors")
-            options.errorsFile = value();
+            options.errorsFile = walk.value();
         else if (argument.rfind("--", 0) == 0 && !configKeyOf(argument).empty())
-            options.settings.push_back(configKeyOf(argument) + "=" + value());
-        else if (argument.size() > 1 && argument[0] == '-')
+            options.settings.push_back(configKeyOf(argument) + "=" + walk.value());
+        else if (walk.isOption())
             throw UsageError("unknown option " + argument);
         else
             options.inputs.push_back(argument);

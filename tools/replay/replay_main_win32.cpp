@@ -52,7 +52,7 @@ Language gLanguage = Language::English;  // set once, first thing in wmain
 // The operator's language picks the text.
 std::string say(const char* english, const char* russian)
 {
-    return gLanguage == Language::Russian ? russian : english;
+    return inLanguage(gLanguage, english, russian);
 }
 
 Language systemLanguage()

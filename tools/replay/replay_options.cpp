@@ -173,40 +173,35 @@ std::string usageText(Language language)
 ReplayOptions parseCommandLine(const std::vector<std::string>& arguments)
 {
     ReplayOptions options;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        auto value = [&]() -> const std::string& {
-            if (i + 1 >= arguments.size())
-                throw UsageError(argument + " needs a value");
-            return arguments[++i];
-        };
+    for (CommandLineWalk walk(arguments); walk.next();) {
+        const std::string& argument = walk.word();
         if (argument == "--call")
-            options.plan.ownCallsign = upperCase(value());
+            options.plan.ownCallsign = upperCase(walk.value());
         else if (argument == "--prefix")
-            options.plan.ownCountryPrefix = value();
+            options.plan.ownCountryPrefix = walk.value();
         else if (argument == "--start")
-            options.plan.contestStart = dateOption(argument, value());
+            options.plan.contestStart = dateOption(argument, walk.value());
         else if (argument == "--end")
-            options.plan.contestEnd = dateOption(argument, value());
+            options.plan.contestEnd = dateOption(argument, walk.value());
         else if (argument == "--cty")
-            options.countryFile = value();
+            options.countryFile = walk.value();
         else if (argument == "--workdir")
-            options.workDir = value();
+            options.workDir = walk.value();
         else if (argument == "--save-results")
-            options.resultsFile = value();
+            options.resultsFile = walk.value();
         else if (argument == "--report")
-            options.reportFile = value();
+            options.reportFile = walk.value();
         else if (argument == "--header-file")
-            options.headerFile = value();
+            options.headerFile = walk.value();
         else if (argument == "--header")
-            options.headerValues.push_back(headerValue(value(), "--header: "));
+            options.headerValues.push_back(headerValue(walk.value(), "--header: "));
         else if (argument == "--export")
             options.exportCabrillo = true;
         else if (argument == "--timing")
             options.timing = true;
         else if (argument == "--help" || argument == "-h")
             options.help = true;
-        else if (argument.size() > 1 && argument[0] == '-')
+        else if (walk.isOption())
             throw UsageError("unknown option " + argument);
         else if (!options.logFile.empty())
             throw UsageError("more than one log file: " + options.logFile + ", " + argument);

@@ -9,15 +9,12 @@
 #include <utility>
 #include <vector>
 
+#include "contest/command_line.h"
 #include "language.h"
 #include "logfile/contest_log.h"
 #include "logfile/country_prefixes.h"
 #include "logfile/log_plan.h"
 
-class UsageError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 using HeaderValue = std::pair<std::string, std::string>;  // settings key, value
 
