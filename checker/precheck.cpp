@@ -46,19 +46,11 @@ bool isCabrillo(const std::vector<std::string>& lines)
     return false;
 }
 
-// The header tags up to the first QSO line.
-LogHeader cabrilloHeader(const std::vector<std::string>& lines, std::vector<std::string>& problems)
+// What the checker needs of the header the reader kept.
+LogHeader cabrilloHeader(const ContestLog& log, std::vector<std::string>& problems)
 {
     LogHeader header;
-    for (const std::string& line : lines) {
-        const std::string content = trimmed(line);
-        const auto colon = content.find(':');
-        if (colon == std::string::npos)
-            continue;
-        const std::string tag = upperCase(trimmed(content.substr(0, colon)));
-        const std::string value = trimmed(content.substr(colon + 1));
-        if (tag == "QSO" || tag == "X-QSO" || tag == "END-OF-LOG")
-            break;
+    for (const auto& [tag, value] : log.header) {
         if (tag == "CONTEST")
             header.contest = value;
         else if (tag == "CALLSIGN")
@@ -218,7 +210,7 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
     const std::vector<std::string> lines = fileLines(logFileText(bytes));
     const bool cabrillo = isCabrillo(lines);
     if (cabrillo) {
-        check.header = cabrilloHeader(lines, check.headerProblems);
+        check.header = cabrilloHeader(log, check.headerProblems);
         checkCategories(check.header, check.headerProblems);
         if (check.header.callsign.empty())
             check.headerProblems.push_back("no CALLSIGN: line");
