@@ -12,13 +12,16 @@ constexpr auto kFirstWait = std::chrono::seconds(30);
 constexpr auto kLongestWait = std::chrono::minutes(15);
 constexpr auto kSessionLife = std::chrono::hours(12);
 
-void initialiseSodium() {
-    if (sodium_init() < 0) throw std::runtime_error("libsodium cannot start");
+void initialiseSodium()
+{
+    if (sodium_init() < 0)
+        throw std::runtime_error("libsodium cannot start");
 }
 
-}  // namespace
+} // namespace
 
-std::string randomToken(std::size_t bytes) {
+std::string randomToken(std::size_t bytes)
+{
     initialiseSodium();
     std::string raw(bytes, '\0');
     randombytes_buf(raw.data(), raw.size());
@@ -28,11 +31,13 @@ std::string randomToken(std::size_t bytes) {
     return hex;
 }
 
-bool sameToken(const std::string& a, const std::string& b) {
+bool sameToken(const std::string& a, const std::string& b)
+{
     return !a.empty() && a.size() == b.size() && sodium_memcmp(a.data(), b.data(), a.size()) == 0;
 }
 
-std::string hashPassword(const std::string& password) {
+std::string hashPassword(const std::string& password)
+{
     initialiseSodium();
     char hash[crypto_pwhash_STRBYTES];
     if (crypto_pwhash_str(hash, password.data(), password.size(), crypto_pwhash_OPSLIMIT_INTERACTIVE,
@@ -41,11 +46,13 @@ std::string hashPassword(const std::string& password) {
     return hash;
 }
 
-OrganiserAuth::Login OrganiserAuth::logIn(const std::string& address, const std::string& password,
-                                          std::string& session, Clock::time_point now) {
+OrganiserAuth::Login OrganiserAuth::logIn(const std::string& address, const std::string& password, std::string& session,
+                                          Clock::time_point now)
+{
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (failures_[address].lockedUntil > now) return Login::Throttled;
+        if (failures_[address].lockedUntil > now)
+            return Login::Throttled;
     }
     initialiseSodium();
     // Hashing takes a tenth of a second and much memory: done outside the
@@ -67,17 +74,21 @@ OrganiserAuth::Login OrganiserAuth::logIn(const std::string& address, const std:
     return Login::Ok;
 }
 
-long long OrganiserAuth::secondsToWait(const std::string& address, Clock::time_point now) {
+long long OrganiserAuth::secondsToWait(const std::string& address, Clock::time_point now)
+{
     std::lock_guard<std::mutex> lock(mutex_);
     const auto found = failures_.find(address);
-    if (found == failures_.end() || found->second.lockedUntil <= now) return 0;
+    if (found == failures_.end() || found->second.lockedUntil <= now)
+        return 0;
     return std::chrono::ceil<std::chrono::seconds>(found->second.lockedUntil - now).count();
 }
 
-bool OrganiserAuth::isSession(const std::string& token, Clock::time_point now) {
+bool OrganiserAuth::isSession(const std::string& token, Clock::time_point now)
+{
     std::lock_guard<std::mutex> lock(mutex_);
     const auto found = sessions_.find(token);
-    if (found == sessions_.end()) return false;
+    if (found == sessions_.end())
+        return false;
     if (found->second <= now) {
         sessions_.erase(found);
         return false;
@@ -85,7 +96,8 @@ bool OrganiserAuth::isSession(const std::string& token, Clock::time_point now) {
     return true;
 }
 
-void OrganiserAuth::logOut(const std::string& token) {
+void OrganiserAuth::logOut(const std::string& token)
+{
     std::lock_guard<std::mutex> lock(mutex_);
     sessions_.erase(token);
 }

@@ -7,7 +7,8 @@
 namespace {
 
 const PageTexts kEnglish = {
-    "en", "Русский",
+    "en",
+    "Русский",
     "ZEMRIX log robot",
     "Send your log",
     "A Cabrillo or ADIF file, or the log pasted as text. The answer comes at once. "
@@ -78,7 +79,8 @@ const PageTexts kEnglish = {
 };
 
 const PageTexts kRussian = {
-    "ru", "English",
+    "ru",
+    "English",
     "Робот приёма отчётов ZEMRIX",
     "Отправить отчёт",
     "Файл Cabrillo или ADIF либо текст отчёта. Ответ приходит сразу. "
@@ -148,25 +150,32 @@ const PageTexts kRussian = {
     "Результаты ещё не опубликованы.",
 };
 
-std::string lowered(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+std::string lowered(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
 }
 
-bool namesLanguage(const std::string& tag, const char* code) {
+bool namesLanguage(const std::string& tag, const char* code)
+{
     const std::string prefix = code;
     return tag == prefix || tag.rfind(prefix + "-", 0) == 0;
 }
 
-}  // namespace
+} // namespace
 
-const PageTexts& pageTexts(Language language) {
+const PageTexts& pageTexts(Language language)
+{
     return language == Language::Russian ? kRussian : kEnglish;
 }
 
-Language chooseLanguage(const std::string& choice, const std::string& acceptLanguage) {
-    if (choice == "ru") return Language::Russian;
-    if (choice == "en") return Language::English;
+Language chooseLanguage(const std::string& choice, const std::string& acceptLanguage)
+{
+    if (choice == "ru")
+        return Language::Russian;
+    if (choice == "en")
+        return Language::English;
     // "ru-RU,ru;q=0.9,en;q=0.8": the highest weight wins, the first on a tie.
     std::istringstream ranges(lowered(acceptLanguage));
     std::string range;
@@ -178,8 +187,10 @@ Language chooseLanguage(const std::string& choice, const std::string& acceptLang
         tag.erase(tag.find_last_not_of(' ') + 1);
         double weight = 1.0;
         const auto q = range.find(";q=");
-        if (q != std::string::npos) weight = std::atof(range.c_str() + q + 3);
-        if (weight <= bestWeight) continue;
+        if (q != std::string::npos)
+            weight = std::atof(range.c_str() + q + 3);
+        if (weight <= bestWeight)
+            continue;
         if (namesLanguage(tag, "ru")) {
             best = Language::Russian;
             bestWeight = weight;
@@ -191,9 +202,11 @@ Language chooseLanguage(const std::string& choice, const std::string& acceptLang
     return best;
 }
 
-std::string fill(const char* pattern, const std::string& value) {
+std::string fill(const char* pattern, const std::string& value)
+{
     std::string text = pattern;
     const auto at = text.find("{}");
-    if (at != std::string::npos) text.replace(at, 2, value);
+    if (at != std::string::npos)
+        text.replace(at, 2, value);
     return text;
 }

@@ -7,33 +7,41 @@
 
 namespace {
 
-const char* const kStyle =
-    "body{font-family:sans-serif;max-width:72em;margin:1em auto;padding:0 1em;color:#222}"
-    "table{border-collapse:collapse;margin:.5em 0}td,th{border:1px solid #bbb;padding:.2em .5em;text-align:left;vertical-align:top}"
-    "#logs td{white-space:nowrap}"
-    "pre{background:#f4f4f4;padding:.5em;overflow-x:auto}.ok{color:#070}.no{color:#b00}"
-    "nav{float:right}label{display:block;margin-top:.6em}textarea{width:100%;height:12em}"
-    "form.inline{display:inline}";
+const char* const kStyle = "body{font-family:sans-serif;max-width:72em;margin:1em auto;padding:0 1em;color:#222}"
+                           "table{border-collapse:collapse;margin:.5em 0}td,th{border:1px solid #bbb;padding:.2em "
+                           ".5em;text-align:left;vertical-align:top}"
+                           "#logs td{white-space:nowrap}"
+                           "pre{background:#f4f4f4;padding:.5em;overflow-x:auto}.ok{color:#070}.no{color:#b00}"
+                           "nav{float:right}label{display:block;margin-top:.6em}textarea{width:100%;height:12em}"
+                           "form.inline{display:inline}";
 
-std::string csrfField(const std::string& token) {
+std::string csrfField(const std::string& token)
+{
     return "<input type=\"hidden\" name=\"csrf\" value=\"" + htmlEscaped(token) + "\">";
 }
 
-std::string refusalText(const PageTexts& texts, Refusal refusal) {
+std::string refusalText(const PageTexts& texts, Refusal refusal)
+{
     switch (refusal) {
-        case Refusal::NotALog: return texts.notALog;
-        case Refusal::NoCallsign: return texts.noCallsign;
-        case Refusal::OtherContest: return texts.otherContest;
-        case Refusal::None: break;
+    case Refusal::NotALog:
+        return texts.notALog;
+    case Refusal::NoCallsign:
+        return texts.noCallsign;
+    case Refusal::OtherContest:
+        return texts.otherContest;
+    case Refusal::None:
+        break;
     }
     return {};
 }
 
-std::string score(const PageTexts& texts, const std::optional<long long>& value) {
+std::string score(const PageTexts& texts, const std::optional<long long>& value)
+{
     return value ? std::to_string(*value) : std::string(texts.notClaimed);
 }
 
-void summaryTable(std::ostringstream& out, const PageTexts& texts, const StoredUpload& upload) {
+void summaryTable(std::ostringstream& out, const PageTexts& texts, const StoredUpload& upload)
+{
     out << "<table>"
         << "<tr><th>" << texts.receipt << "</th><td id=\"receipt\">" << htmlEscaped(upload.receipt) << "</td></tr>"
         << "<tr><th>" << texts.receivedAt << "</th><td>" << formatUtcSecond(upload.receivedAt) << "</td></tr>"
@@ -46,18 +54,21 @@ void summaryTable(std::ostringstream& out, const PageTexts& texts, const StoredU
         << "</table>";
 }
 
-void headerProblems(std::ostringstream& out, const PageTexts& texts, const Precheck& precheck) {
+void headerProblems(std::ostringstream& out, const PageTexts& texts, const Precheck& precheck)
+{
     out << "<h2>" << texts.headerProblems << "</h2>";
     if (precheck.headerProblems.empty()) {
         out << "<p>" << texts.none << "</p>";
         return;
     }
     out << "<ul id=\"header-problems\">";
-    for (const std::string& problem : precheck.headerProblems) out << "<li>" << htmlEscaped(problem) << "</li>";
+    for (const std::string& problem : precheck.headerProblems)
+        out << "<li>" << htmlEscaped(problem) << "</li>";
     out << "</ul>";
 }
 
-void rejectedLines(std::ostringstream& out, const PageTexts& texts, const Precheck& precheck) {
+void rejectedLines(std::ostringstream& out, const PageTexts& texts, const Precheck& precheck)
+{
     out << "<h2>" << texts.rejectedLines << "</h2>";
     if (precheck.rejectedLines.empty()) {
         out << "<p>" << texts.none << "</p>";
@@ -71,12 +82,16 @@ void rejectedLines(std::ostringstream& out, const PageTexts& texts, const Preche
     out << "</table>";
 }
 
-}  // namespace
+} // namespace
 
-std::string receiptPath(const std::string& receipt) { return "/receipt/" + receipt; }
+std::string receiptPath(const std::string& receipt)
+{
+    return "/receipt/" + receipt;
+}
 
 std::string htmlPage(const PageTexts& texts, const std::string& title, const std::string& body,
-                     const std::string& switchUrl) {
+                     const std::string& switchUrl)
+{
     const char* otherCode = std::string(texts.languageCode) == "ru" ? "en" : "ru";
     std::ostringstream out;
     out << "<!DOCTYPE html><html lang=\"" << texts.languageCode << "\"><head><meta charset=\"utf-8\">"
@@ -89,7 +104,8 @@ std::string htmlPage(const PageTexts& texts, const std::string& title, const std
 }
 
 std::string uploadPage(const PageTexts& texts, const std::string& contestName, const UploadWindow& window,
-                       const std::string& csrfToken) {
+                       const std::string& csrfToken)
+{
     std::ostringstream body;
     if (window.closed) {
         body << "<h2 class=\"no\">" << texts.closedHeading << "</h2><p id=\"closed\">"
@@ -97,7 +113,8 @@ std::string uploadPage(const PageTexts& texts, const std::string& contestName, c
         return htmlPage(texts, contestName, body.str(), "/");
     }
     body << "<h2>" << texts.uploadHeading << "</h2><p>" << texts.uploadIntro << "</p>";
-    if (window.deadline) body << "<p>" << fill(texts.openUntil, formatUtcMinute(window.deadline)) << "</p>";
+    if (window.deadline)
+        body << "<p>" << fill(texts.openUntil, formatUtcMinute(window.deadline)) << "</p>";
     body << "<form method=\"post\" action=\"/upload\" enctype=\"multipart/form-data\">" << csrfField(csrfToken)
          << "<label>" << texts.fileLabel << " <input type=\"file\" name=\"log\" id=\"log\"></label>"
          << "<label>" << texts.pasteLabel << "<textarea name=\"text\" id=\"text\"></textarea></label>"
@@ -107,21 +124,25 @@ std::string uploadPage(const PageTexts& texts, const std::string& contestName, c
 }
 
 std::string messagePage(const PageTexts& texts, const std::string& heading, const std::string& message,
-                        const std::string& switchUrl) {
+                        const std::string& switchUrl)
+{
     const std::string body = "<h2 class=\"no\" id=\"verdict\">" + htmlEscaped(heading) + "</h2><p id=\"message\">" +
                              htmlEscaped(message) + "</p><p><a href=\"/\">" + texts.sendAnother + "</a></p>";
     return htmlPage(texts, texts.robotTitle, body, switchUrl);
 }
 
-std::string answerPage(const PageTexts& texts, const StoredUpload& upload, const Precheck& precheck) {
+std::string answerPage(const PageTexts& texts, const StoredUpload& upload, const Precheck& precheck)
+{
     std::ostringstream body;
     if (precheck.accepted()) {
         body << "<h2 class=\"ok\" id=\"verdict\">" << texts.acceptedHeading << "</h2>";
-        if (upload.version > 0) body << "<p>" << fill(texts.versionNote, std::to_string(upload.version)) << "</p>";
+        if (upload.version > 0)
+            body << "<p>" << fill(texts.versionNote, std::to_string(upload.version)) << "</p>";
     } else {
         body << "<h2 class=\"no\" id=\"verdict\">" << texts.refusedHeading << "</h2><p id=\"message\">"
              << refusalText(texts, precheck.refusal) << "</p>";
-        if (!precheck.refusalDetail.empty()) body << "<pre>" << htmlEscaped(precheck.refusalDetail) << "</pre>";
+        if (!precheck.refusalDetail.empty())
+            body << "<pre>" << htmlEscaped(precheck.refusalDetail) << "</pre>";
     }
     summaryTable(body, texts, upload);
     body << "<p>" << texts.reportLater << ": <a id=\"report-link\" href=\"" << receiptPath(upload.receipt) << "\">"
@@ -137,11 +158,13 @@ std::string answerPage(const PageTexts& texts, const StoredUpload& upload, const
     return htmlPage(texts, texts.robotTitle, body.str(), receiptPath(upload.receipt));
 }
 
-std::string loginPage(const PageTexts& texts, const std::string& csrfToken, const std::string& message) {
+std::string loginPage(const PageTexts& texts, const std::string& csrfToken, const std::string& message)
+{
     std::ostringstream body;
-    if (!message.empty()) body << "<p class=\"no\" id=\"message\">" << htmlEscaped(message) << "</p>";
-    body << "<form method=\"post\" action=\"/organiser/login\">" << csrfField(csrfToken) << "<label>"
-         << texts.password << " <input type=\"password\" name=\"password\" id=\"password\"></label>"
+    if (!message.empty())
+        body << "<p class=\"no\" id=\"message\">" << htmlEscaped(message) << "</p>";
+    body << "<form method=\"post\" action=\"/organiser/login\">" << csrfField(csrfToken) << "<label>" << texts.password
+         << " <input type=\"password\" name=\"password\" id=\"password\"></label>"
          << "<p><button type=\"submit\" id=\"login\">" << texts.logIn << "</button></p></form>";
     return htmlPage(texts, texts.loginHeading, body.str(), "/organiser/login");
 }
@@ -149,26 +172,29 @@ std::string loginPage(const PageTexts& texts, const std::string& csrfToken, cons
 namespace {
 
 std::string postButton(const std::string& action, const std::string& id, const char* label,
-                       const std::string& csrfToken) {
+                       const std::string& csrfToken)
+{
     return "<form class=\"inline\" method=\"post\" action=\"" + action + "\">" + csrfField(csrfToken) +
            "<button type=\"submit\" id=\"" + id + "\">" + label + "</button></form> ";
 }
 
-void receivedTable(std::ostringstream& out, const PageTexts& texts, const std::vector<StoredUpload>& logs) {
+void receivedTable(std::ostringstream& out, const PageTexts& texts, const std::vector<StoredUpload>& logs)
+{
     out << "<h2>" << texts.logsReceived << " (" << logs.size() << ")</h2><table id=\"logs\"><tr><th>"
         << texts.timeColumn << "</th><th>" << texts.callsign << "</th><th>" << texts.category << "</th><th>"
         << texts.qsoLines << "</th><th>" << texts.claimedScore << "</th><th>" << texts.computedScore << "</th><th>"
         << texts.versionColumn << "</th><th>" << texts.emailColumn << "</th><th>" << texts.receipt << "</th></tr>";
     for (const StoredUpload& log : logs)
-        out << "<tr><td>" << formatUtcSecond(log.receivedAt) << "</td><td>" << htmlEscaped(log.callsign)
-            << "</td><td>" << htmlEscaped(log.category) << "</td><td>" << log.qsoLines << "</td><td>"
-            << score(texts, log.claimedScore) << "</td><td>" << log.computedScore << "</td><td>" << log.version
-            << "</td><td>" << htmlEscaped(log.email) << "</td><td><a href=\"" << receiptPath(log.receipt) << "\">"
-            << htmlEscaped(log.receipt) << "</a></td></tr>";
+        out << "<tr><td>" << formatUtcSecond(log.receivedAt) << "</td><td>" << htmlEscaped(log.callsign) << "</td><td>"
+            << htmlEscaped(log.category) << "</td><td>" << log.qsoLines << "</td><td>" << score(texts, log.claimedScore)
+            << "</td><td>" << log.computedScore << "</td><td>" << log.version << "</td><td>" << htmlEscaped(log.email)
+            << "</td><td><a href=\"" << receiptPath(log.receipt) << "\">" << htmlEscaped(log.receipt)
+            << "</a></td></tr>";
     out << "</table>";
 }
 
-void missingTable(std::ostringstream& out, const PageTexts& texts, const std::vector<MissingLog>& missing) {
+void missingTable(std::ostringstream& out, const PageTexts& texts, const std::vector<MissingLog>& missing)
+{
     out << "<h2>" << texts.missingLogs << "</h2>";
     if (missing.empty()) {
         out << "<p>" << texts.none << "</p>";
@@ -180,34 +206,39 @@ void missingTable(std::ostringstream& out, const PageTexts& texts, const std::ve
     out << "</table>";
 }
 
-}  // namespace
+} // namespace
 
-std::string organiserPage(const PageTexts& texts, const std::string& csrfToken, const OrganiserView& view) {
+std::string organiserPage(const PageTexts& texts, const std::string& csrfToken, const OrganiserView& view)
+{
     std::ostringstream body;
     body << "<p>" << postButton("/organiser/check", "run-check", texts.runCheck, csrfToken);
     if (view.lastRun) {
-        body << "<a href=\"/organiser/run/" << view.lastRun << "\">" << fill(texts.checkRun, std::to_string(view.lastRun))
-             << "</a> ";
+        body << "<a href=\"/organiser/run/" << view.lastRun << "\">"
+             << fill(texts.checkRun, std::to_string(view.lastRun)) << "</a> ";
         body << postButton("/organiser/publish", "publish", texts.publish, csrfToken);
     }
-    if (!view.window.closed) body << postButton("/organiser/close", "close", texts.closeNow, csrfToken);
+    if (!view.window.closed)
+        body << postButton("/organiser/close", "close", texts.closeNow, csrfToken);
     body << postButton("/organiser/logout", "logout", texts.logOut, csrfToken) << "</p>";
     if (view.window.closed)
         body << "<p class=\"no\">" << fill(texts.closedSince, formatUtcMinute(view.window.deadline)) << "</p>";
     else if (view.window.deadline)
         body << "<p>" << fill(texts.openUntil, formatUtcMinute(view.window.deadline)) << "</p>";
-    if (view.published) body << "<p class=\"ok\"><a href=\"/results\">" << texts.published << "</a></p>";
+    if (view.published)
+        body << "<p class=\"ok\"><a href=\"/results\">" << texts.published << "</a></p>";
     receivedTable(body, texts, view.logs);
     missingTable(body, texts, view.missing);
     return htmlPage(texts, texts.organiserHeading, body.str(), "/organiser");
 }
 
 std::string runPage(const PageTexts& texts, const std::string& csrfToken, long long run,
-                    const std::vector<std::string>& reportNames, const std::string& failure) {
+                    const std::vector<std::string>& reportNames, const std::string& failure)
+{
     const std::string base = "/organiser/run/" + std::to_string(run);
     std::ostringstream body;
     body << "<p><a href=\"/organiser\">" << texts.organiserHeading << "</a></p>";
-    if (!failure.empty()) body << "<p class=\"no\">" << texts.checkFailed << "</p><pre>" << htmlEscaped(failure) << "</pre>";
+    if (!failure.empty())
+        body << "<p class=\"no\">" << texts.checkFailed << "</p><pre>" << htmlEscaped(failure) << "</pre>";
     body << "<p><a id=\"results-page\" href=\"" << base << "/results.html\">" << texts.resultsPage << "</a> &middot; "
          << "<a id=\"zip\" href=\"" << base << "/all.zip\">" << texts.download << "</a> "
          << postButton("/organiser/publish", "publish", texts.publish, csrfToken) << "</p>";

@@ -8,49 +8,87 @@
 
 namespace {
 
-bool parseCount(const std::string& text, long long low, long long high, long long& out) {
-    if (text.empty() || text.size() > 12) return false;
+bool parseCount(const std::string& text, long long low, long long high, long long& out)
+{
+    if (text.empty() || text.size() > 12)
+        return false;
     long long value = 0;
     for (char c : text) {
-        if (c < '0' || c > '9') return false;
+        if (c < '0' || c > '9')
+            return false;
         value = value * 10 + (c - '0');
     }
-    if (value < low || value > high) return false;
+    if (value < low || value > high)
+        return false;
     out = value;
     return true;
 }
 
-bool parseYesNo(const std::string& text, bool& out) {
-    if (text == "yes") { out = true; return true; }
-    if (text == "no") { out = false; return true; }
+bool parseYesNo(const std::string& text, bool& out)
+{
+    if (text == "yes") {
+        out = true;
+        return true;
+    }
+    if (text == "no") {
+        out = false;
+        return true;
+    }
     return false;
 }
 
 // Applies one setting; false when the value does not parse.
-bool applySetting(RobotConfig& config, const std::string& key, const std::string& value, bool& known) {
+bool applySetting(RobotConfig& config, const std::string& key, const std::string& value, bool& known)
+{
     known = true;
     long long number = 0;
-    if (key == "listen") { config.listenAddress = value; return !value.empty(); }
+    if (key == "listen") {
+        config.listenAddress = value;
+        return !value.empty();
+    }
     if (key == "port") {
-        if (!parseCount(value, 1, 65535, number)) return false;
+        if (!parseCount(value, 1, 65535, number))
+            return false;
         config.port = static_cast<int>(number);
         return true;
     }
-    if (key == "data") { config.dataDir = value; return !value.empty(); }
-    if (key == "contest") { config.contestName = value; return !value.empty(); }
-    if (key == "deadline") return value.empty() || parseUtcMinute(value, config.deadline);
-    if (key == "organiser_password_hash") { config.passwordHash = value; return true; }
+    if (key == "data") {
+        config.dataDir = value;
+        return !value.empty();
+    }
+    if (key == "contest") {
+        config.contestName = value;
+        return !value.empty();
+    }
+    if (key == "deadline")
+        return value.empty() || parseUtcMinute(value, config.deadline);
+    if (key == "organiser_password_hash") {
+        config.passwordHash = value;
+        return true;
+    }
     if (key == "upload_limit_bytes") {
-        if (!parseCount(value, 1024, 1LL << 30, number)) return false;
+        if (!parseCount(value, 1024, 1LL << 30, number))
+            return false;
         config.uploadLimit = static_cast<std::size_t>(number);
         return true;
     }
-    if (key == "checker_config") { config.checkerConfig = value; return true; }
-    if (key == "country_file") { config.countryFile = value; return !value.empty(); }
-    if (key == "proxy") { config.proxyAddress = value; return true; }
-    if (key == "secure_cookies") return parseYesNo(value, config.secureCookies);
+    if (key == "checker_config") {
+        config.checkerConfig = value;
+        return true;
+    }
+    if (key == "country_file") {
+        config.countryFile = value;
+        return !value.empty();
+    }
+    if (key == "proxy") {
+        config.proxyAddress = value;
+        return true;
+    }
+    if (key == "secure_cookies")
+        return parseYesNo(value, config.secureCookies);
     if (key == "read_timeout_seconds") {
-        if (!parseCount(value, 1, 600, number)) return false;
+        if (!parseCount(value, 1, 600, number))
+            return false;
         config.readTimeoutSeconds = static_cast<int>(number);
         return true;
     }
@@ -58,9 +96,10 @@ bool applySetting(RobotConfig& config, const std::string& key, const std::string
     return false;
 }
 
-}  // namespace
+} // namespace
 
-bool parseUtcMinute(const std::string& text, std::time_t& out) {
+bool parseUtcMinute(const std::string& text, std::time_t& out)
+{
     int year, month, day, hour, minute;
     char tail;
     if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d%c", &year, &month, &day, &hour, &minute, &tail) != 5)
@@ -78,19 +117,27 @@ bool parseUtcMinute(const std::string& text, std::time_t& out) {
 }
 
 namespace {
-std::string formatUtc(std::time_t t, const char* format) {
+std::string formatUtc(std::time_t t, const char* format)
+{
     std::tm tm{};
     gmtime_r(&t, &tm);
     char text[32];
     std::strftime(text, sizeof text, format, &tm);
     return text;
 }
-}  // namespace
+} // namespace
 
-std::string formatUtcMinute(std::time_t t) { return formatUtc(t, "%Y-%m-%d %H:%M"); }
-std::string formatUtcSecond(std::time_t t) { return formatUtc(t, "%Y-%m-%d %H:%M:%S"); }
+std::string formatUtcMinute(std::time_t t)
+{
+    return formatUtc(t, "%Y-%m-%d %H:%M");
+}
+std::string formatUtcSecond(std::time_t t)
+{
+    return formatUtc(t, "%Y-%m-%d %H:%M:%S");
+}
 
-RobotConfig parseRobotConfig(const std::string& text, const std::string& fileName) {
+RobotConfig parseRobotConfig(const std::string& text, const std::string& fileName)
+{
     RobotConfig config;
     std::istringstream lines(text);
     std::string line;
@@ -98,23 +145,28 @@ RobotConfig parseRobotConfig(const std::string& text, const std::string& fileNam
     while (std::getline(lines, line)) {
         ++number;
         const std::string content = trimmed(line.substr(0, line.find(';')));
-        if (content.empty()) continue;
+        if (content.empty())
+            continue;
         const auto equals = content.find('=');
         const std::string where = fileName + ":" + std::to_string(number) + ": ";
-        if (equals == std::string::npos) throw RobotConfigError(where + "expected key = value");
+        if (equals == std::string::npos)
+            throw RobotConfigError(where + "expected key = value");
         const std::string key = trimmed(content.substr(0, equals));
         const std::string value = trimmed(content.substr(equals + 1));
         bool known = false;
         if (!applySetting(config, key, value, known))
             throw RobotConfigError(where + (known ? "bad value for " + key : "unknown key " + key));
     }
-    if (config.dataDir.empty()) throw RobotConfigError(fileName + ": no data folder (data = ...)");
+    if (config.dataDir.empty())
+        throw RobotConfigError(fileName + ": no data folder (data = ...)");
     return config;
 }
 
-RobotConfig readRobotConfigFile(const std::string& path) {
+RobotConfig readRobotConfigFile(const std::string& path)
+{
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw RobotConfigError(path + ": cannot be read");
+    if (!in)
+        throw RobotConfigError(path + ": cannot be read");
     std::ostringstream text;
     text << in.rdbuf();
     return parseRobotConfig(text.str(), path);

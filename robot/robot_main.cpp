@@ -11,7 +11,8 @@
 
 namespace {
 
-int printPasswordHash() {
+int printPasswordHash()
+{
     std::string password;
     std::getline(std::cin, password);
     if (password.empty()) {
@@ -24,7 +25,8 @@ int printPasswordHash() {
 
 // Signals are taken by a thread of their own, which stops the server the
 // ordinary way: no work in a signal handler.
-std::thread stopOnSignal(RobotServer& server) {
+std::thread stopOnSignal(RobotServer& server)
+{
     return std::thread([&server] {
         sigset_t signals;
         sigemptyset(&signals);
@@ -36,7 +38,8 @@ std::thread stopOnSignal(RobotServer& server) {
     });
 }
 
-int serve(const std::string& configPath) {
+int serve(const std::string& configPath)
+{
     const RobotConfig config = readRobotConfigFile(configPath);
     if (config.passwordHash.empty())
         std::cerr << "zemrix-robot: no organiser_password_hash in " << configPath
@@ -55,9 +58,10 @@ int serve(const std::string& configPath) {
     return served ? 0 : 1;
 }
 
-}  // namespace
+} // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     const std::string usage = "usage: zemrix-robot CONFIG | zemrix-robot --hash-password < password\n";
     if (argc != 2) {
         std::cerr << usage;
@@ -71,7 +75,8 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     try {
         const std::string argument = argv[1];
-        if (argument == "--hash-password") return printPasswordHash();
+        if (argument == "--hash-password")
+            return printPasswordHash();
         return serve(argument);
     } catch (const std::exception& error) {
         std::cerr << "zemrix-robot: " << error.what() << "\n";

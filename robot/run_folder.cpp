@@ -9,26 +9,33 @@
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> listedFiles(const std::string& folder) {
+std::vector<std::string> listedFiles(const std::string& folder)
+{
     std::vector<std::string> names;
     std::error_code error;
     for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error))
-        if (entry->is_regular_file()) names.push_back(entry->path().filename().string());
+        if (entry->is_regular_file())
+            names.push_back(entry->path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
 
-std::optional<std::string> listedFile(const std::string& folder, const std::string& name) {
-    if (name.empty() || name[0] == '.' || name.find('/') != std::string::npos) return std::nullopt;
+std::optional<std::string> listedFile(const std::string& folder, const std::string& name)
+{
+    if (name.empty() || name[0] == '.' || name.find('/') != std::string::npos)
+        return std::nullopt;
     for (const std::string& listed : listedFiles(folder))
-        if (listed == name) return (fs::path(folder) / listed).string();
+        if (listed == name)
+            return (fs::path(folder) / listed).string();
     return std::nullopt;
 }
 
-std::string zipFolder(const std::string& folder, const std::string& zipPath) {
+std::string zipFolder(const std::string& folder, const std::string& zipPath)
+{
     int status = 0;
     zip_t* archive = zip_open(zipPath.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &status);
-    if (!archive) return zipPath + ": cannot be created";
+    if (!archive)
+        return zipPath + ": cannot be created";
     std::error_code error;
     std::vector<fs::path> files;
     const fs::path zipFile = fs::absolute(zipPath).lexically_normal();
@@ -53,14 +60,16 @@ std::string zipFolder(const std::string& folder, const std::string& zipPath) {
     return {};
 }
 
-std::string readWholeFile(const std::string& path) {
+std::string readWholeFile(const std::string& path)
+{
     std::ifstream in(path, std::ios::binary);
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
 }
 
-bool writeWholeFile(const std::string& path, const std::string& bytes) {
+bool writeWholeFile(const std::string& path, const std::string& bytes)
+{
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();

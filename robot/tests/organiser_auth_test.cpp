@@ -10,7 +10,8 @@ using Clock = OrganiserAuth::Clock;
 using std::chrono::hours;
 using std::chrono::seconds;
 
-TEST(OrganiserLogin, WrongPasswordsWaitLongerAndLongerAndTheRightOneResets) {
+TEST(OrganiserLogin, WrongPasswordsWaitLongerAndLongerAndTheRightOneResets)
+{
     OrganiserAuth auth(hashPassword("right"));
     const Clock::time_point start{};
     std::string session;
@@ -21,7 +22,7 @@ TEST(OrganiserLogin, WrongPasswordsWaitLongerAndLongerAndTheRightOneResets) {
         seconds after;
         const char* password;
         OrganiserAuth::Login answer;
-        long long wait;  // what secondsToWait then says
+        long long wait; // what secondsToWait then says
     } steps[] = {
         {seconds(29), "right", OrganiserAuth::Login::Throttled, 1},
         {seconds(30), "guess", OrganiserAuth::Login::Wrong, 60},
@@ -37,7 +38,8 @@ TEST(OrganiserLogin, WrongPasswordsWaitLongerAndLongerAndTheRightOneResets) {
     EXPECT_EQ(auth.logIn("b", "right", session, start), OrganiserAuth::Login::Ok) << "another address never waited";
 }
 
-TEST(OrganiserLogin, SessionsAreRandomAndEnd) {
+TEST(OrganiserLogin, SessionsAreRandomAndEnd)
+{
     OrganiserAuth auth(hashPassword("right"));
     const Clock::time_point start{};
     std::string first, second;
@@ -54,4 +56,4 @@ TEST(OrganiserLogin, SessionsAreRandomAndEnd) {
         << "no hash in the config: nobody gets in";
 }
 
-}  // namespace
+} // namespace

@@ -5,7 +5,8 @@
 
 namespace {
 
-TEST(RobotConfigFile, ReadsEveryKey) {
+TEST(RobotConfigFile, ReadsEveryKey)
+{
     const RobotConfig config = parseRobotConfig(
         "; the contest's robot\n"
         "data = /srv/robot   ; its folder\n"
@@ -29,7 +30,8 @@ TEST(RobotConfigFile, ReadsEveryKey) {
     EXPECT_EQ(config.readTimeoutSeconds, 30);
 }
 
-TEST(RobotConfigFile, MistakesNameTheirLine) {
+TEST(RobotConfigFile, MistakesNameTheirLine)
+{
     const struct {
         const char* text;
         const char* message;
@@ -54,4 +56,4 @@ TEST(RobotConfigFile, MistakesNameTheirLine) {
     }
 }
 
-}  // namespace
+} // namespace

@@ -16,21 +16,29 @@
 
 namespace {
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
 
 // No page of the robot has a script of its own, so any "<script" in one
 // came from outside unescaped.
-bool holdsScriptTag(std::string html) {
-    for (char& c : html) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+bool holdsScriptTag(std::string html)
+{
+    for (char& c : html)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return contains(html, "<script");
 }
 
-std::string statusAndBody(const httplib::Result& result) {
-    if (!result) return "no answer: " + httplib::to_string(result.error());
+std::string statusAndBody(const httplib::Result& result)
+{
+    if (!result)
+        return "no answer: " + httplib::to_string(result.error());
     return std::to_string(result->status) + " " + result->body;
 }
 
-TEST(RobotPages, EachPageAnswersInTheBrowsersLanguage) {
+TEST(RobotPages, EachPageAnswersInTheBrowsersLanguage)
+{
     RunningRobot robot;
     struct Case {
         const char* path;
@@ -58,7 +66,8 @@ TEST(RobotPages, EachPageAnswersInTheBrowsersLanguage) {
     }
 }
 
-TEST(RobotPages, LanguageSwitchIsRememberedByCookie) {
+TEST(RobotPages, LanguageSwitchIsRememberedByCookie)
+{
     RunningRobot robot;
     Browser browser(robot.port(), "en");
     browser.get("/?lang=ru");
@@ -66,10 +75,12 @@ TEST(RobotPages, LanguageSwitchIsRememberedByCookie) {
     EXPECT_TRUE(contains(browser.get("/organiser/login")->body, "Вход для организатора"));
 }
 
-TEST(RobotPages, OrganiserPagesNeedALogin) {
+TEST(RobotPages, OrganiserPagesNeedALogin)
+{
     RunningRobot robot;
     Browser browser(robot.port());
-    for (const char* path : {"/organiser", "/organiser/run/1", "/organiser/run/1/results.html", "/organiser/run/1/all.zip"}) {
+    for (const char* path :
+         {"/organiser", "/organiser/run/1", "/organiser/run/1/results.html", "/organiser/run/1/all.zip"}) {
         const auto result = browser.get(path);
         ASSERT_TRUE(result) << path;
         EXPECT_EQ(result->status, 303) << path;
@@ -82,7 +93,8 @@ TEST(RobotPages, OrganiserPagesNeedALogin) {
     EXPECT_EQ(browser.get("/organiser")->status, 303);
 }
 
-TEST(RobotUpload, RefusesWhatIsNoLogAndSaysWhy) {
+TEST(RobotUpload, RefusesWhatIsNoLogAndSaysWhy)
+{
     RunningRobot robot;
     const std::string pngHeader("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
     struct Case {
@@ -100,8 +112,9 @@ TEST(RobotUpload, RefusesWhatIsNoLogAndSaysWhy) {
         {"a letter", "Dear organiser,\nmy log follows.\n", "op@example.org", 422, "not a Cabrillo or ADIF log"},
         {"no callsign", "START-OF-LOG: 3.0\r\nCONTEST: ZEMRIX\r\nEND-OF-LOG:\r\n", "op@example.org", 422,
          "CALLSIGN is missing"},
-        {"another contest", "START-OF-LOG: 3.0\r\nCONTEST: CQ-WW-CW\r\nCALLSIGN: UA3ABC\r\n"
-                            "QSO:  3527 CW 2025-12-20 2000 UA3ABC        599 16     RK3DZB        599 48\r\n",
+        {"another contest",
+         "START-OF-LOG: 3.0\r\nCONTEST: CQ-WW-CW\r\nCALLSIGN: UA3ABC\r\n"
+         "QSO:  3527 CW 2025-12-20 2000 UA3ABC        599 16     RK3DZB        599 48\r\n",
          "op@example.org", 422, "another contest"},
     };
     Browser browser(robot.port());
@@ -116,7 +129,8 @@ TEST(RobotUpload, RefusesWhatIsNoLogAndSaysWhy) {
     EXPECT_TRUE(contains(refused->body, "id=\"receipt\""));
 }
 
-TEST(RobotUpload, SizeLimitIsAnsweredWith413AndAPage) {
+TEST(RobotUpload, SizeLimitIsAnsweredWith413AndAPage)
+{
     RunningRobot robot([](RobotConfig& config) { config.uploadLimit = 64 * 1024; });
     Browser browser(robot.port());
     const std::string atLimit = cabrilloLog("UA3ABC", {"RK3DZB"}) + std::string(64 * 1024, ' ');
@@ -129,12 +143,13 @@ TEST(RobotUpload, SizeLimitIsAnsweredWith413AndAPage) {
     EXPECT_EQ(browser.upload(atLimit.substr(0, 64 * 1024), "op@example.org")->status, 200);
 }
 
-TEST(RobotUpload, FormsWithoutTheirTokenAreRefused) {
+TEST(RobotUpload, FormsWithoutTheirTokenAreRefused)
+{
     RunningRobot robot;
     Browser browser(robot.port());
     const std::string log = cabrilloLog("UA3ABC", {"RK3DZB"});
     browser.csrf();
-    browser.setCookie("csrf", std::string(64, 'b'));  // the cookie and the form disagree
+    browser.setCookie("csrf", std::string(64, 'b')); // the cookie and the form disagree
     const httplib::MultipartFormDataItems items = {
         {"csrf", std::string(64, 'c'), "", ""}, {"log", log, "a.log", ""}, {"email", "op@example.org", "", ""}};
     httplib::Client client("127.0.0.1", robot.port());
@@ -155,7 +170,8 @@ TEST(RobotUpload, FormsWithoutTheirTokenAreRefused) {
     EXPECT_EQ(UploadStore(robot.config().dataDir + "/robot.db").acceptedUploads(), 0);
 }
 
-TEST(RobotUpload, LaterLogReplacesTheEarlierAndKeepsEveryVersionByteForByte) {
+TEST(RobotUpload, LaterLogReplacesTheEarlierAndKeepsEveryVersionByteForByte)
+{
     RunningRobot robot;
     Browser browser(robot.port());
     // Lower case, a byte order mark and a stray Latin-1 byte: stored as sent.
@@ -184,11 +200,13 @@ TEST(RobotUpload, LaterLogReplacesTheEarlierAndKeepsEveryVersionByteForByte) {
     EXPECT_TRUE(contains(later->body, receipt) && contains(later->body, "id=\"claimed\">9<"));
 }
 
-TEST(RobotUpload, AnswerShowsRejectedLinesAndBothScores) {
+TEST(RobotUpload, AnswerShowsRejectedLinesAndBothScores)
+{
     RunningRobot robot;
     Browser browser(robot.port());
     std::string log = cabrilloLog("UA3ABC", {"RK3DZB", "RN9C"}, "CLAIMED-SCORE: 1000\r\n");
-    log.insert(log.find("END-OF-LOG"), "QSO:  1830 CW 2025-12-20 2100 UA3ABC        599 16     DL1AA         599 48\r\n");
+    log.insert(log.find("END-OF-LOG"),
+               "QSO:  1830 CW 2025-12-20 2100 UA3ABC        599 16     DL1AA         599 48\r\n");
     const auto result = browser.upload(log, "op@example.org");
     ASSERT_EQ(result->status, 200) << result->body;
     EXPECT_TRUE(contains(result->body, "id=\"claimed\">1000<"));
@@ -197,7 +215,8 @@ TEST(RobotUpload, AnswerShowsRejectedLinesAndBothScores) {
     EXPECT_TRUE(contains(result->body, "<td>8</td>")) << "the rejected line's number in the file";
 }
 
-TEST(RobotUpload, PastedCabrilloAndAdifAreTakenLikeFiles) {
+TEST(RobotUpload, PastedCabrilloAndAdifAreTakenLikeFiles)
+{
     RunningRobot robot;
     Browser browser(robot.port());
     const std::string adif =
@@ -213,7 +232,8 @@ TEST(RobotUpload, PastedCabrilloAndAdifAreTakenLikeFiles) {
     EXPECT_EQ(UploadStore(robot.config().dataDir + "/robot.db").latestLogs().size(), 2u);
 }
 
-TEST(RobotOrganiser, CallsignsNeverBecomePaths) {
+TEST(RobotOrganiser, CallsignsNeverBecomePaths)
+{
     RunningRobot robot;
     Browser browser(robot.port());
     for (const char* callsign : {"../../../EVIL", "..", "/TMP/X", "CON"})
@@ -224,24 +244,34 @@ TEST(RobotOrganiser, CallsignsNeverBecomePaths) {
     std::vector<std::string> entries;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(robot.config().dataDir)) {
         const std::string path = std::filesystem::relative(entry.path(), robot.config().dataDir).string();
-        if (path.rfind("robot.db", 0) != 0 && path.rfind("runs/1/out/ubn/", 0) != 0 && path.rfind("runs/1/logs/", 0) != 0)
+        if (path.rfind("robot.db", 0) != 0 && path.rfind("runs/1/out/ubn/", 0) != 0 &&
+            path.rfind("runs/1/logs/", 0) != 0)
             entries.push_back(path);
     }
     std::sort(entries.begin(), entries.end());
-    const std::vector<std::string> expected = {"runs", "runs/1", "runs/1/all.zip", "runs/1/logs", "runs/1/out",
+    const std::vector<std::string> expected = {"runs",
+                                               "runs/1",
+                                               "runs/1/all.zip",
+                                               "runs/1/logs",
+                                               "runs/1/out",
                                                "runs/1/out/qsos.csv",
-                                               "runs/1/out/results.csv", "runs/1/out/results.html", "runs/1/out/ubn"};
+                                               "runs/1/out/results.csv",
+                                               "runs/1/out/results.html",
+                                               "runs/1/out/ubn"};
     EXPECT_EQ(entries, expected);
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(robot.config().dataDir).parent_path() / "EVIL.txt"));
 }
 
-TEST(RobotUpload, EveryTextFromOutsideIsEscapedInEveryPage) {
+TEST(RobotUpload, EveryTextFromOutsideIsEscapedInEveryPage)
+{
     RunningRobot robot;
     Browser browser(robot.port());
     const std::string attack = "<script>alert(1)</script>";
-    std::string log = cabrilloLog("UA3ABC", {"RK3DZB", "RN9C"},
-                                  "SOAPBOX: " + attack + "\r\nCATEGORY-POWER: " + attack + "\r\nNAME: \"><img src=x>\r\n");
-    log.insert(log.find("END-OF-LOG"), "QSO:  1830 CW 2025-12-20 2100 UA3ABC        599 16     <SCRIPT>      599 48\r\n");
+    std::string log =
+        cabrilloLog("UA3ABC", {"RK3DZB", "RN9C"},
+                    "SOAPBOX: " + attack + "\r\nCATEGORY-POWER: " + attack + "\r\nNAME: \"><img src=x>\r\n");
+    log.insert(log.find("END-OF-LOG"),
+               "QSO:  1830 CW 2025-12-20 2100 UA3ABC        599 16     <SCRIPT>      599 48\r\n");
     const auto answer = browser.upload(log, "op@example.org", attack + ".log");
     ASSERT_EQ(answer->status, 200) << answer->body;
     ASSERT_TRUE(browser.logIn());
@@ -260,7 +290,8 @@ TEST(RobotUpload, EveryTextFromOutsideIsEscapedInEveryPage) {
     EXPECT_TRUE(contains(answer->get_header_value("Content-Security-Policy"), "default-src 'none'"));
 }
 
-TEST(RobotOrganiser, LoginSetsAStrictSessionCookieAndIsThrottled) {
+TEST(RobotOrganiser, LoginSetsAStrictSessionCookieAndIsThrottled)
+{
     RunningRobot robot;
     Browser browser(robot.port());
     EXPECT_FALSE(browser.logIn("wrong"));
@@ -282,18 +313,21 @@ TEST(RobotOrganiser, LoginSetsAStrictSessionCookieAndIsThrottled) {
 
     // Five wrong attempts, then even the right password must wait.
     Browser guesser(robot.port());
-    for (int attempt = 0; attempt < 5; ++attempt) EXPECT_FALSE(guesser.logIn("guess")) << attempt;
+    for (int attempt = 0; attempt < 5; ++attempt)
+        EXPECT_FALSE(guesser.logIn("guess")) << attempt;
     const auto throttled = guesser.post("/organiser/login", {{"csrf", guesser.csrf()}, {"password", kPassword}});
     EXPECT_EQ(throttled->status, 429);
     EXPECT_TRUE(contains(throttled->body, "Too many wrong attempts"));
 }
 
-TEST(RobotOrganiser, BehindTheProxyEachClientIsThrottledAlone) {
+TEST(RobotOrganiser, BehindTheProxyEachClientIsThrottledAlone)
+{
     RunningRobot robot([](RobotConfig& config) { config.proxyAddress = "127.0.0.1"; });
     Browser guesser(robot.port()), organiser(robot.port()), spoofer(robot.port());
     guesser.setHeader("X-Forwarded-For", "198.51.100.7, 203.0.113.5");
     organiser.setHeader("X-Forwarded-For", "203.0.113.6");
-    for (int attempt = 0; attempt < 5; ++attempt) EXPECT_FALSE(guesser.logIn("guess"));
+    for (int attempt = 0; attempt < 5; ++attempt)
+        EXPECT_FALSE(guesser.logIn("guess"));
     EXPECT_FALSE(guesser.logIn());
     EXPECT_TRUE(organiser.logIn());
     // The client's own part of the header does not name another client.
@@ -301,7 +335,8 @@ TEST(RobotOrganiser, BehindTheProxyEachClientIsThrottledAlone) {
     EXPECT_FALSE(spoofer.logIn());
 }
 
-std::vector<std::string> zipEntries(const std::string& bytes) {
+std::vector<std::string> zipEntries(const std::string& bytes)
+{
     std::vector<std::string> names;
     zip_error_t error;
     zip_error_init(&error);
@@ -311,12 +346,14 @@ std::vector<std::string> zipEntries(const std::string& bytes) {
         zip_source_free(source);
         return names;
     }
-    for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) names.push_back(zip_get_name(archive, i, 0));
+    for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i)
+        names.push_back(zip_get_name(archive, i, 0));
     zip_discard(archive);
     return names;
 }
 
-TEST(RobotOrganiser, SeesLogsAndMissingCallsRunsTheCheckAndPublishes) {
+TEST(RobotOrganiser, SeesLogsAndMissingCallsRunsTheCheckAndPublishes)
+{
     RunningRobot robot;
     Browser participant(robot.port());
     ASSERT_EQ(participant.upload(cabrilloLog("UA3ABC", {"RK3DZB", "QZ3ZBB", "DL1AA"}), "a@x.org")->status, 200);
@@ -341,13 +378,14 @@ TEST(RobotOrganiser, SeesLogsAndMissingCallsRunsTheCheckAndPublishes) {
     EXPECT_EQ(organiser.get("/organiser/run/1/results.html")->status, 200);
     EXPECT_TRUE(contains(organiser.get("/organiser/run/1/ubn/RK3DZB.txt")->body, "RK3DZB"));
     const std::vector<std::string> zipped = zipEntries(organiser.get("/organiser/run/1/all.zip")->body);
-    for (const std::string& entry : {std::string("out/results.html"), std::string("out/results.csv"),
-                                     std::string("out/qsos.csv"), std::string("out/ubn/RN9C.txt"),
-                                     "logs/" + UploadStore(robot.config().dataDir + "/robot.db").latestLogs()[0].receipt + ".log"})
+    for (const std::string& entry :
+         {std::string("out/results.html"), std::string("out/results.csv"), std::string("out/qsos.csv"),
+          std::string("out/ubn/RN9C.txt"),
+          "logs/" + UploadStore(robot.config().dataDir + "/robot.db").latestLogs()[0].receipt + ".log"})
         EXPECT_EQ(std::count(zipped.begin(), zipped.end(), entry), 1) << entry;
     EXPECT_EQ(std::count(zipped.begin(), zipped.end(), "all.zip"), 0);
-    for (const char* path : {"/organiser/run/1/..%2Frobot.db", "/organiser/run/1/ubn/..", "/organiser/run/2",
-                             "/organiser/run/1/logs"})
+    for (const char* path :
+         {"/organiser/run/1/..%2Frobot.db", "/organiser/run/1/ubn/..", "/organiser/run/2", "/organiser/run/1/logs"})
         EXPECT_EQ(organiser.get(path)->status, 404) << path;
 
     EXPECT_EQ(organiser.post("/organiser/publish", {{"csrf", "forged"}})->status, 403);
@@ -359,7 +397,8 @@ TEST(RobotOrganiser, SeesLogsAndMissingCallsRunsTheCheckAndPublishes) {
     EXPECT_EQ(visitor.get("/results/ubn/UA3ABC.txt")->status, 200);
 }
 
-TEST(RobotOrganiser, ClosingRefusesLaterUploadsAndShowsTheDeadline) {
+TEST(RobotOrganiser, ClosingRefusesLaterUploadsAndShowsTheDeadline)
+{
     RunningRobot robot;
     Browser organiser(robot.port());
     ASSERT_TRUE(organiser.logIn());
@@ -379,13 +418,15 @@ TEST(RobotOrganiser, ClosingRefusesLaterUploadsAndShowsTheDeadline) {
 }
 
 // Raw bytes to the server; the first line of its answer.
-std::string rawExchange(int port, const std::string& bytes) {
+std::string rawExchange(int port, const std::string& bytes)
+{
     const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return "no connection";
+    if (::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+        return "no connection";
     ::send(socket, bytes.data(), bytes.size(), 0);
     timeval timeout{10, 0};
     ::setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
@@ -397,11 +438,12 @@ std::string rawExchange(int port, const std::string& bytes) {
     return answer.substr(0, answer.find("\r\n"));
 }
 
-TEST(RobotServing, MalformedAndSlowRequestsGetAnswersAndOthersAreServed) {
+TEST(RobotServing, MalformedAndSlowRequestsGetAnswersAndOthersAreServed)
+{
     RunningRobot robot;
-    for (const std::string& garbage : {std::string("HELLO\r\n\r\n"), std::string("GET / HTTP/9\r\n\r\n"),
-                                       std::string("\0\1\2\3\r\n\r\n", 8),
-                                       std::string("POST /upload HTTP/1.1\r\nContent-Length: 99\r\n\r\nabc")})
+    for (const std::string& garbage :
+         {std::string("HELLO\r\n\r\n"), std::string("GET / HTTP/9\r\n\r\n"), std::string("\0\1\2\3\r\n\r\n", 8),
+          std::string("POST /upload HTTP/1.1\r\nContent-Length: 99\r\n\r\nabc")})
         EXPECT_EQ(rawExchange(robot.port(), garbage), "HTTP/1.1 400 Bad Request") << garbage;
     // Clients that send half a request and stall hold no one else up: each is
     // cut off after the read timeout, and meanwhile the robot serves others.
@@ -411,8 +453,10 @@ TEST(RobotServing, MalformedAndSlowRequestsGetAnswersAndOthersAreServed) {
         stalled.emplace_back([&, i] { answers[i] = rawExchange(robot.port(), "POST /upload HTTP/1.1\r\nContent-Le"); });
     Browser browser(robot.port());
     EXPECT_EQ(browser.upload(cabrilloLog("UA3ABC", {"RK3DZB"}), "a@x.org")->status, 200);
-    for (auto& thread : stalled) thread.join();
-    for (const std::string& answer : answers) EXPECT_EQ(answer, "HTTP/1.1 400 Bad Request");
+    for (auto& thread : stalled)
+        thread.join();
+    for (const std::string& answer : answers)
+        EXPECT_EQ(answer, "HTTP/1.1 400 Bad Request");
 }
 
-}  // namespace
+} // namespace
