@@ -58,7 +58,7 @@ std::string categoryLine(const LogHeader& header)
     return line;
 }
 
-} // namespace
+}  // namespace
 
 LogChecker::LogChecker(const std::string& countryFile, const std::string& contestIni)
     : rules_(new Rules{CountryPrefixes::load(countryFile), readContest(contestIni)})

@@ -18,7 +18,7 @@ void initialiseSodium()
         throw std::runtime_error("libsodium cannot start");
 }
 
-} // namespace
+}  // namespace
 
 std::string randomToken(std::size_t bytes)
 {

@@ -49,5 +49,5 @@ private:
     std::string passwordHash_;
     std::mutex mutex_;
     std::map<std::string, Failures> failures_;
-    std::map<std::string, Clock::time_point> sessions_; // token -> expiry
+    std::map<std::string, Clock::time_point> sessions_;  // token -> expiry
 };

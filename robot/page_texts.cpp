@@ -163,7 +163,7 @@ bool namesLanguage(const std::string& tag, const char* code)
     return tag == prefix || tag.rfind(prefix + "-", 0) == 0;
 }
 
-} // namespace
+}  // namespace
 
 const PageTexts& pageTexts(Language language)
 {

@@ -7,7 +7,7 @@ enum class Language { English, Russian };
 
 struct PageTexts {
     const char* languageCode;
-    const char* otherLanguageName; // the switch's label
+    const char* otherLanguageName;  // the switch's label
     const char* robotTitle;
     const char* uploadHeading;
     const char* uploadIntro;
@@ -15,9 +15,9 @@ struct PageTexts {
     const char* pasteLabel;
     const char* emailLabel;
     const char* sendButton;
-    const char* openUntil; // {} = the deadline
+    const char* openUntil;  // {} = the deadline
     const char* closedHeading;
-    const char* closedSince; // {} = the deadline
+    const char* closedSince;  // {} = the deadline
     const char* acceptedHeading;
     const char* refusedHeading;
     const char* notALog;
@@ -25,7 +25,7 @@ struct PageTexts {
     const char* otherContest;
     const char* noLogSent;
     const char* badEmail;
-    const char* tooLarge; // {} = the limit
+    const char* tooLarge;  // {} = the limit
     const char* badForm;
     const char* badRequest;
     const char* serverError;
@@ -43,7 +43,7 @@ struct PageTexts {
     const char* textColumn;
     const char* reasonColumn;
     const char* none;
-    const char* versionNote; // {} = the version number
+    const char* versionNote;  // {} = the version number
     const char* reportLater;
     const char* resultsText;
     const char* errorLines;
@@ -54,7 +54,7 @@ struct PageTexts {
     const char* logIn;
     const char* logOut;
     const char* wrongPassword;
-    const char* throttled; // {} = seconds
+    const char* throttled;  // {} = seconds
     const char* organiserHeading;
     const char* logsReceived;
     const char* timeColumn;
@@ -65,7 +65,7 @@ struct PageTexts {
     const char* runCheck;
     const char* publish;
     const char* closeNow;
-    const char* checkRun; // {} = the run number
+    const char* checkRun;  // {} = the run number
     const char* download;
     const char* resultsPage;
     const char* reports;

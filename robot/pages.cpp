@@ -82,7 +82,7 @@ void rejectedLines(std::ostringstream& out, const PageTexts& texts, const Preche
     out << "</table>";
 }
 
-} // namespace
+}  // namespace
 
 std::string receiptPath(const std::string& receipt)
 {
@@ -206,7 +206,7 @@ void missingTable(std::ostringstream& out, const PageTexts& texts, const std::ve
     out << "</table>";
 }
 
-} // namespace
+}  // namespace
 
 std::string organiserPage(const PageTexts& texts, const std::string& csrfToken, const OrganiserView& view)
 {

@@ -18,7 +18,7 @@ std::string htmlPage(const PageTexts& texts, const std::string& title, const std
 
 // What the upload form shows about the deadline.
 struct UploadWindow {
-    std::time_t deadline = 0; // 0: no deadline set
+    std::time_t deadline = 0;  // 0: no deadline set
     bool closed = false;
 };
 
@@ -38,7 +38,7 @@ struct OrganiserView {
     std::vector<StoredUpload> logs;
     std::vector<MissingLog> missing;
     UploadWindow window;
-    long long lastRun = 0; // 0: none yet
+    long long lastRun = 0;  // 0: none yet
     bool published = false;
 };
 

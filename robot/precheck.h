@@ -12,36 +12,36 @@
 // header problems and rejected lines listed.
 enum class Refusal {
     None,
-    NotALog,      // neither Cabrillo nor ADIF: empty, binary, some other text
-    NoCallsign,   // a log, but nobody to credit it to
-    OtherContest, // a log of another contest
+    NotALog,       // neither Cabrillo nor ADIF: empty, binary, some other text
+    NoCallsign,    // a log, but nobody to credit it to
+    OtherContest,  // a log of another contest
 };
 
 struct RejectedLine {
-    int line = 0;       // 1-based, in the uploaded file
-    std::string text;   // the line as the participant wrote it
-    std::string reason; // the rules' words, as err.txt has them
+    int line = 0;        // 1-based, in the uploaded file
+    std::string text;    // the line as the participant wrote it
+    std::string reason;  // the rules' words, as err.txt has them
 };
 
 struct Precheck {
     Refusal refusal = Refusal::None;
-    std::string refusalDetail; // the reader's own words, for NotALog
-    std::string callsign;      // upper case; empty when the log names none
-    std::string category;      // the header's categories, one line
+    std::string refusalDetail;  // the reader's own words, for NotALog
+    std::string callsign;       // upper case; empty when the log names none
+    std::string category;       // the header's categories, one line
     int qsoLines = 0;
-    std::optional<long long> claimedScore; // absent when the log claims none
+    std::optional<long long> claimedScore;  // absent when the log claims none
     long long computedScore = 0;
     std::vector<std::string> headerProblems;
     std::vector<RejectedLine> rejectedLines;
-    std::string resultsText;                  // the plug-in's results text for this log
-    std::string errorLines;                   // err.txt as the plug-in would write it
-    std::vector<std::string> workedCallsigns; // distinct, upper case
+    std::string resultsText;                   // the plug-in's results text for this log
+    std::string errorLines;                    // err.txt as the plug-in would write it
+    std::vector<std::string> workedCallsigns;  // distinct, upper case
 
     bool accepted() const { return refusal == Refusal::None; }
 };
 
 struct LogToCheck {
-    std::string fileName; // shown in the reports only
+    std::string fileName;  // shown in the reports only
     std::string bytes;
 };
 

@@ -96,7 +96,7 @@ bool applySetting(RobotConfig& config, const std::string& key, const std::string
     return false;
 }
 
-} // namespace
+}  // namespace
 
 bool parseUtcMinute(const std::string& text, std::time_t& out)
 {
@@ -125,7 +125,7 @@ std::string formatUtc(std::time_t t, const char* format)
     std::strftime(text, sizeof text, format, &tm);
     return text;
 }
-} // namespace
+}  // namespace
 
 std::string formatUtcMinute(std::time_t t)
 {

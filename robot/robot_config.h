@@ -9,15 +9,15 @@
 struct RobotConfig {
     std::string listenAddress = "127.0.0.1";
     int port = 8080;
-    std::string dataDir; // the database, the cross-check runs
+    std::string dataDir;  // the database, the cross-check runs
     std::string contestName = "ZEMRIX";
-    std::time_t deadline = 0; // UTC; 0 = open until the organiser closes it
-    std::string passwordHash; // the organiser's, as crypto_pwhash_str writes it
+    std::time_t deadline = 0;  // UTC; 0 = open until the organiser closes it
+    std::string passwordHash;  // the organiser's, as crypto_pwhash_str writes it
     std::size_t uploadLimit = 2 * 1024 * 1024;
-    std::string checkerConfig; // the checker's contest.ini; empty = its defaults
+    std::string checkerConfig;  // the checker's contest.ini; empty = its defaults
     std::string countryFile = "/usr/share/hamradio-files/cty.dat";
-    bool secureCookies = false; // yes behind a TLS proxy
-    std::string proxyAddress;   // the reverse proxy's address, whose X-Forwarded-For is believed
+    bool secureCookies = false;  // yes behind a TLS proxy
+    std::string proxyAddress;    // the reverse proxy's address, whose X-Forwarded-For is believed
     int readTimeoutSeconds = 10;
 };
 

@@ -58,7 +58,7 @@ int serve(const std::string& configPath)
     return served ? 0 : 1;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

@@ -85,7 +85,7 @@ bool parseRunNumber(const std::string& text, long long& run)
     return run > 0;
 }
 
-} // namespace
+}  // namespace
 
 // One request and its answer, with the language and the form token.
 struct RobotServer::Request {
@@ -465,7 +465,7 @@ const char* contentTypeOf(const std::string& name)
     return "text/plain; charset=utf-8";
 }
 
-} // namespace
+}  // namespace
 
 void RobotServer::sendRunFile(Request& r, long long run, const std::string& folder, const std::string& name)
 {

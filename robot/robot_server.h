@@ -15,7 +15,7 @@ namespace httplib {
 class Server;
 struct Request;
 struct Response;
-} // namespace httplib
+}  // namespace httplib
 
 class RobotServer {
 public:
@@ -63,5 +63,5 @@ private:
     UploadStore store_;
     OrganiserAuth auth_;
     std::unique_ptr<httplib::Server> http_;
-    std::mutex runMutex_; // one cross-check at a time
+    std::mutex runMutex_;  // one cross-check at a time
 };

@@ -106,7 +106,7 @@ StoredUpload readUpload(Statement& row)
     return upload;
 }
 
-} // namespace
+}  // namespace
 
 UploadStore::UploadStore(const std::string& path)
 {

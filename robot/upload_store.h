@@ -22,7 +22,7 @@ struct UploadSummary {
     std::string receipt;
     std::time_t receivedAt = 0;
     std::string email;
-    std::string fileName; // as the browser sent it; only ever shown
+    std::string fileName;  // as the browser sent it; only ever shown
     bool accepted = false;
     std::string callsign;
     std::string category;
@@ -32,18 +32,18 @@ struct UploadSummary {
 };
 
 struct NewUpload : UploadSummary {
-    std::string original; // the bytes, unchanged
+    std::string original;  // the bytes, unchanged
     std::vector<std::string> workedCallsigns;
 };
 
 struct StoredUpload : UploadSummary {
     long long id = 0;
-    int version = 0; // 1 for a callsign's first accepted upload, and so on
+    int version = 0;  // 1 for a callsign's first accepted upload, and so on
 };
 
 struct MissingLog {
     std::string callsign;
-    int workedBy = 0; // how many received logs have it
+    int workedBy = 0;  // how many received logs have it
 };
 
 class UploadStore {

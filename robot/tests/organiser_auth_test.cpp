@@ -22,7 +22,7 @@ TEST(OrganiserLogin, WrongPasswordsWaitLongerAndLongerAndTheRightOneResets)
         seconds after;
         const char* password;
         OrganiserAuth::Login answer;
-        long long wait; // what secondsToWait then says
+        long long wait;  // what secondsToWait then says
     } steps[] = {
         {seconds(29), "right", OrganiserAuth::Login::Throttled, 1},
         {seconds(30), "guess", OrganiserAuth::Login::Wrong, 60},
@@ -56,4 +56,4 @@ TEST(OrganiserLogin, SessionsAreRandomAndEnd)
         << "no hash in the config: nobody gets in";
 }
 
-} // namespace
+}  // namespace

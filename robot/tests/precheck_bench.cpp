@@ -51,6 +51,6 @@ void uploadOf5000Qsos(benchmark::State& state)
 }
 BENCHMARK(uploadOf5000Qsos)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-} // namespace
+}  // namespace
 
 BENCHMARK_MAIN();

@@ -56,4 +56,4 @@ TEST(RobotConfigFile, MistakesNameTheirLine)
     }
 }
 
-} // namespace
+}  // namespace

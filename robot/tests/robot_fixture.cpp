@@ -27,7 +27,7 @@ const std::string& passwordHash()
     static const std::string hash = hashPassword(kPassword);
     return hash;
 }
-} // namespace
+}  // namespace
 
 RunningRobot::RunningRobot(void (*configure)(RobotConfig&))
 {

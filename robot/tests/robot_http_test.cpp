@@ -149,7 +149,7 @@ TEST(RobotUpload, FormsWithoutTheirTokenAreRefused)
     Browser browser(robot.port());
     const std::string log = cabrilloLog("UA3ABC", {"RK3DZB"});
     browser.csrf();
-    browser.setCookie("csrf", std::string(64, 'b')); // the cookie and the form disagree
+    browser.setCookie("csrf", std::string(64, 'b'));  // the cookie and the form disagree
     const httplib::MultipartFormDataItems items = {
         {"csrf", std::string(64, 'c'), "", ""}, {"log", log, "a.log", ""}, {"email", "op@example.org", "", ""}};
     httplib::Client client("127.0.0.1", robot.port());
@@ -459,4 +459,4 @@ TEST(RobotServing, MalformedAndSlowRequestsGetAnswersAndOthersAreServed)
         EXPECT_EQ(answer, "HTTP/1.1 400 Bad Request");
 }
 
-} // namespace
+}  // namespace
