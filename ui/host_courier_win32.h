@@ -14,9 +14,11 @@
 //
 // One courier serves at a time.  The thread that opens the panel offers
 // one; when that thread ends, its courier goes with it, what it had not
-// delivered is reported as given up, and the next host's thread that makes
-// a call check (or opens a panel) takes over.  Until then the windows know
-// that nothing carries their calls.
+// delivered waits, and the next host's thread that makes a call check (or
+// opens a panel) takes over and delivers it.  A courier that leaves a
+// request untouched for a quarter of a second (its thread does not pump)
+// is replaced the same way.  Until then the windows know that nothing
+// carries their calls.
 //
 // The courier is a window of a system class whose procedure we replace, so
 // it can be made harmless from any thread: with the system's procedure put
