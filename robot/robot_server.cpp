@@ -252,12 +252,15 @@ void RobotServer::installRoutes()
 bool RobotServer::uploadsClosed(std::time_t now, std::time_t& deadline)
 {
     deadline = config_.deadline;
+    // The deadline's own minute is still open: "until 23:59" takes logs
+    // through 23:59:59.  "Close now" closes at the second it was pressed.
+    std::time_t closesAt = deadline ? deadline + 60 : 0;
     if (const auto closedAt = store_.setting(kClosedAtKey)) {
         const std::time_t closed = static_cast<std::time_t>(std::stoll(*closedAt));
-        if (!deadline || closed < deadline)
-            deadline = closed;
+        if (!closesAt || closed < closesAt)
+            deadline = closesAt = closed;
     }
-    return deadline && now >= deadline;
+    return closesAt && now >= closesAt;
 }
 
 bool RobotServer::formIsGenuine(Request& r)
