@@ -76,6 +76,11 @@ const PageTexts kEnglish = {
     "Published.",
     "Results",
     "The results are not published yet.",
+    "The log's CALLSIGN {} is not a callsign: it may hold letters, digits and / only, at most 20 of them.",
+    "The CALLSIGN line says {}, but most QSO lines give {} as the own call. Please make them agree and send "
+    "the log again.",
+    "The log holds no QSO line that could be read.",
+    "No QSO of this log falls in the contest period, {}. Its QSOs are dated {}.",
 };
 
 const PageTexts kRussian = {
@@ -148,6 +153,11 @@ const PageTexts kRussian = {
     "Опубликовано.",
     "Результаты",
     "Результаты ещё не опубликованы.",
+    "CALLSIGN отчёта {} не похож на позывной: допустимы только буквы, цифры и /, не более 20 знаков.",
+    "В строке CALLSIGN указан {}, а в большинстве строк QSO свой позывной {}. Исправьте отчёт и отправьте "
+    "его снова.",
+    "В отчёте нет ни одной строки QSO, которую удалось прочитать.",
+    "Ни одна связь отчёта не попадает в период соревнования {}. Даты связей в отчёте: {}.",
 };
 
 std::string lowered(std::string text)
@@ -209,4 +219,13 @@ std::string fill(const char* pattern, const std::string& value)
     if (at != std::string::npos)
         text.replace(at, 2, value);
     return text;
+}
+
+std::string fill(const char* pattern, const std::string& value, const std::string& second)
+{
+    const std::string text = pattern;
+    const auto at = text.find("{}");
+    if (at == std::string::npos)
+        return text;
+    return text.substr(0, at) + value + fill(pattern + at + 2, second);
 }

@@ -74,6 +74,11 @@ struct PageTexts {
     const char* published;
     const char* publicResults;
     const char* notPublished;
+    // What the robot refuses of a log the checker reads.
+    const char* badCallsign;       // {} = the callsign
+    const char* callsignMismatch;  // {} = the CALLSIGN line's, {} = the QSO lines'
+    const char* noReadableQso;
+    const char* noQsoInPeriod;  // {} = the contest period, {} = the QSOs' dates
 };
 
 const PageTexts& pageTexts(Language language);
@@ -85,3 +90,5 @@ Language chooseLanguage(const std::string& choice, const std::string& acceptLang
 
 // `pattern` with its first "{}" replaced by `value`.
 std::string fill(const char* pattern, const std::string& value);
+// ... and its second "{}" by `second`.
+std::string fill(const char* pattern, const std::string& value, const std::string& second);

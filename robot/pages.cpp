@@ -20,15 +20,24 @@ std::string csrfField(const std::string& token)
     return "<input type=\"hidden\" name=\"csrf\" value=\"" + htmlEscaped(token) + "\">";
 }
 
-std::string refusalText(const PageTexts& texts, Refusal refusal)
+// The page's words for a refusal, with the log's own values escaped.
+std::string refusalText(const PageTexts& texts, const Precheck& precheck)
 {
-    switch (refusal) {
+    switch (precheck.refusal) {
     case Refusal::NotALog:
         return texts.notALog;
     case Refusal::NoCallsign:
         return texts.noCallsign;
     case Refusal::OtherContest:
         return texts.otherContest;
+    case Refusal::BadCallsign:
+        return fill(texts.badCallsign, htmlEscaped(precheck.callsign));
+    case Refusal::CallsignMismatch:
+        return fill(texts.callsignMismatch, htmlEscaped(precheck.callsign), htmlEscaped(precheck.qsoCallsign));
+    case Refusal::NoReadableQso:
+        return texts.noReadableQso;
+    case Refusal::NoQsoInPeriod:
+        return fill(texts.noQsoInPeriod, htmlEscaped(precheck.contestPeriod), htmlEscaped(precheck.qsoDates));
     case Refusal::None:
         break;
     }
@@ -140,7 +149,7 @@ std::string answerPage(const PageTexts& texts, const StoredUpload& upload, const
             body << "<p>" << fill(texts.versionNote, std::to_string(upload.version)) << "</p>";
     } else {
         body << "<h2 class=\"no\" id=\"verdict\">" << texts.refusedHeading << "</h2><p id=\"message\">"
-             << refusalText(texts, precheck.refusal) << "</p>";
+             << refusalText(texts, precheck) << "</p>";
         if (!precheck.refusalDetail.empty())
             body << "<pre>" << htmlEscaped(precheck.refusalDetail) << "</pre>";
     }

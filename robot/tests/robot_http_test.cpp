@@ -30,6 +30,13 @@ bool holdsScriptTag(std::string html)
     return contains(html, "<script");
 }
 
+// The log with its CALLSIGN line saying `callsign` instead.
+std::string withHeaderCall(std::string log, const std::string& callsign)
+{
+    const auto at = log.find("CALLSIGN: ") + 10;
+    return log.replace(at, log.find("\r\n", at) - at, callsign);
+}
+
 std::string statusAndBody(const httplib::Result& result)
 {
     if (!result)
@@ -116,6 +123,25 @@ TEST(RobotUpload, RefusesWhatIsNoLogAndSaysWhy)
          "START-OF-LOG: 3.0\r\nCONTEST: CQ-WW-CW\r\nCALLSIGN: UA3ABC\r\n"
          "QSO:  3527 CW 2025-12-20 2000 UA3ABC        599 16     RK3DZB        599 48\r\n",
          "op@example.org", 422, "another contest"},
+        {"a callsign with a space", withHeaderCall(cabrilloLog("UA3ABC", {"RK3DZB"}), "E F"), "op@example.org", 422,
+         "CALLSIGN E F is not a callsign"},
+        {"a callsign with markup", withHeaderCall(cabrilloLog("UA3ABC", {"RK3DZB"}), "<script>x"),
+         "op@example.org", 422, "CALLSIGN &lt;SCRIPT&gt;X is not a callsign"},
+        {"a formula for a callsign", withHeaderCall(cabrilloLog("UA3ABC", {"RK3DZB"}), "=1+2"), "op@example.org",
+         422, "CALLSIGN =1+2 is not a callsign"},
+        {"an underscore", cabrilloLog("UA9ABC_P", {"RK3DZB"}), "op@example.org", 422, "is not a callsign"},
+        {"a colon", cabrilloLog("UA9ABC:P", {"RK3DZB"}), "op@example.org", 422, "is not a callsign"},
+        {"a leading dot", cabrilloLog(".HIDDEN", {"RK3DZB"}), "op@example.org", 422, "is not a callsign"},
+        {"a hash", cabrilloLog("A#1", {"RK3DZB"}), "op@example.org", 422, "is not a callsign"},
+        {"a trailing slash", cabrilloLog("UA9ABC/", {"RK3DZB"}), "op@example.org", 422, "is not a callsign"},
+        {"one letter too long", cabrilloLog("UA9ABCDEFGHIJKLMNOPQR", {"RK3DZB"}), "op@example.org", 422,
+         "is not a callsign"},
+        {"another station's QSO lines", withHeaderCall(cabrilloLog("RN9C", {"RK3DZB", "UA3ABC"}), "UA9ABC"),
+         "op@example.org", 422, "The CALLSIGN line says UA9ABC, but most QSO lines give RN9C as the own call"},
+        {"no QSO line", cabrilloLog("UA3ABC", {}), "op@example.org", 422, "no QSO line that could be read"},
+        {"no QSO line that reads",
+         "START-OF-LOG: 3.0\r\nCONTEST: ZEMRIX\r\nCALLSIGN: UA3ABC\r\nQSO: 3527 CW yesterday\r\nQSO: ?\r\n",
+         "op@example.org", 422, "no QSO line that could be read"},
     };
     Browser browser(robot.port());
     for (const Case& c : cases) {
@@ -123,7 +149,9 @@ TEST(RobotUpload, RefusesWhatIsNoLogAndSaysWhy)
         ASSERT_TRUE(result) << c.what;
         EXPECT_EQ(result->status, c.status) << c.what;
         EXPECT_TRUE(contains(result->body, c.expected)) << c.what << "\n" << result->body;
+        EXPECT_FALSE(holdsScriptTag(result->body)) << c.what;
     }
+    EXPECT_EQ(UploadStore(robot.config().dataDir + "/robot.db").acceptedUploads(), 0);
     // Refused logs get a receipt too, so the participant can show what was sent.
     const auto refused = browser.upload(pngHeader, "op@example.org");
     EXPECT_TRUE(contains(refused->body, "id=\"receipt\""));
@@ -213,6 +241,34 @@ TEST(RobotUpload, AnswerShowsRejectedLinesAndBothScores)
     EXPECT_TRUE(contains(result->body, "id=\"computed\">"));
     EXPECT_TRUE(contains(result->body, "NO CONTEST BAND")) << result->body;
     EXPECT_TRUE(contains(result->body, "<td>8</td>")) << "the rejected line's number in the file";
+}
+
+// The contest runs 2025-12-20 20:00-22:00 here.  A log wholly outside it is
+// refused with the dates of both; a line before the start is listed and
+// not counted; rejected lines come in the order of the file.
+TEST(RobotUpload, TheContestPeriodDecidesWhatCounts)
+{
+    RunningRobot robot([](RobotConfig& config) { config.checkerConfig = ROBOT_CONTEST_INI; });
+    Browser browser(robot.port());
+    std::string lastYear = cabrilloLog("UA3ABC", {"RK3DZB", "RN9C"});
+    lastYear.replace(lastYear.find("2025-12-20"), 10, "2024-12-22");
+    lastYear.replace(lastYear.find("2025-12-20"), 10, "2024-12-21");
+    const auto refused = browser.upload(lastYear, "op@example.org");
+    EXPECT_EQ(refused->status, 422);
+    EXPECT_TRUE(contains(refused->body, "No QSO of this log falls in the contest period, 2025-12-20 20:00 – "
+                                        "2025-12-20 22:00 UTC. Its QSOs are dated 2024-12-21 – 2024-12-22."))
+        << refused->body;
+
+    std::string log = cabrilloLog("UA3ABC", {"RK3DZB", "RN9C"});
+    log.insert(log.find("END-OF-LOG"),
+               "QSO:  1830 CW 2025-12-20 2002 UA3ABC        599 16     DL1AA         599 48\r\n"
+               "QSO:  3527 CW 2025-12-20 1959 UA3ABC        599 16     RU6M          599 48\r\n");
+    const auto answer = browser.upload(log, "op@example.org");
+    ASSERT_EQ(answer->status, 200) << answer->body;
+    const std::string& page = answer->body;
+    EXPECT_TRUE(contains(page, "<td>8</td><td><code>QSO:  3527 CW 2025-12-20 1959")) << page;
+    EXPECT_TRUE(contains(page, "outside the contest period"));
+    EXPECT_LT(page.find("<td>7</td>"), page.find("<td>8</td>"));
 }
 
 TEST(RobotUpload, PastedCabrilloAndAdifAreTakenLikeFiles)
