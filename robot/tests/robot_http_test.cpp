@@ -198,34 +198,80 @@ TEST(RobotUpload, FormsWithoutTheirTokenAreRefused)
     EXPECT_EQ(UploadStore(robot.config().dataDir + "/robot.db").acceptedUploads(), 0);
 }
 
-TEST(RobotUpload, LaterLogReplacesTheEarlierAndKeepsEveryVersionByteForByte)
+// The receipt an answer page shows.
+std::string receiptOf(const httplib::Result& answer)
+{
+    const std::string mark = "id=\"receipt\">";
+    const auto at = answer ? answer->body.find(mark) : std::string::npos;
+    return at == std::string::npos ? std::string() : answer->body.substr(at + mark.size(), 10);
+}
+
+// A later version replaces the one checked only with the receipt of a
+// version that was checked, given on the form or brought by the answer's
+// link; any other waits beside it for the organiser, who decides.  The
+// cross-check takes the one checked.  Every version stays, byte for byte.
+TEST(RobotUpload, OnlyItsSenderReplacesALogAndTheOrganiserDecidesTheRest)
 {
     RunningRobot robot;
-    Browser browser(robot.port());
+    Browser owner(robot.port()), stranger(robot.port()), organiser(robot.port());
+    ASSERT_TRUE(organiser.logIn());
     // Lower case, a byte order mark and a stray Latin-1 byte: stored as sent.
     const std::string first = "\xEF\xBB\xBF" + cabrilloLog("ua3abc", {"RK3DZB", "RN9C"}, "SOAPBOX: caf\xE9\r\n");
-    const std::string second = cabrilloLog("UA3ABC", {"RK3DZB", "RN9C", "RU6M"}, "CLAIMED-SCORE: 9\r\n");
-    const auto one = browser.upload(first, "op@example.org");
-    const auto two = browser.upload(second, "op@example.org");
+    const std::string forged = cabrilloLog("UA3ABC", {"RK3DZB"}, "CLAIMED-SCORE: 1\r\n");
+    const std::string corrected = cabrilloLog("UA3ABC", {"RK3DZB", "RN9C", "RU6M"}, "CLAIMED-SCORE: 9\r\n");
+
+    const auto one = owner.upload(first, "op@example.org");
     ASSERT_EQ(one->status, 200) << one->body;
+    EXPECT_TRUE(contains(one->body, "Version 1 of this callsign's log: it is the one checked.")) << one->body;
+    const std::string ownerReceipt = receiptOf(one);
+    EXPECT_TRUE(contains(one->body, "href=\"/?replace=" + ownerReceipt + "\""));
+    EXPECT_TRUE(contains(owner.get("/?replace=" + ownerReceipt)->body, "value=\"" + ownerReceipt + "\""));
+
+    const auto two = stranger.upload(forged, "other@example.org");
     ASSERT_EQ(two->status, 200) << two->body;
-    EXPECT_TRUE(contains(two->body, "Version 2")) << two->body;
+    EXPECT_TRUE(contains(two->body, "id=\"verdict\">Kept, not checked")) << two->body;
+    EXPECT_TRUE(contains(two->body, "waits for the organiser's decision"));
+    EXPECT_EQ(organiser.post("/organiser/check", {{"csrf", organiser.csrf()}})->status, 303);
+    const std::filesystem::path runLogs = std::filesystem::path(robot.config().dataDir) / "runs/1/logs";
+    EXPECT_TRUE(std::filesystem::exists(runLogs / (ownerReceipt + ".log")));
+    EXPECT_FALSE(std::filesystem::exists(runLogs / (receiptOf(two) + ".log")));
+
+    // The receipt of a version that waits proves nothing.
+    const auto three = stranger.upload(forged, "other@example.org", "log.cbr", receiptOf(two));
+    EXPECT_TRUE(contains(three->body, "The receipt given is not one of a log of UA3ABC")) << three->body;
+    const auto four = owner.upload(corrected, "op@example.org", "log.cbr", ownerReceipt);
+    EXPECT_TRUE(contains(four->body, "Version 4 of this callsign's log: it is the one checked.")) << four->body;
+    EXPECT_TRUE(contains(owner.get("/receipt/" + ownerReceipt)->body, "a later version replaced it"));
 
     UploadStore store(robot.config().dataDir + "/robot.db");
-    const auto latest = store.latestLogs();
+    auto latest = store.latestLogs();
     ASSERT_EQ(latest.size(), 1u);
-    EXPECT_EQ(latest[0].callsign, "UA3ABC");
+    EXPECT_EQ(latest[0].receipt, receiptOf(four));
     EXPECT_EQ(latest[0].qsoLines, 3);
     EXPECT_EQ(latest[0].claimedScore, 9);
-    EXPECT_EQ(store.acceptedUploads(), 2);
-    EXPECT_EQ(store.originalBytes(latest[0].id), second);
-    EXPECT_EQ(store.originalBytes(latest[0].id - 1), first);
+    const std::vector<StoredUpload> versions = store.everyVersion();
+    ASSERT_EQ(versions.size(), 4u);
+    const std::string sent[] = {first, forged, forged, corrected};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(store.originalBytes(versions[i].id), sent[i]) << i;
 
-    // The receipt's page later shows the same answer.
-    const std::string receipt = latest[0].receipt;
-    const auto later = browser.get("/receipt/" + receipt);
-    ASSERT_EQ(later->status, 200);
-    EXPECT_TRUE(contains(later->body, receipt) && contains(later->body, "id=\"claimed\">9<"));
+    // Both waiting versions beside the one checked, every version with its
+    // address and time; the organiser's choice is the one checked from then.
+    const std::string list = organiser.get("/organiser")->body;
+    EXPECT_TRUE(contains(list, "Versions waiting for your decision (2)")) << list;
+    EXPECT_EQ(std::count(list.begin(), list.end(), '@'), 2 * 2 + 4 + 1) << "two pairs, four versions, the list";
+    EXPECT_TRUE(contains(list, "<td>" + formatUtcSecond(versions[1].receivedAt) + "</td><td>other@example.org"));
+    EXPECT_EQ(organiser.post("/organiser/version", {{"csrf", "forged"}, {"receipt", receiptOf(two)}})->status, 403);
+    const auto chosen =
+        organiser.post("/organiser/version", {{"csrf", organiser.csrf()}, {"receipt", receiptOf(two)}, {"choice", "check"}});
+    EXPECT_EQ(chosen->status, 303);
+    EXPECT_EQ(store.latestLogs().at(0).receipt, receiptOf(two));
+    const httplib::Params keep = {{"csrf", organiser.csrf()}, {"receipt", receiptOf(three)}, {"choice", "keep"}};
+    EXPECT_EQ(organiser.post("/organiser/version", keep)->status, 303);
+    EXPECT_EQ(organiser.post("/organiser/version", keep)->status, 409);
+    EXPECT_EQ(store.latestLogs().at(0).receipt, receiptOf(two));
+    EXPECT_TRUE(contains(stranger.get("/receipt/" + receiptOf(three))->body, "the organiser kept another version"));
+    EXPECT_FALSE(contains(organiser.get("/organiser")->body, "id=\"waiting\""));
 }
 
 TEST(RobotUpload, AnswerShowsRejectedLinesAndBothScores)
@@ -423,7 +469,8 @@ TEST(RobotOrganiser, SeesLogsAndMissingCallsRunsTheCheckAndPublishes)
     // QZ3ZBB worked by three, DL1AA by two; UA3ABC sent its log.
     const auto qz = list.find("<td>QZ3ZBB</td><td>3</td>"), dl = list.find("<td>DL1AA</td><td>2</td>");
     EXPECT_TRUE(qz != std::string::npos && dl != std::string::npos && qz < dl) << list;
-    EXPECT_FALSE(contains(list.substr(list.find("id=\"missing\"")), "<td>UA3ABC</td>"));
+    const auto missing = list.find("id=\"missing\"");
+    EXPECT_FALSE(contains(list.substr(missing, list.find("</table>", missing) - missing), "<td>UA3ABC</td>"));
 
     EXPECT_EQ(organiser.get("/results/")->status, 404);
     const auto run = organiser.post("/organiser/check", {{"csrf", organiser.csrf()}});
