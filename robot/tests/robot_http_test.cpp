@@ -5,12 +5,15 @@
 #include <arpa/inet.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <sqlite3.h>
 #include <zip.h>
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <set>
 
+#include "robot/pages.h"
 #include "robot/upload_store.h"
 #include "robot_fixture.h"
 
@@ -292,6 +295,121 @@ TEST(RobotUpload, AnswerShowsRejectedLinesAndBothScores)
 // The contest runs 2025-12-20 20:00-22:00 here.  A log wholly outside it is
 // refused with the dates of both; a line before the start is listed and
 // not counted; rejected lines come in the order of the file.
+void execSql(const std::string& database, const char* sql)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(database.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+// `log` with `count` more lines that the rules reject (no contest band).
+std::string withRejectedLines(std::string log, int count)
+{
+    std::string lines;
+    for (int i = 0; i < count; ++i) {
+        char line[100];
+        std::snprintf(line, sizeof line, "QSO:  1830 CW 2025-12-20 21%02d UA3ABC        599 16     DL%dAA  599 48\r\n",
+                      i % 60, i);
+        lines += line;
+    }
+    return log.insert(log.find("END-OF-LOG"), lines);
+}
+
+// A receipt's page is the answer as the pre-check gave it at upload: kept
+// then, never run again, whatever became of the bytes.  An upload kept
+// before pre-checks were is checked once, then kept.
+TEST(RobotUpload, AReceiptShowsThePrecheckKeptAtUpload)
+{
+    RunningRobot robot;
+    Browser browser(robot.port());
+    const std::string database = robot.config().dataDir + "/robot.db";
+    const auto answer = browser.upload(withRejectedLines(cabrilloLog("UA3ABC", {"RK3DZB"}), 3), "op@example.org");
+    ASSERT_EQ(answer->status, 200) << answer->body;
+    const std::string receipt = "/receipt/" + receiptOf(answer);
+
+    execSql(database, "DELETE FROM rejected_lines; DELETE FROM prechecks");
+    EXPECT_EQ(browser.get(receipt)->body, answer->body);
+    execSql(database, "UPDATE uploads SET original = 'not a log any more'");
+    EXPECT_EQ(browser.get(receipt)->body, answer->body);
+}
+
+// A page holds a screenful of rejected lines and of err.txt; the whole of
+// each is a download.
+TEST(RobotUpload, LongListsAreCutToAScreenfulAndDownloadedWhole)
+{
+    RunningRobot robot;
+    Browser browser(robot.port());
+    for (int rejected : {kLinesOnAPage, kLinesOnAPage + 1, 3 * kLinesOnAPage}) {
+        const auto answer =
+            browser.upload(withRejectedLines(cabrilloLog("UA3ABC", {"RK3DZB"}), rejected), "op@example.org");
+        ASSERT_EQ(answer->status, 200) << answer->body;
+        const std::string& page = answer->body;
+        const auto table = page.find("id=\"rejected\""), tableEnd = page.find("</table>", table);
+        int rows = 0;
+        for (auto at = page.find("<tr><td>", table); at < tableEnd; at = page.find("<tr><td>", at + 1))
+            ++rows;
+        EXPECT_EQ(rows, std::min(rejected, kLinesOnAPage)) << rejected;
+        const std::string note = "The first 50 of " + std::to_string(rejected) + " are shown.";
+        EXPECT_EQ(contains(page, note), rejected > kLinesOnAPage) << rejected;
+
+        const std::string all = browser.get("/receipt/" + receiptOf(answer) + "/rejected.txt")->body;
+        EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), rejected);
+        EXPECT_EQ(all.rfind("6\tQSO:  1830 CW 2025-12-20 2100 UA3ABC", 0), 0u) << all.substr(0, 80);
+        const auto pre = page.find("<pre id=\"err\">"), preEnd = page.find("</pre>", pre);
+        const auto errLines = std::count(page.begin() + pre, page.begin() + preEnd, '\n');
+        EXPECT_LE(errLines, kLinesOnAPage);
+        const std::string errTxt = browser.get("/receipt/" + receiptOf(answer) + "/err.txt")->body;
+        EXPECT_EQ(std::count(errTxt.begin(), errTxt.end(), '\n') > errLines, contains(page, "id=\"all-err\""));
+    }
+    EXPECT_EQ(browser.get("/receipt/ZZZZZZZZZZ/rejected.txt")->status, 404);
+}
+
+// The database of a robot from before versions and kept pre-checks opens
+// with all it held: each callsign's latest upload is the one checked, and
+// a version without proof waits behind it.  Opening it again changes nothing.
+TEST(RobotStore, AnEarlierRobotsDatabaseOpensWithAllItHeld)
+{
+    const std::filesystem::path folder =
+        std::filesystem::path(ROBOT_SCRATCH_DIR) / ("earlier-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    const std::string path = (folder / "robot.db").string();
+    execSql(path, R"sql(
+        CREATE TABLE uploads(id INTEGER PRIMARY KEY, receipt TEXT NOT NULL UNIQUE, received_at INTEGER NOT NULL,
+            email TEXT NOT NULL, file_name TEXT NOT NULL, original BLOB NOT NULL, accepted INTEGER NOT NULL,
+            callsign TEXT NOT NULL, category TEXT NOT NULL, qso_lines INTEGER NOT NULL, claimed_score INTEGER,
+            computed_score INTEGER NOT NULL);
+        CREATE INDEX uploads_by_callsign ON uploads(callsign, id);
+        CREATE TABLE worked(upload_id INTEGER NOT NULL REFERENCES uploads(id), callsign TEXT NOT NULL,
+            PRIMARY KEY(upload_id, callsign)) WITHOUT ROWID;
+        CREATE TABLE runs(id INTEGER PRIMARY KEY, started_at INTEGER NOT NULL);
+        CREATE TABLE settings(key TEXT PRIMARY KEY, value TEXT NOT NULL);
+        INSERT INTO uploads VALUES(1, 'R1', 1, 'a@x.org', 'a.log', 'log 1', 1, 'UA3ABC', '', 2, NULL, 10),
+                                  (2, 'R2', 2, 'b@x.org', 'b.log', 'log 2', 1, 'UA3ABC', '', 3, NULL, 20),
+                                  (3, 'R3', 3, 'c@x.org', 'c.log', 'not a log', 0, 'RN9C', '', 0, NULL, 0);
+    )sql");
+    for (int opening = 0; opening < 2; ++opening) {
+        UploadStore store(path);
+        const std::vector<StoredUpload> versions = store.everyVersion();
+        ASSERT_EQ(versions.size(), 2u + opening);
+        EXPECT_EQ(versions[0].standing, VersionStanding::Replaced);
+        EXPECT_EQ(versions[1].standing, VersionStanding::Checked);
+        EXPECT_EQ(store.latestLogs().at(0).receipt, "R2");
+        EXPECT_EQ(store.originalBytes(1), "log 1");
+        EXPECT_FALSE(store.keptPrecheck(1, kLinesOnAPage));
+        if (opening == 0) {
+            NewUpload unproven;
+            unproven.receipt = "R4";
+            unproven.accepted = true;
+            unproven.callsign = "UA3ABC";
+            store.add(unproven);
+        }
+        EXPECT_EQ(store.findByReceipt("R4")->standing, VersionStanding::Waiting);
+    }
+    std::filesystem::remove_all(folder);
+}
+
 TEST(RobotUpload, TheContestPeriodDecidesWhatCounts)
 {
     RunningRobot robot([](RobotConfig& config) { config.checkerConfig = ROBOT_CONTEST_INI; });
@@ -338,10 +456,18 @@ TEST(RobotOrganiser, CallsignsNeverBecomePaths)
 {
     RunningRobot robot;
     Browser browser(robot.port());
-    for (const char* callsign : {"../../../EVIL", "..", "/TMP/X", "CON"})
+    for (const char* callsign : {"../../../EVIL", "..", "/TMP/X", "CON", "UA9ABC/P", "UA9ABC", "VP2E/W1ABC/QRP"})
         browser.upload(cabrilloLog(callsign, {"RK3DZB"}), "op@example.org");
     ASSERT_TRUE(browser.logIn());
     EXPECT_EQ(browser.post("/organiser/check", {{"csrf", browser.csrf()}})->status, 303);
+    // Every accepted call has a report of its own, and its link leads to it.
+    const std::string runPage = browser.get("/organiser/run/1")->body;
+    std::set<std::string> reports;
+    for (auto at = runPage.find("/ubn/"); at != std::string::npos; at = runPage.find("/ubn/", at + 1))
+        reports.insert(runPage.substr(at, runPage.find('"', at) - at));
+    EXPECT_EQ(reports.size(), 4u) << runPage;
+    for (const std::string& report : reports)
+        EXPECT_EQ(browser.get("/organiser/run/1" + report)->status, 200) << report;
     // Only the database and the run's own folder lie in the data folder.
     std::vector<std::string> entries;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(robot.config().dataDir)) {
@@ -461,6 +587,10 @@ TEST(RobotOrganiser, SeesLogsAndMissingCallsRunsTheCheckAndPublishes)
     ASSERT_EQ(participant.upload(cabrilloLog("UA3ABC", {"RK3DZB", "QZ3ZBB", "DL1AA"}), "a@x.org")->status, 200);
     ASSERT_EQ(participant.upload(cabrilloLog("RK3DZB", {"UA3ABC", "QZ3ZBB", "DL1AA"}), "b@x.org")->status, 200);
     ASSERT_EQ(participant.upload(cabrilloLog("RN9C", {"QZ3ZBB", "UA3ABC"}), "c@x.org")->status, 200);
+    // A refused log is no log: its call is still missing.
+    std::string otherContest = cabrilloLog("QZ3ZBB", {"UA3ABC"});
+    otherContest.replace(otherContest.find("ZEMRIX"), 6, "CQ-WW-CW");
+    ASSERT_EQ(participant.upload(otherContest, "d@x.org")->status, 422);
 
     Browser organiser(robot.port());
     ASSERT_TRUE(organiser.logIn());
