@@ -68,7 +68,10 @@ bool isCallsign(const std::string& call)
            call.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789/") == std::string::npos;
 }
 
-bool isReadable(const JudgedQso& judged) { return judged.readable; }
+bool isReadable(const JudgedQso& judged)
+{
+    return judged.readable;
+}
 
 // The own call that more than half of the readable QSO lines give; empty
 // when none does.

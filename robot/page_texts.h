@@ -85,9 +85,9 @@ struct PageTexts {
     // The versions of a callsign's log.
     const char* earlierReceiptLabel;
     const char* notCheckedHeading;
-    const char* versionReplaced;  // {} = the version number
-    const char* versionWaiting;   // {} = the version number
-    const char* versionDeclined;  // {} = the version number
+    const char* versionReplaced;       // {} = the version number
+    const char* versionWaiting;        // {} = the version number
+    const char* versionDeclined;       // {} = the version number
     const char* receiptProvesNothing;  // {} = the callsign
     const char* replaceLater;
     const char* waitingVersions;

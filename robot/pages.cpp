@@ -138,7 +138,8 @@ void versionNote(std::ostringstream& out, const PageTexts& texts, const Answer& 
     case VersionStanding::Waiting:
         out << fill(texts.versionWaiting, number);
         if (answer.receiptProvedNothing)
-            out << "</p><p class=\"no\" id=\"proof\">" << fill(texts.receiptProvesNothing, htmlEscaped(upload.callsign));
+            out << "</p><p class=\"no\" id=\"proof\">"
+                << fill(texts.receiptProvesNothing, htmlEscaped(upload.callsign));
         break;
     case VersionStanding::Declined:
         out << fill(texts.versionDeclined, number);
@@ -199,8 +200,9 @@ std::string uploadPage(const PageTexts& texts, const std::string& contestName, c
          << "<label>" << texts.fileLabel << " <input type=\"file\" name=\"log\" id=\"log\"></label>"
          << "<label>" << texts.pasteLabel << "<textarea name=\"text\" id=\"text\"></textarea></label>"
          << "<label>" << texts.emailLabel << " <input type=\"email\" name=\"email\" id=\"email\" required></label>"
-         << "<label>" << texts.earlierReceiptLabel << " <input name=\"earlier\" id=\"earlier\" maxlength=\"20\" value=\""
-         << htmlEscaped(earlierReceipt) << "\"></label>"
+         << "<label>" << texts.earlierReceiptLabel
+         << " <input name=\"earlier\" id=\"earlier\" maxlength=\"20\" value=\"" << htmlEscaped(earlierReceipt)
+         << "\"></label>"
          << "<p><button type=\"submit\" id=\"send\">" << texts.sendButton << "</button></p></form>";
     return htmlPage(texts, contestName, body.str(), "/");
 }
@@ -291,7 +293,7 @@ const char* standingName(const PageTexts& texts, VersionStanding standing)
 // of one table.
 std::vector<const char*> versionHeadings(const PageTexts& texts)
 {
-    return {texts.versionColumn, texts.standingColumn, texts.timeColumn,   texts.emailColumn, texts.fileColumn,
+    return {texts.versionColumn, texts.standingColumn, texts.timeColumn,    texts.emailColumn, texts.fileColumn,
             texts.qsoLines,      texts.claimedScore,   texts.computedScore, texts.receipt};
 }
 
@@ -325,8 +327,8 @@ void waitingVersions(std::ostringstream& out, const PageTexts& texts, const std:
         const auto checked = std::find_if(versions.begin(), versions.end(), [&](const StoredUpload& upload) {
             return upload.callsign == candidate.callsign && upload.standing == VersionStanding::Checked;
         });
-        const std::vector<std::string> left = checked == versions.end() ? std::vector<std::string>(headings.size())
-                                                                        : versionCells(texts, *checked);
+        const std::vector<std::string> left =
+            checked == versions.end() ? std::vector<std::string>(headings.size()) : versionCells(texts, *checked);
         const std::vector<std::string> right = versionCells(texts, candidate);
         out << "<table class=\"versions\"><tr><th>" << htmlEscaped(candidate.callsign) << "</th><th>"
             << texts.checkedNow << "</th><th>" << texts.waitingColumn << "</th></tr>";

@@ -279,7 +279,8 @@ void RobotServer::showUploadForm(Request& r)
     window.closed = uploadsClosed(std::time(nullptr), window.deadline);
     // An edit link from an answer page brings its receipt along.
     const std::string replace = r.req.get_param_value("replace");
-    r.page(200, uploadPage(r.texts, config_.contestName, window, r.csrfToken(), isReceiptShaped(replace) ? replace : ""));
+    r.page(200,
+           uploadPage(r.texts, config_.contestName, window, r.csrfToken(), isReceiptShaped(replace) ? replace : ""));
 }
 
 void RobotServer::takeUpload(Request& r)
@@ -334,8 +335,7 @@ void RobotServer::takeUpload(Request& r)
     }
     Answer answer{*store_.findByReceipt(upload.receipt), std::move(upload.precheck)};
     answer.rejectedLineCount = static_cast<int>(answer.precheck.rejectedLines.size());
-    answer.receiptProvedNothing =
-        !upload.earlierReceipt.empty() && answer.upload.standing == VersionStanding::Waiting;
+    answer.receiptProvedNothing = !upload.earlierReceipt.empty() && answer.upload.standing == VersionStanding::Waiting;
     r.page(upload.accepted ? 200 : 422, answerPage(r.texts, answer));
 }
 

@@ -71,7 +71,8 @@ const std::string kUploadColumns =
     "u.id, u.receipt, u.received_at, u.email, u.file_name, u.accepted, u.callsign, u.category, "
     "u.qso_lines, u.claimed_score, u.computed_score, "
     "(SELECT COUNT(*) FROM uploads v WHERE v.callsign = u.callsign AND v.accepted AND v.id <= u.id), "
-    "u.standing, u.id IN (" + kLatest + ")";
+    "u.standing, u.id IN (" +
+    kLatest + ")";
 
 class Statement {
 public:

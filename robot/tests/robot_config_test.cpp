@@ -45,8 +45,7 @@ TEST(RobotConfigFile, TakesTheEdgesOfEveryRange)
         {"read_timeout_seconds = 1", [](const RobotConfig& c) -> long long { return c.readTimeoutSeconds; }, 1},
         {"read_timeout_seconds = 600", [](const RobotConfig& c) -> long long { return c.readTimeoutSeconds; }, 600},
         {"upload_limit_bytes = 1024", [](const RobotConfig& c) -> long long { return c.uploadLimit; }, 1024},
-        {"upload_limit_bytes = 1073741824", [](const RobotConfig& c) -> long long { return c.uploadLimit; },
-         1LL << 30},
+        {"upload_limit_bytes = 1073741824", [](const RobotConfig& c) -> long long { return c.uploadLimit; }, 1LL << 30},
         {"deadline = 2028-02-29 23:59", [](const RobotConfig& c) -> long long { return c.deadline; }, 1835481540},
         {"deadline = 1970-01-01 00:00", [](const RobotConfig& c) -> long long { return c.deadline; }, 0},
     };

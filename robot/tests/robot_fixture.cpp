@@ -109,10 +109,8 @@ httplib::Result Browser::upload(const std::string& bytes, const std::string& ema
                                 const std::string& earlier)
 {
     const httplib::MultipartFormDataItems items = {
-        {"csrf", csrf(), "", ""},
-        {"log", bytes, fileName, "application/octet-stream"},
-        {"text", "", "", ""},
-        {"email", email, "", ""},
+        {"csrf", csrf(), "", ""},     {"log", bytes, fileName, "application/octet-stream"},
+        {"text", "", "", ""},         {"email", email, "", ""},
         {"earlier", earlier, "", ""},
     };
     return remember(client_.Post("/upload", headers(), items));

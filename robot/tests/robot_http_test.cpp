@@ -128,10 +128,10 @@ TEST(RobotUpload, RefusesWhatIsNoLogAndSaysWhy)
          "op@example.org", 422, "another contest"},
         {"a callsign with a space", withHeaderCall(cabrilloLog("UA3ABC", {"RK3DZB"}), "E F"), "op@example.org", 422,
          "CALLSIGN E F is not a callsign"},
-        {"a callsign with markup", withHeaderCall(cabrilloLog("UA3ABC", {"RK3DZB"}), "<script>x"),
-         "op@example.org", 422, "CALLSIGN &lt;SCRIPT&gt;X is not a callsign"},
-        {"a formula for a callsign", withHeaderCall(cabrilloLog("UA3ABC", {"RK3DZB"}), "=1+2"), "op@example.org",
-         422, "CALLSIGN =1+2 is not a callsign"},
+        {"a callsign with markup", withHeaderCall(cabrilloLog("UA3ABC", {"RK3DZB"}), "<script>x"), "op@example.org",
+         422, "CALLSIGN &lt;SCRIPT&gt;X is not a callsign"},
+        {"a formula for a callsign", withHeaderCall(cabrilloLog("UA3ABC", {"RK3DZB"}), "=1+2"), "op@example.org", 422,
+         "CALLSIGN =1+2 is not a callsign"},
         {"an underscore", cabrilloLog("UA9ABC_P", {"RK3DZB"}), "op@example.org", 422, "is not a callsign"},
         {"a colon", cabrilloLog("UA9ABC:P", {"RK3DZB"}), "op@example.org", 422, "is not a callsign"},
         {"a leading dot", cabrilloLog(".HIDDEN", {"RK3DZB"}), "op@example.org", 422, "is not a callsign"},
@@ -265,8 +265,8 @@ TEST(RobotUpload, OnlyItsSenderReplacesALogAndTheOrganiserDecidesTheRest)
     EXPECT_EQ(std::count(list.begin(), list.end(), '@'), 2 * 2 + 4 + 1) << "two pairs, four versions, the list";
     EXPECT_TRUE(contains(list, "<td>" + formatUtcSecond(versions[1].receivedAt) + "</td><td>other@example.org"));
     EXPECT_EQ(organiser.post("/organiser/version", {{"csrf", "forged"}, {"receipt", receiptOf(two)}})->status, 403);
-    const auto chosen =
-        organiser.post("/organiser/version", {{"csrf", organiser.csrf()}, {"receipt", receiptOf(two)}, {"choice", "check"}});
+    const auto chosen = organiser.post("/organiser/version",
+                                       {{"csrf", organiser.csrf()}, {"receipt", receiptOf(two)}, {"choice", "check"}});
     EXPECT_EQ(chosen->status, 303);
     EXPECT_EQ(store.latestLogs().at(0).receipt, receiptOf(two));
     const httplib::Params keep = {{"csrf", organiser.csrf()}, {"receipt", receiptOf(three)}, {"choice", "keep"}};
