@@ -38,8 +38,8 @@ inline std::string htmlEscaped(const std::string& text)
 // it is and never run.  A negative number, or a lone -, stays as it is.
 inline std::string csvCell(const std::string& text)
 {
-    const bool negativeNumber = !text.empty() && text[0] == '-' &&
-                                text.find_first_not_of("0123456789", 1) == std::string::npos;
+    const bool negativeNumber =
+        !text.empty() && text[0] == '-' && text.find_first_not_of("0123456789", 1) == std::string::npos;
     const bool formula = !text.empty() && std::string("=+-@").find(text[0]) != std::string::npos;
     const std::string cell = formula && !negativeNumber ? "'" + text : text;
     if (cell.find_first_of(",\"\r\n") == std::string::npos)
