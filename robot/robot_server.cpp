@@ -546,7 +546,10 @@ void RobotServer::decideVersion(Request& r)
         return;
     if (!formIsGenuine(r))
         return r.message(403, r.texts.refusedHeading, r.texts.badForm);
-    if (!store_.decideVersion(formField(r.req, "receipt"), formField(r.req, "choice") == "check"))
+    const std::string choice = formField(r.req, "choice");
+    if (choice != "check" && choice != "keep")
+        return r.message(400, r.texts.organiserHeading, r.texts.badRequest);
+    if (!store_.decideVersion(formField(r.req, "receipt"), choice == "check"))
         return r.message(409, r.texts.organiserHeading, r.texts.notWaiting);
     r.redirect("/organiser");
 }

@@ -265,6 +265,8 @@ TEST(RobotUpload, OnlyItsSenderReplacesALogAndTheOrganiserDecidesTheRest)
     EXPECT_EQ(std::count(list.begin(), list.end(), '@'), 2 * 2 + 4 + 1) << "two pairs, four versions, the list";
     EXPECT_TRUE(contains(list, "<td>" + formatUtcSecond(versions[1].receivedAt) + "</td><td>other@example.org"));
     EXPECT_EQ(organiser.post("/organiser/version", {{"csrf", "forged"}, {"receipt", receiptOf(two)}})->status, 403);
+    EXPECT_EQ(organiser.post("/organiser/version", {{"csrf", organiser.csrf()}, {"receipt", receiptOf(two)}})->status,
+              400);
     const auto chosen = organiser.post("/organiser/version",
                                        {{"csrf", organiser.csrf()}, {"receipt", receiptOf(two)}, {"choice", "check"}});
     EXPECT_EQ(chosen->status, 303);
