@@ -1,8 +1,6 @@
-#include "progress_line.h"
+#include "support/progress_line.h"
 
 #include <algorithm>
-#include <cmath>
-#include <string>
 
 namespace {
 
@@ -16,8 +14,8 @@ std::size_t columns(const std::string& text)
 
 }  // namespace
 
-ProgressLine::ProgressLine(std::ostream& out, bool onTerminal, std::size_t total, Clock clock, Language language)
-    : out_(out), onTerminal_(onTerminal), total_(total), clock_(std::move(clock)), language_(language)
+ProgressLine::ProgressLine(std::ostream& out, bool onTerminal, Clock clock, Text text)
+    : out_(out), onTerminal_(onTerminal), clock_(std::move(clock)), text_(std::move(text))
 {
 }
 
@@ -35,11 +33,7 @@ void ProgressLine::update(std::size_t done)
     if (now - lastDrawn_ < kRedrawSeconds)
         return;
     lastDrawn_ = now;
-    const std::string rate = std::to_string(std::lround(static_cast<double>(done) / now));
-    const std::string line =
-        language_ == Language::Russian
-            ? "Проверка: " + std::to_string(done) + " из " + std::to_string(total_) + " связей, " + rate + " в секунду"
-            : "Replaying: " + std::to_string(done) + " of " + std::to_string(total_) + " QSOs, " + rate + " QSOs/s";
+    const std::string line = text_(done, now);
     const std::size_t width = columns(line);
     out_ << '\r' << line << std::string(drawnWidth_ > width ? drawnWidth_ - width : 0, ' ') << std::flush;
     drawnWidth_ = std::max(drawnWidth_, width);
