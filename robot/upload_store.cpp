@@ -1,31 +1,6 @@
 #include "robot/upload_store.h"
 
-#include <sqlite3.h>
-
 namespace {
-
-const char* const kSchema = R"sql(
-CREATE TABLE IF NOT EXISTS uploads(
-    id INTEGER PRIMARY KEY,
-    receipt TEXT NOT NULL UNIQUE,
-    received_at INTEGER NOT NULL,
-    email TEXT NOT NULL,
-    file_name TEXT NOT NULL,
-    original BLOB NOT NULL,
-    accepted INTEGER NOT NULL,
-    callsign TEXT NOT NULL,
-    category TEXT NOT NULL,
-    qso_lines INTEGER NOT NULL,
-    claimed_score INTEGER,
-    computed_score INTEGER NOT NULL);
-CREATE INDEX IF NOT EXISTS uploads_by_callsign ON uploads(callsign, id);
-CREATE TABLE IF NOT EXISTS worked(
-    upload_id INTEGER NOT NULL REFERENCES uploads(id),
-    callsign TEXT NOT NULL,
-    PRIMARY KEY(upload_id, callsign)) WITHOUT ROWID;
-CREATE TABLE IF NOT EXISTS runs(id INTEGER PRIMARY KEY, started_at INTEGER NOT NULL);
-CREATE TABLE IF NOT EXISTS settings(key TEXT PRIMARY KEY, value TEXT NOT NULL);
-)sql";
 
 // The newest accepted upload of each callsign.
 const char* const kLatest = "SELECT MAX(id) AS id FROM uploads WHERE accepted AND callsign <> '' GROUP BY callsign";
@@ -34,58 +9,6 @@ const char* const kUploadColumns =
     "u.id, u.receipt, u.received_at, u.email, u.file_name, u.accepted, u.callsign, u.category, "
     "u.qso_lines, u.claimed_score, u.computed_score, "
     "(SELECT COUNT(*) FROM uploads v WHERE v.callsign = u.callsign AND v.accepted AND v.id <= u.id)";
-
-class Statement {
-public:
-    Statement(sqlite3* db, const char* sql) : db_(db)
-    {
-        if (sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK)
-            throw StoreError(std::string("database: ") + sqlite3_errmsg(db));
-    }
-    ~Statement() { sqlite3_finalize(stmt_); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    void bind(int index, const std::string& text)
-    {
-        sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-    }
-    void bindBlob(int index, const std::string& bytes)
-    {
-        sqlite3_bind_blob(stmt_, index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
-    }
-    void bind(int index, long long value) { sqlite3_bind_int64(stmt_, index, value); }
-    void bindNull(int index) { sqlite3_bind_null(stmt_, index); }
-
-    // True while there is a row; throws on failure.
-    bool step()
-    {
-        const int rc = sqlite3_step(stmt_);
-        if (rc == SQLITE_ROW)
-            return true;
-        if (rc == SQLITE_DONE)
-            return false;
-        throw StoreError(std::string("database: ") + sqlite3_errmsg(db_));
-    }
-    void reset()
-    {
-        sqlite3_reset(stmt_);
-        sqlite3_clear_bindings(stmt_);
-    }
-
-    long long integer(int column) { return sqlite3_column_int64(stmt_, column); }
-    bool isNull(int column) { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
-    std::string text(int column)
-    {
-        const void* bytes = sqlite3_column_blob(stmt_, column);
-        const int size = sqlite3_column_bytes(stmt_, column);
-        return bytes ? std::string(static_cast<const char*>(bytes), size) : std::string();
-    }
-
-private:
-    sqlite3* db_;
-    sqlite3_stmt* stmt_ = nullptr;
-};
 
 StoredUpload readUpload(Statement& row)
 {
@@ -108,25 +31,7 @@ StoredUpload readUpload(Statement& row)
 
 }  // namespace
 
-UploadStore::UploadStore(const std::string& path)
-{
-    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
-                        nullptr) != SQLITE_OK) {
-        const std::string why = db_ ? sqlite3_errmsg(db_) : "out of memory";
-        sqlite3_close(db_);
-        throw StoreError(path + ": " + why);
-    }
-    try {
-        sqlite3_busy_timeout(db_, 10000);
-        exec("PRAGMA journal_mode=WAL");
-        exec("PRAGMA synchronous=FULL");
-        exec("PRAGMA foreign_keys=ON");
-        exec(kSchema);
-    } catch (...) {
-        sqlite3_close(db_);
-        throw;
-    }
-}
+UploadStore::UploadStore(const std::string& path) : db_(openDatabase(path)) {}
 
 UploadStore::~UploadStore()
 {
@@ -135,12 +40,7 @@ UploadStore::~UploadStore()
 
 void UploadStore::exec(const char* sql)
 {
-    char* error = nullptr;
-    if (sqlite3_exec(db_, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        const std::string why = error ? error : "unknown error";
-        sqlite3_free(error);
-        throw StoreError("database: " + why);
-    }
+    execSql(db_, sql);
 }
 
 void UploadStore::add(const NewUpload& upload)
@@ -242,15 +142,6 @@ std::vector<MissingLog> UploadStore::missingLogs(int minimumWorkedBy)
     return missing;
 }
 
-long long UploadStore::startRun(std::time_t at)
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    Statement insert(db_, "INSERT INTO runs(started_at) VALUES(?)");
-    insert.bind(1, static_cast<long long>(at));
-    insert.step();
-    return sqlite3_last_insert_rowid(db_);
-}
-
 std::optional<std::string> UploadStore::setting(const std::string& key)
 {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -269,4 +160,24 @@ void UploadStore::setSetting(const std::string& key, const std::string& value)
     upsert.bind(1, key);
     upsert.bind(2, value);
     upsert.step();
+}
+
+void UploadStore::clearSetting(const std::string& key)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    Statement remove(db_, "DELETE FROM settings WHERE key = ?");
+    remove.bind(1, key);
+    remove.step();
+}
+
+std::vector<StoredUpload> UploadStore::refusedUploads()
+{
+    const std::string sql = std::string("SELECT ") + kUploadColumns + " FROM uploads u WHERE NOT u.accepted ORDER BY u.id DESC";
+    return queryUploads(sql.c_str(), "");
+}
+
+std::vector<StoredUpload> UploadStore::everyUpload()
+{
+    const std::string sql = std::string("SELECT ") + kUploadColumns + " FROM uploads u ORDER BY u.id";
+    return queryUploads(sql.c_str(), "");
 }

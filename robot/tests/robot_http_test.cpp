@@ -5,7 +5,6 @@
 #include <arpa/inet.h>
 #include <sys/socket.h>
 #include <unistd.h>
-#include <zip.h>
 
 #include <algorithm>
 #include <cctype>
@@ -15,11 +14,6 @@
 #include "robot_fixture.h"
 
 namespace {
-
-bool contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
 
 // No page of the robot has a script of its own, so any "<script" in one
 // came from outside unescaped.
@@ -239,7 +233,7 @@ TEST(RobotOrganiser, CallsignsNeverBecomePaths)
     for (const char* callsign : {"../../../EVIL", "..", "/TMP/X", "CON"})
         browser.upload(cabrilloLog(callsign, {"RK3DZB"}), "op@example.org");
     ASSERT_TRUE(browser.logIn());
-    EXPECT_EQ(browser.post("/organiser/check", {{"csrf", browser.csrf()}})->status, 303);
+    browser.runCrossCheck();
     // Only the database and the run's own folder lie in the data folder.
     std::vector<std::string> entries;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(robot.config().dataDir)) {
@@ -275,8 +269,9 @@ TEST(RobotUpload, EveryTextFromOutsideIsEscapedInEveryPage)
     const auto answer = browser.upload(log, "op@example.org", attack + ".log");
     ASSERT_EQ(answer->status, 200) << answer->body;
     ASSERT_TRUE(browser.logIn());
-    EXPECT_EQ(browser.post("/organiser/check", {{"csrf", browser.csrf()}})->status, 303);
-    EXPECT_EQ(browser.post("/organiser/publish", {{"csrf", browser.csrf()}})->status, 303);
+    browser.runCrossCheck();
+    EXPECT_EQ(browser.post("/organiser/publish", {{"csrf", browser.csrf()}, {"run", "1"}, {"confirm", "yes"}})->status,
+              303);
     const std::string receipt = UploadStore(robot.config().dataDir + "/robot.db").latestLogs().at(0).receipt;
     for (const std::string& path : {std::string("/receipt/") + receipt, std::string("/organiser"),
                                     std::string("/organiser/run/1"), std::string("/results/")}) {
@@ -335,23 +330,6 @@ TEST(RobotOrganiser, BehindTheProxyEachClientIsThrottledAlone)
     EXPECT_FALSE(spoofer.logIn());
 }
 
-std::vector<std::string> zipEntries(const std::string& bytes)
-{
-    std::vector<std::string> names;
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
-    zip_t* archive = source ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
-    if (!archive) {
-        zip_source_free(source);
-        return names;
-    }
-    for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i)
-        names.push_back(zip_get_name(archive, i, 0));
-    zip_discard(archive);
-    return names;
-}
-
 TEST(RobotOrganiser, SeesLogsAndMissingCallsRunsTheCheckAndPublishes)
 {
     RunningRobot robot;
@@ -370,9 +348,7 @@ TEST(RobotOrganiser, SeesLogsAndMissingCallsRunsTheCheckAndPublishes)
     EXPECT_FALSE(contains(list.substr(list.find("id=\"missing\"")), "<td>UA3ABC</td>"));
 
     EXPECT_EQ(organiser.get("/results/")->status, 404);
-    const auto run = organiser.post("/organiser/check", {{"csrf", organiser.csrf()}});
-    ASSERT_EQ(run->status, 303) << run->body;
-    EXPECT_EQ(run->get_header_value("Location"), "/organiser/run/1");
+    EXPECT_EQ(organiser.runCrossCheck(), "/organiser/run/1");
     const std::string runPage = organiser.get("/organiser/run/1")->body;
     EXPECT_TRUE(contains(runPage, "ubn/UA3ABC.txt")) << runPage;
     EXPECT_EQ(organiser.get("/organiser/run/1/results.html")->status, 200);
@@ -388,8 +364,11 @@ TEST(RobotOrganiser, SeesLogsAndMissingCallsRunsTheCheckAndPublishes)
          {"/organiser/run/1/..%2Frobot.db", "/organiser/run/1/ubn/..", "/organiser/run/2", "/organiser/run/1/logs"})
         EXPECT_EQ(organiser.get(path)->status, 404) << path;
 
-    EXPECT_EQ(organiser.post("/organiser/publish", {{"csrf", "forged"}})->status, 403);
-    EXPECT_EQ(organiser.post("/organiser/publish", {{"csrf", organiser.csrf()}})->status, 303);
+    EXPECT_EQ(organiser.post("/organiser/publish", {{"csrf", "forged"}, {"run", "1"}, {"confirm", "yes"}})->status,
+              403);
+    EXPECT_EQ(organiser.post("/organiser/publish", {{"csrf", organiser.csrf()}, {"run", "1"}, {"confirm", "yes"}})
+                  ->status,
+              303);
     Browser visitor(robot.port());
     const auto results = visitor.get("/results/");
     ASSERT_EQ(results->status, 200);

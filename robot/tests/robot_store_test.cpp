@@ -1,0 +1,152 @@
+// The robot's files: robot.db brought up from an older robot's file, run
+// folders that are always new, a write that fails says so, CSV cells.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "robot/database.h"
+#include "robot/received_export.h"
+#include "robot/run_book.h"
+#include "robot/run_folder.h"
+#include "robot/session_book.h"
+#include "robot/upload_store.h"
+#include "robot_fixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// robot.db as the robot wrote it before its schema had numbered steps, with
+// an upload, a run that was the last done and a later one that failed.
+void writeUnversionedDatabase(const std::string& path)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    execSql(db, R"sql(
+CREATE TABLE uploads(id INTEGER PRIMARY KEY, receipt TEXT NOT NULL UNIQUE, received_at INTEGER NOT NULL,
+    email TEXT NOT NULL, file_name TEXT NOT NULL, original BLOB NOT NULL, accepted INTEGER NOT NULL,
+    callsign TEXT NOT NULL, category TEXT NOT NULL, qso_lines INTEGER NOT NULL, claimed_score INTEGER,
+    computed_score INTEGER NOT NULL);
+CREATE INDEX uploads_by_callsign ON uploads(callsign, id);
+CREATE TABLE worked(upload_id INTEGER NOT NULL REFERENCES uploads(id), callsign TEXT NOT NULL,
+    PRIMARY KEY(upload_id, callsign)) WITHOUT ROWID;
+CREATE TABLE runs(id INTEGER PRIMARY KEY, started_at INTEGER NOT NULL);
+CREATE TABLE settings(key TEXT PRIMARY KEY, value TEXT NOT NULL);
+INSERT INTO uploads VALUES(1, 'ABCDEFGHJK', 1766260800, 'a@x.org', 'a.log', 'bytes', 1, 'UA3ABC', '', 1, NULL, 2);
+INSERT INTO runs VALUES(1, 1766300000), (2, 1766300100), (3, 1766300200);
+INSERT INTO settings VALUES('last_run', '2'), ('published_run', '2');
+)sql");
+    sqlite3_close(db);
+}
+
+TEST(RobotDatabase, AnOlderFileIsBroughtUpStepByStepAndKeepsItsData)
+{
+    ScratchFolder scratch;
+    const std::string path = (scratch.path() / "robot.db").string();
+    writeUnversionedDatabase(path);
+    for (int opening = 0; opening < 2; ++opening) {  // the second opening has nothing left to do
+        UploadStore store(path);
+        ASSERT_EQ(store.latestLogs().size(), 1u);
+        EXPECT_EQ(store.latestLogs()[0].receipt, "ABCDEFGHJK");
+        EXPECT_EQ(store.setting("published_run"), "2");
+        EXPECT_EQ(store.setting("last_run"), std::nullopt);
+        RunBook runs(path);
+        const struct {
+            long long run;
+            RunState state;
+        } expected[] = {{1, RunState::Done}, {2, RunState::Done}, {3, RunState::Failed}};
+        for (const auto& row : expected) {
+            const auto run = runs.find(row.run);
+            ASSERT_TRUE(run) << row.run;
+            EXPECT_EQ(run->state, row.state) << row.run;
+            EXPECT_EQ(run->folder, std::to_string(row.run));
+        }
+        EXPECT_EQ(runs.newestDone()->id, 2);
+        SessionBook sessions(path);
+        sessions.keep("token", std::time(nullptr) + 60);
+        EXPECT_TRUE(sessions.isLive("token", std::time(nullptr)));
+        sessions.drop("token");
+    }
+    Connection db(path);
+    Statement version(db, "PRAGMA user_version");
+    version.step();
+    EXPECT_EQ(version.integer(0), schemaVersion());
+}
+
+TEST(RobotDatabase, AFileOfANewerRobotIsNotTouched)
+{
+    ScratchFolder scratch;
+    const std::string path = (scratch.path() / "robot.db").string();
+    { UploadStore store(path); }
+    {
+        Connection db(path);
+        execSql(db, ("PRAGMA user_version = " + std::to_string(schemaVersion() + 1)).c_str());
+    }
+    EXPECT_THROW(UploadStore store(path), StoreError);
+}
+
+TEST(RobotRunFolders, AFreshFolderNeverReusesWhatIsThere)
+{
+    ScratchFolder scratch;
+    const std::string parent = scratch.path().string();
+    // Each row: what lies in the folder before, the name the next run gets.
+    const struct {
+        std::vector<std::string> folders;
+        std::vector<std::string> files;
+        const char* expected;
+    } cases[] = {
+        {{}, {}, "7"},
+        {{"7"}, {}, "7-2"},
+        {{"7", "7-2"}, {}, "7-3"},
+        {{"7", "7-3"}, {}, "7-2"},
+        {{}, {"7"}, "7-2"},  // a file of that name counts as taken
+        {{"70", "17"}, {}, "7"},
+    };
+    for (const auto& c : cases) {
+        const fs::path place = fs::path(parent) / "case";
+        fs::remove_all(place);
+        fs::create_directories(place);
+        for (const std::string& folder : c.folders)
+            fs::create_directories(place / folder / "out");
+        for (const std::string& file : c.files)
+            writeWholeFile((place / file).string(), "x");
+        EXPECT_EQ(createFreshFolder(place.string(), "7"), c.expected);
+        EXPECT_TRUE(fs::is_directory(place / c.expected));
+    }
+    EXPECT_THROW(createFreshFolder(parent + "/missing", "1"), std::runtime_error);
+}
+
+TEST(RobotRunFolders, AWriteThatFailsSaysSo)
+{
+    ScratchFolder scratch;
+    const std::string folder = scratch.path().string();
+    EXPECT_TRUE(writeWholeFile(folder + "/a.log", "bytes"));
+    EXPECT_EQ(readWholeFile(folder + "/a.log"), "bytes");
+    EXPECT_TRUE(writeWholeFile(folder + "/empty.log", ""));
+    EXPECT_FALSE(writeWholeFile(folder + "/missing/a.log", "bytes"));
+    EXPECT_FALSE(writeWholeFile(folder, "bytes")) << "a folder is no file";
+    EXPECT_THROW(zipFolder(folder, folder + "/missing/all.zip"), std::runtime_error);
+}
+
+TEST(RobotExport, CsvCellsAreNeverFormulas)
+{
+    const struct {
+        const char* text;
+        const char* cell;
+    } cases[] = {
+        {"UA3ABC", "UA3ABC"},
+        {"", ""},
+        {"=HYPERLINK(\"x\")", "\"'=HYPERLINK(\"\"x\"\")\""},
+        {"+7-1", "'+7-1"},
+        {"-1", "'-1"},
+        {"@SUM(1+1)", "'@SUM(1+1)"},
+        {"\tx", "'\tx"},
+        {"a,b", "\"a,b\""},
+        {"line\nbreak", "\"line\nbreak\""},
+        {"a=b", "a=b"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(csvCell(c.text), c.cell) << c.text;
+}
+
+}  // namespace
