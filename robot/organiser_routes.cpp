@@ -186,6 +186,6 @@ void RobotServer::sendPublished(Request& r, const std::string& folder, const std
     std::string content = readWholeFile(*path);
     if (name == "results.html")
         content = withRunNote(std::move(content), fill(fill(r.texts.resultsOfRun, std::to_string(run->id)).c_str(),
-                                                        formatUtcSecond(run->finishedAt)));
+                                                       formatUtcSecond(run->finishedAt)));
     r.res.set_content(content, contentTypeOf(name));
 }

@@ -79,8 +79,8 @@ struct PageTexts {
     const char* reopen;
     const char* stillOpen;  // {} = the run number
     const char* publishAnyway;
-    const char* runStarted;   // {} = the time
-    const char* runFinished;  // {} = the time
+    const char* runStarted;      // {} = the time
+    const char* runFinished;     // {} = the time
     const char* collectingLogs;  // {} = "n / total"
     const char* checkingLogs;
     const char* zippingRun;

@@ -224,8 +224,8 @@ void receivedTable(std::ostringstream& out, const PageTexts& texts, const std::v
         << texts.versionColumn << "</th><th>" << texts.emailColumn << "</th><th>" << texts.receipt << "</th></tr>";
     for (const StoredUpload& log : logs)
         out << "<tr><td>" << formatUtcSecond(log.receivedAt) << "</td><td>" << htmlEscaped(log.callsign) << "</td><td>"
-            << htmlEscaped(log.category) << "</td><td>" << log.qsoLines << "</td>" << claimedCell(texts, log)
-            << "<td>" << log.computedScore << "</td><td>" << log.version << "</td><td>" << htmlEscaped(log.email)
+            << htmlEscaped(log.category) << "</td><td>" << log.qsoLines << "</td>" << claimedCell(texts, log) << "<td>"
+            << log.computedScore << "</td><td>" << log.version << "</td><td>" << htmlEscaped(log.email)
             << "</td><td><a href=\"" << receiptPath(log.receipt) << "\">" << htmlEscaped(log.receipt)
             << "</a></td></tr>";
     out << "</table>";
@@ -268,10 +268,12 @@ std::string organiserPage(const PageTexts& texts, const std::string& csrfToken, 
     std::ostringstream body;
     const long long newest = view.newestRun ? view.newestRun->id : 0;
     body << "<p>"
-         << postButton("/organiser/check", "run-check", texts.runCheck, csrfToken, {{"newest", std::to_string(newest)}});
+         << postButton("/organiser/check", "run-check", texts.runCheck, csrfToken,
+                       {{"newest", std::to_string(newest)}});
     if (view.newestRun)
-        body << "<a id=\"newest-run\" href=\"" << runPath(newest) << "\">" << fill(texts.checkRun, std::to_string(newest))
-             << "</a> (" << stateText(texts, view.newestRun->state) << ") ";
+        body << "<a id=\"newest-run\" href=\"" << runPath(newest) << "\">"
+             << fill(texts.checkRun, std::to_string(newest)) << "</a> (" << stateText(texts, view.newestRun->state)
+             << ") ";
     if (view.newestDone)
         body << publishButton(texts, csrfToken, view.newestDone->id);
     if (!view.window.closed)
@@ -348,10 +350,10 @@ std::string runPage(const PageTexts& texts, const std::string& csrfToken, const 
 
 std::string confirmPublishPage(const PageTexts& texts, const std::string& csrfToken, const RunRecord& run)
 {
-    const std::string body =
-        "<p id=\"confirm\">" + fill(texts.stillOpen, std::to_string(run.id)) + "</p><p>" +
-        postButton("/organiser/publish", "publish-anyway", texts.publishAnyway, csrfToken,
-                   {{"run", std::to_string(run.id)}, {"confirm", "yes"}}) +
-        "<a href=\"" + runPath(run.id) + "\">" + fill(texts.checkRun, std::to_string(run.id)) + "</a></p>";
+    const std::string body = "<p id=\"confirm\">" + fill(texts.stillOpen, std::to_string(run.id)) + "</p><p>" +
+                             postButton("/organiser/publish", "publish-anyway", texts.publishAnyway, csrfToken,
+                                        {{"run", std::to_string(run.id)}, {"confirm", "yes"}}) +
+                             "<a href=\"" + runPath(run.id) + "\">" + fill(texts.checkRun, std::to_string(run.id)) +
+                             "</a></p>";
     return htmlPage(texts, texts.publish, body, runPath(run.id));
 }

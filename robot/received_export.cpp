@@ -32,8 +32,8 @@ std::string uploadsCsv(const std::vector<StoredUpload>& uploads)
         csv << upload.receipt << ',' << formatUtcSecond(upload.receivedAt) << ',' << csvCell(upload.email) << ','
             << csvCell(upload.fileName) << ',' << (upload.accepted ? "accepted" : "refused") << ','
             << csvCell(upload.callsign) << ',' << csvCell(upload.category) << ',' << upload.qsoLines << ','
-            << (upload.claimedScore ? std::to_string(*upload.claimedScore) : "") << ',' << upload.computedScore
-            << ',' << (upload.accepted ? std::to_string(upload.version) : "") << "\r\n";
+            << (upload.claimedScore ? std::to_string(*upload.claimedScore) : "") << ',' << upload.computedScore << ','
+            << (upload.accepted ? std::to_string(upload.version) : "") << "\r\n";
     return csv.str();
 }
 

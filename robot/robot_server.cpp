@@ -77,8 +77,7 @@ const RobotServer::Route RobotServer::kRoutes[] = {
     {"POST", "/organiser/reopen", "/organiser/reopen", &RobotServer::reopen},
     {"GET", "/organiser/received.zip", "/organiser/received.zip", &RobotServer::sendReceived},
     {"GET", "/organiser/run/([0-9]{1,12})", "/organiser/run/1", &RobotServer::showRun},
-    {"GET", "/organiser/run/([0-9]{1,12})/(ubn/)?([^/]+)", "/organiser/run/1/results.html",
-     &RobotServer::sendRunFile},
+    {"GET", "/organiser/run/([0-9]{1,12})/(ubn/)?([^/]+)", "/organiser/run/1/results.html", &RobotServer::sendRunFile},
     {"GET", "/results", "/results", &RobotServer::sendResults},
     {"GET", "/results/", "/results/", &RobotServer::sendResults},
     {"GET", "/results/ubn/([^/]+)", "/results/ubn/A.txt", &RobotServer::sendPublishedReport},
@@ -322,4 +321,3 @@ void RobotServer::logOut(Request& r)
     r.setCookie("session", "", "; Max-Age=0");
     r.redirect("/organiser/login");
 }
-

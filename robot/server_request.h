@@ -11,7 +11,7 @@
 #include "robot/robot_server.h"
 
 inline const char* const kHtml = "text/html; charset=utf-8";
-inline const char* const kClosedAtKey = "closed_at";     // when the organiser closed the robot
+inline const char* const kClosedAtKey = "closed_at";       // when the organiser closed the robot
 inline const char* const kPublishedKey = "published_run";  // the run shown at /results/
 
 // The cookie `name` exactly, from the request's Cookie header; empty if none.

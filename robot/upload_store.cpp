@@ -172,7 +172,8 @@ void UploadStore::clearSetting(const std::string& key)
 
 std::vector<StoredUpload> UploadStore::refusedUploads()
 {
-    const std::string sql = std::string("SELECT ") + kUploadColumns + " FROM uploads u WHERE NOT u.accepted ORDER BY u.id DESC";
+    const std::string sql =
+        std::string("SELECT ") + kUploadColumns + " FROM uploads u WHERE NOT u.accepted ORDER BY u.id DESC";
     return queryUploads(sql.c_str(), "");
 }
 

@@ -31,8 +31,7 @@ bool contains(const std::string& text, const std::string& part)
 namespace {
 
 // Calls `visit` with the open archive, if the bytes are one.
-template <typename Visit>
-void withZip(const std::string& bytes, Visit visit)
+template <typename Visit> void withZip(const std::string& bytes, Visit visit)
 {
     zip_error_t error;
     zip_error_init(&error);
@@ -63,7 +62,8 @@ std::string zipEntry(const std::string& zipBytes, const std::string& name)
     std::string bytes;
     withZip(zipBytes, [&](zip_t* archive) {
         zip_stat_t stat;
-        zip_file_t* file = zip_stat(archive, name.c_str(), 0, &stat) == 0 ? zip_fopen(archive, name.c_str(), 0) : nullptr;
+        zip_file_t* file =
+            zip_stat(archive, name.c_str(), 0, &stat) == 0 ? zip_fopen(archive, name.c_str(), 0) : nullptr;
         if (!file)
             return;
         bytes.resize(stat.size);

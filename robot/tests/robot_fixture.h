@@ -76,8 +76,7 @@ public:
 
     httplib::Result get(const std::string& path);
     httplib::Result post(const std::string& path, const httplib::Params& fields);
-    httplib::Result upload(const std::string& bytes, const std::string& email,
-                           const std::string& fileName = "log.cbr");
+    httplib::Result upload(const std::string& bytes, const std::string& email, const std::string& fileName = "log.cbr");
     // The log pasted into the form's text box instead.
     httplib::Result paste(const std::string& text, const std::string& email);
 

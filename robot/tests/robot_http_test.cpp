@@ -366,9 +366,9 @@ TEST(RobotOrganiser, SeesLogsAndMissingCallsRunsTheCheckAndPublishes)
 
     EXPECT_EQ(organiser.post("/organiser/publish", {{"csrf", "forged"}, {"run", "1"}, {"confirm", "yes"}})->status,
               403);
-    EXPECT_EQ(organiser.post("/organiser/publish", {{"csrf", organiser.csrf()}, {"run", "1"}, {"confirm", "yes"}})
-                  ->status,
-              303);
+    EXPECT_EQ(
+        organiser.post("/organiser/publish", {{"csrf", organiser.csrf()}, {"run", "1"}, {"confirm", "yes"}})->status,
+        303);
     Browser visitor(robot.port());
     const auto results = visitor.get("/results/");
     ASSERT_EQ(results->status, 200);

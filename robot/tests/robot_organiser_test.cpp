@@ -119,18 +119,18 @@ TEST(RobotPublish, ARunsPageAsksWhileOpenThenPublishesThatRunAndTheResultsSayWhi
     EXPECT_TRUE(contains(asked->body, "name=\"confirm\" value=\"yes\""));
     EXPECT_EQ(Browser(contest.robot.port()).get("/results/")->status, 404) << "nothing published before the yes";
 
-    ASSERT_EQ(organiser.post("/organiser/publish", {{"csrf", organiser.csrf()}, {"run", "1"}, {"confirm", "yes"}})
-                  ->status,
-              303);
+    ASSERT_EQ(
+        organiser.post("/organiser/publish", {{"csrf", organiser.csrf()}, {"run", "1"}, {"confirm", "yes"}})->status,
+        303);
     const auto results = Browser(contest.robot.port()).get("/results/");
     ASSERT_EQ(results->status, 200);
     EXPECT_TRUE(contains(results->body, "<p id=\"run-note\">Results of cross-check run 1, made 20")) << results->body;
     EXPECT_FALSE(contains(results->body, "ubn/RN9C.txt")) << "RN9C sent its log after run 1";
 
     for (const char* run : {"3", "0", "x", ""})
-        EXPECT_EQ(
-            organiser.post("/organiser/publish", {{"csrf", organiser.csrf()}, {"run", run}, {"confirm", "yes"}})->status,
-            409)
+        EXPECT_EQ(organiser.post("/organiser/publish", {{"csrf", organiser.csrf()}, {"run", run}, {"confirm", "yes"}})
+                      ->status,
+                  409)
             << run;
     // Once closed, no question.
     organiser.post("/organiser/close", {{"csrf", organiser.csrf()}});
@@ -148,11 +148,11 @@ TEST(RobotRuns, TwoClicksOfOnePageStartOneRun)
         Browser other(contest.robot.port());
         other.setCookie("session", organiser.cookie("session"));
         other.setCookie("csrf", organiser.csrf());
-        locations[1] = other.post("/organiser/check", {{"csrf", organiser.csrf()}, {"newest", "2"}})
-                           ->get_header_value("Location");
+        locations[1] =
+            other.post("/organiser/check", {{"csrf", organiser.csrf()}, {"newest", "2"}})->get_header_value("Location");
     });
-    locations[0] = organiser.post("/organiser/check", {{"csrf", organiser.csrf()}, {"newest", "2"}})
-                       ->get_header_value("Location");
+    locations[0] =
+        organiser.post("/organiser/check", {{"csrf", organiser.csrf()}, {"newest", "2"}})->get_header_value("Location");
     second.join();
     EXPECT_EQ(locations[0], "/organiser/run/3");
     EXPECT_EQ(locations[1], "/organiser/run/3");
@@ -206,9 +206,9 @@ TEST(RobotRuns, ARunTheRobotWasStoppedInIsFailedItsFilesGoneAndNeverPublished)
     EXPECT_FALSE(contains(page, "id=\"publish\""));
     EXPECT_FALSE(contains(organiser.get("/organiser")->body, "id=\"publish\""));
     EXPECT_EQ(organiser.get("/organiser/run/1/results.html")->status, 404);
-    EXPECT_EQ(organiser.post("/organiser/publish", {{"csrf", organiser.csrf()}, {"run", "1"}, {"confirm", "yes"}})
-                  ->status,
-              409);
+    EXPECT_EQ(
+        organiser.post("/organiser/publish", {{"csrf", organiser.csrf()}, {"run", "1"}, {"confirm", "yes"}})->status,
+        409);
 }
 
 TEST(RobotRuns, ARunThatCannotWriteFailsAndSaysWhy)

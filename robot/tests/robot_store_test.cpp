@@ -77,7 +77,9 @@ TEST(RobotDatabase, AFileOfANewerRobotIsNotTouched)
 {
     ScratchFolder scratch;
     const std::string path = (scratch.path() / "robot.db").string();
-    { UploadStore store(path); }
+    {
+        UploadStore store(path);
+    }
     {
         Connection db(path);
         execSql(db, ("PRAGMA user_version = " + std::to_string(schemaVersion() + 1)).c_str());
@@ -94,13 +96,14 @@ TEST(RobotRunFolders, AFreshFolderNeverReusesWhatIsThere)
         std::vector<std::string> folders;
         std::vector<std::string> files;
         const char* expected;
+        const char* why;
     } cases[] = {
-        {{}, {}, "7"},
-        {{"7"}, {}, "7-2"},
-        {{"7", "7-2"}, {}, "7-3"},
-        {{"7", "7-3"}, {}, "7-2"},
-        {{}, {"7"}, "7-2"},  // a file of that name counts as taken
-        {{"70", "17"}, {}, "7"},
+        {{}, {}, "7", "nothing there: the run's own number"},
+        {{"7"}, {}, "7-2", "a restored database numbers a run again"},
+        {{"7", "7-2"}, {}, "7-3", "and again"},
+        {{"7", "7-3"}, {}, "7-2", "the first free name, not one past the last"},
+        {{}, {"7"}, "7-2", "a file of that name counts as taken"},
+        {{"70", "17"}, {}, "7", "only the exact name is taken"},
     };
     for (const auto& c : cases) {
         const fs::path place = fs::path(parent) / "case";
@@ -110,7 +113,7 @@ TEST(RobotRunFolders, AFreshFolderNeverReusesWhatIsThere)
             fs::create_directories(place / folder / "out");
         for (const std::string& file : c.files)
             writeWholeFile((place / file).string(), "x");
-        EXPECT_EQ(createFreshFolder(place.string(), "7"), c.expected);
+        EXPECT_EQ(createFreshFolder(place.string(), "7"), c.expected) << c.why;
         EXPECT_TRUE(fs::is_directory(place / c.expected));
     }
     EXPECT_THROW(createFreshFolder(parent + "/missing", "1"), std::runtime_error);
@@ -136,14 +139,14 @@ TEST(RobotExport, CsvCellsAreNeverFormulas)
     } cases[] = {
         {"UA3ABC", "UA3ABC"},
         {"", ""},
-        {"=HYPERLINK(\"x\")", "\"'=HYPERLINK(\"\"x\"\")\""},
+        {"=HYPERLINK(\"x\")", "\"'=HYPERLINK(\"\"x\"\")\""},  // neutralised, then quoted for its quotes
         {"+7-1", "'+7-1"},
         {"-1", "'-1"},
         {"@SUM(1+1)", "'@SUM(1+1)"},
         {"\tx", "'\tx"},
         {"a,b", "\"a,b\""},
         {"line\nbreak", "\"line\nbreak\""},
-        {"a=b", "a=b"},
+        {"a=b", "a=b"},  // only the first character counts
     };
     for (const auto& c : cases)
         EXPECT_EQ(csvCell(c.text), c.cell) << c.text;
