@@ -9,6 +9,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// A run is made in a hidden folder of this prefix and moved to its own
+// name once whole, so a folder that a stopped robot leaves half made is
+// always one of these, and no finished run's folder ever is.
+const char* const kPartialPrefix = ".partial-";
+
 // A folder name from the book is only ever one the robot chose, but a name
 // that could leave the runs folder is never followed.
 bool isPlainName(const std::string& name)
@@ -27,9 +32,9 @@ void removeFolder(const std::string& folder)
 CheckRunner::CheckRunner(std::string runsFolder, const LogChecker& checker, UploadStore& store, RunBook& runs)
     : runsFolder_(std::move(runsFolder)), checker_(checker), store_(store), runs_(runs)
 {
-    for (const RunRecord& run : runs_.failInterrupted(std::time(nullptr), "the robot stopped during the run"))
-        if (!folderOf(run).empty())
-            removeFolder(folderOf(run));
+    runs_.failInterrupted(std::time(nullptr), "the robot stopped during the run");
+    for (const std::string& name : listedFolders(runsFolder_, kPartialPrefix))
+        removeFolder((fs::path(runsFolder_) / name).string());
 }
 
 CheckRunner::~CheckRunner()
@@ -41,6 +46,13 @@ CheckRunner::~CheckRunner()
 std::string CheckRunner::folderOf(const RunRecord& run) const
 {
     return isPlainName(run.folder) ? (fs::path(runsFolder_) / run.folder).string() : std::string();
+}
+
+std::optional<std::string> CheckRunner::outputsOf(const RunRecord& run) const
+{
+    if (run.state != RunState::Done || folderOf(run).empty())
+        return std::nullopt;
+    return folderOf(run);
 }
 
 long long CheckRunner::start(long long newestSeen)
@@ -95,21 +107,22 @@ void CheckRunner::collectLogs(const std::string& folder, std::vector<LogToCheck>
 // checker's, arrives here as an exception and ends the run as failed.
 void CheckRunner::perform(long long run)
 {
-    std::string folder;
+    std::string partial;
     try {
-        const std::string name = createFreshFolder(runsFolder_, std::to_string(run));
-        folder = (fs::path(runsFolder_) / name).string();
-        runs_.setFolder(run, name);
+        partial =
+            (fs::path(runsFolder_) / createFreshFolder(runsFolder_, kPartialPrefix + std::to_string(run))).string();
         std::vector<LogToCheck> logs;
-        collectLogs(folder, logs);
+        collectLogs(partial, logs);
         setStage(RunStage::Checking);
-        checker_.crossCheck(logs, (fs::path(folder) / "out").string());
+        checker_.crossCheck(logs, (fs::path(partial) / "out").string());
         setStage(RunStage::Zipping);
-        zipFolder(folder, (fs::path(folder) / "all.zip").string());
-        runs_.finish(run, std::time(nullptr));
+        zipFolder(partial, (fs::path(partial) / "all.zip").string());
+        const std::string name = moveToFreshFolder(partial, runsFolder_, std::to_string(run));
+        partial = (fs::path(runsFolder_) / name).string();
+        runs_.finish(run, std::time(nullptr), name);
     } catch (const std::exception& error) {
-        if (!folder.empty())
-            removeFolder(folder);
+        if (!partial.empty())
+            removeFolder(partial);
         try {
             runs_.fail(run, std::time(nullptr), error.what());
         } catch (const std::exception& unrecorded) {

@@ -41,10 +41,12 @@ public:
     // The progress of the run in progress, if any.
     std::optional<RunProgress> progress() const;
 
-    // The folder of a run the book has, or empty.
-    std::string folderOf(const RunRecord& run) const;
+    // The folder of a finished run, which holds all.zip and out/; none for
+    // a run that is not done.
+    std::optional<std::string> outputsOf(const RunRecord& run) const;
 
 private:
+    std::string folderOf(const RunRecord& run) const;
     void perform(long long run);
     void collectLogs(const std::string& folder, std::vector<LogToCheck>& logs);
     void setStage(RunStage stage);

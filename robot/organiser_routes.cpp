@@ -89,19 +89,20 @@ void RobotServer::showRun(Request& r)
     const auto progress = runner_.progress();
     if (progress && progress->run == run->id)
         view.progress = progress;
-    if (run->state == RunState::Done)
-        view.reportNames = listedFiles((fs::path(runner_.folderOf(*run)) / "out" / "ubn").string());
+    if (const auto outputs = runner_.outputsOf(*run))
+        view.reportNames = listedFiles((fs::path(*outputs) / "out" / "ubn").string());
     r.page(200, runPage(r.texts, r.csrfToken(), view));
 }
 
 void RobotServer::sendRunFile(Request& r)
 {
     const auto run = requestedRun(r);
-    const std::string name = r.req.matches[3];
-    if (!run || run->state != RunState::Done)
+    const auto outputs = run ? runner_.outputsOf(*run) : std::nullopt;
+    if (!outputs)
         return r.message(404, r.texts.robotTitle, r.texts.notFound);
     // The zip lies beside the run's outputs, not among them.
-    const fs::path folder = runner_.folderOf(*run);
+    const std::string name = r.req.matches[3];
+    const fs::path folder = *outputs;
     const fs::path base = name == "all.zip" ? folder : folder / (r.req.matches[2].matched ? "out/ubn" : "out");
     const auto path = listedFile(base.string(), name);
     if (!path)
@@ -178,9 +179,10 @@ void RobotServer::sendPublished(Request& r, const std::string& folder, const std
 {
     const auto published = store_.setting(kPublishedKey);
     const auto run = published ? runs_.find(std::stoll(*published)) : std::nullopt;
-    if (!run)
+    const auto outputs = run ? runner_.outputsOf(*run) : std::nullopt;
+    if (!outputs)
         return r.message(404, r.texts.publicResults, r.texts.notPublished);
-    const auto path = listedFile((fs::path(runner_.folderOf(*run)) / folder).string(), name);
+    const auto path = listedFile((fs::path(*outputs) / folder).string(), name);
     if (!path)
         return r.message(404, r.texts.robotTitle, r.texts.notFound);
     std::string content = readWholeFile(*path);

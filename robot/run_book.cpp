@@ -21,19 +21,12 @@ long long RunBook::begin(std::time_t at)
     return insert.integer(0);
 }
 
-void RunBook::setFolder(long long run, const std::string& folder)
+void RunBook::finish(long long run, std::time_t at, const std::string& folder)
 {
-    Statement update(db_, "UPDATE runs SET folder = ? WHERE id = ?");
-    update.bind(1, folder);
-    update.bind(2, run);
-    update.step();
-}
-
-void RunBook::finish(long long run, std::time_t at)
-{
-    Statement update(db_, "UPDATE runs SET state = 'done', finished_at = ? WHERE id = ?");
+    Statement update(db_, "UPDATE runs SET state = 'done', finished_at = ?, folder = ? WHERE id = ?");
     update.bind(1, static_cast<long long>(at));
-    update.bind(2, run);
+    update.bind(2, folder);
+    update.bind(3, run);
     update.step();
 }
 
@@ -93,14 +86,10 @@ std::optional<RunRecord> RunBook::newestDone()
     return first(query("WHERE state = 'done' ORDER BY id DESC LIMIT 1", 0));
 }
 
-std::vector<RunRecord> RunBook::failInterrupted(std::time_t at, const std::string& failure)
+void RunBook::failInterrupted(std::time_t at, const std::string& failure)
 {
-    std::vector<RunRecord> interrupted = query("WHERE state = 'running'", 0);
-    for (RunRecord& run : interrupted) {
-        fail(run.id, at, failure);
-        run.state = RunState::Failed;
-        run.finishedAt = at;
-        run.failure = failure;
-    }
-    return interrupted;
+    Statement update(db_, "UPDATE runs SET state = 'failed', finished_at = ?, failure = ? WHERE state = 'running'");
+    update.bind(1, static_cast<long long>(at));
+    update.bind(2, failure);
+    update.step();
 }

@@ -13,7 +13,7 @@ enum class RunState { Running, Done, Failed };
 
 struct RunRecord {
     long long id = 0;
-    std::string folder;  // its name under DATA/runs; never another run's
+    std::string folder;  // a finished run's name under DATA/runs; never another run's
     RunState state = RunState::Running;
     std::time_t startedAt = 0;
     std::time_t finishedAt = 0;  // 0 while running
@@ -27,8 +27,8 @@ public:
 
     // A new run, running, with no folder yet; its number.
     long long begin(std::time_t at);
-    void setFolder(long long run, const std::string& folder);
-    void finish(long long run, std::time_t at);
+    // The run is done, its outputs whole in `folder`.
+    void finish(long long run, std::time_t at, const std::string& folder);
     void fail(long long run, std::time_t at, const std::string& failure);
 
     std::optional<RunRecord> find(long long run);
@@ -37,9 +37,8 @@ public:
     std::optional<RunRecord> newestDone();
 
     // Marks every run still recorded as running failed: at start-up these
-    // are runs the robot was stopped in the middle of.  Returns them as they
-    // now are, so their partial folders can go.
-    std::vector<RunRecord> failInterrupted(std::time_t at, const std::string& failure);
+    // are runs the robot was stopped in the middle of.
+    void failInterrupted(std::time_t at, const std::string& failure);
 
 private:
     std::vector<RunRecord> query(const std::string& where, long long parameter);

@@ -12,15 +12,32 @@
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> listedFiles(const std::string& folder)
+namespace {
+
+// The names of the entries directly inside `folder` that `wanted` takes, sorted.
+template <typename Wanted> std::vector<std::string> listed(const std::string& folder, Wanted wanted)
 {
     std::vector<std::string> names;
     std::error_code error;
     for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error))
-        if (entry->is_regular_file())
+        if (wanted(*entry))
             names.push_back(entry->path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+}  // namespace
+
+std::vector<std::string> listedFiles(const std::string& folder)
+{
+    return listed(folder, [](const fs::directory_entry& entry) { return entry.is_regular_file(); });
+}
+
+std::vector<std::string> listedFolders(const std::string& folder, const std::string& prefix)
+{
+    return listed(folder, [&prefix](const fs::directory_entry& entry) {
+        return entry.is_directory() && entry.path().filename().string().rfind(prefix, 0) == 0;
+    });
 }
 
 std::optional<std::string> listedFile(const std::string& folder, const std::string& name)
@@ -46,6 +63,19 @@ std::string createFreshFolder(const std::string& parent, const std::string& base
             throw std::runtime_error(path + ": " + std::generic_category().message(errno));
     }
     throw std::runtime_error((fs::path(parent) / base).string() + ": no free name");
+}
+
+std::string moveToFreshFolder(const std::string& from, const std::string& parent, const std::string& base)
+{
+    // rename(2) puts a folder in place of an empty one at once.
+    const std::string name = createFreshFolder(parent, base);
+    std::error_code error;
+    fs::rename(from, fs::path(parent) / name, error);
+    if (error) {
+        fs::remove(fs::path(parent) / name);
+        throw std::runtime_error(from + ": cannot be moved into " + parent + ": " + error.message());
+    }
+    return name;
 }
 
 void zipFolder(const std::string& folder, const std::string& zipPath)

@@ -37,13 +37,15 @@ def check_database(robot, acknowledged):
 
 
 def run_problems(robot, runs):
-    """A run the kill cut off is failed and its folder gone; a finished one is whole."""
+    """A run the kill cut off is failed and its files gone; a finished one is whole.  An empty folder
+    is what a kill between reserving a run's name and moving the run in leaves: nothing of it."""
     problems = [f"run {run} is still {state} after the restart" for run, state, _ in runs if state == "running"]
     kept = {folder for _, state, folder in runs if state == "done"}
     runs_folder = os.path.join(robot.data, "runs")
     for name in os.listdir(runs_folder) if os.path.isdir(runs_folder) else []:
         if name not in kept:
-            problems.append(f"runs/{name} is left of a run that did not finish")
+            if os.listdir(os.path.join(runs_folder, name)):
+                problems.append(f"runs/{name} is left of a run that did not finish")
         elif not os.path.exists(os.path.join(runs_folder, name, "all.zip")):
             problems.append(f"runs/{name} belongs to a finished run but has no all.zip")
     return problems

@@ -191,13 +191,18 @@ TEST(RobotRuns, ARestoredDatabaseNeverWritesIntoAnotherRunsFolder)
 
 TEST(RobotRuns, ARunTheRobotWasStoppedInIsFailedItsFilesGoneAndNeverPublished)
 {
+    // As a kill leaves it: the run recorded as running, half its files
+    // written; beside it the folder of a run a restored backup forgot.
     RunningRobot robot([](RobotConfig& config) {
-        fs::create_directories(config.dataDir + "/runs/1/logs");
-        RunBook book(config.dataDir + "/robot.db");
-        book.setFolder(book.begin(std::time(nullptr)), "1");
-        writeWholeFile(config.dataDir + "/runs/1/logs/ABC.log", "half");
+        fs::create_directories(config.dataDir + "/runs/.partial-1/logs");
+        fs::create_directories(config.dataDir + "/runs/1/out");
+        RunBook(config.dataDir + "/robot.db").begin(std::time(nullptr));
+        writeWholeFile(config.dataDir + "/runs/.partial-1/logs/ABC.log", "half");
+        writeWholeFile(config.dataDir + "/runs/1/out/results.html", "an older contest's results");
     });
-    EXPECT_FALSE(fs::exists(robot.config().dataDir + "/runs/1"));
+    const fs::path runs = fs::path(robot.config().dataDir) / "runs";
+    EXPECT_FALSE(fs::exists(runs / ".partial-1"));
+    EXPECT_EQ(readWholeFile((runs / "1/out/results.html").string()), "an older contest's results");
     Browser organiser(robot.port());
     ASSERT_TRUE(organiser.logIn());
     const std::string page = organiser.get("/organiser/run/1")->body;

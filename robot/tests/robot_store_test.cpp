@@ -117,6 +117,16 @@ TEST(RobotRunFolders, AFreshFolderNeverReusesWhatIsThere)
         EXPECT_TRUE(fs::is_directory(place / c.expected));
     }
     EXPECT_THROW(createFreshFolder(parent + "/missing", "1"), std::runtime_error);
+
+    // A finished run moves in whole, beside what is there.
+    const fs::path partial = fs::path(parent) / "case" / ".partial-7";
+    fs::create_directories(partial / "out");
+    writeWholeFile((partial / "out/results.html").string(), "new");
+    EXPECT_EQ(moveToFreshFolder(partial.string(), (fs::path(parent) / "case").string(), "7"), "7-2");
+    EXPECT_EQ(readWholeFile((fs::path(parent) / "case/7-2/out/results.html").string()), "new");
+    EXPECT_FALSE(fs::exists(partial));
+    EXPECT_THROW(moveToFreshFolder(partial.string(), (fs::path(parent) / "case").string(), "7"), std::runtime_error);
+    EXPECT_FALSE(fs::exists(fs::path(parent) / "case/7-3")) << "a failed move leaves no empty folder";
 }
 
 TEST(RobotRunFolders, AWriteThatFailsSaysSo)
