@@ -43,16 +43,11 @@ CheckRunner::~CheckRunner()
         worker_.join();
 }
 
-std::string CheckRunner::folderOf(const RunRecord& run) const
-{
-    return isPlainName(run.folder) ? (fs::path(runsFolder_) / run.folder).string() : std::string();
-}
-
 std::optional<std::string> CheckRunner::outputsOf(const RunRecord& run) const
 {
-    if (run.state != RunState::Done || folderOf(run).empty())
+    if (run.state != RunState::Done || !isPlainName(run.folder))
         return std::nullopt;
-    return folderOf(run);
+    return (fs::path(runsFolder_) / run.folder).string();
 }
 
 long long CheckRunner::start(long long newestSeen)

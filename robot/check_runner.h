@@ -46,7 +46,6 @@ public:
     std::optional<std::string> outputsOf(const RunRecord& run) const;
 
 private:
-    std::string folderOf(const RunRecord& run) const;
     void perform(long long run);
     void collectLogs(const std::string& folder, std::vector<LogToCheck>& logs);
     void setStage(RunStage stage);

@@ -23,19 +23,23 @@ long long RunBook::begin(std::time_t at)
 
 void RunBook::finish(long long run, std::time_t at, const std::string& folder)
 {
-    Statement update(db_, "UPDATE runs SET state = 'done', finished_at = ?, folder = ? WHERE id = ?");
-    update.bind(1, static_cast<long long>(at));
-    update.bind(2, folder);
-    update.bind(3, run);
-    update.step();
+    end(run, at, "done", folder, "");
 }
 
 void RunBook::fail(long long run, std::time_t at, const std::string& failure)
 {
-    Statement update(db_, "UPDATE runs SET state = 'failed', finished_at = ?, failure = ? WHERE id = ?");
-    update.bind(1, static_cast<long long>(at));
-    update.bind(2, failure);
-    update.bind(3, run);
+    end(run, at, "failed", "", failure);
+}
+
+void RunBook::end(long long run, std::time_t at, const char* state, const std::string& folder,
+                  const std::string& failure)
+{
+    Statement update(db_, "UPDATE runs SET state = ?, finished_at = ?, folder = ?, failure = ? WHERE id = ?");
+    update.bind(1, std::string(state));
+    update.bind(2, static_cast<long long>(at));
+    update.bind(3, folder);
+    update.bind(4, failure);
+    update.bind(5, run);
     update.step();
 }
 

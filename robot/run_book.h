@@ -41,6 +41,7 @@ public:
     void failInterrupted(std::time_t at, const std::string& failure);
 
 private:
+    void end(long long run, std::time_t at, const char* state, const std::string& folder, const std::string& failure);
     std::vector<RunRecord> query(const std::string& where, long long parameter);
 
     Connection db_;
