@@ -7,6 +7,7 @@ usage: check_run_bench.py ROBOT_BINARY SIM_BINARY SCRATCH_DIR COUNTRY_FILE [LOGS
 import concurrent.futures
 import glob
 import os
+import shutil
 import subprocess
 import sys
 import time
@@ -53,6 +54,7 @@ def main():
         return 0 if state == "done" and accepted == len(files) else 1
     finally:
         robot.remove()
+        shutil.rmtree(scratch, ignore_errors=True)
 
 
 if __name__ == "__main__":
