@@ -55,6 +55,7 @@ void RobotServer::showOrganiser(Request& r)
     view.logs = store_.latestLogs();
     view.refused = store_.refusedUploads();
     view.missing = store_.missingLogs(kMinimumWorkedBy);
+    view.versions = store_.everyVersion();
     view.window.closed = uploadsClosed(std::time(nullptr), view.window.deadline);
     view.closedByHand = store_.setting(kClosedAtKey).has_value();
     view.newestRun = runs_.newest();
@@ -131,6 +132,18 @@ void RobotServer::publish(Request& r)
 void RobotServer::closeNow(Request& r)
 {
     store_.setSetting(kClosedAtKey, std::to_string(static_cast<long long>(std::time(nullptr))));
+    r.redirect("/organiser");
+}
+
+// The organiser's choice on a version that waits: check it from now on, or
+// keep the one checked.
+void RobotServer::decideVersion(Request& r)
+{
+    const std::string choice = formField(r.req, "choice");
+    if (choice != "check" && choice != "keep")
+        return r.message(400, r.texts.organiserHeading, r.texts.badRequest);
+    if (!store_.decideVersion(formField(r.req, "receipt"), choice == "check"))
+        return r.message(409, r.texts.organiserHeading, r.texts.notWaiting);
     r.redirect("/organiser");
 }
 

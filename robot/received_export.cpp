@@ -3,37 +3,42 @@
 #include <filesystem>
 #include <sstream>
 
+#include "contest/text.h"
 #include "robot/robot_config.h"
 #include "robot/run_folder.h"
 
 namespace fs = std::filesystem;
 
-std::string csvCell(const std::string& text)
-{
-    std::string cell = text;
-    if (!cell.empty() && std::string("=+-@\t\r").find(cell[0]) != std::string::npos)
-        cell.insert(0, "'");
-    if (cell.find_first_of(",\"\r\n") == std::string::npos)
-        return cell;
-    std::string quoted = "\"";
-    for (char c : cell)
-        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
-}
-
 namespace {
+
+const char* standingName(const StoredUpload& upload)
+{
+    if (!upload.accepted)
+        return "";
+    switch (upload.standing) {
+    case VersionStanding::Checked:
+        return "checked";
+    case VersionStanding::Replaced:
+        return "replaced";
+    case VersionStanding::Waiting:
+        return "waiting";
+    case VersionStanding::Declined:
+        break;
+    }
+    return "declined";
+}
 
 std::string uploadsCsv(const std::vector<StoredUpload>& uploads)
 {
     std::ostringstream csv;
     csv << "receipt,received_utc,email,file_name,verdict,callsign,category,qso_lines,claimed_score,"
-           "computed_score,version\r\n";
+           "computed_score,version,standing\r\n";
     for (const StoredUpload& upload : uploads)
         csv << upload.receipt << ',' << formatUtcSecond(upload.receivedAt) << ',' << csvCell(upload.email) << ','
             << csvCell(upload.fileName) << ',' << (upload.accepted ? "accepted" : "refused") << ','
             << csvCell(upload.callsign) << ',' << csvCell(upload.category) << ',' << upload.qsoLines << ','
             << (upload.claimedScore ? std::to_string(*upload.claimedScore) : "") << ',' << upload.computedScore << ','
-            << (upload.accepted ? std::to_string(upload.version) : "") << "\r\n";
+            << (upload.accepted ? std::to_string(upload.version) : "") << ',' << standingName(upload) << "\r\n";
     return csv.str();
 }
 

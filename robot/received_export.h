@@ -11,13 +11,10 @@
 // (remove the folder once the zip is sent) and returns the zip's path:
 //   uploads.csv            one row per upload, oldest first: receipt, time,
 //                          e-mail, file name, verdict, call, category, QSO
-//                          lines, claimed and computed score, version
+//                          lines, claimed and computed score, version and
+//                          where it stands (checked, replaced, waiting,
+//                          declined)
 //   uploads/RECEIPT.log    its bytes, unchanged
 // Text cells that a spreadsheet would run as a formula are neutralised.
 // Throws std::runtime_error (or StoreError) and then leaves nothing behind.
 std::string exportReceived(UploadStore& store, const std::string& parent);
-
-// A CSV cell: quoted when it holds a comma, quote or line break; with a
-// leading apostrophe when it begins with = + - @ or a tab, so a spreadsheet
-// shows it as text.
-std::string csvCell(const std::string& text);

@@ -5,6 +5,8 @@
 #include <filesystem>
 
 #include "contest/text.h"
+#include "logfile/text.h"
+#include "logfile/text.h"
 #include "robot/pages.h"
 #include "robot/server_request.h"
 
@@ -67,6 +69,7 @@ const RobotServer::Route RobotServer::kRoutes[] = {
     {"GET", "/", "/", &RobotServer::showUploadForm},
     {"POST", "/upload", "/upload", &RobotServer::takeUpload},
     {"GET", "/receipt/([0-9A-Z]{1,20})", "/receipt/ABC", &RobotServer::showReceipt},
+    {"GET", "/receipt/([0-9A-Z]{1,20})/(rejected|err)\\.txt", "/receipt/ABC/err.txt", &RobotServer::sendReceiptList},
     {"GET", "/organiser/login", "/organiser/login", &RobotServer::showLogin},
     {"POST", "/organiser/login", "/organiser/login", &RobotServer::logIn},
     {"POST", "/organiser/logout", "/organiser/logout", &RobotServer::logOut},
@@ -75,6 +78,7 @@ const RobotServer::Route RobotServer::kRoutes[] = {
     {"POST", "/organiser/publish", "/organiser/publish", &RobotServer::publish},
     {"POST", "/organiser/close", "/organiser/close", &RobotServer::closeNow},
     {"POST", "/organiser/reopen", "/organiser/reopen", &RobotServer::reopen},
+    {"POST", "/organiser/version", "/organiser/version", &RobotServer::decideVersion},
     {"GET", "/organiser/received.zip", "/organiser/received.zip", &RobotServer::sendReceived},
     {"GET", "/organiser/run/([0-9]{1,12})", "/organiser/run/1", &RobotServer::showRun},
     {"GET", "/organiser/run/([0-9]{1,12})/(ubn/)?([^/]+)", "/organiser/run/1/results.html", &RobotServer::sendRunFile},
@@ -216,19 +220,25 @@ bool RobotServer::passesGate(Request& r)
 bool RobotServer::uploadsClosed(std::time_t now, std::time_t& deadline)
 {
     deadline = config_.deadline;
+    // The deadline's own minute is still open: "until 23:59" takes logs
+    // through 23:59:59.  "Close now" closes at the second it was pressed.
+    std::time_t closesAt = deadline ? deadline + 60 : 0;
     if (const auto closedAt = store_.setting(kClosedAtKey)) {
         const std::time_t closed = static_cast<std::time_t>(std::stoll(*closedAt));
-        if (!deadline || closed < deadline)
-            deadline = closed;
+        if (!closesAt || closed < closesAt)
+            deadline = closesAt = closed;
     }
-    return deadline && now >= deadline;
+    return closesAt && now >= closesAt;
 }
 
 void RobotServer::showUploadForm(Request& r)
 {
     UploadWindow window;
     window.closed = uploadsClosed(std::time(nullptr), window.deadline);
-    r.page(200, uploadPage(r.texts, config_.contestName, window, r.csrfToken()));
+    // An edit link from an answer page brings its receipt along.
+    const std::string replace = r.req.get_param_value("replace");
+    r.page(200,
+           uploadPage(r.texts, config_.contestName, window, r.csrfToken(), isReceiptShaped(replace) ? replace : ""));
 }
 
 void RobotServer::takeUpload(Request& r)
@@ -255,8 +265,10 @@ void RobotServer::takeUpload(Request& r)
     upload.email = trimmed(formField(r.req, "email"));
     if (!isEmailAddress(upload.email))
         return r.message(400, r.texts.refusedHeading, r.texts.badEmail);
+    upload.earlierReceipt = upperCase(trimmed(formField(r.req, "earlier")));
 
-    const Precheck precheck = checker_.precheck(upload.original, upload.fileName);
+    upload.precheck = checker_.precheck(upload.original, upload.fileName);
+    const Precheck& precheck = upload.precheck;
     upload.accepted = precheck.accepted();
     upload.callsign = precheck.callsign;
     upload.category = precheck.category;
@@ -269,8 +281,10 @@ void RobotServer::takeUpload(Request& r)
     // participant is asked to send again, with nothing stored.
     upload.receipt = newReceipt();
     store_.add(upload);
-    const auto stored = store_.findByReceipt(upload.receipt);
-    r.page(upload.accepted ? 200 : 422, answerPage(r.texts, *stored, precheck));
+    Answer answer{*store_.findByReceipt(upload.receipt), std::move(upload.precheck)};
+    answer.rejectedLineCount = static_cast<int>(answer.precheck.rejectedLines.size());
+    answer.receiptProvedNothing = !upload.earlierReceipt.empty() && answer.upload.standing == VersionStanding::Waiting;
+    r.page(upload.accepted ? 200 : 422, answerPage(r.texts, answer));
 }
 
 void RobotServer::showReceipt(Request& r)
@@ -278,8 +292,28 @@ void RobotServer::showReceipt(Request& r)
     const auto stored = store_.findByReceipt(r.req.matches[1]);
     if (!stored)
         return r.message(404, r.texts.robotTitle, r.texts.notFound);
-    const Precheck precheck = checker_.precheck(store_.originalBytes(stored->id), stored->fileName);
-    r.page(200, answerPage(r.texts, *stored, precheck));
+    KeptPrecheck kept = keptPrecheck(*stored, kLinesOnAPage);
+    Answer answer{*stored, std::move(kept.precheck), kept.rejectedLineCount};
+    r.page(200, answerPage(r.texts, answer));
+}
+
+KeptPrecheck RobotServer::keptPrecheck(const StoredUpload& upload, int rejectedLinesShown)
+{
+    if (auto kept = store_.keptPrecheck(upload.id, rejectedLinesShown))
+        return std::move(*kept);
+    // Stored before pre-checks were kept with their uploads: run once, kept.
+    store_.keepPrecheck(upload.id, checker_.precheck(store_.originalBytes(upload.id), upload.fileName));
+    return *store_.keptPrecheck(upload.id, rejectedLinesShown);
+}
+
+void RobotServer::sendReceiptList(Request& r)
+{
+    const auto stored = store_.findByReceipt(r.req.matches[1]);
+    if (!stored)
+        return r.message(404, r.texts.robotTitle, r.texts.notFound);
+    const std::string text = r.req.matches[2] == "rejected" ? rejectedLinesText(store_.rejectedLines(stored->id))
+                                                            : keptPrecheck(*stored, 0).precheck.errorLines;
+    r.res.set_content(text, "text/plain; charset=utf-8");
 }
 
 std::string RobotServer::clientAddress(const Request& r) const

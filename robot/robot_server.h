@@ -52,6 +52,7 @@ private:
     void showUploadForm(Request& r);
     void takeUpload(Request& r);
     void showReceipt(Request& r);
+    void sendReceiptList(Request& r);
     void showLogin(Request& r);
     void logIn(Request& r);
     void logOut(Request& r);
@@ -65,11 +66,13 @@ private:
     void sendReceived(Request& r);
     void sendResults(Request& r);
     void sendPublishedReport(Request& r);
+    void decideVersion(Request& r);
     void sendPublished(Request& r, const std::string& folder, const std::string& name);
 
     std::string clientAddress(const Request& r) const;
     bool uploadsClosed(std::time_t now, std::time_t& deadline);
     std::optional<RunRecord> requestedRun(Request& r);
+    KeptPrecheck keptPrecheck(const StoredUpload& upload, int rejectedLinesShown);
 
     RobotConfig config_;
     const LogChecker& checker_;

@@ -273,7 +273,8 @@ TEST(RobotOrganiser, ExportHoldsEveryUploadAndItsDetails)
     const std::string csv = zipEntry(zip->body, "uploads.csv");
     EXPECT_TRUE(contains(csv, uploads[2].receipt + ",")) << csv;
     EXPECT_TRUE(contains(csv, ",'=1+2@x.org,log.cbr,refused,")) << csv;
-    EXPECT_TRUE(contains(csv, ",accepted,UA3ABC,SINGLE-OP,2,,")) << csv;
+    EXPECT_TRUE(contains(csv, ",accepted,UA3ABC,SINGLE-OP,1,,1,1,checked\r\n")) << csv;
+    EXPECT_TRUE(contains(csv, ",accepted,UA3ABC,SINGLE-OP,2,,4,2,waiting\r\n")) << "no receipt: it waits";
     // Sent, then gone: the server lets go of it just after the last byte.
     const fs::path made = fs::path(robot.config().dataDir) / "exports" / "received";
     for (int wait = 0; wait < 500 && fs::exists(made); ++wait)
