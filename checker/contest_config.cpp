@@ -4,6 +4,7 @@
 
 #include "logfile/qso_time.h"
 #include "logfile/text.h"
+#include "support/key_value_lines.h"
 
 namespace {
 
@@ -57,10 +58,10 @@ void applySetting(ContestConfig& config, const std::string& key, const std::stri
 
 void applyLine(ContestConfig& config, const std::string& line)
 {
-    const auto equals = line.find('=');
-    if (equals == std::string::npos)
+    const auto keyValue = splitKeyValue(line);
+    if (!keyValue)
         throw ConfigError("\"" + line + "\" is not key = value");
-    applySetting(config, trimmed(line.substr(0, equals)), trimmed(line.substr(equals + 1)));
+    applySetting(config, keyValue->first, keyValue->second);
 }
 
 double minutesOf(const CivilTime& time) { return oleDateFromCivilTime(time) * 24 * 60; }
@@ -69,22 +70,17 @@ double minutesOf(const CivilTime& time) { return oleDateFromCivilTime(time) * 24
 
 ContestConfig readContestConfig(const std::string& text, const std::string& fileName, ContestConfig base)
 {
-    std::size_t lineStart = 0;
-    for (int line = 1; lineStart < text.size(); ++line) {
-        std::size_t lineEnd = text.find('\n', lineStart);
-        if (lineEnd == std::string::npos)
-            lineEnd = text.size();
-        std::string content = text.substr(lineStart, lineEnd - lineStart);
-        lineStart = lineEnd + 1;
-        content = trimmed(content.substr(0, content.find(';')));
-        if (line == 1 && content.compare(0, 3, "\xEF\xBB\xBF") == 0)
-            content = trimmed(content.substr(3));
-        if (content.empty())
-            continue;
+    std::vector<KeyValueLine> settings;
+    try {
+        settings = readKeyValueLines(text, fileName);
+    } catch (const KeyValueError& error) {
+        throw ConfigError(error.what());
+    }
+    for (const KeyValueLine& setting : settings) {
         try {
-            applyLine(base, content);
+            applySetting(base, setting.key, setting.value);
         } catch (const ConfigError& error) {
-            throw ConfigError(fileName + ":" + std::to_string(line) + ": " + error.what());
+            throw ConfigError(setting.place + ": " + error.what());
         }
     }
     if (base.start && base.end && minutesOf(*base.end) <= minutesOf(*base.start))

@@ -13,6 +13,7 @@
 
 #include "cabrillo/cabrillo_log.h"
 #include "contest/text.h"
+#include "support/whole_file.h"
 
 namespace {
 
@@ -296,15 +297,6 @@ std::string qsoRowsOf(const CheckedLog& checked)
     return rows;
 }
 
-void writeFile(const std::filesystem::path& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-    out.close();
-    if (!out)
-        throw std::runtime_error("cannot write " + path.u8string());
-}
-
 }  // namespace
 
 std::string qsosCsv(const CrossCheck& check)
@@ -432,9 +424,9 @@ void writeReports(const CrossCheck& check, const std::string& folder)
         if (!qsos)
             throw std::runtime_error("cannot write " + (out / "qsos.csv").string());
     }
-    writeFile(out / "results.csv", resultsCsv(check));
+    writeWholeFile(out / "results.csv", resultsCsv(check));
     for (std::size_t i = 0; i < check.logs.size(); ++i)
         if (check.logs[i].log.state == LogState::Checked)
-            writeFile(out / "ubn" / participantReportName(check.logs[i].log.callsign), participantReport(check, i));
-    writeFile(out / "results.html", resultsHtml(check));
+            writeWholeFile(out / "ubn" / participantReportName(check.logs[i].log.callsign), participantReport(check, i));
+    writeWholeFile(out / "results.html", resultsHtml(check));
 }

@@ -2,12 +2,11 @@
 #include "robot/precheck.h"
 
 #include <algorithm>
-#include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 
 #include "checker/cross_check.h"
+#include "support/whole_file.h"
 
 struct LogChecker::Rules {
     CountryPrefixes countries;
@@ -20,12 +19,7 @@ ContestConfig readContest(const std::string& contestIni)
 {
     if (contestIni.empty())
         return {};
-    std::ifstream in(contestIni, std::ios::binary);
-    if (!in)
-        throw std::runtime_error(contestIni + ": cannot be read");
-    std::ostringstream text;
-    text << in.rdbuf();
-    return readContestConfig(text.str(), contestIni);
+    return readContestConfig(readWholeFile(contestIni), contestIni);
 }
 
 Refusal refusalOf(LogState state)

@@ -9,6 +9,7 @@
 #include "robot/received_export.h"
 #include "robot/run_folder.h"
 #include "robot/server_request.h"
+#include "support/whole_file.h"
 
 namespace fs = std::filesystem;
 

@@ -113,7 +113,7 @@ TEST(RobotConfigFile, MistakesNameTheirLine)
         {"data = /d\nsecure_cookies = maybe\n", "robot.ini:2: bad value for secure_cookies"},
         {"data = /d\nupload_limit_bytes = 12\n", "robot.ini:2: bad value for upload_limit_bytes"},
         {"data = /d\ncolour = blue\n", "robot.ini:2: unknown key colour"},
-        {"data /d\n", "robot.ini:1: expected key = value"},
+        {"data /d\n", "robot.ini:1: \"data /d\" is not key = value"},
         {"port = 8080\n", "robot.ini: no data folder (data = ...)"},
     };
     for (const auto& c : cases) {

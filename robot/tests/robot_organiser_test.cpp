@@ -10,6 +10,7 @@
 #include "robot/run_folder.h"
 #include "robot/upload_store.h"
 #include "robot_fixture.h"
+#include "support/whole_file.h"
 
 namespace fs = std::filesystem;
 
