@@ -70,13 +70,7 @@ double minutesOf(const CivilTime& time) { return oleDateFromCivilTime(time) * 24
 
 ContestConfig readContestConfig(const std::string& text, const std::string& fileName, ContestConfig base)
 {
-    std::vector<KeyValueLine> settings;
-    try {
-        settings = readKeyValueLines(text, fileName);
-    } catch (const KeyValueError& error) {
-        throw ConfigError(error.what());
-    }
-    for (const KeyValueLine& setting : settings) {
+    for (const KeyValueLine& setting : readKeyValueLines<ConfigError>(text, fileName)) {
         try {
             applySetting(base, setting.key, setting.value);
         } catch (const ConfigError& error) {

@@ -152,13 +152,7 @@ std::string formatUtcSecond(std::time_t t)
 RobotConfig parseRobotConfig(const std::string& text, const std::string& fileName)
 {
     RobotConfig config;
-    std::vector<KeyValueLine> settings;
-    try {
-        settings = readKeyValueLines(text, fileName);
-    } catch (const KeyValueError& error) {
-        throw RobotConfigError(error.what());
-    }
-    for (const KeyValueLine& setting : settings) {
+    for (const KeyValueLine& setting : readKeyValueLines<RobotConfigError>(text, fileName)) {
         std::string problem;
         if (!applySetting(config, setting.key, setting.value, problem))
             throw RobotConfigError(setting.place + ": " + (problem.empty() ? "bad value for " + setting.key : problem));

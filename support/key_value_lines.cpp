@@ -26,7 +26,7 @@ std::optional<std::pair<std::string, std::string>> splitKeyValue(const std::stri
     return std::make_pair(trimmed(text.substr(0, equals)), trimmed(text.substr(equals + 1)));
 }
 
-std::vector<KeyValueLine> readKeyValueLines(const std::string& text, const std::string& fileName)
+std::vector<KeyValueLine> keyValueLines(const std::string& text, const std::string& fileName, std::string& mistake)
 {
     std::vector<KeyValueLine> settings;
     std::size_t lineStart = 0;
@@ -38,8 +38,10 @@ std::vector<KeyValueLine> readKeyValueLines(const std::string& text, const std::
             continue;
         const std::string place = fileName + ":" + std::to_string(number);
         const auto keyValue = splitKeyValue(content);
-        if (!keyValue)
-            throw KeyValueError(place + ": \"" + content + "\" is not key = value");
+        if (!keyValue) {
+            mistake = place + ": \"" + content + "\" is not key = value";
+            break;
+        }
         settings.push_back({place, keyValue->first, keyValue->second});
     }
     return settings;

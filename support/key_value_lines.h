@@ -4,15 +4,9 @@
 #pragma once
 
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
-
-class KeyValueError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 struct KeyValueLine {
     std::string place;  // "FILE:LINE", to begin a message about the line
@@ -22,8 +16,19 @@ struct KeyValueLine {
 // Key and value, each without its blanks; nothing when there is no "=".
 std::optional<std::pair<std::string, std::string>> splitKeyValue(const std::string& text);
 
+// The settings up to the first line with no "=", and a message naming that
+// line ("FILE:LINE: "TEXT" is not key = value"), empty when there is none.
+std::vector<KeyValueLine> keyValueLines(const std::string& text, const std::string& fileName, std::string& mistake);
+
 // Every setting of the file in order, repeats included: what a key means,
-// and whether it may come twice, is the reader's to say.  Throws
-// KeyValueError "FILE:LINE: "TEXT" is not key = value" for a line with no
-// "=".
-std::vector<KeyValueLine> readKeyValueLines(const std::string& text, const std::string& fileName);
+// and whether it may come twice, is the reader's to say.  A line with no
+// "=" throws `Error`, the reader's own, made from the message.
+template <typename Error>
+std::vector<KeyValueLine> readKeyValueLines(const std::string& text, const std::string& fileName)
+{
+    std::string mistake;
+    std::vector<KeyValueLine> settings = keyValueLines(text, fileName, mistake);
+    if (!mistake.empty())
+        throw Error(mistake);
+    return settings;
+}

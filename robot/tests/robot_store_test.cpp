@@ -153,6 +153,7 @@ TEST(RobotRunFolders, AZipThatFailsSaysSo)
 {
     ScratchFolder scratch;
     const std::string folder = scratch.path().string();
+    writeWholeFile(folder + "/a.log", "bytes");
     EXPECT_THROW(zipFolder(folder, folder + "/missing/all.zip"), std::runtime_error);
 }
 
