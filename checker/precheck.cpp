@@ -97,13 +97,6 @@ bool isBlankFile(const std::string& bytes)
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return isBlank(c) || c == '\0'; });
 }
 
-HostDateTime hostTime(const std::optional<CivilTime>& time)
-{
-    if (!time)
-        return {0.0, OleDateTime::Null};
-    return {oleDateFromCivilTime(*time), OleDateTime::Valid};
-}
-
 // "QSO:  3551  CW  ...   NO RX NUMBER !!!" -> "NO RX NUMBER": the message
 // follows the line's last run of three blanks.
 std::string rejectionReason(std::string line)

@@ -47,3 +47,19 @@ struct OleDateTime {
     // out of range; otherwise the pattern filled in (at most 255 bytes).
     std::string format(const char* pattern) const;
 };
+
+// The host's COleDateTime as it passes one to the plug-in: the OLE date,
+// then the status.
+struct HostDateTime {
+    double date;
+    int32_t status;
+};
+
+// What a program playing a log hands the plug-in for a time it read; a
+// time it has not is null.
+inline HostDateTime hostTime(const std::optional<CivilTime>& time)
+{
+    if (!time)
+        return {0.0, OleDateTime::Null};
+    return {oleDateFromCivilTime(*time), OleDateTime::Valid};
+}

@@ -213,13 +213,6 @@ void prepareSettings(const std::vector<HeaderValue>& header)
     markSettingsAsReplays();
 }
 
-HostDateTime hostTime(const std::optional<CivilTime>& time)
-{
-    if (!time)
-        return {0.0, OleDateTime::Null};
-    return {oleDateFromCivilTime(*time), OleDateTime::Valid};
-}
-
 // The host fills every argument; those Stats.dll ignores get the plain
 // values a host has at hand.
 int addQso(const StatsDll& dll, const LoggedQso& qso, const std::string& countryPrefix)
