@@ -43,27 +43,6 @@ HANDLE threadOf(HWND window)
     return ::OpenThread(SYNCHRONIZE, FALSE, ::GetWindowThreadProcessId(window, nullptr));
 }
 
-DWORD WINAPI freeLibrary(void* dll)
-{
-    static_cast<std::unique_ptr<StatsDll>*>(dll)->reset();
-    return 0;
-}
-
-// How long FreeLibrary took, on this thread or on another while this one
-// waits without pumping.
-DWORD timedUnload(std::unique_ptr<StatsDll>& dll, bool fromAnotherThread)
-{
-    const DWORD start = ::GetTickCount();
-    if (fromAnotherThread) {
-        HANDLE unloader = ::CreateThread(nullptr, 0, freeLibrary, &dll, 0, nullptr);
-        ::WaitForSingleObject(unloader, INFINITE);
-        ::CloseHandle(unloader);
-    } else {
-        dll.reset();
-    }
-    return ::GetTickCount() - start;
-}
-
 // While the holder holds on, the library stays; once it lets go, the
 // library, the windows and the window thread go.
 void expectHeldThenGone(DWORD delayMs, HANDLE windowThread)
