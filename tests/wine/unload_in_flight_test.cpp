@@ -12,8 +12,11 @@
 #include <psapi.h>
 #include <tlhelp32.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "ui_helpers.h"
@@ -115,6 +118,55 @@ TEST_F(UnloadWhileHeld, ACallIntoTheHostOutlastsTheUnloadWithoutACrash)
             expectHeldThenGone(delayMs, windowThread);
             ::CloseHandle(windowThread);
         }
+    }
+}
+
+BOOL CALLBACK findVisibleDialog(HWND window, LPARAM found)
+{
+    char className[16] = {};
+    ::GetClassNameA(window, className, sizeof className);
+    if (std::string(className) != "#32770" || !::IsWindowVisible(window))
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+HWND dialogOfThread(DWORD thread)
+{
+    HWND found = nullptr;
+    ::EnumThreadWindows(thread, findVisibleDialog, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// A host's thread inside an export that waits for the operator (the setup
+// notice, as the "Output" box of the results), while another unloads.
+TEST_F(UnloadWhileHeld, AnExportStillOpenOnAnotherThreadOutlastsTheUnloadWithoutACrash)
+{
+    for (DWORD delayMs : holderDelays()) {
+        SCOPED_TRACE(std::to_string(delayMs) + " ms");
+        FakeHost host;
+        auto dll = std::make_unique<StatsDll>();
+        dll->RunCommand0(0, "SHOWINFO");
+        HWND panel = waitForWindow("MODE");
+        ASSERT_NE(panel, nullptr);
+        HANDLE windowThread = threadOf(panel);
+        const auto setup = dll->SetupSet0;
+        std::atomic<DWORD> boxThread{0};
+        std::thread operatorReads([&] {
+            boxThread = ::GetCurrentThreadId();
+            setup();
+        });
+        ASSERT_TRUE(pumpUntil([&] { return boxThread && dialogOfThread(boxThread) != nullptr; }));
+
+        const DWORD unloadMs = timedUnload(dll, false);
+        report("an export's box open", delayMs, unloadMs);
+        EXPECT_LT(unloadMs, kUnloadBoundMs);
+        pumpFor(delayMs);
+        EXPECT_TRUE(statsLoaded()) << "the library went under an export";
+        ::PostMessageA(dialogOfThread(boxThread), WM_COMMAND, IDOK, 0);
+        operatorReads.join();
+        expectHeldThenGone(0, windowThread);
+        ::CloseHandle(windowThread);
     }
 }
 
