@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -38,6 +39,11 @@ private:
     sqlite3* db_;
 };
 
+// Bytes bound as a BLOB, not as text.
+struct Blob {
+    const std::string& bytes;
+};
+
 class Statement {
 public:
     Statement(sqlite3* db, const char* sql) : db_(db)
@@ -53,12 +59,19 @@ public:
     {
         sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
     }
-    void bindBlob(int index, const std::string& bytes)
+    void bind(int index, Blob blob)
     {
-        sqlite3_bind_blob(stmt_, index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_blob(stmt_, index, blob.bytes.data(), static_cast<int>(blob.bytes.size()), SQLITE_TRANSIENT);
     }
     void bind(int index, long long value) { sqlite3_bind_int64(stmt_, index, value); }
+    void bind(int index, const std::optional<long long>& value) { value ? bind(index, *value) : bindNull(index); }
     void bindNull(int index) { sqlite3_bind_null(stmt_, index); }
+    // Binds `values` to the parameters 1, 2, ... in order.
+    template <typename... Values> void bindAll(const Values&... values)
+    {
+        int index = 0;
+        (bind(++index, values), ...);
+    }
 
     // True while there is a row; throws on failure.
     bool step()
