@@ -26,6 +26,21 @@ int schemaVersion();
 // Runs `sql`; throws StoreError with SQLite's words.
 void execSql(sqlite3* db, const char* sql);
 
+// Runs `work` in one write transaction, begun IMMEDIATE so that no other
+// connection writes meanwhile: committed when it returns, rolled back when
+// it throws.
+template <typename Work> void inTransaction(sqlite3* db, Work work)
+{
+    execSql(db, "BEGIN IMMEDIATE");
+    try {
+        work();
+        execSql(db, "COMMIT");
+    } catch (...) {
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
 // One connection to robot.db, closed with the object.
 class Connection {
 public:

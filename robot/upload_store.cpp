@@ -72,16 +72,10 @@ UploadStore::~UploadStore()
     sqlite3_close(db_);
 }
 
-void UploadStore::exec(const char* sql)
-{
-    execSql(db_, sql);
-}
-
 void UploadStore::add(const NewUpload& upload)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    exec("BEGIN IMMEDIATE");
-    try {
+    inTransaction(db_, [&] {
         // A callsign's first version is checked; a later one only with the
         // receipt of a version that was.
         Statement earlier(db_, "SELECT COUNT(*), COALESCE(SUM(receipt = ?), 0) FROM uploads "
@@ -107,11 +101,7 @@ void UploadStore::add(const NewUpload& upload)
             worked.step();
             worked.reset();
         }
-        exec("COMMIT");
-    } catch (...) {
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        throw;
-    }
+    });
 }
 
 void UploadStore::insertPrecheck(long long id, const Precheck& precheck)
@@ -133,17 +123,12 @@ void UploadStore::insertPrecheck(long long id, const Precheck& precheck)
 void UploadStore::keepPrecheck(long long id, const Precheck& precheck)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    exec("BEGIN IMMEDIATE");
-    try {
+    inTransaction(db_, [&] {
         Statement kept(db_, "SELECT 1 FROM prechecks WHERE upload_id = ?");
         kept.bind(1, id);
         if (!kept.step())
             insertPrecheck(id, precheck);
-        exec("COMMIT");
-    } catch (...) {
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        throw;
-    }
+    });
 }
 
 std::vector<RejectedLine> UploadStore::rejectedLines(long long id)
