@@ -44,6 +44,7 @@ public:
     // How long `address` must still wait, in seconds (0: it may try).
     long long secondsToWait(const std::string& address, Clock::time_point now = Clock::now());
 
+    // True for a session opened with this password that has not ended.
     bool isSession(const std::string& token, Clock::time_point now = Clock::now());
     void logOut(const std::string& token);
 
@@ -52,6 +53,8 @@ private:
         int count = 0;
         Clock::time_point lockedUntil{};
     };
+
+    std::string bookedAs(const std::string& token) const;
 
     std::string passwordHash_;
     std::mutex mutex_;
