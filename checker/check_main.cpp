@@ -129,10 +129,7 @@ void saveBytes(const std::string& path, const std::string& bytes)
 int checkOneLog(const Options& options, const ContestConfig& config, const CountryPrefixes& countries)
 {
     const std::string path = options.inputs.front();
-    PrecheckOptions precheck;
-    precheck.ownCallsign = options.ownCallsign;
-    precheck.contestStart = config.start;
-    precheck.contestEnd = config.end;
+    const PrecheckOptions precheck{options.ownCallsign, config.start, config.end};
     const LogCheck log = precheckLog(readWholeFile(path), path, countries, precheck);
     if (log.state == LogState::Empty || log.state == LogState::NotALog || log.resultsText.empty()) {
         std::cerr << path << ": " << logStateName(log.state) << " (" << log.stateReason << ")\n";

@@ -7,41 +7,16 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <numeric>
-#include <set>
 
 #include "cabrillo/cabrillo_log.h"
 #include "contest/text.h"
+#include "checker/report_text.h"
 #include "support/whole_file.h"
 
 namespace {
 
-// Valid UTF-8 passes, but for control characters other than tab and line
-// ends; any other byte becomes '?'.
-std::string utf8(const std::string& text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        const std::size_t length = byte < 0x80 ? 1 : (byte >> 5) == 0x6 ? 2 : (byte >> 4) == 0xE ? 3
-                                                  : (byte >> 3) == 0x1E ? 4 : 0;
-        bool valid = length > 0 && i + length <= text.size();
-        for (std::size_t k = 1; valid && k < length; ++k)
-            valid = (static_cast<unsigned char>(text[i + k]) >> 6) == 0x2;
-        if (valid && (length > 1 || byte >= 0x20 || byte == '\t' || byte == '\r' || byte == '\n')) {
-            out.append(text, i, length);
-            i += length;
-        } else {
-            out += '?';
-            ++i;
-        }
-    }
-    return out;
-}
-
-std::string csvField(const std::string& text) { return csvCell(utf8(text)); }
+std::string csvField(const std::string& text) { return csvCell(validUtf8(text)); }
 
 std::string csvRow(const std::vector<std::string>& fields)
 {
@@ -74,30 +49,6 @@ bool counts(QsoStatus status, const ContestConfig& config)
            (status == QsoStatus::Unique && config.countUniques);
 }
 
-std::string claimed(const LogCheck& log) { return log.claimedScore ? std::to_string(*log.claimedScore) : ""; }
-
-// Checked logs by verified score, best first (callsign on a tie), then the
-// files that were not checked, in the order given.
-std::vector<std::size_t> rankedLogs(const CrossCheck& check)
-{
-    std::vector<std::size_t> order(check.logs.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        const CheckedLog &x = check.logs[a], &y = check.logs[b];
-        const bool xChecked = x.log.state == LogState::Checked, yChecked = y.log.state == LogState::Checked;
-        if (xChecked != yChecked)
-            return xChecked;
-        if (!xChecked)
-            return false;
-        if (x.score.verifiedScore != y.score.verifiedScore)
-            return x.score.verifiedScore > y.score.verifiedScore;
-        return x.log.callsign < y.log.callsign;
-    });
-    return order;
-}
-
-const char* const kCategoryNames[] = {"OPERATOR", "BAND", "MODE", "POWER"};
-
 // Russian, then English: what a status means to the participant.
 const char* statusExplained(QsoStatus status)
 {
@@ -126,153 +77,6 @@ std::string verdictDetails(const JudgedQso& judged, const QsoVerdict& verdict)
         details += " (" + judged.rejection + ")";
     return details;
 }
-
-std::string html(const std::string& text) { return htmlEscaped(utf8(text)); }
-
-std::string cell(const std::string& text, const char* tag = "td") { return std::string("<") + tag + ">" + text + "</" + tag + ">"; }
-std::string number(const std::string& text) { return "<td class=\"n\">" + text + "</td>"; }
-
-std::string categoryOf(const LogCheck& log)
-{
-    std::string label;
-    for (const char* name : kCategoryNames) {
-        const std::string value = log.header.category(name);
-        if (!value.empty())
-            label += (label.empty() ? "" : " ") + value;
-    }
-    return label.empty() ? "(no category)" : label;
-}
-
-std::string percent(std::size_t part, std::size_t whole)
-{
-    if (whole == 0)
-        return "0%";
-    const std::size_t tenths = (part * 1000 + whole / 2) / whole;
-    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + "%";
-}
-
-std::string resultsByCategory(const CrossCheck& check)
-{
-    std::map<std::string, std::vector<std::size_t>> byCategory;
-    for (std::size_t i : rankedLogs(check))
-        if (check.logs[i].log.state == LogState::Checked)
-            byCategory[categoryOf(check.logs[i].log)].push_back(i);
-    std::string out = "<h2>Результаты / Results</h2>\n";
-    for (const auto& [category, logs] : byCategory) {
-        out += "<h3>" + html(category) + "</h3>\n<table>\n<tr>";
-        for (const char* heading : {"#", "Call", "Claimed", "Verified", "QSOs", "Points", "Mult", "Offset, min"})
-            out += cell(heading, "th");
-        out += "</tr>\n";
-        int place = 0;
-        for (std::size_t i : logs) {
-            const CheckedLog& checked = check.logs[i];
-            const std::string call = html(checked.log.callsign);
-            out += "<tr>" + number(std::to_string(++place)) +
-                   cell("<a href=\"ubn/" + html(participantReportName(checked.log.callsign)) + "\">" + call + "</a>") +
-                   number(claimed(checked.log)) + number("<b>" + std::to_string(checked.score.verifiedScore) + "</b>") +
-                   number(std::to_string(checked.score.countedQsos)) + number(std::to_string(checked.score.points)) +
-                   number(std::to_string(checked.score.multipliers)) +
-                   number(std::to_string(checked.score.clockOffsetMinutes)) + "</tr>\n";
-        }
-        out += "</table>\n";
-    }
-    return out;
-}
-
-bool costsOthers(QsoStatus status)
-{
-    return status == QsoStatus::Nil || status == QsoStatus::BustedCall || status == QsoStatus::BustedExch;
-}
-
-// The stations behind the other logs' NIL and busted lines: the one worked
-// or, for a miscopied call, the one really worked.
-std::string costliestLogs(const CrossCheck& check)
-{
-    std::map<std::string, std::size_t> involved;
-    std::size_t total = 0;
-    std::set<std::string> checkedCalls;
-    for (const CheckedLog& checked : check.logs)
-        if (checked.log.state == LogState::Checked)
-            checkedCalls.insert(checked.log.callsign);
-    for (const CheckedLog& checked : check.logs)
-        for (std::size_t q = 0; q < checked.verdicts.size(); ++q) {
-            const QsoVerdict& verdict = checked.verdicts[q];
-            if (!costsOthers(verdict.status))
-                continue;
-            ++total;
-            const std::string& other =
-                verdict.correctCall.empty() ? checked.log.qsos[q].qso.workedCallsign : verdict.correctCall;
-            if (checkedCalls.count(other))
-                ++involved[other];
-        }
-    std::vector<std::pair<std::size_t, std::string>> ranked;
-    for (const auto& [call, count] : involved)
-        ranked.emplace_back(count, call);
-    std::sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) {
-        return a.first != b.first ? a.first > b.first : a.second < b.second;
-    });
-    std::string out = "<h2>Кто стоил другим больше всего / The logs that cost others the most</h2>\n"
-                      "<p>The share of all NIL and busted lines that involve the station.</p>\n<table>\n<tr>" +
-                      cell("Call", "th") + cell("Lines", "th") + cell("Share", "th") + "</tr>\n";
-    for (std::size_t i = 0; i < ranked.size() && i < 20; ++i)
-        out += "<tr>" + cell(html(ranked[i].second)) + number(std::to_string(ranked[i].first)) +
-               number(percent(ranked[i].first, total)) + "</tr>\n";
-    return out + "</table>\n";
-}
-
-std::string callsWithoutLogs(const CrossCheck& check)
-{
-    std::map<std::string, std::set<std::string>> workedBy;
-    for (const CheckedLog& checked : check.logs)
-        for (std::size_t q = 0; q < checked.verdicts.size(); ++q) {
-            const QsoStatus status = checked.verdicts[q].status;
-            if (status == QsoStatus::NoLog || (status == QsoStatus::BustedExch && checked.verdicts[q].matchedLog.empty()))
-                workedBy[checked.log.qsos[q].qso.workedCallsign].insert(checked.log.callsign);
-        }
-    std::vector<std::pair<std::size_t, std::string>> ranked;
-    for (const auto& [call, logs] : workedBy)
-        ranked.emplace_back(logs.size(), call);
-    std::sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) {
-        return a.first != b.first ? a.first > b.first : a.second < b.second;
-    });
-    std::string out = "<h2>Чьи журналы запросить / Calls many worked that sent no log</h2>\n<table>\n<tr>" +
-                      cell("Call", "th") + cell("Logs that worked it", "th") + "</tr>\n";
-    for (std::size_t i = 0; i < ranked.size() && i < 30; ++i)
-        out += "<tr>" + cell(html(ranked[i].second)) + number(std::to_string(ranked[i].first)) + "</tr>\n";
-    return out + "</table>\n";
-}
-
-std::string clockOffsets(const CrossCheck& check)
-{
-    std::string out = "<h2>Сдвиг часов / Clock offsets found</h2>\n<table>\n<tr>" + cell("Call", "th") +
-                      cell("Offset, min", "th") + cell("From matched QSOs", "th") + "</tr>\n";
-    for (const CheckedLog& checked : check.logs)
-        if (checked.log.state == LogState::Checked && checked.score.clockOffsetMinutes != 0)
-            out += "<tr>" + cell(html(checked.log.callsign)) +
-                   number(std::to_string(checked.score.clockOffsetMinutes)) +
-                   number(std::to_string(checked.score.offsetMatches)) + "</tr>\n";
-    return out + "</table>\n";
-}
-
-std::string filesNotChecked(const CrossCheck& check)
-{
-    std::string rows;
-    for (const CheckedLog& checked : check.logs)
-        if (checked.log.state != LogState::Checked)
-            rows += "<tr>" + cell(html(checked.log.fileName)) + cell(logStateName(checked.log.state)) +
-                    cell(html(checked.log.stateReason)) + "</tr>\n";
-    if (rows.empty())
-        return {};
-    return "<h2>Файлы без проверки / Files not checked</h2>\n<table>\n<tr>" + cell("File", "th") +
-           cell("Status", "th") + cell("Why", "th") + "</tr>\n" + rows + "</table>\n";
-}
-
-const char kStyle[] =
-    "body{font-family:sans-serif;margin:2em;color:#222}"
-    "table{border-collapse:collapse;margin-bottom:1.5em}"
-    "th,td{border:1px solid #bbb;padding:.25em .6em;text-align:left}"
-    "th{background:#e8eef6}td.n{text-align:right}"
-    "h2{border-bottom:2px solid #46a;padding-bottom:.2em}a{color:#246}";
 
 std::string qsosCsvHeading()
 {
@@ -329,7 +133,7 @@ std::string resultsCsv(const CrossCheck& check)
         for (const char* name : kCategoryNames)
             row.push_back(log.header.category(name));
         const auto number = [&](int64_t value) { return wasChecked ? std::to_string(value) : std::string(); };
-        row.insert(row.end(), {claimed(log), number(static_cast<int64_t>(log.qsos.size())),
+        row.insert(row.end(), {claimedScoreText(log), number(static_cast<int64_t>(log.qsos.size())),
                                number(checked.score.countedQsos), number(checked.score.points),
                                number(checked.score.multipliers), number(checked.score.verifiedScore)});
         for (int32_t count : checked.score.statusCounts)
@@ -395,16 +199,7 @@ std::string participantReport(const CrossCheck& check, std::size_t logIndex)
     }
     if (!any)
         text += "(нет / none)\r\n";
-    return utf8(text);
-}
-
-std::string resultsHtml(const CrossCheck& check)
-{
-    return "<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n<meta charset=\"utf-8\">\n"
-           "<title>ZEMRIX: результаты / results</title>\n<style>" +
-           std::string(kStyle) + "</style>\n</head>\n<body>\n<h1>ZEMRIX: итоги проверки / checked results</h1>\n" +
-           resultsByCategory(check) + costliestLogs(check) + callsWithoutLogs(check) + clockOffsets(check) +
-           filesNotChecked(check) + "</body>\n</html>\n";
+    return validUtf8(text);
 }
 
 void writeReports(const CrossCheck& check, const std::string& folder)
