@@ -126,4 +126,17 @@ TEST(RobotConfigFile, MistakesNameTheirLine)
     }
 }
 
+// Notepad starts a UTF-8 file with a byte order mark: the first key is
+// read all the same; a missing file is said in the programs' one form.
+TEST(RobotConfigFile, ReadsAFileNotepadSaved)
+{
+    EXPECT_EQ(parseRobotConfig("\xEF\xBB\xBF" "data = /srv/robot\r\nport = 9090\r\n", "robot.ini").dataDir, "/srv/robot");
+    try {
+        readRobotConfigFile("/nonexistent/robot.ini");
+        ADD_FAILURE() << "a missing file was read";
+    } catch (const std::exception& error) {
+        EXPECT_STREQ(error.what(), "cannot read /nonexistent/robot.ini: No such file or directory");
+    }
+}
+
 }  // namespace
