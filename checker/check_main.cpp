@@ -190,21 +190,25 @@ std::vector<LogInput> readInputs(const Options& options)
     return files;
 }
 
+// The cross-check, with a line on the terminal telling how far it has read.
+CrossCheck crossCheckShowingProgress(std::vector<LogInput> inputs, const ContestConfig& config,
+                                     const CountryPrefixes& countries)
+{
+    const auto began = std::chrono::steady_clock::now();
+    const auto seconds = [began] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    };
+    const auto text = [total = inputs.size()](std::size_t done, double) {
+        return "Checking: " + std::to_string(done) + " of " + std::to_string(total) + " logs read";
+    };
+    ProgressLine progress(std::cerr, isTerminal(stderr), seconds, text);
+    return crossCheck(std::move(inputs), config, countries,
+                      [&progress](std::size_t done, std::size_t) { progress.update(done); });
+}
+
 int crossCheckLogs(const Options& options, const ContestConfig& config, const CountryPrefixes& countries)
 {
-    const std::vector<LogInput> inputs = readInputs(options);
-    const auto began = std::chrono::steady_clock::now();
-    CrossCheck check;
-    {
-        const auto seconds = [began] {
-            return std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-        };
-        const auto text = [total = inputs.size()](std::size_t done, double) {
-            return "Checking: " + std::to_string(done) + " of " + std::to_string(total) + " logs read";
-        };
-        ProgressLine progress(std::cerr, isTerminal(stderr), seconds, text);
-        check = crossCheck(inputs, config, countries, [&](std::size_t done, std::size_t) { progress.update(done); });
-    }
+    const CrossCheck check = crossCheckShowingProgress(readInputs(options), config, countries);
     writeReports(check, options.outFolder);
     for (const std::string& line : check.summary)
         std::cerr << line << "\n";
