@@ -12,14 +12,14 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "base/console.h"
+#include "base/country_file.h"
+#include "base/progress_line.h"
+#include "base/whole_file.h"
 #include "checker/cross_check.h"
 #include "contest/command_line.h"
 #include "logfile/reading_summary.h"
 #include "stats_version.h"
-#include "support/console.h"
-#include "support/country_file.h"
-#include "support/progress_line.h"
-#include "support/whole_file.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <climits>
 
+#include "base/key_value_lines.h"
 #include "logfile/qso_time.h"
 #include "logfile/text.h"
-#include "support/key_value_lines.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <fstream>
 #include <numeric>
 
+#include "base/whole_file.h"
 #include "cabrillo/cabrillo_log.h"
-#include "contest/text.h"
 #include "checker/report_text.h"
-#include "support/whole_file.h"
+#include "contest/text.h"
 
 namespace {
 

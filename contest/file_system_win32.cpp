@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "support/text_win32.h"
+#include "base/text_win32.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <iostream>
 
+#include "base/whole_file.h"
 #include "robot/run_folder.h"
-#include "support/whole_file.h"
 
 namespace fs = std::filesystem;
 

@@ -5,8 +5,8 @@
 #include <map>
 #include <set>
 
+#include "base/whole_file.h"
 #include "checker/cross_check.h"
-#include "support/whole_file.h"
 
 struct LogChecker::Rules {
     CountryPrefixes countries;

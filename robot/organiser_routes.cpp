@@ -4,12 +4,12 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/whole_file.h"
 #include "contest/text.h"
 #include "robot/organiser_pages.h"
 #include "robot/received_export.h"
 #include "robot/run_folder.h"
 #include "robot/server_request.h"
-#include "support/whole_file.h"
 
 namespace fs = std::filesystem;
 

@@ -3,10 +3,10 @@
 #include <filesystem>
 #include <sstream>
 
+#include "base/whole_file.h"
 #include "contest/text.h"
 #include "robot/robot_config.h"
 #include "robot/run_folder.h"
-#include "support/whole_file.h"
 
 namespace fs = std::filesystem;
 

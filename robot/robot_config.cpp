@@ -3,8 +3,8 @@
 #include <cctype>
 #include <vector>
 
-#include "support/key_value_lines.h"
-#include "support/whole_file.h"
+#include "base/key_value_lines.h"
+#include "base/whole_file.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "base/whole_file.h"
 #include "robot/run_book.h"
 #include "robot/run_folder.h"
 #include "robot/upload_store.h"
 #include "robot_fixture.h"
-#include "support/whole_file.h"
 
 namespace fs = std::filesystem;
 

@@ -4,13 +4,13 @@
 
 #include <filesystem>
 
+#include "base/whole_file.h"
 #include "robot/database.h"
 #include "robot/run_book.h"
 #include "robot/run_folder.h"
 #include "robot/session_book.h"
 #include "robot/upload_store.h"
 #include "robot_fixture.h"
-#include "support/whole_file.h"
 
 namespace fs = std::filesystem;
 

@@ -25,6 +25,11 @@
 #include <iostream>
 #include <memory>
 
+#include "base/console.h"
+#include "base/country_file.h"
+#include "base/files_win32.h"
+#include "base/text_win32.h"
+#include "base/whole_file.h"
 #include "cabrillo/cabrillo_log.h"
 #include "contest/settings_win32.h"
 #include "dialog_answerer.h"
@@ -39,11 +44,6 @@
 #include "stats_dll.h"
 #include "stats_version.h"
 #include "stopwatch.h"
-#include "support/console.h"
-#include "support/country_file.h"
-#include "support/files_win32.h"
-#include "support/text_win32.h"
-#include "support/whole_file.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
+#include "base/progress_line.h"
 #include "language.h"
-#include "support/progress_line.h"
 
 ProgressLine::Text replayProgressText(std::size_t total, Language language);

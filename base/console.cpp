@@ -1,4 +1,4 @@
-#include "support/console.h"
+#include "base/console.h"
 
 #include <algorithm>
 

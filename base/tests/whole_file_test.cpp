@@ -8,7 +8,7 @@
 #include <functional>
 
 #include "scratch_folder.h"
-#include "support/whole_file.h"
+#include "base/whole_file.h"
 
 namespace {
 
@@ -36,7 +36,8 @@ TEST(WholeFile, SaysWhyItCannotReadOrWrite)
         std::function<void()> call;
         std::string message;
     } cases[] = {
-        {[&] { readWholeFile(folder / "missing.log"); }, "cannot read " + at + "/missing.log: No such file or directory"},
+        {[&] { readWholeFile(folder / "missing.log"); },
+         "cannot read " + at + "/missing.log: No such file or directory"},
         {[&] { readWholeFile(folder); }, "cannot read " + at + ": it is a folder"},
         {[&] { writeWholeFile(folder, "x"); }, "cannot write " + at + ": it is a folder"},
         {[&] { writeWholeFile(folder / "no" / "a.txt", "x"); },

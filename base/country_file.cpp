@@ -1,4 +1,4 @@
-#include "support/country_file.h"
+#include "base/country_file.h"
 
 #include <system_error>
 

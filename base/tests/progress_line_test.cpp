@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "support/progress_line.h"
+#include "base/progress_line.h"
 
 namespace {
 
@@ -19,7 +19,8 @@ TEST(ProgressLine, RedrawsAFewTimesASecondOnATerminalOnly)
         std::ostringstream out;
         double now = 0.0;
         {
-            ProgressLine progress(out, onTerminal, [&now] { return now; }, doneText);
+            ProgressLine progress(
+                out, onTerminal, [&now] { return now; }, doneText);
             for (const auto& [seconds, done] : {std::pair{0.1, 50}, {0.25, 300}, {0.4, 400}, {1.2, 1000}}) {
                 now = seconds;
                 progress.update(done);
@@ -27,8 +28,8 @@ TEST(ProgressLine, RedrawsAFewTimesASecondOnATerminalOnly)
         }
         // 0.25 s is exactly the pause between redraws; 0.4 is too soon after it.
         const std::string last = "1000 after 12 tenths";
-        EXPECT_EQ(out.str(), onTerminal ? "\r300 after 2 tenths\r" + last + "\r" + std::string(last.size(), ' ') + "\r"
-                                        : "");
+        EXPECT_EQ(out.str(),
+                  onTerminal ? "\r300 after 2 tenths\r" + last + "\r" + std::string(last.size(), ' ') + "\r" : "");
     }
 }
 
@@ -38,7 +39,8 @@ TEST(ProgressLine, AShorterLineCoversTheLongerOneByColumns)
     double now = 0.5;
     {
         const auto text = [](std::size_t done, double) { return done ? std::string("дом") : std::string("long"); };
-        ProgressLine progress(out, true, [&now] { return now; }, text);
+        ProgressLine progress(
+            out, true, [&now] { return now; }, text);
         progress.update(0);
         now = 1.0;
         progress.update(1);

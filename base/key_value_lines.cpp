@@ -1,4 +1,4 @@
-#include "support/key_value_lines.h"
+#include "base/key_value_lines.h"
 
 #include <algorithm>
 

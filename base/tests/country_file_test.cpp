@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "scratch_folder.h"
-#include "support/country_file.h"
-#include "support/whole_file.h"
+#include "base/country_file.h"
+#include "base/whole_file.h"
 
 namespace {
 

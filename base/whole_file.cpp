@@ -1,4 +1,4 @@
-#include "support/whole_file.h"
+#include "base/whole_file.h"
 
 #include <cerrno>
 #include <fstream>

@@ -1,4 +1,4 @@
-#include "support/text_win32.h"
+#include "base/text_win32.h"
 
 namespace {
 
@@ -39,9 +39,9 @@ std::wstring wide(const std::string& utf8Text)
 std::string systemMessage(DWORD code, UINT codePage)
 {
     wchar_t* text = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-        reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const DWORD length =
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::string message = length ? narrow(std::wstring(text, length), codePage) : std::string();
     if (text)
         ::LocalFree(text);

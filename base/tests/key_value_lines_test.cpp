@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "support/key_value_lines.h"
+#include "base/key_value_lines.h"
 
 namespace {
 
@@ -44,7 +44,9 @@ TEST(KeyValueLines, ALineWithoutEqualsIsNamedWithItsNumber)
     } cases[] = {
         {"data /srv\n", "a.ini:1: \"data /srv\" is not key = value"},
         {"port = 1\n\n  start 2025-12-20 ; when\n", "a.ini:3: \"start 2025-12-20\" is not key = value"},
-        {"\xEF\xBB\xBF" "word", "a.ini:1: \"word\" is not key = value"},
+        {"\xEF\xBB\xBF"
+         "word",
+         "a.ini:1: \"word\" is not key = value"},
     };
     for (const auto& c : cases) {
         try {

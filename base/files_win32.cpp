@@ -1,6 +1,6 @@
-#include "support/files_win32.h"
+#include "base/files_win32.h"
 
-#include "support/text_win32.h"
+#include "base/text_win32.h"
 
 std::filesystem::path pathOf(const std::string& utf8Path)
 {
@@ -15,8 +15,8 @@ bool underWine()
 std::string systemPath(const std::string& path)
 {
     using UnixFileName = char*(CDECL*)(const wchar_t*);
-    const auto toUnix = reinterpret_cast<UnixFileName>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    const auto toUnix = reinterpret_cast<UnixFileName>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
     if (!toUnix)
         return path;
     std::filesystem::path known = pathOf(path), missing;

@@ -1,4 +1,4 @@
-#include "support/progress_line.h"
+#include "base/progress_line.h"
 
 #include <algorithm>
 
@@ -9,7 +9,8 @@ const double kRedrawSeconds = 0.25;
 // What a terminal shows of UTF-8 text: one column per character.
 std::size_t columns(const std::string& text)
 {
-    return std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+    return std::count_if(text.begin(), text.end(),
+                         [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
 }
 
 }  // namespace
