@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "contest/text.h"
+#include "robot/http_transport.h"
 #include "robot/pages.h"
 #include "robot/run_folder.h"
 
@@ -76,6 +77,27 @@ std::string sizeText(std::size_t bytes)
     return std::to_string(bytes / 1024) + " KB";
 }
 
+TransportLimits transportLimits(const RobotConfig& config)
+{
+    TransportLimits limits;
+    limits.readTimeout = std::chrono::seconds(config.readTimeoutSeconds);
+    limits.requestDeadline = std::chrono::seconds(config.requestDeadlineSeconds);
+    // Room for the form's other fields around a log of the largest size.
+    limits.bodyLimit = config.uploadLimit + 64 * 1024;
+    return limits;
+}
+
+std::string whatWasThrown(std::exception_ptr thrown)
+{
+    try {
+        std::rethrow_exception(thrown);
+    } catch (const std::exception& error) {
+        return error.what();
+    } catch (...) {
+        return "an exception that is no std::exception";
+    }
+}
+
 // A path segment of a run number: digits only, within range.
 bool parseRunNumber(const std::string& text, long long& run)
 {
@@ -135,7 +157,7 @@ struct RobotServer::Request {
 RobotServer::RobotServer(const RobotConfig& config, const LogChecker& checker)
     : config_(config), checker_(checker),
       store_((fs::create_directories(config.dataDir), (fs::path(config.dataDir) / "robot.db").string())),
-      auth_(config.passwordHash), http_(std::make_unique<httplib::Server>())
+      auth_(config.passwordHash), log_(config.logFile), http_(std::make_unique<RobotHttpServer>(transportLimits(config)))
 {
     if (sodium_init() < 0)
         throw std::runtime_error("libsodium cannot start");
@@ -148,13 +170,13 @@ RobotServer::~RobotServer()
     stop();
 }
 
-bool RobotServer::listen()
+bool RobotServer::listen(std::string& error)
 {
-    return http_->listen(config_.listenAddress.c_str(), config_.port);
+    return http_->bindExclusively(config_.listenAddress, config_.port, error) && http_->listen_after_bind();
 }
 int RobotServer::bindToAnyPort(const std::string& host)
 {
-    return http_->bind_to_any_port(host);
+    return http_->bindAnyPort(host);
 }
 bool RobotServer::serveAfterBind()
 {
@@ -171,15 +193,7 @@ bool RobotServer::isRunning() const
 
 void RobotServer::installRoutes()
 {
-    httplib::Server& http = *http_;
-    // Slow clients hold a worker thread only until the timeout; many workers
-    // keep the others served meanwhile.
-    http.new_task_queue = [] { return new httplib::ThreadPool(64); };
-    http.set_read_timeout(config_.readTimeoutSeconds, 0);
-    http.set_write_timeout(config_.readTimeoutSeconds, 0);
-    http.set_keep_alive_timeout(3);
-    // Room for the form's other fields around a log of the largest size.
-    http.set_payload_max_length(config_.uploadLimit + 64 * 1024);
+    RobotHttpServer& http = *http_;
     http.set_default_headers({
         {"Content-Security-Policy", "default-src 'none'; style-src 'unsafe-inline'; img-src data:; form-action 'self'; "
                                     "frame-ancestors 'none'; base-uri 'none'"},
@@ -201,16 +215,17 @@ void RobotServer::installRoutes()
             handler(r);
         };
     };
+    auto form = [&http, route](auto handler) { return http.readingAtMostTheLimit(route(handler)); };
     http.Get("/", route([this](Request& r) { showUploadForm(r); }));
-    http.Post("/upload", route([this](Request& r) { takeUpload(r); }));
+    http.Post("/upload", form([this](Request& r) { takeUpload(r); }));
     http.Get("/receipt/([0-9A-Z]{1,20})", route([this](Request& r) { showReceipt(r, r.req.matches[1]); }));
     http.Get("/organiser/login", route([this](Request& r) { showLogin(r); }));
-    http.Post("/organiser/login", route([this](Request& r) { logIn(r); }));
-    http.Post("/organiser/logout", route([this](Request& r) { logOut(r); }));
+    http.Post("/organiser/login", form([this](Request& r) { logIn(r); }));
+    http.Post("/organiser/logout", form([this](Request& r) { logOut(r); }));
     http.Get("/organiser", route([this](Request& r) { showOrganiser(r); }));
-    http.Post("/organiser/check", route([this](Request& r) { runCrossCheck(r); }));
-    http.Post("/organiser/publish", route([this](Request& r) { publish(r); }));
-    http.Post("/organiser/close", route([this](Request& r) { closeNow(r); }));
+    http.Post("/organiser/check", form([this](Request& r) { runCrossCheck(r); }));
+    http.Post("/organiser/publish", form([this](Request& r) { publish(r); }));
+    http.Post("/organiser/close", form([this](Request& r) { closeNow(r); }));
     http.Get("/organiser/run/([0-9]{1,12})", route([this](Request& r) {
                  long long run = 0;
                  if (parseRunNumber(r.req.matches[1], run))
@@ -224,6 +239,11 @@ void RobotServer::installRoutes()
     http.Get("/results", route([](Request& r) { r.redirect("/results/"); }));
     http.Get("/results/", route([this](Request& r) { sendPublished(r, "out", "results.html"); }));
     http.Get("/results/ubn/([^/]+)", route([this](Request& r) { sendPublished(r, "out/ubn", r.req.matches[1]); }));
+    // Last: a POST to no route still has its body read within the limit.
+    http.Post(".*", form([](Request& r) { r.res.status = 404; }));
+
+    http.set_pre_routing_handler(refuseBodiesOutsideForms);
+    http.set_logger([this](const httplib::Request& req, const httplib::Response& res) { logAnswer(req, res); });
 
     // Pages for what went wrong outside the handlers: no route, a body over
     // the limit, a request that does not parse.  A handler's own page stays.
@@ -241,7 +261,8 @@ void RobotServer::installRoutes()
             res.set_content(messagePage(texts, texts.robotTitle, text, "/"), kHtml);
             return httplib::Server::HandlerResponse::Handled;
         }));
-    http.set_exception_handler([](const httplib::Request& req, httplib::Response& res, std::exception_ptr) {
+    http.set_exception_handler([](const httplib::Request& req, httplib::Response& res, std::exception_ptr thrown) {
+        noteRequestFailure(whatWasThrown(thrown));
         const PageTexts& texts =
             pageTexts(chooseLanguage(cookieValue(req, "lang"), req.get_header_value("Accept-Language")));
         res.status = 500;
@@ -342,14 +363,20 @@ bool RobotServer::isOrganiser(Request& r)
     return false;
 }
 
-std::string RobotServer::clientAddress(const Request& r) const
+std::string RobotServer::clientAddress(const httplib::Request& req) const
 {
     // Behind the configured proxy every connection comes from it; the last
     // address it appended is the client's.  Anyone else's header is ignored.
-    const std::string forwarded = r.req.get_header_value("X-Forwarded-For");
-    if (config_.proxyAddress.empty() || r.req.remote_addr != config_.proxyAddress || forwarded.empty())
-        return r.req.remote_addr;
+    const std::string forwarded = req.get_header_value("X-Forwarded-For");
+    if (config_.proxyAddress.empty() || req.remote_addr != config_.proxyAddress || forwarded.empty())
+        return req.remote_addr;
     return trimmed(forwarded.substr(forwarded.rfind(',') + 1));
+}
+
+void RobotServer::logAnswer(const httplib::Request& req, const httplib::Response& res)
+{
+    log_.answered({clientAddress(req), req.method, req.path, res.status, res.body.size(), timeSinceRequestBegan(),
+                   takeRequestFailure()});
 }
 
 void RobotServer::showLogin(Request& r)
@@ -361,7 +388,7 @@ void RobotServer::logIn(Request& r)
 {
     if (!formIsGenuine(r))
         return r.page(403, loginPage(r.texts, r.csrfToken(), r.texts.badForm));
-    const std::string address = clientAddress(r);
+    const std::string address = clientAddress(r.req);
     std::string session;
     switch (auth_.logIn(address, r.req.get_param_value("password"), session)) {
     case OrganiserAuth::Login::Ok:
@@ -434,8 +461,10 @@ void RobotServer::runCrossCheck(Request& r)
         failure = checker_.crossCheck(logs, (folder / "out").string());
     if (failure.empty())
         failure = zipFolder(folder.string(), (folder / "all.zip").string());
-    if (!failure.empty())
+    if (!failure.empty()) {
+        noteRequestFailure("cross-check run " + std::to_string(run) + ": " + failure);
         return r.page(500, runPage(r.texts, r.csrfToken(), run, {}, failure));
+    }
     store_.setSetting("last_run", std::to_string(run));
     r.redirect("/organiser/run/" + std::to_string(run));
 }

@@ -11,11 +11,13 @@
 #include "robot/robot_config.h"
 #include "robot/upload_store.h"
 
+#include "robot/request_log.h"
+
 namespace httplib {
-class Server;
 struct Request;
 struct Response;
 }  // namespace httplib
+class RobotHttpServer;
 
 class RobotServer {
 public:
@@ -24,9 +26,9 @@ public:
     RobotServer(const RobotConfig& config, const LogChecker& checker);
     ~RobotServer();
 
-    // Serves on the config's address and port until stop(); false when the
-    // address cannot be bound.
-    bool listen();
+    // Serves on the config's address and port until stop(); false with
+    // `error` saying why when the address cannot be bound.
+    bool listen(std::string& error);
     // For tests: binds `host` on a free port and returns it (-1 on failure);
     // then serveAfterBind() serves until stop().
     int bindToAnyPort(const std::string& host);
@@ -52,7 +54,8 @@ private:
     void sendPublished(Request& r, const std::string& folder, const std::string& name);
 
     bool isOrganiser(Request& r);
-    std::string clientAddress(const Request& r) const;
+    std::string clientAddress(const httplib::Request& req) const;
+    void logAnswer(const httplib::Request& req, const httplib::Response& res);
     bool formIsGenuine(Request& r);
     bool uploadsClosed(std::time_t now, std::time_t& deadline);
     std::string runFolder(long long run) const;
@@ -62,6 +65,7 @@ private:
     const LogChecker& checker_;
     UploadStore store_;
     OrganiserAuth auth_;
-    std::unique_ptr<httplib::Server> http_;
+    RequestLog log_;
+    std::unique_ptr<RobotHttpServer> http_;
     std::mutex runMutex_;  // one cross-check at a time
 };
