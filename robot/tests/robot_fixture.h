@@ -25,12 +25,18 @@ inline const char* const kPassword = "correct horse";
 
 class RunningRobot {
 public:
-    // `configure` may change the config before the server starts.
-    explicit RunningRobot(void (*configure)(RobotConfig&) = nullptr);
+    // `configure` may change the config before the server starts.  A robot
+    // that is not `serving` has its port bound until startServing().
+    explicit RunningRobot(void (*configure)(RobotConfig&) = nullptr, bool serving = true);
     ~RunningRobot();
 
+    void startServing();
     int port() const { return port_; }
     const RobotConfig& config() const { return config_; }
+    const LogChecker& checker() const { return *checker_; }
+    // The lines of the access log (the config's log file) once it has at
+    // least `count` of them; the server writes a line after its answer.
+    std::vector<std::string> logLines(std::size_t count) const;
 
 private:
     std::filesystem::path scratch_;
@@ -39,6 +45,30 @@ private:
     std::unique_ptr<RobotServer> server_;
     std::thread serving_;
     int port_ = -1;
+};
+
+// Raw bytes to the server on a connection of their own, which is then left
+// open; the first line of the answer, or "" when the server closes it without
+// one.  Waits as long as the server takes: its deadline bounds the wait.
+std::string rawExchange(int port, const std::string& bytes);
+
+// A connection to 127.0.0.1:port, closed when this goes.
+class RawConnection {
+public:
+    explicit RawConnection(int port);
+    ~RawConnection();
+    RawConnection(const RawConnection&) = delete;
+    RawConnection& operator=(const RawConnection&) = delete;
+
+    bool send(const std::string& bytes);
+    // The first line of the server's answer, read until the server closes
+    // the connection or the line is whole.
+    std::string answerLine();
+    // True while the server has neither answered nor closed the connection.
+    bool isOpenAndUnanswered() const;
+
+private:
+    int socket_;
 };
 
 class Browser {
@@ -57,8 +87,12 @@ public:
     bool logIn(const std::string& password = kPassword);
     std::string cookie(const std::string& name) const;
     void setCookie(const std::string& name, const std::string& value) { cookies_[name] = value; }
-    // A header sent with every request from now on.
-    void setHeader(const std::string& name, const std::string& value) { extraHeaders_.emplace(name, value); }
+    // A header sent with every request from now on, in place of any earlier value.
+    void setHeader(const std::string& name, const std::string& value)
+    {
+        extraHeaders_.erase(name);
+        extraHeaders_.emplace(name, value);
+    }
     // The Set-Cookie lines of the last answer.
     const std::vector<std::string>& lastSetCookies() const { return lastSetCookies_; }
 
