@@ -24,20 +24,22 @@ static void countIfWal(int fd)
     }
 }
 
+static int countedCall(const char* name, int (**real)(int), int fd)
+{
+    if (!*real)
+        *real = (int (*)(int))dlsym(RTLD_NEXT, name);
+    countIfWal(fd);
+    return (*real)(fd);
+}
+
 int fsync(int fd)
 {
     static int (*real)(int);
-    if (!real)
-        real = (int (*)(int))dlsym(RTLD_NEXT, "fsync");
-    countIfWal(fd);
-    return real(fd);
+    return countedCall("fsync", &real, fd);
 }
 
 int fdatasync(int fd)
 {
     static int (*real)(int);
-    if (!real)
-        real = (int (*)(int))dlsym(RTLD_NEXT, "fdatasync");
-    countIfWal(fd);
-    return real(fd);
+    return countedCall("fdatasync", &real, fd);
 }
