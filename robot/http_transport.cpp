@@ -148,6 +148,7 @@ RobotHttpServer::RobotHttpServer(const TransportLimits& limits) : limits_(limits
     set_write_timeout(limits.readTimeout);
     set_keep_alive_timeout(limits.keepAliveTimeout.count());
     set_payload_max_length(limits.bodyLimit);
+    set_pre_routing_handler(nullptr);
     // cpp-httplib's default sets SO_REUSEPORT, which lets a second server
     // bind the same port and take half the connections.  SO_REUSEADDR alone
     // still lets a restart bind while old connections linger in TIME_WAIT.
@@ -157,8 +158,11 @@ RobotHttpServer::RobotHttpServer(const TransportLimits& limits) : limits_(limits
     });
 }
 
-bool RobotHttpServer::deepenListenQueue()
+bool RobotHttpServer::readyToServe()
 {
+    // After every route: a POST to none still has its body read within the
+    // limit before the 404.
+    Server::Post(".*", readingAtMostTheLimit([](const httplib::Request&, httplib::Response& res) { res.status = 404; }));
     // cpp-httplib listens with a queue of 5: in a burst the kernel drops the
     // rest, and their clients retry only after one, three, seven seconds.
     return ::listen(svr_sock_, kListenBacklog) == 0;
@@ -172,7 +176,7 @@ bool RobotHttpServer::bindExclusively(const std::string& host, int port, std::st
                                     : errno ? std::strerror(errno) : "the address cannot be bound";
         return false;
     }
-    if (!deepenListenQueue()) {
+    if (!readyToServe()) {
         error = std::strerror(errno);
         return false;
     }
@@ -182,7 +186,7 @@ bool RobotHttpServer::bindExclusively(const std::string& host, int port, std::st
 int RobotHttpServer::bindAnyPort(const std::string& host)
 {
     const int port = bind_to_any_port(host);
-    return port > 0 && deepenListenQueue() ? port : -1;
+    return port > 0 && readyToServe() ? port : -1;
 }
 
 bool RobotHttpServer::process_and_close_socket(socket_t sock)
@@ -201,14 +205,22 @@ bool RobotHttpServer::process_and_close_socket(socket_t sock)
     return true;
 }
 
-httplib::Server::HandlerResponse refuseBodiesOutsideForms(const httplib::Request& req, httplib::Response& res)
+httplib::Server& RobotHttpServer::set_pre_routing_handler(HandlerWithResponse gate)
 {
-    const bool announcesUnboundedBody = req.has_header("Transfer-Encoding") || req.has_header("Content-Encoding");
-    if (req.method == "POST" || !announcesUnboundedBody)
-        return httplib::Server::HandlerResponse::Unhandled;
-    res.status = 400;
-    closeConnectionAfterAnswer(res);
-    return httplib::Server::HandlerResponse::Handled;
+    return Server::set_pre_routing_handler([gate](const httplib::Request& req, httplib::Response& res) {
+        const bool announcesUnreadBody = req.has_header("Transfer-Encoding") || req.has_header("Content-Encoding");
+        if (req.method != "POST" && announcesUnreadBody) {
+            res.status = 400;
+            closeConnectionAfterAnswer(res);
+            return HandlerResponse::Handled;
+        }
+        return gate ? gate(req, res) : HandlerResponse::Unhandled;
+    });
+}
+
+httplib::Server& RobotHttpServer::Post(const std::string& pattern, Handler handler)
+{
+    return Server::Post(pattern, readingAtMostTheLimit(std::move(handler)));
 }
 
 httplib::Server::HandlerWithContentReader RobotHttpServer::readingAtMostTheLimit(Handler handler) const

@@ -19,6 +19,8 @@ struct TransportLimits {
     std::size_t workers = 256;                  // connections served at once
 };
 
+// Routes and the pre-routing gate are given through this class, not its
+// base: its Post and set_pre_routing_handler put the bounds in front.
 class RobotHttpServer : public httplib::Server {
 public:
     explicit RobotHttpServer(const TransportLimits& limits);
@@ -29,23 +31,25 @@ public:
     // Binds a free port of `host` and returns it; -1 when it cannot.
     int bindAnyPort(const std::string& host);
 
-    // A POST handler that first reads the request's body, at most the body
+    // Every POST handler is handed its body read first, at most the body
     // limit of it as unpacked, into the request's files or params as
-    // cpp-httplib would; past the limit it answers 413 without reading on.
-    // Every POST route goes through it: a body read whole would lift the limit.
-    HandlerWithContentReader readingAtMostTheLimit(Handler handler) const;
+    // cpp-httplib would; past the limit the answer is 413 and the rest is
+    // never read.  cpp-httplib would read a body whole, then hand it over.
+    using httplib::Server::Post;
+    Server& Post(const std::string& pattern, Handler handler);
+
+    // Only a POST takes a body; any other request that announces a chunked
+    // or compressed one gets 400 before it is read, ahead of `gate`, the
+    // robot's own check of every request before its route.
+    Server& set_pre_routing_handler(HandlerWithResponse gate);
 
 private:
     bool process_and_close_socket(socket_t sock) override;
-    bool deepenListenQueue();
+    HandlerWithContentReader readingAtMostTheLimit(Handler handler) const;
+    bool readyToServe();
 
     TransportLimits limits_;
 };
-
-// Only a POST takes a body, read through readingAtMostTheLimit; any other
-// request that announces a chunked or compressed one gets 400 before it is
-// read.  For the pre-routing handler: Handled when it answered.
-httplib::Server::HandlerResponse refuseBodiesOutsideForms(const httplib::Request& req, httplib::Response& res);
 
 // What the transport knows of the request the calling thread is serving:
 // since when it has been arriving, and, for the access log, why it failed.

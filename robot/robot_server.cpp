@@ -215,17 +215,16 @@ void RobotServer::installRoutes()
             handler(r);
         };
     };
-    auto form = [&http, route](auto handler) { return http.readingAtMostTheLimit(route(handler)); };
     http.Get("/", route([this](Request& r) { showUploadForm(r); }));
-    http.Post("/upload", form([this](Request& r) { takeUpload(r); }));
+    http.Post("/upload", route([this](Request& r) { takeUpload(r); }));
     http.Get("/receipt/([0-9A-Z]{1,20})", route([this](Request& r) { showReceipt(r, r.req.matches[1]); }));
     http.Get("/organiser/login", route([this](Request& r) { showLogin(r); }));
-    http.Post("/organiser/login", form([this](Request& r) { logIn(r); }));
-    http.Post("/organiser/logout", form([this](Request& r) { logOut(r); }));
+    http.Post("/organiser/login", route([this](Request& r) { logIn(r); }));
+    http.Post("/organiser/logout", route([this](Request& r) { logOut(r); }));
     http.Get("/organiser", route([this](Request& r) { showOrganiser(r); }));
-    http.Post("/organiser/check", form([this](Request& r) { runCrossCheck(r); }));
-    http.Post("/organiser/publish", form([this](Request& r) { publish(r); }));
-    http.Post("/organiser/close", form([this](Request& r) { closeNow(r); }));
+    http.Post("/organiser/check", route([this](Request& r) { runCrossCheck(r); }));
+    http.Post("/organiser/publish", route([this](Request& r) { publish(r); }));
+    http.Post("/organiser/close", route([this](Request& r) { closeNow(r); }));
     http.Get("/organiser/run/([0-9]{1,12})", route([this](Request& r) {
                  long long run = 0;
                  if (parseRunNumber(r.req.matches[1], run))
@@ -239,10 +238,7 @@ void RobotServer::installRoutes()
     http.Get("/results", route([](Request& r) { r.redirect("/results/"); }));
     http.Get("/results/", route([this](Request& r) { sendPublished(r, "out", "results.html"); }));
     http.Get("/results/ubn/([^/]+)", route([this](Request& r) { sendPublished(r, "out/ubn", r.req.matches[1]); }));
-    // Last: a POST to no route still has its body read within the limit.
-    http.Post(".*", form([](Request& r) { r.res.status = 404; }));
 
-    http.set_pre_routing_handler(refuseBodiesOutsideForms);
     http.set_logger([this](const httplib::Request& req, const httplib::Response& res) { logAnswer(req, res); });
 
     // Pages for what went wrong outside the handlers: no route, a body over
