@@ -55,6 +55,8 @@ public:
         return left.count() > 0 && waitFor(POLLIN, std::min<std::chrono::milliseconds>(left, limits_.readTimeout));
     }
 
+    // The deadline is for what the client sends; a large answer to a slow
+    // reader has the read timeout's patience for each write.
     bool is_writable() const override { return waitFor(POLLOUT, limits_.readTimeout); }
 
     ssize_t read(char* ptr, size_t size) override
@@ -146,7 +148,9 @@ RobotHttpServer::RobotHttpServer(const TransportLimits& limits) : limits_(limits
     new_task_queue = [workers = limits.workers] { return new httplib::ThreadPool(workers); };
     set_read_timeout(limits.readTimeout);
     set_write_timeout(limits.readTimeout);
+    // What the answers' Keep-Alive header promises; the connection loop below keeps it.
     set_keep_alive_timeout(limits.keepAliveTimeout.count());
+    set_keep_alive_max_count(kRequestsPerConnection);
     set_payload_max_length(limits.bodyLimit);
     set_pre_routing_handler(nullptr);
     // cpp-httplib's default sets SO_REUSEPORT, which lets a second server
