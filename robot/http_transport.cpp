@@ -19,6 +19,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kListenBacklog = 1024;  // the kernel caps it at net.core.somaxconn
 constexpr std::size_t kRequestsPerConnection = 100;
+constexpr std::chrono::milliseconds kDrainTime{2000};
 
 // The request this worker thread is serving.  cpp-httplib runs a request's
 // routing, handlers and logger on the thread that reads it, so the transport
@@ -29,6 +30,11 @@ struct RequestOnThisThread {
     bool closeAfterAnswer = false;
 };
 thread_local RequestOnThisThread current;
+
+std::chrono::milliseconds timeLeftUntil(Clock::time_point until)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
+}
 
 // A connection's socket read through a buffer (cpp-httplib reads a header a
 // byte at a time), where every wait for bytes ends at the earlier of the read
@@ -44,6 +50,17 @@ public:
         deadline_ = current.began + limits_.requestDeadline;
     }
 
+    // Reads and drops what the client still sends, for a moment at most.
+    void drainBriefly()
+    {
+        const auto until = Clock::now() + kDrainTime;
+        for (;;) {
+            const auto left = timeLeftUntil(until);
+            if (left.count() <= 0 || !waitFor(POLLIN, left) || ::recv(socket_, buffer_.data(), buffer_.size(), 0) <= 0)
+                return;
+        }
+    }
+
     // Waits for the next request on a kept-alive connection.
     bool nextRequestArrives() const { return hasBuffered() || waitFor(POLLIN, limits_.keepAliveTimeout); }
 
@@ -51,7 +68,7 @@ public:
     {
         if (hasBuffered())
             return true;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - Clock::now());
+        const auto left = timeLeftUntil(deadline_);
         return left.count() > 0 && waitFor(POLLIN, std::min<std::chrono::milliseconds>(left, limits_.readTimeout));
     }
 
@@ -120,6 +137,35 @@ private:
     std::size_t begin_ = 0, end_ = 0;
 };
 
+// The bytes of one request's body, taken from what all bodies may hold
+// together, and given back when the request is done with.
+class BodyBytesHeld {
+public:
+    explicit BodyBytesHeld(std::atomic<std::size_t>& free) : free_(free) {}
+    ~BodyBytesHeld() { free_ += held_; }
+    BodyBytesHeld(const BodyBytesHeld&) = delete;
+    BodyBytesHeld& operator=(const BodyBytesHeld&) = delete;
+
+    bool take(std::size_t bytes)
+    {
+        std::size_t free = free_.load();
+        do {
+            if (free < bytes) {
+                refused_ = true;
+                return false;
+            }
+        } while (!free_.compare_exchange_weak(free, free - bytes));
+        held_ += bytes;
+        return true;
+    }
+    bool refused() const { return refused_; }
+
+private:
+    std::atomic<std::size_t>& free_;
+    std::size_t held_ = 0;
+    bool refused_ = false;
+};
+
 }  // namespace
 
 std::chrono::milliseconds timeSinceRequestBegan()
@@ -143,7 +189,8 @@ void closeConnectionAfterAnswer(httplib::Response& res)
     res.set_header("Connection", "close");
 }
 
-RobotHttpServer::RobotHttpServer(const TransportLimits& limits) : limits_(limits)
+RobotHttpServer::RobotHttpServer(const TransportLimits& limits)
+    : limits_(limits), bodyBytesFree_(limits.bodiesAtOnce)
 {
     new_task_queue = [workers = limits.workers] { return new httplib::ThreadPool(workers); };
     set_read_timeout(limits.readTimeout);
@@ -204,7 +251,12 @@ bool RobotHttpServer::process_and_close_socket(socket_t sock)
         if (!process_request(stream, served + 1 == kRequestsPerConnection, closed, nullptr) || current.closeAfterAnswer)
             break;
     }
-    ::shutdown(sock, SHUT_RDWR);
+    // An answer given before the body was read whole (413, 503) reaches the
+    // client only if the connection is not reset under it, as closing with
+    // unread bytes does: the rest is read and dropped for a moment first.
+    ::shutdown(sock, SHUT_WR);
+    if (current.closeAfterAnswer)
+        stream.drainBriefly();
     ::close(sock);
     return true;
 }
@@ -227,13 +279,14 @@ httplib::Server& RobotHttpServer::Post(const std::string& pattern, Handler handl
     return Server::Post(pattern, readingAtMostTheLimit(std::move(handler)));
 }
 
-httplib::Server::HandlerWithContentReader RobotHttpServer::readingAtMostTheLimit(Handler handler) const
+httplib::Server::HandlerWithContentReader RobotHttpServer::readingAtMostTheLimit(Handler handler)
 {
-    return [limit = limits_.bodyLimit, handler](const httplib::Request& req, httplib::Response& res,
-                                                const httplib::ContentReader& reader) {
+    return [limit = limits_.bodyLimit, &bodyBytesFree = bodyBytesFree_, handler](
+               const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader) {
+        BodyBytesHeld held(bodyBytesFree);
         httplib::Request whole = req;
         std::size_t taken = 0;
-        const auto within = [&](std::size_t bytes) { return (taken += bytes) <= limit; };
+        const auto within = [&](std::size_t bytes) { return (taken += bytes) <= limit && held.take(bytes); };
         bool complete = false;
         if (req.is_multipart_form_data()) {
             auto part = whole.files.end();
@@ -256,9 +309,12 @@ httplib::Server::HandlerWithContentReader RobotHttpServer::readingAtMostTheLimit
             return handler(whole, res);
         // What is left of the body is never read: the connection cannot
         // carry another request.
-        if (taken > limit)
+        if (taken > limit) {
             res.status = 413;
-        else if (res.status < 400)
+        } else if (held.refused()) {
+            res.status = 503;
+            res.set_header("Retry-After", "60");
+        } else if (res.status < 400)
             res.status = 400;
         closeConnectionAfterAnswer(res);
     };

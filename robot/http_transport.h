@@ -7,6 +7,7 @@
 
 #include <httplib.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <string>
@@ -16,6 +17,7 @@ struct TransportLimits {
     std::chrono::seconds requestDeadline{60};   // for a request's whole header and body
     std::chrono::seconds keepAliveTimeout{3};   // between two requests on one connection
     std::size_t bodyLimit = 2 * 1024 * 1024;    // bytes of a body, as unpacked
+    std::size_t bodiesAtOnce = 64 * 1024 * 1024;  // bytes of bodies all requests hold together
     std::size_t workers = 256;                  // connections served at once
 };
 
@@ -35,6 +37,9 @@ public:
     // limit of it as unpacked, into the request's files or params as
     // cpp-httplib would; past the limit the answer is 413 and the rest is
     // never read.  cpp-httplib would read a body whole, then hand it over.
+    // A body that would take the bodies held at once past their bound is
+    // answered 503 with Retry-After: the server stays within its memory
+    // however many clients send at once.
     using httplib::Server::Post;
     Server& Post(const std::string& pattern, Handler handler);
 
@@ -45,10 +50,11 @@ public:
 
 private:
     bool process_and_close_socket(socket_t sock) override;
-    HandlerWithContentReader readingAtMostTheLimit(Handler handler) const;
+    HandlerWithContentReader readingAtMostTheLimit(Handler handler);
     bool readyToServe();
 
     TransportLimits limits_;
+    std::atomic<std::size_t> bodyBytesFree_;
 };
 
 // What the transport knows of the request the calling thread is serving:

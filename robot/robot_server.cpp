@@ -84,6 +84,9 @@ TransportLimits transportLimits(const RobotConfig& config)
     limits.requestDeadline = std::chrono::seconds(config.requestDeadlineSeconds);
     // Room for the form's other fields around a log of the largest size.
     limits.bodyLimit = config.uploadLimit + 64 * 1024;
+    // Some thirty of the largest uploads at once, far more than ever arrive
+    // together; past that a body is refused with 503, to be sent again.
+    limits.bodiesAtOnce = 32 * limits.bodyLimit;
     return limits;
 }
 
@@ -254,6 +257,8 @@ void RobotServer::installRoutes()
                 text = texts.notFound;
             if (res.status == 413)
                 text = fill(texts.tooLarge, sizeText(config_.uploadLimit));
+            if (res.status == 503)
+                text = texts.busy;
             res.set_content(messagePage(texts, texts.robotTitle, text, "/"), kHtml);
             return httplib::Server::HandlerResponse::Handled;
         }));

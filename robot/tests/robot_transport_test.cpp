@@ -114,6 +114,36 @@ TEST(RobotBodies, ChunkedAndCompressedBodiesAreCutOffAtTheLimitAsTheyArrive)
         EXPECT_EQ(statusOf(rawExchange(robot.port(), c.request)), c.status) << c.what;
 }
 
+TEST(RobotBodies, BodiesHeldAtOnceStayWithinTheirBoundAndOthersAreAskedToComeBack)
+{
+    RunningRobot robot([](RobotConfig& config) {
+        limitUploads(config);
+        config.readTimeoutSeconds = 60;
+    });
+    // The robot holds 32 bodies at the limit at once.  Forty bodies just under
+    // it, each left unfinished, are more than that: some must be refused.
+    const std::size_t held = 32 * kBodyLimit, each = kBodyLimit - 8 * 1024, senders = 40;
+    const std::size_t mustBeRefused = senders - held / each;
+    std::vector<std::unique_ptr<RawConnection>> unfinished;
+    for (std::size_t i = 0; i < senders; ++i) {
+        unfinished.push_back(std::make_unique<RawConnection>(robot.port()));
+        unfinished.back()->send(request("POST", "/upload", "Content-Type: text/plain\r\nTransfer-Encoding: chunked\r\n",
+                                        chunked(std::string(each, 'x'), false)));
+    }
+    std::vector<std::string> answers;
+    for (int wait = 0; wait < 300 && answers.size() < mustBeRefused; ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        answers.clear();
+        for (const auto& connection : unfinished)
+            if (!connection->isOpenAndUnanswered())
+                answers.push_back(statusOf(connection->answerLine()));
+    }
+    EXPECT_GE(answers.size(), mustBeRefused);
+    EXPECT_EQ(std::count(answers.begin(), answers.end(), "503"), static_cast<long>(answers.size()));
+    // What the others hold leaves room for a log of ordinary size.
+    EXPECT_EQ(Browser(robot.port()).upload(cabrilloLog("UA3ABC", {"RK3DZB"}), "a@x.org")->status, 200);
+}
+
 TEST(RobotServing, AClientSendingAByteAtATimeIsCutOffAtTheRequestDeadline)
 {
     RunningRobot robot([](RobotConfig& config) {
