@@ -47,9 +47,9 @@ private:
     int port_ = -1;
 };
 
-// Raw bytes to the server on a connection of their own, which is then left
-// open; the first line of the answer, or "" when the server closes it without
-// one.  Waits as long as the server takes: its deadline bounds the wait.
+// Raw bytes to the server on a connection of their own, which stays open
+// for the answer; its first line, or "" when the server closes without one.
+// Waits as long as the server takes: its deadline bounds the wait.
 std::string rawExchange(int port, const std::string& bytes);
 
 // A connection to 127.0.0.1:port, closed when this goes.
