@@ -14,7 +14,7 @@ const char* const kStyle = "body{font-family:sans-serif;max-width:72em;margin:1e
                            "#logs td{white-space:nowrap}"
                            "pre{background:#f4f4f4;padding:.5em;overflow-x:auto}.ok{color:#070}.no{color:#b00}"
                            "nav{float:right}label{display:block;margin-top:.6em}textarea{width:100%;height:12em}"
-                           "form.inline{display:inline}";
+                           "form.inline{display:inline}.differs{background:#fde2c8;font-weight:bold}";
 
 std::string csrfField(const std::string& token)
 {
@@ -171,12 +171,13 @@ bool isReceiptShaped(const std::string& text)
 }
 
 std::string htmlPage(const PageTexts& texts, const std::string& title, const std::string& body,
-                     const std::string& switchUrl)
+                     const std::string& switchUrl, int refreshSeconds)
 {
     const char* otherCode = std::string(texts.languageCode) == "ru" ? "en" : "ru";
     std::ostringstream out;
     out << "<!DOCTYPE html><html lang=\"" << texts.languageCode << "\"><head><meta charset=\"utf-8\">"
         << "<meta name=\"viewport\" content=\"width=device-width,initial-scale=1\">"
+        << (refreshSeconds ? "<meta http-equiv=\"refresh\" content=\"" + std::to_string(refreshSeconds) + "\">" : "")
         << "<title>" << htmlEscaped(title) << "</title><style>" << kStyle << "</style></head><body>"
         << "<nav><a id=\"language\" href=\"" << htmlEscaped(switchUrl) << "?lang=" << otherCode << "\">"
         << texts.otherLanguageName << "</a></nav>"
@@ -266,12 +267,48 @@ std::string loginPage(const PageTexts& texts, const std::string& csrfToken, cons
 
 namespace {
 
-// `fields`: more hidden inputs, written out already.
+// A button that posts a form of its own; `fields` are hidden name=value
+// inputs the robot made itself.
 std::string postButton(const std::string& action, const std::string& id, const char* label,
-                       const std::string& csrfToken, const std::string& fields = "")
+                       const std::string& csrfToken,
+                       const std::vector<std::pair<std::string, std::string>>& fields = {})
 {
-    return "<form class=\"inline\" method=\"post\" action=\"" + action + "\">" + csrfField(csrfToken) + fields +
-           "<button type=\"submit\" id=\"" + id + "\">" + label + "</button></form> ";
+    std::string form = "<form class=\"inline\" method=\"post\" action=\"" + action + "\">" + csrfField(csrfToken);
+    for (const auto& field : fields)
+        form += "<input type=\"hidden\" name=\"" + field.first + "\" value=\"" + htmlEscaped(field.second) + "\">";
+    return form + "<button type=\"submit\" id=\"" + id + "\">" + label + "</button></form> ";
+}
+
+std::string publishButton(const PageTexts& texts, const std::string& csrfToken, long long run)
+{
+    return postButton("/organiser/publish", "publish", texts.publish, csrfToken, {{"run", std::to_string(run)}});
+}
+
+std::string runPath(long long run)
+{
+    return "/organiser/run/" + std::to_string(run);
+}
+
+const char* stateText(const PageTexts& texts, RunState state)
+{
+    switch (state) {
+    case RunState::Running:
+        return texts.runRunning;
+    case RunState::Failed:
+        return texts.runFailed;
+    case RunState::Done:
+        break;
+    }
+    return texts.runDone;
+}
+
+// The claimed score, marked when the rules count another.
+std::string claimedCell(const PageTexts& texts, const StoredUpload& log)
+{
+    if (log.claimedScore && *log.claimedScore != log.computedScore)
+        return std::string("<td class=\"differs\" title=\"") + texts.scoresDiffer + "\">" +
+               score(texts, log.claimedScore) + "</td>";
+    return "<td>" + score(texts, log.claimedScore) + "</td>";
 }
 
 const char* standingName(const PageTexts& texts, VersionStanding standing)
@@ -335,12 +372,11 @@ void waitingVersions(std::ostringstream& out, const PageTexts& texts, const std:
         for (std::size_t i = 0; i < headings.size(); ++i)
             out << "<tr><th>" << headings[i] << "</th><td>" << left[i] << "</td><td>" << right[i] << "</td></tr>";
         const std::string receipt = htmlEscaped(candidate.receipt);
-        const std::string field = "<input type=\"hidden\" name=\"receipt\" value=\"" + receipt + "\">";
         out << "</table><p>"
             << postButton("/organiser/version", "check-" + receipt, texts.checkThisOne, csrfToken,
-                          field + "<input type=\"hidden\" name=\"choice\" value=\"check\">")
+                          {{"receipt", candidate.receipt}, {"choice", "check"}})
             << postButton("/organiser/version", "keep-" + receipt, texts.keepChecked, csrfToken,
-                          field + "<input type=\"hidden\" name=\"choice\" value=\"keep\">")
+                          {{"receipt", candidate.receipt}, {"choice", "keep"}})
             << "</p>";
     }
 }
@@ -369,9 +405,26 @@ void receivedTable(std::ostringstream& out, const PageTexts& texts, const std::v
         << texts.versionColumn << "</th><th>" << texts.emailColumn << "</th><th>" << texts.receipt << "</th></tr>";
     for (const StoredUpload& log : logs)
         out << "<tr><td>" << formatUtcSecond(log.receivedAt) << "</td><td>" << htmlEscaped(log.callsign) << "</td><td>"
-            << htmlEscaped(log.category) << "</td><td>" << log.qsoLines << "</td><td>" << score(texts, log.claimedScore)
-            << "</td><td>" << log.computedScore << "</td><td>" << log.version << "</td><td>" << htmlEscaped(log.email)
+            << htmlEscaped(log.category) << "</td><td>" << log.qsoLines << "</td>" << claimedCell(texts, log) << "<td>"
+            << log.computedScore << "</td><td>" << log.version << "</td><td>" << htmlEscaped(log.email)
             << "</td><td><a href=\"" << receiptPath(log.receipt) << "\">" << htmlEscaped(log.receipt)
+            << "</a></td></tr>";
+    out << "</table>";
+}
+
+void refusedTable(std::ostringstream& out, const PageTexts& texts, const std::vector<StoredUpload>& refused)
+{
+    out << "<h2>" << texts.refusedUploads << " (" << refused.size() << ")</h2>";
+    if (refused.empty()) {
+        out << "<p>" << texts.none << "</p>";
+        return;
+    }
+    out << "<table id=\"refused\"><tr><th>" << texts.timeColumn << "</th><th>" << texts.callsign << "</th><th>"
+        << texts.fileColumn << "</th><th>" << texts.emailColumn << "</th><th>" << texts.receipt << "</th></tr>";
+    for (const StoredUpload& upload : refused)
+        out << "<tr><td>" << formatUtcSecond(upload.receivedAt) << "</td><td>" << htmlEscaped(upload.callsign)
+            << "</td><td>" << htmlEscaped(upload.fileName) << "</td><td>" << htmlEscaped(upload.email)
+            << "</td><td><a href=\"" << receiptPath(upload.receipt) << "\">" << htmlEscaped(upload.receipt)
             << "</a></td></tr>";
     out << "</table>";
 }
@@ -394,14 +447,20 @@ void missingTable(std::ostringstream& out, const PageTexts& texts, const std::ve
 std::string organiserPage(const PageTexts& texts, const std::string& csrfToken, const OrganiserView& view)
 {
     std::ostringstream body;
-    body << "<p>" << postButton("/organiser/check", "run-check", texts.runCheck, csrfToken);
-    if (view.lastRun) {
-        body << "<a href=\"/organiser/run/" << view.lastRun << "\">"
-             << fill(texts.checkRun, std::to_string(view.lastRun)) << "</a> ";
-        body << postButton("/organiser/publish", "publish", texts.publish, csrfToken);
-    }
+    const long long newest = view.newestRun ? view.newestRun->id : 0;
+    body << "<p>"
+         << postButton("/organiser/check", "run-check", texts.runCheck, csrfToken,
+                       {{"newest", std::to_string(newest)}});
+    if (view.newestRun)
+        body << "<a id=\"newest-run\" href=\"" << runPath(newest) << "\">"
+             << fill(texts.checkRun, std::to_string(newest)) << "</a> (" << stateText(texts, view.newestRun->state)
+             << ") ";
+    if (view.newestDone)
+        body << publishButton(texts, csrfToken, view.newestDone->id);
     if (!view.window.closed)
         body << postButton("/organiser/close", "close", texts.closeNow, csrfToken);
+    else if (view.closedByHand)
+        body << postButton("/organiser/reopen", "reopen", texts.reopen, csrfToken);
     body << postButton("/organiser/logout", "logout", texts.logOut, csrfToken) << "</p>";
     if (view.window.closed)
         body << "<p class=\"no\">" << fill(texts.closedSince, formatUtcMinute(view.window.deadline)) << "</p>";
@@ -409,27 +468,75 @@ std::string organiserPage(const PageTexts& texts, const std::string& csrfToken, 
         body << "<p>" << fill(texts.openUntil, formatUtcMinute(view.window.deadline)) << "</p>";
     if (view.published)
         body << "<p class=\"ok\"><a href=\"/results\">" << texts.published << "</a></p>";
+    body << "<p><a id=\"received\" href=\"/organiser/received.zip\">" << texts.downloadReceived << "</a></p>";
     waitingVersions(body, texts, csrfToken, view.versions);
     receivedTable(body, texts, view.logs);
+    refusedTable(body, texts, view.refused);
     missingTable(body, texts, view.missing);
     everyVersionTable(body, texts, view.versions);
     return htmlPage(texts, texts.organiserHeading, body.str(), "/organiser");
 }
 
-std::string runPage(const PageTexts& texts, const std::string& csrfToken, long long run,
-                    const std::vector<std::string>& reportNames, const std::string& failure)
+namespace {
+
+void runProgress(std::ostringstream& out, const PageTexts& texts, const RunProgress& progress)
 {
-    const std::string base = "/organiser/run/" + std::to_string(run);
+    out << "<p id=\"progress\">";
+    switch (progress.stage) {
+    case RunStage::Collecting:
+        out << fill(texts.collectingLogs,
+                    std::to_string(progress.logsCollected) + " / " + std::to_string(progress.logsTotal));
+        break;
+    case RunStage::Checking:
+        out << texts.checkingLogs;
+        break;
+    case RunStage::Zipping:
+        out << texts.zippingRun;
+        break;
+    }
+    out << "</p><p>" << texts.pageRefreshes << "</p>";
+}
+
+void runOutputs(std::ostringstream& out, const PageTexts& texts, const std::string& csrfToken, const RunView& view)
+{
+    const std::string base = runPath(view.run.id);
+    out << "<p><a id=\"results-page\" href=\"" << base << "/results.html\">" << texts.resultsPage << "</a> &middot; "
+        << "<a id=\"zip\" href=\"" << base << "/all.zip\">" << texts.download << "</a> "
+        << publishButton(texts, csrfToken, view.run.id) << "</p>";
+    out << "<h2>" << texts.reports << "</h2><ul id=\"reports\">";
+    for (const std::string& name : view.reportNames)
+        out << "<li><a href=\"" << base << "/ubn/" << htmlEscaped(name) << "\">" << htmlEscaped(name) << "</a></li>";
+    out << "</ul>";
+}
+
+}  // namespace
+
+std::string runPage(const PageTexts& texts, const std::string& csrfToken, const RunView& view)
+{
+    const RunRecord& run = view.run;
     std::ostringstream body;
-    body << "<p><a href=\"/organiser\">" << texts.organiserHeading << "</a></p>";
-    if (!failure.empty())
-        body << "<p class=\"no\">" << texts.checkFailed << "</p><pre>" << htmlEscaped(failure) << "</pre>";
-    body << "<p><a id=\"results-page\" href=\"" << base << "/results.html\">" << texts.resultsPage << "</a> &middot; "
-         << "<a id=\"zip\" href=\"" << base << "/all.zip\">" << texts.download << "</a> "
-         << postButton("/organiser/publish", "publish", texts.publish, csrfToken) << "</p>";
-    body << "<h2>" << texts.reports << "</h2><ul id=\"reports\">";
-    for (const std::string& name : reportNames)
-        body << "<li><a href=\"" << base << "/ubn/" << htmlEscaped(name) << "\">" << htmlEscaped(name) << "</a></li>";
-    body << "</ul>";
-    return htmlPage(texts, fill(texts.checkRun, std::to_string(run)), body.str(), base);
+    body << "<p><a href=\"/organiser\">" << texts.organiserHeading << "</a></p><p id=\"run-state\">"
+         << stateText(texts, run.state) << ". " << fill(texts.runStarted, formatUtcSecond(run.startedAt));
+    if (run.state != RunState::Running)
+        body << " " << fill(texts.runFinished, formatUtcSecond(run.finishedAt));
+    body << "</p>";
+    if (run.state == RunState::Running && view.progress)
+        runProgress(body, texts, *view.progress);
+    if (run.state == RunState::Failed)
+        body << "<p class=\"no\">" << texts.checkFailed << "</p><pre id=\"failure\">" << htmlEscaped(run.failure)
+             << "</pre>";
+    if (run.state == RunState::Done)
+        runOutputs(body, texts, csrfToken, view);
+    return htmlPage(texts, fill(texts.checkRun, std::to_string(run.id)), body.str(), runPath(run.id),
+                    run.state == RunState::Running ? 2 : 0);
+}
+
+std::string confirmPublishPage(const PageTexts& texts, const std::string& csrfToken, const RunRecord& run)
+{
+    const std::string body = "<p id=\"confirm\">" + fill(texts.stillOpen, std::to_string(run.id)) + "</p><p>" +
+                             postButton("/organiser/publish", "publish-anyway", texts.publishAnyway, csrfToken,
+                                        {{"run", std::to_string(run.id)}, {"confirm", "yes"}}) +
+                             "<a href=\"" + runPath(run.id) + "\">" + fill(texts.checkRun, std::to_string(run.id)) +
+                             "</a></p>";
+    return htmlPage(texts, texts.publish, body, runPath(run.id));
 }

@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <zip.h>
 
 #include <cerrno>
 #include <chrono>
@@ -27,6 +28,57 @@ std::string cabrilloLog(const std::string& callsign, const std::vector<std::stri
     return log + "END-OF-LOG:\r\n";
 }
 
+bool contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+namespace {
+
+// Calls `visit` with the open archive, if the bytes are one.
+template <typename Visit> void withZip(const std::string& bytes, Visit visit)
+{
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
+    zip_t* archive = source ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
+    if (!archive) {
+        zip_source_free(source);
+        return;
+    }
+    visit(archive);
+    zip_discard(archive);
+}
+
+}  // namespace
+
+std::vector<std::string> zipEntries(const std::string& zipBytes)
+{
+    std::vector<std::string> names;
+    withZip(zipBytes, [&](zip_t* archive) {
+        for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i)
+            names.push_back(zip_get_name(archive, i, 0));
+    });
+    return names;
+}
+
+std::string zipEntry(const std::string& zipBytes, const std::string& name)
+{
+    std::string bytes;
+    withZip(zipBytes, [&](zip_t* archive) {
+        zip_stat_t stat;
+        zip_file_t* file =
+            zip_stat(archive, name.c_str(), 0, &stat) == 0 ? zip_fopen(archive, name.c_str(), 0) : nullptr;
+        if (!file)
+            return;
+        bytes.resize(stat.size);
+        if (zip_fread(file, bytes.data(), stat.size) != static_cast<zip_int64_t>(stat.size))
+            bytes.clear();
+        zip_fclose(file);
+    });
+    return bytes;
+}
+
 namespace {
 const std::string& passwordHash()
 {
@@ -35,27 +87,46 @@ const std::string& passwordHash()
 }
 }  // namespace
 
-RunningRobot::RunningRobot(void (*configure)(RobotConfig&), bool serving)
+ScratchFolder::ScratchFolder()
 {
     static int serial = 0;
-    scratch_ = std::filesystem::path(ROBOT_SCRATCH_DIR) /
-               ("robot-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
-    std::filesystem::remove_all(scratch_);
-    config_.dataDir = (scratch_ / "data").string();
+    path_ = std::filesystem::path(ROBOT_SCRATCH_DIR) /
+            ("robot-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+}
+
+ScratchFolder::~ScratchFolder()
+{
+    std::filesystem::remove_all(path_);
+}
+
+RunningRobot::RunningRobot(void (*configure)(RobotConfig&), bool serving)
+{
+    config_.dataDir = (scratch_.path() / "data").string();
     config_.passwordHash = passwordHash();
     config_.readTimeoutSeconds = 1;
-    config_.logFile = (scratch_ / "robot.log").string();
+    config_.logFile = (scratch_.path() / "robot.log").string();
     config_.countryFile = ROBOT_COUNTRY_FILE;
     if (configure)
         configure(config_);
-    std::filesystem::create_directories(scratch_);
     checker_ = std::make_unique<LogChecker>(config_.countryFile, config_.checkerConfig);
+    bind();
+    if (serving)
+        startServing();
+}
+
+RunningRobot::~RunningRobot()
+{
+    stop();
+}
+
+void RunningRobot::bind()
+{
     server_ = std::make_unique<RobotServer>(config_, *checker_);
     port_ = server_->bindToAnyPort("127.0.0.1");
     if (port_ <= 0)
         throw std::runtime_error("no free port");
-    if (serving)
-        startServing();
 }
 
 void RunningRobot::startServing()
@@ -63,6 +134,23 @@ void RunningRobot::startServing()
     serving_ = std::thread([this] { server_->serveAfterBind(); });
     while (!server_->isRunning())
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
+}
+
+void RunningRobot::stop()
+{
+    server_->stop();
+    if (serving_.joinable())
+        serving_.join();
+    server_.reset();
+}
+
+void RunningRobot::restart(const std::function<void()>& meanwhile)
+{
+    stop();
+    if (meanwhile)
+        meanwhile();
+    bind();
+    startServing();
 }
 
 std::vector<std::string> RunningRobot::logLines(std::size_t count) const
@@ -76,15 +164,6 @@ std::vector<std::string> RunningRobot::logLines(std::size_t count) const
             return lines;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-}
-
-RunningRobot::~RunningRobot()
-{
-    server_->stop();
-    if (serving_.joinable())
-        serving_.join();
-    server_.reset();
-    std::filesystem::remove_all(scratch_);
 }
 
 Browser::Browser(int port, std::string language) : client_("127.0.0.1", port), language_(std::move(language))
@@ -172,6 +251,22 @@ bool Browser::logIn(const std::string& password)
 {
     const auto result = post("/organiser/login", {{"csrf", csrf()}, {"password", password}});
     return result && result->status == 303 && !cookie("session").empty();
+}
+
+std::string Browser::runCrossCheck(long long newestSeen)
+{
+    const auto started = post("/organiser/check", {{"csrf", csrf()}, {"newest", std::to_string(newestSeen)}});
+    if (!started || started->status != 303)
+        throw std::runtime_error("the cross-check did not start");
+    const std::string run = started->get_header_value("Location");
+    // Bounded by the test's own time limit; a run of a few logs takes well
+    // under a second.
+    for (;;) {
+        const auto page = get(run);
+        if (page && page->status == 200 && !contains(page->body, "id=\"run-state\">running"))
+            return run;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
 }
 
 RawConnection::RawConnection(int port) : socket_(::socket(AF_INET, SOCK_STREAM, 0))

@@ -6,6 +6,7 @@
 #include <httplib.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -20,26 +21,55 @@
 std::string cabrilloLog(const std::string& callsign, const std::vector<std::string>& worked,
                         const std::string& extraHeader = "");
 
+bool contains(const std::string& text, const std::string& part);
+
+// The names of a zip's entries, in order; and one entry's bytes (empty when
+// it has none of that name).
+std::vector<std::string> zipEntries(const std::string& zipBytes);
+std::string zipEntry(const std::string& zipBytes, const std::string& name);
+
 // The organiser's password in every test robot.
 inline const char* const kPassword = "correct horse";
 
+// A folder of its own under the build tree's scratch folder, removed with
+// the object.
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
 class RunningRobot {
 public:
-    // `configure` may change the config before the server starts.  A robot
-    // that is not `serving` has its port bound until startServing().
+    // `configure` may change the config, and prepare the data folder, before
+    // the server starts.  A robot that is not `serving` has its port bound
+    // until startServing().
     explicit RunningRobot(void (*configure)(RobotConfig&) = nullptr, bool serving = true);
     ~RunningRobot();
 
     void startServing();
+
+    // Stops the robot as SIGTERM would, and starts it again on the same data
+    // (on another port); `meanwhile` may change the data folder in between.
+    void restart(const std::function<void()>& meanwhile = {});
+
     int port() const { return port_; }
     const RobotConfig& config() const { return config_; }
+    std::string databasePath() const { return config_.dataDir + "/robot.db"; }
     const LogChecker& checker() const { return *checker_; }
     // The lines of the access log (the config's log file) once it has at
     // least `count` of them; the server writes a line after its answer.
     std::vector<std::string> logLines(std::size_t count) const;
 
 private:
-    std::filesystem::path scratch_;
+    void bind();
+    void stop();
+
+    ScratchFolder scratch_;
     RobotConfig config_;
     std::unique_ptr<LogChecker> checker_;
     std::unique_ptr<RobotServer> server_;
@@ -78,14 +108,18 @@ public:
     httplib::Result get(const std::string& path);
     httplib::Result post(const std::string& path, const httplib::Params& fields);
     // `earlier`: the receipt of an earlier version, as the form takes it.
-    httplib::Result upload(const std::string& bytes, const std::string& email,
-                           const std::string& fileName = "log.cbr", const std::string& earlier = "");
+    httplib::Result upload(const std::string& bytes, const std::string& email, const std::string& fileName = "log.cbr",
+                           const std::string& earlier = "");
     // The log pasted into the form's text box instead.
     httplib::Result paste(const std::string& text, const std::string& email);
 
     // The form token the pages gave; fetches the upload form when there is none yet.
     std::string csrf();
     bool logIn(const std::string& password = kPassword);
+    // Clicks "Run the cross-check" as the organiser's page showing run
+    // `newestSeen` would, then follows the run's page until the run has
+    // ended (done or failed); the run's address.
+    std::string runCrossCheck(long long newestSeen = 0);
     std::string cookie(const std::string& name) const;
     void setCookie(const std::string& name, const std::string& value) { cookies_[name] = value; }
     // A header sent with every request from now on, in place of any earlier value.
