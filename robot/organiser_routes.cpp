@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "contest/text.h"
-#include "robot/pages.h"
+#include "robot/organiser_pages.h"
 #include "robot/received_export.h"
 #include "robot/run_folder.h"
 #include "robot/server_request.h"

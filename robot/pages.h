@@ -8,10 +8,19 @@
 #include <string>
 #include <vector>
 
-#include "robot/check_runner.h"
 #include "robot/page_texts.h"
 #include "robot/precheck.h"
 #include "robot/upload_store.h"
+
+// The hidden field of a form with the visitor's form token.
+std::string csrfField(const std::string& token);
+// A button that posts a form of its own; `fields` are hidden name=value
+// inputs the robot made itself.
+std::string postButton(const std::string& action, const std::string& id, const char* label,
+                       const std::string& csrfToken,
+                       const std::vector<std::pair<std::string, std::string>>& fields = {});
+// A claimed score, or the words for none.
+std::string scoreText(const PageTexts& texts, const std::optional<long long>& value);
 
 // The frame every page shares: title, language switch, the body as given.
 // `switchUrl` is the page's own path, to which ?lang= is added; a page with
@@ -50,34 +59,6 @@ std::string answerPage(const PageTexts& texts, const Answer& answer);
 std::string rejectedLinesText(const std::vector<RejectedLine>& lines);
 
 std::string loginPage(const PageTexts& texts, const std::string& csrfToken, const std::string& message);
-
-struct OrganiserView {
-    std::vector<StoredUpload> logs;
-    std::vector<StoredUpload> refused;
-    std::vector<MissingLog> missing;
-    std::vector<StoredUpload> versions;  // every accepted upload, by callsign
-    UploadWindow window;
-    bool closedByHand = false;            // "close now" was used: it can be undone
-    std::optional<RunRecord> newestRun;   // in whatever state
-    std::optional<RunRecord> newestDone;  // the one the page offers to publish
-    bool published = false;
-};
-
-std::string organiserPage(const PageTexts& texts, const std::string& csrfToken, const OrganiserView& view);
-
-struct RunView {
-    RunRecord run;
-    std::optional<RunProgress> progress;   // while it runs
-    std::vector<std::string> reportNames;  // once it is done
-};
-
-// A cross-check run: while it runs, its progress (the page refreshes
-// itself); when done, its results page, each participant's report, the zip
-// and the publish button; when failed, why.
-std::string runPage(const PageTexts& texts, const std::string& csrfToken, const RunView& view);
-
-// Asks before publishing while logs are still taken.
-std::string confirmPublishPage(const PageTexts& texts, const std::string& csrfToken, const RunRecord& run);
 
 // The address of an upload's report; receipts are made of [0-9A-Z] only.
 std::string receiptPath(const std::string& receipt);

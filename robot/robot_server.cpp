@@ -124,7 +124,7 @@ RobotServer::RobotServer(const RobotConfig& config, const LogChecker& checker)
       store_((fs::create_directories(config.dataDir), (fs::path(config.dataDir) / "robot.db").string())),
       runs_((fs::path(config.dataDir) / "robot.db").string()),
       sessions_((fs::path(config.dataDir) / "robot.db").string()), auth_(config.passwordHash, sessions_),
-      runner_((fs::path(config.dataDir) / "runs").string(), checker, store_, runs_), log_(config.logFile),
+      log_(config.logFile), runner_((fs::path(config.dataDir) / "runs").string(), checker, store_, runs_, log_),
       http_(std::make_unique<RobotHttpServer>(transportLimits(config)))
 {
     if (sodium_init() < 0)

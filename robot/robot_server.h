@@ -10,9 +10,9 @@
 #include "robot/check_runner.h"
 #include "robot/organiser_auth.h"
 #include "robot/precheck.h"
-#include "robot/request_log.h"
 #include "robot/robot_config.h"
 #include "robot/run_book.h"
+#include "robot/server_log.h"
 #include "robot/session_book.h"
 #include "robot/upload_store.h"
 
@@ -82,7 +82,7 @@ private:
     RunBook runs_;
     SessionBook sessions_;
     OrganiserAuth auth_;
+    ServerLog log_;
     CheckRunner runner_;
-    RequestLog log_;
     std::unique_ptr<RobotHttpServer> http_;
 };

@@ -1,6 +1,7 @@
 #include "robot_fixture.h"
 
 #include <arpa/inet.h>
+#include <sqlite3.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <zip.h>
@@ -31,6 +32,17 @@ std::string cabrilloLog(const std::string& callsign, const std::vector<std::stri
 bool contains(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;
+}
+
+void runSqlOn(const std::string& path, const std::string& sql)
+{
+    sqlite3* db = nullptr;
+    const bool ran = sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
+                     sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    const std::string why = db ? sqlite3_errmsg(db) : "out of memory";
+    sqlite3_close(db);
+    if (!ran)
+        throw std::runtime_error(path + ": " + why);
 }
 
 namespace {

@@ -23,6 +23,23 @@ std::string cabrilloLog(const std::string& callsign, const std::vector<std::stri
 
 bool contains(const std::string& text, const std::string& part);
 
+// robot.db's tables as the first robot made them, before any schema step.
+inline const char* const kFirstRobotsSchema = R"sql(
+CREATE TABLE uploads(id INTEGER PRIMARY KEY, receipt TEXT NOT NULL UNIQUE, received_at INTEGER NOT NULL,
+    email TEXT NOT NULL, file_name TEXT NOT NULL, original BLOB NOT NULL, accepted INTEGER NOT NULL,
+    callsign TEXT NOT NULL, category TEXT NOT NULL, qso_lines INTEGER NOT NULL, claimed_score INTEGER,
+    computed_score INTEGER NOT NULL);
+CREATE INDEX uploads_by_callsign ON uploads(callsign, id);
+CREATE TABLE worked(upload_id INTEGER NOT NULL REFERENCES uploads(id), callsign TEXT NOT NULL,
+    PRIMARY KEY(upload_id, callsign)) WITHOUT ROWID;
+CREATE TABLE runs(id INTEGER PRIMARY KEY, started_at INTEGER NOT NULL);
+CREATE TABLE settings(key TEXT PRIMARY KEY, value TEXT NOT NULL);
+)sql";
+
+// Runs `sql` on the database file at `path` as it is, with no schema step;
+// throws std::runtime_error saying why it could not.
+void runSqlOn(const std::string& path, const std::string& sql);
+
 // The names of a zip's entries, in order; and one entry's bytes (empty when
 // it has none of that name).
 std::vector<std::string> zipEntries(const std::string& zipBytes);

@@ -2,8 +2,6 @@
 // size limit, form tokens, the organiser's login and pages.
 #include <gtest/gtest.h>
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -288,14 +286,6 @@ TEST(RobotUpload, AnswerShowsRejectedLinesAndBothScores)
 // The contest runs 2025-12-20 20:00-22:00 here.  A log wholly outside it is
 // refused with the dates of both; a line before the start is listed and
 // not counted; rejected lines come in the order of the file.
-void runSqlOn(const std::string& database, const char* sql)
-{
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(database.c_str(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-    sqlite3_close(db);
-}
-
 // `log` with `count` more lines that the rules reject (no contest band).
 std::string withRejectedLines(std::string log, int count)
 {
@@ -363,21 +353,9 @@ TEST(RobotUpload, LongListsAreCutToAScreenfulAndDownloadedWhole)
 // a version without proof waits behind it.  Opening it again changes nothing.
 TEST(RobotStore, AnEarlierRobotsDatabaseOpensWithAllItHeld)
 {
-    const std::filesystem::path folder =
-        std::filesystem::path(ROBOT_SCRATCH_DIR) / ("earlier-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    const std::string path = (folder / "robot.db").string();
-    runSqlOn(path, R"sql(
-        CREATE TABLE uploads(id INTEGER PRIMARY KEY, receipt TEXT NOT NULL UNIQUE, received_at INTEGER NOT NULL,
-            email TEXT NOT NULL, file_name TEXT NOT NULL, original BLOB NOT NULL, accepted INTEGER NOT NULL,
-            callsign TEXT NOT NULL, category TEXT NOT NULL, qso_lines INTEGER NOT NULL, claimed_score INTEGER,
-            computed_score INTEGER NOT NULL);
-        CREATE INDEX uploads_by_callsign ON uploads(callsign, id);
-        CREATE TABLE worked(upload_id INTEGER NOT NULL REFERENCES uploads(id), callsign TEXT NOT NULL,
-            PRIMARY KEY(upload_id, callsign)) WITHOUT ROWID;
-        CREATE TABLE runs(id INTEGER PRIMARY KEY, started_at INTEGER NOT NULL);
-        CREATE TABLE settings(key TEXT PRIMARY KEY, value TEXT NOT NULL);
+    ScratchFolder folder;
+    const std::string path = (folder.path() / "robot.db").string();
+    runSqlOn(path, std::string(kFirstRobotsSchema) + R"sql(
         INSERT INTO uploads VALUES(1, 'R1', 1, 'a@x.org', 'a.log', 'log 1', 1, 'UA3ABC', '', 2, NULL, 10),
                                   (2, 'R2', 2, 'b@x.org', 'b.log', 'log 2', 1, 'UA3ABC', '', 3, NULL, 20),
                                   (3, 'R3', 3, 'c@x.org', 'c.log', 'not a log', 0, 'RN9C', '', 0, NULL, 0);
@@ -400,7 +378,6 @@ TEST(RobotStore, AnEarlierRobotsDatabaseOpensWithAllItHeld)
         }
         EXPECT_EQ(store.findByReceipt("R4")->standing, VersionStanding::Waiting);
     }
-    std::filesystem::remove_all(folder);
 }
 
 TEST(RobotUpload, TheContestPeriodDecidesWhatCounts)

@@ -20,24 +20,11 @@ namespace {
 // `later` is what a robot between then and the numbering added.
 void writeUnversionedDatabase(const std::string& path, const char* later)
 {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    execSql(db, R"sql(
-CREATE TABLE uploads(id INTEGER PRIMARY KEY, receipt TEXT NOT NULL UNIQUE, received_at INTEGER NOT NULL,
-    email TEXT NOT NULL, file_name TEXT NOT NULL, original BLOB NOT NULL, accepted INTEGER NOT NULL,
-    callsign TEXT NOT NULL, category TEXT NOT NULL, qso_lines INTEGER NOT NULL, claimed_score INTEGER,
-    computed_score INTEGER NOT NULL);
-CREATE INDEX uploads_by_callsign ON uploads(callsign, id);
-CREATE TABLE worked(upload_id INTEGER NOT NULL REFERENCES uploads(id), callsign TEXT NOT NULL,
-    PRIMARY KEY(upload_id, callsign)) WITHOUT ROWID;
-CREATE TABLE runs(id INTEGER PRIMARY KEY, started_at INTEGER NOT NULL);
-CREATE TABLE settings(key TEXT PRIMARY KEY, value TEXT NOT NULL);
+    runSqlOn(path, std::string(kFirstRobotsSchema) + R"sql(
 INSERT INTO uploads VALUES(1, 'ABCDEFGHJK', 1766260800, 'a@x.org', 'a.log', 'bytes', 1, 'UA3ABC', '', 1, NULL, 2);
 INSERT INTO runs VALUES(1, 1766300000), (2, 1766300100), (3, 1766300200);
 INSERT INTO settings VALUES('last_run', '2'), ('published_run', '2');
-)sql");
-    execSql(db, later);
-    sqlite3_close(db);
+)sql" + later);
 }
 
 // Opens the file twice and finds everything it held, in the newest form.

@@ -7,7 +7,6 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <sqlite3.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -298,14 +297,6 @@ TEST(RobotClients, ACookieIsFoundByItsWholeName)
     }
 }
 
-void renameUploadsTable(const std::string& database)
-{
-    sqlite3* db = nullptr;
-    sqlite3_open(database.c_str(), &db);
-    sqlite3_exec(db, "ALTER TABLE uploads RENAME TO gone", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-}
-
 TEST(RobotLog, EachRequestLeavesALineAndAFailureItsCause)
 {
     RunningRobot robot;
@@ -313,7 +304,7 @@ TEST(RobotLog, EachRequestLeavesALineAndAFailureItsCause)
     EXPECT_EQ(browser.get("/")->status, 200);
     EXPECT_EQ(browser.get("/no/such%0Apage")->status, 404);
     EXPECT_EQ(browser.upload(cabrilloLog("UA3ABC", {"RK3DZB"}), "a@x.org")->status, 200);
-    renameUploadsTable(robot.databasePath());
+    runSqlOn(robot.databasePath(), "ALTER TABLE uploads RENAME TO gone");
     EXPECT_EQ(browser.upload(cabrilloLog("UA3ABC", {"RK3DZB"}), "a@x.org")->status, 500);
 
     const std::vector<std::string> lines = robot.logLines(4);

@@ -1,4 +1,4 @@
-#include "robot/request_log.h"
+#include "robot/server_log.h"
 
 #include <cerrno>
 #include <cstring>
@@ -36,20 +36,20 @@ std::string escaped(const std::string& text, bool field = true)
 
 }  // namespace
 
-RequestLog::RequestLog(const std::string& path)
+ServerLog::ServerLog(const std::string& path)
     : file_(path.empty() ? stderr : std::fopen(path.c_str(), "a")), ownsFile_(!path.empty())
 {
     if (!file_)
         throw std::runtime_error("log_file " + path + ": " + std::strerror(errno));
 }
 
-RequestLog::~RequestLog()
+ServerLog::~ServerLog()
 {
     if (ownsFile_)
         std::fclose(file_);
 }
 
-void RequestLog::answered(const AnsweredRequest& r)
+void ServerLog::answered(const AnsweredRequest& r)
 {
     std::string line = utcNow() + " " + escaped(r.client) + " " + escaped(r.method) + " " + escaped(r.path) + " " +
                        std::to_string(r.status) + " " + std::to_string(r.bytes) + " " +
@@ -59,7 +59,12 @@ void RequestLog::answered(const AnsweredRequest& r)
     writeLine(line);
 }
 
-void RequestLog::writeLine(const std::string& line)
+void ServerLog::error(const std::string& what)
+{
+    writeLine(utcNow() + " error: " + escaped(what, false));
+}
+
+void ServerLog::writeLine(const std::string& line)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     std::fputs((line + "\n").c_str(), file_);
