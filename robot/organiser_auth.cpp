@@ -100,7 +100,7 @@ OrganiserAuth::Login OrganiserAuth::logIn(const std::string& address, const std:
     else
         failures = Failures{0, failures.beingChecked, {}};
     session = randomToken();
-    sessions_.keep(session, Clock::to_time_t(now + kSessionLife));
+    sessions_.keep(bookedAs(session), Clock::to_time_t(now + kSessionLife));
     return Login::Ok;
 }
 
@@ -115,12 +115,20 @@ long long OrganiserAuth::secondsToWait(const std::string& address, Clock::time_p
     return std::chrono::ceil<std::chrono::seconds>(found->second.lockedUntil - now).count();
 }
 
+// The book keeps a session under the password's hash as well as its token:
+// a new password in the config ends every session opened with the old one,
+// as a restart did when sessions lived in memory.
+std::string OrganiserAuth::bookedAs(const std::string& token) const
+{
+    return passwordHash_ + "\n" + token;
+}
+
 bool OrganiserAuth::isSession(const std::string& token, Clock::time_point now)
 {
-    return sessions_.isLive(token, Clock::to_time_t(now));
+    return !token.empty() && sessions_.isLive(bookedAs(token), Clock::to_time_t(now));
 }
 
 void OrganiserAuth::logOut(const std::string& token)
 {
-    sessions_.drop(token);
+    sessions_.drop(bookedAs(token));
 }

@@ -48,6 +48,7 @@ public:
     // How long `address` must still wait, in seconds (0: it may try).
     long long secondsToWait(const std::string& address, Clock::time_point now = Clock::now());
 
+    // True for a session opened with this password that has not ended.
     bool isSession(const std::string& token, Clock::time_point now = Clock::now());
     void logOut(const std::string& token);
 
@@ -60,6 +61,7 @@ private:
 
     bool takeAttempt(const std::string& address, Clock::time_point now);
     bool passwordIsRight(const std::string& password);
+    std::string bookedAs(const std::string& token) const;
 
     std::string passwordHash_;
     std::mutex mutex_;

@@ -77,7 +77,8 @@ TEST(OrganiserLogin, SessionsAreRandomAndEndAtTheirExpiryInstant)
 {
     ScratchFolder scratch;
     SessionBook sessions((scratch.path() / "robot.db").string());
-    OrganiserAuth auth(hashPassword("right"), sessions);
+    const std::string hash = hashPassword("right");
+    OrganiserAuth auth(hash, sessions);
     // Tokens made now, so that keeping one forgets none of them as ended.
     const Clock::time_point start = std::chrono::time_point_cast<seconds>(Clock::now());
     std::string first, second;
@@ -97,9 +98,11 @@ TEST(OrganiserLogin, SessionsAreRandomAndEndAtTheirExpiryInstant)
     for (const auto& check : checks)
         EXPECT_EQ(auth.isSession(first, start + check.after), check.live)
             << std::chrono::duration_cast<seconds>(check.after).count();
-    // A second robot on the same file, as after a restart, knows the session.
+    // A second robot on the same file, as after a restart, knows the
+    // session, unless the config has a new password.
     SessionBook reopened((scratch.path() / "robot.db").string());
-    EXPECT_TRUE(OrganiserAuth("", reopened).isSession(first, start));
+    EXPECT_TRUE(OrganiserAuth(hash, reopened).isSession(first, start));
+    EXPECT_FALSE(OrganiserAuth(hashPassword("new"), reopened).isSession(first, start));
     auth.logOut(second);
     EXPECT_FALSE(auth.isSession(second, start));
     EXPECT_FALSE(auth.isSession("", start));
