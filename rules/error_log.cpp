@@ -15,6 +15,8 @@ std::string joinedLines(const std::vector<std::string>& lines)
 void ErrorLog::restart(const std::string& header) const
 {
     headerLine_ = joinedLines({header});
+    written_.clear();
+    writtenBytes_ = 0;
     owed_.clear();
     restartOwed_ = !replaceFileContents(files_, path_, *headerLine_).ok();
 }
@@ -28,18 +30,39 @@ void ErrorLog::append(const std::vector<std::string>& lines) const
     const std::size_t owedBefore = owed_.size();
     owed_ += joinedLines(lines);
     if (writeOwed()) {
-        owed_.clear();
         restartOwed_ = false;
-    } else if (owed_.size() > mostOwedBytes_) {
+        keepWritten();
+    } else if (owed_.size() > mostKeptBytes_) {
         owed_.resize(owedBefore);
+    }
+    while (!written_.empty() && writtenBytes_ + owed_.size() > mostKeptBytes_) {
+        writtenBytes_ -= written_.front().size();
+        written_.pop_front();
     }
 }
 
-// A file that is gone since the restart was deleted under the run; it
-// comes back whole, header first, rather than as a bare list of lines.
+// A file that is gone since the restart was deleted under the run.
 bool ErrorLog::writeOwed() const
 {
     if (headerLine_ && (restartOwed_ || !files_.size(path_)))
-        return replaceFileContents(files_, path_, *headerLine_ + owed_).ok();
+        return replaceFileContents(files_, path_, wholeFile()).ok();
     return appendWhole(files_, path_, owed_).ok();
+}
+
+std::string ErrorLog::wholeFile() const
+{
+    std::string text = *headerLine_;
+    for (const std::string& batch : written_)
+        text += batch;
+    return text + owed_;
+}
+
+// Without a header there is no file to bring back, and nothing to keep.
+void ErrorLog::keepWritten() const
+{
+    if (headerLine_ && !owed_.empty()) {
+        writtenBytes_ += owed_.size();
+        written_.push_back(std::move(owed_));
+    }
+    owed_.clear();
 }

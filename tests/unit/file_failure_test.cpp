@@ -202,10 +202,11 @@ TEST_P(FailingWrite, AFailedAppendToTheErrorLogLeavesOnlyWholeLines)
 }
 
 // The error log over a run: lines that a failed write could not take are
-// owed and written, in order, by the next write that succeeds (up to the
-// log's bound, here three lines: exactly three fit, a fourth is lost), and
-// a file deleted under the run comes back with its header.  "H" is the
-// header line, a letter a rejection line.
+// owed and written, in order, by the next write that succeeds, and a file
+// deleted under the run comes back whole.  The log keeps three lines here:
+// exactly three owed fit and a fourth is lost, and of the lines written
+// only the latest are kept for a deleted file.  "H" is the header line, a
+// letter a rejection line.
 TEST_P(FailingWrite, NoErrorLogLineIsLostToAFailedWriteOrADeletedFile)
 {
     struct Step {
@@ -222,11 +223,11 @@ TEST_P(FailingWrite, NoErrorLogLineIsLostToAFailedWriteOrADeletedFile)
         const char* expected;
     };
     const Case cases[] = {
-        {"deleted between two lines", {restart, line('A'), deleted, line('B')}, "HB"},
-        {"deleted, then an accepted QSO", {restart, line('A'), deleted, accepted}, "H"},
+        {"deleted between two lines", {restart, line('A'), deleted, line('B')}, "HAB"},
+        {"deleted, then an accepted QSO", {restart, line('A'), deleted, accepted}, "HA"},
         {"deleted while a viewer holds it, gone once it lets go",
          {restart, line('A'), fail(Fault::OpenRefused), line('B'), heal, deleted, line('C')},
-         "HBC"},
+         "HABC"},
         {"the disk full mid-line, then room again",
          {restart, line('A'), fail(Fault::DiskFullMidLine), line('B'), heal, line('C')},
          "HABC"},
@@ -236,13 +237,16 @@ TEST_P(FailingWrite, NoErrorLogLineIsLostToAFailedWriteOrADeletedFile)
         {"exactly the bound owed, and one past it",
          {restart, fail(Fault::DiskFullAtOnce), line('A'), line('B'), line('C'), line('D'), heal, line('E')},
          "HABCE"},
+        {"deleted past the bound: the latest lines come back",
+         {restart, line('A'), line('B'), line('C'), line('D'), deleted, line('E')},
+         "HBCDE"},
         {"a failed restart starts the file afresh at the next write",
          {restart, line('A'), fail(Fault::OpenRefused), restart, line('B'), heal, line('C')},
          "HBC"},
-        {"a restart forgets what the run before owed",
-         {restart, fail(Fault::OpenRefused), line('A'), heal, restart, line('B')},
-         "HB"},
-        {"never restarted: no header to bring back", {line('A'), deleted, line('B')}, "B"},
+        {"a restart forgets the run before",
+         {restart, line('A'), fail(Fault::OpenRefused), line('B'), heal, restart, line('C'), deleted, line('D')},
+         "HCD"},
+        {"never restarted: no header, nothing brought back", {line('A'), deleted, line('B')}, "B"},
     };
     const std::string header = "ZEMRIX TEST UBN file ";
     const auto lineText = [](char letter) {

@@ -317,6 +317,7 @@ TEST_P(ManyHostThreads, KeepEachResultsTextUntilItsThreadAsksAgainOrAfterItsEndU
             int out = 0;
             const char* text = dll.GetResult0(&out);
             handedOn[number] = {text, text};
+            barrier.arriveAndWait();  // no request after any of them has ended
         });
         for (const auto& [text, copy] : handedOn)
             if (copy != text)
