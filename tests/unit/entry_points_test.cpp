@@ -175,9 +175,7 @@ TEST_F(Entries, AnEndedCallersTextLastsUntilTheNextRequest)
         {"a reused id's new text outlives another's request",
          {{Step::Ask, 1}, {Step::End, 1}, {Step::Ask, 1}, {Step::Ask, 2}},
          {1, 2}},
-        {"a reused id ends too", {{Step::Ask, 1}, {Step::End, 1}, {Step::Ask, 1}, {Step::End, 1}}, {1}},
         {"ended without asking", {{Step::Ask, 1}, {Step::End, 2}}, {0}},
-        {"ended twice", {{Step::Ask, 1}, {Step::End, 1}, {Step::End, 1}}, {0}},
     };
     for (const Case& c : cases) {
         EntryPoints fresh{platform};

@@ -223,8 +223,7 @@ TEST_P(FailingWrite, NoErrorLogLineIsLostToAFailedWriteOrADeletedFile)
         const char* expected;
     };
     const Case cases[] = {
-        {"deleted between two lines", {restart, line('A'), deleted, line('B')}, "HAB"},
-        {"deleted, then an accepted QSO", {restart, line('A'), deleted, accepted}, "HA"},
+        {"deleted, then an accepted QSO and a line", {restart, line('A'), deleted, accepted, line('B')}, "HAB"},
         {"deleted while a viewer holds it, gone once it lets go",
          {restart, line('A'), fail(Fault::OpenRefused), line('B'), heal, deleted, line('C')},
          "HABC"},
