@@ -29,19 +29,16 @@ void ErrorLog::append(const std::vector<std::string>& lines) const
         return;
     const std::size_t owedBefore = owed_.size();
     owed_ += joinedLines(lines);
-    if (writeOwed()) {
-        restartOwed_ = false;
+    if (writeOwed())
         keepWritten();
-    } else if (owed_.size() > mostKeptBytes_) {
-        owed_.resize(owedBefore);
-    }
-    while (!written_.empty() && writtenBytes_ + owed_.size() > mostKeptBytes_) {
-        writtenBytes_ -= written_.front().size();
-        written_.pop_front();
-    }
+    else if (owed_.size() > mostKeptBytes_)
+        owed_.resize(owedBefore);  // no room left to owe them: lost
+    forgetOldestBeyondBound();
 }
 
-// A file that is gone since the restart was deleted under the run.
+// Once restarted, a missing file was deleted under the run, and after a
+// failed restart the file still holds the run before: either way it is
+// written whole.
 bool ErrorLog::writeOwed() const
 {
     if (headerLine_ && (restartOwed_ || !files_.size(path_)))
@@ -60,9 +57,18 @@ std::string ErrorLog::wholeFile() const
 // Without a header there is no file to bring back, and nothing to keep.
 void ErrorLog::keepWritten() const
 {
+    restartOwed_ = false;
     if (headerLine_ && !owed_.empty()) {
         writtenBytes_ += owed_.size();
         written_.push_back(std::move(owed_));
     }
     owed_.clear();
+}
+
+void ErrorLog::forgetOldestBeyondBound() const
+{
+    while (!written_.empty() && writtenBytes_ + owed_.size() > mostKeptBytes_) {
+        writtenBytes_ -= written_.front().size();
+        written_.pop_front();
+    }
 }

@@ -7,9 +7,9 @@
 //   with the next write that succeeds;
 // - a file deleted during the run comes back whole, header and every line of
 //   the run, at the next write.  A deletion still pending behind a viewer is
-//   not always seen (Wine lets the file be opened and written until the
-//   viewer lets go), so a line written into it is not known to be lost until
-//   the file is gone.
+//   not always seen (Wine, unlike Windows, lets the file be opened and
+//   written until the viewer lets go), so a line written into it is known
+//   lost only once the file is gone.
 // Memory is bounded: the lines kept, owed or written, take at most
 // kMostKeptBytes.  Beyond that the oldest written lines are no longer kept
 // for a deleted file, and lines that would be owed are lost; the contest goes
@@ -53,6 +53,7 @@ private:
     bool writeOwed() const;
     std::string wholeFile() const;
     void keepWritten() const;
+    void forgetOldestBeyondBound() const;
 
     FileSystem& files_;
     std::string path_;
