@@ -22,21 +22,36 @@ struct UploadWindow {
     bool closed = false;
 };
 
+// `earlierReceipt` fills the form's field for it: an edit link's receipt.
 std::string uploadPage(const PageTexts& texts, const std::string& contestName, const UploadWindow& window,
-                       const std::string& csrfToken);
+                       const std::string& csrfToken, const std::string& earlierReceipt);
 
 // A short answer: a heading, one message, a link back to the form.
 std::string messagePage(const PageTexts& texts, const std::string& heading, const std::string& message,
                         const std::string& switchUrl);
 
+// How many lines of a long list a page shows; the rest is a download.
+inline constexpr int kLinesOnAPage = 50;
+
+// What the answer to an upload shows.
+struct Answer {
+    StoredUpload upload;
+    Precheck precheck;  // up to kLinesOnAPage of its rejected lines are shown
+    int rejectedLineCount = 0;
+    bool receiptProvedNothing = false;  // one was given, and the upload waits all the same
+};
+
 // The answer to an upload, also shown again at its receipt's address.
-std::string answerPage(const PageTexts& texts, const StoredUpload& upload, const Precheck& precheck);
+std::string answerPage(const PageTexts& texts, const Answer& answer);
+// The whole list of rejected lines, one a line: number, text, reason, tab-separated.
+std::string rejectedLinesText(const std::vector<RejectedLine>& lines);
 
 std::string loginPage(const PageTexts& texts, const std::string& csrfToken, const std::string& message);
 
 struct OrganiserView {
     std::vector<StoredUpload> logs;
     std::vector<MissingLog> missing;
+    std::vector<StoredUpload> versions;  // every accepted upload, by callsign
     UploadWindow window;
     long long lastRun = 0;  // 0: none yet
     bool published = false;
@@ -50,3 +65,5 @@ std::string runPage(const PageTexts& texts, const std::string& csrfToken, long l
 
 // The address of an upload's report; receipts are made of [0-9A-Z] only.
 std::string receiptPath(const std::string& receipt);
+// What a receipt may look like, before the database is asked.
+bool isReceiptShaped(const std::string& text);

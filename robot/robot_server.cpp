@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "contest/text.h"
+#include "logfile/text.h"
 #include "robot/pages.h"
 #include "robot/run_folder.h"
 
@@ -204,6 +205,8 @@ void RobotServer::installRoutes()
     http.Get("/", route([this](Request& r) { showUploadForm(r); }));
     http.Post("/upload", route([this](Request& r) { takeUpload(r); }));
     http.Get("/receipt/([0-9A-Z]{1,20})", route([this](Request& r) { showReceipt(r, r.req.matches[1]); }));
+    http.Get("/receipt/([0-9A-Z]{1,20})/(rejected|err)\\.txt",
+             route([this](Request& r) { sendReceiptList(r, r.req.matches[1], r.req.matches[2]); }));
     http.Get("/organiser/login", route([this](Request& r) { showLogin(r); }));
     http.Post("/organiser/login", route([this](Request& r) { logIn(r); }));
     http.Post("/organiser/logout", route([this](Request& r) { logOut(r); }));
@@ -211,6 +214,7 @@ void RobotServer::installRoutes()
     http.Post("/organiser/check", route([this](Request& r) { runCrossCheck(r); }));
     http.Post("/organiser/publish", route([this](Request& r) { publish(r); }));
     http.Post("/organiser/close", route([this](Request& r) { closeNow(r); }));
+    http.Post("/organiser/version", route([this](Request& r) { decideVersion(r); }));
     http.Get("/organiser/run/([0-9]{1,12})", route([this](Request& r) {
                  long long run = 0;
                  if (parseRunNumber(r.req.matches[1], run))
@@ -252,12 +256,15 @@ void RobotServer::installRoutes()
 bool RobotServer::uploadsClosed(std::time_t now, std::time_t& deadline)
 {
     deadline = config_.deadline;
+    // The deadline's own minute is still open: "until 23:59" takes logs
+    // through 23:59:59.  "Close now" closes at the second it was pressed.
+    std::time_t closesAt = deadline ? deadline + 60 : 0;
     if (const auto closedAt = store_.setting(kClosedAtKey)) {
         const std::time_t closed = static_cast<std::time_t>(std::stoll(*closedAt));
-        if (!deadline || closed < deadline)
-            deadline = closed;
+        if (!closesAt || closed < closesAt)
+            deadline = closesAt = closed;
     }
-    return deadline && now >= deadline;
+    return closesAt && now >= closesAt;
 }
 
 bool RobotServer::formIsGenuine(Request& r)
@@ -270,7 +277,10 @@ void RobotServer::showUploadForm(Request& r)
 {
     UploadWindow window;
     window.closed = uploadsClosed(std::time(nullptr), window.deadline);
-    r.page(200, uploadPage(r.texts, config_.contestName, window, r.csrfToken()));
+    // An edit link from an answer page brings its receipt along.
+    const std::string replace = r.req.get_param_value("replace");
+    r.page(200,
+           uploadPage(r.texts, config_.contestName, window, r.csrfToken(), isReceiptShaped(replace) ? replace : ""));
 }
 
 void RobotServer::takeUpload(Request& r)
@@ -299,8 +309,10 @@ void RobotServer::takeUpload(Request& r)
     upload.email = trimmed(formField(r.req, "email"));
     if (!isEmailAddress(upload.email))
         return r.message(400, r.texts.refusedHeading, r.texts.badEmail);
+    upload.earlierReceipt = upperCase(trimmed(formField(r.req, "earlier")));
 
-    const Precheck precheck = checker_.precheck(upload.original, upload.fileName);
+    upload.precheck = checker_.precheck(upload.original, upload.fileName);
+    const Precheck& precheck = upload.precheck;
     upload.accepted = precheck.accepted();
     upload.callsign = precheck.callsign;
     upload.category = precheck.category;
@@ -321,8 +333,19 @@ void RobotServer::takeUpload(Request& r)
                 throw;
         }
     }
-    const auto stored = store_.findByReceipt(upload.receipt);
-    r.page(upload.accepted ? 200 : 422, answerPage(r.texts, *stored, precheck));
+    Answer answer{*store_.findByReceipt(upload.receipt), std::move(upload.precheck)};
+    answer.rejectedLineCount = static_cast<int>(answer.precheck.rejectedLines.size());
+    answer.receiptProvedNothing = !upload.earlierReceipt.empty() && answer.upload.standing == VersionStanding::Waiting;
+    r.page(upload.accepted ? 200 : 422, answerPage(r.texts, answer));
+}
+
+KeptPrecheck RobotServer::keptPrecheck(const StoredUpload& upload, int rejectedLinesShown)
+{
+    if (auto kept = store_.keptPrecheck(upload.id, rejectedLinesShown))
+        return std::move(*kept);
+    // Stored before pre-checks were kept with their uploads: run once, kept.
+    store_.keepPrecheck(upload.id, checker_.precheck(store_.originalBytes(upload.id), upload.fileName));
+    return *store_.keptPrecheck(upload.id, rejectedLinesShown);
 }
 
 void RobotServer::showReceipt(Request& r, const std::string& receipt)
@@ -330,8 +353,19 @@ void RobotServer::showReceipt(Request& r, const std::string& receipt)
     const auto stored = store_.findByReceipt(receipt);
     if (!stored)
         return r.message(404, r.texts.robotTitle, r.texts.notFound);
-    const Precheck precheck = checker_.precheck(store_.originalBytes(stored->id), stored->fileName);
-    r.page(200, answerPage(r.texts, *stored, precheck));
+    KeptPrecheck kept = keptPrecheck(*stored, kLinesOnAPage);
+    Answer answer{*stored, std::move(kept.precheck), kept.rejectedLineCount};
+    r.page(200, answerPage(r.texts, answer));
+}
+
+void RobotServer::sendReceiptList(Request& r, const std::string& receipt, const std::string& list)
+{
+    const auto stored = store_.findByReceipt(receipt);
+    if (!stored)
+        return r.message(404, r.texts.robotTitle, r.texts.notFound);
+    const std::string text = list == "rejected" ? rejectedLinesText(store_.rejectedLines(stored->id))
+                                                : keptPrecheck(*stored, 0).precheck.errorLines;
+    r.res.set_content(text, "text/plain; charset=utf-8");
 }
 
 bool RobotServer::isOrganiser(Request& r)
@@ -393,6 +427,7 @@ void RobotServer::showOrganiser(Request& r)
     OrganiserView view;
     view.logs = store_.latestLogs();
     view.missing = store_.missingLogs(kMinimumWorkedBy);
+    view.versions = store_.everyVersion();
     view.window.closed = uploadsClosed(std::time(nullptr), view.window.deadline);
     view.lastRun = lastRun();
     view.published = store_.setting(kPublishedKey).has_value();
@@ -502,6 +537,20 @@ void RobotServer::closeNow(Request& r)
     if (!formIsGenuine(r))
         return r.message(403, r.texts.refusedHeading, r.texts.badForm);
     store_.setSetting(kClosedAtKey, std::to_string(static_cast<long long>(std::time(nullptr))));
+    r.redirect("/organiser");
+}
+
+void RobotServer::decideVersion(Request& r)
+{
+    if (!isOrganiser(r))
+        return;
+    if (!formIsGenuine(r))
+        return r.message(403, r.texts.refusedHeading, r.texts.badForm);
+    const std::string choice = formField(r.req, "choice");
+    if (choice != "check" && choice != "keep")
+        return r.message(400, r.texts.organiserHeading, r.texts.badRequest);
+    if (!store_.decideVersion(formField(r.req, "receipt"), choice == "check"))
+        return r.message(409, r.texts.organiserHeading, r.texts.notWaiting);
     r.redirect("/organiser");
 }
 

@@ -40,6 +40,7 @@ private:
     void showUploadForm(Request& r);
     void takeUpload(Request& r);
     void showReceipt(Request& r, const std::string& receipt);
+    void sendReceiptList(Request& r, const std::string& receipt, const std::string& list);
     void showLogin(Request& r);
     void logIn(Request& r);
     void logOut(Request& r);
@@ -49,12 +50,14 @@ private:
     void sendRunFile(Request& r, long long run, const std::string& folder, const std::string& name);
     void publish(Request& r);
     void closeNow(Request& r);
+    void decideVersion(Request& r);
     void sendPublished(Request& r, const std::string& folder, const std::string& name);
 
     bool isOrganiser(Request& r);
     std::string clientAddress(const Request& r) const;
     bool formIsGenuine(Request& r);
     bool uploadsClosed(std::time_t now, std::time_t& deadline);
+    KeptPrecheck keptPrecheck(const StoredUpload& upload, int rejectedLinesShown);
     std::string runFolder(long long run) const;
     long long lastRun();
 

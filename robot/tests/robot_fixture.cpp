@@ -105,13 +105,13 @@ httplib::Result Browser::post(const std::string& path, const httplib::Params& fi
     return remember(client_.Post(path.c_str(), headers(), fields));
 }
 
-httplib::Result Browser::upload(const std::string& bytes, const std::string& email, const std::string& fileName)
+httplib::Result Browser::upload(const std::string& bytes, const std::string& email, const std::string& fileName,
+                                const std::string& earlier)
 {
     const httplib::MultipartFormDataItems items = {
-        {"csrf", csrf(), "", ""},
-        {"log", bytes, fileName, "application/octet-stream"},
-        {"text", "", "", ""},
-        {"email", email, "", ""},
+        {"csrf", csrf(), "", ""},     {"log", bytes, fileName, "application/octet-stream"},
+        {"text", "", "", ""},         {"email", email, "", ""},
+        {"earlier", earlier, "", ""},
     };
     return remember(client_.Post("/upload", headers(), items));
 }

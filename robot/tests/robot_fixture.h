@@ -47,8 +47,9 @@ public:
 
     httplib::Result get(const std::string& path);
     httplib::Result post(const std::string& path, const httplib::Params& fields);
+    // `earlier`: the receipt of an earlier version, as the form takes it.
     httplib::Result upload(const std::string& bytes, const std::string& email,
-                           const std::string& fileName = "log.cbr");
+                           const std::string& fileName = "log.cbr", const std::string& earlier = "");
     // The log pasted into the form's text box instead.
     httplib::Result paste(const std::string& text, const std::string& email);
 
