@@ -186,16 +186,11 @@ Precheck LogChecker::precheck(const std::string& bytes, const std::string& fileN
     return precheck;
 }
 
-std::string LogChecker::crossCheck(const std::vector<LogToCheck>& logs, const std::string& outDir) const
+void LogChecker::crossCheck(const std::vector<LogToCheck>& logs, const std::string& outDir) const
 {
     std::vector<LogInput> files;
     files.reserve(logs.size());
     for (const LogToCheck& log : logs)
         files.push_back({log.fileName, log.bytes});
-    try {
-        writeReports(::crossCheck(files, rules_->contest, rules_->countries), outDir);
-    } catch (const std::exception& error) {
-        return error.what();
-    }
-    return {};
+    writeReports(::crossCheck(files, rules_->contest, rules_->countries), outDir);
 }

@@ -103,6 +103,23 @@ struct PageTexts {
     const char* standingWaiting;
     const char* standingDeclined;
     const char* notWaiting;
+    const char* notPublishable;
+    const char* resultsOfRun;  // {} = the run number, then its time
+    const char* reopen;
+    const char* stillOpen;  // {} = the run number
+    const char* publishAnyway;
+    const char* runStarted;      // {} = the time
+    const char* runFinished;     // {} = the time
+    const char* collectingLogs;  // {} = "n / total"
+    const char* checkingLogs;
+    const char* zippingRun;
+    const char* pageRefreshes;
+    const char* runRunning;
+    const char* runFailed;
+    const char* runDone;
+    const char* downloadReceived;
+    const char* refusedUploads;
+    const char* scoresDiffer;
 };
 
 const PageTexts& pageTexts(Language language);

@@ -14,12 +14,16 @@ const char* const kStyle = "body{font-family:sans-serif;max-width:72em;margin:1e
                            "#logs td{white-space:nowrap}"
                            "pre{background:#f4f4f4;padding:.5em;overflow-x:auto}.ok{color:#070}.no{color:#b00}"
                            "nav{float:right}label{display:block;margin-top:.6em}textarea{width:100%;height:12em}"
-                           "form.inline{display:inline}";
+                           "form.inline{display:inline}.differs{background:#fde2c8;font-weight:bold}";
+
+}  // namespace
 
 std::string csrfField(const std::string& token)
 {
     return "<input type=\"hidden\" name=\"csrf\" value=\"" + htmlEscaped(token) + "\">";
 }
+
+namespace {
 
 // The page's words for a refusal, with the log's own values escaped.
 std::string refusalText(const PageTexts& texts, const Precheck& precheck)
@@ -45,11 +49,6 @@ std::string refusalText(const PageTexts& texts, const Precheck& precheck)
     return {};
 }
 
-std::string score(const PageTexts& texts, const std::optional<long long>& value)
-{
-    return value ? std::to_string(*value) : std::string(texts.notClaimed);
-}
-
 void summaryTable(std::ostringstream& out, const PageTexts& texts, const StoredUpload& upload)
 {
     out << "<table>"
@@ -58,7 +57,7 @@ void summaryTable(std::ostringstream& out, const PageTexts& texts, const StoredU
         << "<tr><th>" << texts.callsign << "</th><td id=\"callsign\">" << htmlEscaped(upload.callsign) << "</td></tr>"
         << "<tr><th>" << texts.category << "</th><td>" << htmlEscaped(upload.category) << "</td></tr>"
         << "<tr><th>" << texts.qsoLines << "</th><td>" << upload.qsoLines << "</td></tr>"
-        << "<tr><th>" << texts.claimedScore << "</th><td id=\"claimed\">" << score(texts, upload.claimedScore)
+        << "<tr><th>" << texts.claimedScore << "</th><td id=\"claimed\">" << scoreText(texts, upload.claimedScore)
         << "</td></tr>"
         << "<tr><th>" << texts.computedScore << "</th><td id=\"computed\">" << upload.computedScore << "</td></tr>"
         << "</table>";
@@ -171,12 +170,13 @@ bool isReceiptShaped(const std::string& text)
 }
 
 std::string htmlPage(const PageTexts& texts, const std::string& title, const std::string& body,
-                     const std::string& switchUrl)
+                     const std::string& switchUrl, int refreshSeconds)
 {
     const char* otherCode = std::string(texts.languageCode) == "ru" ? "en" : "ru";
     std::ostringstream out;
     out << "<!DOCTYPE html><html lang=\"" << texts.languageCode << "\"><head><meta charset=\"utf-8\">"
         << "<meta name=\"viewport\" content=\"width=device-width,initial-scale=1\">"
+        << (refreshSeconds ? "<meta http-equiv=\"refresh\" content=\"" + std::to_string(refreshSeconds) + "\">" : "")
         << "<title>" << htmlEscaped(title) << "</title><style>" << kStyle << "</style></head><body>"
         << "<nav><a id=\"language\" href=\"" << htmlEscaped(switchUrl) << "?lang=" << otherCode << "\">"
         << texts.otherLanguageName << "</a></nav>"
@@ -264,172 +264,16 @@ std::string loginPage(const PageTexts& texts, const std::string& csrfToken, cons
     return htmlPage(texts, texts.loginHeading, body.str(), "/organiser/login");
 }
 
-namespace {
+std::string scoreText(const PageTexts& texts, const std::optional<long long>& value)
+{
+    return value ? std::to_string(*value) : std::string(texts.notClaimed);
+}
 
-// `fields`: more hidden inputs, written out already.
 std::string postButton(const std::string& action, const std::string& id, const char* label,
-                       const std::string& csrfToken, const std::string& fields = "")
+                       const std::string& csrfToken, const std::vector<std::pair<std::string, std::string>>& fields)
 {
-    return "<form class=\"inline\" method=\"post\" action=\"" + action + "\">" + csrfField(csrfToken) + fields +
-           "<button type=\"submit\" id=\"" + id + "\">" + label + "</button></form> ";
-}
-
-const char* standingName(const PageTexts& texts, VersionStanding standing)
-{
-    switch (standing) {
-    case VersionStanding::Checked:
-        return texts.standingChecked;
-    case VersionStanding::Replaced:
-        return texts.standingReplaced;
-    case VersionStanding::Waiting:
-        return texts.standingWaiting;
-    case VersionStanding::Declined:
-        return texts.standingDeclined;
-    }
-    return "";
-}
-
-// What the organiser compares of two versions, as the headings and cells
-// of one table.
-std::vector<const char*> versionHeadings(const PageTexts& texts)
-{
-    return {texts.versionColumn, texts.standingColumn, texts.timeColumn,    texts.emailColumn, texts.fileColumn,
-            texts.qsoLines,      texts.claimedScore,   texts.computedScore, texts.receipt};
-}
-
-std::vector<std::string> versionCells(const PageTexts& texts, const StoredUpload& upload)
-{
-    return {std::to_string(upload.version),
-            standingName(texts, upload.standing),
-            formatUtcSecond(upload.receivedAt),
-            htmlEscaped(upload.email),
-            htmlEscaped(upload.fileName),
-            std::to_string(upload.qsoLines),
-            score(texts, upload.claimedScore),
-            std::to_string(upload.computedScore),
-            "<a href=\"" + receiptPath(upload.receipt) + "\">" + htmlEscaped(upload.receipt) + "</a>"};
-}
-
-// Each waiting version beside the one checked now, with the two choices.
-void waitingVersions(std::ostringstream& out, const PageTexts& texts, const std::string& csrfToken,
-                     const std::vector<StoredUpload>& versions)
-{
-    const auto waiting = std::count_if(versions.begin(), versions.end(), [](const StoredUpload& upload) {
-        return upload.standing == VersionStanding::Waiting;
-    });
-    if (waiting == 0)
-        return;
-    out << "<h2 id=\"waiting\">" << texts.waitingVersions << " (" << waiting << ")</h2>";
-    const std::vector<const char*> headings = versionHeadings(texts);
-    for (const StoredUpload& candidate : versions) {
-        if (candidate.standing != VersionStanding::Waiting)
-            continue;
-        const auto checked = std::find_if(versions.begin(), versions.end(), [&](const StoredUpload& upload) {
-            return upload.callsign == candidate.callsign && upload.standing == VersionStanding::Checked;
-        });
-        const std::vector<std::string> left =
-            checked == versions.end() ? std::vector<std::string>(headings.size()) : versionCells(texts, *checked);
-        const std::vector<std::string> right = versionCells(texts, candidate);
-        out << "<table class=\"versions\"><tr><th>" << htmlEscaped(candidate.callsign) << "</th><th>"
-            << texts.checkedNow << "</th><th>" << texts.waitingColumn << "</th></tr>";
-        for (std::size_t i = 0; i < headings.size(); ++i)
-            out << "<tr><th>" << headings[i] << "</th><td>" << left[i] << "</td><td>" << right[i] << "</td></tr>";
-        const std::string receipt = htmlEscaped(candidate.receipt);
-        const std::string field = "<input type=\"hidden\" name=\"receipt\" value=\"" + receipt + "\">";
-        out << "</table><p>"
-            << postButton("/organiser/version", "check-" + receipt, texts.checkThisOne, csrfToken,
-                          field + "<input type=\"hidden\" name=\"choice\" value=\"check\">")
-            << postButton("/organiser/version", "keep-" + receipt, texts.keepChecked, csrfToken,
-                          field + "<input type=\"hidden\" name=\"choice\" value=\"keep\">")
-            << "</p>";
-    }
-}
-
-void everyVersionTable(std::ostringstream& out, const PageTexts& texts, const std::vector<StoredUpload>& versions)
-{
-    out << "<h2>" << texts.everyVersion << " (" << versions.size() << ")</h2><table id=\"versions\"><tr><th>"
-        << texts.callsign << "</th>";
-    for (const char* heading : versionHeadings(texts))
-        out << "<th>" << heading << "</th>";
-    out << "</tr>";
-    for (const StoredUpload& upload : versions) {
-        out << "<tr><td>" << htmlEscaped(upload.callsign) << "</td>";
-        for (const std::string& cell : versionCells(texts, upload))
-            out << "<td>" << cell << "</td>";
-        out << "</tr>";
-    }
-    out << "</table>";
-}
-
-void receivedTable(std::ostringstream& out, const PageTexts& texts, const std::vector<StoredUpload>& logs)
-{
-    out << "<h2>" << texts.logsReceived << " (" << logs.size() << ")</h2><table id=\"logs\"><tr><th>"
-        << texts.timeColumn << "</th><th>" << texts.callsign << "</th><th>" << texts.category << "</th><th>"
-        << texts.qsoLines << "</th><th>" << texts.claimedScore << "</th><th>" << texts.computedScore << "</th><th>"
-        << texts.versionColumn << "</th><th>" << texts.emailColumn << "</th><th>" << texts.receipt << "</th></tr>";
-    for (const StoredUpload& log : logs)
-        out << "<tr><td>" << formatUtcSecond(log.receivedAt) << "</td><td>" << htmlEscaped(log.callsign) << "</td><td>"
-            << htmlEscaped(log.category) << "</td><td>" << log.qsoLines << "</td><td>" << score(texts, log.claimedScore)
-            << "</td><td>" << log.computedScore << "</td><td>" << log.version << "</td><td>" << htmlEscaped(log.email)
-            << "</td><td><a href=\"" << receiptPath(log.receipt) << "\">" << htmlEscaped(log.receipt)
-            << "</a></td></tr>";
-    out << "</table>";
-}
-
-void missingTable(std::ostringstream& out, const PageTexts& texts, const std::vector<MissingLog>& missing)
-{
-    out << "<h2>" << texts.missingLogs << "</h2>";
-    if (missing.empty()) {
-        out << "<p>" << texts.none << "</p>";
-        return;
-    }
-    out << "<table id=\"missing\"><tr><th>" << texts.callsign << "</th><th>" << texts.workedBy << "</th></tr>";
-    for (const MissingLog& log : missing)
-        out << "<tr><td>" << htmlEscaped(log.callsign) << "</td><td>" << log.workedBy << "</td></tr>";
-    out << "</table>";
-}
-
-}  // namespace
-
-std::string organiserPage(const PageTexts& texts, const std::string& csrfToken, const OrganiserView& view)
-{
-    std::ostringstream body;
-    body << "<p>" << postButton("/organiser/check", "run-check", texts.runCheck, csrfToken);
-    if (view.lastRun) {
-        body << "<a href=\"/organiser/run/" << view.lastRun << "\">"
-             << fill(texts.checkRun, std::to_string(view.lastRun)) << "</a> ";
-        body << postButton("/organiser/publish", "publish", texts.publish, csrfToken);
-    }
-    if (!view.window.closed)
-        body << postButton("/organiser/close", "close", texts.closeNow, csrfToken);
-    body << postButton("/organiser/logout", "logout", texts.logOut, csrfToken) << "</p>";
-    if (view.window.closed)
-        body << "<p class=\"no\">" << fill(texts.closedSince, formatUtcMinute(view.window.deadline)) << "</p>";
-    else if (view.window.deadline)
-        body << "<p>" << fill(texts.openUntil, formatUtcMinute(view.window.deadline)) << "</p>";
-    if (view.published)
-        body << "<p class=\"ok\"><a href=\"/results\">" << texts.published << "</a></p>";
-    waitingVersions(body, texts, csrfToken, view.versions);
-    receivedTable(body, texts, view.logs);
-    missingTable(body, texts, view.missing);
-    everyVersionTable(body, texts, view.versions);
-    return htmlPage(texts, texts.organiserHeading, body.str(), "/organiser");
-}
-
-std::string runPage(const PageTexts& texts, const std::string& csrfToken, long long run,
-                    const std::vector<std::string>& reportNames, const std::string& failure)
-{
-    const std::string base = "/organiser/run/" + std::to_string(run);
-    std::ostringstream body;
-    body << "<p><a href=\"/organiser\">" << texts.organiserHeading << "</a></p>";
-    if (!failure.empty())
-        body << "<p class=\"no\">" << texts.checkFailed << "</p><pre>" << htmlEscaped(failure) << "</pre>";
-    body << "<p><a id=\"results-page\" href=\"" << base << "/results.html\">" << texts.resultsPage << "</a> &middot; "
-         << "<a id=\"zip\" href=\"" << base << "/all.zip\">" << texts.download << "</a> "
-         << postButton("/organiser/publish", "publish", texts.publish, csrfToken) << "</p>";
-    body << "<h2>" << texts.reports << "</h2><ul id=\"reports\">";
-    for (const std::string& name : reportNames)
-        body << "<li><a href=\"" << base << "/ubn/" << htmlEscaped(name) << "\">" << htmlEscaped(name) << "</a></li>";
-    body << "</ul>";
-    return htmlPage(texts, fill(texts.checkRun, std::to_string(run)), body.str(), base);
+    std::string form = "<form class=\"inline\" method=\"post\" action=\"" + action + "\">" + csrfField(csrfToken);
+    for (const auto& field : fields)
+        form += "<input type=\"hidden\" name=\"" + field.first + "\" value=\"" + htmlEscaped(field.second) + "\">";
+    return form + "<button type=\"submit\" id=\"" + id + "\">" + label + "</button></form> ";
 }

@@ -73,9 +73,9 @@ public:
     Precheck precheck(const std::string& bytes, const std::string& fileName) const;
 
     // The checker's full run over `logs`, writing results.html, the csv files
-    // and a report per participant into `outDir`.  Returns an empty string,
-    // or what went wrong.
-    std::string crossCheck(const std::vector<LogToCheck>& logs, const std::string& outDir) const;
+    // and a report per participant into `outDir`.  Throws std::exception
+    // saying what went wrong.
+    void crossCheck(const std::vector<LogToCheck>& logs, const std::string& outDir) const;
 
 private:
     struct Rules;

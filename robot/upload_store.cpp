@@ -1,63 +1,8 @@
 #include "robot/upload_store.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 
 namespace {
-
-const char* const kSchema = R"sql(
-CREATE TABLE IF NOT EXISTS uploads(
-    id INTEGER PRIMARY KEY,
-    receipt TEXT NOT NULL UNIQUE,
-    received_at INTEGER NOT NULL,
-    email TEXT NOT NULL,
-    file_name TEXT NOT NULL,
-    original BLOB NOT NULL,
-    accepted INTEGER NOT NULL,
-    callsign TEXT NOT NULL,
-    category TEXT NOT NULL,
-    qso_lines INTEGER NOT NULL,
-    claimed_score INTEGER,
-    computed_score INTEGER NOT NULL);
-CREATE INDEX IF NOT EXISTS uploads_by_callsign ON uploads(callsign, id);
-CREATE TABLE IF NOT EXISTS worked(
-    upload_id INTEGER NOT NULL REFERENCES uploads(id),
-    callsign TEXT NOT NULL,
-    PRIMARY KEY(upload_id, callsign)) WITHOUT ROWID;
-CREATE TABLE IF NOT EXISTS runs(id INTEGER PRIMARY KEY, started_at INTEGER NOT NULL);
-CREATE TABLE IF NOT EXISTS settings(key TEXT PRIMARY KEY, value TEXT NOT NULL);
-)sql";
-
-// ------------------------------------------------------------ schema steps
-// What the schema gained after its first form, in order.  Each step only
-// adds, so that the database of an earlier robot opens with all it holds;
-// a step runs once, on a database whose `table` lacks `column`.
-struct SchemaStep {
-    const char* table;
-    const char* column;
-    const char* sql;
-};
-
-const SchemaStep kSchemaSteps[] = {
-    // Where an upload stands among its callsign's versions (see kStanding
-    // below), and the order in which versions became the one checked: the
-    // last is checked now.  Every earlier upload was checked in its turn.
-    {"uploads", "standing",
-     "ALTER TABLE uploads ADD COLUMN standing INTEGER NOT NULL DEFAULT 0;"
-     "ALTER TABLE uploads ADD COLUMN checked_order INTEGER;"
-     "UPDATE uploads SET checked_order = id WHERE accepted;"},
-    // Each upload's pre-check as its answer showed it.
-    {"prechecks", "upload_id",
-     "CREATE TABLE prechecks(upload_id INTEGER PRIMARY KEY REFERENCES uploads(id), refusal INTEGER NOT NULL, "
-     "refusal_detail TEXT NOT NULL, qso_callsign TEXT NOT NULL, qso_dates TEXT NOT NULL, "
-     "contest_period TEXT NOT NULL, header_problems TEXT NOT NULL, results_text TEXT NOT NULL, "
-     "error_lines TEXT NOT NULL);"
-     "CREATE TABLE rejected_lines(upload_id INTEGER NOT NULL REFERENCES uploads(id), line INTEGER NOT NULL, "
-     "text TEXT NOT NULL, reason TEXT NOT NULL);"
-     "CREATE INDEX rejected_lines_by_upload ON rejected_lines(upload_id, line);"},
-};
-// ------------------------------------------------------ end of schema steps
 
 // uploads.standing: checked once (the one checked now is the latest of
 // these), waiting for the organiser, declined by the organiser.
@@ -73,58 +18,6 @@ const std::string kUploadColumns =
     "(SELECT COUNT(*) FROM uploads v WHERE v.callsign = u.callsign AND v.accepted AND v.id <= u.id), "
     "u.standing, u.id IN (" +
     kLatest + ")";
-
-class Statement {
-public:
-    Statement(sqlite3* db, const char* sql) : db_(db)
-    {
-        if (sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK)
-            throw StoreError(std::string("database: ") + sqlite3_errmsg(db));
-    }
-    ~Statement() { sqlite3_finalize(stmt_); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    void bind(int index, const std::string& text)
-    {
-        sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-    }
-    void bindBlob(int index, const std::string& bytes)
-    {
-        sqlite3_bind_blob(stmt_, index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
-    }
-    void bind(int index, long long value) { sqlite3_bind_int64(stmt_, index, value); }
-    void bindNull(int index) { sqlite3_bind_null(stmt_, index); }
-
-    // True while there is a row; throws on failure.
-    bool step()
-    {
-        const int rc = sqlite3_step(stmt_);
-        if (rc == SQLITE_ROW)
-            return true;
-        if (rc == SQLITE_DONE)
-            return false;
-        throw StoreError(std::string("database: ") + sqlite3_errmsg(db_));
-    }
-    void reset()
-    {
-        sqlite3_reset(stmt_);
-        sqlite3_clear_bindings(stmt_);
-    }
-
-    long long integer(int column) { return sqlite3_column_int64(stmt_, column); }
-    bool isNull(int column) { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
-    std::string text(int column)
-    {
-        const void* bytes = sqlite3_column_blob(stmt_, column);
-        const int size = sqlite3_column_bytes(stmt_, column);
-        return bytes ? std::string(static_cast<const char*>(bytes), size) : std::string();
-    }
-
-private:
-    sqlite3* db_;
-    sqlite3_stmt* stmt_ = nullptr;
-};
 
 StoredUpload readUpload(Statement& row)
 {
@@ -172,26 +65,7 @@ std::vector<std::string> splitLines(const std::string& text)
 
 }  // namespace
 
-UploadStore::UploadStore(const std::string& path)
-{
-    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
-                        nullptr) != SQLITE_OK) {
-        const std::string why = db_ ? sqlite3_errmsg(db_) : "out of memory";
-        sqlite3_close(db_);
-        throw StoreError(path + ": " + why);
-    }
-    try {
-        sqlite3_busy_timeout(db_, 10000);
-        exec("PRAGMA journal_mode=WAL");
-        exec("PRAGMA synchronous=FULL");
-        exec("PRAGMA foreign_keys=ON");
-        exec(kSchema);
-        upgradeSchema();
-    } catch (...) {
-        sqlite3_close(db_);
-        throw;
-    }
-}
+UploadStore::UploadStore(const std::string& path) : db_(openDatabase(path)) {}
 
 UploadStore::~UploadStore()
 {
@@ -200,35 +74,7 @@ UploadStore::~UploadStore()
 
 void UploadStore::exec(const char* sql)
 {
-    char* error = nullptr;
-    if (sqlite3_exec(db_, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        const std::string why = error ? error : "unknown error";
-        sqlite3_free(error);
-        throw StoreError("database: " + why);
-    }
-}
-
-bool UploadStore::hasColumn(const char* table, const char* column)
-{
-    Statement query(db_, "SELECT 1 FROM pragma_table_info(?) WHERE name = ?");
-    query.bind(1, std::string(table));
-    query.bind(2, std::string(column));
-    return query.step();
-}
-
-void UploadStore::upgradeSchema()
-{
-    for (const SchemaStep& step : kSchemaSteps) {
-        exec("BEGIN IMMEDIATE");
-        try {
-            if (!hasColumn(step.table, step.column))
-                exec(step.sql);
-            exec("COMMIT");
-        } catch (...) {
-            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-            throw;
-        }
-    }
+    execSql(db_, sql);
 }
 
 void UploadStore::add(const NewUpload& upload)
@@ -444,15 +290,6 @@ std::vector<MissingLog> UploadStore::missingLogs(int minimumWorkedBy)
     return missing;
 }
 
-long long UploadStore::startRun(std::time_t at)
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    Statement insert(db_, "INSERT INTO runs(started_at) VALUES(?)");
-    insert.bind(1, static_cast<long long>(at));
-    insert.step();
-    return sqlite3_last_insert_rowid(db_);
-}
-
 std::optional<std::string> UploadStore::setting(const std::string& key)
 {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -471,4 +308,25 @@ void UploadStore::setSetting(const std::string& key, const std::string& value)
     upsert.bind(1, key);
     upsert.bind(2, value);
     upsert.step();
+}
+
+void UploadStore::clearSetting(const std::string& key)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    Statement remove(db_, "DELETE FROM settings WHERE key = ?");
+    remove.bind(1, key);
+    remove.step();
+}
+
+std::vector<StoredUpload> UploadStore::refusedUploads()
+{
+    const std::string sql =
+        std::string("SELECT ") + kUploadColumns + " FROM uploads u WHERE NOT u.accepted ORDER BY u.id DESC";
+    return queryUploads(sql.c_str(), "");
+}
+
+std::vector<StoredUpload> UploadStore::everyUpload()
+{
+    const std::string sql = std::string("SELECT ") + kUploadColumns + " FROM uploads u ORDER BY u.id";
+    return queryUploads(sql.c_str(), "");
 }

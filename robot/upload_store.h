@@ -1,23 +1,16 @@
 // The robot's database: every upload with its original bytes, the callsigns
-// each log worked, the cross-check runs and a few settings.  One SQLite file
+// each log worked and a few settings.  One SQLite file
 // in WAL mode with full sync: a call that returns has committed to the disk.
 #pragma once
 
 #include <ctime>
 #include <mutex>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "robot/database.h"
 #include "robot/precheck.h"
-
-struct sqlite3;
-
-class StoreError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // What the robot keeps of every upload besides its bytes.
 struct UploadSummary {
@@ -106,16 +99,17 @@ public:
     // Calls worked by at least `minimumWorkedBy` received logs that sent none.
     std::vector<MissingLog> missingLogs(int minimumWorkedBy);
 
-    // A number for a new cross-check run.
-    long long startRun(std::time_t at);
+    // Every upload, refused ones and every version included, oldest first.
+    std::vector<StoredUpload> everyUpload();
+    // The refused uploads, newest first.
+    std::vector<StoredUpload> refusedUploads();
 
     std::optional<std::string> setting(const std::string& key);
     void setSetting(const std::string& key, const std::string& value);
+    void clearSetting(const std::string& key);
 
 private:
     void exec(const char* sql);
-    void upgradeSchema();
-    bool hasColumn(const char* table, const char* column);
     void insertPrecheck(long long id, const Precheck& precheck);
     std::vector<RejectedLine> rejectedLinesLocked(long long id, int most);
     std::vector<StoredUpload> queryUploads(const char* sql, const std::string& parameter);

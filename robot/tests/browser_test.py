@@ -102,11 +102,15 @@ def main():
         reports = driver.find_element(By.ID, "reports").text
         expect("RK3DZB" in reports, f"each participant's report is listed: {reports!r}")
         driver.find_element(By.ID, "publish").click()
+        # Logs are still taken: the robot asks first.
+        WebDriverWait(driver, 30).until(lambda d: d.find_elements(By.ID, "publish-anyway"))
+        driver.find_element(By.ID, "publish-anyway").click()
         WebDriverWait(driver, 30).until(lambda d: d.find_elements(By.ID, "logs"))
 
         # 4. The public page shows the result.
         driver.get(robot.url("/results/"))
         expect("RK3DZB" in driver.page_source and "RN9C" in driver.page_source, "the results are public")
+        expect("cross-check run 1" in driver.find_element(By.ID, "run-note").text, "the results say their run")
         print("browser test: upload, corrected upload, organiser's list, cross-check, publication: ok")
         return 0
     finally:

@@ -5,8 +5,6 @@
 #include <arpa/inet.h>
 #include <sys/socket.h>
 #include <unistd.h>
-#include <sqlite3.h>
-#include <zip.h>
 
 #include <algorithm>
 #include <cctype>
@@ -18,11 +16,6 @@
 #include "robot_fixture.h"
 
 namespace {
-
-bool contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
 
 // No page of the robot has a script of its own, so any "<script" in one
 // came from outside unescaped.
@@ -234,7 +227,7 @@ TEST(RobotUpload, OnlyItsSenderReplacesALogAndTheOrganiserDecidesTheRest)
     ASSERT_EQ(two->status, 200) << two->body;
     EXPECT_TRUE(contains(two->body, "id=\"verdict\">Kept, not checked")) << two->body;
     EXPECT_TRUE(contains(two->body, "waits for the organiser's decision"));
-    EXPECT_EQ(organiser.post("/organiser/check", {{"csrf", organiser.csrf()}})->status, 303);
+    EXPECT_EQ(organiser.runCrossCheck(), "/organiser/run/1");
     const std::filesystem::path runLogs = std::filesystem::path(robot.config().dataDir) / "runs/1/logs";
     EXPECT_TRUE(std::filesystem::exists(runLogs / (ownerReceipt + ".log")));
     EXPECT_FALSE(std::filesystem::exists(runLogs / (receiptOf(two) + ".log")));
@@ -297,14 +290,6 @@ TEST(RobotUpload, AnswerShowsRejectedLinesAndBothScores)
 // The contest runs 2025-12-20 20:00-22:00 here.  A log wholly outside it is
 // refused with the dates of both; a line before the start is listed and
 // not counted; rejected lines come in the order of the file.
-void execSql(const std::string& database, const char* sql)
-{
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(database.c_str(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-    sqlite3_close(db);
-}
-
 // `log` with `count` more lines that the rules reject (no contest band).
 std::string withRejectedLines(std::string log, int count)
 {
@@ -330,9 +315,9 @@ TEST(RobotUpload, AReceiptShowsThePrecheckKeptAtUpload)
     ASSERT_EQ(answer->status, 200) << answer->body;
     const std::string receipt = "/receipt/" + receiptOf(answer);
 
-    execSql(database, "DELETE FROM rejected_lines; DELETE FROM prechecks");
+    runSqlOn(database, "DELETE FROM rejected_lines; DELETE FROM prechecks");
     EXPECT_EQ(browser.get(receipt)->body, answer->body);
-    execSql(database, "UPDATE uploads SET original = 'not a log any more'");
+    runSqlOn(database, "UPDATE uploads SET original = 'not a log any more'");
     EXPECT_EQ(browser.get(receipt)->body, answer->body);
 }
 
@@ -372,21 +357,9 @@ TEST(RobotUpload, LongListsAreCutToAScreenfulAndDownloadedWhole)
 // a version without proof waits behind it.  Opening it again changes nothing.
 TEST(RobotStore, AnEarlierRobotsDatabaseOpensWithAllItHeld)
 {
-    const std::filesystem::path folder =
-        std::filesystem::path(ROBOT_SCRATCH_DIR) / ("earlier-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    const std::string path = (folder / "robot.db").string();
-    execSql(path, R"sql(
-        CREATE TABLE uploads(id INTEGER PRIMARY KEY, receipt TEXT NOT NULL UNIQUE, received_at INTEGER NOT NULL,
-            email TEXT NOT NULL, file_name TEXT NOT NULL, original BLOB NOT NULL, accepted INTEGER NOT NULL,
-            callsign TEXT NOT NULL, category TEXT NOT NULL, qso_lines INTEGER NOT NULL, claimed_score INTEGER,
-            computed_score INTEGER NOT NULL);
-        CREATE INDEX uploads_by_callsign ON uploads(callsign, id);
-        CREATE TABLE worked(upload_id INTEGER NOT NULL REFERENCES uploads(id), callsign TEXT NOT NULL,
-            PRIMARY KEY(upload_id, callsign)) WITHOUT ROWID;
-        CREATE TABLE runs(id INTEGER PRIMARY KEY, started_at INTEGER NOT NULL);
-        CREATE TABLE settings(key TEXT PRIMARY KEY, value TEXT NOT NULL);
+    ScratchFolder folder;
+    const std::string path = (folder.path() / "robot.db").string();
+    runSqlOn(path, std::string(kFirstRobotsSchema) + R"sql(
         INSERT INTO uploads VALUES(1, 'R1', 1, 'a@x.org', 'a.log', 'log 1', 1, 'UA3ABC', '', 2, NULL, 10),
                                   (2, 'R2', 2, 'b@x.org', 'b.log', 'log 2', 1, 'UA3ABC', '', 3, NULL, 20),
                                   (3, 'R3', 3, 'c@x.org', 'c.log', 'not a log', 0, 'RN9C', '', 0, NULL, 0);
@@ -409,7 +382,6 @@ TEST(RobotStore, AnEarlierRobotsDatabaseOpensWithAllItHeld)
         }
         EXPECT_EQ(store.findByReceipt("R4")->standing, VersionStanding::Waiting);
     }
-    std::filesystem::remove_all(folder);
 }
 
 TEST(RobotUpload, TheContestPeriodDecidesWhatCounts)
@@ -461,7 +433,7 @@ TEST(RobotOrganiser, CallsignsNeverBecomePaths)
     for (const char* callsign : {"../../../EVIL", "..", "/TMP/X", "CON", "UA9ABC/P", "UA9ABC", "VP2E/W1ABC/QRP"})
         browser.upload(cabrilloLog(callsign, {"RK3DZB"}), "op@example.org");
     ASSERT_TRUE(browser.logIn());
-    EXPECT_EQ(browser.post("/organiser/check", {{"csrf", browser.csrf()}})->status, 303);
+    browser.runCrossCheck();
     // Every accepted call has a report of its own, and its link leads to it.
     const std::string runPage = browser.get("/organiser/run/1")->body;
     std::set<std::string> reports;
@@ -505,8 +477,9 @@ TEST(RobotUpload, EveryTextFromOutsideIsEscapedInEveryPage)
     const auto answer = browser.upload(log, "op@example.org", attack + ".log");
     ASSERT_EQ(answer->status, 200) << answer->body;
     ASSERT_TRUE(browser.logIn());
-    EXPECT_EQ(browser.post("/organiser/check", {{"csrf", browser.csrf()}})->status, 303);
-    EXPECT_EQ(browser.post("/organiser/publish", {{"csrf", browser.csrf()}})->status, 303);
+    browser.runCrossCheck();
+    EXPECT_EQ(browser.post("/organiser/publish", {{"csrf", browser.csrf()}, {"run", "1"}, {"confirm", "yes"}})->status,
+              303);
     const std::string receipt = UploadStore(robot.config().dataDir + "/robot.db").latestLogs().at(0).receipt;
     for (const std::string& path : {std::string("/receipt/") + receipt, std::string("/organiser"),
                                     std::string("/organiser/run/1"), std::string("/results/")}) {
@@ -565,23 +538,6 @@ TEST(RobotOrganiser, BehindTheProxyEachClientIsThrottledAlone)
     EXPECT_FALSE(spoofer.logIn());
 }
 
-std::vector<std::string> zipEntries(const std::string& bytes)
-{
-    std::vector<std::string> names;
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
-    zip_t* archive = source ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
-    if (!archive) {
-        zip_source_free(source);
-        return names;
-    }
-    for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i)
-        names.push_back(zip_get_name(archive, i, 0));
-    zip_discard(archive);
-    return names;
-}
-
 TEST(RobotOrganiser, SeesLogsAndMissingCallsRunsTheCheckAndPublishes)
 {
     RunningRobot robot;
@@ -605,9 +561,7 @@ TEST(RobotOrganiser, SeesLogsAndMissingCallsRunsTheCheckAndPublishes)
     EXPECT_FALSE(contains(list.substr(missing, list.find("</table>", missing) - missing), "<td>UA3ABC</td>"));
 
     EXPECT_EQ(organiser.get("/results/")->status, 404);
-    const auto run = organiser.post("/organiser/check", {{"csrf", organiser.csrf()}});
-    ASSERT_EQ(run->status, 303) << run->body;
-    EXPECT_EQ(run->get_header_value("Location"), "/organiser/run/1");
+    EXPECT_EQ(organiser.runCrossCheck(), "/organiser/run/1");
     const std::string runPage = organiser.get("/organiser/run/1")->body;
     EXPECT_TRUE(contains(runPage, "ubn/UA3ABC.txt")) << runPage;
     EXPECT_EQ(organiser.get("/organiser/run/1/results.html")->status, 200);
@@ -623,8 +577,11 @@ TEST(RobotOrganiser, SeesLogsAndMissingCallsRunsTheCheckAndPublishes)
          {"/organiser/run/1/..%2Frobot.db", "/organiser/run/1/ubn/..", "/organiser/run/2", "/organiser/run/1/logs"})
         EXPECT_EQ(organiser.get(path)->status, 404) << path;
 
-    EXPECT_EQ(organiser.post("/organiser/publish", {{"csrf", "forged"}})->status, 403);
-    EXPECT_EQ(organiser.post("/organiser/publish", {{"csrf", organiser.csrf()}})->status, 303);
+    EXPECT_EQ(organiser.post("/organiser/publish", {{"csrf", "forged"}, {"run", "1"}, {"confirm", "yes"}})->status,
+              403);
+    EXPECT_EQ(
+        organiser.post("/organiser/publish", {{"csrf", organiser.csrf()}, {"run", "1"}, {"confirm", "yes"}})->status,
+        303);
     Browser visitor(robot.port());
     const auto results = visitor.get("/results/");
     ASSERT_EQ(results->status, 200);
