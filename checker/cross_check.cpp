@@ -62,8 +62,6 @@ std::string exchangeKey(const std::string& exchange)
     return first == std::string::npos ? "0" : text.substr(first);
 }
 
-int64_t minutesOf(const CivilTime& time) { return std::llround(oleDateFromCivilTime(time) * 24 * 60); }
-
 // One line that takes part in matching.
 struct Line {
     uint32_t log;
@@ -123,6 +121,12 @@ public:
         collectLines();
         indexPairs();
         estimateClockOffsets();
+        if (replayLogsRepeatingOutsideThePeriod()) {
+            lines_.clear();
+            duplicates_.clear();
+            collectLines();
+            indexPairs();
+        }
         correctClocks(lines_);
         correctClocks(duplicates_);
         matchExactly();
@@ -151,14 +155,14 @@ private:
             const uint32_t own = calls_.find(checked.log.callsign);
             for (std::size_t q = 0; q < checked.log.qsos.size(); ++q) {
                 const JudgedQso& judged = checked.log.qsos[q];
-                if (!judged.readable || !judged.accepted)
+                if (!judged.accepted())
                     continue;
                 const LoggedQso& qso = judged.qso;
-                (judged.duplicate ? duplicates_ : lines_)
+                (judged.duplicate() ? duplicates_ : lines_)
                     .push_back({static_cast<uint32_t>(log), static_cast<uint32_t>(q), own,
                                 calls_(qso.workedCallsign), bandModes_(qso.band + " " + qso.mode),
                                 exchanges_(exchangeKey(qso.exchangeSent)),
-                                exchanges_(exchangeKey(qso.exchangeReceived)), minutesOf(qso.time)});
+                                exchanges_(exchangeKey(qso.exchangeReceived)), minuteOf(qso.time)});
             }
         }
     }
@@ -233,6 +237,30 @@ private:
             check_.logs[log].score.clockOffsetMinutes = offsets[log];
             check_.logs[log].score.offsetMatches = static_cast<int>(evidence[log].size());
         }
+    }
+
+    // A QSO outside the period is out of period and nothing else, never the
+    // earlier QSO of a repeat.  Where it lies is known only once the clocks
+    // are, so a log that counted a QSO outside the period and has repeats of
+    // it is played through the rules again without its QSOs outside.
+    bool replayLogsRepeatingOutsideThePeriod()
+    {
+        std::vector<bool> replay(check_.logs.size(), false);
+        for (const Line& line : lines_) {
+            const auto repeats = pairRange(duplicatesByPair_, line.own, line.worked, line.bandMode);
+            if (repeats.first != repeats.second && !inPeriod(line.loggedMinute, line.log))
+                replay[line.log] = true;
+        }
+        for (std::size_t log = 0; log < replay.size(); ++log)
+            if (replay[log])
+                replayInPeriod(check_.logs[log].log,
+                               [&](const LoggedQso& qso) { return inPeriod(minuteOf(qso.time), log); });
+        return std::find(replay.begin(), replay.end(), true) != replay.end();
+    }
+
+    bool inPeriod(int64_t loggedMinute, std::size_t log) const
+    {
+        return config_.period().containsMinute(loggedMinute - check_.logs[log].score.clockOffsetMinutes);
     }
 
     void correctClocks(std::vector<Line>& lines) const
@@ -502,11 +530,7 @@ private:
         return consensus;
     }
 
-    bool outOfPeriod(const Line& line) const
-    {
-        return (config_.start && line.minute < minutesOf(*config_.start)) ||
-               (config_.end && line.minute >= minutesOf(*config_.end));
-    }
+    bool outOfPeriod(const Line& line) const { return !config_.period().containsMinute(line.minute); }
 
     void giveVerdicts()
     {
@@ -519,6 +543,9 @@ private:
             if (outOfPeriod(line))
                 verdict.status = QsoStatus::OutOfPeriod;
         }
+        for (const Line& line : duplicates_)
+            if (outOfPeriod(line))
+                check_.logs[line.log].verdicts[line.qso].status = QsoStatus::OutOfPeriod;
     }
 
     static std::vector<QsoVerdict> judgedByThePlugin(const LogCheck& log)
@@ -526,9 +553,9 @@ private:
         std::vector<QsoVerdict> verdicts(log.qsos.size());
         for (std::size_t q = 0; q < log.qsos.size(); ++q) {
             const JudgedQso& judged = log.qsos[q];
-            if (!judged.readable || !judged.accepted)
+            if (!judged.accepted())
                 verdicts[q].status = QsoStatus::Rejected;
-            else if (judged.duplicate)
+            else if (judged.duplicate())
                 verdicts[q].status = QsoStatus::Dupe;
         }
         return verdicts;

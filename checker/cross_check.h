@@ -18,6 +18,8 @@
 #include "contest/ole_date.h"
 #include "logfile/contest_log.h"
 #include "logfile/country_prefixes.h"
+#include "logplay/contest_period.h"
+#include "rules/acceptance.h"
 
 // ------------------------------------------------------------------ config
 
@@ -31,6 +33,8 @@ struct ContestConfig {
     int nilPenalty = 0;
     int bustedPenalty = 0;
     bool countUniques = true;
+
+    ContestPeriod period() const { return {start, end}; }
 };
 
 // A config that cannot be read; the text names the file and line.
@@ -72,9 +76,12 @@ struct JudgedQso {
     std::string text;           // the line as it stands in the file
     std::string countryPrefix;  // of the worked station, from cty.dat
     bool readable = true;       // false: a QSO line the reader could not read
-    bool accepted = false;      // AddData0 stored it (a duplicate too)
-    bool duplicate = false;
+    QsoOutcome outcome;         // what the rules made of a readable line
     std::string rejection;      // "NO CONTEST BAND", ... or the reader's reason
+
+    // The rules stored it (a duplicate too).
+    bool accepted() const { return readable && outcome.accepted(); }
+    bool duplicate() const { return readable && outcome.duplicate(); }
 };
 
 struct LogCheck {
@@ -89,25 +96,39 @@ struct LogCheck {
     std::vector<std::string> notes;
     std::vector<JudgedQso> qsos;  // in the order played (time order), unreadable QSO lines last
 
-    // What the plug-in says for the whole log, byte for byte as replay.exe
-    // gets it from Stats.dll: GetResult0's text and err.txt (CR LF).
+    // GetResult0's text for the log, byte for byte as replay.exe gets it
+    // from Stats.dll.  err.txt is not kept: forEachErrorLogLine makes it.
     std::string resultsText;
-    std::string errorLogText;
     std::optional<int64_t> claimedScore;  // the header's CLAIMED-SCORE
     int32_t computedScore = 0;
 };
 
 struct PrecheckOptions {
-    std::string ownCallsign;                            // empty: the log's
-    std::optional<CivilTime> contestStart, contestEnd;  // empty: the first and last QSO's dates
+    std::string ownCallsign;  // empty: the log's
+    // QSOs outside it are left out; an open side takes the first or last
+    // QSO's date for the results text.
+    ContestPeriod period;
 };
 
 // Reads the log from its bytes and plays every QSO through the plug-in's
-// entry points, as replay.exe plays it through Stats.dll.  Never throws for
+// rules, as replay.exe plays it through Stats.dll.  Never throws for
 // what a file holds: a file that is no log, empty, binary, from another
 // contest or without an own callsign comes back with that state.
 LogCheck precheckLog(const std::string& bytes, const std::string& fileName, const CountryPrefixes& countries,
                      const PrecheckOptions& options = {});
+
+// Plays the log's readable QSOs again through the rules, the ones `inPeriod`
+// takes, and keeps the earlier outcome of the others: once the clock is
+// known, the QSOs outside the period must not make those inside repeats.
+void replayInPeriod(LogCheck& log, const std::function<bool(const LoggedQso&)>& inPeriod);
+
+// err.txt as Stats.dll writes it for the log, made from the outcomes: the
+// header line, then each played QSO's lines in play order, without line
+// ends.  A duplicate's line comes once with its count, one per earlier
+// match: a log of repeats makes lines with the square of its QSOs, so a
+// caller that keeps them all keeps that much.
+void forEachErrorLogLine(const LogCheck& log,
+                         const std::function<void(const std::string& line, std::size_t count)>& visit);
 
 // ---------------------------------------------------------- the cross-check
 

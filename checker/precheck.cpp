@@ -1,15 +1,15 @@
-// The one-log check: the log played through the plug-in's own entry points
-// on a platform of the checker's, call for call as replay.exe plays it
-// through Stats.dll, so that the results text and err.txt are the DLL's.
+// The one-log check: the log played through the plug-in's own rules, call
+// for call as replay.exe plays it through Stats.dll, so that the results
+// text and err.txt are the DLL's.
 #include "checker/cross_check.h"
 
 #include <algorithm>
 
-#include "checker/checker_platform.h"
 #include "logfile/log_file.h"
-#include "logfile/log_plan.h"
 #include "logfile/text.h"
-#include "plugin/entry_points.h"
+#include "logplay/log_plan.h"
+#include "logplay/log_player.h"
+#include "rules/reset.h"
 
 namespace {
 
@@ -97,72 +97,20 @@ bool isBlankFile(const std::string& bytes)
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return isBlank(c) || c == '\0'; });
 }
 
-HostDateTime hostTime(const std::optional<CivilTime>& time)
-{
-    if (!time)
-        return {0.0, OleDateTime::Null};
-    return {oleDateFromCivilTime(*time), OleDateTime::Valid};
-}
-
-// "QSO:  3551  CW  ...   NO RX NUMBER !!!" -> "NO RX NUMBER": the message
-// follows the line's last run of three blanks.
-std::string rejectionReason(std::string line)
-{
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-        line.pop_back();
-    const auto at = line.rfind("   ");
-    std::string reason = at == std::string::npos ? line : line.substr(at + 3);
-    const std::string bangs = " !!!";
-    if (reason.size() >= bangs.size() && reason.compare(reason.size() - bangs.size(), bangs.size(), bangs) == 0)
-        reason.erase(reason.size() - bangs.size());
-    return reason;
-}
-
-// One AddData0 call as replay.exe makes it; notes what the plug-in made of
-// the QSO from its answer, the err.txt it grew and the record it stored.
-void playQso(EntryPoints& plugin, MemoryFileSystem& files, JudgedQso& judged)
-{
-    const LoggedQso& qso = judged.qso;
-    const HostDateTime time = hostTime(qso.time);
-    HostQso host;
-    host.ownCallsign = qso.ownCallsign.c_str();
-    host.workedCallsign = qso.workedCallsign.c_str();
-    host.time = &time;
-    host.frequencyHz = qso.frequencyHz;
-    host.mode = qso.mode.c_str();
-    host.rstSent = qso.rstSent.c_str();
-    host.rstReceived = qso.rstReceived.c_str();
-    host.exchangeSent = qso.exchangeSent.c_str();
-    host.exchangeReceived = qso.exchangeReceived.c_str();
-    host.countryPrefix = judged.countryPrefix.c_str();
-    host.band = qso.band.c_str();
-
-    const std::uint64_t errorsBefore = files.size(kErrorLogFile).value_or(0);
-    judged.accepted = plugin.addData(host) != 0;
-    if (judged.accepted) {
-        judged.duplicate = plugin.state().log.back().isDuplicate != 0;
-    } else {
-        const std::string errors = files.read(kErrorLogFile).value_or("");
-        judged.rejection = rejectionReason(errors.substr(std::min<std::uint64_t>(errorsBefore, errors.size())));
-    }
-}
-
 void play(LogCheck& check, const ReplayPlan& plan)
 {
-    CheckerPlatform platform;
-    EntryPoints plugin(platform);
-    const HostDateTime start = hostTime(plan.contestStart), end = hostTime(plan.contestEnd);
-    plugin.resetStats(0, plan.ownCallsign.c_str(), &start, &end, plan.ownCountryPrefix.c_str());
+    LogPlayer player(plan);
+    check.qsos.resize(plan.qsos.size());
     for (std::size_t i = 0; i < plan.qsos.size(); ++i) {
         JudgedQso& judged = check.qsos[i];
         judged.qso = plan.qsos[i];
         judged.countryPrefix = plan.countryPrefixes[i];
-        playQso(plugin, platform.memoryFiles(), judged);
+        judged.outcome = player.play(judged.qso, judged.countryPrefix);
+        if (!judged.outcome.accepted())
+            judged.rejection = rejectionWords(judged.outcome.rejection);
     }
-    int unused = 0;
-    check.resultsText = plugin.getResult(&unused, 1);
-    check.computedScore = plugin.state().claimedScore;
-    check.errorLogText = platform.memoryFiles().read(kErrorLogFile).value_or("");
+    check.resultsText = player.resultsText();
+    check.computedScore = player.claimedScore();
 }
 
 // A skipped line counts as a QSO line when it is one: every ADIF record, a
@@ -181,6 +129,24 @@ void setState(LogCheck& check, LogState state, std::string reason)
 }
 
 }  // namespace
+
+void replayInPeriod(LogCheck& log, const std::function<bool(const LoggedQso&)>& inPeriod)
+{
+    LogPlayer player;
+    for (JudgedQso& judged : log.qsos)
+        if (judged.readable && inPeriod(judged.qso))
+            judged.outcome = player.play(judged.qso, judged.countryPrefix);
+}
+
+void forEachErrorLogLine(const LogCheck& log,
+                         const std::function<void(const std::string& line, std::size_t count)>& visit)
+{
+    visit(kErrorLogHeader, 1);
+    for (const JudgedQso& judged : log.qsos)
+        if (judged.readable && errorLogLineCount(judged.outcome) > 0)
+            visit(rejectLine(hostFieldsOf(judged.qso, judged.countryPrefix), errorLogMessage(judged.outcome).c_str()),
+                  errorLogLineCount(judged.outcome));
+}
 
 std::string LogHeader::category(const std::string& name) const
 {
@@ -226,12 +192,12 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
 
     LogPlanOptions planOptions;
     planOptions.ownCallsign = upperCase(options.ownCallsign);
-    planOptions.contestStart = options.contestStart;
-    planOptions.contestEnd = options.contestEnd;
+    planOptions.contestStart = options.period.start;
+    planOptions.contestEnd = options.period.end;
+    planOptions.period = options.period;
     try {
         const ReplayPlan plan = planReplay(log, planOptions, countries);
         check.callsign = plan.ownCallsign;
-        check.qsos.resize(plan.qsos.size());
         play(check, plan);
     } catch (const LogPlanError&) {
         setState(check, LogState::NoCallsign, "no own callsign in the log");

@@ -70,8 +70,7 @@ LogChecker::~LogChecker() = default;
 Precheck LogChecker::precheck(const std::string& bytes, const std::string& fileName) const
 {
     PrecheckOptions options;
-    options.contestStart = rules_->contest.start;
-    options.contestEnd = rules_->contest.end;
+    options.period = rules_->contest.period();
     const LogCheck check = precheckLog(bytes, fileName, rules_->countries, options);
 
     Precheck precheck;
@@ -88,10 +87,12 @@ Precheck LogChecker::precheck(const std::string& bytes, const std::string& fileN
         precheck.claimedScore = *check.claimedScore;
     precheck.computedScore = check.computedScore;
     precheck.resultsText = check.resultsText;
-    precheck.errorLines = check.errorLogText;
+    // Each line once: a log of repeats gives a duplicate a line per earlier
+    // match, and a page of those grows with the square of the upload.
+    forEachErrorLogLine(check, [&](const std::string& line, std::size_t) { precheck.errorLines += line + "\r\n"; });
     std::set<std::string> worked;
     for (const JudgedQso& judged : check.qsos) {
-        if (!judged.accepted) {
+        if (!judged.accepted()) {
             precheck.rejectedLines.push_back({judged.qso.line, judged.text, judged.rejection});
             continue;
         }

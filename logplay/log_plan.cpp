@@ -1,4 +1,4 @@
-#include "logfile/log_plan.h"
+#include "logplay/log_plan.h"
 
 #include <algorithm>
 #include <set>
@@ -19,13 +19,6 @@ bool earlier(const CivilTime& a, const CivilTime& b)
     return oleDateFromCivilTime(a) < oleDateFromCivilTime(b);
 }
 
-bool outsideContest(const CivilTime& time, const LogPlanOptions& options)
-{
-    const double at = oleDateFromCivilTime(time);
-    return (options.contestStart && at < oleDateFromCivilTime(*options.contestStart)) ||
-           (options.contestEnd && at >= oleDateFromCivilTime(*options.contestEnd) + 1.0);
-}
-
 }  // namespace
 
 ReplayPlan planReplay(const ContestLog& log, const LogPlanOptions& options, const CountryPrefixes& countries)
@@ -42,7 +35,7 @@ ReplayPlan planReplay(const ContestLog& log, const LogPlanOptions& options, cons
     for (LoggedQso qso : log.qsos) {
         if (!options.ownCallsign.empty() || qso.ownCallsign.empty())
             qso.ownCallsign = plan.ownCallsign;
-        if (outsideContest(qso.time, options)) {
+        if (!options.period.contains(qso.time)) {
             plan.outsideContest.push_back(std::move(qso));
             continue;
         }
