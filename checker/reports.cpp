@@ -50,11 +50,42 @@ std::string csvField(const std::string& text)
     return quoted + "\"";
 }
 
+// Printable ASCII but the comma and the quote: a field that csvField
+// leaves as it is, which nearly every field of qsos.csv is.
+bool isPlainCsv(const std::string& text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F && c != ',' && c != '"'; });
+}
+
+// Appends csvField(text), without its copies when the field is plain:
+// qsos.csv has a row per QSO line.
+void appendCsvField(std::string& row, const std::string& text)
+{
+    if (isPlainCsv(text))
+        row += text;
+    else
+        row += csvField(text);
+}
+
+void appendCsvRow(std::string& out, std::initializer_list<const std::string*> fields)
+{
+    const char* separator = "";
+    for (const std::string* field : fields) {
+        out += separator;
+        separator = ",";
+        appendCsvField(out, *field);
+    }
+    out += "\r\n";
+}
+
 std::string csvRow(const std::vector<std::string>& fields)
 {
     std::string row;
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        row += (i ? "," : "") + csvField(fields[i]);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            row += ',';
+        appendCsvField(row, fields[i]);
+    }
     return row + "\r\n";
 }
 
@@ -296,10 +327,12 @@ std::string qsoRowsOf(const CheckedLog& checked)
     for (std::size_t q : inFileOrder(checked.log)) {
         const JudgedQso& judged = checked.log.qsos[q];
         const QsoVerdict& verdict = checked.verdicts[q];
-        rows += csvRow({checked.log.callsign, lineNumber(judged.qso.line), loggedTime(judged), judged.qso.band,
-                        judged.qso.mode, judged.qso.workedCallsign, judged.qso.exchangeReceived,
-                        qsoStatusName(verdict.status), verdict.correctCall, verdict.correctExchange,
-                        verdict.matchedLog, lineNumber(verdict.matchedLine)});
+        const std::string line = lineNumber(judged.qso.line), time = loggedTime(judged),
+                          status = qsoStatusName(verdict.status), matchedLine = lineNumber(verdict.matchedLine);
+        const LoggedQso& qso = judged.qso;
+        appendCsvRow(rows, {&checked.log.callsign, &line, &time, &qso.band, &qso.mode, &qso.workedCallsign,
+                            &qso.exchangeReceived, &status, &verdict.correctCall, &verdict.correctExchange,
+                            &verdict.matchedLog, &matchedLine});
     }
     return rows;
 }
