@@ -97,14 +97,14 @@ bool isBlankFile(const std::string& bytes)
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return isBlank(c) || c == '\0'; });
 }
 
-void play(LogCheck& check, const ReplayPlan& plan)
+void play(LogCheck& check, ReplayPlan& plan)
 {
     LogPlayer player(plan);
     check.qsos.resize(plan.qsos.size());
     for (std::size_t i = 0; i < plan.qsos.size(); ++i) {
         JudgedQso& judged = check.qsos[i];
-        judged.qso = plan.qsos[i];
-        judged.countryPrefix = plan.countryPrefixes[i];
+        judged.qso = std::move(plan.qsos[i]);
+        judged.countryPrefix = std::move(plan.countryPrefixes[i]);
         judged.outcome = player.play(judged.qso, judged.countryPrefix);
         if (!judged.outcome.accepted())
             judged.rejection = rejectionWords(judged.outcome.rejection);
@@ -196,7 +196,7 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
     planOptions.contestEnd = options.period.end;
     planOptions.period = options.period;
     try {
-        const ReplayPlan plan = planReplay(log, planOptions, countries);
+        ReplayPlan plan = planReplay(log, planOptions, countries);
         check.callsign = plan.ownCallsign;
         play(check, plan);
     } catch (const LogPlanError&) {
