@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <sstream>
 #include <stdexcept>
 
 #ifdef _WIN32
@@ -107,7 +108,11 @@ std::string fileBytes(const std::filesystem::path& path)
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw std::runtime_error("cannot open " + path.u8string());
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    // In one read: a thousand logs of 80 kB, byte by byte, cost a tenth of
+    // the checker's time.
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return std::move(bytes).str();
 }
 
 ContestConfig contestConfig(const Options& options)

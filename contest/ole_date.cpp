@@ -107,6 +107,7 @@ double oleDateFromCivilTime(const CivilTime& time)
 std::string formatCivilTime(const CivilTime& time, const char* pattern)
 {
     std::string out;
+    out.reserve(24);  // every pattern the programs use, in one allocation
     for (const char* p = pattern; *p; ++p) {
         if (*p != '%' || p[1] == '\0') {
             out += *p;

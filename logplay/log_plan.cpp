@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <set>
+#include <tuple>
 
 #include "contest/ole_date.h"
 #include "score/scoring.h"
@@ -16,7 +17,8 @@ CivilTime dateOnly(CivilTime time)
 
 bool earlier(const CivilTime& a, const CivilTime& b)
 {
-    return oleDateFromCivilTime(a) < oleDateFromCivilTime(b);
+    const auto fields = [](const CivilTime& t) { return std::tie(t.year, t.month, t.day, t.hour, t.minute, t.second); };
+    return fields(a) < fields(b);
 }
 
 }  // namespace
@@ -32,6 +34,8 @@ ReplayPlan planReplay(const ContestLog& log, const LogPlanOptions& options, cons
     plan.contestStart = options.contestStart;
     plan.contestEnd = options.contestEnd;
     std::set<std::string> reported;
+    plan.qsos.reserve(log.qsos.size());
+    plan.countryPrefixes.reserve(log.qsos.size());
     for (LoggedQso qso : log.qsos) {
         if (!options.ownCallsign.empty() || qso.ownCallsign.empty())
             qso.ownCallsign = plan.ownCallsign;
