@@ -141,13 +141,18 @@ public:
 private:
     void collectLines()
     {
+        std::size_t lineCount = 0;
         for (std::size_t log = 0; log < check_.logs.size(); ++log) {
             CheckedLog& checked = check_.logs[log];
             if (checked.log.state != LogState::Checked)
                 continue;
             logOfCall_.resize(std::max<std::size_t>(logOfCall_.size(), calls_(checked.log.callsign) + 1), kNoLog);
             logOfCall_[calls_.find(checked.log.callsign)] = static_cast<int>(log);
+            lineCount += checked.log.qsos.size();
         }
+        // At most one each, and doubling past a million lines costs more
+        // than the lines themselves.
+        lines_.reserve(lineCount);
         for (std::size_t log = 0; log < check_.logs.size(); ++log) {
             const CheckedLog& checked = check_.logs[log];
             if (checked.log.state != LogState::Checked)

@@ -195,6 +195,9 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
     planOptions.contestStart = options.period.start;
     planOptions.contestEnd = options.period.end;
     planOptions.period = options.period;
+    // Room for the unreadable lines too: one more at the end would double
+    // the room of the whole log.
+    check.qsos.reserve(log.qsos.size() + log.skipped.size());
     try {
         ReplayPlan plan = planReplay(log, planOptions, countries);
         check.callsign = plan.ownCallsign;

@@ -4,12 +4,6 @@
 
 namespace {
 
-CivilTime midnightOf(CivilTime day)
-{
-    day.hour = day.minute = day.second = 0;
-    return day;
-}
-
 std::optional<CivilTime> dayAfter(const std::optional<CivilTime>& day)
 {
     if (!day)
@@ -18,6 +12,12 @@ std::optional<CivilTime> dayAfter(const std::optional<CivilTime>& day)
 }
 
 }  // namespace
+
+CivilTime midnightOf(CivilTime time)
+{
+    time.hour = time.minute = time.second = 0;
+    return time;
+}
 
 // From the whole day and the clock's fields rather than from the OLE date's
 // fraction, which holds 20:00 only to within a rounding error: 19:59:59 is

@@ -8,6 +8,9 @@
 
 #include "contest/ole_date.h"
 
+// The midnight that begins the time's day.
+CivilTime midnightOf(CivilTime time);
+
 // Whole minutes since the OLE epoch: the unit in which the checker compares
 // times, corrects clocks and bounds the period.
 int64_t minuteOf(const CivilTime& time);

@@ -9,12 +9,6 @@
 
 namespace {
 
-CivilTime dateOnly(CivilTime time)
-{
-    time.hour = time.minute = time.second = 0;
-    return time;
-}
-
 bool earlier(const CivilTime& a, const CivilTime& b)
 {
     const auto fields = [](const CivilTime& t) { return std::tie(t.year, t.month, t.day, t.hour, t.minute, t.second); };
@@ -44,9 +38,9 @@ ReplayPlan planReplay(const ContestLog& log, const LogPlanOptions& options, cons
             continue;
         }
         if (!options.contestStart && (!plan.contestStart || earlier(qso.time, *plan.contestStart)))
-            plan.contestStart = dateOnly(qso.time);
-        if (!options.contestEnd && (!plan.contestEnd || earlier(*plan.contestEnd, dateOnly(qso.time))))
-            plan.contestEnd = dateOnly(qso.time);
+            plan.contestStart = midnightOf(qso.time);
+        if (!options.contestEnd && (!plan.contestEnd || earlier(*plan.contestEnd, midnightOf(qso.time))))
+            plan.contestEnd = midnightOf(qso.time);
         std::string country = countries.countryOf(qso.workedCallsign);
         // The contest's own stations are in no country file, and need none.
         if (country.empty() && !isContestStation(qso.workedCallsign) && reported.insert(qso.workedCallsign).second)
