@@ -13,35 +13,42 @@
 
 namespace {
 
-// The file's lines as they stand, without their line ends; line n is [n - 1].
-std::vector<std::string> fileLines(const std::string& bytes)
+// Where each of the file's lines begins: line n at [n - 1].  An index, not
+// a copy of the lines, for a log of millions of them.
+std::vector<std::size_t> lineStarts(const std::string& text)
 {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t end = bytes.find('\n', start);
+    std::vector<std::size_t> starts;
+    for (std::size_t start = 0; start < text.size();) {
+        starts.push_back(start);
+        const std::size_t end = text.find('\n', start);
         if (end == std::string::npos)
-            end = bytes.size();
-        std::string line = bytes.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(std::move(line));
+            break;
         start = end + 1;
     }
-    return lines;
+    return starts;
 }
 
-std::string lineText(const std::vector<std::string>& lines, int line)
+// Line n as it stands, without its line end; empty for a line not in the file.
+std::string lineText(const std::string& text, const std::vector<std::size_t>& starts, int line)
 {
-    return line >= 1 && static_cast<std::size_t>(line) <= lines.size() ? lines[line - 1] : std::string();
+    if (line < 1 || static_cast<std::size_t>(line) > starts.size())
+        return {};
+    const std::size_t start = starts[line - 1];
+    std::size_t end = std::min(text.find('\n', start), text.size());
+    if (end > start && text[end - 1] == '\r')
+        --end;
+    return text.substr(start, end - start);
 }
 
-bool isCabrillo(const std::vector<std::string>& lines)
+// By the file's first line that holds anything.
+bool isCabrillo(const std::string& text)
 {
-    for (const std::string& line : lines) {
-        const std::string content = trimmed(line);
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::string content = trimmed(text.substr(start, end - start));
         if (!content.empty())
             return upperCase(content).rfind("START-OF-LOG:", 0) == 0;
+        start = end + 1;
     }
     return false;
 }
@@ -173,8 +180,8 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
         setState(check, LogState::NotALog, said.rfind(lead, 0) == 0 ? said.substr(lead.size()) : said);
         return check;
     }
-    const std::vector<std::string> lines = fileLines(logFileText(bytes));
-    const bool cabrillo = isCabrillo(lines);
+    const std::string text = logFileText(bytes);
+    const bool cabrillo = isCabrillo(text);
     if (cabrillo) {
         check.header = cabrilloHeader(log, check.headerProblems);
         checkCategories(check.header, check.headerProblems);
@@ -200,25 +207,29 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
     check.qsos.reserve(log.qsos.size() + log.skipped.size());
     try {
         ReplayPlan plan = planReplay(log, planOptions, countries);
+        // The plan holds the QSOs now: a log of millions of lines keeps one
+        // copy of them, not two, while the rules play them.
+        std::vector<LoggedQso>().swap(log.qsos);
         check.callsign = plan.ownCallsign;
         play(check, plan);
     } catch (const LogPlanError&) {
         setState(check, LogState::NoCallsign, "no own callsign in the log");
     }
+    const std::vector<std::size_t> starts = lineStarts(text);
     for (const LineMessage& skipped : log.skipped) {
-        const std::string text = lineText(lines, skipped.line);
-        if (!isQsoLine(text, cabrillo))
+        std::string quoted = lineText(text, starts, skipped.line);
+        if (!isQsoLine(quoted, cabrillo))
             continue;
         JudgedQso unreadable;
         unreadable.qso.line = skipped.line;
-        unreadable.text = text;
+        unreadable.text = std::move(quoted);
         unreadable.readable = false;
         unreadable.rejection = skipped.text;
         check.qsos.push_back(std::move(unreadable));
     }
     for (JudgedQso& judged : check.qsos)
         if (judged.readable)
-            judged.text = lineText(lines, judged.qso.line);
+            judged.text = lineText(text, starts, judged.qso.line);
     if (check.qsos.empty())
         setState(check, LogState::NoQsos, "no QSOs");
     return check;
