@@ -747,7 +747,8 @@ CrossCheck crossCheck(std::vector<LogInput> files, const ContestConfig& config, 
     // No period for the one-log check: it would leave out the lines logged
     // outside it, and a clock off by hours logs real QSOs there.  The period
     // is applied after the clocks are corrected.
-    const PrecheckOptions wholeLog;
+    PrecheckOptions wholeLog;
+    wholeLog.results = false;
     std::atomic<std::size_t> next{0};
     std::size_t done = 0;
     std::mutex progressLock;

@@ -97,7 +97,8 @@ struct LogCheck {
     std::vector<JudgedQso> qsos;  // in the order played (time order), unreadable QSO lines last
 
     // GetResult0's text for the log, byte for byte as replay.exe gets it
-    // from Stats.dll.  err.txt is not kept: forEachErrorLogLine makes it.
+    // from Stats.dll (empty when the options asked for no results).
+    // err.txt is not kept: forEachErrorLogLine makes it.
     std::string resultsText;
     std::optional<int64_t> claimedScore;  // the header's CLAIMED-SCORE
     int32_t computedScore = 0;
@@ -108,6 +109,9 @@ struct PrecheckOptions {
     // QSOs outside it are left out; an open side takes the first or last
     // QSO's date for the results text.
     ContestPeriod period;
+    // The results text and the computed score; the cross-check, which
+    // reports neither, spares itself the scoring pass.
+    bool results = true;
 };
 
 // Reads the log from its bytes and plays every QSO through the plug-in's

@@ -104,7 +104,7 @@ bool isBlankFile(const std::string& bytes)
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return isBlank(c) || c == '\0'; });
 }
 
-void play(LogCheck& check, ReplayPlan& plan)
+void play(LogCheck& check, ReplayPlan& plan, bool results)
 {
     LogPlayer player(plan);
     check.qsos.resize(plan.qsos.size());
@@ -116,6 +116,8 @@ void play(LogCheck& check, ReplayPlan& plan)
         if (!judged.outcome.accepted())
             judged.rejection = rejectionWords(judged.outcome.rejection);
     }
+    if (!results)
+        return;
     check.resultsText = player.resultsText();
     check.computedScore = player.claimedScore();
 }
@@ -211,7 +213,7 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
         // copy of them, not two, while the rules play them.
         std::vector<LoggedQso>().swap(log.qsos);
         check.callsign = plan.ownCallsign;
-        play(check, plan);
+        play(check, plan, options.results);
     } catch (const LogPlanError&) {
         setState(check, LogState::NoCallsign, "no own callsign in the log");
     }
