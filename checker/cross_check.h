@@ -76,12 +76,13 @@ struct JudgedQso {
     std::string text;           // the line as it stands in the file
     std::string countryPrefix;  // of the worked station, from cty.dat
     bool readable = true;       // false: a QSO line the reader could not read
-    QsoOutcome outcome;         // what the rules made of a readable line
-    std::string rejection;      // "NO CONTEST BAND", ... or the reader's reason
+    bool played = false;        // through the rules: readable, and not left out of the period
+    QsoOutcome outcome;         // what the rules made of it, when played
+    std::string rejection;      // "NO CONTEST BAND", ... or why it was not played
 
     // The rules stored it (a duplicate too).
-    bool accepted() const { return readable && outcome.accepted(); }
-    bool duplicate() const { return readable && outcome.duplicate(); }
+    bool accepted() const { return played && outcome.accepted(); }
+    bool duplicate() const { return played && outcome.duplicate(); }
 };
 
 struct LogCheck {
@@ -94,7 +95,9 @@ struct LogCheck {
     std::vector<LineMessage> skippedLines;    // lines the reader could not read, with why
     std::vector<LineMessage> warnings;
     std::vector<std::string> notes;
-    std::vector<JudgedQso> qsos;  // in the order played (time order), unreadable QSO lines last
+    // In the order played (time order), then the unreadable QSO lines, then
+    // those on days outside the options' contest period, not played.
+    std::vector<JudgedQso> qsos;
 
     // GetResult0's text for the log, byte for byte as replay.exe gets it
     // from Stats.dll (empty when the options asked for no results).

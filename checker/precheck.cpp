@@ -113,6 +113,7 @@ void play(LogCheck& check, ReplayPlan& plan, bool results)
         judged.qso = std::move(plan.qsos[i]);
         judged.countryPrefix = std::move(plan.countryPrefixes[i]);
         judged.outcome = player.play(judged.qso, judged.countryPrefix);
+        judged.played = true;
         if (!judged.outcome.accepted())
             judged.rejection = rejectionWords(judged.outcome.rejection);
     }
@@ -143,7 +144,7 @@ void replayInPeriod(LogCheck& log, const std::function<bool(const LoggedQso&)>& 
 {
     LogPlayer player;
     for (JudgedQso& judged : log.qsos)
-        if (judged.readable && inPeriod(judged.qso))
+        if (judged.played && inPeriod(judged.qso))
             judged.outcome = player.play(judged.qso, judged.countryPrefix);
 }
 
@@ -152,7 +153,7 @@ void forEachErrorLogLine(const LogCheck& log,
 {
     visit(kErrorLogHeader, 1);
     for (const JudgedQso& judged : log.qsos)
-        if (judged.readable && errorLogLineCount(judged.outcome) > 0)
+        if (judged.played && errorLogLineCount(judged.outcome) > 0)
             visit(rejectLine(hostFieldsOf(judged.qso, judged.countryPrefix), errorLogMessage(judged.outcome).c_str()),
                   errorLogLineCount(judged.outcome));
 }
@@ -207,6 +208,7 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
     // Room for the unreadable lines too: one more at the end would double
     // the room of the whole log.
     check.qsos.reserve(log.qsos.size() + log.skipped.size());
+    std::vector<LoggedQso> leftOut;
     try {
         ReplayPlan plan = planReplay(log, planOptions, countries);
         // The plan holds the QSOs now: a log of millions of lines keeps one
@@ -214,6 +216,7 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
         std::vector<LoggedQso>().swap(log.qsos);
         check.callsign = plan.ownCallsign;
         play(check, plan, options.results);
+        leftOut = std::move(plan.outsideContest);
     } catch (const LogPlanError&) {
         setState(check, LogState::NoCallsign, "no own callsign in the log");
     }
@@ -234,5 +237,13 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
             judged.text = lineText(text, starts, judged.qso.line);
     if (check.qsos.empty())
         setState(check, LogState::NoQsos, "no QSOs");
+    // Not played, yet lines of the log: the participant should see them.
+    for (LoggedQso& qso : leftOut) {
+        JudgedQso outside;
+        outside.text = lineText(text, starts, qso.line);
+        outside.qso = std::move(qso);
+        outside.rejection = "outside the contest period";
+        check.qsos.push_back(std::move(outside));
+    }
     return check;
 }

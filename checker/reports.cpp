@@ -4,6 +4,7 @@
 #include "checker/cross_check.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -40,22 +41,15 @@ std::string utf8(const std::string& text)
     return out;
 }
 
-std::string csvField(const std::string& text)
-{
-    const std::string clean = utf8(text);
-    if (clean.find_first_of(",\"\r\n") == std::string::npos)
-        return clean;
-    std::string quoted = "\"";
-    for (char c : clean)
-        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
-}
+std::string csvField(const std::string& text) { return csvCell(utf8(text)); }
 
-// Printable ASCII but the comma and the quote: a field that csvField
-// leaves as it is, which nearly every field of qsos.csv is.
+// Printable ASCII but the comma and the quote, not beginning as a formula
+// might: a field that csvField leaves as it is, which nearly every field of
+// qsos.csv is.
 bool isPlainCsv(const std::string& text)
 {
-    return std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F && c != ',' && c != '"'; });
+    return (text.empty() || std::string("=+-@").find(text[0]) == std::string::npos) &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F && c != ',' && c != '"'; });
 }
 
 // Appends csvField(text), without its copies when the field is plain:
@@ -402,7 +396,27 @@ std::string resultsCsv(const CrossCheck& check)
     return csv;
 }
 
-std::string participantReportName(const std::string& callsign) { return cabrilloBaseName(callsign) + ".txt"; }
+std::string participantReportName(const std::string& callsign)
+{
+    // A callsign of letters, digits and / keeps the plug-in's own file name.
+    // Any other byte is written -XX, so that no two calls share a report
+    // and each name is safe both as a file and in an address.
+    if (callsign.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789/") ==
+        std::string::npos)
+        return cabrilloBaseName(callsign) + ".txt";
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string name;
+    for (char c : callsign) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte))
+            name += c;
+        else if (c == '/')
+            name += '_';
+        else
+            name += {'-', kHex[byte >> 4], kHex[byte & 0xF]};
+    }
+    return name + ".txt";
+}
 
 std::string participantReport(const CrossCheck& check, std::size_t logIndex)
 {

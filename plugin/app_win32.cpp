@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "plugin/module_win32.h"
+#include "ui/unload_gate_win32.h"
 #include "ui/windows_win32.h"
 
 namespace {
@@ -56,12 +57,14 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE dll, DWORD reason, LPVOID reserved)
     switch (reason) {
     case DLL_PROCESS_ATTACH:
         instance = dll;
+        ui::openUnloadGate();
         return theApp.InitInstance();
     case DLL_THREAD_DETACH:
         module.entries.releaseResultsText(::GetCurrentThreadId());
         ui::hostThreadEnding();
         return TRUE;
     case DLL_PROCESS_DETACH:
+        ui::closeUnloadGate();
         if (!reserved)
             theApp.ExitInstance();
         return TRUE;
