@@ -75,10 +75,10 @@ struct JudgedQso {
     LoggedQso qso;              // qso.line is the 1-based line in the file
     std::string text;           // the line as it stands in the file
     std::string countryPrefix;  // of the worked station, from cty.dat
+    std::string rejection;      // "NO CONTEST BAND", ... or why it was not played
+    QsoOutcome outcome;         // what the rules made of it, when played
     bool readable = true;       // false: a QSO line the reader could not read
     bool played = false;        // through the rules: readable, and not left out of the period
-    QsoOutcome outcome;         // what the rules made of it, when played
-    std::string rejection;      // "NO CONTEST BAND", ... or why it was not played
 
     // The rules stored it (a duplicate too).
     bool accepted() const { return played && outcome.accepted(); }

@@ -105,7 +105,7 @@ QsoOutcome playQso(ContestState& state, const QsoFields& qso)
     CInfo record = recordFor(qso);
     std::lock_guard<std::mutex> guard(state.lock);
     noteBand(state.bands, qso.band);
-    outcome.earlierMatches = state.log.countOf(stationOf(qso));
+    outcome.earlierMatches = static_cast<uint32_t>(state.log.countOf(stationOf(qso)));
     record.isDuplicate = outcome.duplicate() ? 1 : 0;
     state.log.append(record);
     return outcome;

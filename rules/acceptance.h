@@ -34,7 +34,8 @@ struct QsoOutcome {
     Rejection rejection = Rejection::None;
     // Stored QSOs of the same station, band and mode that came before it.
     // Any makes it a duplicate, and each is one line of the error log.
-    std::size_t earlierMatches = 0;
+    // 32 bits, as the host's own counts: the checker keeps one per line.
+    uint32_t earlierMatches = 0;
 
     bool accepted() const { return rejection == Rejection::None; }
     bool duplicate() const { return accepted() && earlierMatches > 0; }

@@ -204,7 +204,7 @@ TEST_F(Acceptance, PlayingAQsoTellsWhatHappenedAndWritesNothing)
     struct Case {
         std::string callsign, band, mode, sent;
         Rejection rejection;
-        std::size_t earlierMatches;
+        uint32_t earlierMatches;
         const char* message;
     };
     const Case cases[] = {
