@@ -1,8 +1,9 @@
 """Crash test: the robot is killed with SIGKILL while uploads are under way,
-20 times, and in every other round while a cross-check runs.  After each
-restart the database passes PRAGMA integrity_check and holds every upload
-that was acknowledged, with the bytes sent; no run is left running, and
-only finished runs have a folder.
+20 times; in every other round while a cross-check runs, and once after one
+has finished.  After each restart the database passes
+PRAGMA integrity_check and holds every upload that was acknowledged, with
+the bytes sent; no run is left running, only finished runs have a folder,
+and each of those holds its zip.
 
 usage: crash_test.py ROBOT_BINARY SCRATCH_DIR COUNTRY_FILE [ROUNDS]"""
 
@@ -84,7 +85,17 @@ def main():
         for thread in threads:
             thread.start()
         time.sleep(random.uniform(0.2, 0.8))
-        if round_number % 2 == 0:
+        if round_number == rounds // 2:
+            # Once, the kill comes after a run has finished: it must survive whole.
+            stop.set()
+            for thread in threads:
+                thread.join()
+            organiser = Organiser(robot, timeout=10)
+            run = organiser.start_cross_check()
+            deadline = time.time() + 120
+            while organiser.run_state(run) == "running" and time.time() < deadline:
+                time.sleep(0.05)
+        elif round_number % 2 == 0:
             # The kill comes while the run collects, checks or zips.
             Organiser(robot, timeout=10).start_cross_check()
             time.sleep(random.uniform(0.0, 0.3))

@@ -12,7 +12,12 @@
 #include <psapi.h>
 #include <tlhelp32.h>
 
+#include <atomic>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "ui_helpers.h"
 
@@ -20,7 +25,19 @@ namespace {
 
 constexpr DWORD kNever = 4000;
 constexpr DWORD kUnloadBoundMs = 1000;
-constexpr DWORD kDelays[] = {0, 600, 1000, 3000, kNever};
+
+// Every delay, or those UNLOAD_HOLDER_DELAYS names ("0,600"), for measuring
+// the worst unload over many repeats.
+std::vector<DWORD> holderDelays()
+{
+    char chosen[64] = {};
+    if (!::GetEnvironmentVariableA("UNLOAD_HOLDER_DELAYS", chosen, sizeof chosen))
+        return {0, 600, 1000, 3000, kNever};
+    std::vector<DWORD> delays;
+    for (const char* at = chosen; *at; at += *at == ',')
+        delays.push_back(std::strtoul(at, const_cast<char**>(&at), 10));
+    return delays;
+}
 
 bool statsLoaded() { return ::GetModuleHandleA("Stats.dll") != nullptr; }
 
@@ -29,32 +46,11 @@ HANDLE threadOf(HWND window)
     return ::OpenThread(SYNCHRONIZE, FALSE, ::GetWindowThreadProcessId(window, nullptr));
 }
 
-DWORD WINAPI freeLibrary(void* dll)
+// While a holder inside the DLL's code holds on, the library stays; once it
+// lets go, the library, the windows and the window thread go.
+void expectHeldThenGone(DWORD delayMs, HANDLE windowThread, bool heldInTheDllsCode = true)
 {
-    static_cast<std::unique_ptr<StatsDll>*>(dll)->reset();
-    return 0;
-}
-
-// How long FreeLibrary took, on this thread or on another while this one
-// waits without pumping.
-DWORD timedUnload(std::unique_ptr<StatsDll>& dll, bool fromAnotherThread)
-{
-    const DWORD start = ::GetTickCount();
-    if (fromAnotherThread) {
-        HANDLE unloader = ::CreateThread(nullptr, 0, freeLibrary, &dll, 0, nullptr);
-        ::WaitForSingleObject(unloader, INFINITE);
-        ::CloseHandle(unloader);
-    } else {
-        dll.reset();
-    }
-    return ::GetTickCount() - start;
-}
-
-// While the holder holds on, the library stays; once it lets go, the
-// library, the windows and the window thread go.
-void expectHeldThenGone(DWORD delayMs, HANDLE windowThread)
-{
-    if (delayMs == kNever)
+    if (delayMs == kNever && heldInTheDllsCode)
         EXPECT_TRUE(statsLoaded()) << "the library went while its code was held";
     EXPECT_TRUE(pumpUntil([] { return !statsLoaded(); }, delayMs + 5000)) << "the library stays loaded";
     EXPECT_TRUE(windowsGoneAfterUnload("MODE"));
@@ -93,7 +89,7 @@ TEST_F(UnloadWhileHeld, ACallIntoTheHostOutlastsTheUnloadWithoutACrash)
         {"slow host object, unloaded by a third thread", FakeHost::OwnThread, true},
     };
     for (const Holder& holder : holders) {
-        for (DWORD delayMs : kDelays) {
+        for (DWORD delayMs : holderDelays()) {
             SCOPED_TRACE(std::string(holder.name) + ", " + std::to_string(delayMs) + " ms");
             FakeHost host(holder.hostLives);
             auto dll = std::make_unique<StatsDll>();
@@ -125,55 +121,130 @@ TEST_F(UnloadWhileHeld, ACallIntoTheHostOutlastsTheUnloadWithoutACrash)
     }
 }
 
-// Holds the window thread inside the panel's click handler: the handler
-// enables the other button, and the host's hook on the sent message waits.
+BOOL CALLBACK findVisibleDialog(HWND window, LPARAM found)
+{
+    char className[16] = {};
+    ::GetClassNameA(window, className, sizeof className);
+    if (std::string(className) != "#32770" || !::IsWindowVisible(window))
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+HWND dialogOfThread(DWORD thread)
+{
+    HWND found = nullptr;
+    ::EnumThreadWindows(thread, findVisibleDialog, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// A host's thread inside an export that waits for the operator (the setup
+// notice, as the "Output" box of the results), while another unloads.
+TEST_F(UnloadWhileHeld, AnExportStillOpenOnAnotherThreadOutlastsTheUnloadWithoutACrash)
+{
+    for (DWORD delayMs : holderDelays()) {
+        SCOPED_TRACE(std::to_string(delayMs) + " ms");
+        FakeHost host;
+        auto dll = std::make_unique<StatsDll>();
+        dll->RunCommand0(0, "SHOWINFO");
+        HWND panel = waitForWindow("MODE");
+        ASSERT_NE(panel, nullptr);
+        HANDLE windowThread = threadOf(panel);
+        const auto setup = dll->SetupSet0;
+        std::atomic<DWORD> boxThread{0};
+        std::thread operatorReads([&] {
+            boxThread = ::GetCurrentThreadId();
+            setup();
+        });
+        ASSERT_TRUE(pumpUntil([&] { return boxThread && dialogOfThread(boxThread) != nullptr; }));
+
+        const DWORD unloadMs = timedUnload(dll, false);
+        report("an export's box open", delayMs, unloadMs);
+        EXPECT_LT(unloadMs, kUnloadBoundMs);
+        pumpFor(delayMs);
+        EXPECT_TRUE(statsLoaded()) << "the library went under an export";
+        ::PostMessageA(dialogOfThread(boxThread), WM_COMMAND, IDOK, 0);
+        operatorReads.join();
+        expectHeldThenGone(0, windowThread);
+        ::CloseHandle(windowThread);
+    }
+}
+
+// A host's hook on the window thread that holds it once, for a while: inside
+// the panel's click handler (which enables the other button, and the hook
+// on the sent message waits), or in the dialog loop's GetMessage, outside
+// the DLL's code.
 struct HookHold {
     HANDLE entered = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     DWORD holdMs = 0;
-    HHOOK hook = nullptr;
 };
 HookHold* hookHold;
 
+void holdOnce()
+{
+    if (::WaitForSingleObject(hookHold->entered, 0) == WAIT_OBJECT_0)
+        return;
+    ::SetEvent(hookHold->entered);
+    ::Sleep(hookHold->holdMs);
+}
+
 LRESULT CALLBACK holdOnEnable(int code, WPARAM wParam, LPARAM lParam)
 {
-    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (code == HC_ACTION && sent->message == WM_ENABLE && ::WaitForSingleObject(hookHold->entered, 0) != 0) {
-        ::SetEvent(hookHold->entered);
-        ::Sleep(hookHold->holdMs);
-    }
+    if (code == HC_ACTION && reinterpret_cast<const CWPSTRUCT*>(lParam)->message == WM_ENABLE)
+        holdOnce();
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-TEST_F(UnloadWhileHeld, AHostHookHoldingAClickHandlerOutlastsTheUnloadWithoutACrash)
+LRESULT CALLBACK holdOnGetMessage(int code, WPARAM wParam, LPARAM lParam)
 {
-    for (bool fromAnotherThread : {false, true}) {
-        for (DWORD delayMs : kDelays) {
-            SCOPED_TRACE(std::string(fromAnotherThread ? "unloaded by another thread" : "unloaded by the host's") +
-                         ", " + std::to_string(delayMs) + " ms");
-            settings.write("DXCC", "1");
-            FakeHost host;
-            auto dll = std::make_unique<StatsDll>();
-            dll->RunCommand0(0, "SHOWINFO");
-            HWND panel = waitForWindow("MODE");
-            ASSERT_NE(panel, nullptr);
-            HANDLE windowThread = threadOf(panel);
-            HookHold hold;
-            hold.holdMs = delayMs;
-            hookHold = &hold;
-            hold.hook = ::SetWindowsHookExA(WH_CALLWNDPROC, holdOnEnable, nullptr,
-                                            ::GetWindowThreadProcessId(panel, nullptr));
-            ASSERT_NE(hold.hook, nullptr);
+    if (code == HC_ACTION && reinterpret_cast<const MSG*>(lParam)->message == WM_NULL)
+        holdOnce();
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
 
-            ::PostMessageA(panel, WM_COMMAND, MAKEWPARAM(kSsbButton, BN_CLICKED),
-                           reinterpret_cast<LPARAM>(::GetDlgItem(panel, kSsbButton)));
-            ASSERT_EQ(::WaitForSingleObject(hold.entered, 5000), WAIT_OBJECT_0) << "the click handler held";
-            const DWORD unloadMs = timedUnload(dll, fromAnotherThread);
-            report(fromAnotherThread ? "hook, another thread unloads" : "hook", delayMs, unloadMs);
-            EXPECT_LT(unloadMs, kUnloadBoundMs);
-            expectHeldThenGone(delayMs, windowThread);
-            ::UnhookWindowsHookEx(hold.hook);
-            ::CloseHandle(hold.entered);
-            ::CloseHandle(windowThread);
+TEST_F(UnloadWhileHeld, AHostHookHoldingTheWindowThreadOutlastsTheUnloadWithoutACrash)
+{
+    struct Hook {
+        const char* name;
+        int kind;
+        HOOKPROC procedure;
+        UINT trigger;
+        bool inTheDllsCode;
+    };
+    const Hook hooks[] = {
+        {"hook in a click handler", WH_CALLWNDPROC, holdOnEnable, WM_COMMAND, true},
+        {"hook on GetMessage", WH_GETMESSAGE, holdOnGetMessage, WM_NULL, false},
+    };
+    for (const Hook& hook : hooks) {
+        for (bool fromAnotherThread : {false, true}) {
+            for (DWORD delayMs : holderDelays()) {
+                SCOPED_TRACE(std::string(hook.name) + (fromAnotherThread ? ", another thread unloads" : "") + ", " +
+                             std::to_string(delayMs) + " ms");
+                settings.write("DXCC", "1");
+                FakeHost host;
+                auto dll = std::make_unique<StatsDll>();
+                dll->RunCommand0(0, "SHOWINFO");
+                HWND panel = waitForWindow("MODE");
+                ASSERT_NE(panel, nullptr);
+                HANDLE windowThread = threadOf(panel);
+                HookHold hold;
+                hold.holdMs = delayMs;
+                hookHold = &hold;
+                HHOOK hooked = ::SetWindowsHookExA(hook.kind, hook.procedure, nullptr,
+                                                   ::GetWindowThreadProcessId(panel, nullptr));
+                ASSERT_NE(hooked, nullptr);
+
+                ::PostMessageA(panel, hook.trigger, MAKEWPARAM(kSsbButton, BN_CLICKED),
+                               reinterpret_cast<LPARAM>(::GetDlgItem(panel, kSsbButton)));
+                ASSERT_EQ(::WaitForSingleObject(hold.entered, 5000), WAIT_OBJECT_0) << "the window thread held";
+                const DWORD unloadMs = timedUnload(dll, fromAnotherThread);
+                report(hook.name, delayMs, unloadMs);
+                EXPECT_LT(unloadMs, kUnloadBoundMs);
+                expectHeldThenGone(delayMs, windowThread, hook.inTheDllsCode);
+                ::UnhookWindowsHookEx(hooked);
+                ::CloseHandle(hold.entered);
+                ::CloseHandle(windowThread);
+            }
         }
     }
 }
