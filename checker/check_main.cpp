@@ -22,6 +22,7 @@
 #endif
 
 #include "checker/cross_check.h"
+#include "checker/reports.h"
 #include "contest/command_line.h"
 #include "logfile/reading_summary.h"
 #include "stats_version.h"

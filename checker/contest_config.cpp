@@ -1,4 +1,4 @@
-#include "checker/cross_check.h"
+#include "checker/contest_config.h"
 
 #include <climits>
 

@@ -1,7 +1,7 @@
 // The cross-check's files: the tables for the organiser's spreadsheet and
 // for our own checks, a report for each participant and one page with the
 // results.  Every text is UTF-8 whatever bytes the logs held.
-#include "checker/cross_check.h"
+#include "checker/reports.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -74,12 +74,6 @@ std::string loggedTime(const JudgedQso& judged)
 }
 
 std::string lineNumber(int line) { return line > 0 ? std::to_string(line) : std::string(); }
-
-bool counts(QsoStatus status, const ContestConfig& config)
-{
-    return status == QsoStatus::Ok || status == QsoStatus::NoLog ||
-           (status == QsoStatus::Unique && config.countUniques);
-}
 
 std::string claimed(const LogCheck& log) { return log.claimedScore ? std::to_string(*log.claimedScore) : ""; }
 
@@ -382,7 +376,7 @@ std::string participantReport(const CrossCheck& check, std::size_t logIndex)
     bool any = false;
     for (std::size_t q : inFileOrder(log)) {
         const QsoVerdict& verdict = checked.verdicts[q];
-        if (counts(verdict.status, check.config))
+        if (countsInScore(verdict.status, check.config))
             continue;
         any = true;
         const JudgedQso& judged = log.qsos[q];

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "checker/cross_check.h"
+#include "checker/reports.h"
 
 struct LogChecker::Rules {
     CountryPrefixes countries;

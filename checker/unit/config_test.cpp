@@ -2,7 +2,7 @@
 // line named for each kind of mistake.
 #include <gtest/gtest.h>
 
-#include "checker/cross_check.h"
+#include "checker/contest_config.h"
 
 namespace {
 

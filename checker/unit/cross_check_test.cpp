@@ -7,6 +7,7 @@
 #include <random>
 
 #include "checker/cross_check.h"
+#include "checker/reports.h"
 
 namespace {
 
