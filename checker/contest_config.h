@@ -4,6 +4,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "contest/ole_date.h"
 
@@ -17,6 +18,9 @@ struct ContestConfig {
     int nilPenalty = 0;
     int bustedPenalty = 0;
     bool countUniques = true;
+    // Of two logs from one call, the files the organiser chose (by file
+    // name); from the command line, not the file.
+    std::vector<std::string> chosenLogs;
 };
 
 // A config that cannot be read; the text names the file and line.

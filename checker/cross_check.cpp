@@ -3,13 +3,9 @@
 // the consensus on calls without a log, the verdicts.
 #include "checker/cross_check.h"
 
-#include <atomic>
-#include <mutex>
-#include <thread>
-#include <unordered_map>
-
 #include "checker/clock_offsets.h"
 #include "checker/consensus.h"
+#include "checker/log_intake.h"
 #include "checker/match_table.h"
 #include "checker/pairing.h"
 #include "checker/verdicts.h"
@@ -29,25 +25,9 @@ void crossCheckLines(CrossCheck& check)
     giveVerdicts(check.logs, table, ExchangeConsensus(table), check.config);
 }
 
-void supersedeRepeatedCalls(CrossCheck& check)
-{
-    std::unordered_map<std::string, std::size_t> latest;
-    for (std::size_t i = 0; i < check.logs.size(); ++i) {
-        LogCheck& log = check.logs[i].log;
-        if (log.state != LogState::Checked)
-            continue;
-        const auto [at, first] = latest.try_emplace(log.callsign, i);
-        if (first)
-            continue;
-        LogCheck& earlier = check.logs[at->second].log;
-        earlier.state = LogState::Superseded;
-        earlier.stateReason = "another log from " + log.callsign + " came later: " + log.fileName;
-        at->second = i;
-    }
-}
-
 void summarise(CrossCheck& check)
 {
+    check.summary = check.notes;
     std::size_t checkedLogs = 0, lines = 0;
     std::array<std::size_t, kQsoStatusCount> totals{};
     for (const CheckedLog& checked : check.logs) {
@@ -87,41 +67,12 @@ CrossCheck crossCheck(std::vector<LogInput> files, const ContestConfig& config, 
 {
     CrossCheck check;
     check.config = config;
-    check.logs.resize(files.size());
-    // No period for the one-log check: it would leave out the lines logged
-    // outside it, and a clock off by hours logs real QSOs there.  The period
-    // is applied after the clocks are corrected.
-    const PrecheckOptions wholeLog;
-    std::atomic<std::size_t> next{0};
-    std::size_t done = 0;
-    std::mutex progressLock;
-    const auto readFiles = [&] {
-        for (std::size_t i; (i = next++) < files.size();) {
-            LogCheck& log = check.logs[i].log;
-            try {
-                log = precheckLog(files[i].bytes, files[i].fileName, countries, wholeLog);
-            } catch (const std::exception& error) {
-                log = {};
-                log.fileName = files[i].fileName;
-                log.state = LogState::NotALog;
-                log.stateReason = std::string("could not be read: ") + error.what();
-            }
-            std::string().swap(files[i].bytes);
-            std::lock_guard<std::mutex> guard(progressLock);
-            ++done;
-            if (progress)
-                progress(done, files.size());
-        }
-    };
-    // The logs are read side by side; everything after needs them all.
-    std::vector<std::thread> workers;
-    const unsigned helpers = std::min<unsigned>(std::max(1u, std::thread::hardware_concurrency()), 8) - 1;
-    for (unsigned i = 0; i < helpers && i + 1 < files.size(); ++i)
-        workers.emplace_back(readFiles);
-    readFiles();
-    for (std::thread& worker : workers)
-        worker.join();
-    supersedeRepeatedCalls(check);
+    ReadLogs read = readLogs(files, countries, progress);
+    check.notes = std::move(read.notes);
+    keepOneLogPerCall(read.logs, config.chosenLogs, check.notes);
+    check.logs.resize(read.logs.size());
+    for (std::size_t i = 0; i < read.logs.size(); ++i)
+        check.logs[i].log = std::move(read.logs[i]);
     crossCheckLines(check);
     for (CheckedLog& checked : check.logs)
         if (checked.log.state == LogState::Checked)

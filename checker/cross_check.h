@@ -43,7 +43,8 @@ struct CheckedLog {
 struct CrossCheck {
     ContestConfig config;
     std::vector<CheckedLog> logs;      // every file, in the order given
-    std::vector<std::string> summary;  // what the organiser is told at the end
+    std::vector<std::string> notes;    // what the organiser must hear first: choices made for him
+    std::vector<std::string> summary;  // what the organiser is told at the end, the notes first
 };
 
 struct LogInput {
@@ -55,9 +56,9 @@ struct LogInput {
 // worker threads that read them, one call at a time.
 using CheckProgress = std::function<void(std::size_t done, std::size_t total)>;
 
-// Judges every file, then every QSO line of every CHECKED log.  When two
-// files come from one callsign, the later one in `files` is checked and the
-// earlier one is SUPERSEDED.  Never throws for what a file holds.  Each
+// Judges every file, then every QSO line of every CHECKED log.  Of several
+// files from one callsign, one is checked (see keepOneLogPerCall) and the
+// others are SUPERSEDED.  Never throws for what a file holds.  Each
 // file's bytes are let go once it is read: pass the list with std::move to
 // keep the memory low.
 CrossCheck crossCheck(std::vector<LogInput> files, const ContestConfig& config, const CountryPrefixes& countries,

@@ -222,15 +222,70 @@ TEST(CrossCheck, TheVerifiedScoreCountsUniquesAsToldAndTakesOffPenalties)
     }
 }
 
-TEST(CrossCheck, OfTwoLogsFromOneCallTheLaterFileIsChecked)
+// Of several logs from one call the one with the most QSO lines is checked
+// (the later file on a tie), unless the organiser chose another; the
+// summary names every file and the choice first.
+TEST(CrossCheck, OfSeveralLogsFromOneCallTheFullestIsCheckedOrTheOneChosen)
 {
-    const CrossCheck check = crossCheck(
-        {logOf("RB2B", {{"RA1A", 10}}, "first.log"), logOf("RA1A", {{"RB2B", 10}}),
-         logOf("RB2B", {{"RA1A", 10}, {"RC3C", 20}}, "second.log")},
-        {}, countries());
-    EXPECT_EQ(logNamed(check, "first.log").log.state, LogState::Superseded);
-    EXPECT_NE(logNamed(check, "first.log").log.stateReason.find("second.log"), std::string::npos);
-    EXPECT_EQ(statusesOf(check, "second.log"), (std::vector<std::string>{"OK", "UNIQUE"}));
+    const std::vector<Qso> qsos = {{"RA1A", 10}, {"RC3C", 20}, {"RD4D", 30}};
+    const struct {
+        std::vector<int> lines;  // of each log from RB2B, a.log, b.log, ...
+        std::vector<std::string> chosen;
+        const char* checked;
+    } cases[] = {
+        {{1, 2}, {}, "b.log"}, {{2, 1}, {}, "a.log"},         {{2, 2}, {}, "b.log"},
+        {{1, 3, 2}, {}, "b.log"}, {{3, 1, 3}, {}, "c.log"}, {{3, 1}, {"b.log"}, "b.log"},
+        {{1, 2, 3}, {"a.log"}, "a.log"},
+    };
+    for (const auto& c : cases) {
+        std::vector<LogInput> logs = {logOf("RA1A", {{"RB2B", 10}})};
+        for (std::size_t i = 0; i < c.lines.size(); ++i)
+            logs.push_back(logOf("RB2B", std::vector<Qso>(qsos.begin(), qsos.begin() + c.lines[i]),
+                                 std::string(1, static_cast<char>('a' + i)) + ".log"));
+        ContestConfig config;
+        config.chosenLogs = c.chosen;
+        const CrossCheck check = crossCheck(logs, config, countries());
+        const std::string seen = ::testing::PrintToString(c.lines) + ::testing::PrintToString(c.chosen);
+        for (std::size_t i = 0; i < c.lines.size(); ++i) {
+            const std::string file = std::string(1, static_cast<char>('a' + i)) + ".log";
+            EXPECT_EQ(logNamed(check, file).log.state, file == c.checked ? LogState::Checked : LogState::Superseded)
+                << seen << " " << file;
+            ASSERT_FALSE(check.summary.empty());
+            EXPECT_NE(check.summary.front().find(file), std::string::npos) << seen << check.summary.front();
+        }
+        EXPECT_EQ(statusesOf(check, "RA1A.log"), std::vector<std::string>{"OK"}) << seen;
+    }
+}
+
+// A header that names a call most QSO lines were not sent by: the partners
+// logged the call of the lines, and the check takes it and says so.
+TEST(CrossCheck, AHeaderCallMostQsoLinesDisagreeWithGivesWayToTheirs)
+{
+    const struct {
+        const char* headerCall;
+        int linesSentAsHeader;  // of RB2B's three QSO lines
+        const char* checkedAs;
+    } cases[] = {{"RB2X", 0, "RB2B"}, {"RB2X", 1, "RB2B"}, {"RB2X", 2, "RB2X"}, {"RB2B", 0, "RB2B"}};
+    for (const auto& c : cases) {
+        std::string rb2b = "START-OF-LOG: 3.0\nCONTEST: ZEMRIX\nCALLSIGN: " + std::string(c.headerCall) + "\n";
+        const std::vector<Qso> qsos = {{"RA1A", 10}, {"RC3C", 20}, {"RD4D", 30}};
+        for (int i = 0; i < 3; ++i)
+            rb2b += qsoLine(i < c.linesSentAsHeader ? c.headerCall : "RB2B", qsos[i]);
+        const CrossCheck check = crossCheck({logOf("RA1A", {{"RB2B", 10}}), logOf("RC3C", {{"RB2B", 20}}),
+                                             logOf("RD4D", {{"RB2B", 30}}), {"rb2b.log", rb2b + "END-OF-LOG:\n"}},
+                                            {}, countries());
+        const CheckedLog& log = logNamed(check, "rb2b.log");
+        EXPECT_EQ(log.log.callsign, c.checkedAs) << c.headerCall << " " << c.linesSentAsHeader;
+        const bool corrected = std::string(c.checkedAs) != c.headerCall;
+        for (const std::string partner : {"RA1A.log", "RC3C.log", "RD4D.log"})
+            EXPECT_EQ(statusesOf(check, partner)[0], corrected || c.linesSentAsHeader == 0 ? "OK" : "BUSTED_CALL")
+                << partner << " " << c.linesSentAsHeader;
+        const std::string said = "CALLSIGN: RB2X in the header, but the QSO lines were sent by RB2B";
+        const std::size_t rb2bIndex = 3;
+        EXPECT_EQ(check.summary.front().find(said) != std::string::npos, corrected) << check.summary.front();
+        EXPECT_EQ(participantReport(check, rb2bIndex).find(said) != std::string::npos, corrected);
+        EXPECT_EQ(resultsHtml(check).find(said) != std::string::npos, corrected);
+    }
 }
 
 TEST(CrossCheck, OutOfPeriodComesAfterTheClockIsCorrected)
