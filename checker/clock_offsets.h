@@ -11,7 +11,8 @@ struct ClockOffset {
 };
 
 // One per log of the contest (indexed as MatchLine::log).  Only QSOs that
-// both logs hold once on their band and mode count as evidence.
+// both logs hold once on their band and mode count as evidence: the median
+// of three or more; one or two only when they agree (see clock_offsets.cpp).
 std::vector<ClockOffset> estimateClockOffsets(const MatchTable& table, std::size_t logCount);
 
 // Sets every line's `minute` to its logged minute less its log's offset.

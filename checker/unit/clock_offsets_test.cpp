@@ -69,6 +69,50 @@ TEST(ClockOffsets, OnlyQsosBothLogsHoldOnceAreEvidence)
     EXPECT_EQ(offsets[1].matches, 0);
 }
 
+// A log of one or two QSOs: its matches are believed when they agree on a
+// whole hour within a minute, or two agree with each other; else its clock
+// stays as it is.
+TEST(ClockOffsets, OneOrTwoMatchesAreEnoughWhenTheyAgree)
+{
+    const struct {
+        std::vector<int> late;  // how far each of RF6F's QSOs lies after the partner's line
+        int offset;
+    } cases[] = {
+        {{60}, 60},       {{61}, 60},     {{59}, 60},      {{-120}, -120}, {{-119}, -120}, {{62}, 0},
+        {{30}, 0},        {{3}, 0},       {{60, 61}, 60},  {{60, 60}, 60}, {{60, 0}, 0},   {{60, 120}, 0},
+        {{-61, -60}, -60}, {{3, 4}, 3},   {{-4, -3}, -3},  {{3, 9}, 0},    {{1, 0}, 0},    {{58, 62}, 0},
+    };
+    for (const auto& c : cases) {
+        // The round robin's logs know their clocks; RF6F works two of them.
+        std::vector<fixture::Log> logs;
+        for (const std::string& call : {"RA1A", "RB2B", "RC3C", "RD4D"}) {
+            logs.push_back({call, {}});
+            for (const std::string& other : {"RA1A", "RB2B", "RC3C", "RD4D"})
+                if (other != call)
+                    logs.back().lines.push_back({other, 10 + (call[1] - 'A') + (other[1] - 'A')});
+        }
+        logs.push_back({"RF6F", {}});
+        for (std::size_t i = 0; i < c.late.size(); ++i) {
+            logs.back().lines.push_back({logs[i].call, 100 + 10 * static_cast<int>(i) + c.late[i]});
+            logs[i].lines.push_back({"RF6F", 100 + 10 * static_cast<int>(i)});
+        }
+        const std::vector<CheckedLog> checked = fixture::logsOf(logs);
+        const std::vector<ClockOffset> offsets = estimateClockOffsets(matchTableOf(checked), checked.size());
+        EXPECT_EQ(offsets[4].minutes, c.offset) << ::testing::PrintToString(c.late);
+        EXPECT_EQ(offsets[4].matches, static_cast<int>(c.late.size()));
+        for (std::size_t i = 0; i < 4; ++i)
+            EXPECT_EQ(offsets[i].minutes, 0) << i << ::testing::PrintToString(c.late);
+    }
+}
+
+// Two small logs that disagree by an hour: either clock may be wrong.
+TEST(ClockOffsets, TwoSmallLogsNeverCorrectEachOther)
+{
+    const std::vector<CheckedLog> logs = fixture::logsOf({{"RA1A", {{"RB2B", 70}}}, {"RB2B", {{"RA1A", 10}}}});
+    for (const ClockOffset& offset : estimateClockOffsets(matchTableOf(logs), logs.size()))
+        EXPECT_EQ(offset.minutes, 0);
+}
+
 TEST(ClockOffsets, CorrectedMinutesTakeTheOffsetOff)
 {
     MatchTable table = matchTableOf(fixture::logsOf({{"RA1A", {{"RB2B", 70}}}, {"RB2B", {{"RA1A", 10}}}}));
