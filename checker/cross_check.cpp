@@ -5,6 +5,7 @@
 
 #include "checker/clock_offsets.h"
 #include "checker/consensus.h"
+#include "checker/heard_calls.h"
 #include "checker/log_intake.h"
 #include "checker/match_table.h"
 #include "checker/pairing.h"
@@ -22,7 +23,9 @@ void crossCheckLines(CrossCheck& check)
     }
     correctClocks(table, offsets);
     pairLines(table, check.config.toleranceMinutes);
-    giveVerdicts(check.logs, table, ExchangeConsensus(table), check.config);
+    const ExchangeConsensus exchanges(table);
+    const HeardCalls calls(table);
+    giveVerdicts(check.logs, table, {exchanges, calls}, check.config);
 }
 
 void summarise(CrossCheck& check)

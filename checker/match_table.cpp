@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "checker/call_edits.h"
 #include "logfile/text.h"
 
 namespace {
@@ -102,4 +103,26 @@ std::pair<std::size_t, std::size_t> pairRange(const PairIndex& index, uint32_t o
     while (last != index.end() && last->first == key)
         ++last;
     return {static_cast<std::size_t>(first - index.begin()), static_cast<std::size_t>(last - index.begin())};
+}
+
+void indexByWorkedCall(MatchTable& table)
+{
+    table.byWorked.reserve(table.lines.size());
+    for (uint32_t i = 0; i < table.lines.size(); ++i)
+        table.byWorked.push_back(
+            {workedKey(table.lines[i].worked, table.lines[i].bandMode), table.lines[i].minute, i});
+    std::sort(table.byWorked.begin(), table.byWorked.end());
+}
+
+std::vector<uint32_t> callsOneEditFrom(const Numbering& calls, uint32_t call)
+{
+    std::vector<uint32_t> near;
+    forEachOneEditFrom(calls.text(call), [&](const std::string& variant) {
+        const uint32_t id = calls.find(variant);
+        if (id != kNone && id != call)
+            near.push_back(id);
+    });
+    std::sort(near.begin(), near.end());
+    near.erase(std::unique(near.begin(), near.end()), near.end());
+    return near;
 }

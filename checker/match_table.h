@@ -4,6 +4,7 @@
 // grows with the number of lines, not with its square.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -46,12 +47,24 @@ using PairIndex = std::vector<std::pair<uint64_t, uint32_t>>;
 // A call heard on one band and mode: the key of the lines that logged it.
 uint64_t workedKey(uint32_t call, uint32_t bandMode);
 
+// A line by the call it logged, band-mode and corrected minute.
+struct WorkedEntry {
+    uint64_t key;  // workedKey
+    int64_t minute;
+    uint32_t line;
+    bool operator<(const WorkedEntry& other) const
+    {
+        return key != other.key ? key < other.key : minute != other.minute ? minute < other.minute : line < other.line;
+    }
+};
+
 struct MatchTable {
     Numbering calls, bandModes, exchanges;
     std::vector<int> logOfCall;
     std::vector<MatchLine> lines;       // the plug-in's stored lines but duplicates
     std::vector<MatchLine> duplicates;  // to confirm others' lines only
     PairIndex byPair, duplicatesByPair;
+    std::vector<WorkedEntry> byWorked;  // empty until indexByWorkedCall
 
     int logOf(uint32_t call) const { return call < logOfCall.size() ? logOfCall[call] : kNoLog; }
     // Whether the line worked another station that sent a log.
@@ -66,3 +79,22 @@ MatchTable matchTableOf(const std::vector<CheckedLog>& logs);
 std::pair<std::size_t, std::size_t> pairRange(const PairIndex& index, uint32_t own, uint32_t worked, uint32_t bandMode);
 
 int64_t minutesOf(const CivilTime& time);
+
+// Fills byWorked; the lines' minutes must be corrected for their clocks.
+void indexByWorkedCall(MatchTable& table);
+
+// Calls `visit(index)` for each line that logged `call` on `bandMode` at a
+// minute from `first` to `last`, in time order.
+template <typename Visit>
+void forEachLineThatLogged(const MatchTable& table, uint32_t call, uint32_t bandMode, int64_t first, int64_t last,
+                           Visit visit)
+{
+    const uint64_t key = workedKey(call, bandMode);
+    for (auto at = std::lower_bound(table.byWorked.begin(), table.byWorked.end(), WorkedEntry{key, first, 0});
+         at != table.byWorked.end() && at->key == key && at->minute <= last; ++at)
+        visit(at->line);
+}
+
+// The numbers of the calls logged anywhere that are one edit from `call`,
+// in number order.
+std::vector<uint32_t> callsOneEditFrom(const Numbering& calls, uint32_t call);

@@ -30,16 +30,6 @@ private:
     int64_t bestDistance_ = 0;
 };
 
-struct WorkedEntry {
-    uint64_t key;  // workedKey
-    int64_t minute;
-    uint32_t line;
-    bool operator<(const WorkedEntry& other) const
-    {
-        return key != other.key ? key < other.key : minute != other.minute ? minute < other.minute : line < other.line;
-    }
-};
-
 class Pairing {
 public:
     Pairing(MatchTable& table, int toleranceMinutes) : table_(table), lines_(table.lines), tolerance_(toleranceMinutes)
@@ -50,7 +40,7 @@ public:
     {
         matchReplies(lines_, table_.byPair);
         matchReplies(table_.duplicates, table_.duplicatesByPair);
-        indexByWorkedCall();
+        indexByWorkedCall(table_);
         matchMiscopiedCalls();
         matchCallsMiscopiedBothWays();
     }
@@ -79,25 +69,16 @@ private:
         }
     }
 
-    void indexByWorkedCall()
-    {
-        byWorked_.reserve(lines_.size());
-        for (uint32_t i = 0; i < lines_.size(); ++i)
-            byWorked_.push_back({workedKey(lines_[i].worked, lines_[i].bandMode), lines_[i].minute, i});
-        std::sort(byWorked_.begin(), byWorked_.end());
-    }
-
     // Offers `nearest` the lines that logged `call` on the line's band and
     // mode within the tolerance of its time, in time order, that `fits`.
     template <typename Fits>
     void offerLinesThatLogged(uint32_t call, const MatchLine& line, NearestFreeLine& nearest, Fits fits) const
     {
-        const uint64_t key = workedKey(call, line.bandMode);
-        for (auto at =
-                 std::lower_bound(byWorked_.begin(), byWorked_.end(), WorkedEntry{key, line.minute - tolerance_, 0});
-             at != byWorked_.end() && at->key == key && at->minute <= line.minute + tolerance_; ++at)
-            if (fits(lines_[at->line]))
-                nearest.offer(at->line, lines_[at->line]);
+        forEachLineThatLogged(table_, call, line.bandMode, line.minute - tolerance_, line.minute + tolerance_,
+                              [&](uint32_t at) {
+                                  if (fits(lines_[at]))
+                                      nearest.offer(at, lines_[at]);
+                              });
     }
 
     void link(uint32_t a, uint32_t b)
@@ -126,21 +107,13 @@ private:
         }
     }
 
-    // The calls logged anywhere that are one edit from `call`, in number order.
+    // A log's own call is looked up once for all its lines.
     const std::vector<uint32_t>& callsOneEditFrom(uint32_t call)
     {
         const auto [at, added] = callsOneEditFrom_.try_emplace(call);
-        std::vector<uint32_t>& near = at->second;
-        if (!added)
-            return near;
-        forEachOneEditFrom(table_.calls.text(call), [&](const std::string& variant) {
-            const uint32_t id = table_.calls.find(variant);
-            if (id != kNone && id != call)
-                near.push_back(id);
-        });
-        std::sort(near.begin(), near.end());
-        near.erase(std::unique(near.begin(), near.end()), near.end());
-        return near;
+        if (added)
+            at->second = ::callsOneEditFrom(table_.calls, call);
+        return at->second;
     }
 
     // Both sides miscopied: a line still unmatched, and a free line of
@@ -171,7 +144,6 @@ private:
     MatchTable& table_;
     std::vector<MatchLine>& lines_;
     const int tolerance_;
-    std::vector<WorkedEntry> byWorked_;
     std::unordered_map<uint32_t, std::vector<uint32_t>> callsOneEditFrom_;
 };
 

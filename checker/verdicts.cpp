@@ -37,13 +37,16 @@ QsoVerdict verdictAgainst(const MatchLine& line, const MatchLine& partner, const
 }
 
 // A line nobody's log answers, of a call that sent no log.
-QsoVerdict verdictWithoutLog(const MatchLine& line, const MatchTable& table, const ExchangeConsensus& exchanges,
+QsoVerdict verdictWithoutLog(const MatchLine& line, const MatchTable& table, const Witnesses& witnesses,
                              const std::vector<CheckedLog>& logs)
 {
     QsoVerdict verdict;
-    const Consensus consensus = exchanges.on(line.worked, line.log);
+    const Consensus consensus = witnesses.exchanges.on(line.worked, line.log);
     if (consensus.others == 0) {
-        verdict.status = QsoStatus::Unique;
+        const uint32_t heard = witnesses.calls.likelyCallOf(line);
+        verdict.status = heard == kNone ? QsoStatus::Unique : QsoStatus::BustedCall;
+        if (heard != kNone)
+            verdict.correctCall = table.calls.text(heard);
     } else if (consensus.exchange != line.receivedExchange && consensus.logs >= 2 &&
                consensus.logs * 2 > consensus.others) {
         verdict.status = QsoStatus::BustedExch;
@@ -55,7 +58,7 @@ QsoVerdict verdictWithoutLog(const MatchLine& line, const MatchTable& table, con
     return verdict;
 }
 
-QsoVerdict matchVerdict(const MatchLine& line, const MatchTable& table, const ExchangeConsensus& exchanges,
+QsoVerdict matchVerdict(const MatchLine& line, const MatchTable& table, const Witnesses& witnesses,
                         const std::vector<CheckedLog>& logs)
 {
     if (line.partner != kNone)
@@ -65,7 +68,7 @@ QsoVerdict matchVerdict(const MatchLine& line, const MatchTable& table, const Ex
         verdict.status = QsoStatus::Nil;
         return verdict;
     }
-    return verdictWithoutLog(line, table, exchanges, logs);
+    return verdictWithoutLog(line, table, witnesses, logs);
 }
 
 bool outOfPeriod(const MatchLine& line, const ContestConfig& config)
@@ -88,7 +91,7 @@ CInfo recordOf(const JudgedQso& judged)
 
 }  // namespace
 
-void giveVerdicts(std::vector<CheckedLog>& logs, const MatchTable& table, const ExchangeConsensus& consensus,
+void giveVerdicts(std::vector<CheckedLog>& logs, const MatchTable& table, const Witnesses& witnesses,
                   const ContestConfig& config)
 {
     for (CheckedLog& checked : logs)
@@ -96,7 +99,7 @@ void giveVerdicts(std::vector<CheckedLog>& logs, const MatchTable& table, const 
             checked.verdicts = judgedByThePlugin(checked.log);
     for (const MatchLine& line : table.lines) {
         QsoVerdict& verdict = logs[line.log].verdicts[line.qso];
-        verdict = matchVerdict(line, table, consensus, logs);
+        verdict = matchVerdict(line, table, witnesses, logs);
         if (outOfPeriod(line, config))
             verdict.status = QsoStatus::OutOfPeriod;
     }

@@ -13,7 +13,7 @@ std::vector<CheckedLog> judged(const std::vector<fixture::Log>& logs, const Cont
     std::vector<CheckedLog> checked = fixture::logsOf(logs);
     MatchTable table = fixture::correctedTable(checked);
     pairLines(table, config.toleranceMinutes);
-    giveVerdicts(checked, table, ExchangeConsensus(table), config);
+    giveVerdicts(checked, table, {ExchangeConsensus(table), HeardCalls(table)}, config);
     for (CheckedLog& log : checked)
         scoreVerifiedLog(log, config);
     return checked;
