@@ -2,6 +2,7 @@
 // clocks, the tolerance, miscopied calls, the score, files that are no log.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -371,7 +372,15 @@ TEST(Reports, StayInTheirColumnsAndInUtf8)
     const struct {
         const char* received;
         const char* inTheTable;
-    } cases[] = {{"1,2", "1,2"}, {"\"7\"", "\"7\""}, {"\xd0\x9f", "\xd0\x9f"}, {"9\xff", "9?"}, {"5\x01", "5?"}};
+    } cases[] = {{"1,2", "1,2"},
+                 {"\"7\"", "\"7\""},
+                 {"\xd0\x9f", "\xd0\x9f"},
+                 {"\xe2\x84\x96", "\xe2\x84\x96"},          // three bytes
+                 {"\xf0\x9f\x98\x80", "\xf0\x9f\x98\x80"},  // four
+                 {"\xe2\x84" "7", "??7"},                  // cut short
+                 {"7\x80", "7?"},
+                 {"9\xff", "9?"},
+                 {"5\x01", "5?"}};
     for (const auto& c : cases) {
         const CrossCheck check = crossCheck(
             {logOf("RA1A", {{"RB2B", 10, "3510 CW", c.received}}), logOf("RB2B", {{"RA1A\xfe", 10}})}, {},
@@ -417,7 +426,7 @@ std::string utf16(const std::string& utf8, bool bigEndian, bool byteOrderMark)
 TEST(Reports, QuoteTheLinesOfAnyEncodingAsUtf8)
 {
     const std::string nil = "QSO: 3510 CW 2025-12-20 2030 RA1A 599 11 RC3C 599 33";
-    const std::string offBand = "QSO: 14010 CW 2025-12-20 2040 RA1A 599 11 F5XYZ 599 \xd0\x96\xc3\xa9";
+    const std::string offBand = "QSO: 14010 CW 2025-12-20 2040 RA1A 599 11 F5XYZ 599 \xd0\x96\xc3\xa9\xe2\x84\x96";
     const std::string text = "START-OF-LOG: 3.0\r\nCONTEST: ZEMRIX\r\nCALLSIGN: RA1A\r\n"
                              "SOAPBOX: \xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82\r\n" +
                              nil + "\r\n" + offBand + "\r\nEND-OF-LOG:\r\n";
@@ -440,6 +449,60 @@ TEST(Reports, QuoteTheLinesOfAnyEncodingAsUtf8)
     }
 }
 
+// The stations that cost others the most: twenty at most, each with its
+// share of the NIL and busted lines, rounded to a tenth.
+TEST(Reports, TheCostliestLogsShowTwentyWithTheirShareRounded)
+{
+    const auto rowsOf = [](const std::string& html) {
+        const std::size_t table = html.find("cost others the most");
+        const std::size_t end = html.find("</table>", table);
+        std::vector<std::string> rows;
+        for (std::size_t at = html.find("<tr><td>", table); at < end; at = html.find("<tr><td>", at + 1))
+            rows.push_back(html.substr(at, html.find("</tr>", at) - at));
+        return rows;
+    };
+    // RA1A logged 21 stations that sent logs without the QSO.
+    std::vector<LogInput> logs;
+    std::vector<Qso> worked;
+    for (int i = 0; i < 21; ++i) {
+        const std::string call = "R" + std::string(1, static_cast<char>('A' + i)) + "7A";
+        worked.push_back({call, i});
+        logs.push_back(logOf(call, {{"F5XYZ", 100 + i}}));
+    }
+    logs.push_back(logOf("RA1A", worked));
+    const std::vector<std::string> rows = rowsOf(resultsHtml(crossCheck(logs, {}, countries())));
+    ASSERT_EQ(rows.size(), 20u);
+    EXPECT_NE(rows[0].find("<td class=\"n\">4.8%</td>"), std::string::npos) << rows[0];
+    // RB2B in 2 of 3 such lines, RC3C in 1.
+    const std::vector<std::string> shares = rowsOf(resultsHtml(crossCheck(
+        {logOf("RA1A", {{"RB2B", 10}, {"RB2B", 20, "7010 CW"}, {"RC3C", 30}}), logOf("RB2B", {{"F5XYZ", 40}}),
+         logOf("RC3C", {{"F5XYZ", 50}})},
+        {}, countries())));
+    ASSERT_EQ(shares.size(), 2u);
+    EXPECT_NE(shares[0].find("RB2B</td><td class=\"n\">2</td><td class=\"n\">66.7%"), std::string::npos) << shares[0];
+    EXPECT_NE(shares[1].find("RC3C</td><td class=\"n\">1</td><td class=\"n\">33.3%"), std::string::npos) << shares[1];
+}
+
+// A report that cannot be written stops the check, naming the file.
+TEST(Reports, AFileThatCannotBeWrittenIsNamed)
+{
+    const CrossCheck check = crossCheck({logOf("RA1A", {{"RB2B", 10}}), logOf("RB2B", {{"RA1A", 10}})}, {}, countries());
+    for (const std::string blocked : {"qsos.csv", "results.csv", "results.html", "ubn/RB2B.txt", "ubn"}) {
+        const std::filesystem::path folder = std::filesystem::path(CHECKER_SCRATCH_DIR) / "blocked";
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder / blocked / "inside");  // a folder where the file goes
+        if (blocked == "ubn")
+            std::filesystem::remove_all(folder / "ubn"), std::ofstream(folder / "ubn") << "a file";
+        try {
+            writeReports(check, folder.string());
+            ADD_FAILURE() << blocked << " written";
+        } catch (const std::runtime_error& error) {
+            EXPECT_NE(std::string(error.what()).find(blocked), std::string::npos) << error.what();
+        }
+    }
+    std::filesystem::remove_all(CHECKER_SCRATCH_DIR);
+}
+
 TEST(Precheck, GivesTheResultsTextAndErrTxtOfTheSampleLog)
 {
     const LogCheck log =
@@ -460,6 +523,9 @@ TEST(Precheck, SaysWhatIsWrongWithTheHeader)
          "unknown CATEGORY-POWER \"HUGE\""},
         {"CONTEST: ZEMRIX\nCALLSIGN: RA1A\nCLAIMED-SCORE: lots\n", LogState::Checked,
          "CLAIMED-SCORE \"lots\" is not a whole number"},
+        {"CONTEST: ZEMRIX\nCALLSIGN: RA1A\nCLAIMED-SCORE: 999999999999\n", LogState::Checked, ""},
+        {"CONTEST: ZEMRIX\nCALLSIGN: RA1A\nCLAIMED-SCORE: 1000000000000\n", LogState::Checked,
+         "CLAIMED-SCORE \"1000000000000\" is not a whole number"},
         {"CONTEST: ZEMRIX\n", LogState::NoCallsign, "no CALLSIGN: line"},
         {"CONTEST: CQ-WW-CW\nCALLSIGN: RA1A\n", LogState::OtherContest, ""},
     };
@@ -467,8 +533,23 @@ TEST(Precheck, SaysWhatIsWrongWithTheHeader)
         const LogCheck log = precheckLog(std::string("START-OF-LOG: 3.0\n") + c.header + qsoLine("RA1A", {"RB2B", 1}),
                                          "a.log", countries());
         EXPECT_EQ(log.state, c.state) << c.header;
-        if (*c.problem)
-            EXPECT_EQ(log.headerProblems, std::vector<std::string>{c.problem}) << c.header;
+        EXPECT_EQ(log.headerProblems, *c.problem ? std::vector<std::string>{c.problem} : std::vector<std::string>{})
+            << c.header;
+    }
+}
+
+// The file's edges: nothing but NULs or blanks is empty, and the last line
+// is quoted whole whether a line end closes it or not.
+TEST(Precheck, TheFilesEdgesAreReadWhole)
+{
+    for (const std::string bytes : {std::string(64, '\0'), std::string(" \r\n\t\n"), std::string()})
+        EXPECT_EQ(precheckLog(bytes, "e.log", countries()).state, LogState::Empty) << bytes.size();
+    const std::string nil = "QSO: 3510 CW 2025-12-20 2030 RA1A 599 11 RC3C 599 33";
+    for (const std::string end : {"", "\n", "\r\n", "\r"}) {
+        const LogCheck log =
+            precheckLog("START-OF-LOG: 3.0\nCONTEST: ZEMRIX\nCALLSIGN: RA1A\n" + nil + end, "q.log", countries());
+        ASSERT_EQ(log.qsos.size(), 1u);
+        EXPECT_EQ(log.qsos[0].text, nil) << ::testing::PrintToString(end);
     }
 }
 

@@ -50,6 +50,34 @@ TEST(Verdicts, EachLineGetsTheStatusOfWhatWasFound)
     EXPECT_EQ(statuses(logs[1]), "OK OK");
 }
 
+// RA1A copied "45" from DL1ABC, which sent no log: busted only when two
+// other logs at least agree on another exchange, and they are more than
+// half of the other logs that logged the call.
+TEST(Verdicts, ACallWithoutALogIsBustedOnlyByAMajorityOfTwoOrMore)
+{
+    const struct {
+        std::vector<std::string> others;  // what each other log copied
+        const char* status;
+    } cases[] = {
+        {{}, "UNIQUE"},
+        {{"45"}, "NO_LOG"},
+        {{"44"}, "NO_LOG"},
+        {{"44", "44"}, "BUSTED_EXCH=44"},
+        {{"44", "43"}, "NO_LOG"},
+        {{"44", "44", "43"}, "BUSTED_EXCH=44"},
+        {{"44", "44", "43", "42"}, "NO_LOG"},
+        {{"44", "44", "45", "45"}, "NO_LOG"},
+        {{"044", "44", "45"}, "BUSTED_EXCH=044"},
+    };
+    const char* const kCalls[] = {"RB2B", "RC3C", "RD4D", "RE5E"};
+    for (const auto& c : cases) {
+        std::vector<fixture::Log> logs = {{"RA1A", {{"DL1ABC", 10, "45"}}}};
+        for (std::size_t i = 0; i < c.others.size(); ++i)
+            logs.push_back({kCalls[i], {{"DL1ABC", 12 + static_cast<int>(i), c.others[i]}}});
+        EXPECT_EQ(statuses(judged(logs)[0]), c.status) << ::testing::PrintToString(c.others);
+    }
+}
+
 TEST(Verdicts, ThePeriodIncludesItsStartAndExcludesItsEnd)
 {
     ContestConfig config = readContestConfig("start = 2025-12-20 20:10\nend = 2025-12-20 20:20\n", "c.ini");

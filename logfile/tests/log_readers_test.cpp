@@ -417,6 +417,46 @@ TEST(LogShapes, Utf16ReadsAsEightBitText)
         }
 }
 
+// A character beyond the 16-bit plane, a pair of UTF-16 units, is one
+// character: ADIF lengths after it still count right, and the text quoted
+// keeps it whole.
+TEST(LogShapes, Utf16SurrogatePairsAreOneCharacter)
+{
+    const std::string before = "<EOH><NAME:4>Jos", after = " <CALL:4>R5RA <FREQ:5>3.512 <MODE:2>CW "
+                                                          "<QSO_DATE:8>20251220 <TIME_ON:4>2100 <STX:2>16 <SRX:2>07 <EOR>\r\n";
+    const std::vector<std::string> expected = qsoLines(readContestLog(before + "?" + after, "e.adi"));
+    ASSERT_EQ(expected.size(), 1u);
+    for (bool bigEndian : {false, true}) {
+        std::string bytes = utf16(before, bigEndian, true);
+        for (const std::string unit : {std::string("\xD8\x3D", 2), std::string("\xDE\x00", 2)})
+            bytes += bigEndian ? unit : std::string{unit[1], unit[0]};
+        bytes += utf16(after, bigEndian, false);
+        const ContestLog log = readContestLog(bytes, "e.adi");
+        EXPECT_EQ(qsoLines(log), expected) << bigEndian;
+        EXPECT_TRUE(log.skipped.empty()) << bigEndian;
+        EXPECT_NE(logFileText(bytes).find("Jos\xF0\x9F\x98\x80 <CALL:4>"), std::string::npos) << bigEndian;
+    }
+}
+
+// Control bytes make a file binary from one in a hundred on.
+TEST(LogShapes, ControlBytesMakeAFileBinaryFromOneInAHundred)
+{
+    for (int controls : {0, 1, 2, 3}) {
+        std::string text = "START-OF-LOG: 3.0\nCALLSIGN: R5RA\nSOAPBOX: ";
+        text += std::string(199 - text.size(), 'x') + "\n";
+        ASSERT_EQ(text.size(), 200u);
+        for (int i = 0; i < controls; ++i)
+            text[60 + i] = '\x01';
+        try {
+            readContestLog(text, "c.log");
+            EXPECT_LT(controls, 2);
+        } catch (const LogFileError& error) {
+            EXPECT_GE(controls, 2) << error.what();
+            EXPECT_NE(std::string(error.what()).find("binary data"), std::string::npos);
+        }
+    }
+}
+
 // A log with every shape above reads as the same QSOs written cleanly.
 TEST(LogShapes, EveryShapeReadsAsTheCleanLog)
 {
