@@ -33,14 +33,13 @@ LogCheck readLog(const LogInput& file, const CountryPrefixes& countries, std::st
     const std::string call = callOfTheQsoLines(log);
     if (log.state != LogState::Checked || call.empty())
         return log;
+    const std::string said =
+        "CALLSIGN: " + log.callsign + " in the header, but the QSO lines were sent by " + call + ": checked as " + call;
     PrecheckOptions asSent;
     asSent.ownCallsign = call;
-    const std::string headerCall = log.callsign;
     log = precheckLog(file.bytes, file.fileName, countries, asSent);
-    note = "CALLSIGN: " + headerCall + " in the header, but the QSO lines were sent by " + call + ": checked as " +
-           call;
-    log.headerProblems.push_back(note);
-    note = file.fileName + ": " + note;
+    log.headerProblems.push_back(said);
+    note = file.fileName + ": " + said;
     return log;
 }
 
@@ -53,7 +52,10 @@ LogCheck unreadable(const std::string& fileName, const std::exception& error)
     return log;
 }
 
-std::string qsoLinesOf(const LogCheck& log) { return log.fileName + " (" + counted(log.qsos.size(), "QSO line") + ")"; }
+std::string qsoLinesOf(const LogCheck& log)
+{
+    return log.fileName + " (" + counted(log.qsos.size(), "QSO line") + ")";
+}
 
 // logs[indices] are the CHECKED logs of one call, in file order.
 void keepOne(std::vector<LogCheck>& logs, const std::vector<std::size_t>& indices,
@@ -73,8 +75,8 @@ void keepOne(std::vector<LogCheck>& logs, const std::vector<std::size_t>& indice
     for (std::size_t i : indices)
         files += (files.empty() ? "" : ", ") + qsoLinesOf(logs[i]);
     const std::string why = byChoice ? "the organiser chose " : "the one with the most QSO lines is ";
-    notes.push_back(std::to_string(indices.size()) + " logs from " + logs[kept].callsign + ": " + files + "; " +
-                    why + logs[kept].fileName + (byChoice ? "" : " (--use-log FILE checks another)"));
+    notes.push_back(std::to_string(indices.size()) + " logs from " + logs[kept].callsign + ": " + files + "; " + why +
+                    logs[kept].fileName + (byChoice ? "" : " (--use-log FILE checks another)"));
     for (std::size_t i : indices)
         if (i != kept) {
             logs[i].state = LogState::Superseded;

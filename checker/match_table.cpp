@@ -109,8 +109,7 @@ void indexByWorkedCall(MatchTable& table)
 {
     table.byWorked.reserve(table.lines.size());
     for (uint32_t i = 0; i < table.lines.size(); ++i)
-        table.byWorked.push_back(
-            {workedKey(table.lines[i].worked, table.lines[i].bandMode), table.lines[i].minute, i});
+        table.byWorked.push_back({workedKey(table.lines[i].worked, table.lines[i].bandMode), table.lines[i].minute, i});
     std::sort(table.byWorked.begin(), table.byWorked.end());
 }
 

@@ -38,10 +38,10 @@ const char* const kPrefixes[] = {
     "EW8", "LY2", "YL2", "ES5", "HA8", "YO9", "LZ1", "S51", "9A2", "OH2", "SM5", "LA9",
 };
 
-const int kMinutesAfterStart = 2;   // true times of counted QSOs keep this far
-const int kMinutesBeforeEnd = 3;    // from the edges of the period
-const int kWorkedAgainAfter = 30;   // a repeat comes this long after the first QSO
-const int kHeardWindowMinutes = 30; // how near a QSO with a call makes it heard
+const int kMinutesAfterStart = 2;    // true times of counted QSOs keep this far
+const int kMinutesBeforeEnd = 3;     // from the edges of the period
+const int kWorkedAgainAfter = 30;    // a repeat comes this long after the first QSO
+const int kHeardWindowMinutes = 30;  // how near a QSO with a call makes it heard
 
 std::vector<std::string> headerLines(const SimStation& station)
 {
@@ -256,7 +256,8 @@ private:
             for (int qsos = uniform(1, 2); qsos > 0;) {
                 const int partner = pickStation();
                 const int slot = uniform(0, kCountedSlots - 1);
-                if (!contest_.stations[partner].sendsLog || !usedPairSlots_.insert(pairSlotKey(small, partner, slot)).second)
+                if (!contest_.stations[partner].sendsLog ||
+                    !usedPairSlots_.insert(pairSlotKey(small, partner, slot)).second)
                     continue;
                 addQso({small, partner}, slot, anyMinuteInPeriod(), SimQsoKind::Counted);
                 contest_.qsos.back().clean = true;
@@ -463,7 +464,8 @@ private:
     {
         const SimLine& line = lineAt(ref);
         const auto miscopied = copiesOf_.find(line.workedCall);
-        if (miscopied != copiesOf_.end() && miscopied->second.storedBy.size() > (miscopied->second.storedBy.count(ref.station) ? 1u : 0u))
+        if (miscopied != copiesOf_.end() &&
+            miscopied->second.storedBy.size() > (miscopied->second.storedBy.count(ref.station) ? 1u : 0u))
             return false;
         const auto heard = copiesOf_.find(contest_.stations[line.partner].callsign);
         if (heard == copiesOf_.end() || heard->second.storedBy.size() - heard->second.storedBy.count(ref.station) < 2)

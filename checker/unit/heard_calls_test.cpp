@@ -25,18 +25,18 @@ TEST(HeardCalls, AUniqueCallIsTheMiscopyOfACallHeardLikeIt)
         {{}, ""},
         {{{"DL1ABC", 3, 100}}, "DL1ABC"},
         {{{"DL1ABC", 2, 100}}, "DL1ABC"},
-        {{{"DL1ABC", 1, 100}}, ""},                 // one log is no evidence
-        {{{"DL1ABC", 3, 130}}, "DL1ABC"},           // exactly the window
+        {{{"DL1ABC", 1, 100}}, ""},        // one log is no evidence
+        {{{"DL1ABC", 3, 130}}, "DL1ABC"},  // exactly the window
         {{{"DL1ABC", 3, 70}}, "DL1ABC"},
-        {{{"DL1ABC", 3, 131}}, ""},                 // one past it
-        {{{"DL1ABC", 3, 100, "40M CW"}}, ""},       // another band
-        {{{"DL1ABC", 3, 100, "80M SSB"}}, ""},      // another mode
-        {{{"DL2ABC", 3, 100}}, ""},                 // two edits
+        {{{"DL1ABC", 3, 131}}, ""},                      // one past it
+        {{{"DL1ABC", 3, 100, "40M CW"}}, ""},            // another band
+        {{{"DL1ABC", 3, 100, "80M SSB"}}, ""},           // another mode
+        {{{"DL2ABC", 3, 100}}, ""},                      // two edits
         {{{"DL1ABC", 2, 100}, {"DL1ABE", 2, 100}}, ""},  // a tie
         {{{"DL1ABC", 2, 100}, {"DL1ABE", 3, 100}}, "DL1ABE"},
         {{{"DL1ABC", 4, 100}, {"DL1ABE", 3, 100}}, "DL1ABC"},
         {{{"DL1ABC", 4, 200}, {"DL1ABE", 2, 100}}, "DL1ABE"},  // the one heard then
-        {{{"DL1BAD", 3, 100}}, "DL1BAD"},                       // two neighbours swapped
+        {{{"DL1BAD", 3, 100}}, "DL1BAD"},                      // two neighbours swapped
     };
     const char* const kLogs[] = {"RB2B", "RC3C", "RD4D", "RE5E"};
     for (const auto& c : cases) {
@@ -45,8 +45,8 @@ TEST(HeardCalls, AUniqueCallIsTheMiscopyOfACallHeardLikeIt)
             logs.push_back({call, {}});
         for (const Heard& heard : c.heard)
             for (int i = 0; i < heard.logs; ++i)
-                logs[1 + i].lines.push_back({heard.call, heard.minute + 3 * i * (heard.minute > 100 ? 1 : -1),
-                                             "", heard.bandMode});
+                logs[1 + i].lines.push_back(
+                    {heard.call, heard.minute + 3 * i * (heard.minute > 100 ? 1 : -1), "", heard.bandMode});
         MatchTable table = fixture::correctedTable(fixture::logsOf(logs));
         indexByWorkedCall(table);
         const uint32_t likely = HeardCalls(table).likelyCallOf(table.lines[0]);

@@ -21,25 +21,31 @@ TEST(QsoTime, TakesCalendarDatesAndClockTimesOnly)
         {"2025-00-10", "1200", false}, {"2025-01-00", "1200", false}, {"1899-12-31", "1200", false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ([&] {
-            try {
-                qsoTimeFromCabrillo(c.date, c.time);
-                return true;
-            } catch (const QsoLineError&) {
-                return false;
-            }
-        }(), c.valid) << c.date << " " << c.time;
-        std::string adifDate = c.date;
-        adifDate.erase(7, 1).erase(4, 1);
-        for (const std::string adifTime : {std::string(c.time), std::string(c.time) + "00"})
-            EXPECT_EQ([&] {
+        EXPECT_EQ(
+            [&] {
                 try {
-                    qsoTimeFromAdif(adifDate, adifTime);
+                    qsoTimeFromCabrillo(c.date, c.time);
                     return true;
                 } catch (const QsoLineError&) {
                     return false;
                 }
-            }(), c.valid) << adifDate << " " << adifTime;
+            }(),
+            c.valid)
+            << c.date << " " << c.time;
+        std::string adifDate = c.date;
+        adifDate.erase(7, 1).erase(4, 1);
+        for (const std::string adifTime : {std::string(c.time), std::string(c.time) + "00"})
+            EXPECT_EQ(
+                [&] {
+                    try {
+                        qsoTimeFromAdif(adifDate, adifTime);
+                        return true;
+                    } catch (const QsoLineError&) {
+                        return false;
+                    }
+                }(),
+                c.valid)
+                << adifDate << " " << adifTime;
     }
     EXPECT_THROW(qsoTimeFromAdif("20251220", "205960"), QsoLineError);
     EXPECT_NO_THROW(qsoTimeFromAdif("20251220", "205959"));
