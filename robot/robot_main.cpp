@@ -49,9 +49,11 @@ int serve(const std::string& configPath)
     std::thread signalThread = stopOnSignal(server);
     std::cerr << "zemrix-robot: serving " << config.contestName << " on http://" << config.listenAddress << ":"
               << config.port << "/ (data in " << config.dataDir << ")\n";
-    const bool served = server.listen();
+    std::string error;
+    const bool served = server.listen(error);
     if (!served) {
-        std::cerr << "zemrix-robot: cannot listen on " << config.listenAddress << ":" << config.port << "\n";
+        std::cerr << "zemrix-robot: cannot listen on " << config.listenAddress << ":" << config.port << ": " << error
+                  << "\n";
         pthread_kill(signalThread.native_handle(), SIGTERM);
     }
     signalThread.join();

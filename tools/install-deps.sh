@@ -30,6 +30,8 @@ if ! $only_run; then
   command -v import >/dev/null || need+=(imagemagick)
   command -v zip >/dev/null || need+=(zip)
   command -v unzip >/dev/null || need+=(unzip)
+  # fuser: the full-disk test waits until nothing holds its disk.
+  command -v fuser >/dev/null || need+=(psmisc)
   dpkg -s libbenchmark-dev >/dev/null 2>&1 || need+=(libbenchmark-dev)
   # clang with libFuzzer and its sanitizer runtimes, for tools/fuzz.sh.
   command -v clang++ >/dev/null || need+=(clang)
