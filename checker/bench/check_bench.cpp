@@ -25,6 +25,7 @@
 #include <utility>
 
 #include "checker/cross_check.h"
+#include "checker/reports.h"
 
 namespace {
 
