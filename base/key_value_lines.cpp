@@ -42,7 +42,7 @@ std::vector<KeyValueLine> keyValueLines(const std::string& text, const std::stri
             mistake = place + ": \"" + content + "\" is not key = value";
             break;
         }
-        settings.push_back({place, keyValue->first, keyValue->second});
+        settings.push_back({number, place, keyValue->first, keyValue->second});
     }
     return settings;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 struct KeyValueLine {
+    int line = 0;
     std::string place;  // "FILE:LINE", to begin a message about the line
     std::string key, value;
 };
@@ -20,15 +21,16 @@ std::optional<std::pair<std::string, std::string>> splitKeyValue(const std::stri
 // line ("FILE:LINE: "TEXT" is not key = value"), empty when there is none.
 std::vector<KeyValueLine> keyValueLines(const std::string& text, const std::string& fileName, std::string& mistake);
 
-// Every setting of the file in order, repeats included: what a key means,
-// and whether it may come twice, is the reader's to say.  A line with no
-// "=" throws `Error`, the reader's own, made from the message.
-template <typename Error>
-std::vector<KeyValueLine> readKeyValueLines(const std::string& text, const std::string& fileName)
+// Hands `apply` every setting of the file in order, repeats included: what
+// a key means, and whether it may come twice, is the reader's to say.  A
+// line with no "=" throws `Error`, the reader's own, made from the message,
+// once the lines before it are applied.
+template <typename Error, typename Apply>
+void forEachKeyValueLine(const std::string& text, const std::string& fileName, Apply apply)
 {
     std::string mistake;
-    std::vector<KeyValueLine> settings = keyValueLines(text, fileName, mistake);
+    for (const KeyValueLine& setting : keyValueLines(text, fileName, mistake))
+        apply(setting);
     if (!mistake.empty())
         throw Error(mistake);
-    return settings;
 }

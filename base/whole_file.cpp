@@ -2,7 +2,7 @@
 
 #include <cerrno>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <system_error>
 
 namespace {
@@ -36,10 +36,13 @@ std::string readWholeFile(const std::filesystem::path& path)
     std::ifstream in(path, std::ios::binary);
     if (!in)
         fail("read", path, errno);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // In one read: a thousand logs byte by byte would cost the checker a
+    // tenth of its time.
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
     if (in.bad())
         fail("read", path, errno);
-    return bytes;
+    return std::move(bytes).str();
 }
 
 void writeWholeFile(const std::filesystem::path& path, const std::string& bytes)

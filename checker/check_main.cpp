@@ -2,12 +2,14 @@
 // rules; many logs with --out, the organiser's cross-check and its reports.
 //
 // Exit status: 0 when the check ran (files that are no log are said and
-// skipped); 1 for a bad command line or config, a one-log check of a file
-// that is no log, or reports that could not be written.
+// skipped) and for --help; 1 for a bad command line or config, a log file or
+// folder that is not there, a folder without files, a one-log check of a
+// file that is no log, or reports that could not be written.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <iterator>
 #include <stdexcept>
@@ -17,6 +19,7 @@
 #include "base/progress_line.h"
 #include "base/whole_file.h"
 #include "checker/cross_check.h"
+#include "checker/reports.h"
 #include "contest/command_line.h"
 #include "logfile/reading_summary.h"
 #include "stats_version.h"
@@ -41,7 +44,8 @@ const char kCheckerUsage[] =
     "  --cty FILE               the country file (default: cty.dat beside the program,\n"
     "                           else /usr/share/hamradio-files/cty.dat)\n"
     "  --save-results FILE, --save-errors FILE\n"
-    "                           one log: the results text and err.txt, byte for byte\n";
+    "                           one log: the results text and err.txt, byte for byte\n"
+    "  --use-log FILE           of two logs from one call, check this one (by file name)\n";
 
 const char* const kConfigOptions[] = {"start", "end", "tolerance_minutes", "nil_penalty", "busted_penalty",
                                       "count_uniques"};
@@ -54,6 +58,8 @@ struct Options {
     std::string countryFile;
     std::string resultsFile, errorsFile;
     std::vector<std::string> inputs;
+    std::vector<std::string> chosenLogs;
+    bool help = false;
 };
 
 // "--nil-penalty" -> "nil_penalty" when it is a config key.
@@ -83,6 +89,10 @@ Options parseCheckerCommandLine(const std::vector<std::string>& arguments)
             options.resultsFile = walk.value();
         else if (argument == "--save-errors")
             options.errorsFile = walk.value();
+        else if (argument == "--use-log")
+            options.chosenLogs.push_back(walk.value());
+        else if (argument == "--help" || argument == "-h")
+            options.help = true;
         else if (argument.rfind("--", 0) == 0 && !configKeyOf(argument).empty())
             options.settings.push_back(configKeyOf(argument) + "=" + walk.value());
         else if (walk.isOption())
@@ -90,6 +100,8 @@ Options parseCheckerCommandLine(const std::vector<std::string>& arguments)
         else
             options.inputs.push_back(argument);
     }
+    if (options.help)
+        return options;
     if (options.inputs.empty())
         throw UsageError("no log given");
     if (options.outFolder.empty() && options.inputs.size() > 1)
@@ -126,10 +138,32 @@ void saveBytes(const std::string& path, const std::string& bytes)
         writeWholeFile(path, bytes);
 }
 
+// err.txt line by line as the rules make it, never whole: a log of repeats
+// makes it grow with the square of its QSOs.  Printed with the line ends of
+// the terminal, saved with the DLL's CR LF.
+void writeErrorLog(const LogCheck& log, const std::string& path)
+{
+    std::ofstream saved;
+    if (!path.empty())
+        saved.open(path, std::ios::binary);
+    forEachErrorLogLine(log, [&](const std::string& line, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) {
+            std::cout << line << "\n";
+            if (saved.is_open())
+                saved << line << "\r\n";
+        }
+    });
+    saved.close();
+    if (!path.empty() && !saved)
+        throw std::runtime_error("cannot write " + path);
+}
+
 int checkOneLog(const Options& options, const ContestConfig& config, const CountryPrefixes& countries)
 {
     const std::string path = options.inputs.front();
-    const PrecheckOptions precheck{options.ownCallsign, config.start, config.end};
+    PrecheckOptions precheck;
+    precheck.ownCallsign = options.ownCallsign;
+    precheck.period = config.period();
     const LogCheck log = precheckLog(readWholeFile(path), path, countries, precheck);
     if (log.state == LogState::Empty || log.state == LogState::NotALog || log.resultsText.empty()) {
         std::cerr << path << ": " << logStateName(log.state) << " (" << log.stateReason << ")\n";
@@ -149,9 +183,9 @@ int checkOneLog(const Options& options, const ContestConfig& config, const Count
               << ", computed: " << log.computedScore
               << (log.claimedScore && *log.claimedScore != log.computedScore ? "  <- they differ" : "") << "\n\n";
     std::cout << withoutCarriageReturns(log.resultsText) << "\n";
-    std::cout << "err.txt:\n" << withoutCarriageReturns(log.errorLogText);
     saveBytes(options.resultsFile, log.resultsText);
-    saveBytes(options.errorsFile, log.errorLogText);
+    std::cout << "err.txt:\n";
+    writeErrorLog(log, options.errorsFile);
     return 0;
 }
 
@@ -161,23 +195,33 @@ bool isConfigFile(const std::filesystem::path& path, const Options& options)
     return !options.configFile.empty() && std::filesystem::equivalent(path, options.configFile, error);
 }
 
-// The files named, a folder's files in name order (but the config, which
-// may lie among the logs); shown by file name, in UTF-8 on every system.
+// A folder's files in name order, but the config, which may lie among the
+// logs.  A folder with none is a mistake, as a name that is nothing is.
+std::vector<std::filesystem::path> filesIn(const std::string& input, const Options& options)
+{
+    std::error_code error;
+    if (std::filesystem::is_regular_file(input, error))
+        return {input};
+    if (!std::filesystem::is_directory(input, error))
+        throw std::runtime_error("cannot open " + input + ": no such file or folder");
+    std::vector<std::filesystem::path> inFolder;
+    for (const auto& entry : std::filesystem::directory_iterator(input))
+        if (entry.is_regular_file() && !isConfigFile(entry.path(), options))
+            inFolder.push_back(entry.path());
+    if (inFolder.empty())
+        throw std::runtime_error(input + ": no log files in the folder");
+    std::sort(inFolder.begin(), inFolder.end());
+    return inFolder;
+}
+
+// The files named and the folders' files, shown by file name, in UTF-8 on
+// every system.
 std::vector<LogInput> readInputs(const Options& options)
 {
     std::vector<std::filesystem::path> paths;
     for (const std::string& input : options.inputs) {
-        std::error_code error;
-        if (!std::filesystem::is_directory(input, error)) {
-            paths.push_back(input);
-            continue;
-        }
-        std::vector<std::filesystem::path> inFolder;
-        for (const auto& entry : std::filesystem::directory_iterator(input))
-            if (entry.is_regular_file() && !isConfigFile(entry.path(), options))
-                inFolder.push_back(entry.path());
-        std::sort(inFolder.begin(), inFolder.end());
-        paths.insert(paths.end(), inFolder.begin(), inFolder.end());
+        const std::vector<std::filesystem::path> files = filesIn(input, options);
+        paths.insert(paths.end(), files.begin(), files.end());
     }
     std::vector<LogInput> files;
     for (const auto& path : paths) {
@@ -226,7 +270,12 @@ int main(int argc, char** argv)
     }
     try {
         const Options options = parseCheckerCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-        const ContestConfig config = contestConfig(options);
+        if (options.help) {
+            std::cout << kCheckerUsage;
+            return 0;
+        }
+        ContestConfig config = contestConfig(options);
+        config.chosenLogs = options.chosenLogs;
         const CountryPrefixes countries = countryPrefixes(options, argv[0]);
         return options.outFolder.empty() ? checkOneLog(options, config, countries)
                                          : crossCheckLogs(options, config, countries);

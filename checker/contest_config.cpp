@@ -1,6 +1,7 @@
-#include "checker/cross_check.h"
+#include "checker/contest_config.h"
 
 #include <climits>
+#include <map>
 
 #include "base/key_value_lines.h"
 #include "logfile/qso_time.h"
@@ -9,6 +10,7 @@
 namespace {
 
 // "2025-12-20 20:00": the date as Cabrillo writes it, the clock with a colon.
+// A mistake is told in the words written, not in the reader's HHMM.
 CivilTime periodTime(const std::string& value)
 {
     const auto words = splitOnBlanks(value);
@@ -17,7 +19,10 @@ CivilTime periodTime(const std::string& value)
     try {
         return qsoTimeFromCabrillo(words[0], words[1].substr(0, 2) + words[1].substr(3));
     } catch (const QsoLineError& error) {
-        throw ConfigError(error.what());
+        const std::string said = error.what();
+        if (said.rfind("date ", 0) == 0)
+            throw ConfigError(said);
+        throw ConfigError("time \"" + words[1] + "\" is not a clock time HH:MM");
     }
 }
 
@@ -66,19 +71,31 @@ void applyLine(ContestConfig& config, const std::string& line)
 
 double minutesOf(const CivilTime& time) { return oleDateFromCivilTime(time) * 24 * 60; }
 
+bool endsAfterStart(const ContestConfig& config)
+{
+    return !config.start || !config.end || minutesOf(*config.end) > minutesOf(*config.start);
+}
+
 }  // namespace
 
 ContestConfig readContestConfig(const std::string& text, const std::string& fileName, ContestConfig base)
 {
-    for (const KeyValueLine& setting : readKeyValueLines<ConfigError>(text, fileName)) {
+    std::map<std::string, int> lineOfKey;
+    forEachKeyValueLine<ConfigError>(text, fileName, [&](const KeyValueLine& setting) {
+        const auto fail = [&setting](const std::string& why) { throw ConfigError(setting.place + ": " + why); };
         try {
             applySetting(base, setting.key, setting.value);
         } catch (const ConfigError& error) {
-            throw ConfigError(setting.place + ": " + error.what());
+            fail(error.what());
         }
-    }
-    if (base.start && base.end && minutesOf(*base.end) <= minutesOf(*base.start))
-        throw ConfigError(fileName + ": end is not after start");
+        const auto [first, isNew] = lineOfKey.try_emplace(setting.key, setting.line);
+        if (!isNew)
+            fail(setting.key + " is given twice; first on line " + std::to_string(first->second));
+        if (!endsAfterStart(base))
+            fail("end is not after start");
+    });
+    if (lineOfKey.empty())
+        throw ConfigError(fileName + ": no settings: the file has no key = value line");
     return base;
 }
 
@@ -89,4 +106,6 @@ void applyConfigSetting(ContestConfig& config, const std::string& keyValue)
     } catch (const ConfigError& error) {
         throw ConfigError(keyValue + ": " + error.what());
     }
+    if (!endsAfterStart(config))
+        throw ConfigError(keyValue + ": end is not after start");
 }

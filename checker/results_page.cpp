@@ -1,11 +1,12 @@
-// results.html: the organiser's one page of the cross-check, by category,
-// with the logs that cost others most, the calls to ask logs of, the clocks
-// found off and the files not checked.
+// results.html: the organiser's one page of the cross-check: the notes on
+// the files, the results by category, the logs that cost others most, the
+// calls to ask logs of, the clocks found off and the files not checked.
 #include <algorithm>
 #include <map>
 #include <set>
 
 #include "checker/report_text.h"
+#include "checker/reports.h"
 #include "contest/text.h"
 
 namespace {
@@ -137,6 +138,15 @@ std::string clockOffsets(const CrossCheck& check)
     return out + "</table>\n";
 }
 
+// The choices the check made for the organiser, which he may overrule.
+std::string notesOnTheFiles(const CrossCheck& check)
+{
+    std::string items;
+    for (const std::string& note : check.notes)
+        items += "<li>" + html(note) + "</li>\n";
+    return items.empty() ? std::string() : "<h2>Замечания / Notes</h2>\n<ul>\n" + items + "</ul>\n";
+}
+
 std::string filesNotChecked(const CrossCheck& check)
 {
     std::string rows;
@@ -164,6 +174,6 @@ std::string resultsHtml(const CrossCheck& check)
     return "<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n<meta charset=\"utf-8\">\n"
            "<title>ZEMRIX: результаты / results</title>\n<style>" +
            std::string(kStyle) + "</style>\n</head>\n<body>\n<h1>ZEMRIX: итоги проверки / checked results</h1>\n" +
-           resultsByCategory(check) + costliestLogs(check) + callsWithoutLogs(check) + clockOffsets(check) +
+           notesOnTheFiles(check) + resultsByCategory(check) + costliestLogs(check) + callsWithoutLogs(check) + clockOffsets(check) +
            filesNotChecked(check) + "</body>\n</html>\n";
 }

@@ -55,11 +55,16 @@ struct HostDateTime {
     int32_t status;
 };
 
-// What a program playing a log hands the plug-in for a time it read; a
-// time it has not is null.
-inline HostDateTime hostTime(const std::optional<CivilTime>& time)
+// What a program playing a log hands the rules for a time it read; a time
+// it has not is null.
+inline OleDateTime oleTimeOf(const std::optional<CivilTime>& time)
 {
     if (!time)
-        return {0.0, OleDateTime::Null};
+        return OleDateTime::null();
     return {oleDateFromCivilTime(*time), OleDateTime::Valid};
+}
+
+inline HostDateTime hostDateTime(const OleDateTime& time)
+{
+    return {time.date, time.status};
 }

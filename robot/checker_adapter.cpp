@@ -2,11 +2,12 @@
 #include "robot/precheck.h"
 
 #include <algorithm>
-#include <map>
 #include <set>
 
 #include "base/whole_file.h"
 #include "checker/cross_check.h"
+#include "checker/log_intake.h"
+#include "checker/reports.h"
 
 struct LogChecker::Rules {
     CountryPrefixes countries;
@@ -67,25 +68,6 @@ bool isReadable(const JudgedQso& judged)
     return judged.readable;
 }
 
-// The own call that more than half of the readable QSO lines give; empty
-// when none does.
-std::string ownCallOfMostQsoLines(const LogCheck& check)
-{
-    std::map<std::string, int> lines;
-    const auto readable = std::count_if(check.qsos.begin(), check.qsos.end(), isReadable);
-    for (const JudgedQso& judged : check.qsos)
-        if (judged.readable && ++lines[judged.qso.ownCallsign] * 2 > readable)
-            return judged.qso.ownCallsign;
-    return {};
-}
-
-bool inPeriod(const CivilTime& time, const ContestConfig& contest)
-{
-    const double at = oleDateFromCivilTime(time);
-    return (!contest.start || at >= oleDateFromCivilTime(*contest.start)) &&
-           (!contest.end || at < oleDateFromCivilTime(*contest.end));
-}
-
 // "2024-12-21", or the first and the last date of the readable QSO lines.
 std::string qsoDates(const LogCheck& check)
 {
@@ -117,8 +99,8 @@ void refuseForTheRobot(const LogCheck& check, const ContestConfig& contest, Prec
         precheck.refusal = Refusal::BadCallsign;
         return;
     }
-    const std::string qsoCallsign = ownCallOfMostQsoLines(check);
-    if (!qsoCallsign.empty() && qsoCallsign != check.callsign) {
+    const std::string qsoCallsign = callOfTheQsoLines(check);
+    if (!qsoCallsign.empty()) {
         precheck.refusal = Refusal::CallsignMismatch;
         precheck.qsoCallsign = qsoCallsign;
         return;
@@ -127,8 +109,9 @@ void refuseForTheRobot(const LogCheck& check, const ContestConfig& contest, Prec
         precheck.refusal = Refusal::NoReadableQso;
         return;
     }
+    const ContestPeriod period = contest.period();
     if (std::none_of(check.qsos.begin(), check.qsos.end(),
-                     [&](const JudgedQso& judged) { return judged.readable && inPeriod(judged.qso.time, contest); })) {
+                     [&](const JudgedQso& judged) { return judged.readable && period.contains(judged.qso.time); })) {
         precheck.refusal = Refusal::NoQsoInPeriod;
         precheck.qsoDates = qsoDates(check);
         precheck.contestPeriod = contestPeriod(contest);
@@ -147,8 +130,7 @@ LogChecker::~LogChecker() = default;
 Precheck LogChecker::precheck(const std::string& bytes, const std::string& fileName) const
 {
     PrecheckOptions options;
-    options.contestStart = rules_->contest.start;
-    options.contestEnd = rules_->contest.end;
+    options.period = rules_->contest.period();
     const LogCheck check = precheckLog(bytes, fileName, rules_->countries, options);
 
     Precheck precheck;
@@ -164,10 +146,12 @@ Precheck LogChecker::precheck(const std::string& bytes, const std::string& fileN
         precheck.claimedScore = *check.claimedScore;
     precheck.computedScore = check.computedScore;
     precheck.resultsText = check.resultsText;
-    precheck.errorLines = check.errorLogText;
+    // Each line once: a log of repeats gives a duplicate a line per earlier
+    // match, and a page of those grows with the square of the upload.
+    forEachErrorLogLine(check, [&](const std::string& line, std::size_t) { precheck.errorLines += line + "\r\n"; });
     std::set<std::string> worked;
     for (const JudgedQso& judged : check.qsos) {
-        if (!judged.accepted) {
+        if (!judged.accepted()) {
             precheck.rejectedLines.push_back({judged.qso.line, judged.text, judged.rejection});
             continue;
         }

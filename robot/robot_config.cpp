@@ -162,11 +162,11 @@ std::string formatUtcSecond(std::time_t t)
 RobotConfig parseRobotConfig(const std::string& text, const std::string& fileName)
 {
     RobotConfig config;
-    for (const KeyValueLine& setting : readKeyValueLines<RobotConfigError>(text, fileName)) {
+    forEachKeyValueLine<RobotConfigError>(text, fileName, [&config](const KeyValueLine& setting) {
         std::string problem;
         if (!applySetting(config, setting.key, setting.value, problem))
             throw RobotConfigError(setting.place + ": " + (problem.empty() ? "bad value for " + setting.key : problem));
-    }
+    });
     if (config.dataDir.empty())
         throw RobotConfigError(fileName + ": no data folder (data = ...)");
     return config;

@@ -140,9 +140,9 @@ RobotServer::~RobotServer()
     stop();
 }
 
-bool RobotServer::listen(std::string& error)
+bool RobotServer::bind(std::string& error)
 {
-    return http_->bindExclusively(config_.listenAddress, config_.port, error) && http_->listen_after_bind();
+    return http_->bindExclusively(config_.listenAddress, config_.port, error);
 }
 int RobotServer::bindToAnyPort(const std::string& host)
 {

@@ -29,11 +29,11 @@ public:
     RobotServer(const RobotConfig& config, const LogChecker& checker);
     ~RobotServer();
 
-    // Serves on the config's address and port until stop(); false with
-    // `error` saying why when the address cannot be bound.
-    bool listen(std::string& error);
-    // For tests: binds `host` on a free port and returns it (-1 on failure);
-    // then serveAfterBind() serves until stop().
+    // Binds the config's address and port for this server alone; false with
+    // `error` saying why when it cannot (another program holds the port).
+    // Then serveAfterBind() serves until stop().
+    bool bind(std::string& error);
+    // For tests: binds `host` on a free port and returns it (-1 on failure).
     int bindToAnyPort(const std::string& host);
     bool serveAfterBind();
     void stop();

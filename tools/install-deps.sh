@@ -37,9 +37,10 @@ if ! $only_run; then
   command -v clang++ >/dev/null || need+=(clang)
   dpkg -s libclang-rt-14-dev >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
   # The web robot: HTTP, its database, password hashing and tokens, the zip of
-  # a cross-check; headless Chromium driven by Selenium for its browser test.
+  # a cross-check, gzip for the bodies its transport tests send; headless
+  # Chromium driven by Selenium for its browser test.
   command -v curl >/dev/null || need+=(curl)
-  for package in pkg-config libcpp-httplib-dev libsqlite3-dev libsodium-dev libzip-dev \
+  for package in pkg-config libcpp-httplib-dev libsqlite3-dev libsodium-dev libzip-dev zlib1g-dev \
                  chromium chromium-driver python3-selenium; do
     dpkg -s "$package" >/dev/null 2>&1 || need+=("$package")
   done

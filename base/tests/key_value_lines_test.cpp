@@ -11,8 +11,9 @@ namespace {
 std::string settingsOf(const std::string& text)
 {
     std::string seen;
-    for (const KeyValueLine& line : readKeyValueLines<std::runtime_error>(text, "a.ini"))
+    forEachKeyValueLine<std::runtime_error>(text, "a.ini", [&seen](const KeyValueLine& line) {
         seen += line.place + " [" + line.key + "]=[" + line.value + "]\n";
+    });
     return seen;
 }
 
@@ -50,7 +51,7 @@ TEST(KeyValueLines, ALineWithoutEqualsIsNamedWithItsNumber)
     };
     for (const auto& c : cases) {
         try {
-            readKeyValueLines<std::invalid_argument>(c.text, "a.ini");
+            forEachKeyValueLine<std::invalid_argument>(c.text, "a.ini", [](const KeyValueLine&) {});
             ADD_FAILURE() << "accepted: " << c.text;
         } catch (const std::invalid_argument& error) {
             EXPECT_STREQ(error.what(), c.message);

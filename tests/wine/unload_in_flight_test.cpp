@@ -71,7 +71,14 @@ protected:
     PrivateProfileSettings settings;
 };
 
-class UnloadRepeatedly : public UnloadWhileHeld {};
+// Two hundred panels, each with its first refresh, take minutes on a busy
+// machine.
+class UnloadRepeatedly : public ::testing::Test {
+protected:
+    Watchdog watchdog{600000};
+    ScratchDir dir;
+    PrivateProfileSettings settings;
+};
 
 // The host object lives on the unloading thread, which stops pumping, or
 // on a thread of its own that answers slowly; the panel was opened by a

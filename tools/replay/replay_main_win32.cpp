@@ -217,7 +217,7 @@ void prepareSettings(const std::vector<HeaderValue>& header)
 // values a host has at hand.
 int addQso(const StatsDll& dll, const LoggedQso& qso, const std::string& countryPrefix)
 {
-    HostDateTime time = hostTime(qso.time);
+    HostDateTime time = hostDateTime(oleTimeOf(qso.time));
     const char* none = "";
     return dll.AddData0(qso.ownCallsign.c_str(), qso.workedCallsign.c_str(), &time, &time, &time, &time, 0,
                         qso.frequencyHz, qso.mode.c_str(), qso.rstSent.c_str(), qso.rstReceived.c_str(),
@@ -228,7 +228,8 @@ int addQso(const StatsDll& dll, const LoggedQso& qso, const std::string& country
 
 void resetContest(const StatsDll& dll, const ReplayPlan& plan, bool exportCabrillo)
 {
-    HostDateTime start = hostTime(plan.contestStart), end = hostTime(plan.contestEnd);
+    HostDateTime start = hostDateTime(oleTimeOf(plan.contestStart)),
+                 end = hostDateTime(oleTimeOf(plan.contestEnd));
     const char* none = "";
     dll.ResetStats0(none, exportCabrillo ? 1 : 0, plan.ownCallsign.c_str(), &start, &end, none, none, none, none,
                     none, none, none, none, none, plan.ownCountryPrefix.c_str(), 0, 0, 0, 0.0, 0.0, none, none,
