@@ -184,7 +184,8 @@ int checkOneLog(const Options& options, const ContestConfig& config, const Count
     precheck.contestEnd = config.end;
     const LogCheck log = precheckLog(fileBytes(path), path, countries, precheck);
     if (log.state == LogState::Empty || log.state == LogState::NotALog || log.resultsText.empty()) {
-        std::cerr << path << ": " << logStateName(log.state) << " (" << log.stateReason << ")\n";
+        std::cerr << path << ": " << logStateName(log.state) << " ("
+                  << (log.stateReason ? log.stateReason->english() : std::string()) << ")\n";
         return 1;
     }
     ContestLog reading;
@@ -192,10 +193,10 @@ int checkOneLog(const Options& options, const ContestConfig& config, const Count
     reading.warnings = log.warnings;
     reading.notes = log.notes;
     printLineMessages(reading, std::cerr);
-    for (const std::string& problem : log.headerProblems)
-        std::cout << path << ": header: " << problem << "\n";
+    for (const Message& problem : log.headerProblems)
+        std::cout << path << ": header: " << problem.english() << "\n";
     if (log.state != LogState::Checked)
-        std::cout << path << ": " << logStateName(log.state) << " (" << log.stateReason
+        std::cout << path << ": " << logStateName(log.state) << " (" << log.stateReason->english()
                   << "): the organiser will not check it\n";
     std::cout << "Claimed score: " << (log.claimedScore ? std::to_string(*log.claimedScore) : "none in the log")
               << ", computed: " << log.computedScore

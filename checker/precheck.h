@@ -36,16 +36,16 @@ struct JudgedQso {
     bool readable = true;       // false: a QSO line the reader could not read
     bool accepted = false;      // AddData0 stored it (a duplicate too)
     bool duplicate = false;
-    std::string rejection;  // "NO CONTEST BAND", ... or the reader's reason
+    std::optional<Message> rejection;  // the plug-in's "NO CONTEST BAND", ... or the reader's reason
 };
 
 struct LogCheck {
     std::string fileName;
     LogState state = LogState::Checked;
-    std::string stateReason;  // why the file is not CHECKED; empty when it is
+    std::optional<Message> stateReason;  // why the file is not CHECKED; none when it is
     std::string callsign;     // the log's own callsign
     LogHeader header;
-    std::vector<std::string> headerProblems;  // "no CALLSIGN: line", "unknown CATEGORY-POWER \"HUGE\"", ...
+    std::vector<Message> headerProblems;    // "no CALLSIGN: line", "unknown CATEGORY-POWER \"HUGE\"", ...
     std::vector<LineMessage> skippedLines;    // lines the reader could not read, with why
     std::vector<LineMessage> warnings;
     std::vector<std::string> notes;

@@ -100,31 +100,32 @@ std::vector<std::size_t> rankedLogs(const CrossCheck& check)
 const char* const kCategoryNames[] = {"OPERATOR", "BAND", "MODE", "POWER"};
 
 // Russian, then English: what a status means to the participant.
-const char* statusExplained(QsoStatus status)
+std::string statusExplained(QsoStatus status)
 {
     switch (status) {
-    case QsoStatus::Nil: return "нет в журнале корреспондента / not in the other station's log";
-    case QsoStatus::BustedCall: return "позывной принят с ошибкой / callsign copied wrong";
-    case QsoStatus::BustedExch: return "контрольный номер принят с ошибкой / exchange copied wrong";
-    case QsoStatus::Unique: return "позывной больше ни у кого нет / nobody else logged this call";
-    case QsoStatus::Dupe: return "повторная связь / duplicate";
-    case QsoStatus::OutOfPeriod: return "вне времени соревнования / outside the contest period";
-    case QsoStatus::Rejected: return "не по правилам соревнования / against the contest rules";
+    case QsoStatus::Nil: return Message{MessageId::StatusNil}.bilingual();
+    case QsoStatus::BustedCall: return Message{MessageId::StatusBustedCall}.bilingual();
+    case QsoStatus::BustedExch: return Message{MessageId::StatusBustedExch}.bilingual();
+    case QsoStatus::Unique: return Message{MessageId::StatusUnique}.bilingual();
+    case QsoStatus::Dupe: return Message{MessageId::StatusDupe}.bilingual();
+    case QsoStatus::OutOfPeriod: return Message{MessageId::StatusOutOfPeriod}.bilingual();
+    case QsoStatus::Rejected: return Message{MessageId::StatusRejected}.bilingual();
     default: return "";
     }
 }
 
 std::string verdictDetails(const JudgedQso& judged, const QsoVerdict& verdict)
 {
+    const std::string correct = "; " + Message{MessageId::Correct}.bilingual() + ": ";
     std::string details;
     if (!verdict.correctCall.empty())
-        details += "; верно / correct: " + verdict.correctCall;
+        details += correct + verdict.correctCall;
     if (!verdict.correctExchange.empty())
-        details += "; верно / correct: " + verdict.correctExchange;
+        details += correct + verdict.correctExchange;
     if (verdict.status == QsoStatus::Nil)
         details += " (" + judged.qso.workedCallsign + ")";
-    if (!judged.rejection.empty())
-        details += " (" + judged.rejection + ")";
+    if (judged.rejection)
+        details += " (" + judged.rejection->bilingual() + ")";
     return details;
 }
 
@@ -270,7 +271,7 @@ std::string filesNotChecked(const CrossCheck& check)
     for (const CheckedLog& checked : check.logs)
         if (checked.log.state != LogState::Checked)
             rows += "<tr>" + cell(html(checked.log.fileName)) + cell(logStateName(checked.log.state)) +
-                    cell(html(checked.log.stateReason)) + "</tr>\n";
+                    cell(html(checked.log.stateReason->bilingual())) + "</tr>\n";
     if (rows.empty())
         return {};
     return "<h2>Файлы без проверки / Files not checked</h2>\n<table>\n<tr>" + cell("File", "th") +
@@ -379,8 +380,8 @@ std::string participantReport(const CrossCheck& check, std::size_t logIndex)
     if (score.clockOffsetMinutes != 0)
         text += "Часы сдвинуты, мин / Clock offset, min: " + std::to_string(score.clockOffsetMinutes) +
                 " (учтено / corrected)\r\n";
-    for (const std::string& problem : log.headerProblems)
-        text += "Заголовок / Header: " + problem + "\r\n";
+    for (const Message& problem : log.headerProblems)
+        text += "Заголовок / Header: " + problem.bilingual() + "\r\n";
     text += "\r\nНе засчитаны / Not counted:\r\n";
     bool any = false;
     for (std::size_t q : inFileOrder(log)) {

@@ -533,8 +533,10 @@ TEST(Precheck, SaysWhatIsWrongWithTheHeader)
         const LogCheck log = precheckLog(std::string("START-OF-LOG: 3.0\n") + c.header + qsoLine("RA1A", {"RB2B", 1}),
                                          "a.log", countries());
         EXPECT_EQ(log.state, c.state) << c.header;
-        EXPECT_EQ(log.headerProblems, *c.problem ? std::vector<std::string>{c.problem} : std::vector<std::string>{})
-            << c.header;
+        std::vector<std::string> problems;
+        for (const Message& problem : log.headerProblems)
+            problems.push_back(problem.english());
+        EXPECT_EQ(problems, *c.problem ? std::vector<std::string>{c.problem} : std::vector<std::string>{}) << c.header;
     }
 }
 
