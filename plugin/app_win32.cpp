@@ -1,7 +1,9 @@
 // Load and unload of the library.
 #include <windows.h>
 
+#include "plugin/exports_win32.h"
 #include "plugin/module_win32.h"
+#include "contest/unload_gate_win32.h"
 #include "ui/windows_win32.h"
 
 namespace {
@@ -56,12 +58,15 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE dll, DWORD reason, LPVOID reserved)
     switch (reason) {
     case DLL_PROCESS_ATTACH:
         instance = dll;
+        openUnloadGate();
+        gateExports();
         return theApp.InitInstance();
     case DLL_THREAD_DETACH:
         module.entries.releaseResultsText(::GetCurrentThreadId());
         ui::hostThreadEnding();
         return TRUE;
     case DLL_PROCESS_DETACH:
+        closeUnloadGate();
         if (!reserved)
             theApp.ExitInstance();
         return TRUE;

@@ -70,7 +70,7 @@ OrganiserAuth::Login OrganiserAuth::logIn(const std::string& address, const std:
     }
     failures_.erase(address);
     session = randomToken();
-    sessions_[session] = now + kSessionLife;
+    sessions_.keep(bookedAs(session), Clock::to_time_t(now + kSessionLife));
     return Login::Ok;
 }
 
@@ -83,21 +83,20 @@ long long OrganiserAuth::secondsToWait(const std::string& address, Clock::time_p
     return std::chrono::ceil<std::chrono::seconds>(found->second.lockedUntil - now).count();
 }
 
+// The book keeps a session under the password's hash as well as its token:
+// a new password in the config ends every session opened with the old one,
+// as a restart did when sessions lived in memory.
+std::string OrganiserAuth::bookedAs(const std::string& token) const
+{
+    return passwordHash_ + "\n" + token;
+}
+
 bool OrganiserAuth::isSession(const std::string& token, Clock::time_point now)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    const auto found = sessions_.find(token);
-    if (found == sessions_.end())
-        return false;
-    if (found->second <= now) {
-        sessions_.erase(found);
-        return false;
-    }
-    return true;
+    return !token.empty() && sessions_.isLive(bookedAs(token), Clock::to_time_t(now));
 }
 
 void OrganiserAuth::logOut(const std::string& token)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    sessions_.erase(token);
+    sessions_.drop(bookedAs(token));
 }

@@ -1,5 +1,7 @@
 #include "ui/dialog_win32.h"
 
+#include "contest/unload_gate_win32.h"
+
 namespace ui {
 
 Dialog::~Dialog()
@@ -9,7 +11,7 @@ Dialog::~Dialog()
 
 INT_PTR Dialog::runModal(HINSTANCE instance, int templateId, HWND owner)
 {
-    return ::DialogBoxParamA(instance, MAKEINTRESOURCEA(templateId), owner, dialogProc,
+    return ::DialogBoxParamA(instance, MAKEINTRESOURCEA(templateId), owner, procedure(),
                              reinterpret_cast<LPARAM>(this));
 }
 
@@ -22,8 +24,13 @@ const DLGTEMPLATE* findDialogTemplate(HINSTANCE instance, int templateId)
 
 bool Dialog::create(HINSTANCE instance, const DLGTEMPLATE* dialogTemplate, HWND parent)
 {
-    return dialogTemplate && ::CreateDialogIndirectParamA(instance, dialogTemplate, parent, dialogProc,
+    return dialogTemplate && ::CreateDialogIndirectParamA(instance, dialogTemplate, parent, procedure(),
                                                           reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
+DLGPROC Dialog::procedure()
+{
+    return gated(dialogProc);
 }
 
 // Only for a modeless window, on the thread that created it.

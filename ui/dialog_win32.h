@@ -42,6 +42,10 @@ public:
     HWND window() const { return window_; }
     HWND item(int id) const { return ::GetDlgItem(window_, id); }
 
+    // The dialog procedure of every Dialog, behind the unload gate: what a
+    // thread that starts a dialog loop of its own hands the system.
+    static DLGPROC procedure();
+
     void end(INT_PTR result) { ::EndDialog(window_, result); }
     void setTitle(const std::string& title) { ::SetWindowTextA(window_, title.c_str()); }
     std::string itemText(int id) const;

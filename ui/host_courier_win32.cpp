@@ -6,6 +6,7 @@
 
 #include "ui/host_link_win32.h"
 #include "ui/multiplier_table.h"
+#include "contest/unload_gate_win32.h"
 
 namespace ui {
 
@@ -19,10 +20,10 @@ constexpr UINT_PTR kRetryTimer = 1;
 // answer.
 constexpr int kDeliveryTries = 5;
 constexpr UINT kRetryDelayMs = 250;
-// How long a courier retired from another thread may finish the call it is
-// making.  Calls into a host object on the courier's own thread take
-// microseconds; only a host object on a third, busy thread takes longer.
-constexpr DWORD kCallInFlightWaitMs = 500;
+// A courier that has not taken up what was left for it by then is on a
+// thread that does not pump (or is caught in a long call of the host's):
+// the next host's thread that calls the plug-in takes its place.
+constexpr DWORD kStaleAfterMs = 250;
 
 // What the window thread and the courier hand each other.  The lock is held
 // only to move texts in or out, never across a call.
@@ -39,30 +40,35 @@ Post post;
 std::atomic<HWND> inService{nullptr};
 // The system class's procedure, the same for every courier.
 std::atomic<WNDPROC> systemProcedure{nullptr};
-// Calls of the courier's procedure that have not returned yet.
-std::atomic<int> callsInFlight{0};
+// When the oldest request the courier has not taken up yet was left for it
+// (GetTickCount, never 0); 0 when it has taken up everything.
+std::atomic<DWORD> waitingSince{0};
 
-struct CallInFlight {
-    CallInFlight() { ++callsInFlight; }
-    ~CallInFlight() { --callsInFlight; }
-    CallInFlight(const CallInFlight&) = delete;
-    CallInFlight& operator=(const CallInFlight&) = delete;
-};
+void noteRequestLeft()
+{
+    DWORD none = 0;
+    waitingSince.compare_exchange_strong(none, ::GetTickCount() | 1);
+}
+
+bool leftWaitingTooLong()
+{
+    const DWORD since = waitingSince;
+    return since != 0 && ::GetTickCount() - since > kStaleAfterMs;
+}
 
 bool onThisThread(HWND courier)
 {
     return ::GetWindowThreadProcessId(courier, nullptr) == ::GetCurrentThreadId();
 }
 
-// Drops what waits; the window that sent macros hears `outcome`.
-void dropUndelivered(MacroOutcome outcome)
+// The window that sent macros still waiting hears that nothing carries
+// them now; they stay for the next courier.
+void reportUndeliveredAs(MacroOutcome outcome)
 {
     std::lock_guard<std::mutex> guard(post.lock);
     if (!post.macros.empty() && post.macrosFrom)
         ::PostMessageA(post.macrosFrom, kMacroOutcomeMessage, outcome, 0);
-    post.macros.clear();
     post.failedTries = 0;
-    post.reading.reset();
 }
 
 // Sends the macros in order until the host fails one; how many went.
@@ -134,9 +140,10 @@ void readHostFor(HWND replyTo)
     ::PostMessageA(replyTo, kHostReadingMessage, 0, 0);
 }
 
+// Behind the unload gate: a call into the host that outlasts the host's
+// FreeLibrary keeps the library until it returns.
 LRESULT CALLBACK courierProcedure(HWND courier, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    CallInFlight counted;
     try {
         switch (message) {
         case WM_TIMER:
@@ -146,9 +153,11 @@ LRESULT CALLBACK courierProcedure(HWND courier, UINT message, WPARAM wParam, LPA
             deliverMacros(courier);
             return 0;
         case kDeliverMacros:
+            waitingSince = 0;
             deliverMacros(courier);
             return 0;
         case kReadHost:
+            waitingSince = 0;
             readHostFor(reinterpret_cast<HWND>(wParam));
             return 0;
         default:
@@ -160,16 +169,22 @@ LRESULT CALLBACK courierProcedure(HWND courier, UINT message, WPARAM wParam, LPA
     return ::CallWindowProcA(systemProcedure, courier, message, wParam, lParam);
 }
 
-// The system's procedure back in place, the courier's call in progress
-// returned, and the window asked to close: it goes when its thread pumps,
-// without any code of the DLL.
+// The system's procedure back in place and the window asked to close: it
+// goes when its thread pumps, without any code of the DLL.  A call it is
+// making goes on; it holds the library (the gate's reference) until it
+// returns, and what it hands back goes through the outbox's lock.
 void makeHarmless(HWND courier)
 {
     ::SetWindowLongPtrA(courier, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(systemProcedure.load()));
-    const DWORD start = ::GetTickCount();
-    while (callsInFlight > 0 && ::GetTickCount() - start < kCallInFlightWaitMs)
-        ::Sleep(1);
     ::PostMessageA(courier, WM_CLOSE, 0, 0);
+}
+
+void retire(HWND courier)
+{
+    if (onThisThread(courier))
+        ::DestroyWindow(courier);
+    else
+        makeHarmless(courier);
 }
 
 HWND openCourier()
@@ -178,7 +193,7 @@ HWND openCourier()
     if (!courier)
         return nullptr;
     const LONG_PTR system =
-        ::SetWindowLongPtrA(courier, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(courierProcedure));
+        ::SetWindowLongPtrA(courier, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gated(courierProcedure)));
     if (!system) {
         ::DestroyWindow(courier);
         return nullptr;
@@ -195,10 +210,13 @@ HWND courierStillServing()
 
 }  // namespace
 
+// A courier that serves is kept unless it has left a request waiting too
+// long; this thread then takes over and delivers what waits.
 void offerCourier()
 {
     HWND serving = inService;
-    if (serving && ::IsWindow(serving))
+    const bool servingWell = serving && ::IsWindow(serving) && !leftWaitingTooLong();
+    if (servingWell || (serving && onThisThread(serving)))
         return;
     HWND courier = openCourier();
     if (!courier)
@@ -207,19 +225,19 @@ void offerCourier()
         ::DestroyWindow(courier);
         return;
     }
+    if (serving)
+        retire(serving);
+    waitingSince = 0;
     std::lock_guard<std::mutex> guard(post.lock);
-    if (!post.macros.empty())
-        ::PostMessageA(courier, kDeliverMacros, 0, 0);
+    if (!post.macros.empty() && ::PostMessageA(courier, kDeliverMacros, 0, 0))
+        noteRequestLeft();
 }
 
 void retireCourier()
 {
-    if (HWND courier = inService.exchange(nullptr)) {
-        if (onThisThread(courier))
-            ::DestroyWindow(courier);
-        else
-            makeHarmless(courier);
-    }
+    if (HWND courier = inService.exchange(nullptr))
+        retire(courier);
+    waitingSince = 0;
     std::lock_guard<std::mutex> guard(post.lock);
     post.macros.clear();
     post.failedTries = 0;
@@ -232,7 +250,8 @@ void courierThreadEnding()
     if (!courier || !onThisThread(courier) || !inService.compare_exchange_strong(courier, nullptr))
         return;
     ::DestroyWindow(courier);
-    dropUndelivered(kCourierGone);
+    waitingSince = 0;
+    reportUndeliveredAs(kCourierGone);
 }
 
 void deliverNow()
@@ -244,25 +263,25 @@ void deliverNow()
 
 bool sendMacros(HWND replyTo, std::initializer_list<const char*> macros)
 {
-    HWND courier = courierStillServing();
-    if (!courier)
-        return false;
     {
         std::lock_guard<std::mutex> guard(post.lock);
         post.macros.insert(post.macros.end(), macros.begin(), macros.end());
         post.macrosFrom = replyTo;
     }
-    if (::PostMessageA(courier, kDeliverMacros, 0, 0))
-        return true;
-    std::lock_guard<std::mutex> guard(post.lock);
-    post.macros.clear();
-    return false;
+    HWND courier = courierStillServing();
+    if (!courier || !::PostMessageA(courier, kDeliverMacros, 0, 0))
+        return false;
+    noteRequestLeft();
+    return true;
 }
 
 bool requestReading(HWND replyTo)
 {
     HWND courier = courierStillServing();
-    return courier && ::PostMessageA(courier, kReadHost, reinterpret_cast<WPARAM>(replyTo), 0);
+    if (!courier || !::PostMessageA(courier, kReadHost, reinterpret_cast<WPARAM>(replyTo), 0))
+        return false;
+    noteRequestLeft();
+    return true;
 }
 
 std::optional<HostReading> takeReading()

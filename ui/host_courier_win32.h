@@ -14,9 +14,11 @@
 //
 // One courier serves at a time.  The thread that opens the panel offers
 // one; when that thread ends, its courier goes with it, what it had not
-// delivered is reported as given up, and the next host's thread that makes
-// a call check (or opens a panel) takes over.  Until then the windows know
-// that nothing carries their calls.
+// delivered waits, and the next host's thread that makes a call check (or
+// opens a panel) takes over and delivers it.  A courier that leaves a
+// request untouched for a quarter of a second (its thread does not pump)
+// is replaced the same way.  Until then the windows know that nothing
+// carries their calls.
 //
 // The courier is a window of a system class whose procedure we replace, so
 // it can be made harmless from any thread: with the system's procedure put
@@ -49,25 +51,30 @@ enum MacroOutcome : WPARAM {
 };
 
 // On a host's thread: this thread becomes the courier, unless a courier
-// whose thread still runs serves already.  Quick when one does.
+// whose thread still runs serves already and takes up what is left for it
+// (a courier on a thread that does not pump is replaced).  Quick when one
+// serves.
 void offerCourier();
 
 // From any thread: the courier in service leaves.  On its own thread it is
-// destroyed at once; from another thread its own procedure is put back
-// first (after any call in progress has returned, or at most about half a
-// second) and it is asked to close, so that nothing of the DLL runs in it
-// after an unload.  What is left undelivered is dropped.
+// destroyed at once; from another thread the system's procedure is put back
+// and it is asked to close.  Nothing waits for a call it is making: that
+// call holds the library until it returns (contest/unload_gate_win32.h).  What
+// is left undelivered is dropped.
 void retireCourier();
 
 // On a thread that ends: if it carried the courier, the courier goes, and
-// what it had not delivered is reported as kCourierGone.
+// what it had not delivered is reported as kCourierGone and kept for the
+// next courier.
 void courierThreadEnding();
 
 // On the courier's thread: makes the calls waiting in the outbox now.
 void deliverNow();
 
 // On the window thread; none of them waits for the host.  False when no
-// courier can carry the request: nothing is sent then.
+// courier can carry the request now.  Macros wait for the next courier
+// then, and `replyTo` hears kMacrosDelivered when they have gone; a
+// reading is not asked for.
 bool sendMacros(HWND replyTo, std::initializer_list<const char*> macros);
 // Asks for the entry field and the frequency; `replyTo` gets
 // kHostReadingMessage when the reading waits in the mailbox.  A host that

@@ -45,10 +45,7 @@ void endModalLoops()
 
 }  // namespace
 
-baud::baud(std::function<void(HWND)> ready, void (*leave)())
-    : position_("baud_x", "baud_y", 10, 10),
-      ready_(std::move(ready)),
-      leave_(leave)
+baud::baud(std::function<void(HWND)> ready) : position_("baud_x", "baud_y", 10, 10), ready_(std::move(ready))
 {
 }
 
@@ -99,9 +96,6 @@ INT_PTR baud::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return TRUE;
     case kMacroOutcomeMessage:
         onMacroOutcome(static_cast<MacroOutcome>(wParam));
-        return TRUE;
-    case kLeaveNowMessage:
-        leave_();
         return TRUE;
     case kPanelShownMessage:
         // Showing and the first paint, frame and all, look things up under
@@ -171,14 +165,16 @@ void baud::onTimer(UINT_PTR id)
 }
 
 // The disabled button of the pair shows the mode last sent.  With nothing
-// to carry the macro the buttons stay as they are and the title says why.
+// to carry the macro now the buttons stay as they are and the title says
+// why; the macro waits for the next host's thread that can carry it, and
+// the buttons follow when it has.
 void baud::selectMode(int pressed, const char* macro)
 {
+    sentMode_ = pressed;
     if (!sendMacros(window(), {macro})) {
         setTitle(kHostLostTitle);
         return;
     }
-    sentMode_ = pressed;
     showMode(pressed);
     ::SetTimer(window(), kDeliveryTimer, kDeliveryWaitMs, nullptr);
 }

@@ -21,18 +21,14 @@ inline constexpr UINT kStopRefreshMessage = WM_APP + 2;
 inline constexpr UINT kClosePanelMessage = WM_APP + 3;
 // Posted by the panel to itself: its loop runs; it shows the panel.
 inline constexpr UINT kPanelShownMessage = WM_APP + 4;
-// Sent (without waiting) by an unloading host's thread: the window thread
-// leaves the DLL's code at once, from wherever it is.
-inline constexpr UINT kLeaveNowMessage = WM_APP + 5;
 
 class baud final : public Dialog {
 public:
     // The courier makes the panel's calls into the host.  `ready` receives the
     // panel's window once it shows and its loop runs: from then on it takes
     // messages from the host's thread, and its thread has done what may
-    // need the loader lock.  `leave` ends the thread on kLeaveNowMessage
-    // and does not return.
-    baud(std::function<void(HWND)> ready, void (*leave)());
+    // need the loader lock.
+    explicit baud(std::function<void(HWND)> ready);
     ~baud() override;
 
     // For an owner on another thread once the window thread has left: the
@@ -58,7 +54,6 @@ private:
     WindowPosition position_;
     HBRUSH background_ = nullptr;
     std::function<void(HWND)> ready_;
-    void (*leave_)();
     // The mode last sent, and the last one the host took (button ids, 0
     // for none).
     int sentMode_ = 0;

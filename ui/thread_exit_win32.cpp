@@ -2,21 +2,48 @@
 
 namespace ui {
 
-// Both are stdcall: SetEvent pops its argument and "returns" to ExitThread,
-// which then finds its own (never used) return address and exit code 0 on
-// the stack, as if it had been called.
-void signalAndExitThread(HANDLE event)
+namespace {
+
+// The stack DialogBoxParamA finds when it is jumped to: its return address,
+// ExitThread, and its five arguments, then what ExitThread finds when
+// DialogBoxParamA returns (both are stdcall, so each takes its arguments
+// off): a return address that is never used, and the exit code.
+struct DialogThenExit {
+    void* exitThread;
+    HINSTANCE instance;
+    LPCSTR templateName;
+    HWND owner;
+    DLGPROC procedure;
+    LPARAM param;
+    void* unusedReturn;
+    DWORD exitCode;
+};
+
+}  // namespace
+
+void runDialogThenExitThread(HINSTANCE instance, int templateId, DLGPROC procedure, LPARAM param)
 {
-    auto setEvent = &::SetEvent;
-    auto exitThread = &::ExitThread;
+    const DialogThenExit frame = {reinterpret_cast<void*>(&::ExitThread),
+                                  instance,
+                                  MAKEINTRESOURCEA(templateId),
+                                  nullptr,
+                                  procedure,
+                                  param,
+                                  nullptr,
+                                  0};
+    auto dialogBox = &::DialogBoxParamA;
     asm volatile(
-        "pushl $0\n\t"  // ExitThread's exit code
-        "pushl $0\n\t"  // ExitThread's return address
-        "pushl %0\n\t"  // SetEvent's argument
-        "pushl %1\n\t"  // SetEvent's return address: ExitThread
-        "jmp *%2"
+        "pushl 28(%0)\n\t"
+        "pushl 24(%0)\n\t"
+        "pushl 20(%0)\n\t"
+        "pushl 16(%0)\n\t"
+        "pushl 12(%0)\n\t"
+        "pushl 8(%0)\n\t"
+        "pushl 4(%0)\n\t"
+        "pushl 0(%0)\n\t"
+        "jmp *%1"
         :
-        : "r"(event), "r"(exitThread), "r"(setEvent)
+        : "r"(&frame), "r"(dialogBox)
         : "memory");
     __builtin_unreachable();
 }

@@ -1,15 +1,16 @@
-// The last act of a thread of the DLL's own whose end the library's unload
-// waits for.
+// The window thread's way out: a thread of the DLL's own whose last frames
+// are the system's, so that it can end after the library has gone.
 #pragma once
 
 #include <windows.h>
 
 namespace ui {
 
-// Sets `event` and ends the calling thread, with no instruction of the
-// DLL's run after the event is set: the call to SetEvent returns straight
-// into ExitThread.  A thread waiting for `event` may unmap the DLL at once,
-// even while this thread still waits (for the loader lock) to end.
-[[noreturn]] void signalAndExitThread(HANDLE event);
+// Runs the modal dialog `templateId` of `instance` with `procedure` and
+// `param`, as DialogBoxParamA does, and ends the calling thread when the
+// dialog ends: DialogBoxParamA returns straight into ExitThread, so no
+// instruction of the DLL runs on this thread after the dialog's loop begins,
+// but in the dialog's procedure.
+[[noreturn]] void runDialogThenExitThread(HINSTANCE instance, int templateId, DLGPROC procedure, LPARAM param);
 
 }  // namespace ui

@@ -26,31 +26,21 @@ namespace {
 // them, on a host's thread, when that thread pumps) and sends nothing to
 // the host's windows.
 //
-// `running` stands for the panel from the moment its thread is asked for
-// until the thread has let go of it: set under `startStop`, cleared by the
-// window thread as it leaves.
-//
-// The library's unload runs with the loader lock held, and a thread that
-// starts, ends, loads a DLL or looks up a resource waits for that lock.  The
-// window thread does so while it starts, finds its templates and icon and
-// shows the panel, so starting waits for the panel to be `ready` (shown, its
-// loop running).  From then on the window thread can leave the DLL's code
-// for good without the loader lock: it sets `left` from inside the system's
-// code and ends there, never returning into the DLL (ui/thread_exit_win32.h).
-// Its end itself waits for the loader lock, so an unload waits for `left`,
-// not for the end.
+// The window thread starts in the DLL's code, finds nothing, and goes into
+// the system's dialog loop, which ends the thread when the panel ends
+// (ui/thread_exit_win32.h); from then on the DLL's code runs on it only
+// behind the unload gate (contest/unload_gate_win32.h).  Starting waits for the
+// panel to be `ready` (shown, its loop running), so by the time a host's
+// thread can unload the library the thread's first frames are gone.
 struct WindowThread {
     std::mutex startStop;
-    std::atomic<bool> running{false};
     std::atomic<HWND> panel{nullptr};
     // Under `startStop`.
     HANDLE handle = nullptr;
     DWORD id = 0;
     HANDLE ready = nullptr;  // set by the window thread
-    HANDLE left = nullptr;   // set by the window thread as it leaves the DLL's code
-    // Owned here rather than by the thread's stack, so that a thread that
-    // leaves from the middle of its loop leaves nothing behind: its last
-    // owner frees it, the thread itself or the unload it left for.
+    // Made and freed by the host's thread that starts or closes the panel:
+    // the window thread never returns to a place where it could free it.
     baud* modePanel = nullptr;
 };
 
@@ -59,61 +49,15 @@ WindowThread windowThread;
 constexpr DWORD kCloseWaitStepMs = 20;
 // Only a panel that cannot open at all takes this long.
 constexpr DWORD kReadyWaitMs = 10000;
-// A window thread asked to leave does so at its next message, sent messages
-// coming first: a host's hook that holds each message for a few hundred
-// milliseconds still leaves it well within the second an unload may take.
-constexpr DWORD kUnloadWaitMs = 800;
 
-// The DLL's dialog procedures taken off the thread's windows: the system's
-// own run them from now on, and none of the DLL's code.
-BOOL CALLBACK releaseWindow(HWND window, LPARAM)
+DWORD WINAPI windowThreadMain(void* panel)
 {
-    ::SetWindowLongPtrA(window, DWLP_DLGPROC, 0);
-    return TRUE;
-}
-
-void releaseWindowsOf(DWORD thread)
-{
-    ::EnumThreadWindows(thread, releaseWindow, 0);
-}
-
-// On the window thread, from the middle of whatever it was doing: its
-// windows stay (they go with the thread) but run no code of the DLL, and
-// the thread ends without returning into the DLL.
-[[noreturn]] void leaveAtOnce()
-{
-    releaseWindowsOf(::GetCurrentThreadId());
-    windowThread.panel = nullptr;
-    windowThread.running = false;
-    signalAndExitThread(windowThread.left);
-}
-
-void runModePanel() noexcept
-{
-    try {
-        windowThread.modePanel = new baud(
-            [](HWND window) {
-                windowThread.panel = window;
-                ::SetEvent(windowThread.ready);
-            },
-            leaveAtOnce);
-        windowThread.modePanel->runModal(moduleInstance(), IDD_MODE_PANEL, nullptr);
-    } catch (...) {
-    }
-    windowThread.panel = nullptr;
-    delete windowThread.modePanel;
-    windowThread.modePanel = nullptr;
-}
-
-// The windows take no text, so the thread has no input method: activating
-// one looks up modules and procedures, under the loader lock, whenever the
-// panel gains or loses the focus, which may be while a host's thread unloads.
-DWORD WINAPI windowThreadMain(void*)
-{
+    // The windows take no text, so the thread has no input method:
+    // activating one looks up modules and procedures, under the loader lock,
+    // whenever the panel gains or loses the focus.
     ::ImmDisableIME(::GetCurrentThreadId());
-    runModePanel();
-    windowThread.running = false;
-    signalAndExitThread(windowThread.left);
+    runDialogThenExitThread(moduleInstance(), IDD_MODE_PANEL, Dialog::procedure(),
+                            reinterpret_cast<LPARAM>(panel));
 }
 
 // Asks the panel to close (again, should a new one have appeared) until its
@@ -130,37 +74,40 @@ void closeAndWait()
     }
 }
 
-// At unload the window thread is asked to leave at once, by a sent message,
-// which it takes before anything posted, also inside a menu's or a move's
-// loop.  A thread that has not left when the time is up is held by the host
-// (a hook of its that does not return): its windows are handed to the
-// system, whose dialog loop then never ends and so never returns into the
-// DLL, and its panel is given up rather than freed under it.  Only a thread
-// held inside one of the DLL's own handlers would still come back into the
-// DLL's code; the handlers are short, and none waits.
-void leaveAndWait()
+// At unload, with the gate closed, the windows no longer reach the DLL:
+// the window thread only has to leave the system's loops.  A menu or a move
+// ends on its own signal, then the dialog loop on WM_QUIT, and the thread
+// with it, once the loader lets it.  Nothing waits for that: a thread the
+// host holds in a hook ends when the hook lets it go.
+void askToLeave()
 {
-    if (HWND panel = windowThread.panel)
-        ::SendNotifyMessageA(panel, kLeaveNowMessage, 0, 0);
-    HANDLE leftOrEnded[] = {windowThread.left, windowThread.handle};
-    if (::WaitForMultipleObjects(2, leftOrEnded, FALSE, kUnloadWaitMs) == WAIT_TIMEOUT) {
-        releaseWindowsOf(windowThread.id);
-        windowThread.modePanel = nullptr;
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof gui;
+    if (::GetGUIThreadInfo(windowThread.id, &gui)) {
+        if ((gui.flags & GUI_INMOVESIZE) && gui.hwndMoveSize)
+            ::PostMessageA(gui.hwndMoveSize, WM_KEYDOWN, VK_ESCAPE, 0);
+        if (gui.flags & GUI_INMENUMODE) {
+            ::EndMenu();
+            if (gui.hwndMenuOwner)
+                ::PostMessageA(gui.hwndMenuOwner, WM_CANCELMODE, 0, 0);
+        }
     }
-    if (baud* panel = windowThread.modePanel) {
-        panel->forgetWindows();
-        delete panel;
-        windowThread.modePanel = nullptr;
-    }
+    ::PostThreadMessageA(windowThread.id, WM_QUIT, 0, 0);
 }
 
 void closeLocked(bool atUnload)
 {
     if (windowThread.handle) {
-        atUnload ? leaveAndWait() : closeAndWait();
+        atUnload ? askToLeave() : closeAndWait();
         ::CloseHandle(windowThread.handle);
         windowThread.handle = nullptr;
-        windowThread.running = false;
+    }
+    windowThread.panel = nullptr;
+    if (baud* panel = windowThread.modePanel) {
+        if (atUnload)
+            panel->forgetWindows();
+        delete panel;
+        windowThread.modePanel = nullptr;
     }
     retireCourier();
 }
@@ -169,18 +116,20 @@ void closeLocked(bool atUnload)
 // out before this returns, as the host's thread is here anyway.
 void startLocked()
 {
-    for (HANDLE* event : {&windowThread.ready, &windowThread.left}) {
-        if (!*event)
-            *event = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        if (!*event)
-            return;
-        ::ResetEvent(*event);
-    }
+    if (!windowThread.ready)
+        windowThread.ready = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!windowThread.ready)
+        return;
+    ::ResetEvent(windowThread.ready);
     offerCourier();
-    windowThread.running = true;
-    windowThread.handle = ::CreateThread(nullptr, 0, windowThreadMain, nullptr, 0, &windowThread.id);
+    windowThread.modePanel = new baud([](HWND window) {
+        windowThread.panel = window;
+        ::SetEvent(windowThread.ready);
+    });
+    windowThread.handle = ::CreateThread(nullptr, 0, windowThreadMain, windowThread.modePanel, 0, &windowThread.id);
     if (!windowThread.handle) {
-        windowThread.running = false;
+        delete windowThread.modePanel;
+        windowThread.modePanel = nullptr;
         return;
     }
     HANDLE readyOrEnded[] = {windowThread.ready, windowThread.handle};
@@ -198,7 +147,8 @@ void postToPanel(UINT message)
 
 bool isModePanelOpen()
 {
-    return windowThread.running;
+    HWND panel = windowThread.panel;
+    return panel && ::IsWindow(panel);
 }
 
 void showModePanel()
@@ -218,11 +168,9 @@ void closeWindowsAtUnload()
 {
     std::lock_guard<std::mutex> guard(windowThread.startStop);
     closeLocked(true);
-    for (HANDLE* event : {&windowThread.ready, &windowThread.left}) {
-        if (*event)
-            ::CloseHandle(*event);
-        *event = nullptr;
-    }
+    if (windowThread.ready)
+        ::CloseHandle(windowThread.ready);
+    windowThread.ready = nullptr;
 }
 
 void stopMultiplierRefresh()
