@@ -12,6 +12,7 @@
 #include <set>
 
 #include "cabrillo/cabrillo_log.h"
+#include "checker/results_json.h"
 #include "contest/text.h"
 
 namespace {
@@ -437,6 +438,7 @@ void writeReports(const CrossCheck& check, const std::string& folder)
             throw std::runtime_error("cannot write " + (out / "qsos.csv").string());
     }
     writeFile(out / "results.csv", resultsCsv(check));
+    writeFile(out / "results.json", resultsJson(check));
     for (std::size_t i = 0; i < check.logs.size(); ++i)
         if (check.logs[i].log.state == LogState::Checked)
             writeFile(out / "ubn" / participantReportName(check.logs[i].log.callsign), participantReport(check, i));

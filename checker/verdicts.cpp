@@ -125,5 +125,6 @@ void scoreVerifiedLog(CheckedLog& checked, const ContestConfig& config)
     score.penaltyPoints = static_cast<int32_t>(std::min<int64_t>(penaltyPoints, INT32_MAX));
     score.points = std::max(0, sheet.points - score.penaltyPoints);
     score.multipliers = sheet.multipliers;
+    score.bands = sheet.rows;
     score.verifiedScore = static_cast<int64_t>(score.points) * score.multipliers;
 }
