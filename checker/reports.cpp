@@ -13,6 +13,7 @@
 
 #include "cabrillo/cabrillo_log.h"
 #include "checker/results_json.h"
+#include "checker/standings.h"
 #include "contest/text.h"
 
 namespace {
@@ -70,23 +71,15 @@ std::string lineNumber(int line) { return line > 0 ? std::to_string(line) : std:
 
 std::string claimed(const LogCheck& log) { return log.claimedScore ? std::to_string(*log.claimedScore) : ""; }
 
-// Checked logs by verified score, best first (callsign on a tie), then the
-// files that were not checked, in the order given.
+// Checked logs in rank order, then the files that were not checked, in the
+// order given.
 std::vector<std::size_t> rankedLogs(const CrossCheck& check)
 {
-    std::vector<std::size_t> order(check.logs.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        const CheckedLog &x = check.logs[a], &y = check.logs[b];
-        const bool xChecked = x.log.state == LogState::Checked, yChecked = y.log.state == LogState::Checked;
-        if (xChecked != yChecked)
-            return xChecked;
-        if (!xChecked)
-            return false;
-        if (x.score.verifiedScore != y.score.verifiedScore)
-            return x.score.verifiedScore > y.score.verifiedScore;
-        return x.log.callsign < y.log.callsign;
-    });
+    std::vector<std::size_t> checked, others;
+    for (std::size_t i = 0; i < check.logs.size(); ++i)
+        (check.logs[i].log.state == LogState::Checked ? checked : others).push_back(i);
+    std::vector<std::size_t> order = inRankOrder(check, std::move(checked));
+    order.insert(order.end(), others.begin(), others.end());
     return order;
 }
 
@@ -146,11 +139,22 @@ std::string percent(std::size_t part, std::size_t whole)
     return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + "%";
 }
 
+// The checklogs the organiser named that came in, which helped to check
+// the others.
+std::string checklogsOf(const CrossCheck& check)
+{
+    std::string calls;
+    for (const CheckedLog& checked : check.logs)
+        if (checked.log.state == LogState::Checked && !isRanked(check, checked))
+            calls += (calls.empty() ? "" : ", ") + html(checked.log.callsign);
+    return calls.empty() ? std::string() : "<p>Контрольные журналы / Checklogs: " + calls + "</p>\n";
+}
+
 std::string resultsByCategory(const CrossCheck& check)
 {
     std::map<std::string, std::vector<std::size_t>> byCategory;
     for (std::size_t i : rankedLogs(check))
-        if (check.logs[i].log.state == LogState::Checked)
+        if (isRanked(check, check.logs[i]))
             byCategory[categoryOf(check.logs[i].log)].push_back(i);
     std::string out = "<h2>Результаты / Results</h2>\n";
     for (const auto& [category, logs] : byCategory) {
@@ -158,11 +162,11 @@ std::string resultsByCategory(const CrossCheck& check)
         for (const char* heading : {"#", "Call", "Claimed", "Verified", "QSOs", "Points", "Mult", "Offset, min"})
             out += cell(heading, "th");
         out += "</tr>\n";
-        int place = 0;
-        for (std::size_t i : logs) {
-            const CheckedLog& checked = check.logs[i];
+        const std::vector<int> places = placesOf(check, logs);
+        for (std::size_t k = 0; k < logs.size(); ++k) {
+            const CheckedLog& checked = check.logs[logs[k]];
             const std::string call = html(checked.log.callsign);
-            out += "<tr>" + number(std::to_string(++place)) +
+            out += "<tr>" + number(std::to_string(places[k])) +
                    cell("<a href=\"ubn/" + html(participantReportName(checked.log.callsign)) + "\">" + call + "</a>") +
                    number(claimed(checked.log)) + number("<b>" + std::to_string(checked.score.verifiedScore) + "</b>") +
                    number(std::to_string(checked.score.countedQsos)) + number(std::to_string(checked.score.points)) +
@@ -171,7 +175,7 @@ std::string resultsByCategory(const CrossCheck& check)
         }
         out += "</table>\n";
     }
-    return out;
+    return out + checklogsOf(check);
 }
 
 bool costsOthers(QsoStatus status)

@@ -22,7 +22,8 @@ Json contestOf(const ContestConfig& config)
             {"tolerance_minutes", config.toleranceMinutes},
             {"nil_penalty", config.nilPenalty},
             {"busted_penalty", config.bustedPenalty},
-            {"count_uniques", config.countUniques}};
+            {"count_uniques", config.countUniques},
+            {"tie_break", config.tieBreak == ContestConfig::TieBreak::FewerLost ? "fewer_lost" : "none"}};
 }
 
 Json categoriesOf(const LogHeader& header)
@@ -93,7 +94,7 @@ Json checkOf(const CheckedLog& checked)
             {"qsos", std::move(qsos)}};
 }
 
-Json logOf(const CheckedLog& checked)
+Json logOf(const CrossCheck& check, const CheckedLog& checked)
 {
     const LogCheck& log = checked.log;
     return {{"callsign", textOrNull(log.callsign)},
@@ -102,6 +103,7 @@ Json logOf(const CheckedLog& checked)
             {"file_status_reason", log.stateReason ? Json(log.stateReason->english()) : Json()},
             {"categories", categoriesOf(log.header)},
             {"claimed_score", log.claimedScore ? Json(*log.claimedScore) : Json()},
+            {"checklog", check.config.checklogs.count(log.callsign) > 0},
             {"check", checkOf(checked)}};
 }
 
@@ -111,7 +113,7 @@ std::string resultsJson(const CrossCheck& check)
 {
     Json logs = Json::array();
     for (const CheckedLog& checked : check.logs)
-        logs.push_back(logOf(checked));
+        logs.push_back(logOf(check, checked));
     const Json results = {{"format", "zemrix-results"},
                           {"version", kResultsJsonVersion},
                           {"contest", contestOf(check.config)},
