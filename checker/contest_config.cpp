@@ -73,6 +73,8 @@ void applySetting(ContestConfig& config, const std::string& key, const std::stri
         config.bustedPenalty = wholeNumber(value, 100);
     else if (key == "count_uniques")
         config.countUniques = yesOrNo(value);
+    else if (key == "min_logs_for_no_log_call")
+        config.minLogsForNoLogCall = wholeNumber(value, 1000);
     else if (key == "tie_break")
         config.tieBreak = tieBreak(value);
     else if (key == "checklogs")
@@ -80,7 +82,7 @@ void applySetting(ContestConfig& config, const std::string& key, const std::stri
     else
         throw ConfigError("unknown key \"" + key +
                           "\"; the keys are start, end, tolerance_minutes, nil_penalty, busted_penalty, "
-                          "count_uniques, tie_break, checklogs");
+                          "count_uniques, min_logs_for_no_log_call, tie_break, checklogs");
 }
 
 void applyLine(ContestConfig& config, const std::string& line)

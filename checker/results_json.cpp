@@ -23,6 +23,7 @@ Json contestOf(const ContestConfig& config)
             {"nil_penalty", config.nilPenalty},
             {"busted_penalty", config.bustedPenalty},
             {"count_uniques", config.countUniques},
+            {"min_logs_for_no_log_call", config.minLogsForNoLogCall},
             {"tie_break", config.tieBreak == ContestConfig::TieBreak::FewerLost ? "fewer_lost" : "none"}};
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include "checker/cross_check.h"
 #include "checker/reports.h"
@@ -132,4 +133,33 @@ TEST(CommitteeKeys, ChecklogsCheckOthersButAreNotRanked)
     EXPECT_EQ(page.find(">" + winner + "</a>"), std::string::npos);
     EXPECT_NE(page.find("Checklogs: " + winner + "</p>"), std::string::npos);
     EXPECT_NE(resultsHtml(plain).find(">" + winner + "</a>"), std::string::npos);
+}
+
+TEST(CommitteeKeys, CallsWithoutALogNeedAsManyLogsAsTheOrganiserAsks)
+{
+    const CrossCheck plain = checked("");
+    const CrossCheck strict = checked("min_logs_for_no_log_call = 3\ncount_uniques = no\n");
+    // The logs that worked each call that sent no log.
+    std::map<std::string, std::set<std::size_t>> workedBy;
+    for (std::size_t i = 0; i < plain.logs.size(); ++i)
+        for (std::size_t q = 0; q < plain.logs[i].verdicts.size(); ++q)
+            if (plain.logs[i].verdicts[q].status == QsoStatus::NoLog)
+                workedBy[plain.logs[i].log.qsos[q].qso.workedCallsign].insert(i);
+    std::size_t demoted = 0;
+    for (std::size_t i = 0; i < plain.logs.size(); ++i)
+        for (std::size_t q = 0; q < plain.logs[i].verdicts.size(); ++q) {
+            const QsoStatus before = plain.logs[i].verdicts[q].status, after = strict.logs[i].verdicts[q].status;
+            const bool fewLogs =
+                before == QsoStatus::NoLog && workedBy[plain.logs[i].log.qsos[q].qso.workedCallsign].size() < 3;
+            EXPECT_EQ(after, fewLogs ? QsoStatus::Unique : before) << plain.logs[i].log.callsign << " " << q;
+            demoted += fewLogs;
+        }
+    ASSERT_GT(demoted, 0u) << "no call without a log was worked by exactly two logs";
+    const auto counted = [](const CrossCheck& check) {
+        int64_t qsos = 0;
+        for (const CheckedLog& log : check.logs)
+            qsos += log.score.countedQsos;
+        return qsos;
+    };
+    EXPECT_LT(counted(strict), counted(checked("count_uniques = no\n")));
 }
