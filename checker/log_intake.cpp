@@ -10,23 +10,6 @@
 
 namespace {
 
-// The call more than half of the readable QSO lines were sent by, when it
-// is not the log's own; empty otherwise.
-std::string callOfTheQsoLines(const LogCheck& log)
-{
-    std::map<std::string, int> sentBy;
-    int lines = 0;
-    for (const JudgedQso& judged : log.qsos)
-        if (judged.readable && !judged.qso.ownCallsign.empty()) {
-            ++sentBy[judged.qso.ownCallsign];
-            ++lines;
-        }
-    for (const auto& [call, count] : sentBy)
-        if (count * 2 > lines && call != log.callsign)
-            return call;
-    return {};
-}
-
 LogCheck readLog(const LogInput& file, const CountryPrefixes& countries, std::string& note)
 {
     LogCheck log = precheckLog(file.bytes, file.fileName, countries);
@@ -84,6 +67,21 @@ void keepOne(std::vector<LogCheck>& logs, const std::vector<std::size_t>& indice
 }
 
 }  // namespace
+
+std::string callOfTheQsoLines(const LogCheck& log)
+{
+    std::map<std::string, int> sentBy;
+    int lines = 0;
+    for (const JudgedQso& judged : log.qsos)
+        if (judged.readable && !judged.qso.ownCallsign.empty()) {
+            ++sentBy[judged.qso.ownCallsign];
+            ++lines;
+        }
+    for (const auto& [call, count] : sentBy)
+        if (count * 2 > lines && call != log.callsign)
+            return call;
+    return {};
+}
 
 ReadLogs readLogs(std::vector<LogInput>& files, const CountryPrefixes& countries, const CheckProgress& progress)
 {

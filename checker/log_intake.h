@@ -12,6 +12,10 @@ struct ReadLogs {
     std::vector<std::string> notes;  // what the organiser must hear first
 };
 
+// The call more than half of the readable QSO lines were sent by, when it
+// is not the log's own; empty otherwise.
+std::string callOfTheQsoLines(const LogCheck& log);
+
 // Plays every file through the plug-in's rules (all its QSOs: the period
 // is applied later, after the clocks are corrected).  A log whose header
 // names a call that most of its QSO lines were not sent by is played again

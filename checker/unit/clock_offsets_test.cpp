@@ -45,6 +45,7 @@ TEST(ClockOffsets, OneOrTwoWrongClocksSettleOnTheirOffsets)
         {{{"RC3C", -120}}, {0, 0, -120, 0, 0}},
         {{{"RA1A", 60}, {"RB2B", 60}}, {60, 60, 0, 0, 0}},
         {{{"RA1A", 60}, {"RE5E", -2}}, {60, 0, 0, 0, -2}},
+        {{{"RA1A", 60}, {"RB2B", 60}, {"RC3C", 60}}, {60, 60, 60, 0, 0}},  // most clocks wrong
         {{{"RD4D", 24 * 60}}, {0, 0, 0, 24 * 60, 0}},  // the widest offset believed
         {{{"RD4D", 24 * 60 + 1}}, {0, 0, 0, 0, 0}},    // one past it
     };

@@ -265,25 +265,27 @@ TEST(CrossCheck, AHeaderCallMostQsoLinesDisagreeWithGivesWayToTheirs)
 {
     const struct {
         const char* headerCall;
-        int linesSentAsHeader;  // of RB2B's three QSO lines
+        int linesSentAsHeader;  // of RB2B's four QSO lines
         const char* checkedAs;
-    } cases[] = {{"RB2X", 0, "RB2B"}, {"RB2X", 1, "RB2B"}, {"RB2X", 2, "RB2X"}, {"RB2B", 0, "RB2B"}};
+    } cases[] = {{"RB2X", 0, "RB2B"}, {"RB2X", 1, "RB2B"}, {"RB2X", 2, "RB2X"},  // half is no majority
+                 {"RB2X", 4, "RB2X"}, {"RB2B", 0, "RB2B"}};
     for (const auto& c : cases) {
         std::string rb2b = "START-OF-LOG: 3.0\nCONTEST: ZEMRIX\nCALLSIGN: " + std::string(c.headerCall) + "\n";
-        const std::vector<Qso> qsos = {{"RA1A", 10}, {"RC3C", 20}, {"RD4D", 30}};
-        for (int i = 0; i < 3; ++i)
+        const std::vector<Qso> qsos = {{"RA1A", 10}, {"RC3C", 20}, {"RD4D", 30}, {"RE5E", 40}};
+        for (int i = 0; i < 4; ++i)
             rb2b += qsoLine(i < c.linesSentAsHeader ? c.headerCall : "RB2B", qsos[i]);
         const CrossCheck check = crossCheck({logOf("RA1A", {{"RB2B", 10}}), logOf("RC3C", {{"RB2B", 20}}),
-                                             logOf("RD4D", {{"RB2B", 30}}), {"rb2b.log", rb2b + "END-OF-LOG:\n"}},
+                                             logOf("RD4D", {{"RB2B", 30}}), logOf("RE5E", {{"RB2B", 40}}),
+                                             {"rb2b.log", rb2b + "END-OF-LOG:\n"}},
                                             {}, countries());
         const CheckedLog& log = logNamed(check, "rb2b.log");
         EXPECT_EQ(log.log.callsign, c.checkedAs) << c.headerCall << " " << c.linesSentAsHeader;
         const bool corrected = std::string(c.checkedAs) != c.headerCall;
-        for (const std::string partner : {"RA1A.log", "RC3C.log", "RD4D.log"})
+        for (const std::string partner : {"RA1A.log", "RC3C.log", "RD4D.log", "RE5E.log"})
             EXPECT_EQ(statusesOf(check, partner)[0], corrected || c.linesSentAsHeader == 0 ? "OK" : "BUSTED_CALL")
                 << partner << " " << c.linesSentAsHeader;
         const std::string said = "CALLSIGN: RB2X in the header, but the QSO lines were sent by RB2B";
-        const std::size_t rb2bIndex = 3;
+        const std::size_t rb2bIndex = 4;
         EXPECT_EQ(check.summary.front().find(said) != std::string::npos, corrected) << check.summary.front();
         EXPECT_EQ(participantReport(check, rb2bIndex).find(said) != std::string::npos, corrected);
         EXPECT_EQ(resultsHtml(check).find(said) != std::string::npos, corrected);

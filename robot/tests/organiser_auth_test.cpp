@@ -2,6 +2,10 @@
 // waits, and that sessions end, to the second.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <thread>
+#include <vector>
+
 #include "robot/organiser_auth.h"
 #include "robot_fixture.h"
 
@@ -39,6 +43,34 @@ TEST(OrganiserLogin, WrongPasswordsWaitLongerAndLongerAndTheRightOneResets)
         EXPECT_EQ(auth.secondsToWait("a", start + step.after), step.wait) << step.after.count();
     }
     EXPECT_EQ(auth.logIn("b", "right", session, start), OrganiserAuth::Login::Ok) << "another address never waited";
+}
+
+// How many of `count` wrong passwords, sent at once at `when`, were checked.
+long parallelGuessesChecked(OrganiserAuth& auth, int count, Clock::time_point when)
+{
+    std::vector<OrganiserAuth::Login> answers(count);
+    std::vector<std::thread> guesses;
+    for (int i = 0; i < count; ++i)
+        guesses.emplace_back([&, i] {
+            std::string session;
+            answers[i] = auth.logIn("a", "guess", session, when);
+        });
+    for (auto& guess : guesses)
+        guess.join();
+    EXPECT_EQ(std::count(answers.begin(), answers.end(), OrganiserAuth::Login::Ok), 0);
+    return std::count(answers.begin(), answers.end(), OrganiserAuth::Login::Wrong);
+}
+
+TEST(OrganiserLogin, GuessesAtOnceGetNoMoreChecksThanGuessesOneAfterAnother)
+{
+    ScratchFolder scratch;
+    SessionBook sessions((scratch.path() / "robot.db").string());
+    OrganiserAuth auth(hashPassword("right"), sessions);
+    const Clock::time_point start{};
+    EXPECT_EQ(parallelGuessesChecked(auth, 12, start), 5);
+    EXPECT_EQ(parallelGuessesChecked(auth, 4, start + seconds(29)), 0);
+    EXPECT_EQ(parallelGuessesChecked(auth, 4, start + seconds(30)), 1) << "after the wait, one at a time";
+    EXPECT_EQ(auth.secondsToWait("a", start + seconds(30)), 60);
 }
 
 TEST(OrganiserLogin, SessionsAreRandomAndEndAtTheirExpiryInstant)
