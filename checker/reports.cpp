@@ -150,6 +150,17 @@ std::string checklogsOf(const CrossCheck& check)
     return calls.empty() ? std::string() : "<p>Контрольные журналы / Checklogs: " + calls + "</p>\n";
 }
 
+// How much of the claimed score the check took away; empty when the log
+// claims none.  A verified score above the claim is no reduction.
+std::string reduction(const CheckedLog& checked)
+{
+    const std::optional<int64_t>& claim = checked.log.claimedScore;
+    if (!claim || *claim <= 0)
+        return {};
+    const int64_t lost = std::max<int64_t>(0, *claim - checked.score.verifiedScore);
+    return percent(static_cast<std::size_t>(lost), static_cast<std::size_t>(*claim));
+}
+
 std::string resultsByCategory(const CrossCheck& check)
 {
     std::map<std::string, std::vector<std::size_t>> byCategory;
@@ -159,7 +170,8 @@ std::string resultsByCategory(const CrossCheck& check)
     std::string out = "<h2>Результаты / Results</h2>\n";
     for (const auto& [category, logs] : byCategory) {
         out += "<h3>" + html(category) + "</h3>\n<table>\n<tr>";
-        for (const char* heading : {"#", "Call", "Claimed", "Verified", "QSOs", "Points", "Mult", "Offset, min"})
+        for (const char* heading :
+             {"#", "Call", "Claimed", "Verified", "Reduction", "QSOs", "Points", "Mult", "Offset, min"})
             out += cell(heading, "th");
         out += "</tr>\n";
         const std::vector<int> places = placesOf(check, logs);
@@ -169,7 +181,7 @@ std::string resultsByCategory(const CrossCheck& check)
             out += "<tr>" + number(std::to_string(places[k])) +
                    cell("<a href=\"ubn/" + html(participantReportName(checked.log.callsign)) + "\">" + call + "</a>") +
                    number(claimed(checked.log)) + number("<b>" + std::to_string(checked.score.verifiedScore) + "</b>") +
-                   number(std::to_string(checked.score.countedQsos)) + number(std::to_string(checked.score.points)) +
+                   number(reduction(checked)) + number(std::to_string(checked.score.countedQsos)) + number(std::to_string(checked.score.points)) +
                    number(std::to_string(checked.score.multipliers)) +
                    number(std::to_string(checked.score.clockOffsetMinutes)) + "</tr>\n";
         }
@@ -390,6 +402,8 @@ std::string participantReport(const CrossCheck& check, std::size_t logIndex)
     text += "Заявлено / Claimed: " + (log.claimedScore ? std::to_string(*log.claimedScore) : "-") + "\r\n";
     text += "Подтверждено / Verified: " + std::to_string(score.verifiedScore) + " = " +
             std::to_string(score.points) + " * " + std::to_string(score.multipliers) + "\r\n";
+    if (!reduction(checked).empty())
+        text += "Сокращение / Reduction: " + reduction(checked) + "\r\n";
     text += "Связей в журнале / QSO lines: " + std::to_string(log.qsos.size()) + ", засчитано / counted: " +
             std::to_string(score.countedQsos) + "\r\n";
     if (score.penaltyPoints > 0)
