@@ -87,7 +87,9 @@ struct LogCheck {
     std::vector<LineMessage> skippedLines;    // lines the reader could not read, with why
     std::vector<LineMessage> warnings;
     std::vector<std::string> notes;
-    std::vector<JudgedQso> qsos;  // in the order played (time order), unreadable QSO lines last
+    // In the order played (time order), then the unreadable QSO lines, then
+    // those on days outside the options' contest period, not played.
+    std::vector<JudgedQso> qsos;
 
     // What the plug-in says for the whole log, byte for byte as replay.exe
     // gets it from Stats.dll: GetResult0's text and err.txt (CR LF).

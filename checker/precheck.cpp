@@ -228,11 +228,13 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
     planOptions.ownCallsign = upperCase(options.ownCallsign);
     planOptions.contestStart = options.contestStart;
     planOptions.contestEnd = options.contestEnd;
+    std::vector<LoggedQso> leftOut;
     try {
         const ReplayPlan plan = planReplay(log, planOptions, countries);
         check.callsign = plan.ownCallsign;
         check.qsos.resize(plan.qsos.size());
         play(check, plan);
+        leftOut = plan.outsideContest;
     } catch (const LogPlanError&) {
         setState(check, LogState::NoCallsign, "no own callsign in the log");
     }
@@ -252,5 +254,13 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
             judged.text = lineText(lines, judged.qso.line);
     if (check.qsos.empty())
         setState(check, LogState::NoQsos, "no QSOs");
+    // Not played, yet lines of the log: the participant should see them.
+    for (LoggedQso& qso : leftOut) {
+        JudgedQso outside;
+        outside.text = lineText(lines, qso.line);
+        outside.qso = std::move(qso);
+        outside.rejection = "outside the contest period";
+        check.qsos.push_back(std::move(outside));
+    }
     return check;
 }

@@ -4,6 +4,7 @@
 #include "checker/cross_check.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -39,16 +40,7 @@ std::string utf8(const std::string& text)
     return out;
 }
 
-std::string csvField(const std::string& text)
-{
-    const std::string clean = utf8(text);
-    if (clean.find_first_of(",\"\r\n") == std::string::npos)
-        return clean;
-    std::string quoted = "\"";
-    for (char c : clean)
-        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
-}
+std::string csvField(const std::string& text) { return csvCell(utf8(text)); }
 
 std::string csvRow(const std::vector<std::string>& fields)
 {
@@ -356,7 +348,27 @@ std::string resultsCsv(const CrossCheck& check)
     return csv;
 }
 
-std::string participantReportName(const std::string& callsign) { return cabrilloBaseName(callsign) + ".txt"; }
+std::string participantReportName(const std::string& callsign)
+{
+    // A callsign of letters, digits and / keeps the plug-in's own file name.
+    // Any other byte is written -XX, so that no two calls share a report
+    // and each name is safe both as a file and in an address.
+    if (callsign.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789/") ==
+        std::string::npos)
+        return cabrilloBaseName(callsign) + ".txt";
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string name;
+    for (char c : callsign) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte))
+            name += c;
+        else if (c == '/')
+            name += '_';
+        else
+            name += {'-', kHex[byte >> 4], kHex[byte & 0xF]};
+    }
+    return name + ".txt";
+}
 
 std::string participantReport(const CrossCheck& check, std::size_t logIndex)
 {

@@ -31,3 +31,21 @@ inline std::string htmlEscaped(const std::string& text)
     }
     return out;
 }
+
+// One cell of a CSV file (RFC 4180), quoted when it holds a comma, a quote
+// or a line end.  A spreadsheet takes a cell that begins with = + - or @ for
+// a formula; such a cell gets a leading ' so that it is shown as the text
+// it is and never run.  A negative number, or a lone -, stays as it is.
+inline std::string csvCell(const std::string& text)
+{
+    const bool negativeNumber =
+        !text.empty() && text[0] == '-' && text.find_first_not_of("0123456789", 1) == std::string::npos;
+    const bool formula = !text.empty() && std::string("=+-@").find(text[0]) != std::string::npos;
+    const std::string cell = formula && !negativeNumber ? "'" + text : text;
+    if (cell.find_first_of(",\"\r\n") == std::string::npos)
+        return cell;
+    std::string quoted = "\"";
+    for (char c : cell)
+        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}

@@ -1,8 +1,9 @@
 // Load and unload of the library.
 #include <windows.h>
 
+#include "plugin/exports_win32.h"
 #include "plugin/module_win32.h"
-#include "ui/unload_gate_win32.h"
+#include "contest/unload_gate_win32.h"
 #include "ui/windows_win32.h"
 
 namespace {
@@ -57,14 +58,15 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE dll, DWORD reason, LPVOID reserved)
     switch (reason) {
     case DLL_PROCESS_ATTACH:
         instance = dll;
-        ui::openUnloadGate();
+        openUnloadGate();
+        gateExports();
         return theApp.InitInstance();
     case DLL_THREAD_DETACH:
         module.entries.releaseResultsText(::GetCurrentThreadId());
         ui::hostThreadEnding();
         return TRUE;
     case DLL_PROCESS_DETACH:
-        ui::closeUnloadGate();
+        closeUnloadGate();
         if (!reserved)
             theApp.ExitInstance();
         return TRUE;

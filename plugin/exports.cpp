@@ -1,10 +1,19 @@
 // The entry points the host looks up by name (plain and decorated, see
 // Stats.def).  Each hands the arguments the plug-in reads to EntryPoints,
 // which does the work and answers.
+//
+// The names the host finds are one jump each, through the unload gate
+// (contest/unload_gate_win32.h), to the functions below: a call that is
+// still under way when the host frees the library, such as results whose
+// "Output" box is open, keeps it loaded until it returns.
+#include "plugin/exports_win32.h"
+
 #include <windows.h>
 
+#include <cstddef>
 #include <cstring>
 
+#include "contest/unload_gate_win32.h"
 #include "plugin/module_win32.h"
 
 namespace {
@@ -29,7 +38,7 @@ const char kEmptyText[] = "";
     HostQso{ownCallsign,  workedCallsign, time,   frequencyHz, mode, rstSent, rstReceived, exchangeSent,        \
             exchangeReceived, countryPrefix, band}
 
-extern "C" {
+namespace {
 
 int AddData0(QSO_PARAMETERS)
 {
@@ -89,4 +98,42 @@ int IsValidExchg0(const char* exchange, const char*, const char*, const char*, i
            exchange[1] >= '0' && exchange[1] <= '9';
 }
 
-}  // extern "C"
+// The stack words a cdecl function's arguments take.
+template <typename Result, typename... Arguments>
+constexpr std::size_t argumentBytes(Result (*)(Arguments...))
+{
+    return (((sizeof(Arguments) + 3) / 4 * 4) + ... + 0);
+}
+
+}  // namespace
+
+// Where each exported name jumps: the function itself until the gates are
+// made, then its gate.
+#define EXPORTED(name) reinterpret_cast<void*>(name)
+extern "C" {
+void* zemrixExports[] = {
+    EXPORTED(AddData0),   EXPORTED(RemoveData0),     EXPORTED(CheckCall0), EXPORTED(GetResult0),
+    EXPORTED(ResetStats0), EXPORTED(RunCommand0),    EXPORTED(SetupSet0),  EXPORTED(GetSetName),
+    EXPORTED(GetNumberOfSets), EXPORTED(IsValidExchg0),
+};
+}
+#undef EXPORTED
+
+#define EXPORT_JUMP(index, name) ".globl _" #name "\n_" #name ":\n    jmp *_zemrixExports+" #index "*4\n"
+asm(".text\n" EXPORT_JUMP(0, AddData0) EXPORT_JUMP(1, RemoveData0) EXPORT_JUMP(2, CheckCall0)
+        EXPORT_JUMP(3, GetResult0) EXPORT_JUMP(4, ResetStats0) EXPORT_JUMP(5, RunCommand0) EXPORT_JUMP(6, SetupSet0)
+            EXPORT_JUMP(7, GetSetName) EXPORT_JUMP(8, GetNumberOfSets) EXPORT_JUMP(9, IsValidExchg0));
+#undef EXPORT_JUMP
+
+void gateExports()
+{
+    const std::size_t bytes[] = {
+        argumentBytes(AddData0),   argumentBytes(RemoveData0),     argumentBytes(CheckCall0),
+        argumentBytes(GetResult0), argumentBytes(ResetStats0),     argumentBytes(RunCommand0),
+        argumentBytes(SetupSet0),  argumentBytes(GetSetName),      argumentBytes(GetNumberOfSets),
+        argumentBytes(IsValidExchg0),
+    };
+    static_assert(sizeof bytes / sizeof bytes[0] == sizeof zemrixExports / sizeof zemrixExports[0]);
+    for (std::size_t i = 0; i < sizeof bytes / sizeof bytes[0]; ++i)
+        zemrixExports[i] = gatedCall(zemrixExports[i], bytes[i]);
+}

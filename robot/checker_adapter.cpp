@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -58,6 +59,88 @@ std::string categoryLine(const LogHeader& header)
     return line;
 }
 
+// Letters and digits in parts joined by single slashes: UA9ABC, UA9ABC/P,
+// VP2E/W1ABC.  Report files and addresses are made of callsigns.
+bool isCallsign(const std::string& call)
+{
+    return !call.empty() && call.size() <= kLongestCallsign && call.front() != '/' && call.back() != '/' &&
+           call.find("//") == std::string::npos &&
+           call.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789/") == std::string::npos;
+}
+
+bool isReadable(const JudgedQso& judged)
+{
+    return judged.readable;
+}
+
+// The own call that more than half of the readable QSO lines give; empty
+// when none does.
+std::string ownCallOfMostQsoLines(const LogCheck& check)
+{
+    std::map<std::string, int> lines;
+    const auto readable = std::count_if(check.qsos.begin(), check.qsos.end(), isReadable);
+    for (const JudgedQso& judged : check.qsos)
+        if (judged.readable && ++lines[judged.qso.ownCallsign] * 2 > readable)
+            return judged.qso.ownCallsign;
+    return {};
+}
+
+bool inPeriod(const CivilTime& time, const ContestConfig& contest)
+{
+    const double at = oleDateFromCivilTime(time);
+    return (!contest.start || at >= oleDateFromCivilTime(*contest.start)) &&
+           (!contest.end || at < oleDateFromCivilTime(*contest.end));
+}
+
+// "2024-12-21", or the first and the last date of the readable QSO lines.
+std::string qsoDates(const LogCheck& check)
+{
+    std::set<std::string> dates;
+    for (const JudgedQso& judged : check.qsos)
+        if (judged.readable)
+            dates.insert(formatCivilTime(judged.qso.time, "%Y-%m-%d"));
+    if (dates.size() < 2)
+        return dates.empty() ? std::string() : *dates.begin();
+    return *dates.begin() + " – " + *dates.rbegin();
+}
+
+std::string contestPeriod(const ContestConfig& contest)
+{
+    const auto minute = [](const std::optional<CivilTime>& time) {
+        return time ? formatCivilTime(*time, "%Y-%m-%d %H:%M") : std::string();
+    };
+    return minute(contest.start) + " – " + minute(contest.end) + " UTC";
+}
+
+// What the robot refuses beyond the checker's own verdict: a name the
+// reports can't be filed under, a log that is someone else's by its own
+// lines, a log with nothing in the contest to check.
+void refuseForTheRobot(const LogCheck& check, const ContestConfig& contest, Precheck& precheck)
+{
+    if (!precheck.accepted())
+        return;
+    if (!isCallsign(check.callsign)) {
+        precheck.refusal = Refusal::BadCallsign;
+        return;
+    }
+    const std::string qsoCallsign = ownCallOfMostQsoLines(check);
+    if (!qsoCallsign.empty() && qsoCallsign != check.callsign) {
+        precheck.refusal = Refusal::CallsignMismatch;
+        precheck.qsoCallsign = qsoCallsign;
+        return;
+    }
+    if (std::none_of(check.qsos.begin(), check.qsos.end(), isReadable)) {
+        precheck.refusal = Refusal::NoReadableQso;
+        return;
+    }
+    if (std::none_of(check.qsos.begin(), check.qsos.end(),
+                     [&](const JudgedQso& judged) { return judged.readable && inPeriod(judged.qso.time, contest); })) {
+        precheck.refusal = Refusal::NoQsoInPeriod;
+        precheck.qsoDates = qsoDates(check);
+        precheck.contestPeriod = contestPeriod(contest);
+    }
+}
+
 }  // namespace
 
 LogChecker::LogChecker(const std::string& countryFile, const std::string& contestIni)
@@ -79,10 +162,9 @@ Precheck LogChecker::precheck(const std::string& bytes, const std::string& fileN
     if (!precheck.accepted())
         precheck.refusalDetail = check.stateReason;
     precheck.callsign = check.callsign;
+    refuseForTheRobot(check, rules_->contest, precheck);
     precheck.category = categoryLine(check.header);
     precheck.headerProblems = check.headerProblems;
-    if (check.state == LogState::NoQsos)
-        precheck.headerProblems.push_back(check.stateReason);
     precheck.qsoLines = static_cast<int>(check.qsos.size());
     if (check.claimedScore)
         precheck.claimedScore = *check.claimedScore;
@@ -104,16 +186,11 @@ Precheck LogChecker::precheck(const std::string& bytes, const std::string& fileN
     return precheck;
 }
 
-std::string LogChecker::crossCheck(const std::vector<LogToCheck>& logs, const std::string& outDir) const
+void LogChecker::crossCheck(const std::vector<LogToCheck>& logs, const std::string& outDir) const
 {
     std::vector<LogInput> files;
     files.reserve(logs.size());
     for (const LogToCheck& log : logs)
         files.push_back({log.fileName, log.bytes});
-    try {
-        writeReports(::crossCheck(files, rules_->contest, rules_->countries), outDir);
-    } catch (const std::exception& error) {
-        return error.what();
-    }
-    return {};
+    writeReports(::crossCheck(files, rules_->contest, rules_->countries), outDir);
 }

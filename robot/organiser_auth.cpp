@@ -70,7 +70,7 @@ OrganiserAuth::Login OrganiserAuth::logIn(const std::string& address, const std:
     }
     failures_.erase(address);
     session = randomToken();
-    sessions_[session] = now + kSessionLife;
+    sessions_.keep(session, Clock::to_time_t(now + kSessionLife));
     return Login::Ok;
 }
 
@@ -85,19 +85,10 @@ long long OrganiserAuth::secondsToWait(const std::string& address, Clock::time_p
 
 bool OrganiserAuth::isSession(const std::string& token, Clock::time_point now)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    const auto found = sessions_.find(token);
-    if (found == sessions_.end())
-        return false;
-    if (found->second <= now) {
-        sessions_.erase(found);
-        return false;
-    }
-    return true;
+    return sessions_.isLive(token, Clock::to_time_t(now));
 }
 
 void OrganiserAuth::logOut(const std::string& token)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    sessions_.erase(token);
+    sessions_.drop(token);
 }

@@ -1,11 +1,14 @@
 // The organiser's login: the password checked against its hash, sessions
-// with random tokens, and failed attempts slowed down per address.
+// with random tokens kept in the session book, and failed attempts slowed
+// down per address.
 #pragma once
 
 #include <chrono>
 #include <map>
 #include <mutex>
 #include <string>
+
+#include "robot/session_book.h"
 
 // A fresh random token: 2 * bytes hex digits from libsodium's generator.
 std::string randomToken(std::size_t bytes = 32);
@@ -20,9 +23,13 @@ std::string hashPassword(const std::string& password);
 
 class OrganiserAuth {
 public:
-    using Clock = std::chrono::steady_clock;
+    // The wall clock: a session's expiry outlives the process.
+    using Clock = std::chrono::system_clock;
 
-    explicit OrganiserAuth(std::string passwordHash) : passwordHash_(std::move(passwordHash)) {}
+    OrganiserAuth(std::string passwordHash, SessionBook& sessions)
+        : passwordHash_(std::move(passwordHash)), sessions_(sessions)
+    {
+    }
 
     enum class Login { Ok, Wrong, Throttled };
 
@@ -48,6 +55,6 @@ private:
 
     std::string passwordHash_;
     std::mutex mutex_;
+    SessionBook& sessions_;
     std::map<std::string, Failures> failures_;
-    std::map<std::string, Clock::time_point> sessions_;  // token -> expiry
 };

@@ -43,7 +43,7 @@ struct PageTexts {
     const char* textColumn;
     const char* reasonColumn;
     const char* none;
-    const char* versionNote;  // {} = the version number
+    const char* versionNote;  // {} = the version number, the one checked
     const char* reportLater;
     const char* resultsText;
     const char* errorLines;
@@ -74,6 +74,52 @@ struct PageTexts {
     const char* published;
     const char* publicResults;
     const char* notPublished;
+    // What the robot refuses of a log the checker reads.
+    const char* badCallsign;       // {} = the callsign
+    const char* callsignMismatch;  // {} = the CALLSIGN line's, {} = the QSO lines'
+    const char* noReadableQso;
+    const char* noQsoInPeriod;  // {} = the contest period, {} = the QSOs' dates
+    // Long lists: a screenful on the page, the whole as a download.
+    const char* firstLinesShown;  // {} = how many shown, {} = how many in all
+    const char* downloadAll;
+    // The versions of a callsign's log.
+    const char* earlierReceiptLabel;
+    const char* notCheckedHeading;
+    const char* versionReplaced;       // {} = the version number
+    const char* versionWaiting;        // {} = the version number
+    const char* versionDeclined;       // {} = the version number
+    const char* receiptProvesNothing;  // {} = the callsign
+    const char* replaceLater;
+    const char* waitingVersions;
+    const char* checkedNow;
+    const char* waitingColumn;
+    const char* checkThisOne;
+    const char* keepChecked;
+    const char* everyVersion;
+    const char* standingColumn;
+    const char* fileColumn;
+    const char* standingChecked;
+    const char* standingReplaced;
+    const char* standingWaiting;
+    const char* standingDeclined;
+    const char* notWaiting;
+    const char* notPublishable;
+    const char* resultsOfRun;  // {} = the run number, then its time
+    const char* reopen;
+    const char* stillOpen;  // {} = the run number
+    const char* publishAnyway;
+    const char* runStarted;      // {} = the time
+    const char* runFinished;     // {} = the time
+    const char* collectingLogs;  // {} = "n / total"
+    const char* checkingLogs;
+    const char* zippingRun;
+    const char* pageRefreshes;
+    const char* runRunning;
+    const char* runFailed;
+    const char* runDone;
+    const char* downloadReceived;
+    const char* refusedUploads;
+    const char* scoresDiffer;
 };
 
 const PageTexts& pageTexts(Language language);
@@ -85,3 +131,5 @@ Language chooseLanguage(const std::string& choice, const std::string& acceptLang
 
 // `pattern` with its first "{}" replaced by `value`.
 std::string fill(const char* pattern, const std::string& value);
+// ... and its second "{}" by `second`.
+std::string fill(const char* pattern, const std::string& value, const std::string& second);

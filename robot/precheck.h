@@ -3,19 +3,28 @@
 // only file that calls the checker; everything else sees these types.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 // Why an upload is refused outright; anything else is accepted, with its
-// header problems and rejected lines listed.
+// header problems and rejected lines listed.  Kept in the database by
+// number: new reasons go at the end.
 enum class Refusal {
     None,
-    NotALog,       // neither Cabrillo nor ADIF: empty, binary, some other text
-    NoCallsign,    // a log, but nobody to credit it to
-    OtherContest,  // a log of another contest
+    NotALog,           // neither Cabrillo nor ADIF: empty, binary, some other text
+    NoCallsign,        // a log, but nobody to credit it to
+    OtherContest,      // a log of another contest
+    BadCallsign,       // its callsign is not letters, digits and / (the reports are named by it)
+    CallsignMismatch,  // CALLSIGN: says one call, most QSO lines another
+    NoReadableQso,     // no QSO line at all, or none that could be read
+    NoQsoInPeriod,     // QSOs, but none in the contest period
 };
+
+// The longest callsign taken; real ones are far shorter.
+inline constexpr std::size_t kLongestCallsign = 20;
 
 struct RejectedLine {
     int line = 0;        // 1-based, in the uploaded file
@@ -27,6 +36,9 @@ struct Precheck {
     Refusal refusal = Refusal::None;
     std::string refusalDetail;  // the reader's own words, for NotALog
     std::string callsign;       // upper case; empty when the log names none
+    std::string qsoCallsign;    // CallsignMismatch: the own call most QSO lines give
+    std::string qsoDates;       // NoQsoInPeriod: "2024-12-21" or "2024-12-21 ... 2024-12-22"
+    std::string contestPeriod;  // NoQsoInPeriod: "2025-12-20 20:00 ... 2025-12-20 22:00"
     std::string category;       // the header's categories, one line
     int qsoLines = 0;
     std::optional<long long> claimedScore;  // absent when the log claims none
@@ -61,9 +73,9 @@ public:
     Precheck precheck(const std::string& bytes, const std::string& fileName) const;
 
     // The checker's full run over `logs`, writing results.html, the csv files
-    // and a report per participant into `outDir`.  Returns an empty string,
-    // or what went wrong.
-    std::string crossCheck(const std::vector<LogToCheck>& logs, const std::string& outDir) const;
+    // and a report per participant into `outDir`.  Throws std::exception
+    // saying what went wrong.
+    void crossCheck(const std::vector<LogToCheck>& logs, const std::string& outDir) const;
 
 private:
     struct Rules;

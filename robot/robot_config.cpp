@@ -1,6 +1,6 @@
 #include "robot/robot_config.h"
 
-#include <cstdio>
+#include <cctype>
 #include <fstream>
 #include <sstream>
 
@@ -37,10 +37,10 @@ bool parseYesNo(const std::string& text, bool& out)
     return false;
 }
 
-// Applies one setting; false when the value does not parse.
-bool applySetting(RobotConfig& config, const std::string& key, const std::string& value, bool& known)
+// Applies one setting; false when the value does not parse, with `problem`
+// saying why when "bad value" would not be enough to find the mistake.
+bool applySetting(RobotConfig& config, const std::string& key, const std::string& value, std::string& problem)
 {
-    known = true;
     long long number = 0;
     if (key == "listen") {
         config.listenAddress = value;
@@ -60,8 +60,12 @@ bool applySetting(RobotConfig& config, const std::string& key, const std::string
         config.contestName = value;
         return !value.empty();
     }
-    if (key == "deadline")
-        return value.empty() || parseUtcMinute(value, config.deadline);
+    if (key == "deadline") {
+        if (value.empty() || parseUtcMinute(value, config.deadline))
+            return true;
+        problem = "deadline \"" + value + "\" is not a UTC date and time written YYYY-MM-DD HH:MM";
+        return false;
+    }
     if (key == "organiser_password_hash") {
         config.passwordHash = value;
         return true;
@@ -92,7 +96,7 @@ bool applySetting(RobotConfig& config, const std::string& key, const std::string
         config.readTimeoutSeconds = static_cast<int>(number);
         return true;
     }
-    known = false;
+    problem = "unknown key " + key;
     return false;
 }
 
@@ -100,20 +104,29 @@ bool applySetting(RobotConfig& config, const std::string& key, const std::string
 
 bool parseUtcMinute(const std::string& text, std::time_t& out)
 {
-    int year, month, day, hour, minute;
-    char tail;
-    if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d%c", &year, &month, &day, &hour, &minute, &tail) != 5)
+    // Exactly "YYYY-MM-DD HH:MM": a two-digit year, a stray letter or a
+    // second time are mistakes to report, not something to guess around.
+    static const char kShape[] = "dddd-dd-dd dd:dd";
+    if (text.size() != sizeof kShape - 1)
         return false;
-    if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || hour < 0 || minute < 0)
-        return false;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (kShape[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(text[i])) : text[i] != kShape[i])
+            return false;
     std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    out = timegm(&tm);
-    return out != -1;
+    tm.tm_year = std::stoi(text.substr(0, 4)) - 1900;
+    tm.tm_mon = std::stoi(text.substr(5, 2)) - 1;
+    tm.tm_mday = std::stoi(text.substr(8, 2));
+    tm.tm_hour = std::stoi(text.substr(11, 2));
+    tm.tm_min = std::stoi(text.substr(14, 2));
+    const std::tm written = tm;
+    const std::time_t t = timegm(&tm);
+    // timegm carries 31 February into March and 24:00 into the next day;
+    // a date that comes back changed did not exist.
+    if (t == -1 || tm.tm_year != written.tm_year || tm.tm_mon != written.tm_mon || tm.tm_mday != written.tm_mday ||
+        tm.tm_hour != written.tm_hour || tm.tm_min != written.tm_min)
+        return false;
+    out = t;
+    return true;
 }
 
 namespace {
@@ -153,9 +166,9 @@ RobotConfig parseRobotConfig(const std::string& text, const std::string& fileNam
             throw RobotConfigError(where + "expected key = value");
         const std::string key = trimmed(content.substr(0, equals));
         const std::string value = trimmed(content.substr(equals + 1));
-        bool known = false;
-        if (!applySetting(config, key, value, known))
-            throw RobotConfigError(where + (known ? "bad value for " + key : "unknown key " + key));
+        std::string problem;
+        if (!applySetting(config, key, value, problem))
+            throw RobotConfigError(where + (problem.empty() ? "bad value for " + key : problem));
     }
     if (config.dataDir.empty())
         throw RobotConfigError(fileName + ": no data folder (data = ...)");

@@ -11,7 +11,7 @@ struct RobotConfig {
     int port = 8080;
     std::string dataDir;  // the database, the cross-check runs
     std::string contestName = "ZEMRIX";
-    std::time_t deadline = 0;  // UTC; 0 = open until the organiser closes it
+    std::time_t deadline = 0;  // UTC, the last minute taken whole; 0 = open until the organiser closes it
     std::string passwordHash;  // the organiser's, as crypto_pwhash_str writes it
     std::size_t uploadLimit = 2 * 1024 * 1024;
     std::string checkerConfig;  // the checker's contest.ini; empty = its defaults
@@ -32,7 +32,9 @@ RobotConfig parseRobotConfig(const std::string& text, const std::string& fileNam
 
 RobotConfig readRobotConfigFile(const std::string& path);
 
-// "YYYY-MM-DD HH:MM" in UTC, as the config and the pages write times.
+// "YYYY-MM-DD HH:MM" in UTC, as the config and the pages write times.  The
+// parse takes exactly that shape and a minute that exists (no 31 February,
+// no 24:00); false otherwise, `out` unchanged.
 bool parseUtcMinute(const std::string& text, std::time_t& out);
 std::string formatUtcMinute(std::time_t t);
 std::string formatUtcSecond(std::time_t t);

@@ -1,22 +1,21 @@
 #include "robot/robot_server.h"
 
-#include <httplib.h>
 #include <sodium.h>
 
 #include <filesystem>
 
 #include "contest/text.h"
+#include "logfile/text.h"
+#include "logfile/text.h"
 #include "robot/pages.h"
-#include "robot/run_folder.h"
+#include "robot/server_request.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kHtml = "text/html; charset=utf-8";
-const char* const kClosedAtKey = "closed_at";
-const char* const kPublishedKey = "published_run";
-constexpr int kMinimumWorkedBy = 2;
+// The organiser's pages that everyone may see.
+const char* const kPublicOrganiserPaths[] = {"/organiser/login"};
 
 // Receipts avoid the letters and digits that read alike (0/O, 1/I).
 std::string newReceipt()
@@ -26,36 +25,6 @@ std::string newReceipt()
     for (char& c : receipt)
         c = kAlphabet[randombytes_uniform(sizeof kAlphabet - 1)];
     return receipt;
-}
-
-bool isHexToken(const std::string& text)
-{
-    return text.size() == 64 && text.find_first_not_of("0123456789abcdef") == std::string::npos;
-}
-
-std::string cookieValue(const httplib::Request& req, const std::string& name)
-{
-    const std::string header = req.get_header_value("Cookie");
-    std::size_t at = 0;
-    while (at < header.size()) {
-        std::size_t end = header.find(';', at);
-        if (end == std::string::npos)
-            end = header.size();
-        std::string pair = header.substr(at, end - at);
-        pair.erase(0, pair.find_first_not_of(' '));
-        if (pair.compare(0, name.size() + 1, name + "=") == 0)
-            return pair.substr(name.size() + 1);
-        at = end + 1;
-    }
-    return {};
-}
-
-// A form's field, from a multipart or a url-encoded body.
-std::string formField(const httplib::Request& req, const std::string& name)
-{
-    if (req.has_file(name))
-        return req.get_file_value(name).content;
-    return req.get_param_value(name);
 }
 
 bool isEmailAddress(const std::string& text)
@@ -76,70 +45,69 @@ std::string sizeText(std::size_t bytes)
     return std::to_string(bytes / 1024) + " KB";
 }
 
-// A path segment of a run number: digits only, within range.
-bool parseRunNumber(const std::string& text, long long& run)
+bool isOrganiserPath(const std::string& path)
 {
-    if (text.empty() || text.size() > 12)
+    if (path != "/organiser" && path.rfind("/organiser/", 0) != 0)
         return false;
-    run = std::stoll(text);
-    return run > 0;
+    for (const char* open : kPublicOrganiserPaths)
+        if (path == open)
+            return false;
+    return true;
 }
 
 }  // namespace
 
-// One request and its answer, with the language and the form token.
-struct RobotServer::Request {
-    const httplib::Request& req;
-    httplib::Response& res;
-    const PageTexts& texts;
-    bool secureCookies;
-
-    void setCookie(const std::string& name, const std::string& value, const std::string& extra = "")
-    {
-        res.set_header("Set-Cookie", name + "=" + value + "; Path=/; HttpOnly; SameSite=Strict" +
-                                         (secureCookies ? "; Secure" : "") + extra);
-    }
-
-    // The visitor's form token: the cookie's when it has a sound one, else a
-    // new one sent along.  POST forms must carry it back.
-    std::string csrfToken()
-    {
-        std::string token = cookieValue(req, "csrf");
-        if (isHexToken(token))
-            return token;
-        token = randomToken();
-        setCookie("csrf", token);
-        return token;
-    }
-
-    void page(int status, const std::string& html)
-    {
-        res.status = status;
-        res.set_content(html, kHtml);
-    }
-
-    // The language switch of an answer to a form leads to the upload form,
-    // which a GET can fetch.
-    void message(int status, const std::string& heading, const std::string& text)
-    {
-        page(status, messagePage(texts, heading, text, req.method == "GET" ? req.path : "/"));
-    }
-
-    void redirect(const std::string& to)
-    {
-        res.status = 303;
-        res.set_header("Location", to);
-    }
+struct RobotServer::Route {
+    const char* method;
+    const char* pattern;
+    const char* example;  // a path it serves
+    void (RobotServer::*handle)(Request&);
 };
+
+// Every route, and the only way one is installed: each passes the gate.
+const RobotServer::Route RobotServer::kRoutes[] = {
+    {"GET", "/", "/", &RobotServer::showUploadForm},
+    {"POST", "/upload", "/upload", &RobotServer::takeUpload},
+    {"GET", "/receipt/([0-9A-Z]{1,20})", "/receipt/ABC", &RobotServer::showReceipt},
+    {"GET", "/receipt/([0-9A-Z]{1,20})/(rejected|err)\\.txt", "/receipt/ABC/err.txt", &RobotServer::sendReceiptList},
+    {"GET", "/organiser/login", "/organiser/login", &RobotServer::showLogin},
+    {"POST", "/organiser/login", "/organiser/login", &RobotServer::logIn},
+    {"POST", "/organiser/logout", "/organiser/logout", &RobotServer::logOut},
+    {"GET", "/organiser", "/organiser", &RobotServer::showOrganiser},
+    {"POST", "/organiser/check", "/organiser/check", &RobotServer::startCrossCheck},
+    {"POST", "/organiser/publish", "/organiser/publish", &RobotServer::publish},
+    {"POST", "/organiser/close", "/organiser/close", &RobotServer::closeNow},
+    {"POST", "/organiser/reopen", "/organiser/reopen", &RobotServer::reopen},
+    {"POST", "/organiser/version", "/organiser/version", &RobotServer::decideVersion},
+    {"GET", "/organiser/received.zip", "/organiser/received.zip", &RobotServer::sendReceived},
+    {"GET", "/organiser/run/([0-9]{1,12})", "/organiser/run/1", &RobotServer::showRun},
+    {"GET", "/organiser/run/([0-9]{1,12})/(ubn/)?([^/]+)", "/organiser/run/1/results.html", &RobotServer::sendRunFile},
+    {"GET", "/results", "/results", &RobotServer::sendResults},
+    {"GET", "/results/", "/results/", &RobotServer::sendResults},
+    {"GET", "/results/ubn/([^/]+)", "/results/ubn/A.txt", &RobotServer::sendPublishedReport},
+};
+
+std::vector<std::pair<std::string, std::string>> RobotServer::routeExamples()
+{
+    std::vector<std::pair<std::string, std::string>> examples;
+    for (const Route& route : kRoutes)
+        examples.emplace_back(route.method, route.example);
+    return examples;
+}
 
 RobotServer::RobotServer(const RobotConfig& config, const LogChecker& checker)
     : config_(config), checker_(checker),
       store_((fs::create_directories(config.dataDir), (fs::path(config.dataDir) / "robot.db").string())),
-      auth_(config.passwordHash), http_(std::make_unique<httplib::Server>())
+      runs_((fs::path(config.dataDir) / "robot.db").string()),
+      sessions_((fs::path(config.dataDir) / "robot.db").string()), auth_(config.passwordHash, sessions_),
+      runner_((fs::path(config.dataDir) / "runs").string(), checker, store_, runs_),
+      http_(std::make_unique<httplib::Server>())
 {
     if (sodium_init() < 0)
         throw std::runtime_error("libsodium cannot start");
     fs::create_directories(fs::path(config_.dataDir) / "runs");
+    // Exports are made for one download each; what a stop left behind goes.
+    fs::remove_all(fs::path(config_.dataDir) / "exports");
     installRoutes();
 }
 
@@ -188,42 +156,24 @@ void RobotServer::installRoutes()
         {"Cache-Control", "no-store"},
     });
 
-    // Each route runs with the request's language; ?lang= also sets it for
-    // the pages that follow.
-    auto route = [this](auto handler) {
-        return [this, handler](const httplib::Request& req, httplib::Response& res) {
+    // Each route runs with the request's language (?lang= also sets it for
+    // the pages that follow), once past the gate.
+    for (const Route& route : kRoutes) {
+        auto handler = [this, &route](const httplib::Request& req, httplib::Response& res) {
             const std::string chosen = req.get_param_value("lang");
             const std::string choice = chosen.empty() ? cookieValue(req, "lang") : chosen;
             const Language language = chooseLanguage(choice, req.get_header_value("Accept-Language"));
             Request r{req, res, pageTexts(language), config_.secureCookies};
             if (chosen == "ru" || chosen == "en")
                 r.setCookie("lang", chosen, "; Max-Age=31536000");
-            handler(r);
+            if (passesGate(r))
+                (this->*route.handle)(r);
         };
-    };
-    http.Get("/", route([this](Request& r) { showUploadForm(r); }));
-    http.Post("/upload", route([this](Request& r) { takeUpload(r); }));
-    http.Get("/receipt/([0-9A-Z]{1,20})", route([this](Request& r) { showReceipt(r, r.req.matches[1]); }));
-    http.Get("/organiser/login", route([this](Request& r) { showLogin(r); }));
-    http.Post("/organiser/login", route([this](Request& r) { logIn(r); }));
-    http.Post("/organiser/logout", route([this](Request& r) { logOut(r); }));
-    http.Get("/organiser", route([this](Request& r) { showOrganiser(r); }));
-    http.Post("/organiser/check", route([this](Request& r) { runCrossCheck(r); }));
-    http.Post("/organiser/publish", route([this](Request& r) { publish(r); }));
-    http.Post("/organiser/close", route([this](Request& r) { closeNow(r); }));
-    http.Get("/organiser/run/([0-9]{1,12})", route([this](Request& r) {
-                 long long run = 0;
-                 if (parseRunNumber(r.req.matches[1], run))
-                     showRun(r, run);
-             }));
-    http.Get("/organiser/run/([0-9]{1,12})/(ubn/)?([^/]+)", route([this](Request& r) {
-                 long long run = 0;
-                 if (parseRunNumber(r.req.matches[1], run))
-                     sendRunFile(r, run, r.req.matches[2].matched ? "out/ubn" : "out", r.req.matches[3]);
-             }));
-    http.Get("/results", route([](Request& r) { r.redirect("/results/"); }));
-    http.Get("/results/", route([this](Request& r) { sendPublished(r, "out", "results.html"); }));
-    http.Get("/results/ubn/([^/]+)", route([this](Request& r) { sendPublished(r, "out/ubn", r.req.matches[1]); }));
+        if (std::string(route.method) == "GET")
+            http.Get(route.pattern, handler);
+        else
+            http.Post(route.pattern, handler);
+    }
 
     // Pages for what went wrong outside the handlers: no route, a body over
     // the limit, a request that does not parse.  A handler's own page stays.
@@ -249,28 +199,46 @@ void RobotServer::installRoutes()
     });
 }
 
+// The one gate in front of every route: the organiser's pages, but for the
+// public ones, want the organiser's session; every form sent wants the
+// visitor's form token.  A route need not, and cannot, do it itself.
+bool RobotServer::passesGate(Request& r)
+{
+    if (isOrganiserPath(r.req.path) && !auth_.isSession(cookieValue(r.req, "session"))) {
+        r.redirect("/organiser/login");
+        return false;
+    }
+    if (r.req.method == "POST" && !r.formIsGenuine()) {
+        r.message(403, r.texts.refusedHeading, r.texts.badForm);
+        return false;
+    }
+    return true;
+}
+
+// The robot closes at the earlier of the config's deadline and the
+// organiser's "close now".
 bool RobotServer::uploadsClosed(std::time_t now, std::time_t& deadline)
 {
     deadline = config_.deadline;
+    // The deadline's own minute is still open: "until 23:59" takes logs
+    // through 23:59:59.  "Close now" closes at the second it was pressed.
+    std::time_t closesAt = deadline ? deadline + 60 : 0;
     if (const auto closedAt = store_.setting(kClosedAtKey)) {
         const std::time_t closed = static_cast<std::time_t>(std::stoll(*closedAt));
-        if (!deadline || closed < deadline)
-            deadline = closed;
+        if (!closesAt || closed < closesAt)
+            deadline = closesAt = closed;
     }
-    return deadline && now >= deadline;
-}
-
-bool RobotServer::formIsGenuine(Request& r)
-{
-    const std::string cookie = cookieValue(r.req, "csrf");
-    return isHexToken(cookie) && sameToken(cookie, formField(r.req, "csrf"));
+    return closesAt && now >= closesAt;
 }
 
 void RobotServer::showUploadForm(Request& r)
 {
     UploadWindow window;
     window.closed = uploadsClosed(std::time(nullptr), window.deadline);
-    r.page(200, uploadPage(r.texts, config_.contestName, window, r.csrfToken()));
+    // An edit link from an answer page brings its receipt along.
+    const std::string replace = r.req.get_param_value("replace");
+    r.page(200,
+           uploadPage(r.texts, config_.contestName, window, r.csrfToken(), isReceiptShaped(replace) ? replace : ""));
 }
 
 void RobotServer::takeUpload(Request& r)
@@ -279,8 +247,6 @@ void RobotServer::takeUpload(Request& r)
     std::time_t deadline = 0;
     if (uploadsClosed(now, deadline))
         return r.message(403, r.texts.closedHeading, fill(r.texts.closedSince, formatUtcMinute(deadline)));
-    if (!formIsGenuine(r))
-        return r.message(403, r.texts.refusedHeading, r.texts.badForm);
 
     NewUpload upload;
     upload.receivedAt = now;
@@ -299,8 +265,10 @@ void RobotServer::takeUpload(Request& r)
     upload.email = trimmed(formField(r.req, "email"));
     if (!isEmailAddress(upload.email))
         return r.message(400, r.texts.refusedHeading, r.texts.badEmail);
+    upload.earlierReceipt = upperCase(trimmed(formField(r.req, "earlier")));
 
-    const Precheck precheck = checker_.precheck(upload.original, upload.fileName);
+    upload.precheck = checker_.precheck(upload.original, upload.fileName);
+    const Precheck& precheck = upload.precheck;
     upload.accepted = precheck.accepted();
     upload.callsign = precheck.callsign;
     upload.category = precheck.category;
@@ -309,37 +277,43 @@ void RobotServer::takeUpload(Request& r)
     upload.computedScore = precheck.computedScore;
     if (upload.accepted)
         upload.workedCallsigns = precheck.workedCallsigns;
-    // A receipt that is taken fails the insert as a whole; a fresh one is
-    // drawn.  With 50 random bits that is a matter of principle only.
-    for (int attempt = 0;; ++attempt) {
-        upload.receipt = newReceipt();
-        try {
-            store_.add(upload);
-            break;
-        } catch (const StoreError&) {
-            if (attempt == 2 || store_.findByReceipt(upload.receipt) == std::nullopt)
-                throw;
-        }
-    }
-    const auto stored = store_.findByReceipt(upload.receipt);
-    r.page(upload.accepted ? 200 : 422, answerPage(r.texts, *stored, precheck));
+    // 50 random bits: a receipt drawn twice fails the insert, and the
+    // participant is asked to send again, with nothing stored.
+    upload.receipt = newReceipt();
+    store_.add(upload);
+    Answer answer{*store_.findByReceipt(upload.receipt), std::move(upload.precheck)};
+    answer.rejectedLineCount = static_cast<int>(answer.precheck.rejectedLines.size());
+    answer.receiptProvedNothing = !upload.earlierReceipt.empty() && answer.upload.standing == VersionStanding::Waiting;
+    r.page(upload.accepted ? 200 : 422, answerPage(r.texts, answer));
 }
 
-void RobotServer::showReceipt(Request& r, const std::string& receipt)
+void RobotServer::showReceipt(Request& r)
 {
-    const auto stored = store_.findByReceipt(receipt);
+    const auto stored = store_.findByReceipt(r.req.matches[1]);
     if (!stored)
         return r.message(404, r.texts.robotTitle, r.texts.notFound);
-    const Precheck precheck = checker_.precheck(store_.originalBytes(stored->id), stored->fileName);
-    r.page(200, answerPage(r.texts, *stored, precheck));
+    KeptPrecheck kept = keptPrecheck(*stored, kLinesOnAPage);
+    Answer answer{*stored, std::move(kept.precheck), kept.rejectedLineCount};
+    r.page(200, answerPage(r.texts, answer));
 }
 
-bool RobotServer::isOrganiser(Request& r)
+KeptPrecheck RobotServer::keptPrecheck(const StoredUpload& upload, int rejectedLinesShown)
 {
-    if (auth_.isSession(cookieValue(r.req, "session")))
-        return true;
-    r.redirect("/organiser/login");
-    return false;
+    if (auto kept = store_.keptPrecheck(upload.id, rejectedLinesShown))
+        return std::move(*kept);
+    // Stored before pre-checks were kept with their uploads: run once, kept.
+    store_.keepPrecheck(upload.id, checker_.precheck(store_.originalBytes(upload.id), upload.fileName));
+    return *store_.keptPrecheck(upload.id, rejectedLinesShown);
+}
+
+void RobotServer::sendReceiptList(Request& r)
+{
+    const auto stored = store_.findByReceipt(r.req.matches[1]);
+    if (!stored)
+        return r.message(404, r.texts.robotTitle, r.texts.notFound);
+    const std::string text = r.req.matches[2] == "rejected" ? rejectedLinesText(store_.rejectedLines(stored->id))
+                                                            : keptPrecheck(*stored, 0).precheck.errorLines;
+    r.res.set_content(text, "text/plain; charset=utf-8");
 }
 
 std::string RobotServer::clientAddress(const Request& r) const
@@ -359,8 +333,6 @@ void RobotServer::showLogin(Request& r)
 
 void RobotServer::logIn(Request& r)
 {
-    if (!formIsGenuine(r))
-        return r.page(403, loginPage(r.texts, r.csrfToken(), r.texts.badForm));
     const std::string address = clientAddress(r);
     std::string session;
     switch (auth_.logIn(address, r.req.get_param_value("password"), session)) {
@@ -379,139 +351,7 @@ void RobotServer::logIn(Request& r)
 
 void RobotServer::logOut(Request& r)
 {
-    if (!formIsGenuine(r))
-        return r.message(403, r.texts.refusedHeading, r.texts.badForm);
     auth_.logOut(cookieValue(r.req, "session"));
     r.setCookie("session", "", "; Max-Age=0");
     r.redirect("/organiser/login");
-}
-
-void RobotServer::showOrganiser(Request& r)
-{
-    if (!isOrganiser(r))
-        return;
-    OrganiserView view;
-    view.logs = store_.latestLogs();
-    view.missing = store_.missingLogs(kMinimumWorkedBy);
-    view.window.closed = uploadsClosed(std::time(nullptr), view.window.deadline);
-    view.lastRun = lastRun();
-    view.published = store_.setting(kPublishedKey).has_value();
-    r.page(200, organiserPage(r.texts, r.csrfToken(), view));
-}
-
-std::string RobotServer::runFolder(long long run) const
-{
-    return (fs::path(config_.dataDir) / "runs" / std::to_string(run)).string();
-}
-
-long long RobotServer::lastRun()
-{
-    const auto last = store_.setting("last_run");
-    return last ? std::stoll(*last) : 0;
-}
-
-void RobotServer::runCrossCheck(Request& r)
-{
-    if (!isOrganiser(r))
-        return;
-    if (!formIsGenuine(r))
-        return r.message(403, r.texts.refusedHeading, r.texts.badForm);
-    std::lock_guard<std::mutex> lock(runMutex_);
-    const long long run = store_.startRun(std::time(nullptr));
-    const fs::path folder = runFolder(run);
-    fs::create_directories(folder / "out");
-    fs::create_directories(folder / "logs");
-    // The logs go into the run as sent, named by their receipts, so the zip
-    // holds everything the results came from.
-    std::vector<LogToCheck> logs;
-    std::string failure;
-    for (const StoredUpload& log : store_.latestLogs()) {
-        logs.push_back({log.callsign + " (" + log.receipt + ")", store_.originalBytes(log.id)});
-        if (!writeWholeFile((folder / "logs" / (log.receipt + ".log")).string(), logs.back().bytes))
-            failure = log.receipt + ".log: cannot be written";
-    }
-    if (failure.empty())
-        failure = checker_.crossCheck(logs, (folder / "out").string());
-    if (failure.empty())
-        failure = zipFolder(folder.string(), (folder / "all.zip").string());
-    if (!failure.empty())
-        return r.page(500, runPage(r.texts, r.csrfToken(), run, {}, failure));
-    store_.setSetting("last_run", std::to_string(run));
-    r.redirect("/organiser/run/" + std::to_string(run));
-}
-
-void RobotServer::showRun(Request& r, long long run)
-{
-    if (!isOrganiser(r))
-        return;
-    const std::string folder = runFolder(run);
-    if (!fs::is_directory(folder))
-        return r.message(404, r.texts.robotTitle, r.texts.notFound);
-    r.page(200, runPage(r.texts, r.csrfToken(), run, listedFiles((fs::path(folder) / "out" / "ubn").string()), ""));
-}
-
-namespace {
-
-const char* contentTypeOf(const std::string& name)
-{
-    const auto dot = name.rfind('.');
-    const std::string extension = dot == std::string::npos ? "" : name.substr(dot);
-    if (extension == ".html")
-        return "text/html; charset=utf-8";
-    if (extension == ".csv")
-        return "text/csv; charset=utf-8";
-    if (extension == ".zip")
-        return "application/zip";
-    return "text/plain; charset=utf-8";
-}
-
-}  // namespace
-
-void RobotServer::sendRunFile(Request& r, long long run, const std::string& folder, const std::string& name)
-{
-    if (!isOrganiser(r))
-        return;
-    // The zip lies beside the run's outputs, not among them.
-    const std::string base = name == "all.zip" ? runFolder(run) : (fs::path(runFolder(run)) / folder).string();
-    const auto path = listedFile(base, name);
-    if (!path)
-        return r.message(404, r.texts.robotTitle, r.texts.notFound);
-    r.res.set_content(readWholeFile(*path), contentTypeOf(name));
-    if (name == "all.zip")
-        r.res.set_header("Content-Disposition",
-                         "attachment; filename=\"zemrix-check-" + std::to_string(run) + ".zip\"");
-}
-
-void RobotServer::publish(Request& r)
-{
-    if (!isOrganiser(r))
-        return;
-    if (!formIsGenuine(r))
-        return r.message(403, r.texts.refusedHeading, r.texts.badForm);
-    const long long run = lastRun();
-    if (!run)
-        return r.message(409, r.texts.robotTitle, r.texts.noRunYet);
-    store_.setSetting(kPublishedKey, std::to_string(run));
-    r.redirect("/organiser");
-}
-
-void RobotServer::closeNow(Request& r)
-{
-    if (!isOrganiser(r))
-        return;
-    if (!formIsGenuine(r))
-        return r.message(403, r.texts.refusedHeading, r.texts.badForm);
-    store_.setSetting(kClosedAtKey, std::to_string(static_cast<long long>(std::time(nullptr))));
-    r.redirect("/organiser");
-}
-
-void RobotServer::sendPublished(Request& r, const std::string& folder, const std::string& name)
-{
-    const auto published = store_.setting(kPublishedKey);
-    if (!published)
-        return r.message(404, r.texts.publicResults, r.texts.notPublished);
-    const auto path = listedFile((fs::path(runFolder(std::stoll(*published))) / folder).string(), name);
-    if (!path)
-        return r.message(404, r.texts.robotTitle, r.texts.notFound);
-    r.res.set_content(readWholeFile(*path), contentTypeOf(name));
 }

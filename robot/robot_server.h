@@ -3,12 +3,16 @@
 #pragma once
 
 #include <memory>
-#include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "robot/check_runner.h"
 #include "robot/organiser_auth.h"
 #include "robot/precheck.h"
 #include "robot/robot_config.h"
+#include "robot/run_book.h"
+#include "robot/session_book.h"
 #include "robot/upload_store.h"
 
 namespace httplib {
@@ -34,34 +38,48 @@ public:
     void stop();
     bool isRunning() const;
 
+    // Every route the server answers, as its method and a path it serves:
+    // what the gate's test walks.
+    static std::vector<std::pair<std::string, std::string>> routeExamples();
+
 private:
     struct Request;
+    struct Route;
+    static const Route kRoutes[];
+
     void installRoutes();
+    bool passesGate(Request& r);
     void showUploadForm(Request& r);
     void takeUpload(Request& r);
-    void showReceipt(Request& r, const std::string& receipt);
+    void showReceipt(Request& r);
+    void sendReceiptList(Request& r);
     void showLogin(Request& r);
     void logIn(Request& r);
     void logOut(Request& r);
     void showOrganiser(Request& r);
-    void runCrossCheck(Request& r);
-    void showRun(Request& r, long long run);
-    void sendRunFile(Request& r, long long run, const std::string& folder, const std::string& name);
+    void startCrossCheck(Request& r);
+    void showRun(Request& r);
+    void sendRunFile(Request& r);
     void publish(Request& r);
     void closeNow(Request& r);
+    void reopen(Request& r);
+    void sendReceived(Request& r);
+    void sendResults(Request& r);
+    void sendPublishedReport(Request& r);
+    void decideVersion(Request& r);
     void sendPublished(Request& r, const std::string& folder, const std::string& name);
 
-    bool isOrganiser(Request& r);
     std::string clientAddress(const Request& r) const;
-    bool formIsGenuine(Request& r);
     bool uploadsClosed(std::time_t now, std::time_t& deadline);
-    std::string runFolder(long long run) const;
-    long long lastRun();
+    std::optional<RunRecord> requestedRun(Request& r);
+    KeptPrecheck keptPrecheck(const StoredUpload& upload, int rejectedLinesShown);
 
     RobotConfig config_;
     const LogChecker& checker_;
     UploadStore store_;
+    RunBook runs_;
+    SessionBook sessions_;
     OrganiserAuth auth_;
+    CheckRunner runner_;
     std::unique_ptr<httplib::Server> http_;
-    std::mutex runMutex_;  // one cross-check at a time
 };

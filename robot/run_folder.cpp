@@ -1,23 +1,43 @@
 #include "robot/run_folder.h"
 
+#include <sys/stat.h>
 #include <zip.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
+#include <system_error>
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> listedFiles(const std::string& folder)
+namespace {
+
+// The names of the entries directly inside `folder` that `wanted` takes, sorted.
+template <typename Wanted> std::vector<std::string> listed(const std::string& folder, Wanted wanted)
 {
     std::vector<std::string> names;
     std::error_code error;
     for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error))
-        if (entry->is_regular_file())
+        if (wanted(*entry))
             names.push_back(entry->path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+}  // namespace
+
+std::vector<std::string> listedFiles(const std::string& folder)
+{
+    return listed(folder, [](const fs::directory_entry& entry) { return entry.is_regular_file(); });
+}
+
+std::vector<std::string> listedFolders(const std::string& folder, const std::string& prefix)
+{
+    return listed(folder, [&prefix](const fs::directory_entry& entry) {
+        return entry.is_directory() && entry.path().filename().string().rfind(prefix, 0) == 0;
+    });
 }
 
 std::optional<std::string> listedFile(const std::string& folder, const std::string& name)
@@ -30,12 +50,40 @@ std::optional<std::string> listedFile(const std::string& folder, const std::stri
     return std::nullopt;
 }
 
-std::string zipFolder(const std::string& folder, const std::string& zipPath)
+std::string createFreshFolder(const std::string& parent, const std::string& base)
+{
+    // mkdir either creates or fails: unlike a look before, two callers can
+    // never both get the same name.
+    for (int suffix = 1; suffix < 10000; ++suffix) {
+        const std::string name = suffix == 1 ? base : base + "-" + std::to_string(suffix);
+        const std::string path = (fs::path(parent) / name).string();
+        if (::mkdir(path.c_str(), 0777) == 0)
+            return name;
+        if (errno != EEXIST)
+            throw std::runtime_error(path + ": " + std::generic_category().message(errno));
+    }
+    throw std::runtime_error((fs::path(parent) / base).string() + ": no free name");
+}
+
+std::string moveToFreshFolder(const std::string& from, const std::string& parent, const std::string& base)
+{
+    // rename(2) puts a folder in place of an empty one at once.
+    const std::string name = createFreshFolder(parent, base);
+    std::error_code error;
+    fs::rename(from, fs::path(parent) / name, error);
+    if (error) {
+        fs::remove(fs::path(parent) / name);
+        throw std::runtime_error(from + ": cannot be moved into " + parent + ": " + error.message());
+    }
+    return name;
+}
+
+void zipFolder(const std::string& folder, const std::string& zipPath)
 {
     int status = 0;
     zip_t* archive = zip_open(zipPath.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &status);
     if (!archive)
-        return zipPath + ": cannot be created";
+        throw std::runtime_error(zipPath + ": cannot be created");
     std::error_code error;
     std::vector<fs::path> files;
     const fs::path zipFile = fs::absolute(zipPath).lexically_normal();
@@ -49,15 +97,14 @@ std::string zipFolder(const std::string& folder, const std::string& zipPath)
         if (!source || zip_file_add(archive, entryName.c_str(), source, ZIP_FL_ENC_UTF_8) < 0) {
             zip_source_free(source);
             zip_discard(archive);
-            return zipPath + ": cannot add " + entryName;
+            throw std::runtime_error(zipPath + ": cannot add " + entryName);
         }
     }
     if (zip_close(archive) != 0) {
         const std::string why = zip_strerror(archive);
         zip_discard(archive);
-        return zipPath + ": " + why;
+        throw std::runtime_error(zipPath + ": " + why);
     }
-    return {};
 }
 
 std::string readWholeFile(const std::string& path)

@@ -1,91 +1,23 @@
 #include "robot/upload_store.h"
 
-#include <sqlite3.h>
+#include <algorithm>
 
 namespace {
 
-const char* const kSchema = R"sql(
-CREATE TABLE IF NOT EXISTS uploads(
-    id INTEGER PRIMARY KEY,
-    receipt TEXT NOT NULL UNIQUE,
-    received_at INTEGER NOT NULL,
-    email TEXT NOT NULL,
-    file_name TEXT NOT NULL,
-    original BLOB NOT NULL,
-    accepted INTEGER NOT NULL,
-    callsign TEXT NOT NULL,
-    category TEXT NOT NULL,
-    qso_lines INTEGER NOT NULL,
-    claimed_score INTEGER,
-    computed_score INTEGER NOT NULL);
-CREATE INDEX IF NOT EXISTS uploads_by_callsign ON uploads(callsign, id);
-CREATE TABLE IF NOT EXISTS worked(
-    upload_id INTEGER NOT NULL REFERENCES uploads(id),
-    callsign TEXT NOT NULL,
-    PRIMARY KEY(upload_id, callsign)) WITHOUT ROWID;
-CREATE TABLE IF NOT EXISTS runs(id INTEGER PRIMARY KEY, started_at INTEGER NOT NULL);
-CREATE TABLE IF NOT EXISTS settings(key TEXT PRIMARY KEY, value TEXT NOT NULL);
-)sql";
+// uploads.standing: checked once (the one checked now is the latest of
+// these), waiting for the organiser, declined by the organiser.
+const long long kStandingChecked = 0, kStandingWaiting = 1, kStandingDeclined = 2;
 
-// The newest accepted upload of each callsign.
-const char* const kLatest = "SELECT MAX(id) AS id FROM uploads WHERE accepted AND callsign <> '' GROUP BY callsign";
+// The version of each callsign that the cross-check uses.
+const std::string kLatest = "SELECT id FROM (SELECT id, MAX(checked_order) FROM uploads WHERE accepted AND "
+                            "standing = 0 AND callsign <> '' GROUP BY callsign)";
 
-const char* const kUploadColumns =
+const std::string kUploadColumns =
     "u.id, u.receipt, u.received_at, u.email, u.file_name, u.accepted, u.callsign, u.category, "
     "u.qso_lines, u.claimed_score, u.computed_score, "
-    "(SELECT COUNT(*) FROM uploads v WHERE v.callsign = u.callsign AND v.accepted AND v.id <= u.id)";
-
-class Statement {
-public:
-    Statement(sqlite3* db, const char* sql) : db_(db)
-    {
-        if (sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK)
-            throw StoreError(std::string("database: ") + sqlite3_errmsg(db));
-    }
-    ~Statement() { sqlite3_finalize(stmt_); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    void bind(int index, const std::string& text)
-    {
-        sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-    }
-    void bindBlob(int index, const std::string& bytes)
-    {
-        sqlite3_bind_blob(stmt_, index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
-    }
-    void bind(int index, long long value) { sqlite3_bind_int64(stmt_, index, value); }
-    void bindNull(int index) { sqlite3_bind_null(stmt_, index); }
-
-    // True while there is a row; throws on failure.
-    bool step()
-    {
-        const int rc = sqlite3_step(stmt_);
-        if (rc == SQLITE_ROW)
-            return true;
-        if (rc == SQLITE_DONE)
-            return false;
-        throw StoreError(std::string("database: ") + sqlite3_errmsg(db_));
-    }
-    void reset()
-    {
-        sqlite3_reset(stmt_);
-        sqlite3_clear_bindings(stmt_);
-    }
-
-    long long integer(int column) { return sqlite3_column_int64(stmt_, column); }
-    bool isNull(int column) { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
-    std::string text(int column)
-    {
-        const void* bytes = sqlite3_column_blob(stmt_, column);
-        const int size = sqlite3_column_bytes(stmt_, column);
-        return bytes ? std::string(static_cast<const char*>(bytes), size) : std::string();
-    }
-
-private:
-    sqlite3* db_;
-    sqlite3_stmt* stmt_ = nullptr;
-};
+    "(SELECT COUNT(*) FROM uploads v WHERE v.callsign = u.callsign AND v.accepted AND v.id <= u.id), "
+    "u.standing, u.id IN (" +
+    kLatest + ")";
 
 StoredUpload readUpload(Statement& row)
 {
@@ -103,30 +35,37 @@ StoredUpload readUpload(Statement& row)
         upload.claimedScore = row.integer(9);
     upload.computedScore = row.integer(10);
     upload.version = static_cast<int>(row.integer(11));
+    const long long standing = row.integer(12);
+    const bool checkedNow = row.integer(13) != 0;
+    upload.standing = standing == kStandingWaiting    ? VersionStanding::Waiting
+                      : standing == kStandingDeclined ? VersionStanding::Declined
+                      : checkedNow                    ? VersionStanding::Checked
+                                                      : VersionStanding::Replaced;
     return upload;
+}
+
+std::string joinedLines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += (text.empty() ? "" : "\n") + line;
+    return text;
+}
+
+std::vector<std::string> splitLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        lines.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return lines;
 }
 
 }  // namespace
 
-UploadStore::UploadStore(const std::string& path)
-{
-    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
-                        nullptr) != SQLITE_OK) {
-        const std::string why = db_ ? sqlite3_errmsg(db_) : "out of memory";
-        sqlite3_close(db_);
-        throw StoreError(path + ": " + why);
-    }
-    try {
-        sqlite3_busy_timeout(db_, 10000);
-        exec("PRAGMA journal_mode=WAL");
-        exec("PRAGMA synchronous=FULL");
-        exec("PRAGMA foreign_keys=ON");
-        exec(kSchema);
-    } catch (...) {
-        sqlite3_close(db_);
-        throw;
-    }
-}
+UploadStore::UploadStore(const std::string& path) : db_(openDatabase(path)) {}
 
 UploadStore::~UploadStore()
 {
@@ -135,12 +74,7 @@ UploadStore::~UploadStore()
 
 void UploadStore::exec(const char* sql)
 {
-    char* error = nullptr;
-    if (sqlite3_exec(db_, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        const std::string why = error ? error : "unknown error";
-        sqlite3_free(error);
-        throw StoreError("database: " + why);
-    }
+    execSql(db_, sql);
 }
 
 void UploadStore::add(const NewUpload& upload)
@@ -148,9 +82,19 @@ void UploadStore::add(const NewUpload& upload)
     std::lock_guard<std::mutex> lock(mutex_);
     exec("BEGIN IMMEDIATE");
     try {
+        // A callsign's first version is checked; a later one only with the
+        // receipt of a version that was.
+        Statement earlier(db_, "SELECT COUNT(*), COALESCE(SUM(receipt = ?), 0) FROM uploads "
+                               "WHERE accepted AND callsign = ? AND standing = 0");
+        earlier.bind(1, upload.earlierReceipt);
+        earlier.bind(2, upload.callsign);
+        earlier.step();
+        const bool checked = earlier.integer(0) == 0 || earlier.integer(1) > 0;
         Statement insert(db_, "INSERT INTO uploads(receipt, received_at, email, file_name, original, accepted, "
-                              "callsign, category, qso_lines, claimed_score, computed_score) "
-                              "VALUES(?,?,?,?,?,?,?,?,?,?,?)");
+                              "callsign, category, qso_lines, claimed_score, computed_score, standing, "
+                              "checked_order) VALUES(?,?,?,?,?,?,?,?,?,?,?,?, "
+                              "CASE WHEN ?6 AND ?12 = 0 THEN (SELECT COALESCE(MAX(checked_order), 0) + 1 "
+                              "FROM uploads) END)");
         insert.bind(1, upload.receipt);
         insert.bind(2, static_cast<long long>(upload.receivedAt));
         insert.bind(3, upload.email);
@@ -165,8 +109,10 @@ void UploadStore::add(const NewUpload& upload)
         else
             insert.bindNull(10);
         insert.bind(11, upload.computedScore);
+        insert.bind(12, checked ? kStandingChecked : kStandingWaiting);
         insert.step();
         const long long id = sqlite3_last_insert_rowid(db_);
+        insertPrecheck(id, upload.precheck);
         Statement worked(db_, "INSERT OR IGNORE INTO worked(upload_id, callsign) VALUES(?,?)");
         for (const std::string& callsign : upload.workedCallsigns) {
             worked.bind(1, id);
@@ -179,6 +125,90 @@ void UploadStore::add(const NewUpload& upload)
         sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
+}
+
+void UploadStore::insertPrecheck(long long id, const Precheck& precheck)
+{
+    Statement insert(db_, "INSERT INTO prechecks(upload_id, refusal, refusal_detail, qso_callsign, qso_dates, "
+                          "contest_period, header_problems, results_text, error_lines) VALUES(?,?,?,?,?,?,?,?,?)");
+    insert.bind(1, id);
+    insert.bind(2, static_cast<long long>(precheck.refusal));
+    insert.bind(3, precheck.refusalDetail);
+    insert.bind(4, precheck.qsoCallsign);
+    insert.bind(5, precheck.qsoDates);
+    insert.bind(6, precheck.contestPeriod);
+    insert.bind(7, joinedLines(precheck.headerProblems));
+    insert.bind(8, precheck.resultsText);
+    insert.bind(9, precheck.errorLines);
+    insert.step();
+    Statement line(db_, "INSERT INTO rejected_lines(upload_id, line, text, reason) VALUES(?,?,?,?)");
+    for (const RejectedLine& rejected : precheck.rejectedLines) {
+        line.bind(1, id);
+        line.bind(2, static_cast<long long>(rejected.line));
+        line.bind(3, rejected.text);
+        line.bind(4, rejected.reason);
+        line.step();
+        line.reset();
+    }
+}
+
+void UploadStore::keepPrecheck(long long id, const Precheck& precheck)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    exec("BEGIN IMMEDIATE");
+    try {
+        Statement kept(db_, "SELECT 1 FROM prechecks WHERE upload_id = ?");
+        kept.bind(1, id);
+        if (!kept.step())
+            insertPrecheck(id, precheck);
+        exec("COMMIT");
+    } catch (...) {
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+std::vector<RejectedLine> UploadStore::rejectedLines(long long id)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return rejectedLinesLocked(id, -1);  // SQLite's LIMIT -1: all
+}
+
+std::vector<RejectedLine> UploadStore::rejectedLinesLocked(long long id, int most)
+{
+    Statement query(db_, "SELECT line, text, reason FROM rejected_lines WHERE upload_id = ? ORDER BY line LIMIT ?");
+    query.bind(1, id);
+    query.bind(2, static_cast<long long>(most));
+    std::vector<RejectedLine> lines;
+    while (query.step())
+        lines.push_back({static_cast<int>(query.integer(0)), query.text(1), query.text(2)});
+    return lines;
+}
+
+std::optional<KeptPrecheck> UploadStore::keptPrecheck(long long id, int rejectedLinesShown)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    Statement query(db_, "SELECT p.refusal, p.refusal_detail, p.qso_callsign, p.qso_dates, p.contest_period, "
+                         "p.header_problems, p.results_text, p.error_lines, u.callsign, "
+                         "(SELECT COUNT(*) FROM rejected_lines r WHERE r.upload_id = p.upload_id) "
+                         "FROM prechecks p JOIN uploads u ON u.id = p.upload_id WHERE p.upload_id = ?");
+    query.bind(1, id);
+    if (!query.step())
+        return std::nullopt;
+    KeptPrecheck kept;
+    Precheck& precheck = kept.precheck;
+    precheck.refusal = static_cast<Refusal>(query.integer(0));
+    precheck.refusalDetail = query.text(1);
+    precheck.qsoCallsign = query.text(2);
+    precheck.qsoDates = query.text(3);
+    precheck.contestPeriod = query.text(4);
+    precheck.headerProblems = splitLines(query.text(5));
+    precheck.resultsText = query.text(6);
+    precheck.errorLines = query.text(7);
+    precheck.callsign = query.text(8);
+    kept.rejectedLineCount = static_cast<int>(query.integer(9));
+    precheck.rejectedLines = rejectedLinesLocked(id, rejectedLinesShown);
+    return kept;
 }
 
 std::vector<StoredUpload> UploadStore::queryUploads(const char* sql, const std::string& parameter)
@@ -197,7 +227,7 @@ std::optional<StoredUpload> UploadStore::findByReceipt(const std::string& receip
 {
     if (receipt.empty())
         return std::nullopt;
-    const std::string sql = std::string("SELECT ") + kUploadColumns + " FROM uploads u WHERE u.receipt = ?";
+    const std::string sql = "SELECT " + kUploadColumns + " FROM uploads u WHERE u.receipt = ?";
     auto uploads = queryUploads(sql.c_str(), receipt);
     if (uploads.empty())
         return std::nullopt;
@@ -215,8 +245,27 @@ std::string UploadStore::originalBytes(long long id)
 std::vector<StoredUpload> UploadStore::latestLogs()
 {
     const std::string sql =
-        std::string("SELECT ") + kUploadColumns + " FROM uploads u WHERE u.id IN (" + kLatest + ") ORDER BY u.id DESC";
+        "SELECT " + kUploadColumns + " FROM uploads u WHERE u.id IN (" + kLatest + ") ORDER BY u.id DESC";
     return queryUploads(sql.c_str(), "");
+}
+
+std::vector<StoredUpload> UploadStore::everyVersion()
+{
+    const std::string sql =
+        "SELECT " + kUploadColumns + " FROM uploads u WHERE u.accepted AND u.callsign <> '' ORDER BY u.callsign, u.id";
+    return queryUploads(sql.c_str(), "");
+}
+
+bool UploadStore::decideVersion(const std::string& receipt, bool checkIt)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    Statement decide(db_, "UPDATE uploads SET standing = CASE WHEN ?2 THEN 0 ELSE 2 END, checked_order = CASE WHEN "
+                          "?2 THEN (SELECT COALESCE(MAX(checked_order), 0) + 1 FROM uploads) END "
+                          "WHERE receipt = ?1 AND accepted AND standing = 1");
+    decide.bind(1, receipt);
+    decide.bind(2, checkIt ? 1LL : 0LL);
+    decide.step();
+    return sqlite3_changes(db_) > 0;
 }
 
 int UploadStore::acceptedUploads()
@@ -230,8 +279,7 @@ int UploadStore::acceptedUploads()
 std::vector<MissingLog> UploadStore::missingLogs(int minimumWorkedBy)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    const std::string sql = std::string("SELECT w.callsign, COUNT(*) AS n FROM worked w WHERE w.upload_id IN (") +
-                            kLatest +
+    const std::string sql = "SELECT w.callsign, COUNT(*) AS n FROM worked w WHERE w.upload_id IN (" + kLatest +
                             ") AND w.callsign NOT IN (SELECT callsign FROM uploads WHERE accepted) "
                             "GROUP BY w.callsign HAVING n >= ? ORDER BY n DESC, w.callsign LIMIT 200";
     Statement query(db_, sql.c_str());
@@ -240,15 +288,6 @@ std::vector<MissingLog> UploadStore::missingLogs(int minimumWorkedBy)
     while (query.step())
         missing.push_back({query.text(0), static_cast<int>(query.integer(1))});
     return missing;
-}
-
-long long UploadStore::startRun(std::time_t at)
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    Statement insert(db_, "INSERT INTO runs(started_at) VALUES(?)");
-    insert.bind(1, static_cast<long long>(at));
-    insert.step();
-    return sqlite3_last_insert_rowid(db_);
 }
 
 std::optional<std::string> UploadStore::setting(const std::string& key)
@@ -269,4 +308,25 @@ void UploadStore::setSetting(const std::string& key, const std::string& value)
     upsert.bind(1, key);
     upsert.bind(2, value);
     upsert.step();
+}
+
+void UploadStore::clearSetting(const std::string& key)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    Statement remove(db_, "DELETE FROM settings WHERE key = ?");
+    remove.bind(1, key);
+    remove.step();
+}
+
+std::vector<StoredUpload> UploadStore::refusedUploads()
+{
+    const std::string sql =
+        std::string("SELECT ") + kUploadColumns + " FROM uploads u WHERE NOT u.accepted ORDER BY u.id DESC";
+    return queryUploads(sql.c_str(), "");
+}
+
+std::vector<StoredUpload> UploadStore::everyUpload()
+{
+    const std::string sql = std::string("SELECT ") + kUploadColumns + " FROM uploads u ORDER BY u.id";
+    return queryUploads(sql.c_str(), "");
 }

@@ -1,6 +1,6 @@
 #include "ui/dialog_win32.h"
 
-#include "ui/unload_gate_win32.h"
+#include "contest/unload_gate_win32.h"
 
 namespace ui {
 

@@ -6,7 +6,7 @@
 
 #include "ui/host_link_win32.h"
 #include "ui/multiplier_table.h"
-#include "ui/unload_gate_win32.h"
+#include "contest/unload_gate_win32.h"
 
 namespace ui {
 

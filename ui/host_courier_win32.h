@@ -59,7 +59,7 @@ void offerCourier();
 // From any thread: the courier in service leaves.  On its own thread it is
 // destroyed at once; from another thread the system's procedure is put back
 // and it is asked to close.  Nothing waits for a call it is making: that
-// call holds the library until it returns (ui/unload_gate_win32.h).  What
+// call holds the library until it returns (contest/unload_gate_win32.h).  What
 // is left undelivered is dropped.
 void retireCourier();
 

@@ -29,7 +29,7 @@ namespace {
 // The window thread starts in the DLL's code, finds nothing, and goes into
 // the system's dialog loop, which ends the thread when the panel ends
 // (ui/thread_exit_win32.h); from then on the DLL's code runs on it only
-// behind the unload gate (ui/unload_gate_win32.h).  Starting waits for the
+// behind the unload gate (contest/unload_gate_win32.h).  Starting waits for the
 // panel to be `ready` (shown, its loop running), so by the time a host's
 // thread can unload the library the thread's first frames are gone.
 struct WindowThread {

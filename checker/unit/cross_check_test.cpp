@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <set>
 
 #include "checker/cross_check.h"
 
@@ -332,6 +333,48 @@ TEST(Reports, StayInTheirColumnsAndInUtf8)
                                         participantReport(check, 1)})
             EXPECT_TRUE(isUtf8(text)) << c.received;
     }
+}
+
+// Callsigns, file names and exchanges that a spreadsheet would run reach
+// the organiser's tables as text: no cell of either table starts a formula,
+// and each such cell still shows what the log said.
+TEST(Reports, NoCellOfTheTablesIsAFormula)
+{
+    const std::vector<LogInput> logs = {
+        logOf("RA1A", {{"RB2B", 10, "3510 CW", "+7-1"}, {"@SUM(1+1)", 12}, {"RC3C", 14, "3510 CW", "-12"}}, "=1+2.log"),
+        logOf("=HYPERLINK(X)", {{"RA1A", 10}}), logOf("RB2B", {{"RA1A", 10}}, "-x.log")};
+    const CrossCheck check = crossCheck(logs, {}, countries());
+    std::set<std::string> cells;
+    for (const std::string& csv : {qsosCsv(check), resultsCsv(check)})
+        for (std::size_t start = 0, end; (end = csv.find("\r\n", start)) != std::string::npos; start = end + 2)
+            for (const std::string& cell : csvFields(csv.substr(start, end - start))) {
+                const bool negativeNumber =
+                    cell.size() > 1 && cell[0] == '-' && cell.find_first_not_of("0123456789", 1) == std::string::npos;
+                EXPECT_TRUE(cell.empty() || std::string("=+-@").find(cell[0]) == std::string::npos || negativeNumber)
+                    << cell;
+                cells.insert(cell);
+            }
+    for (const char* shown : {"'=1+2.log", "'+7-1", "'@SUM(1+1)", "'=HYPERLINK(X)", "'-x.log", "-12"})
+        EXPECT_EQ(cells.count(shown), 1u) << shown;
+}
+
+// Every call has a report of its own, under a name that any file system
+// keeps and a web server serves: no dot first, no character an address
+// or a folder would read otherwise.
+TEST(Reports, EachCallHasAReportNameOfItsOwn)
+{
+    const struct {
+        const char* callsign;
+        const char* name;
+    } cases[] = {{"UA9ABC", "UA9ABC.txt"},       {"UA9ABC/P", "UA9ABC_P.txt"},   {"UA9ABC_P", "UA9ABC-5FP.txt"},
+                 {"UA9ABC:P", "UA9ABC-3AP.txt"}, {"UA9ABC-P", "UA9ABC-2DP.txt"}, {"A#1", "A-231.txt"},
+                 {"C%41", "C-2541.txt"},         {".HIDDEN", "-2EHIDDEN.txt"},   {"E F", "E-20F.txt"}};
+    std::set<std::string> names;
+    for (const auto& c : cases) {
+        EXPECT_EQ(participantReportName(c.callsign), c.name);
+        names.insert(participantReportName(c.callsign));
+    }
+    EXPECT_EQ(names.size(), std::size(cases));
 }
 
 // The text in UTF-16, for characters of up to three UTF-8 bytes.

@@ -37,8 +37,8 @@ def expect(condition, what):
         raise AssertionError(what)
 
 
-def upload(driver, robot, path, email):
-    driver.get(robot.url("/"))
+def upload(driver, robot, path, email, form="/"):
+    driver.get(form if form != "/" else robot.url("/"))
     driver.find_element(By.ID, "log").send_keys(path)
     driver.find_element(By.ID, "email").send_keys(email)
     driver.find_element(By.ID, "send").click()
@@ -71,15 +71,18 @@ def main():
         expect(driver.find_element(By.ID, "computed").text.isdigit(), "the computed score is shown")
         expect(len(driver.find_elements(By.CSS_SELECTOR, "#rejected tr")) > 1, "the rejected lines are listed")
         report = driver.find_element(By.ID, "report-link").get_attribute("href")
+        edit = driver.find_element(By.ID, "replace-link").get_attribute("href")
         if shots:
             driver.save_screenshot(os.path.join(shots, "robot-answer.png"))
 
-        # 2. A corrected log replaces it; the earlier report stays.
+        # 2. A corrected log sent through the answer's edit link replaces it;
+        # the earlier report stays.
         fixed = os.path.join(robot.scratch, "RK3DZB-fixed.log")
         with open(fixed, "wb") as f:
             f.write(sample)
-        expect(upload(driver, robot, fixed, "rk3dzb@example.org") == "Accepted", "the corrected log is accepted")
-        expect("Version 2" in driver.page_source, "the second version is said")
+        expect(upload(driver, robot, fixed, "rk3dzb@example.org", edit) == "Accepted", "the corrected log is accepted")
+        expect("Version 2 of this callsign's log: it is the one checked" in driver.page_source,
+               "the second version is said to replace the first")
         expect(not driver.find_elements(By.ID, "header-problems"), "the corrected log has no header problems")
         driver.get(report)
         expect("HUGE" in driver.find_element(By.ID, "header-problems").text, "the first report stays as it was")
@@ -99,11 +102,15 @@ def main():
         reports = driver.find_element(By.ID, "reports").text
         expect("RK3DZB" in reports, f"each participant's report is listed: {reports!r}")
         driver.find_element(By.ID, "publish").click()
+        # Logs are still taken: the robot asks first.
+        WebDriverWait(driver, 30).until(lambda d: d.find_elements(By.ID, "publish-anyway"))
+        driver.find_element(By.ID, "publish-anyway").click()
         WebDriverWait(driver, 30).until(lambda d: d.find_elements(By.ID, "logs"))
 
         # 4. The public page shows the result.
         driver.get(robot.url("/results/"))
         expect("RK3DZB" in driver.page_source and "RN9C" in driver.page_source, "the results are public")
+        expect("cross-check run 1" in driver.find_element(By.ID, "run-note").text, "the results say their run")
         print("browser test: upload, corrected upload, organiser's list, cross-check, publication: ok")
         return 0
     finally:

@@ -1,8 +1,9 @@
 // The organiser's login on a clock of the test's own: how long a guesser
-// waits, and that sessions end.
+// waits, and that sessions end, to the second.
 #include <gtest/gtest.h>
 
 #include "robot/organiser_auth.h"
+#include "robot_fixture.h"
 
 namespace {
 
@@ -12,7 +13,9 @@ using std::chrono::seconds;
 
 TEST(OrganiserLogin, WrongPasswordsWaitLongerAndLongerAndTheRightOneResets)
 {
-    OrganiserAuth auth(hashPassword("right"));
+    ScratchFolder scratch;
+    SessionBook sessions((scratch.path() / "robot.db").string());
+    OrganiserAuth auth(hashPassword("right"), sessions);
     const Clock::time_point start{};
     std::string session;
     for (int attempt = 0; attempt < 5; ++attempt)
@@ -38,21 +41,38 @@ TEST(OrganiserLogin, WrongPasswordsWaitLongerAndLongerAndTheRightOneResets)
     EXPECT_EQ(auth.logIn("b", "right", session, start), OrganiserAuth::Login::Ok) << "another address never waited";
 }
 
-TEST(OrganiserLogin, SessionsAreRandomAndEnd)
+TEST(OrganiserLogin, SessionsAreRandomAndEndAtTheirExpiryInstant)
 {
-    OrganiserAuth auth(hashPassword("right"));
-    const Clock::time_point start{};
+    ScratchFolder scratch;
+    SessionBook sessions((scratch.path() / "robot.db").string());
+    OrganiserAuth auth(hashPassword("right"), sessions);
+    // Tokens made now, so that keeping one forgets none of them as ended.
+    const Clock::time_point start = std::chrono::time_point_cast<seconds>(Clock::now());
     std::string first, second;
     ASSERT_EQ(auth.logIn("a", "right", first, start), OrganiserAuth::Login::Ok);
     ASSERT_EQ(auth.logIn("a", "right", second, start), OrganiserAuth::Login::Ok);
     EXPECT_NE(first, second);
     EXPECT_EQ(first.size(), 64u);
-    EXPECT_TRUE(auth.isSession(first, start + hours(11)));
-    EXPECT_FALSE(auth.isSession(first, start + hours(13)));
+    const struct {
+        Clock::duration after;
+        bool live;
+    } checks[] = {
+        {hours(11), true},
+        {hours(12) - seconds(1), true},
+        {hours(12), false},  // the expiry instant belongs to the end
+        {hours(12) + seconds(1), false},
+    };
+    for (const auto& check : checks)
+        EXPECT_EQ(auth.isSession(first, start + check.after), check.live)
+            << std::chrono::duration_cast<seconds>(check.after).count();
+    // A second robot on the same file, as after a restart, knows the session.
+    SessionBook reopened((scratch.path() / "robot.db").string());
+    EXPECT_TRUE(OrganiserAuth("", reopened).isSession(first, start));
     auth.logOut(second);
     EXPECT_FALSE(auth.isSession(second, start));
     EXPECT_FALSE(auth.isSession("", start));
-    EXPECT_FALSE(OrganiserAuth("").logIn("a", "", first, start) == OrganiserAuth::Login::Ok)
+    EXPECT_FALSE(auth.isSession(std::string(64, '0'), start));
+    EXPECT_FALSE(OrganiserAuth("", sessions).logIn("a", "", first, start) == OrganiserAuth::Login::Ok)
         << "no hash in the config: nobody gets in";
 }
 

@@ -1,5 +1,8 @@
 #include "robot_fixture.h"
 
+#include <sqlite3.h>
+#include <zip.h>
+
 #include <chrono>
 #include <cstdio>
 #include <stdexcept>
@@ -21,6 +24,68 @@ std::string cabrilloLog(const std::string& callsign, const std::vector<std::stri
     return log + "END-OF-LOG:\r\n";
 }
 
+bool contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+void runSqlOn(const std::string& path, const std::string& sql)
+{
+    sqlite3* db = nullptr;
+    const bool ran = sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
+                     sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    const std::string why = db ? sqlite3_errmsg(db) : "out of memory";
+    sqlite3_close(db);
+    if (!ran)
+        throw std::runtime_error(path + ": " + why);
+}
+
+namespace {
+
+// Calls `visit` with the open archive, if the bytes are one.
+template <typename Visit> void withZip(const std::string& bytes, Visit visit)
+{
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
+    zip_t* archive = source ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
+    if (!archive) {
+        zip_source_free(source);
+        return;
+    }
+    visit(archive);
+    zip_discard(archive);
+}
+
+}  // namespace
+
+std::vector<std::string> zipEntries(const std::string& zipBytes)
+{
+    std::vector<std::string> names;
+    withZip(zipBytes, [&](zip_t* archive) {
+        for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i)
+            names.push_back(zip_get_name(archive, i, 0));
+    });
+    return names;
+}
+
+std::string zipEntry(const std::string& zipBytes, const std::string& name)
+{
+    std::string bytes;
+    withZip(zipBytes, [&](zip_t* archive) {
+        zip_stat_t stat;
+        zip_file_t* file =
+            zip_stat(archive, name.c_str(), 0, &stat) == 0 ? zip_fopen(archive, name.c_str(), 0) : nullptr;
+        if (!file)
+            return;
+        bytes.resize(stat.size);
+        if (zip_fread(file, bytes.data(), stat.size) != static_cast<zip_int64_t>(stat.size))
+            bytes.clear();
+        zip_fclose(file);
+    });
+    return bytes;
+}
+
 namespace {
 const std::string& passwordHash()
 {
@@ -29,19 +94,39 @@ const std::string& passwordHash()
 }
 }  // namespace
 
-RunningRobot::RunningRobot(void (*configure)(RobotConfig&))
+ScratchFolder::ScratchFolder()
 {
     static int serial = 0;
-    scratch_ = std::filesystem::path(ROBOT_SCRATCH_DIR) /
-               ("robot-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
-    std::filesystem::remove_all(scratch_);
-    config_.dataDir = (scratch_ / "data").string();
+    path_ = std::filesystem::path(ROBOT_SCRATCH_DIR) /
+            ("robot-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+}
+
+ScratchFolder::~ScratchFolder()
+{
+    std::filesystem::remove_all(path_);
+}
+
+RunningRobot::RunningRobot(void (*configure)(RobotConfig&))
+{
+    config_.dataDir = (scratch_.path() / "data").string();
     config_.passwordHash = passwordHash();
     config_.readTimeoutSeconds = 1;
     config_.countryFile = ROBOT_COUNTRY_FILE;
     if (configure)
         configure(config_);
     checker_ = std::make_unique<LogChecker>(config_.countryFile, config_.checkerConfig);
+    start();
+}
+
+RunningRobot::~RunningRobot()
+{
+    stop();
+}
+
+void RunningRobot::start()
+{
     server_ = std::make_unique<RobotServer>(config_, *checker_);
     port_ = server_->bindToAnyPort("127.0.0.1");
     if (port_ <= 0)
@@ -51,12 +136,19 @@ RunningRobot::RunningRobot(void (*configure)(RobotConfig&))
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
 }
 
-RunningRobot::~RunningRobot()
+void RunningRobot::stop()
 {
     server_->stop();
     serving_.join();
     server_.reset();
-    std::filesystem::remove_all(scratch_);
+}
+
+void RunningRobot::restart(const std::function<void()>& meanwhile)
+{
+    stop();
+    if (meanwhile)
+        meanwhile();
+    start();
 }
 
 Browser::Browser(int port, std::string language) : client_("127.0.0.1", port), language_(std::move(language))
@@ -105,13 +197,13 @@ httplib::Result Browser::post(const std::string& path, const httplib::Params& fi
     return remember(client_.Post(path.c_str(), headers(), fields));
 }
 
-httplib::Result Browser::upload(const std::string& bytes, const std::string& email, const std::string& fileName)
+httplib::Result Browser::upload(const std::string& bytes, const std::string& email, const std::string& fileName,
+                                const std::string& earlier)
 {
     const httplib::MultipartFormDataItems items = {
-        {"csrf", csrf(), "", ""},
-        {"log", bytes, fileName, "application/octet-stream"},
-        {"text", "", "", ""},
-        {"email", email, "", ""},
+        {"csrf", csrf(), "", ""},     {"log", bytes, fileName, "application/octet-stream"},
+        {"text", "", "", ""},         {"email", email, "", ""},
+        {"earlier", earlier, "", ""},
     };
     return remember(client_.Post("/upload", headers(), items));
 }
@@ -144,4 +236,20 @@ bool Browser::logIn(const std::string& password)
 {
     const auto result = post("/organiser/login", {{"csrf", csrf()}, {"password", password}});
     return result && result->status == 303 && !cookie("session").empty();
+}
+
+std::string Browser::runCrossCheck(long long newestSeen)
+{
+    const auto started = post("/organiser/check", {{"csrf", csrf()}, {"newest", std::to_string(newestSeen)}});
+    if (!started || started->status != 303)
+        throw std::runtime_error("the cross-check did not start");
+    const std::string run = started->get_header_value("Location");
+    // Bounded by the test's own time limit; a run of a few logs takes well
+    // under a second.
+    for (;;) {
+        const auto page = get(run);
+        if (page && page->status == 200 && !contains(page->body, "id=\"run-state\">running"))
+            return run;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
 }

@@ -6,6 +6,7 @@
 #include <httplib.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -20,20 +21,65 @@
 std::string cabrilloLog(const std::string& callsign, const std::vector<std::string>& worked,
                         const std::string& extraHeader = "");
 
+bool contains(const std::string& text, const std::string& part);
+
+// robot.db's tables as the first robot made them, before any schema step.
+inline const char* const kFirstRobotsSchema = R"sql(
+CREATE TABLE uploads(id INTEGER PRIMARY KEY, receipt TEXT NOT NULL UNIQUE, received_at INTEGER NOT NULL,
+    email TEXT NOT NULL, file_name TEXT NOT NULL, original BLOB NOT NULL, accepted INTEGER NOT NULL,
+    callsign TEXT NOT NULL, category TEXT NOT NULL, qso_lines INTEGER NOT NULL, claimed_score INTEGER,
+    computed_score INTEGER NOT NULL);
+CREATE INDEX uploads_by_callsign ON uploads(callsign, id);
+CREATE TABLE worked(upload_id INTEGER NOT NULL REFERENCES uploads(id), callsign TEXT NOT NULL,
+    PRIMARY KEY(upload_id, callsign)) WITHOUT ROWID;
+CREATE TABLE runs(id INTEGER PRIMARY KEY, started_at INTEGER NOT NULL);
+CREATE TABLE settings(key TEXT PRIMARY KEY, value TEXT NOT NULL);
+)sql";
+
+// Runs `sql` on the database file at `path` as it is, with no schema step;
+// throws std::runtime_error saying why it could not.
+void runSqlOn(const std::string& path, const std::string& sql);
+
+// The names of a zip's entries, in order; and one entry's bytes (empty when
+// it has none of that name).
+std::vector<std::string> zipEntries(const std::string& zipBytes);
+std::string zipEntry(const std::string& zipBytes, const std::string& name);
+
 // The organiser's password in every test robot.
 inline const char* const kPassword = "correct horse";
 
+// A folder of its own under the build tree's scratch folder, removed with
+// the object.
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
 class RunningRobot {
 public:
-    // `configure` may change the config before the server starts.
+    // `configure` may change the config, and prepare the data folder, before
+    // the server starts.
     explicit RunningRobot(void (*configure)(RobotConfig&) = nullptr);
     ~RunningRobot();
 
+    // Stops the robot as SIGTERM would, and starts it again on the same data
+    // (on another port); `meanwhile` may change the data folder in between.
+    void restart(const std::function<void()>& meanwhile = {});
+
     int port() const { return port_; }
     const RobotConfig& config() const { return config_; }
+    std::string databasePath() const { return config_.dataDir + "/robot.db"; }
 
 private:
-    std::filesystem::path scratch_;
+    void start();
+    void stop();
+
+    ScratchFolder scratch_;
     RobotConfig config_;
     std::unique_ptr<LogChecker> checker_;
     std::unique_ptr<RobotServer> server_;
@@ -47,14 +93,19 @@ public:
 
     httplib::Result get(const std::string& path);
     httplib::Result post(const std::string& path, const httplib::Params& fields);
-    httplib::Result upload(const std::string& bytes, const std::string& email,
-                           const std::string& fileName = "log.cbr");
+    // `earlier`: the receipt of an earlier version, as the form takes it.
+    httplib::Result upload(const std::string& bytes, const std::string& email, const std::string& fileName = "log.cbr",
+                           const std::string& earlier = "");
     // The log pasted into the form's text box instead.
     httplib::Result paste(const std::string& text, const std::string& email);
 
     // The form token the pages gave; fetches the upload form when there is none yet.
     std::string csrf();
     bool logIn(const std::string& password = kPassword);
+    // Clicks "Run the cross-check" as the organiser's page showing run
+    // `newestSeen` would, then follows the run's page until the run has
+    // ended (done or failed); the run's address.
+    std::string runCrossCheck(long long newestSeen = 0);
     std::string cookie(const std::string& name) const;
     void setCookie(const std::string& name, const std::string& value) { cookies_[name] = value; }
     // A header sent with every request from now on.

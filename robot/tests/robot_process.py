@@ -2,6 +2,7 @@
 started on a free port of 127.0.0.1 with its data in a scratch folder, and
 a small client that uploads logs as a browser's form does."""
 
+import http.client
 import os
 import re
 import shutil
@@ -10,6 +11,7 @@ import socket
 import subprocess
 import time
 import urllib.error
+import urllib.parse
 import urllib.request
 import uuid
 
@@ -36,7 +38,7 @@ def cabrillo_log(callsign, worked, extra_header="", band_khz=3527):
 class Robot:
     """zemrix-robot on a free port; `data` survives restarts, `scratch` is removed by remove()."""
 
-    def __init__(self, binary, scratch, country_file, hash_line=None):
+    def __init__(self, binary, scratch, country_file, hash_line=None, extra_config=""):
         self.binary, self.scratch = binary, scratch
         shutil.rmtree(scratch, ignore_errors=True)
         os.makedirs(scratch)
@@ -48,7 +50,7 @@ class Robot:
         self.config = os.path.join(scratch, "robot.ini")
         with open(self.config, "w") as f:
             f.write(f"data = {self.data}\nport = {self.port}\ncountry_file = {country_file}\n"
-                    f"contest = ZEMRIX 2025\n{hash_line}\nread_timeout_seconds = 5\n")
+                    f"contest = ZEMRIX 2025\n{hash_line}\nread_timeout_seconds = 5\n{extra_config}")
         self.process = None
 
     def start(self):
@@ -119,3 +121,46 @@ class Client:
             status, page = error.code, error.read().decode()
         found = re.search(r'id="receipt">([0-9A-Z]+)<', page)
         return status, found.group(1) if found else None, time.perf_counter() - start
+
+
+class Organiser:
+    """The organiser's browser: logs in, starts cross-checks, reads a run's state.  Answers are
+    read as they come, redirects not followed, so the session cookie is kept."""
+
+    def __init__(self, robot, timeout=60):
+        self.robot, self.timeout = robot, timeout
+        self.csrf = re.search(r"csrf=([0-9a-f]{64})", self.request("GET", "/")[1].get("Set-Cookie", "")).group(1)
+        self.session = ""
+        status, headers, _ = self.request("POST", "/organiser/login", {"password": PASSWORD})
+        found = re.search(r"session=([0-9a-f]{64})", headers.get("Set-Cookie", ""))
+        if status != 303 or not found:
+            raise RuntimeError(f"the organiser could not log in: {status}")
+        self.session = found.group(1)
+
+    def request(self, method, path, fields=None):
+        """(status, headers, body) of one request with the organiser's cookies."""
+        connection = http.client.HTTPConnection("127.0.0.1", self.robot.port, timeout=self.timeout)
+        headers = {"Cookie": f"csrf={getattr(self, 'csrf', '')}; session={getattr(self, 'session', '')}"}
+        body = None
+        if fields is not None:
+            body = urllib.parse.urlencode(dict(fields, csrf=self.csrf))
+            headers["Content-Type"] = "application/x-www-form-urlencoded"
+        try:
+            connection.request(method, path, body=body, headers=headers)
+            answer = connection.getresponse()
+            return answer.status, answer.headers, answer.read().decode()
+        finally:
+            connection.close()
+
+    def start_cross_check(self):
+        """Clicks "Run the cross-check" on a fresh organiser's page: the address of the run it started."""
+        newest = re.search(r'name="newest" value="(\d+)"', self.request("GET", "/organiser")[2]).group(1)
+        status, headers, _ = self.request("POST", "/organiser/check", {"newest": newest})
+        if status != 303:
+            raise RuntimeError(f"the cross-check did not start: {status}")
+        return headers["Location"]
+
+    def run_state(self, run_path):
+        """running, done or failed, as the run's page says."""
+        _, _, page = self.request("GET", run_path)
+        return re.search(r'id="run-state">(\w+)', page).group(1)

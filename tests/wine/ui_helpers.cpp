@@ -154,6 +154,29 @@ HWND waitForWindow(const std::string& title, DWORD timeoutMs)
     return window;
 }
 
+namespace {
+
+DWORD WINAPI freeLibrary(void* dll)
+{
+    static_cast<std::unique_ptr<StatsDll>*>(dll)->reset();
+    return 0;
+}
+
+}  // namespace
+
+DWORD timedUnload(std::unique_ptr<StatsDll>& dll, bool fromAnotherThread)
+{
+    const DWORD start = ::GetTickCount();
+    if (fromAnotherThread) {
+        HANDLE unloader = ::CreateThread(nullptr, 0, freeLibrary, &dll, 0, nullptr);
+        ::WaitForSingleObject(unloader, INFINITE);
+        ::CloseHandle(unloader);
+    } else {
+        dll.reset();
+    }
+    return ::GetTickCount() - start;
+}
+
 HWND panelWindow()
 {
     const std::vector<HWND> found = ownWindows("MODE");

@@ -118,6 +118,10 @@ private:
 // window procedure or dialog procedure lies in `code`.
 std::vector<HWND> windowsRunning(const CodeRange& code);
 
+// Frees the library, on this thread or on another while this one waits
+// without pumping; how long FreeLibrary took.
+DWORD timedUnload(std::unique_ptr<StatsDll>& dll, bool fromAnotherThread);
+
 std::string titleOf(HWND window);
 // A button click as the control reports it, handled before this returns.
 void click(HWND dialog, int id);

@@ -94,24 +94,6 @@ bool enter(WindowThreadIs doing, HWND panel)
     return false;
 }
 
-DWORD WINAPI freeLibrary(void* dll)
-{
-    static_cast<std::unique_ptr<StatsDll>*>(dll)->reset();
-    return 0;
-}
-
-// On this thread, or on another while this one waits without pumping.
-void unload(std::unique_ptr<StatsDll>& dll, bool fromAnotherThread)
-{
-    if (!fromAnotherThread) {
-        dll.reset();
-        return;
-    }
-    HANDLE unloader = ::CreateThread(nullptr, 0, freeLibrary, &dll, 0, nullptr);
-    ::WaitForSingleObject(unloader, INFINITE);
-    ::CloseHandle(unloader);
-}
-
 class UnloadWithWindowsOpen : public ::testing::Test {
 protected:
     Watchdog watchdog{120000};
@@ -162,9 +144,7 @@ TEST_F(UnloadWithWindowsOpen, ReturnsAtOnceAndLeavesNothingRunningWhileTheHostIs
         if (c.courierInACallElsewhere)
             ASSERT_TRUE(host.waitForEvent("entry"));
         ::Sleep(c.busyMs);
-        const DWORD start = ::GetTickCount();
-        unload(dll, c.fromAnotherThread);
-        const DWORD unloadMs = ::GetTickCount() - start;
+        const DWORD unloadMs = timedUnload(dll, c.fromAnotherThread);
         if (c.courierInACallElsewhere) {
             // The call under way holds the library until it has returned;
             // nothing new starts after that.

@@ -1,0 +1,271 @@
+#include "robot/organiser_pages.h"
+
+#include <algorithm>
+#include <sstream>
+
+#include "contest/text.h"
+#include "robot/robot_config.h"
+
+namespace {
+
+std::string publishButton(const PageTexts& texts, const std::string& csrfToken, long long run)
+{
+    return postButton("/organiser/publish", "publish", texts.publish, csrfToken, {{"run", std::to_string(run)}});
+}
+
+std::string runPath(long long run)
+{
+    return "/organiser/run/" + std::to_string(run);
+}
+
+const char* stateText(const PageTexts& texts, RunState state)
+{
+    switch (state) {
+    case RunState::Running:
+        return texts.runRunning;
+    case RunState::Failed:
+        return texts.runFailed;
+    case RunState::Done:
+        break;
+    }
+    return texts.runDone;
+}
+
+// The claimed score, marked when the rules count another.
+std::string claimedCell(const PageTexts& texts, const StoredUpload& log)
+{
+    if (log.claimedScore && *log.claimedScore != log.computedScore)
+        return std::string("<td class=\"differs\" title=\"") + texts.scoresDiffer + "\">" +
+               scoreText(texts, log.claimedScore) + "</td>";
+    return "<td>" + scoreText(texts, log.claimedScore) + "</td>";
+}
+
+const char* standingName(const PageTexts& texts, VersionStanding standing)
+{
+    switch (standing) {
+    case VersionStanding::Checked:
+        return texts.standingChecked;
+    case VersionStanding::Replaced:
+        return texts.standingReplaced;
+    case VersionStanding::Waiting:
+        return texts.standingWaiting;
+    case VersionStanding::Declined:
+        return texts.standingDeclined;
+    }
+    return "";
+}
+
+// What the organiser compares of two versions, as the headings and cells
+// of one table.
+std::vector<const char*> versionHeadings(const PageTexts& texts)
+{
+    return {texts.versionColumn, texts.standingColumn, texts.timeColumn,    texts.emailColumn, texts.fileColumn,
+            texts.qsoLines,      texts.claimedScore,   texts.computedScore, texts.receipt};
+}
+
+std::vector<std::string> versionCells(const PageTexts& texts, const StoredUpload& upload)
+{
+    return {std::to_string(upload.version),
+            standingName(texts, upload.standing),
+            formatUtcSecond(upload.receivedAt),
+            htmlEscaped(upload.email),
+            htmlEscaped(upload.fileName),
+            std::to_string(upload.qsoLines),
+            scoreText(texts, upload.claimedScore),
+            std::to_string(upload.computedScore),
+            "<a href=\"" + receiptPath(upload.receipt) + "\">" + htmlEscaped(upload.receipt) + "</a>"};
+}
+
+// Each waiting version beside the one checked now, with the two choices.
+void waitingVersions(std::ostringstream& out, const PageTexts& texts, const std::string& csrfToken,
+                     const std::vector<StoredUpload>& versions)
+{
+    const auto waiting = std::count_if(versions.begin(), versions.end(), [](const StoredUpload& upload) {
+        return upload.standing == VersionStanding::Waiting;
+    });
+    if (waiting == 0)
+        return;
+    out << "<h2 id=\"waiting\">" << texts.waitingVersions << " (" << waiting << ")</h2>";
+    const std::vector<const char*> headings = versionHeadings(texts);
+    for (const StoredUpload& candidate : versions) {
+        if (candidate.standing != VersionStanding::Waiting)
+            continue;
+        const auto checked = std::find_if(versions.begin(), versions.end(), [&](const StoredUpload& upload) {
+            return upload.callsign == candidate.callsign && upload.standing == VersionStanding::Checked;
+        });
+        const std::vector<std::string> left =
+            checked == versions.end() ? std::vector<std::string>(headings.size()) : versionCells(texts, *checked);
+        const std::vector<std::string> right = versionCells(texts, candidate);
+        out << "<table class=\"versions\"><tr><th>" << htmlEscaped(candidate.callsign) << "</th><th>"
+            << texts.checkedNow << "</th><th>" << texts.waitingColumn << "</th></tr>";
+        for (std::size_t i = 0; i < headings.size(); ++i)
+            out << "<tr><th>" << headings[i] << "</th><td>" << left[i] << "</td><td>" << right[i] << "</td></tr>";
+        const std::string receipt = htmlEscaped(candidate.receipt);
+        out << "</table><p>"
+            << postButton("/organiser/version", "check-" + receipt, texts.checkThisOne, csrfToken,
+                          {{"receipt", candidate.receipt}, {"choice", "check"}})
+            << postButton("/organiser/version", "keep-" + receipt, texts.keepChecked, csrfToken,
+                          {{"receipt", candidate.receipt}, {"choice", "keep"}})
+            << "</p>";
+    }
+}
+
+void everyVersionTable(std::ostringstream& out, const PageTexts& texts, const std::vector<StoredUpload>& versions)
+{
+    out << "<h2>" << texts.everyVersion << " (" << versions.size() << ")</h2><table id=\"versions\"><tr><th>"
+        << texts.callsign << "</th>";
+    for (const char* heading : versionHeadings(texts))
+        out << "<th>" << heading << "</th>";
+    out << "</tr>";
+    for (const StoredUpload& upload : versions) {
+        out << "<tr><td>" << htmlEscaped(upload.callsign) << "</td>";
+        for (const std::string& cell : versionCells(texts, upload))
+            out << "<td>" << cell << "</td>";
+        out << "</tr>";
+    }
+    out << "</table>";
+}
+
+void receivedTable(std::ostringstream& out, const PageTexts& texts, const std::vector<StoredUpload>& logs)
+{
+    out << "<h2>" << texts.logsReceived << " (" << logs.size() << ")</h2><table id=\"logs\"><tr><th>"
+        << texts.timeColumn << "</th><th>" << texts.callsign << "</th><th>" << texts.category << "</th><th>"
+        << texts.qsoLines << "</th><th>" << texts.claimedScore << "</th><th>" << texts.computedScore << "</th><th>"
+        << texts.versionColumn << "</th><th>" << texts.emailColumn << "</th><th>" << texts.receipt << "</th></tr>";
+    for (const StoredUpload& log : logs)
+        out << "<tr><td>" << formatUtcSecond(log.receivedAt) << "</td><td>" << htmlEscaped(log.callsign) << "</td><td>"
+            << htmlEscaped(log.category) << "</td><td>" << log.qsoLines << "</td>" << claimedCell(texts, log) << "<td>"
+            << log.computedScore << "</td><td>" << log.version << "</td><td>" << htmlEscaped(log.email)
+            << "</td><td><a href=\"" << receiptPath(log.receipt) << "\">" << htmlEscaped(log.receipt)
+            << "</a></td></tr>";
+    out << "</table>";
+}
+
+void refusedTable(std::ostringstream& out, const PageTexts& texts, const std::vector<StoredUpload>& refused)
+{
+    out << "<h2>" << texts.refusedUploads << " (" << refused.size() << ")</h2>";
+    if (refused.empty()) {
+        out << "<p>" << texts.none << "</p>";
+        return;
+    }
+    out << "<table id=\"refused\"><tr><th>" << texts.timeColumn << "</th><th>" << texts.callsign << "</th><th>"
+        << texts.fileColumn << "</th><th>" << texts.emailColumn << "</th><th>" << texts.receipt << "</th></tr>";
+    for (const StoredUpload& upload : refused)
+        out << "<tr><td>" << formatUtcSecond(upload.receivedAt) << "</td><td>" << htmlEscaped(upload.callsign)
+            << "</td><td>" << htmlEscaped(upload.fileName) << "</td><td>" << htmlEscaped(upload.email)
+            << "</td><td><a href=\"" << receiptPath(upload.receipt) << "\">" << htmlEscaped(upload.receipt)
+            << "</a></td></tr>";
+    out << "</table>";
+}
+
+void missingTable(std::ostringstream& out, const PageTexts& texts, const std::vector<MissingLog>& missing)
+{
+    out << "<h2>" << texts.missingLogs << "</h2>";
+    if (missing.empty()) {
+        out << "<p>" << texts.none << "</p>";
+        return;
+    }
+    out << "<table id=\"missing\"><tr><th>" << texts.callsign << "</th><th>" << texts.workedBy << "</th></tr>";
+    for (const MissingLog& log : missing)
+        out << "<tr><td>" << htmlEscaped(log.callsign) << "</td><td>" << log.workedBy << "</td></tr>";
+    out << "</table>";
+}
+
+}  // namespace
+
+std::string organiserPage(const PageTexts& texts, const std::string& csrfToken, const OrganiserView& view)
+{
+    std::ostringstream body;
+    const long long newest = view.newestRun ? view.newestRun->id : 0;
+    body << "<p>"
+         << postButton("/organiser/check", "run-check", texts.runCheck, csrfToken,
+                       {{"newest", std::to_string(newest)}});
+    if (view.newestRun)
+        body << "<a id=\"newest-run\" href=\"" << runPath(newest) << "\">"
+             << fill(texts.checkRun, std::to_string(newest)) << "</a> (" << stateText(texts, view.newestRun->state)
+             << ") ";
+    if (view.newestDone)
+        body << publishButton(texts, csrfToken, view.newestDone->id);
+    if (!view.window.closed)
+        body << postButton("/organiser/close", "close", texts.closeNow, csrfToken);
+    else if (view.closedByHand)
+        body << postButton("/organiser/reopen", "reopen", texts.reopen, csrfToken);
+    body << postButton("/organiser/logout", "logout", texts.logOut, csrfToken) << "</p>";
+    if (view.window.closed)
+        body << "<p class=\"no\">" << fill(texts.closedSince, formatUtcMinute(view.window.deadline)) << "</p>";
+    else if (view.window.deadline)
+        body << "<p>" << fill(texts.openUntil, formatUtcMinute(view.window.deadline)) << "</p>";
+    if (view.published)
+        body << "<p class=\"ok\"><a href=\"/results\">" << texts.published << "</a></p>";
+    body << "<p><a id=\"received\" href=\"/organiser/received.zip\">" << texts.downloadReceived << "</a></p>";
+    waitingVersions(body, texts, csrfToken, view.versions);
+    receivedTable(body, texts, view.logs);
+    refusedTable(body, texts, view.refused);
+    missingTable(body, texts, view.missing);
+    everyVersionTable(body, texts, view.versions);
+    return htmlPage(texts, texts.organiserHeading, body.str(), "/organiser");
+}
+
+namespace {
+
+void runProgress(std::ostringstream& out, const PageTexts& texts, const RunProgress& progress)
+{
+    out << "<p id=\"progress\">";
+    switch (progress.stage) {
+    case RunStage::Collecting:
+        out << fill(texts.collectingLogs,
+                    std::to_string(progress.logsCollected) + " / " + std::to_string(progress.logsTotal));
+        break;
+    case RunStage::Checking:
+        out << texts.checkingLogs;
+        break;
+    case RunStage::Zipping:
+        out << texts.zippingRun;
+        break;
+    }
+    out << "</p><p>" << texts.pageRefreshes << "</p>";
+}
+
+void runOutputs(std::ostringstream& out, const PageTexts& texts, const std::string& csrfToken, const RunView& view)
+{
+    const std::string base = runPath(view.run.id);
+    out << "<p><a id=\"results-page\" href=\"" << base << "/results.html\">" << texts.resultsPage << "</a> &middot; "
+        << "<a id=\"zip\" href=\"" << base << "/all.zip\">" << texts.download << "</a> "
+        << publishButton(texts, csrfToken, view.run.id) << "</p>";
+    out << "<h2>" << texts.reports << "</h2><ul id=\"reports\">";
+    for (const std::string& name : view.reportNames)
+        out << "<li><a href=\"" << base << "/ubn/" << htmlEscaped(name) << "\">" << htmlEscaped(name) << "</a></li>";
+    out << "</ul>";
+}
+
+}  // namespace
+
+std::string runPage(const PageTexts& texts, const std::string& csrfToken, const RunView& view)
+{
+    const RunRecord& run = view.run;
+    std::ostringstream body;
+    body << "<p><a href=\"/organiser\">" << texts.organiserHeading << "</a></p><p id=\"run-state\">"
+         << stateText(texts, run.state) << ". " << fill(texts.runStarted, formatUtcSecond(run.startedAt));
+    if (run.state != RunState::Running)
+        body << " " << fill(texts.runFinished, formatUtcSecond(run.finishedAt));
+    body << "</p>";
+    if (run.state == RunState::Running && view.progress)
+        runProgress(body, texts, *view.progress);
+    if (run.state == RunState::Failed)
+        body << "<p class=\"no\">" << texts.checkFailed << "</p><pre id=\"failure\">" << htmlEscaped(run.failure)
+             << "</pre>";
+    if (run.state == RunState::Done)
+        runOutputs(body, texts, csrfToken, view);
+    return htmlPage(texts, fill(texts.checkRun, std::to_string(run.id)), body.str(), runPath(run.id),
+                    run.state == RunState::Running ? 2 : 0);
+}
+
+std::string confirmPublishPage(const PageTexts& texts, const std::string& csrfToken, const RunRecord& run)
+{
+    const std::string body = "<p id=\"confirm\">" + fill(texts.stillOpen, std::to_string(run.id)) + "</p><p>" +
+                             postButton("/organiser/publish", "publish-anyway", texts.publishAnyway, csrfToken,
+                                        {{"run", std::to_string(run.id)}, {"confirm", "yes"}}) +
+                             "<a href=\"" + runPath(run.id) + "\">" + fill(texts.checkRun, std::to_string(run.id)) +
+                             "</a></p>";
+    return htmlPage(texts, texts.publish, body, runPath(run.id));
+}
