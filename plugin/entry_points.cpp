@@ -84,9 +84,13 @@ int EntryPoints::checkCall(const char* callsign, const char* mode, const char* b
 // The "Output" box is shown with the lock let go; a call the host makes
 // from the box's message loop may replace this caller's text, and then the
 // newer text is the one returned.
+//
+// The ended callers' texts are freed as the request begins: one that ends
+// while this request runs keeps its text until the next.
 const char* EntryPoints::getResult(int* out, CallerId caller) noexcept
 {
     const char* result = guarded(kEmptyText, [&] {
+        freeEndedCallersTexts();
         std::unique_lock<std::mutex> entry(entry_);
         Results results = buildResults(state_, cabrillo_, platform_);
         const char* kept = keepResultsText(caller, std::move(results.text));
@@ -128,16 +132,30 @@ void EntryPoints::runCommand(const char* command) noexcept
 
 void EntryPoints::releaseResultsText(CallerId caller) noexcept
 {
-    guarded(std::size_t{0}, [&] {
+    guarded(0, [&] {
         std::lock_guard<std::mutex> texts(textsLock_);
-        return resultsTexts_.erase(caller);
+        ResultsTexts::node_type ended = resultsTexts_.extract(caller);
+        if (!ended.empty())
+            endedCallersTexts_.push_back(std::move(ended));
+        return 0;
     });
+}
+
+// The texts are destroyed outside the lock, so that a thread's end never
+// waits for the heap.
+void EntryPoints::freeEndedCallersTexts()
+{
+    std::vector<ResultsTexts::node_type> ended;
+    {
+        std::lock_guard<std::mutex> texts(textsLock_);
+        ended.swap(endedCallersTexts_);
+    }
 }
 
 std::size_t EntryPoints::keptResultsTexts()
 {
     std::lock_guard<std::mutex> texts(textsLock_);
-    return resultsTexts_.size();
+    return resultsTexts_.size() + endedCallersTexts_.size();
 }
 
 const char* EntryPoints::keepResultsText(CallerId caller, std::string text)

@@ -20,6 +20,7 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "cabrillo/cabrillo_log.h"
 #include "contest/platform.h"
@@ -62,17 +63,21 @@ public:
     // bytes (nothing is written through a null one).
     int checkCall(const char* callsign, const char* mode, const char* band, char* message) noexcept;
 
-    // The results text.  It stays valid until the same caller asks again or
-    // its text is released, whatever other callers do meanwhile, however
-    // many they are.  -1 goes to `out` (may be null).
+    // The results text.  It stays valid until the same caller asks again,
+    // whatever other callers do meanwhile, however many they are; once the
+    // caller has ended, until the next request from any caller.  -1 goes to
+    // `out` (may be null).
     const char* getResult(int* out, CallerId caller) noexcept;
 
-    // Frees the caller's results text; the DLL calls it as each host thread
-    // ends.  It waits for nothing but the texts' own short lock, so it is
-    // safe where the system holds its loader lock.
+    // The caller has ended (the DLL calls it as each host thread ends), so
+    // its text is no longer its own.  The host may still read it on another
+    // thread, so it is kept until the next request frees it; a new caller
+    // given the same id meanwhile gets a text of its own.  It waits for
+    // nothing but the texts' own short lock, so it is safe where the system
+    // holds its loader lock.
     void releaseResultsText(CallerId caller) noexcept;
 
-    // How many callers' texts are kept now.
+    // How many texts are kept now, of callers alive or ended.
     std::size_t keptResultsTexts();
 
     int resetStats(int exportFlag, const char* ownCallsign, const HostDateTime* contestStart,
@@ -87,6 +92,7 @@ public:
 private:
     const char* keepResultsText(CallerId caller, std::string text);
     const char* resultsTextOf(CallerId caller);
+    void freeEndedCallersTexts();
 
     Platform& platform_;
     std::mutex entry_;
@@ -96,7 +102,10 @@ private:
 
     // Apart from entry_, so that a thread's end never waits for a call in
     // progress.  The map's nodes never move, nor does a text until its
-    // own caller asks again.
+    // own caller asks again.  An ended caller's node leaves the map whole,
+    // text in place, so that its id is free for a new thread.
+    using ResultsTexts = std::unordered_map<CallerId, std::string>;
     std::mutex textsLock_;
-    std::unordered_map<CallerId, std::string> resultsTexts_;
+    ResultsTexts resultsTexts_;
+    std::vector<ResultsTexts::node_type> endedCallersTexts_;
 };

@@ -1,7 +1,6 @@
 #include "robot/check_runner.h"
 
 #include <filesystem>
-#include <iostream>
 
 #include "robot/run_folder.h"
 
@@ -29,8 +28,9 @@ void removeFolder(const std::string& folder)
 
 }  // namespace
 
-CheckRunner::CheckRunner(std::string runsFolder, const LogChecker& checker, UploadStore& store, RunBook& runs)
-    : runsFolder_(std::move(runsFolder)), checker_(checker), store_(store), runs_(runs)
+CheckRunner::CheckRunner(std::string runsFolder, const LogChecker& checker, UploadStore& store, RunBook& runs,
+                         ServerLog& log)
+    : runsFolder_(std::move(runsFolder)), checker_(checker), store_(store), runs_(runs), log_(log)
 {
     runs_.failInterrupted(std::time(nullptr), "the robot stopped during the run");
     for (const std::string& name : listedFolders(runsFolder_, kPartialPrefix))
@@ -118,12 +118,13 @@ void CheckRunner::perform(long long run)
     } catch (const std::exception& error) {
         if (!partial.empty())
             removeFolder(partial);
+        log_.error("cross-check run " + std::to_string(run) + " failed: " + error.what());
         try {
             runs_.fail(run, std::time(nullptr), error.what());
         } catch (const std::exception& unrecorded) {
             // The book keeps it as running; the next start-up marks it failed.
-            std::cerr << "zemrix-robot: run " << run << " failed (" << error.what()
-                      << ") and could not be recorded: " << unrecorded.what() << "\n";
+            log_.error("cross-check run " + std::to_string(run) + " could not be recorded as failed: " +
+                       unrecorded.what());
         }
     }
     std::lock_guard<std::mutex> lock(mutex_);

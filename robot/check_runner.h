@@ -11,6 +11,7 @@
 
 #include "robot/precheck.h"
 #include "robot/run_book.h"
+#include "robot/server_log.h"
 #include "robot/upload_store.h"
 
 enum class RunStage { Collecting, Checking, Zipping };
@@ -26,7 +27,9 @@ class CheckRunner {
 public:
     // Runs live in folders under `runsFolder`.  Runs that a stopped robot
     // left running are marked failed here, and their partial folders go.
-    CheckRunner(std::string runsFolder, const LogChecker& checker, UploadStore& store, RunBook& runs);
+    // Each failure goes into `log` with its cause.
+    CheckRunner(std::string runsFolder, const LogChecker& checker, UploadStore& store, RunBook& runs,
+                ServerLog& log);
     // Waits for a run in progress to end.
     ~CheckRunner();
     CheckRunner(const CheckRunner&) = delete;
@@ -54,6 +57,7 @@ private:
     const LogChecker& checker_;
     UploadStore& store_;
     RunBook& runs_;
+    ServerLog& log_;
     mutable std::mutex mutex_;
     std::optional<RunProgress> progress_;
     std::thread worker_;

@@ -29,6 +29,7 @@ struct PageTexts {
     const char* badForm;
     const char* badRequest;
     const char* serverError;
+    const char* busy;
     const char* receipt;
     const char* receivedAt;
     const char* callsign;

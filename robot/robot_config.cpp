@@ -96,6 +96,16 @@ bool applySetting(RobotConfig& config, const std::string& key, const std::string
         config.readTimeoutSeconds = static_cast<int>(number);
         return true;
     }
+    if (key == "request_deadline_seconds") {
+        if (!parseCount(value, 1, 3600, number))
+            return false;
+        config.requestDeadlineSeconds = static_cast<int>(number);
+        return true;
+    }
+    if (key == "log_file") {
+        config.logFile = value;
+        return true;
+    }
     problem = "unknown key " + key;
     return false;
 }

@@ -18,7 +18,9 @@ struct RobotConfig {
     std::string countryFile = "/usr/share/hamradio-files/cty.dat";
     bool secureCookies = false;  // yes behind a TLS proxy
     std::string proxyAddress;    // the reverse proxy's address, whose X-Forwarded-For is believed
-    int readTimeoutSeconds = 10;
+    int readTimeoutSeconds = 10;      // silence allowed between two bytes of a request
+    int requestDeadlineSeconds = 60;  // for a request's whole header and body
+    std::string logFile;              // the access and error log; empty = stderr
 };
 
 class RobotConfigError : public std::runtime_error {

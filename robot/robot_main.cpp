@@ -46,14 +46,18 @@ int serve(const std::string& configPath)
                   << ": the organiser's pages cannot be entered\n";
     const LogChecker checker(config.countryFile, config.checkerConfig);
     RobotServer server(config, checker);
+    std::string error;
+    if (!server.bind(error)) {
+        std::cerr << "zemrix-robot: cannot listen on " << config.listenAddress << ":" << config.port << ": " << error
+                  << "\n";
+        return 1;
+    }
     std::thread signalThread = stopOnSignal(server);
     std::cerr << "zemrix-robot: serving " << config.contestName << " on http://" << config.listenAddress << ":"
               << config.port << "/ (data in " << config.dataDir << ")\n";
-    const bool served = server.listen();
-    if (!served) {
-        std::cerr << "zemrix-robot: cannot listen on " << config.listenAddress << ":" << config.port << "\n";
+    const bool served = server.serveAfterBind();
+    if (!served)
         pthread_kill(signalThread.native_handle(), SIGTERM);
-    }
     signalThread.join();
     return served ? 0 : 1;
 }

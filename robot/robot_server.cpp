@@ -6,7 +6,7 @@
 
 #include "contest/text.h"
 #include "logfile/text.h"
-#include "logfile/text.h"
+#include "robot/http_transport.h"
 #include "robot/pages.h"
 #include "robot/server_request.h"
 
@@ -43,6 +43,30 @@ std::string sizeText(std::size_t bytes)
     if (bytes % (1024 * 1024) == 0)
         return std::to_string(bytes / (1024 * 1024)) + " MB";
     return std::to_string(bytes / 1024) + " KB";
+}
+
+TransportLimits transportLimits(const RobotConfig& config)
+{
+    TransportLimits limits;
+    limits.readTimeout = std::chrono::seconds(config.readTimeoutSeconds);
+    limits.requestDeadline = std::chrono::seconds(config.requestDeadlineSeconds);
+    // Room for the form's other fields around a log of the largest size.
+    limits.bodyLimit = config.uploadLimit + 64 * 1024;
+    // Some thirty of the largest uploads at once, far more than ever arrive
+    // together; past that a body is refused with 503, to be sent again.
+    limits.bodiesAtOnce = 32 * limits.bodyLimit;
+    return limits;
+}
+
+std::string whatWasThrown(std::exception_ptr thrown)
+{
+    try {
+        std::rethrow_exception(thrown);
+    } catch (const std::exception& error) {
+        return error.what();
+    } catch (...) {
+        return "an exception that is no std::exception";
+    }
 }
 
 bool isOrganiserPath(const std::string& path)
@@ -100,8 +124,8 @@ RobotServer::RobotServer(const RobotConfig& config, const LogChecker& checker)
       store_((fs::create_directories(config.dataDir), (fs::path(config.dataDir) / "robot.db").string())),
       runs_((fs::path(config.dataDir) / "robot.db").string()),
       sessions_((fs::path(config.dataDir) / "robot.db").string()), auth_(config.passwordHash, sessions_),
-      runner_((fs::path(config.dataDir) / "runs").string(), checker, store_, runs_),
-      http_(std::make_unique<httplib::Server>())
+      log_(config.logFile), runner_((fs::path(config.dataDir) / "runs").string(), checker, store_, runs_, log_),
+      http_(std::make_unique<RobotHttpServer>(transportLimits(config)))
 {
     if (sodium_init() < 0)
         throw std::runtime_error("libsodium cannot start");
@@ -116,13 +140,13 @@ RobotServer::~RobotServer()
     stop();
 }
 
-bool RobotServer::listen()
+bool RobotServer::bind(std::string& error)
 {
-    return http_->listen(config_.listenAddress.c_str(), config_.port);
+    return http_->bindExclusively(config_.listenAddress, config_.port, error);
 }
 int RobotServer::bindToAnyPort(const std::string& host)
 {
-    return http_->bind_to_any_port(host);
+    return http_->bindAnyPort(host);
 }
 bool RobotServer::serveAfterBind()
 {
@@ -139,15 +163,7 @@ bool RobotServer::isRunning() const
 
 void RobotServer::installRoutes()
 {
-    httplib::Server& http = *http_;
-    // Slow clients hold a worker thread only until the timeout; many workers
-    // keep the others served meanwhile.
-    http.new_task_queue = [] { return new httplib::ThreadPool(64); };
-    http.set_read_timeout(config_.readTimeoutSeconds, 0);
-    http.set_write_timeout(config_.readTimeoutSeconds, 0);
-    http.set_keep_alive_timeout(3);
-    // Room for the form's other fields around a log of the largest size.
-    http.set_payload_max_length(config_.uploadLimit + 64 * 1024);
+    RobotHttpServer& http = *http_;
     http.set_default_headers({
         {"Content-Security-Policy", "default-src 'none'; style-src 'unsafe-inline'; img-src data:; form-action 'self'; "
                                     "frame-ancestors 'none'; base-uri 'none'"},
@@ -174,6 +190,7 @@ void RobotServer::installRoutes()
         else
             http.Post(route.pattern, handler);
     }
+    http.set_logger([this](const httplib::Request& req, const httplib::Response& res) { logAnswer(req, res); });
 
     // Pages for what went wrong outside the handlers: no route, a body over
     // the limit, a request that does not parse.  A handler's own page stays.
@@ -188,10 +205,13 @@ void RobotServer::installRoutes()
                 text = texts.notFound;
             if (res.status == 413)
                 text = fill(texts.tooLarge, sizeText(config_.uploadLimit));
+            if (res.status == 503)
+                text = texts.busy;
             res.set_content(messagePage(texts, texts.robotTitle, text, "/"), kHtml);
             return httplib::Server::HandlerResponse::Handled;
         }));
-    http.set_exception_handler([](const httplib::Request& req, httplib::Response& res, std::exception_ptr) {
+    http.set_exception_handler([](const httplib::Request& req, httplib::Response& res, std::exception_ptr thrown) {
+        noteRequestFailure(whatWasThrown(thrown));
         const PageTexts& texts =
             pageTexts(chooseLanguage(cookieValue(req, "lang"), req.get_header_value("Accept-Language")));
         res.status = 500;
@@ -316,14 +336,20 @@ void RobotServer::sendReceiptList(Request& r)
     r.res.set_content(text, "text/plain; charset=utf-8");
 }
 
-std::string RobotServer::clientAddress(const Request& r) const
+std::string RobotServer::clientAddress(const httplib::Request& req) const
 {
     // Behind the configured proxy every connection comes from it; the last
     // address it appended is the client's.  Anyone else's header is ignored.
-    const std::string forwarded = r.req.get_header_value("X-Forwarded-For");
-    if (config_.proxyAddress.empty() || r.req.remote_addr != config_.proxyAddress || forwarded.empty())
-        return r.req.remote_addr;
+    const std::string forwarded = req.get_header_value("X-Forwarded-For");
+    if (config_.proxyAddress.empty() || req.remote_addr != config_.proxyAddress || forwarded.empty())
+        return req.remote_addr;
     return trimmed(forwarded.substr(forwarded.rfind(',') + 1));
+}
+
+void RobotServer::logAnswer(const httplib::Request& req, const httplib::Response& res)
+{
+    log_.answered({clientAddress(req), req.method, req.path, res.status, res.body.size(), timeSinceRequestBegan(),
+                   takeRequestFailure()});
 }
 
 void RobotServer::showLogin(Request& r)
@@ -333,7 +359,7 @@ void RobotServer::showLogin(Request& r)
 
 void RobotServer::logIn(Request& r)
 {
-    const std::string address = clientAddress(r);
+    const std::string address = clientAddress(r.req);
     std::string session;
     switch (auth_.logIn(address, r.req.get_param_value("password"), session)) {
     case OrganiserAuth::Login::Ok:

@@ -12,14 +12,15 @@
 #include "robot/precheck.h"
 #include "robot/robot_config.h"
 #include "robot/run_book.h"
+#include "robot/server_log.h"
 #include "robot/session_book.h"
 #include "robot/upload_store.h"
 
 namespace httplib {
-class Server;
 struct Request;
 struct Response;
 }  // namespace httplib
+class RobotHttpServer;
 
 class RobotServer {
 public:
@@ -28,11 +29,11 @@ public:
     RobotServer(const RobotConfig& config, const LogChecker& checker);
     ~RobotServer();
 
-    // Serves on the config's address and port until stop(); false when the
-    // address cannot be bound.
-    bool listen();
-    // For tests: binds `host` on a free port and returns it (-1 on failure);
-    // then serveAfterBind() serves until stop().
+    // Binds the config's address and port for this server alone; false with
+    // `error` saying why when it cannot (another program holds the port).
+    // Then serveAfterBind() serves until stop().
+    bool bind(std::string& error);
+    // For tests: binds `host` on a free port and returns it (-1 on failure).
     int bindToAnyPort(const std::string& host);
     bool serveAfterBind();
     void stop();
@@ -69,7 +70,8 @@ private:
     void decideVersion(Request& r);
     void sendPublished(Request& r, const std::string& folder, const std::string& name);
 
-    std::string clientAddress(const Request& r) const;
+    std::string clientAddress(const httplib::Request& req) const;
+    void logAnswer(const httplib::Request& req, const httplib::Response& res);
     bool uploadsClosed(std::time_t now, std::time_t& deadline);
     std::optional<RunRecord> requestedRun(Request& r);
     KeptPrecheck keptPrecheck(const StoredUpload& upload, int rejectedLinesShown);
@@ -80,6 +82,7 @@ private:
     RunBook runs_;
     SessionBook sessions_;
     OrganiserAuth auth_;
+    ServerLog log_;
     CheckRunner runner_;
-    std::unique_ptr<httplib::Server> http_;
+    std::unique_ptr<RobotHttpServer> http_;
 };

@@ -30,14 +30,17 @@ if ! $only_run; then
   command -v import >/dev/null || need+=(imagemagick)
   command -v zip >/dev/null || need+=(zip)
   command -v unzip >/dev/null || need+=(unzip)
+  # fuser: the full-disk test waits until nothing holds its disk.
+  command -v fuser >/dev/null || need+=(psmisc)
   dpkg -s libbenchmark-dev >/dev/null 2>&1 || need+=(libbenchmark-dev)
   # clang with libFuzzer and its sanitizer runtimes, for tools/fuzz.sh.
   command -v clang++ >/dev/null || need+=(clang)
   dpkg -s libclang-rt-14-dev >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
   # The web robot: HTTP, its database, password hashing and tokens, the zip of
-  # a cross-check; headless Chromium driven by Selenium for its browser test.
+  # a cross-check, gzip for the bodies its transport tests send; headless
+  # Chromium driven by Selenium for its browser test.
   command -v curl >/dev/null || need+=(curl)
-  for package in pkg-config libcpp-httplib-dev libsqlite3-dev libsodium-dev libzip-dev \
+  for package in pkg-config libcpp-httplib-dev libsqlite3-dev libsodium-dev libzip-dev zlib1g-dev \
                  chromium chromium-driver python3-selenium; do
     dpkg -s "$package" >/dev/null 2>&1 || need+=("$package")
   done

@@ -1,16 +1,18 @@
 """Load test: 200 uploads from 20 concurrent clients against the running
 robot.  Every acknowledged upload must be in the database exactly once with
 the bytes sent, every receipt unique.  Prints uploads per second and the
-99th-percentile answer time.
+99th-percentile answer time: what a participant feels.  Each log has QSOS
+QSO lines (60 by default); with SLOW, that many other connections dribble
+request headers a byte every 2 s all the while, as an attacker would.
 
-usage: load_test.py ROBOT_BINARY SCRATCH_DIR COUNTRY_FILE [UPLOADS CLIENTS]"""
+usage: load_test.py ROBOT_BINARY SCRATCH_DIR COUNTRY_FILE [UPLOADS CLIENTS [QSOS [SLOW]]]"""
 
 import sqlite3
 import sys
 import threading
 import time
 
-from robot_process import Client, Robot, cabrillo_log
+from robot_process import Client, Robot, SlowClients, cabrillo_log
 
 
 def percentile(values, share):
@@ -22,6 +24,8 @@ def main():
     binary, scratch, country_file = sys.argv[1:4]
     uploads = int(sys.argv[4]) if len(sys.argv) > 4 else 200
     clients = int(sys.argv[5]) if len(sys.argv) > 5 else 20
+    qsos = int(sys.argv[6]) if len(sys.argv) > 6 else 60
+    slow = int(sys.argv[7]) if len(sys.argv) > 7 else 0
     robot = Robot(binary, scratch, country_file)
     robot.start()
     sent, failures, lock = {}, [], threading.Lock()
@@ -32,7 +36,7 @@ def main():
         for n in range(index, uploads, clients):
             # Each fifth upload is a second version of an earlier callsign.
             callsign = calls[n - clients] if n % 5 == 4 and n >= clients else calls[n]
-            log = cabrillo_log(callsign, calls[(n + 1) % uploads:][:60] or calls[:60], f"SOAPBOX: upload {n}")
+            log = cabrillo_log(callsign, [calls[(n + 1 + i) % uploads] for i in range(qsos)], f"SOAPBOX: upload {n}")
             status, receipt, seconds = client.upload(log)
             with lock:
                 if status != 200 or receipt is None:
@@ -40,13 +44,14 @@ def main():
                 else:
                     sent[receipt] = (log, seconds)
 
-    start = time.perf_counter()
-    threads = [threading.Thread(target=participant, args=(i,)) for i in range(clients)]
-    for thread in threads:
-        thread.start()
-    for thread in threads:
-        thread.join()
-    elapsed = time.perf_counter() - start
+    with SlowClients(robot, slow) as attackers:
+        start = time.perf_counter()
+        threads = [threading.Thread(target=participant, args=(i,)) for i in range(clients)]
+        for thread in threads:
+            thread.start()
+        for thread in threads:
+            thread.join()
+        elapsed = time.perf_counter() - start
 
     problems = [f"upload {n} answered {status}" for n, status in failures]
     with sqlite3.connect(f"file:{robot.database()}?mode=ro", uri=True) as db:
@@ -66,7 +71,8 @@ def main():
     robot.remove()
 
     times = [seconds for _, seconds in sent.values()]
-    print(f"{len(sent)} uploads from {clients} clients in {elapsed:.2f} s: {len(sent) / elapsed:.1f} uploads/s, "
+    print(f"{len(sent)} uploads of {qsos} QSOs from {clients} clients, {slow} slow connections open "
+          f"({attackers.cut_off} cut off), in {elapsed:.2f} s: {len(sent) / elapsed:.1f} uploads/s, "
           f"answer time median {percentile(times, 0.5) * 1000:.0f} ms, p99 {percentile(times, 0.99) * 1000:.0f} ms")
     for problem in problems[:20]:
         print("FAIL:", problem)

@@ -2,6 +2,10 @@
 // waits, and that sessions end, to the second.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <thread>
+#include <vector>
+
 #include "robot/organiser_auth.h"
 #include "robot_fixture.h"
 
@@ -41,11 +45,40 @@ TEST(OrganiserLogin, WrongPasswordsWaitLongerAndLongerAndTheRightOneResets)
     EXPECT_EQ(auth.logIn("b", "right", session, start), OrganiserAuth::Login::Ok) << "another address never waited";
 }
 
-TEST(OrganiserLogin, SessionsAreRandomAndEndAtTheirExpiryInstant)
+// How many of `count` wrong passwords, sent at once at `when`, were checked.
+long parallelGuessesChecked(OrganiserAuth& auth, int count, Clock::time_point when)
+{
+    std::vector<OrganiserAuth::Login> answers(count);
+    std::vector<std::thread> guesses;
+    for (int i = 0; i < count; ++i)
+        guesses.emplace_back([&, i] {
+            std::string session;
+            answers[i] = auth.logIn("a", "guess", session, when);
+        });
+    for (auto& guess : guesses)
+        guess.join();
+    EXPECT_EQ(std::count(answers.begin(), answers.end(), OrganiserAuth::Login::Ok), 0);
+    return std::count(answers.begin(), answers.end(), OrganiserAuth::Login::Wrong);
+}
+
+TEST(OrganiserLogin, GuessesAtOnceGetNoMoreChecksThanGuessesOneAfterAnother)
 {
     ScratchFolder scratch;
     SessionBook sessions((scratch.path() / "robot.db").string());
     OrganiserAuth auth(hashPassword("right"), sessions);
+    const Clock::time_point start{};
+    EXPECT_EQ(parallelGuessesChecked(auth, 12, start), 5);
+    EXPECT_EQ(parallelGuessesChecked(auth, 4, start + seconds(29)), 0);
+    EXPECT_EQ(parallelGuessesChecked(auth, 4, start + seconds(30)), 1) << "after the wait, one at a time";
+    EXPECT_EQ(auth.secondsToWait("a", start + seconds(30)), 60);
+}
+
+TEST(OrganiserLogin, SessionsAreRandomAndEndAtTheirExpiryInstant)
+{
+    ScratchFolder scratch;
+    SessionBook sessions((scratch.path() / "robot.db").string());
+    const std::string hash = hashPassword("right");
+    OrganiserAuth auth(hash, sessions);
     // Tokens made now, so that keeping one forgets none of them as ended.
     const Clock::time_point start = std::chrono::time_point_cast<seconds>(Clock::now());
     std::string first, second;
@@ -65,9 +98,11 @@ TEST(OrganiserLogin, SessionsAreRandomAndEndAtTheirExpiryInstant)
     for (const auto& check : checks)
         EXPECT_EQ(auth.isSession(first, start + check.after), check.live)
             << std::chrono::duration_cast<seconds>(check.after).count();
-    // A second robot on the same file, as after a restart, knows the session.
+    // A second robot on the same file, as after a restart, knows the
+    // session, unless the config has a new password.
     SessionBook reopened((scratch.path() / "robot.db").string());
-    EXPECT_TRUE(OrganiserAuth("", reopened).isSession(first, start));
+    EXPECT_TRUE(OrganiserAuth(hash, reopened).isSession(first, start));
+    EXPECT_FALSE(OrganiserAuth(hashPassword("new"), reopened).isSession(first, start));
     auth.logOut(second);
     EXPECT_FALSE(auth.isSession(second, start));
     EXPECT_FALSE(auth.isSession("", start));

@@ -16,7 +16,8 @@ TEST(RobotConfigFile, ReadsEveryKey)
         "deadline = 2026-12-21 20:00\n"
         "organiser_password_hash = $argon2id$v=19$m=65536,t=2,p=1$c2FsdA$aGFzaA\n"
         "upload_limit_bytes = 1048576\nchecker_config = /srv/contest.ini\ncountry_file = /srv/cty.dat\n"
-        "secure_cookies = yes\nproxy = 127.0.0.1\nread_timeout_seconds = 30\n",
+        "secure_cookies = yes\nproxy = 127.0.0.1\nread_timeout_seconds = 30\n"
+        "request_deadline_seconds = 90\nlog_file = /var/log/zemrix-robot.log\n",
         "robot.ini");
     EXPECT_EQ(config.dataDir, "/srv/robot");
     EXPECT_EQ(config.listenAddress, "0.0.0.0");
@@ -30,6 +31,8 @@ TEST(RobotConfigFile, ReadsEveryKey)
     EXPECT_TRUE(config.secureCookies);
     EXPECT_EQ(config.proxyAddress, "127.0.0.1");
     EXPECT_EQ(config.readTimeoutSeconds, 30);
+    EXPECT_EQ(config.requestDeadlineSeconds, 90);
+    EXPECT_EQ(config.logFile, "/var/log/zemrix-robot.log");
 }
 
 // The lowest and highest value of every bounded key is taken.
@@ -112,6 +115,7 @@ TEST(RobotConfigFile, MistakesNameTheirLine)
          "robot.ini:2: deadline \"2026-12-21 -1:00\" is not a UTC date and time written YYYY-MM-DD HH:MM"},
         {"data = /d\nsecure_cookies = maybe\n", "robot.ini:2: bad value for secure_cookies"},
         {"data = /d\nupload_limit_bytes = 12\n", "robot.ini:2: bad value for upload_limit_bytes"},
+        {"data = /d\nrequest_deadline_seconds = 0\n", "robot.ini:2: bad value for request_deadline_seconds"},
         {"data = /d\ncolour = blue\n", "robot.ini:2: unknown key colour"},
         {"data /d\n", "robot.ini:1: expected key = value"},
         {"port = 8080\n", "robot.ini: no data folder (data = ...)"},

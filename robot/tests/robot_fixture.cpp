@@ -1,10 +1,15 @@
 #include "robot_fixture.h"
 
+#include <arpa/inet.h>
 #include <sqlite3.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <zip.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <stdexcept>
 
 #include "robot/organiser_auth.h"
@@ -108,16 +113,19 @@ ScratchFolder::~ScratchFolder()
     std::filesystem::remove_all(path_);
 }
 
-RunningRobot::RunningRobot(void (*configure)(RobotConfig&))
+RunningRobot::RunningRobot(void (*configure)(RobotConfig&), bool serving)
 {
     config_.dataDir = (scratch_.path() / "data").string();
     config_.passwordHash = passwordHash();
     config_.readTimeoutSeconds = 1;
+    config_.logFile = (scratch_.path() / "robot.log").string();
     config_.countryFile = ROBOT_COUNTRY_FILE;
     if (configure)
         configure(config_);
     checker_ = std::make_unique<LogChecker>(config_.countryFile, config_.checkerConfig);
-    start();
+    bind();
+    if (serving)
+        startServing();
 }
 
 RunningRobot::~RunningRobot()
@@ -125,12 +133,16 @@ RunningRobot::~RunningRobot()
     stop();
 }
 
-void RunningRobot::start()
+void RunningRobot::bind()
 {
     server_ = std::make_unique<RobotServer>(config_, *checker_);
     port_ = server_->bindToAnyPort("127.0.0.1");
     if (port_ <= 0)
         throw std::runtime_error("no free port");
+}
+
+void RunningRobot::startServing()
+{
     serving_ = std::thread([this] { server_->serveAfterBind(); });
     while (!server_->isRunning())
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -139,7 +151,8 @@ void RunningRobot::start()
 void RunningRobot::stop()
 {
     server_->stop();
-    serving_.join();
+    if (serving_.joinable())
+        serving_.join();
     server_.reset();
 }
 
@@ -148,7 +161,21 @@ void RunningRobot::restart(const std::function<void()>& meanwhile)
     stop();
     if (meanwhile)
         meanwhile();
-    start();
+    bind();
+    startServing();
+}
+
+std::vector<std::string> RunningRobot::logLines(std::size_t count) const
+{
+    for (;;) {
+        std::ifstream log(config_.logFile);
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(log, line);)
+            lines.push_back(line);
+        if (lines.size() >= count)
+            return lines;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
 }
 
 Browser::Browser(int port, std::string language) : client_("127.0.0.1", port), language_(std::move(language))
@@ -252,4 +279,46 @@ std::string Browser::runCrossCheck(long long newestSeen)
             return run;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+}
+
+RawConnection::RawConnection(int port) : socket_(::socket(AF_INET, SOCK_STREAM, 0))
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (socket_ < 0 || ::connect(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+        throw std::runtime_error("no connection to port " + std::to_string(port));
+}
+
+RawConnection::~RawConnection()
+{
+    ::close(socket_);
+}
+
+bool RawConnection::send(const std::string& bytes)
+{
+    return ::send(socket_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
+}
+
+std::string RawConnection::answerLine()
+{
+    std::string answer;
+    char buffer[4096];
+    for (ssize_t got; answer.find("\r\n") == std::string::npos && (got = ::recv(socket_, buffer, sizeof buffer, 0)) > 0;)
+        answer.append(buffer, got);
+    return answer.substr(0, answer.find("\r\n"));
+}
+
+bool RawConnection::isOpenAndUnanswered() const
+{
+    char byte;
+    return ::recv(socket_, &byte, 1, MSG_PEEK | MSG_DONTWAIT) < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+}
+
+std::string rawExchange(int port, const std::string& bytes)
+{
+    RawConnection connection(port);
+    connection.send(bytes);
+    return connection.answerLine();
 }

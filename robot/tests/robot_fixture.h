@@ -63,9 +63,12 @@ private:
 class RunningRobot {
 public:
     // `configure` may change the config, and prepare the data folder, before
-    // the server starts.
-    explicit RunningRobot(void (*configure)(RobotConfig&) = nullptr);
+    // the server starts.  A robot that is not `serving` has its port bound
+    // until startServing().
+    explicit RunningRobot(void (*configure)(RobotConfig&) = nullptr, bool serving = true);
     ~RunningRobot();
+
+    void startServing();
 
     // Stops the robot as SIGTERM would, and starts it again on the same data
     // (on another port); `meanwhile` may change the data folder in between.
@@ -74,9 +77,13 @@ public:
     int port() const { return port_; }
     const RobotConfig& config() const { return config_; }
     std::string databasePath() const { return config_.dataDir + "/robot.db"; }
+    const LogChecker& checker() const { return *checker_; }
+    // The lines of the access log (the config's log file) once it has at
+    // least `count` of them; the server writes a line after its answer.
+    std::vector<std::string> logLines(std::size_t count) const;
 
 private:
-    void start();
+    void bind();
     void stop();
 
     ScratchFolder scratch_;
@@ -85,6 +92,30 @@ private:
     std::unique_ptr<RobotServer> server_;
     std::thread serving_;
     int port_ = -1;
+};
+
+// Raw bytes to the server on a connection of their own, which stays open
+// for the answer; its first line, or "" when the server closes without one.
+// Waits as long as the server takes: its deadline bounds the wait.
+std::string rawExchange(int port, const std::string& bytes);
+
+// A connection to 127.0.0.1:port, closed when this goes.
+class RawConnection {
+public:
+    explicit RawConnection(int port);
+    ~RawConnection();
+    RawConnection(const RawConnection&) = delete;
+    RawConnection& operator=(const RawConnection&) = delete;
+
+    bool send(const std::string& bytes);
+    // The first line of the server's answer, read until the server closes
+    // the connection or the line is whole.
+    std::string answerLine();
+    // True while the server has neither answered nor closed the connection.
+    bool isOpenAndUnanswered() const;
+
+private:
+    int socket_;
 };
 
 class Browser {
@@ -108,8 +139,12 @@ public:
     std::string runCrossCheck(long long newestSeen = 0);
     std::string cookie(const std::string& name) const;
     void setCookie(const std::string& name, const std::string& value) { cookies_[name] = value; }
-    // A header sent with every request from now on.
-    void setHeader(const std::string& name, const std::string& value) { extraHeaders_.emplace(name, value); }
+    // A header sent with every request from now on, in place of any earlier value.
+    void setHeader(const std::string& name, const std::string& value)
+    {
+        extraHeaders_.erase(name);
+        extraHeaders_.emplace(name, value);
+    }
     // The Set-Cookie lines of the last answer.
     const std::vector<std::string>& lastSetCookies() const { return lastSetCookies_; }
 

@@ -229,6 +229,13 @@ TEST(RobotRuns, ARunThatCannotWriteFailsAndSaysWhy)
     EXPECT_TRUE(contains(page, "id=\"run-state\">failed")) << page;
     EXPECT_TRUE(contains(page, "Not a directory")) << page;
     EXPECT_EQ(RunBook(robot.databasePath()).newestDone(), std::nullopt);
+    const std::vector<std::string> log = robot.logLines(1);
+    EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                            [](const std::string& line) {
+                                return contains(line, " error: cross-check run 1 failed: ") &&
+                                       contains(line, "Not a directory");
+                            }),
+              1);
 }
 
 TEST(RobotOrganiser, ListShowsRefusedUploadsAndMarksAClaimThatDiffers)

@@ -9,6 +9,7 @@ import shutil
 import signal
 import socket
 import subprocess
+import threading
 import time
 import urllib.error
 import urllib.parse
@@ -38,7 +39,7 @@ def cabrillo_log(callsign, worked, extra_header="", band_khz=3527):
 class Robot:
     """zemrix-robot on a free port; `data` survives restarts, `scratch` is removed by remove()."""
 
-    def __init__(self, binary, scratch, country_file, hash_line=None, extra_config=""):
+    def __init__(self, binary, scratch, country_file, hash_line=None, extra_config="", env=None):
         self.binary, self.scratch = binary, scratch
         shutil.rmtree(scratch, ignore_errors=True)
         os.makedirs(scratch)
@@ -51,10 +52,11 @@ class Robot:
         with open(self.config, "w") as f:
             f.write(f"data = {self.data}\nport = {self.port}\ncountry_file = {country_file}\n"
                     f"contest = ZEMRIX 2025\n{hash_line}\nread_timeout_seconds = 5\n{extra_config}")
-        self.process = None
+        self.process, self.env = None, env
 
     def start(self):
-        self.process = subprocess.Popen([self.binary, self.config], stderr=open(os.path.join(self.scratch, "stderr.txt"), "ab"))
+        self.process = subprocess.Popen([self.binary, self.config], env=self.env,
+                                        stderr=open(os.path.join(self.scratch, "stderr.txt"), "ab"))
         deadline = time.time() + 30
         while time.time() < deadline:
             try:
@@ -81,6 +83,14 @@ class Robot:
     def remove(self):
         self.stop()
         shutil.rmtree(self.scratch, ignore_errors=True)
+
+    def peak_memory_mb(self):
+        """The most memory the running robot has held at once (VmHWM), in MB."""
+        with open(f"/proc/{self.process.pid}/status") as status:
+            for line in status:
+                if line.startswith("VmHWM:"):
+                    return int(line.split()[1]) / 1024
+        raise RuntimeError("no VmHWM for the robot")
 
     def url(self, path):
         return f"http://127.0.0.1:{self.port}{path}"
@@ -164,3 +174,42 @@ class Organiser:
         """running, done or failed, as the run's page says."""
         _, _, page = self.request("GET", run_path)
         return re.search(r'id="run-state">(\w+)', page).group(1)
+
+
+class SlowClients:
+    """`count` connections that each send a request header a byte at a time,
+    one byte every `interval` seconds, until stop(); one the robot cuts off
+    is replaced, so `count` stay open.  The first byte of each is staggered."""
+
+    def __init__(self, robot, count, interval=2.0):
+        self.robot, self.count, self.interval = robot, count, interval
+        self.stopping, self.cut_off = threading.Event(), 0
+        self.thread = threading.Thread(target=self._dribble)
+
+    def __enter__(self):
+        self.thread.start()
+        return self
+
+    def __exit__(self, *_):
+        self.stopping.set()
+        self.thread.join()
+
+    def _connect(self):
+        connection = socket.create_connection(("127.0.0.1", self.robot.port))
+        connection.sendall(b"GET / HTTP/1.1\r\nX-Slow: ")
+        return connection
+
+    def _dribble(self):
+        connections = [self._connect() for _ in range(self.count)]
+        step = self.interval / max(self.count, 1)
+        while connections and not self.stopping.wait(step):
+            connection = connections.pop(0)
+            try:
+                connection.sendall(b"a")
+            except OSError:
+                connection.close()
+                self.cut_off += 1
+                connection = self._connect()
+            connections.append(connection)
+        for connection in connections:
+            connection.close()

@@ -30,6 +30,15 @@ public:
     bool holderSharesNothing = false;
     std::optional<std::size_t> firstWriteInPlaceFailsAfter;
 
+    // Every call passes again.
+    void heal()
+    {
+        spaceLeft.reset();
+        refuseOpen = refuseReplace = heldOpen = holderSharesNothing = false;
+        firstWriteInPlaceFailsAfter.reset();
+        held_.clear();
+    }
+
     std::optional<std::string> read(const std::string& path) override { return real_.read(path); }
     std::optional<std::uint64_t> size(const std::string& path) override { return real_.size(path); }
 

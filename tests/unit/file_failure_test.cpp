@@ -201,6 +201,78 @@ TEST_P(FailingWrite, AFailedAppendToTheErrorLogLeavesOnlyWholeLines)
     }
 }
 
+// The error log over a run: lines that a failed write could not take are
+// owed and written, in order, by the next write that succeeds, and a file
+// deleted under the run comes back whole.  The log keeps three lines here:
+// exactly three owed fit and a fourth is lost, and of the lines written
+// only the latest are kept for a deleted file.  "H" is the header line, a
+// letter a rejection line.
+TEST_P(FailingWrite, NoErrorLogLineIsLostToAFailedWriteOrADeletedFile)
+{
+    struct Step {
+        enum Op { Restart, Line, Accepted, Deleted, Fail, Heal } op;
+        char line = 0;
+        Fault fault = Fault::DiskFullAtOnce;
+    };
+    const auto line = [](char letter) { return Step{Step::Line, letter}; };
+    const auto fail = [](Fault fault) { return Step{Step::Fail, 0, fault}; };
+    const Step restart{Step::Restart}, accepted{Step::Accepted}, deleted{Step::Deleted}, heal{Step::Heal};
+    struct Case {
+        const char* what;
+        std::vector<Step> steps;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"deleted, then an accepted QSO and a line", {restart, line('A'), deleted, accepted, line('B')}, "HAB"},
+        {"deleted while a viewer holds it, gone once it lets go",
+         {restart, line('A'), fail(Fault::OpenRefused), line('B'), heal, deleted, line('C')},
+         "HABC"},
+        {"the disk full mid-line, then room again",
+         {restart, line('A'), fail(Fault::DiskFullMidLine), line('B'), heal, line('C')},
+         "HABC"},
+        {"an accepted QSO writes what is owed",
+         {restart, fail(Fault::DiskFullAtOnce), line('A'), line('B'), heal, accepted},
+         "HAB"},
+        {"exactly the bound owed, and one past it",
+         {restart, fail(Fault::DiskFullAtOnce), line('A'), line('B'), line('C'), line('D'), heal, line('E')},
+         "HABCE"},
+        {"deleted past the bound: the latest lines come back",
+         {restart, line('A'), line('B'), line('C'), line('D'), deleted, line('E')},
+         "HBCDE"},
+        {"a failed restart starts the file afresh at the next write",
+         {restart, line('A'), fail(Fault::OpenRefused), restart, line('B'), heal, line('C')},
+         "HBC"},
+        {"a restart forgets the run before",
+         {restart, line('A'), fail(Fault::OpenRefused), line('B'), heal, restart, line('C'), deleted, line('D')},
+         "HCD"},
+        {"never restarted: no header, nothing brought back", {line('A'), deleted, line('B')}, "B"},
+    };
+    const std::string header = "ZEMRIX TEST UBN file ";
+    const auto lineText = [](char letter) {
+        return "QSO:  3512  CW  2015-06-14 1305  OWN  599  001  " + std::string(1, letter) +
+               "  579  12   NO TEST MODE !!!";
+    };
+    for (const Case& c : cases) {
+        real.remove("err.txt");
+        FailingFileSystem files(real);
+        const ErrorLog errors(files, "err.txt", 3 * (lineText('A').size() + 2));
+        for (const Step& step : c.steps) {
+            switch (step.op) {
+            case Step::Restart: errors.restart(header); break;
+            case Step::Line: errors.append({lineText(step.line)}); break;
+            case Step::Accepted: errors.append({}); break;
+            case Step::Deleted: real.remove("err.txt"); break;
+            case Step::Fail: inject(files, step.fault); break;
+            case Step::Heal: files.heal(); break;
+            }
+        }
+        std::string expected;
+        for (const char* letter = c.expected; *letter; ++letter)
+            expected += (*letter == 'H' ? header : lineText(*letter)) + "\r\n";
+        EXPECT_EQ(everyFile(), (std::map<std::string, std::string>{{"./err.txt", expected}})) << c.what;
+    }
+}
+
 #ifndef _WIN32
 // The operator reads the cause of a failed export: it must be the real one,
 // however far into the write the failure came.

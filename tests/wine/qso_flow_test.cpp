@@ -51,6 +51,33 @@ TEST_F(QsoFlow, ErrorLogHoldsTheHeaderThenRejectsAndDupesInArrivalOrder)
               "QSO:  3512  RTTY  2015-06-14 1305  OWN  599  001  K1ABC  599  12   NO TEST MODE !!!\r\n");
 }
 
+// The operator deletes err.txt during a run, first while a viewer holds it
+// open sharing its deletion (the file lingers until the viewer lets go, and
+// what is written meanwhile goes with it), then outright: it comes back with
+// its header and every rejection of the run.
+TEST_F(QsoFlow, ADeletedErrorLogComesBackWithItsHeaderAndEveryLine)
+{
+    dll->reset(0, "OWN", utc(2015, 6, 14, 0, 0), utc(2015, 6, 15, 0, 0), "DL");
+    const HANDLE viewer = ::CreateFileA("err.txt", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(::DeleteFileA("err.txt"));
+    EXPECT_EQ(dll->addData(qso("PENDING", "20m")), 0);
+    ::CloseHandle(viewer);
+    ASSERT_EQ(::GetFileAttributesA("err.txt"), INVALID_FILE_ATTRIBUTES) << "the deletion never took effect";
+    EXPECT_EQ(dll->addData(qso("AFTER", "80m", "RTTY")), 0);
+    const std::string header = "ZEMRIX TEST UBN file \r\n";
+    const std::string pendingLine =
+        "QSO:  3512  CW  2015-06-14 1305  OWN  599  001  PENDING  599  12   NO CONTEST BAND !!!\r\n";
+    const std::string afterLine =
+        "QSO:  3512  RTTY  2015-06-14 1305  OWN  599  001  AFTER  599  12   NO TEST MODE !!!\r\n";
+    EXPECT_EQ(fileBytes("err.txt"), header + pendingLine + afterLine);
+
+    ASSERT_TRUE(::DeleteFileA("err.txt"));
+    EXPECT_EQ(dll->addData(qso("AFTER", "80m", "RTTY")), 0);
+    EXPECT_EQ(fileBytes("err.txt"), header + pendingLine + afterLine + afterLine);
+}
+
 TEST_F(QsoFlow, RemovalTakesAQsoOutOfTheScore)
 {
     dll->addData(qso("K1ABC"));

@@ -46,11 +46,11 @@ HANDLE threadOf(HWND window)
     return ::OpenThread(SYNCHRONIZE, FALSE, ::GetWindowThreadProcessId(window, nullptr));
 }
 
-// While the holder holds on, the library stays; once it lets go, the
-// library, the windows and the window thread go.
-void expectHeldThenGone(DWORD delayMs, HANDLE windowThread)
+// While a holder inside the DLL's code holds on, the library stays; once it
+// lets go, the library, the windows and the window thread go.
+void expectHeldThenGone(DWORD delayMs, HANDLE windowThread, bool heldInTheDllsCode = true)
 {
-    if (delayMs == kNever)
+    if (delayMs == kNever && heldInTheDllsCode)
         EXPECT_TRUE(statsLoaded()) << "the library went while its code was held";
     EXPECT_TRUE(pumpUntil([] { return !statsLoaded(); }, delayMs + 5000)) << "the library stays loaded";
     EXPECT_TRUE(windowsGoneAfterUnload("MODE"));
@@ -182,55 +182,81 @@ TEST_F(UnloadWhileHeld, AnExportStillOpenOnAnotherThreadOutlastsTheUnloadWithout
     }
 }
 
-// Holds the window thread inside the panel's click handler: the handler
-// enables the other button, and the host's hook on the sent message waits.
+// A host's hook on the window thread that holds it once, for a while: inside
+// the panel's click handler (which enables the other button, and the hook
+// on the sent message waits), or in the dialog loop's GetMessage, outside
+// the DLL's code.
 struct HookHold {
     HANDLE entered = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     DWORD holdMs = 0;
-    HHOOK hook = nullptr;
 };
 HookHold* hookHold;
 
+void holdOnce()
+{
+    if (::WaitForSingleObject(hookHold->entered, 0) == WAIT_OBJECT_0)
+        return;
+    ::SetEvent(hookHold->entered);
+    ::Sleep(hookHold->holdMs);
+}
+
 LRESULT CALLBACK holdOnEnable(int code, WPARAM wParam, LPARAM lParam)
 {
-    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (code == HC_ACTION && sent->message == WM_ENABLE && ::WaitForSingleObject(hookHold->entered, 0) != 0) {
-        ::SetEvent(hookHold->entered);
-        ::Sleep(hookHold->holdMs);
-    }
+    if (code == HC_ACTION && reinterpret_cast<const CWPSTRUCT*>(lParam)->message == WM_ENABLE)
+        holdOnce();
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-TEST_F(UnloadWhileHeld, AHostHookHoldingAClickHandlerOutlastsTheUnloadWithoutACrash)
+LRESULT CALLBACK holdOnGetMessage(int code, WPARAM wParam, LPARAM lParam)
 {
-    for (bool fromAnotherThread : {false, true}) {
-        for (DWORD delayMs : holderDelays()) {
-            SCOPED_TRACE(std::string(fromAnotherThread ? "unloaded by another thread" : "unloaded by the host's") +
-                         ", " + std::to_string(delayMs) + " ms");
-            settings.write("DXCC", "1");
-            FakeHost host;
-            auto dll = std::make_unique<StatsDll>();
-            dll->RunCommand0(0, "SHOWINFO");
-            HWND panel = waitForWindow("MODE");
-            ASSERT_NE(panel, nullptr);
-            HANDLE windowThread = threadOf(panel);
-            HookHold hold;
-            hold.holdMs = delayMs;
-            hookHold = &hold;
-            hold.hook = ::SetWindowsHookExA(WH_CALLWNDPROC, holdOnEnable, nullptr,
-                                            ::GetWindowThreadProcessId(panel, nullptr));
-            ASSERT_NE(hold.hook, nullptr);
+    if (code == HC_ACTION && reinterpret_cast<const MSG*>(lParam)->message == WM_NULL)
+        holdOnce();
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
 
-            ::PostMessageA(panel, WM_COMMAND, MAKEWPARAM(kSsbButton, BN_CLICKED),
-                           reinterpret_cast<LPARAM>(::GetDlgItem(panel, kSsbButton)));
-            ASSERT_EQ(::WaitForSingleObject(hold.entered, 5000), WAIT_OBJECT_0) << "the click handler held";
-            const DWORD unloadMs = timedUnload(dll, fromAnotherThread);
-            report(fromAnotherThread ? "hook, another thread unloads" : "hook", delayMs, unloadMs);
-            EXPECT_LT(unloadMs, kUnloadBoundMs);
-            expectHeldThenGone(delayMs, windowThread);
-            ::UnhookWindowsHookEx(hold.hook);
-            ::CloseHandle(hold.entered);
-            ::CloseHandle(windowThread);
+TEST_F(UnloadWhileHeld, AHostHookHoldingTheWindowThreadOutlastsTheUnloadWithoutACrash)
+{
+    struct Hook {
+        const char* name;
+        int kind;
+        HOOKPROC procedure;
+        UINT trigger;
+        bool inTheDllsCode;
+    };
+    const Hook hooks[] = {
+        {"hook in a click handler", WH_CALLWNDPROC, holdOnEnable, WM_COMMAND, true},
+        {"hook on GetMessage", WH_GETMESSAGE, holdOnGetMessage, WM_NULL, false},
+    };
+    for (const Hook& hook : hooks) {
+        for (bool fromAnotherThread : {false, true}) {
+            for (DWORD delayMs : holderDelays()) {
+                SCOPED_TRACE(std::string(hook.name) + (fromAnotherThread ? ", another thread unloads" : "") + ", " +
+                             std::to_string(delayMs) + " ms");
+                settings.write("DXCC", "1");
+                FakeHost host;
+                auto dll = std::make_unique<StatsDll>();
+                dll->RunCommand0(0, "SHOWINFO");
+                HWND panel = waitForWindow("MODE");
+                ASSERT_NE(panel, nullptr);
+                HANDLE windowThread = threadOf(panel);
+                HookHold hold;
+                hold.holdMs = delayMs;
+                hookHold = &hold;
+                HHOOK hooked = ::SetWindowsHookExA(hook.kind, hook.procedure, nullptr,
+                                                   ::GetWindowThreadProcessId(panel, nullptr));
+                ASSERT_NE(hooked, nullptr);
+
+                ::PostMessageA(panel, hook.trigger, MAKEWPARAM(kSsbButton, BN_CLICKED),
+                               reinterpret_cast<LPARAM>(::GetDlgItem(panel, kSsbButton)));
+                ASSERT_EQ(::WaitForSingleObject(hold.entered, 5000), WAIT_OBJECT_0) << "the window thread held";
+                const DWORD unloadMs = timedUnload(dll, fromAnotherThread);
+                report(hook.name, delayMs, unloadMs);
+                EXPECT_LT(unloadMs, kUnloadBoundMs);
+                expectHeldThenGone(delayMs, windowThread, hook.inTheDllsCode);
+                ::UnhookWindowsHookEx(hooked);
+                ::CloseHandle(hold.entered);
+                ::CloseHandle(windowThread);
+            }
         }
     }
 }
