@@ -2,8 +2,9 @@
 // rules; many logs with --out, the organiser's cross-check and its reports.
 //
 // Exit status: 0 when the check ran (files that are no log are said and
-// skipped); 1 for a bad command line or config, a one-log check of a file
-// that is no log, or reports that could not be written.
+// skipped) and for --help; 1 for a bad command line or config, a log file or
+// folder that is not there, a folder without files, a one-log check of a
+// file that is no log, or reports that could not be written.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -22,6 +23,7 @@
 #endif
 
 #include "checker/cross_check.h"
+#include "checker/reports.h"
 #include "contest/command_line.h"
 #include "logfile/reading_summary.h"
 #include "stats_version.h"
@@ -46,7 +48,8 @@ const char kCheckerUsage[] =
     "  --cty FILE               the country file (default: cty.dat beside the program,\n"
     "                           else /usr/share/hamradio-files/cty.dat)\n"
     "  --save-results FILE, --save-errors FILE\n"
-    "                           one log: the results text and err.txt, byte for byte\n";
+    "                           one log: the results text and err.txt, byte for byte\n"
+    "  --use-log FILE           of two logs from one call, check this one (by file name)\n";
 
 const char* const kConfigOptions[] = {"start", "end", "tolerance_minutes", "nil_penalty", "busted_penalty",
                                       "count_uniques"};
@@ -59,6 +62,8 @@ struct Options {
     std::string countryFile;
     std::string resultsFile, errorsFile;
     std::vector<std::string> inputs;
+    std::vector<std::string> chosenLogs;
+    bool help = false;
 };
 
 // "--nil-penalty" -> "nil_penalty" when it is a config key.
@@ -88,6 +93,10 @@ Options parseCheckerCommandLine(const std::vector<std::string>& arguments)
             options.resultsFile = walk.value();
         else if (argument == "--save-errors")
             options.errorsFile = walk.value();
+        else if (argument == "--use-log")
+            options.chosenLogs.push_back(walk.value());
+        else if (argument == "--help" || argument == "-h")
+            options.help = true;
         else if (argument.rfind("--", 0) == 0 && !configKeyOf(argument).empty())
             options.settings.push_back(configKeyOf(argument) + "=" + walk.value());
         else if (walk.isOption())
@@ -95,6 +104,8 @@ Options parseCheckerCommandLine(const std::vector<std::string>& arguments)
         else
             options.inputs.push_back(argument);
     }
+    if (options.help)
+        return options;
     if (options.inputs.empty())
         throw UsageError("no log given");
     if (options.outFolder.empty() && options.inputs.size() > 1)
@@ -202,23 +213,33 @@ bool isConfigFile(const std::filesystem::path& path, const Options& options)
     return !options.configFile.empty() && std::filesystem::equivalent(path, options.configFile, error);
 }
 
-// The files named, a folder's files in name order (but the config, which
-// may lie among the logs); shown by file name, in UTF-8 on every system.
+// A folder's files in name order, but the config, which may lie among the
+// logs.  A folder with none is a mistake, as a name that is nothing is.
+std::vector<std::filesystem::path> filesIn(const std::string& input, const Options& options)
+{
+    std::error_code error;
+    if (std::filesystem::is_regular_file(input, error))
+        return {input};
+    if (!std::filesystem::is_directory(input, error))
+        throw std::runtime_error("cannot open " + input + ": no such file or folder");
+    std::vector<std::filesystem::path> inFolder;
+    for (const auto& entry : std::filesystem::directory_iterator(input))
+        if (entry.is_regular_file() && !isConfigFile(entry.path(), options))
+            inFolder.push_back(entry.path());
+    if (inFolder.empty())
+        throw std::runtime_error(input + ": no log files in the folder");
+    std::sort(inFolder.begin(), inFolder.end());
+    return inFolder;
+}
+
+// The files named and the folders' files, shown by file name, in UTF-8 on
+// every system.
 std::vector<LogInput> readInputs(const Options& options)
 {
     std::vector<std::filesystem::path> paths;
     for (const std::string& input : options.inputs) {
-        std::error_code error;
-        if (!std::filesystem::is_directory(input, error)) {
-            paths.push_back(input);
-            continue;
-        }
-        std::vector<std::filesystem::path> inFolder;
-        for (const auto& entry : std::filesystem::directory_iterator(input))
-            if (entry.is_regular_file() && !isConfigFile(entry.path(), options))
-                inFolder.push_back(entry.path());
-        std::sort(inFolder.begin(), inFolder.end());
-        paths.insert(paths.end(), inFolder.begin(), inFolder.end());
+        const std::vector<std::filesystem::path> files = filesIn(input, options);
+        paths.insert(paths.end(), files.begin(), files.end());
     }
     std::vector<LogInput> files;
     for (const auto& path : paths) {
@@ -264,7 +285,12 @@ int main(int argc, char** argv)
     }
     try {
         const Options options = parseCheckerCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-        const ContestConfig config = contestConfig(options);
+        if (options.help) {
+            std::cout << kCheckerUsage;
+            return 0;
+        }
+        ContestConfig config = contestConfig(options);
+        config.chosenLogs = options.chosenLogs;
         const CountryPrefixes countries = countryPrefixes(options, argv[0]);
         return options.outFolder.empty() ? checkOneLog(options, config, countries)
                                          : crossCheckLogs(options, config, countries);

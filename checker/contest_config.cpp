@@ -1,6 +1,7 @@
-#include "checker/cross_check.h"
+#include "checker/contest_config.h"
 
 #include <climits>
+#include <map>
 
 #include "logfile/qso_time.h"
 #include "logfile/text.h"
@@ -8,6 +9,7 @@
 namespace {
 
 // "2025-12-20 20:00": the date as Cabrillo writes it, the clock with a colon.
+// A mistake is told in the words written, not in the reader's HHMM.
 CivilTime periodTime(const std::string& value)
 {
     const auto words = splitOnBlanks(value);
@@ -16,7 +18,10 @@ CivilTime periodTime(const std::string& value)
     try {
         return qsoTimeFromCabrillo(words[0], words[1].substr(0, 2) + words[1].substr(3));
     } catch (const QsoLineError& error) {
-        throw ConfigError(error.what());
+        const std::string said = error.what();
+        if (said.rfind("date ", 0) == 0)
+            throw ConfigError(said);
+        throw ConfigError("time \"" + words[1] + "\" is not a clock time HH:MM");
     }
 }
 
@@ -65,10 +70,21 @@ void applyLine(ContestConfig& config, const std::string& line)
 
 double minutesOf(const CivilTime& time) { return oleDateFromCivilTime(time) * 24 * 60; }
 
+bool endsAfterStart(const ContestConfig& config)
+{
+    return !config.start || !config.end || minutesOf(*config.end) > minutesOf(*config.start);
+}
+
+std::string keyOf(const std::string& content) { return trimmed(content.substr(0, content.find('='))); }
+
 }  // namespace
 
 ContestConfig readContestConfig(const std::string& text, const std::string& fileName, ContestConfig base)
 {
+    std::map<std::string, int> lineOfKey;
+    const auto fail = [&](int line, const std::string& why) {
+        throw ConfigError(fileName + ":" + std::to_string(line) + ": " + why);
+    };
     std::size_t lineStart = 0;
     for (int line = 1; lineStart < text.size(); ++line) {
         std::size_t lineEnd = text.find('\n', lineStart);
@@ -76,19 +92,24 @@ ContestConfig readContestConfig(const std::string& text, const std::string& file
             lineEnd = text.size();
         std::string content = text.substr(lineStart, lineEnd - lineStart);
         lineStart = lineEnd + 1;
-        content = trimmed(content.substr(0, content.find(';')));
         if (line == 1 && content.compare(0, 3, "\xEF\xBB\xBF") == 0)
-            content = trimmed(content.substr(3));
+            content = content.substr(3);
+        content = trimmed(content.substr(0, content.find(';')));
         if (content.empty())
             continue;
         try {
             applyLine(base, content);
         } catch (const ConfigError& error) {
-            throw ConfigError(fileName + ":" + std::to_string(line) + ": " + error.what());
+            fail(line, error.what());
         }
+        const auto [first, isNew] = lineOfKey.try_emplace(keyOf(content), line);
+        if (!isNew)
+            fail(line, keyOf(content) + " is given twice; first on line " + std::to_string(first->second));
+        if (!endsAfterStart(base))
+            fail(line, "end is not after start");
     }
-    if (base.start && base.end && minutesOf(*base.end) <= minutesOf(*base.start))
-        throw ConfigError(fileName + ": end is not after start");
+    if (lineOfKey.empty())
+        throw ConfigError(fileName + ": no settings: the file has no key = value line");
     return base;
 }
 
@@ -99,4 +120,6 @@ void applyConfigSetting(ContestConfig& config, const std::string& keyValue)
     } catch (const ConfigError& error) {
         throw ConfigError(keyValue + ": " + error.what());
     }
+    if (!endsAfterStart(config))
+        throw ConfigError(keyValue + ": end is not after start");
 }

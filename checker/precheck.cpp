@@ -1,7 +1,7 @@
 // The one-log check: the log played through the plug-in's own entry points
 // on a platform of the checker's, call for call as replay.exe plays it
 // through Stats.dll, so that the results text and err.txt are the DLL's.
-#include "checker/cross_check.h"
+#include "checker/precheck.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // The cross-check's files: the tables for the organiser's spreadsheet and
 // for our own checks, a report for each participant and one page with the
 // results.  Every text is UTF-8 whatever bytes the logs held.
-#include "checker/cross_check.h"
+#include "checker/reports.h"
 
 #include <algorithm>
 #include <cctype>
@@ -66,12 +66,6 @@ std::string loggedTime(const JudgedQso& judged)
 }
 
 std::string lineNumber(int line) { return line > 0 ? std::to_string(line) : std::string(); }
-
-bool counts(QsoStatus status, const ContestConfig& config)
-{
-    return status == QsoStatus::Ok || status == QsoStatus::NoLog ||
-           (status == QsoStatus::Unique && config.countUniques);
-}
 
 std::string claimed(const LogCheck& log) { return log.claimedScore ? std::to_string(*log.claimedScore) : ""; }
 
@@ -253,6 +247,15 @@ std::string clockOffsets(const CrossCheck& check)
     return out + "</table>\n";
 }
 
+// The choices the check made for the organiser, which he may overrule.
+std::string notesOnTheFiles(const CrossCheck& check)
+{
+    std::string items;
+    for (const std::string& note : check.notes)
+        items += "<li>" + html(note) + "</li>\n";
+    return items.empty() ? std::string() : "<h2>Замечания / Notes</h2>\n<ul>\n" + items + "</ul>\n";
+}
+
 std::string filesNotChecked(const CrossCheck& check)
 {
     std::string rows;
@@ -394,7 +397,7 @@ std::string participantReport(const CrossCheck& check, std::size_t logIndex)
     bool any = false;
     for (std::size_t q : inFileOrder(log)) {
         const QsoVerdict& verdict = checked.verdicts[q];
-        if (counts(verdict.status, check.config))
+        if (countsInScore(verdict.status, check.config))
             continue;
         any = true;
         const JudgedQso& judged = log.qsos[q];
@@ -411,7 +414,7 @@ std::string resultsHtml(const CrossCheck& check)
     return "<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n<meta charset=\"utf-8\">\n"
            "<title>ZEMRIX: результаты / results</title>\n<style>" +
            std::string(kStyle) + "</style>\n</head>\n<body>\n<h1>ZEMRIX: итоги проверки / checked results</h1>\n" +
-           resultsByCategory(check) + costliestLogs(check) + callsWithoutLogs(check) + clockOffsets(check) +
+           notesOnTheFiles(check) + resultsByCategory(check) + costliestLogs(check) + callsWithoutLogs(check) + clockOffsets(check) +
            filesNotChecked(check) + "</body>\n</html>\n";
 }
 

@@ -100,6 +100,22 @@ std::string utf8FromUtf16(const std::string& bytes, Utf16 order)
     return text;
 }
 
+// Files edited on different systems end their lines in CR LF, LF or CR
+// alone, mixed in one file: each CR not before an LF becomes an LF, so every
+// reader sees one kind of line end and each character keeps its place.
+std::string withLineFeedEnds(std::string text)
+{
+    for (std::size_t at = text.find('\r'); at != std::string::npos; at = text.find('\r', at + 1))
+        if (at + 1 == text.size() || text[at + 1] != '\n')
+            text[at] = '\n';
+    return text;
+}
+
+std::string decodedText(const std::string& bytes, Utf16 order)
+{
+    return withLineFeedEnds(order == Utf16::No ? withoutUtf8Mark(bytes) : narrowedUtf16(bytes, order));
+}
+
 bool isBinary(const std::string& text)
 {
     const auto controls = std::count_if(text.begin(), text.end(), [](char c) {
@@ -197,7 +213,7 @@ void warnOfShiftedColumns(ContestLog& log, const std::string& fileName)
 ContestLog readContestLog(const std::string& bytes, const std::string& fileName)
 {
     const Utf16 order = utf16Order(bytes);
-    const std::string text = order == Utf16::No ? withoutUtf8Mark(bytes) : narrowedUtf16(bytes, order);
+    const std::string text = decodedText(bytes, order);
     std::istringstream content(text);
     ContestLog log = formatOf(text, fileName) == LogFormat::Cabrillo ? readCabrilloLog(content, fileName)
                                                                       : readAdifLog(content, fileName);
@@ -211,7 +227,7 @@ ContestLog readContestLog(const std::string& bytes, const std::string& fileName)
 std::string logFileText(const std::string& bytes)
 {
     const Utf16 order = utf16Order(bytes);
-    return order == Utf16::No ? withoutUtf8Mark(bytes) : utf8FromUtf16(bytes, order);
+    return withLineFeedEnds(order == Utf16::No ? withoutUtf8Mark(bytes) : utf8FromUtf16(bytes, order));
 }
 
 ContestLog readContestLogFile(const std::string& path)

@@ -21,7 +21,8 @@ ContestLog readContestLog(const std::string& bytes, const std::string& fileName)
 
 // A log file's text for quoting its lines: UTF-16 (told as above) turned
 // into UTF-8 with every character kept, a UTF-8 byte order mark dropped,
-// any other bytes as they are.  Its lines are the lines the reader numbers.
+// any other bytes as they are, but a CR alone, which ends a line as LF and
+// CR LF do, becomes LF.  Its lines are the lines the reader numbers.
 std::string logFileText(const std::string& bytes);
 
 // The same for a file on disk, its path in UTF-8; throws LogFileError with

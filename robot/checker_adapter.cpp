@@ -3,11 +3,12 @@
 
 #include <algorithm>
 #include <fstream>
-#include <map>
 #include <set>
 #include <sstream>
 
 #include "checker/cross_check.h"
+#include "checker/log_intake.h"
+#include "checker/reports.h"
 
 struct LogChecker::Rules {
     CountryPrefixes countries;
@@ -73,18 +74,6 @@ bool isReadable(const JudgedQso& judged)
     return judged.readable;
 }
 
-// The own call that more than half of the readable QSO lines give; empty
-// when none does.
-std::string ownCallOfMostQsoLines(const LogCheck& check)
-{
-    std::map<std::string, int> lines;
-    const auto readable = std::count_if(check.qsos.begin(), check.qsos.end(), isReadable);
-    for (const JudgedQso& judged : check.qsos)
-        if (judged.readable && ++lines[judged.qso.ownCallsign] * 2 > readable)
-            return judged.qso.ownCallsign;
-    return {};
-}
-
 bool inPeriod(const CivilTime& time, const ContestConfig& contest)
 {
     const double at = oleDateFromCivilTime(time);
@@ -123,8 +112,8 @@ void refuseForTheRobot(const LogCheck& check, const ContestConfig& contest, Prec
         precheck.refusal = Refusal::BadCallsign;
         return;
     }
-    const std::string qsoCallsign = ownCallOfMostQsoLines(check);
-    if (!qsoCallsign.empty() && qsoCallsign != check.callsign) {
+    const std::string qsoCallsign = callOfTheQsoLines(check);
+    if (!qsoCallsign.empty()) {
         precheck.refusal = Refusal::CallsignMismatch;
         precheck.qsoCallsign = qsoCallsign;
         return;

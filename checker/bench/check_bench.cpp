@@ -21,6 +21,7 @@
 #include <utility>
 
 #include "checker/cross_check.h"
+#include "checker/reports.h"
 
 namespace {
 

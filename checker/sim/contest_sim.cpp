@@ -38,16 +38,17 @@ const char* const kPrefixes[] = {
     "EW8", "LY2", "YL2", "ES5", "HA8", "YO9", "LZ1", "S51", "9A2", "OH2", "SM5", "LA9",
 };
 
-const int kMinutesAfterStart = 2;   // true times of counted QSOs keep this far
-const int kMinutesBeforeEnd = 3;    // from the edges of the period
-const int kWorkedAgainAfter = 30;   // a repeat comes this long after the first QSO
+const int kMinutesAfterStart = 2;    // true times of counted QSOs keep this far
+const int kMinutesBeforeEnd = 3;     // from the edges of the period
+const int kWorkedAgainAfter = 30;    // a repeat comes this long after the first QSO
+const int kHeardWindowMinutes = 30;  // how near a QSO with a call makes it heard
 
 std::vector<std::string> headerLines(const SimStation& station)
 {
     return {
         "START-OF-LOG: 3.0",
         "CONTEST: ZEMRIX",
-        "CALLSIGN: " + station.callsign,
+        "CALLSIGN: " + (station.headerCall.empty() ? station.callsign : station.headerCall),
         "CATEGORY-OPERATOR: SINGLE-OP",
         "CATEGORY-BAND: ALL",
         "CATEGORY-MODE: MIXED",
@@ -106,6 +107,9 @@ private:
         return 0;
     }
 
+    int wholeHoursOff() { return (chance(0.5) ? 1 : -1) * 60 * uniform(1, 3); }
+
+    // The last senders are the small logs: nobody picks them at random.
     void makeStations()
     {
         std::set<std::string> calls;
@@ -114,17 +118,54 @@ private:
         std::vector<std::string> order(calls.begin(), calls.end());
         std::shuffle(order.begin(), order.end(), random_);
         const auto senders = static_cast<std::size_t>(std::lround(settings().stations * settings().logSenders));
+        const std::size_t firstSmall = senders - std::min<std::size_t>(senders, settings().smallLogs);
         for (const std::string& call : order) {
             SimStation station;
             station.callsign = call;
             char exchange[8];
             std::snprintf(exchange, sizeof exchange, "%02d", uniform(1, 99));
             station.exchange = exchange;
-            station.sendsLog = contest_.stations.size() < senders;
-            station.clockOffsetMinutes = station.sendsLog ? clockOffset() : 0;
-            activity_.push_back(station.sendsLog || !chance(settings().casualShare) ? 1.0 : 0.012);
-            callIndex_[call] = static_cast<int>(contest_.stations.size());
+            const std::size_t index = contest_.stations.size();
+            station.sendsLog = index < senders;
+            const bool small = station.sendsLog && index >= firstSmall;
+            station.clockOffsetMinutes = small ? wholeHoursOff() : station.sendsLog ? clockOffset() : 0;
+            if (station.sendsLog && !small)
+                spoilTheFile(station, index, calls);
+            activity_.push_back(small ? 0.0 : station.sendsLog || !chance(settings().casualShare) ? 1.0 : 0.012);
+            if (small)
+                smallLogs_.push_back(static_cast<int>(index));
+            callIndex_[call] = static_cast<int>(index);
             contest_.stations.push_back(std::move(station));
+        }
+    }
+
+    // What a station's file gets wrong, apart from its QSOs: by its place
+    // among the senders, in random order already.
+    void spoilTheFile(SimStation& station, std::size_t index, const std::set<std::string>& calls)
+    {
+        const SimSettings& set = settings();
+        std::size_t first = 0;
+        const auto among = [&](int count) {
+            first += static_cast<std::size_t>(count);
+            return index >= first - static_cast<std::size_t>(count) && index < first;
+        };
+        if (among(set.crLogs))
+            station.lineEnds = SimLineEnds::Cr;
+        else if (among(set.mixedLineEndLogs))
+            station.lineEnds = SimLineEnds::Mixed;
+        else if (among(set.wrongHeaderCalls))
+            station.headerCall = typedCall(station.callsign, calls);
+        else if (among(set.olderLogs))
+            station.sendsOlderLog = true;
+    }
+
+    // A call one character off that is no station's.
+    std::string typedCall(const std::string& call, const std::set<std::string>& calls)
+    {
+        for (;;) {
+            const std::string typed = miscopiedCall(call, random_);
+            if (!calls.count(typed))
+                return typed;
         }
     }
 
@@ -192,6 +233,36 @@ private:
                      &Simulator::anyMinuteInPeriod, SimQsoKind::OffBand);
         addFreshQsos(std::lround(target * settings().outOfPeriod), 0, kCountedSlots - 1,
                      &Simulator::minuteOutsidePeriod, SimQsoKind::OutOfPeriod);
+        addTestQsos(std::lround(target * settings().testBeforeStart));
+        addSmallLogQsos();
+    }
+
+    // A pair tries its line minutes before the start, then works for real.
+    void addTestQsos(long count)
+    {
+        const int counted = static_cast<int>(contest_.qsos.size());
+        for (; count > 0 && counted > 0; --count) {
+            const SimQso real = contest_.qsos[uniform(0, counted - 1)];
+            if (real.kind == SimQsoKind::Counted)
+                addQso(real.station, real.slot, -uniform(2, 15), SimQsoKind::OutOfPeriod);
+        }
+    }
+
+    // One or two QSOs each, with stations that send full logs, logged
+    // right on both sides: only the clock is off.
+    void addSmallLogQsos()
+    {
+        for (int small : smallLogs_)
+            for (int qsos = uniform(1, 2); qsos > 0;) {
+                const int partner = pickStation();
+                const int slot = uniform(0, kCountedSlots - 1);
+                if (!contest_.stations[partner].sendsLog ||
+                    !usedPairSlots_.insert(pairSlotKey(small, partner, slot)).second)
+                    continue;
+                addQso({small, partner}, slot, anyMinuteInPeriod(), SimQsoKind::Counted);
+                contest_.qsos.back().clean = true;
+                --qsos;
+            }
     }
 
     void makeRepeats(long count)
@@ -219,7 +290,7 @@ private:
         const SimQso& qso = contest_.qsos[qsoIndex];
         SimStation& station = contest_.stations[qso.station[side]];
         const SimStation& worked = contest_.stations[qso.station[1 - side]];
-        const bool counted = qso.kind == SimQsoKind::Counted;
+        const bool counted = qso.kind == SimQsoKind::Counted && !qso.clean;
         if (!station.sendsLog || (counted && chance(settings().unloggedSide)))
             return;
         SimLine line;
@@ -308,27 +379,22 @@ private:
 
     int sideOf(int station, int qso) const { return contest_.qsos[qso].station[0] == station ? 0 : 1; }
 
-    // REJECTED, DUPE and OUT_OF_PERIOD: what one log decides alone.
+    // REJECTED, DUPE and OUT_OF_PERIOD: what one log decides alone.  A QSO
+    // outside the period is that and nothing else, never the first of a
+    // repeat.
     void judgeByRules(int s)
     {
         const auto& lines = contest_.stations[s].lines;
-        std::map<std::pair<std::string, int>, int> firstOnSlot;
+        std::set<std::pair<std::string, int>> workedOnSlot;
         for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
             TruthRow& row = rows_[s][i];
             const SimLine& line = lines[i];
-            const int slot = contest_.qsos[line.qso].slot;
-            if (kindOf(line) == SimQsoKind::OffBand) {
+            if (kindOf(line) == SimQsoKind::OffBand)
                 row.status = "REJECTED";
-                continue;
-            }
-            const auto [earlier, first] = firstOnSlot.emplace(std::make_pair(line.workedCall, slot), i);
-            if (!first) {
-                row.status = "DUPE";
-                if (kindOf(line) == SimQsoKind::OutOfPeriod || kindOf(lines[earlier->second]) == SimQsoKind::OutOfPeriod)
-                    undecidable(row, "duplicate and outside the period at once");
-            } else if (kindOf(line) == SimQsoKind::OutOfPeriod) {
+            else if (kindOf(line) == SimQsoKind::OutOfPeriod)
                 row.status = "OUT_OF_PERIOD";
-            }
+            else if (!workedOnSlot.emplace(line.workedCall, contest_.qsos[line.qso].slot).second)
+                row.status = "DUPE";
         }
     }
 
@@ -338,7 +404,8 @@ private:
         row.why = why;
     }
 
-    // For every call as logged: the logs it stands in (any line) and the
+    // For every call as logged: the logs it stands in (any line), the lines
+    // the plug-in stores as QSOs (not rejected, not a duplicate) and the
     // exchanges copied in lines the cross-check weighs.
     void gatherCopies()
     {
@@ -347,6 +414,10 @@ private:
                 const SimLine& line = contest_.stations[s].lines[i];
                 Copies& copies = copiesOf_[line.workedCall];
                 copies.logs.insert(s);
+                if (rows_[s][i].status != "REJECTED" && rows_[s][i].status != "DUPE") {
+                    copies.storedBy.insert(s);
+                    copies.stored.push_back({s, i});
+                }
                 if (crossChecked({s, i}))
                     copies.exchanges.push_back({s, line.exchangeReceived});
             }
@@ -374,12 +445,43 @@ private:
         const LineRef other = firstLineOf_[line.qso][1 - sideOf(ref.station, line.qso)];
         if (isStation(line.workedCall))
             undecidable(row, "miscopied into another station's call");
+        else if (worked.sendsLog && other.station >= 0 && crossChecked(other))
+            return;
+        else if (heardLikeIt(ref))
+            return;
         else if (!worked.sendsLog)
-            undecidable(row, "miscopied call of a station that sent no log");
+            undecidable(row, "miscopied call of a station that sent no log, not heard then");
         else if (other.station < 0)
             undecidable(row, "miscopied call and the station worked did not log it");
-        else if (!crossChecked(other))
+        else
             undecidable(row, "the station worked has it only as a line that does not count");
+    }
+
+    // A miscopied call no other log holds tells the station really worked
+    // when several other logs hold its call, one of them on that band and
+    // mode within half an hour.
+    bool heardLikeIt(LineRef ref) const
+    {
+        const SimLine& line = lineAt(ref);
+        const auto miscopied = copiesOf_.find(line.workedCall);
+        if (miscopied != copiesOf_.end() &&
+            miscopied->second.storedBy.size() > (miscopied->second.storedBy.count(ref.station) ? 1u : 0u))
+            return false;
+        const auto heard = copiesOf_.find(contest_.stations[line.partner].callsign);
+        if (heard == copiesOf_.end() || heard->second.storedBy.size() - heard->second.storedBy.count(ref.station) < 2)
+            return false;
+        const int slot = contest_.qsos[line.qso].slot;
+        const int minute = trueMinuteOf(ref);
+        for (const LineRef& other : heard->second.stored)
+            if (other.station != ref.station && contest_.qsos[lineAt(other).qso].slot == slot &&
+                std::abs(trueMinuteOf(other) - minute) <= kHeardWindowMinutes)
+                return true;
+        return false;
+    }
+
+    int trueMinuteOf(LineRef ref) const
+    {
+        return lineAt(ref).minute - contest_.stations[ref.station].clockOffsetMinutes;
     }
 
     void judgeAgainstLog(LineRef ref, TruthRow& row)
@@ -438,12 +540,15 @@ private:
 
     struct Copies {
         std::set<int> logs;
+        std::set<int> storedBy;
+        std::vector<LineRef> stored;
         std::vector<std::pair<int, std::string>> exchanges;
     };
 
     SimContest contest_;
     std::mt19937 random_;
     std::vector<double> activity_;
+    std::vector<int> smallLogs_;
     std::discrete_distribution<int> pick_;
     std::unordered_set<uint64_t> usedPairSlots_;
     std::unordered_map<std::string, int> callIndex_;
@@ -481,14 +586,19 @@ SimContest simulateContest(const SimSettings& settings)
     return Simulator(settings).run();
 }
 
-std::string cabrilloLog(const SimContest& contest, const SimStation& station)
+std::string cabrilloLog(const SimContest& contest, const SimStation& station, std::size_t qsoLines)
 {
+    std::vector<std::string> lines = headerLines(station);
+    for (std::size_t i = 0; i < station.lines.size() && i < qsoLines; ++i)
+        lines.push_back(qsoLine(contest, station, station.lines[i]));
+    lines.push_back("END-OF-LOG:");
+    static const char* const kMixed[] = {"\r\n", "\n", "\r"};
     std::string text;
-    for (const std::string& line : headerLines(station))
-        text += line + "\r\n";
-    for (const SimLine& line : station.lines)
-        text += qsoLine(contest, station, line) + "\r\n";
-    return text + "END-OF-LOG:\r\n";
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        text += lines[i] + (station.lineEnds == SimLineEnds::Cr      ? "\r"
+                            : station.lineEnds == SimLineEnds::Mixed ? kMixed[i % 3]
+                                                                     : "\r\n");
+    return text;
 }
 
 std::string truthCsv(const SimContest& contest)
@@ -512,9 +622,17 @@ std::string contestIni(const SimContest& contest)
 void writeContest(const SimContest& contest, const std::filesystem::path& dir)
 {
     std::filesystem::create_directories(dir / "logs");
-    for (const SimStation& station : contest.stations)
-        if (station.sendsLog)
-            writeFile(dir / "logs" / (station.callsign + ".log"), cabrilloLog(contest, station));
+    for (const SimStation& station : contest.stations) {
+        if (!station.sendsLog)
+            continue;
+        writeFile(dir / "logs" / (station.callsign + ".log"), cabrilloLog(contest, station));
+        if (!station.sendsOlderLog)
+            continue;
+        std::string olderName = station.callsign;
+        std::transform(olderName.begin(), olderName.end(), olderName.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        writeFile(dir / "logs" / (olderName + "_old.log"), cabrilloLog(contest, station, station.lines.size() / 2));
+    }
     writeFile(dir / "truth.csv", truthCsv(contest));
     writeFile(dir / "contest.ini", contestIni(contest));
 }

@@ -13,10 +13,16 @@
 //  - a station's clock is off by a few minutes or by whole hours, and each
 //    side writes the minute it finished (true minute or one later);
 //  - QSOs on a band or in a mode the contest does not count (both sides), and
-//    QSOs made just before the start or after the end (both sides).
+//    QSOs made just before the start or after the end (both sides);
+//  - a pair's test QSO minutes before the start, then their real one;
+//  - what the files themselves get wrong: lines ended by CR alone or by
+//    all three line ends mixed, a CALLSIGN: line one character off, a log
+//    sent twice (an older, shorter file beside it);
+//  - logs of one or two QSOs whose clock is off by whole hours.
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -43,6 +49,12 @@ struct SimSettings {
     double outOfPeriod = 0.005;    // of QSOs, extra ones just outside the period
     double clockOffByMinutes = 0.2;
     double clockOffByHours = 0.1;
+    double testBeforeStart = 0.001;  // of QSOs, the pair's test QSO 2-15 minutes before the start
+    // Logs, each a different one, with: lines ended by CR alone; by CR LF,
+    // LF and CR in turn; a CALLSIGN: line one character off; an older file
+    // sent beside (the first half of the lines); one or two QSOs and a clock
+    // off by whole hours.
+    int crLogs = 6, mixedLineEndLogs = 6, wrongHeaderCalls = 3, olderLogs = 3, smallLogs = 6;
 };
 
 // One QSO line as its station wrote it, in file order.
@@ -55,12 +67,17 @@ struct SimLine {
     std::string exchangeReceived;
 };
 
+enum class SimLineEnds { CrLf, Cr, Mixed };
+
 struct SimStation {
     std::string callsign;
+    std::string headerCall;  // its CALLSIGN: line: the callsign, unless mistyped
     std::string exchange;  // what it sends in every QSO
     bool sendsLog = true;
     int clockOffsetMinutes = 0;  // how far its clock runs ahead of true time
     std::vector<SimLine> lines;  // empty unless it sends a log
+    SimLineEnds lineEnds = SimLineEnds::CrLf;
+    bool sendsOlderLog = false;  // also <call in lower case>_old.log, the first half of its lines
 };
 
 enum class SimQsoKind { Counted, OffBand, OutOfPeriod };
@@ -71,6 +88,7 @@ struct SimQso {
     int frequencyKhz = 0;
     int minute = 0;  // true time, from the start of the period
     SimQsoKind kind = SimQsoKind::Counted;
+    bool clean = false;  // written by both sides without a mistake
 };
 
 // What a perfect check says about one written line.  `status` uses the
@@ -96,8 +114,9 @@ struct SimContest {
 // Deterministic for given settings (same seed, same contest).
 SimContest simulateContest(const SimSettings& settings);
 
-// The Cabrillo 3.0 file of a station that sends its log.
-std::string cabrilloLog(const SimContest& contest, const SimStation& station);
+// The Cabrillo 3.0 file of a station that sends its log, with its first
+// `qsoLines` lines (all by default), its line ends as the station has them.
+std::string cabrilloLog(const SimContest& contest, const SimStation& station, std::size_t qsoLines = SIZE_MAX);
 
 // truth.csv: log,line,status,correct_call,correct_exch,decidable,why.
 std::string truthCsv(const SimContest& contest);
@@ -105,7 +124,8 @@ std::string truthCsv(const SimContest& contest);
 // contest.ini for the checker: the period and the tolerance.
 std::string contestIni(const SimContest& contest);
 
-// Writes DIR/logs/<CALL>.log for every log sent, DIR/truth.csv and
+// Writes DIR/logs/<CALL>.log for every log sent (and the older files sent
+// beside some), DIR/truth.csv and
 // DIR/contest.ini, creating DIR.  Throws std::runtime_error naming a file
 // that could not be written.
 void writeContest(const SimContest& contest, const std::filesystem::path& dir);

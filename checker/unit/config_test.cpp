@@ -2,7 +2,7 @@
 // line named for each kind of mistake.
 #include <gtest/gtest.h>
 
-#include "checker/cross_check.h"
+#include "checker/contest_config.h"
 
 namespace {
 
@@ -43,12 +43,20 @@ TEST(ContestConfig, NamesTheLineOfEachMistake)
         {"\nstart 2025-12-20 20:00\n", "c.ini:2: \"start 2025-12-20 20:00\" is not key = value"},
         {"start = 2025-12-20\n", "c.ini:1: \"2025-12-20\" is not YYYY-MM-DD HH:MM"},
         {"start = 2025-02-30 20:00\n", "c.ini:1: date \"2025-02-30\" is not a calendar date YYYY-MM-DD"},
-        {"end = 2025-12-20 24:00\n", "c.ini:1: time \"2400\" is not a clock time"},
+        {"end = 2025-12-20 24:00\n", "c.ini:1: time \"24:00\" is not a clock time HH:MM"},
+        {"\n\nstart = 2025-12-20 25:61\n", "c.ini:3: time \"25:61\" is not a clock time HH:MM"},
         {"tolerance_minutes = -1\n", "c.ini:1: \"-1\" is not a whole number from 0 to 1440"},
         {"nil_penalty = 1.5\n", "c.ini:1: \"1.5\" is not a whole number from 0 to 100"},
         {"count_uniques = maybe\n", "c.ini:1: \"maybe\" is not yes or no"},
         {";\n;\ntolerance = 5\n", "c.ini:3: unknown key \"tolerance\""},
-        {"start = 2025-12-21 20:00\nend = 2025-12-20 20:00\n", "c.ini: end is not after start"},
+        {"start = 2025-12-21 20:00\nend = 2025-12-20 20:00\n", "c.ini:2: end is not after start"},
+        {"end = 2025-12-20 20:00\n\nstart = 2025-12-20 20:00\n", "c.ini:3: end is not after start"},
+        {"nil_penalty = 101\n", "c.ini:1: \"101\" is not a whole number from 0 to 100"},
+        {"tolerance_minutes = 1441\n", "c.ini:1: \"1441\" is not a whole number from 0 to 1440"},
+        {"nil_penalty = 1\n; again\nnil_penalty = 2\n", "c.ini:3: nil_penalty is given twice; first on line 1"},
+        {"start = 2025-12-20 20:00\nstart=2025-12-20 21:00\n", "c.ini:2: start is given twice; first on line 1"},
+        {"", "c.ini: no settings"},
+        {"; only a comment\r\n\r\n", "c.ini: no settings"},
     };
     for (const auto& c : cases) {
         try {
@@ -60,6 +68,20 @@ TEST(ContestConfig, NamesTheLineOfEachMistake)
     }
 }
 
+// The highest values allowed, a byte order mark, a period of one minute.
+TEST(ContestConfig, TakesEveryValueUpToItsLimit)
+{
+    const ContestConfig config = readContestConfig("\xEF\xBB\xBFnil_penalty = 100\nbusted_penalty=100\n"
+                                                   "tolerance_minutes = 1440\nstart = 2024-02-29 23:59\n"
+                                                   "end = 2024-03-01 00:00\n",
+                                                   "c.ini");
+    EXPECT_EQ(config.nilPenalty, 100);
+    EXPECT_EQ(config.bustedPenalty, 100);
+    EXPECT_EQ(config.toleranceMinutes, 1440);
+    EXPECT_EQ(formatCivilTime(*config.start, "%Y-%m-%d %H%M"), "2024-02-29 2359");
+    EXPECT_EQ(formatCivilTime(*config.end, "%Y-%m-%d %H%M"), "2024-03-01 0000");
+}
+
 TEST(ContestConfig, CommandLineSettingsOverrideTheFile)
 {
     ContestConfig config = readContestConfig("tolerance_minutes = 3\ncount_uniques = yes\n", "c.ini");
@@ -68,6 +90,8 @@ TEST(ContestConfig, CommandLineSettingsOverrideTheFile)
     EXPECT_EQ(config.toleranceMinutes, 10);
     EXPECT_FALSE(config.countUniques);
     EXPECT_THROW(applyConfigSetting(config, "nil_penalty=lots"), ConfigError);
+    config = readContestConfig("start = 2025-12-20 20:00\nend = 2025-12-20 22:00\n", "c.ini");
+    EXPECT_THROW(applyConfigSetting(config, "end=2025-12-20 20:00"), ConfigError);
 }
 
 }  // namespace

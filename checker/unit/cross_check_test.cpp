@@ -2,12 +2,14 @@
 // clocks, the tolerance, miscopied calls, the score, files that are no log.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <set>
 
 #include "checker/cross_check.h"
+#include "checker/reports.h"
 
 namespace {
 
@@ -222,15 +224,72 @@ TEST(CrossCheck, TheVerifiedScoreCountsUniquesAsToldAndTakesOffPenalties)
     }
 }
 
-TEST(CrossCheck, OfTwoLogsFromOneCallTheLaterFileIsChecked)
+// Of several logs from one call the one with the most QSO lines is checked
+// (the later file on a tie), unless the organiser chose another; the
+// summary names every file and the choice first.
+TEST(CrossCheck, OfSeveralLogsFromOneCallTheFullestIsCheckedOrTheOneChosen)
 {
-    const CrossCheck check = crossCheck(
-        {logOf("RB2B", {{"RA1A", 10}}, "first.log"), logOf("RA1A", {{"RB2B", 10}}),
-         logOf("RB2B", {{"RA1A", 10}, {"RC3C", 20}}, "second.log")},
-        {}, countries());
-    EXPECT_EQ(logNamed(check, "first.log").log.state, LogState::Superseded);
-    EXPECT_NE(logNamed(check, "first.log").log.stateReason.find("second.log"), std::string::npos);
-    EXPECT_EQ(statusesOf(check, "second.log"), (std::vector<std::string>{"OK", "UNIQUE"}));
+    const std::vector<Qso> qsos = {{"RA1A", 10}, {"RC3C", 20}, {"RD4D", 30}};
+    const struct {
+        std::vector<int> lines;  // of each log from RB2B, a.log, b.log, ...
+        std::vector<std::string> chosen;
+        const char* checked;
+    } cases[] = {
+        {{1, 2}, {}, "b.log"}, {{2, 1}, {}, "a.log"},         {{2, 2}, {}, "b.log"},
+        {{1, 3, 2}, {}, "b.log"}, {{3, 1, 3}, {}, "c.log"}, {{3, 1}, {"b.log"}, "b.log"},
+        {{1, 2, 3}, {"a.log"}, "a.log"},
+    };
+    for (const auto& c : cases) {
+        std::vector<LogInput> logs = {logOf("RA1A", {{"RB2B", 10}})};
+        for (std::size_t i = 0; i < c.lines.size(); ++i)
+            logs.push_back(logOf("RB2B", std::vector<Qso>(qsos.begin(), qsos.begin() + c.lines[i]),
+                                 std::string(1, static_cast<char>('a' + i)) + ".log"));
+        ContestConfig config;
+        config.chosenLogs = c.chosen;
+        const CrossCheck check = crossCheck(logs, config, countries());
+        const std::string seen = ::testing::PrintToString(c.lines) + ::testing::PrintToString(c.chosen);
+        for (std::size_t i = 0; i < c.lines.size(); ++i) {
+            const std::string file = std::string(1, static_cast<char>('a' + i)) + ".log";
+            EXPECT_EQ(logNamed(check, file).log.state, file == c.checked ? LogState::Checked : LogState::Superseded)
+                << seen << " " << file;
+            ASSERT_FALSE(check.summary.empty());
+            EXPECT_NE(check.summary.front().find(file), std::string::npos) << seen << check.summary.front();
+        }
+        EXPECT_EQ(statusesOf(check, "RA1A.log"), std::vector<std::string>{"OK"}) << seen;
+    }
+}
+
+// A header that names a call most QSO lines were not sent by: the partners
+// logged the call of the lines, and the check takes it and says so.
+TEST(CrossCheck, AHeaderCallMostQsoLinesDisagreeWithGivesWayToTheirs)
+{
+    const struct {
+        const char* headerCall;
+        int linesSentAsHeader;  // of RB2B's four QSO lines
+        const char* checkedAs;
+    } cases[] = {{"RB2X", 0, "RB2B"}, {"RB2X", 1, "RB2B"}, {"RB2X", 2, "RB2X"},  // half is no majority
+                 {"RB2X", 4, "RB2X"}, {"RB2B", 0, "RB2B"}};
+    for (const auto& c : cases) {
+        std::string rb2b = "START-OF-LOG: 3.0\nCONTEST: ZEMRIX\nCALLSIGN: " + std::string(c.headerCall) + "\n";
+        const std::vector<Qso> qsos = {{"RA1A", 10}, {"RC3C", 20}, {"RD4D", 30}, {"RE5E", 40}};
+        for (int i = 0; i < 4; ++i)
+            rb2b += qsoLine(i < c.linesSentAsHeader ? c.headerCall : "RB2B", qsos[i]);
+        const CrossCheck check = crossCheck({logOf("RA1A", {{"RB2B", 10}}), logOf("RC3C", {{"RB2B", 20}}),
+                                             logOf("RD4D", {{"RB2B", 30}}), logOf("RE5E", {{"RB2B", 40}}),
+                                             {"rb2b.log", rb2b + "END-OF-LOG:\n"}},
+                                            {}, countries());
+        const CheckedLog& log = logNamed(check, "rb2b.log");
+        EXPECT_EQ(log.log.callsign, c.checkedAs) << c.headerCall << " " << c.linesSentAsHeader;
+        const bool corrected = std::string(c.checkedAs) != c.headerCall;
+        for (const std::string partner : {"RA1A.log", "RC3C.log", "RD4D.log", "RE5E.log"})
+            EXPECT_EQ(statusesOf(check, partner)[0], corrected || c.linesSentAsHeader == 0 ? "OK" : "BUSTED_CALL")
+                << partner << " " << c.linesSentAsHeader;
+        const std::string said = "CALLSIGN: RB2X in the header, but the QSO lines were sent by RB2B";
+        const std::size_t rb2bIndex = 4;
+        EXPECT_EQ(check.summary.front().find(said) != std::string::npos, corrected) << check.summary.front();
+        EXPECT_EQ(participantReport(check, rb2bIndex).find(said) != std::string::npos, corrected);
+        EXPECT_EQ(resultsHtml(check).find(said) != std::string::npos, corrected);
+    }
 }
 
 TEST(CrossCheck, OutOfPeriodComesAfterTheClockIsCorrected)
@@ -316,7 +375,15 @@ TEST(Reports, StayInTheirColumnsAndInUtf8)
     const struct {
         const char* received;
         const char* inTheTable;
-    } cases[] = {{"1,2", "1,2"}, {"\"7\"", "\"7\""}, {"\xd0\x9f", "\xd0\x9f"}, {"9\xff", "9?"}, {"5\x01", "5?"}};
+    } cases[] = {{"1,2", "1,2"},
+                 {"\"7\"", "\"7\""},
+                 {"\xd0\x9f", "\xd0\x9f"},
+                 {"\xe2\x84\x96", "\xe2\x84\x96"},          // three bytes
+                 {"\xf0\x9f\x98\x80", "\xf0\x9f\x98\x80"},  // four
+                 {"\xe2\x84" "7", "??7"},                  // cut short
+                 {"7\x80", "7?"},
+                 {"9\xff", "9?"},
+                 {"5\x01", "5?"}};
     for (const auto& c : cases) {
         const CrossCheck check = crossCheck(
             {logOf("RA1A", {{"RB2B", 10, "3510 CW", c.received}}), logOf("RB2B", {{"RA1A\xfe", 10}})}, {},
@@ -404,7 +471,7 @@ std::string utf16(const std::string& utf8, bool bigEndian, bool byteOrderMark)
 TEST(Reports, QuoteTheLinesOfAnyEncodingAsUtf8)
 {
     const std::string nil = "QSO: 3510 CW 2025-12-20 2030 RA1A 599 11 RC3C 599 33";
-    const std::string offBand = "QSO: 14010 CW 2025-12-20 2040 RA1A 599 11 F5XYZ 599 \xd0\x96\xc3\xa9";
+    const std::string offBand = "QSO: 14010 CW 2025-12-20 2040 RA1A 599 11 F5XYZ 599 \xd0\x96\xc3\xa9\xe2\x84\x96";
     const std::string text = "START-OF-LOG: 3.0\r\nCONTEST: ZEMRIX\r\nCALLSIGN: RA1A\r\n"
                              "SOAPBOX: \xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82\r\n" +
                              nil + "\r\n" + offBand + "\r\nEND-OF-LOG:\r\n";
@@ -427,6 +494,60 @@ TEST(Reports, QuoteTheLinesOfAnyEncodingAsUtf8)
     }
 }
 
+// The stations that cost others the most: twenty at most, each with its
+// share of the NIL and busted lines, rounded to a tenth.
+TEST(Reports, TheCostliestLogsShowTwentyWithTheirShareRounded)
+{
+    const auto rowsOf = [](const std::string& html) {
+        const std::size_t table = html.find("cost others the most");
+        const std::size_t end = html.find("</table>", table);
+        std::vector<std::string> rows;
+        for (std::size_t at = html.find("<tr><td>", table); at < end; at = html.find("<tr><td>", at + 1))
+            rows.push_back(html.substr(at, html.find("</tr>", at) - at));
+        return rows;
+    };
+    // RA1A logged 21 stations that sent logs without the QSO.
+    std::vector<LogInput> logs;
+    std::vector<Qso> worked;
+    for (int i = 0; i < 21; ++i) {
+        const std::string call = "R" + std::string(1, static_cast<char>('A' + i)) + "7A";
+        worked.push_back({call, i});
+        logs.push_back(logOf(call, {{"F5XYZ", 100 + i}}));
+    }
+    logs.push_back(logOf("RA1A", worked));
+    const std::vector<std::string> rows = rowsOf(resultsHtml(crossCheck(logs, {}, countries())));
+    ASSERT_EQ(rows.size(), 20u);
+    EXPECT_NE(rows[0].find("<td class=\"n\">4.8%</td>"), std::string::npos) << rows[0];
+    // RB2B in 2 of 3 such lines, RC3C in 1.
+    const std::vector<std::string> shares = rowsOf(resultsHtml(crossCheck(
+        {logOf("RA1A", {{"RB2B", 10}, {"RB2B", 20, "7010 CW"}, {"RC3C", 30}}), logOf("RB2B", {{"F5XYZ", 40}}),
+         logOf("RC3C", {{"F5XYZ", 50}})},
+        {}, countries())));
+    ASSERT_EQ(shares.size(), 2u);
+    EXPECT_NE(shares[0].find("RB2B</td><td class=\"n\">2</td><td class=\"n\">66.7%"), std::string::npos) << shares[0];
+    EXPECT_NE(shares[1].find("RC3C</td><td class=\"n\">1</td><td class=\"n\">33.3%"), std::string::npos) << shares[1];
+}
+
+// A report that cannot be written stops the check, naming the file.
+TEST(Reports, AFileThatCannotBeWrittenIsNamed)
+{
+    const CrossCheck check = crossCheck({logOf("RA1A", {{"RB2B", 10}}), logOf("RB2B", {{"RA1A", 10}})}, {}, countries());
+    for (const std::string blocked : {"qsos.csv", "results.csv", "results.html", "ubn/RB2B.txt", "ubn"}) {
+        const std::filesystem::path folder = std::filesystem::path(CHECKER_SCRATCH_DIR) / "blocked";
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder / blocked / "inside");  // a folder where the file goes
+        if (blocked == "ubn")
+            std::filesystem::remove_all(folder / "ubn"), std::ofstream(folder / "ubn") << "a file";
+        try {
+            writeReports(check, folder.string());
+            ADD_FAILURE() << blocked << " written";
+        } catch (const std::runtime_error& error) {
+            EXPECT_NE(std::string(error.what()).find(blocked), std::string::npos) << error.what();
+        }
+    }
+    std::filesystem::remove_all(CHECKER_SCRATCH_DIR);
+}
+
 TEST(Precheck, GivesTheResultsTextAndErrTxtOfTheSampleLog)
 {
     const LogCheck log =
@@ -447,6 +568,9 @@ TEST(Precheck, SaysWhatIsWrongWithTheHeader)
          "unknown CATEGORY-POWER \"HUGE\""},
         {"CONTEST: ZEMRIX\nCALLSIGN: RA1A\nCLAIMED-SCORE: lots\n", LogState::Checked,
          "CLAIMED-SCORE \"lots\" is not a whole number"},
+        {"CONTEST: ZEMRIX\nCALLSIGN: RA1A\nCLAIMED-SCORE: 999999999999\n", LogState::Checked, ""},
+        {"CONTEST: ZEMRIX\nCALLSIGN: RA1A\nCLAIMED-SCORE: 1000000000000\n", LogState::Checked,
+         "CLAIMED-SCORE \"1000000000000\" is not a whole number"},
         {"CONTEST: ZEMRIX\n", LogState::NoCallsign, "no CALLSIGN: line"},
         {"CONTEST: CQ-WW-CW\nCALLSIGN: RA1A\n", LogState::OtherContest, ""},
     };
@@ -454,8 +578,23 @@ TEST(Precheck, SaysWhatIsWrongWithTheHeader)
         const LogCheck log = precheckLog(std::string("START-OF-LOG: 3.0\n") + c.header + qsoLine("RA1A", {"RB2B", 1}),
                                          "a.log", countries());
         EXPECT_EQ(log.state, c.state) << c.header;
-        if (*c.problem)
-            EXPECT_EQ(log.headerProblems, std::vector<std::string>{c.problem}) << c.header;
+        EXPECT_EQ(log.headerProblems, *c.problem ? std::vector<std::string>{c.problem} : std::vector<std::string>{})
+            << c.header;
+    }
+}
+
+// The file's edges: nothing but NULs or blanks is empty, and the last line
+// is quoted whole whether a line end closes it or not.
+TEST(Precheck, TheFilesEdgesAreReadWhole)
+{
+    for (const std::string bytes : {std::string(64, '\0'), std::string(" \r\n\t\n"), std::string()})
+        EXPECT_EQ(precheckLog(bytes, "e.log", countries()).state, LogState::Empty) << bytes.size();
+    const std::string nil = "QSO: 3510 CW 2025-12-20 2030 RA1A 599 11 RC3C 599 33";
+    for (const std::string end : {"", "\n", "\r\n", "\r"}) {
+        const LogCheck log =
+            precheckLog("START-OF-LOG: 3.0\nCONTEST: ZEMRIX\nCALLSIGN: RA1A\n" + nil + end, "q.log", countries());
+        ASSERT_EQ(log.qsos.size(), 1u);
+        EXPECT_EQ(log.qsos[0].text, nil) << ::testing::PrintToString(end);
     }
 }
 

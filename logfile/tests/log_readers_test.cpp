@@ -417,6 +417,48 @@ TEST(LogShapes, Utf16ReadsAsEightBitText)
         }
 }
 
+// A character beyond the 16-bit plane, a pair of UTF-16 units, is one
+// character: ADIF lengths after it still count right, and the text quoted
+// keeps it whole.
+TEST(LogShapes, Utf16SurrogatePairsAreOneCharacter)
+{
+    // No blank after the name: a length counted wrong eats the next tag.
+    const std::string before = "<EOH><NAME:4>Jos";
+    const std::string after = "<CALL:4>R5RA <FREQ:5>3.512 <MODE:2>CW "
+                              "<QSO_DATE:8>20251220 <TIME_ON:4>2100 <STX:2>16 <SRX:2>07 <EOR>\r\n";
+    const std::vector<std::string> expected = qsoLines(readContestLog(before + "?" + after, "e.adi"));
+    ASSERT_EQ(expected.size(), 1u);
+    for (bool bigEndian : {false, true}) {
+        std::string bytes = utf16(before, bigEndian, true);
+        for (const std::string unit : {std::string("\xD8\x3D", 2), std::string("\xDE\x00", 2)})
+            bytes += bigEndian ? unit : std::string{unit[1], unit[0]};
+        bytes += utf16(after, bigEndian, false);
+        const ContestLog log = readContestLog(bytes, "e.adi");
+        EXPECT_EQ(qsoLines(log), expected) << bigEndian;
+        EXPECT_TRUE(log.skipped.empty()) << bigEndian;
+        EXPECT_NE(logFileText(bytes).find("Jos\xF0\x9F\x98\x80<CALL:4>"), std::string::npos) << bigEndian;
+    }
+}
+
+// Control bytes make a file binary from one in a hundred on.
+TEST(LogShapes, ControlBytesMakeAFileBinaryFromOneInAHundred)
+{
+    for (int controls : {0, 1, 2, 3}) {
+        std::string text = "START-OF-LOG: 3.0\nCALLSIGN: R5RA\nSOAPBOX: ";
+        text += std::string(199 - text.size(), 'x') + "\n";
+        ASSERT_EQ(text.size(), 200u);
+        for (int i = 0; i < controls; ++i)
+            text[60 + i] = '\x01';
+        try {
+            readContestLog(text, "c.log");
+            EXPECT_LT(controls, 2);
+        } catch (const LogFileError& error) {
+            EXPECT_GE(controls, 2) << error.what();
+            EXPECT_NE(std::string(error.what()).find("binary data"), std::string::npos);
+        }
+    }
+}
+
 // A log with every shape above reads as the same QSOs written cleanly.
 TEST(LogShapes, EveryShapeReadsAsTheCleanLog)
 {
@@ -428,6 +470,67 @@ TEST(LogShapes, EveryShapeReadsAsTheCleanLog)
         EXPECT_EQ(qsoLines(log, judgedLine), qsoLines(clean, judgedLine)) << messy;
         for (const LoggedQso& qso : log.qsos)
             EXPECT_TRUE(!qso.exchangeSent.empty() && !qso.exchangeReceived.empty()) << messy << ":" << qso.line;
+    }
+}
+
+// The text with each of its LF line ends written as `ends` says, in turn:
+// "\n", "\r\n" or "\r".
+std::string withLineEnds(const std::string& text, const std::vector<std::string>& ends)
+{
+    std::string out;
+    std::size_t next = 0;
+    for (char c : text)
+        out += c == '\n' ? ends[next++ % ends.size()] : std::string(1, c);
+    return out;
+}
+
+std::string numberedLine(const LoggedQso& q) { return std::to_string(q.line) + ": " + qsoLine(q); }
+
+std::vector<std::string> linesOf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line.empty() || line.back() != '\r' ? line : line.substr(0, line.size() - 1));
+    return lines;
+}
+
+// Files edited on different systems: CR LF, LF and CR alone, mixed in one
+// file, all end a line; the header, the QSOs, the line numbers and the
+// lines quoted are those of the file written with LF alone.
+TEST(LogShapes, EveryKindOfLineEndEndsALine)
+{
+    const std::string adifQso = "<QSO_DATE:8>20251220 <STX:2>16 <SRX:2>07 ";
+    const struct {
+        const char* fileName;
+        std::string text;
+    } logs[] = {
+        {"m.log", "START-OF-LOG: 3.0\nCALLSIGN: LZ8KD\nCATEGORY-OPERATOR: SINGLE-OP\n\n"
+                  "QSO: 3512 CW 2025-12-20 2100 LZ8KD 599 16 R5RA 599 07\nQSO: 3512 XX 2025-12-20 2101 LZ8KD\n"
+                  "QSO: 7012 CW 2025-12-20 2102 LZ8KD 599 16 UA3AA 599 08\nEND-OF-LOG:\n"},
+        {"m.adi", "header\n<EOH>\n<CALL:4>R5RA <FREQ:5>3.512 <MODE:2>CW " + adifQso + "<TIME_ON:4>2100 <EOR>\n\n" +
+                      "<CALL:5>UA3AA <FREQ:5>3.512 <MODE:2>CW " + adifQso + "<TIME_ON:3>210 <EOR>\n" +
+                      "<CALL:5>UA3AB <FREQ:5>7.012 <MODE:2>CW " + adifQso + "<TIME_ON:4>2102 <EOR>\n"},
+    };
+    const std::vector<std::vector<std::string>> endings = {
+        {"\r\n"}, {"\r"}, {"\r", "\n", "\r\n"}, {"\r\n", "\r"}, {"\n", "\r"}};
+    for (const auto& log : logs) {
+        const ContestLog plain = readContestLog(log.text, log.fileName);
+        ASSERT_EQ(plain.qsos.size(), 2u) << log.fileName;
+        ASSERT_EQ(plain.skipped.size(), 1u) << log.fileName;
+        for (const auto& ends : endings) {
+            const std::string bytes = withLineEnds(log.text, ends);
+            const std::string seen = std::string(log.fileName) + " " + ::testing::PrintToString(ends);
+            const ContestLog read = readContestLog(bytes, log.fileName);
+            EXPECT_EQ(read.ownCallsign, plain.ownCallsign) << seen;
+            EXPECT_EQ(read.header, plain.header) << seen;
+            EXPECT_EQ(qsoLines(read, numberedLine), qsoLines(plain, numberedLine)) << seen;
+            EXPECT_EQ(described(read.skipped), described(plain.skipped)) << seen;
+            EXPECT_EQ(linesOf(logFileText(bytes)), linesOf(log.text)) << seen;
+            EXPECT_EQ(qsoLines(readContestLog(utf16(bytes, false, true), log.fileName), numberedLine),
+                      qsoLines(plain, numberedLine))
+                << seen;
+        }
     }
 }
 

@@ -64,25 +64,20 @@ void report(const char* what, DWORD delayMs, DWORD unloadMs)
                 static_cast<unsigned long>(delayMs), static_cast<unsigned long>(unloadMs));
 }
 
-class UnloadTest : public ::testing::Test {
+class UnloadWhileHeld : public ::testing::Test {
 protected:
-    explicit UnloadTest(DWORD hangsAfterMs) : watchdog(hangsAfterMs) {}
-
-    Watchdog watchdog;
+    Watchdog watchdog{200000};
     ScratchDir dir;
     PrivateProfileSettings settings;
 };
 
-class UnloadWhileHeld : public UnloadTest {
-protected:
-    UnloadWhileHeld() : UnloadTest(200000) {}
-};
-
-// Two hundred cycles of about a second each alone, much longer on a busy
+// Two hundred panels, each with its first refresh, take minutes on a busy
 // machine.
-class UnloadRepeatedly : public UnloadTest {
+class UnloadRepeatedly : public ::testing::Test {
 protected:
-    UnloadRepeatedly() : UnloadTest(580000) {}
+    Watchdog watchdog{600000};
+    ScratchDir dir;
+    PrivateProfileSettings settings;
 };
 
 // The host object lives on the unloading thread, which stops pumping, or

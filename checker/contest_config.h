@@ -1,0 +1,39 @@
+// The organiser's contest.ini: the period, the tolerance, the penalties.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "contest/ole_date.h"
+
+struct ContestConfig {
+    // The contest period in UTC, start included, end excluded.  Either may be
+    // missing; then no QSO falls outside that side of the period.
+    std::optional<CivilTime> start, end;
+    int toleranceMinutes = 5;
+    // Taken off a log's points for each such line, as a multiple of the
+    // line's own points; 0 only removes the QSO.
+    int nilPenalty = 0;
+    int bustedPenalty = 0;
+    bool countUniques = true;
+    // Of two logs from one call, the files the organiser chose (by file
+    // name); from the command line, not the file.
+    std::vector<std::string> chosenLogs;
+};
+
+// A config that cannot be read; the text names the file and line.
+class ConfigError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// `key = value` lines, ';' comments and blank lines.  Keys: start and end
+// ("YYYY-MM-DD HH:MM", UTC), tolerance_minutes, nil_penalty, busted_penalty
+// (whole numbers from 0) and count_uniques (yes or no).  Keys not given keep
+// their values in `base`.  Throws ConfigError "FILE:LINE: why".
+ContestConfig readContestConfig(const std::string& text, const std::string& fileName, ContestConfig base = {});
+
+// One "key=value" given on the command line, read as a line of the file is.
+void applyConfigSetting(ContestConfig& config, const std::string& keyValue);

@@ -1,0 +1,136 @@
+#include "checker/log_intake.h"
+
+#include <algorithm>
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "logfile/text.h"
+
+namespace {
+
+LogCheck readLog(const LogInput& file, const CountryPrefixes& countries, std::string& note)
+{
+    LogCheck log = precheckLog(file.bytes, file.fileName, countries);
+    const std::string call = callOfTheQsoLines(log);
+    if (log.state != LogState::Checked || call.empty())
+        return log;
+    const std::string said =
+        "CALLSIGN: " + log.callsign + " in the header, but the QSO lines were sent by " + call + ": checked as " + call;
+    PrecheckOptions asSent;
+    asSent.ownCallsign = call;
+    log = precheckLog(file.bytes, file.fileName, countries, asSent);
+    log.headerProblems.push_back(said);
+    note = file.fileName + ": " + said;
+    return log;
+}
+
+LogCheck unreadable(const std::string& fileName, const std::exception& error)
+{
+    LogCheck log;
+    log.fileName = fileName;
+    log.state = LogState::NotALog;
+    log.stateReason = std::string("could not be read: ") + error.what();
+    return log;
+}
+
+std::string qsoLinesOf(const LogCheck& log)
+{
+    return log.fileName + " (" + counted(log.qsos.size(), "QSO line") + ")";
+}
+
+// logs[indices] are the CHECKED logs of one call, in file order.
+void keepOne(std::vector<LogCheck>& logs, const std::vector<std::size_t>& indices,
+             const std::vector<std::string>& chosenFiles, std::vector<std::string>& notes)
+{
+    const auto chosen = std::find_if(indices.begin(), indices.end(), [&](std::size_t i) {
+        return std::find(chosenFiles.begin(), chosenFiles.end(), logs[i].fileName) != chosenFiles.end();
+    });
+    std::size_t kept = indices.front();
+    for (std::size_t i : indices)
+        if (logs[i].qsos.size() >= logs[kept].qsos.size())
+            kept = i;
+    const bool byChoice = chosen != indices.end();
+    if (byChoice)
+        kept = *chosen;
+    std::string files;
+    for (std::size_t i : indices)
+        files += (files.empty() ? "" : ", ") + qsoLinesOf(logs[i]);
+    const std::string why = byChoice ? "the organiser chose " : "the one with the most QSO lines is ";
+    notes.push_back(std::to_string(indices.size()) + " logs from " + logs[kept].callsign + ": " + files + "; " + why +
+                    logs[kept].fileName + (byChoice ? "" : " (--use-log FILE checks another)"));
+    for (std::size_t i : indices)
+        if (i != kept) {
+            logs[i].state = LogState::Superseded;
+            logs[i].stateReason = "another log from " + logs[kept].callsign + " is checked: " + logs[kept].fileName;
+        }
+}
+
+}  // namespace
+
+std::string callOfTheQsoLines(const LogCheck& log)
+{
+    std::map<std::string, int> sentBy;
+    int lines = 0;
+    for (const JudgedQso& judged : log.qsos)
+        if (judged.readable && !judged.qso.ownCallsign.empty()) {
+            ++sentBy[judged.qso.ownCallsign];
+            ++lines;
+        }
+    for (const auto& [call, count] : sentBy)
+        if (count * 2 > lines && call != log.callsign)
+            return call;
+    return {};
+}
+
+ReadLogs readLogs(std::vector<LogInput>& files, const CountryPrefixes& countries, const CheckProgress& progress)
+{
+    ReadLogs read;
+    read.logs.resize(files.size());
+    std::vector<std::string> callNotes(files.size());
+    std::atomic<std::size_t> next{0};
+    std::size_t done = 0;
+    std::mutex progressLock;
+    const auto readFiles = [&] {
+        for (std::size_t i; (i = next++) < files.size();) {
+            try {
+                read.logs[i] = readLog(files[i], countries, callNotes[i]);
+            } catch (const std::exception& error) {
+                read.logs[i] = unreadable(files[i].fileName, error);
+            }
+            std::string().swap(files[i].bytes);
+            std::lock_guard<std::mutex> guard(progressLock);
+            ++done;
+            if (progress)
+                progress(done, files.size());
+        }
+    };
+    // The logs are read side by side; everything after needs them all.
+    std::vector<std::thread> workers;
+    const unsigned helpers = std::min<unsigned>(std::max(1u, std::thread::hardware_concurrency()), 8) - 1;
+    for (unsigned i = 0; i < helpers && i + 1 < files.size(); ++i)
+        workers.emplace_back(readFiles);
+    readFiles();
+    for (std::thread& worker : workers)
+        worker.join();
+    for (std::string& note : callNotes)
+        if (!note.empty())
+            read.notes.push_back(std::move(note));
+    return read;
+}
+
+void keepOneLogPerCall(std::vector<LogCheck>& logs, const std::vector<std::string>& chosenFiles,
+                       std::vector<std::string>& notes)
+{
+    std::map<std::string, std::vector<std::size_t>> byCall;
+    for (std::size_t i = 0; i < logs.size(); ++i)
+        if (logs[i].state == LogState::Checked)
+            byCall[logs[i].callsign].push_back(i);
+    for (const auto& [call, indices] : byCall)
+        if (indices.size() > 1)
+            keepOne(logs, indices, chosenFiles, notes);
+    for (const std::string& chosen : chosenFiles)
+        if (std::none_of(logs.begin(), logs.end(), [&](const LogCheck& log) { return log.fileName == chosen; }))
+            notes.push_back("--use-log " + chosen + ": no log file of that name");
+}

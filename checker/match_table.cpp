@@ -1,0 +1,127 @@
+#include "checker/match_table.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "checker/call_edits.h"
+#include "logfile/text.h"
+
+namespace {
+
+uint64_t pairKey(uint32_t own, uint32_t worked, uint32_t bandMode)
+{
+    return static_cast<uint64_t>(own) << 38 | workedKey(worked, bandMode);
+}
+
+// "016" and "16" are the same number.
+std::string exchangeKey(const std::string& exchange)
+{
+    const std::string text = upperCase(trimmed(exchange));
+    if (!allDigits(text))
+        return text;
+    const auto first = text.find_first_not_of('0');
+    return first == std::string::npos ? "0" : text.substr(first);
+}
+
+PairIndex pairIndexOf(const std::vector<MatchLine>& lines)
+{
+    PairIndex index;
+    index.reserve(lines.size());
+    for (uint32_t i = 0; i < lines.size(); ++i)
+        index.push_back({pairKey(lines[i].own, lines[i].worked, lines[i].bandMode), i});
+    std::sort(index.begin(), index.end());
+    return index;
+}
+
+void numberTheLogs(MatchTable& table, const std::vector<CheckedLog>& logs)
+{
+    for (std::size_t log = 0; log < logs.size(); ++log) {
+        if (logs[log].log.state != LogState::Checked)
+            continue;
+        const uint32_t call = table.calls(logs[log].log.callsign);
+        table.logOfCall.resize(std::max<std::size_t>(table.logOfCall.size(), call + 1), kNoLog);
+        table.logOfCall[call] = static_cast<int>(log);
+    }
+}
+
+}  // namespace
+
+uint32_t Numbering::operator()(const std::string& text)
+{
+    const auto [at, added] = ids_.try_emplace(text, static_cast<uint32_t>(texts_.size()));
+    if (added)
+        texts_.push_back(text);
+    return at->second;
+}
+
+uint32_t Numbering::find(const std::string& text) const
+{
+    const auto at = ids_.find(text);
+    return at == ids_.end() ? kNone : at->second;
+}
+
+uint64_t workedKey(uint32_t call, uint32_t bandMode)
+{
+    return static_cast<uint64_t>(call) << 12 | bandMode;
+}
+
+int64_t minutesOf(const CivilTime& time)
+{
+    return std::llround(oleDateFromCivilTime(time) * 24 * 60);
+}
+
+MatchTable matchTableOf(const std::vector<CheckedLog>& logs)
+{
+    MatchTable table;
+    numberTheLogs(table, logs);
+    for (std::size_t log = 0; log < logs.size(); ++log) {
+        const CheckedLog& checked = logs[log];
+        if (checked.log.state != LogState::Checked)
+            continue;
+        const uint32_t own = table.calls.find(checked.log.callsign);
+        for (std::size_t q = 0; q < checked.log.qsos.size(); ++q) {
+            const JudgedQso& judged = checked.log.qsos[q];
+            if (!judged.readable || !judged.accepted)
+                continue;
+            const LoggedQso& qso = judged.qso;
+            (judged.duplicate ? table.duplicates : table.lines)
+                .push_back({static_cast<uint32_t>(log), static_cast<uint32_t>(q), own, table.calls(qso.workedCallsign),
+                            table.bandModes(qso.band + " " + qso.mode), table.exchanges(exchangeKey(qso.exchangeSent)),
+                            table.exchanges(exchangeKey(qso.exchangeReceived)), minutesOf(qso.time)});
+        }
+    }
+    table.byPair = pairIndexOf(table.lines);
+    table.duplicatesByPair = pairIndexOf(table.duplicates);
+    return table;
+}
+
+std::pair<std::size_t, std::size_t> pairRange(const PairIndex& index, uint32_t own, uint32_t worked, uint32_t bandMode)
+{
+    const uint64_t key = pairKey(own, worked, bandMode);
+    const auto first = std::lower_bound(index.begin(), index.end(), std::make_pair(key, uint32_t{0}));
+    auto last = first;
+    while (last != index.end() && last->first == key)
+        ++last;
+    return {static_cast<std::size_t>(first - index.begin()), static_cast<std::size_t>(last - index.begin())};
+}
+
+void indexByWorkedCall(MatchTable& table)
+{
+    table.byWorked.reserve(table.lines.size());
+    for (uint32_t i = 0; i < table.lines.size(); ++i)
+        table.byWorked.push_back({workedKey(table.lines[i].worked, table.lines[i].bandMode), table.lines[i].minute, i});
+    std::sort(table.byWorked.begin(), table.byWorked.end());
+}
+
+std::vector<uint32_t> callsOneEditFrom(const Numbering& calls, uint32_t call)
+{
+    std::vector<uint32_t> near;
+    forEachOneEditFrom(calls.text(call), [&](const std::string& variant) {
+        const uint32_t id = calls.find(variant);
+        if (id != kNone && id != call)
+            near.push_back(id);
+    });
+    std::sort(near.begin(), near.end());
+    near.erase(std::unique(near.begin(), near.end()), near.end());
+    return near;
+}

@@ -1,0 +1,100 @@
+// The lines the cross-check matches, held once for all its steps.  Calls,
+// exchanges and band-mode pairs are numbered, and the lines sit in arrays
+// sorted by packed keys, so a lookup is a binary search and the whole check
+// grows with the number of lines, not with its square.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "checker/cross_check.h"
+
+inline constexpr int kNoLog = -1;
+inline constexpr uint32_t kNone = UINT32_MAX;
+
+// Texts numbered in the order first seen.
+class Numbering {
+public:
+    uint32_t operator()(const std::string& text);
+    uint32_t find(const std::string& text) const;  // kNone when never numbered
+    const std::string& text(uint32_t id) const { return texts_[id]; }
+
+private:
+    std::unordered_map<std::string, uint32_t> ids_;
+    std::vector<std::string> texts_;
+};
+
+// One line that takes part in matching.
+struct MatchLine {
+    uint32_t log;
+    uint32_t qso;
+    uint32_t own, worked, bandMode;
+    uint32_t sentExchange, receivedExchange;
+    int64_t loggedMinute;
+    int64_t minute = 0;  // corrected by the log's clock offset
+    uint32_t partner = kNone;
+    bool partnerIsDuplicate = false;  // `partner` indexes the duplicates
+    bool miscopiedCall = false;       // this side copied the other's call wrong
+};
+
+// Lines sorted by (own call, worked call, band-mode), then line index.
+using PairIndex = std::vector<std::pair<uint64_t, uint32_t>>;
+
+// A call heard on one band and mode: the key of the lines that logged it.
+uint64_t workedKey(uint32_t call, uint32_t bandMode);
+
+// A line by the call it logged, band-mode and corrected minute.
+struct WorkedEntry {
+    uint64_t key;  // workedKey
+    int64_t minute;
+    uint32_t line;
+    bool operator<(const WorkedEntry& other) const
+    {
+        return key != other.key ? key < other.key : minute != other.minute ? minute < other.minute : line < other.line;
+    }
+};
+
+struct MatchTable {
+    Numbering calls, bandModes, exchanges;
+    std::vector<int> logOfCall;
+    std::vector<MatchLine> lines;       // the plug-in's stored lines but duplicates
+    std::vector<MatchLine> duplicates;  // to confirm others' lines only
+    PairIndex byPair, duplicatesByPair;
+    std::vector<WorkedEntry> byWorked;  // empty until indexByWorkedCall
+
+    int logOf(uint32_t call) const { return call < logOfCall.size() ? logOfCall[call] : kNoLog; }
+    // Whether the line worked another station that sent a log.
+    bool workedALog(const MatchLine& line) const { return logOf(line.worked) != kNoLog && line.worked != line.own; }
+};
+
+// Every stored line of every CHECKED log, indexed by pair.
+MatchTable matchTableOf(const std::vector<CheckedLog>& logs);
+
+// The range [first, second) of `index` holding the lines of `own` that
+// logged `worked` on one band and mode.
+std::pair<std::size_t, std::size_t> pairRange(const PairIndex& index, uint32_t own, uint32_t worked, uint32_t bandMode);
+
+int64_t minutesOf(const CivilTime& time);
+
+// Fills byWorked; the lines' minutes must be corrected for their clocks.
+void indexByWorkedCall(MatchTable& table);
+
+// Calls `visit(index)` for each line that logged `call` on `bandMode` at a
+// minute from `first` to `last`, in time order.
+template <typename Visit>
+void forEachLineThatLogged(const MatchTable& table, uint32_t call, uint32_t bandMode, int64_t first, int64_t last,
+                           Visit visit)
+{
+    const uint64_t key = workedKey(call, bandMode);
+    for (auto at = std::lower_bound(table.byWorked.begin(), table.byWorked.end(), WorkedEntry{key, first, 0});
+         at != table.byWorked.end() && at->key == key && at->minute <= last; ++at)
+        visit(at->line);
+}
+
+// The numbers of the calls logged anywhere that are one edit from `call`,
+// in number order.
+std::vector<uint32_t> callsOneEditFrom(const Numbering& calls, uint32_t call);

@@ -1,0 +1,26 @@
+// The cross-check's files: the organiser's tables, each participant's report
+// and one page of results.  Every text is UTF-8 whatever bytes the logs held.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "checker/cross_check.h"
+
+// qsos.csv: a header row, then one row per QSO line of every CHECKED log:
+// log,line,time,band,mode,call,rcvd_exch,status,correct_call,correct_exch,
+// matched_log,matched_line.  UTF-8, rows end in CR LF.
+std::string qsosCsv(const CrossCheck& check);
+// results.csv: one row per file.
+std::string resultsCsv(const CrossCheck& check);
+// ubn/<CALLSIGN>.txt of one CHECKED log.
+std::string participantReport(const CrossCheck& check, std::size_t logIndex);
+// The file name the participant's report gets in ubn/ ("UA3ABC_P.txt").
+std::string participantReportName(const std::string& callsign);
+// results.html: one page, no scripts, nothing fetched.
+std::string resultsHtml(const CrossCheck& check);
+
+// Writes qsos.csv, results.csv, ubn/*.txt and results.html into `folder`,
+// creating it.  Throws std::runtime_error naming a file that could not be
+// written.
+void writeReports(const CrossCheck& check, const std::string& folder);

@@ -1,0 +1,129 @@
+#include "checker/verdicts.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "score/scoring.h"
+
+namespace {
+
+std::vector<QsoVerdict> judgedByThePlugin(const LogCheck& log)
+{
+    std::vector<QsoVerdict> verdicts(log.qsos.size());
+    for (std::size_t q = 0; q < log.qsos.size(); ++q) {
+        const JudgedQso& judged = log.qsos[q];
+        if (!judged.readable || !judged.accepted)
+            verdicts[q].status = QsoStatus::Rejected;
+        else if (judged.duplicate)
+            verdicts[q].status = QsoStatus::Dupe;
+    }
+    return verdicts;
+}
+
+QsoVerdict verdictAgainst(const MatchLine& line, const MatchLine& partner, const std::vector<CheckedLog>& logs)
+{
+    QsoVerdict verdict;
+    const LogCheck& other = logs[partner.log].log;
+    verdict.matchedLog = other.callsign;
+    verdict.matchedLine = other.qsos[partner.qso].qso.line;
+    if (line.miscopiedCall) {
+        verdict.status = QsoStatus::BustedCall;
+        verdict.correctCall = other.callsign;
+    } else if (line.receivedExchange != partner.sentExchange) {
+        verdict.status = QsoStatus::BustedExch;
+        verdict.correctExchange = other.qsos[partner.qso].qso.exchangeSent;
+    }
+    return verdict;
+}
+
+// A line nobody's log answers, of a call that sent no log.
+QsoVerdict verdictWithoutLog(const MatchLine& line, const MatchTable& table, const Witnesses& witnesses,
+                             const std::vector<CheckedLog>& logs)
+{
+    QsoVerdict verdict;
+    const Consensus consensus = witnesses.exchanges.on(line.worked, line.log);
+    if (consensus.others == 0) {
+        const uint32_t heard = witnesses.calls.likelyCallOf(line);
+        verdict.status = heard == kNone ? QsoStatus::Unique : QsoStatus::BustedCall;
+        if (heard != kNone)
+            verdict.correctCall = table.calls.text(heard);
+    } else if (consensus.exchange != line.receivedExchange && consensus.logs >= 2 &&
+               consensus.logs * 2 > consensus.others) {
+        verdict.status = QsoStatus::BustedExch;
+        const MatchLine& copier = table.lines[consensus.line];
+        verdict.correctExchange = logs[copier.log].log.qsos[copier.qso].qso.exchangeReceived;
+    } else {
+        verdict.status = QsoStatus::NoLog;
+    }
+    return verdict;
+}
+
+QsoVerdict matchVerdict(const MatchLine& line, const MatchTable& table, const Witnesses& witnesses,
+                        const std::vector<CheckedLog>& logs)
+{
+    if (line.partner != kNone)
+        return verdictAgainst(line, (line.partnerIsDuplicate ? table.duplicates : table.lines)[line.partner], logs);
+    if (table.workedALog(line)) {
+        QsoVerdict verdict;
+        verdict.status = QsoStatus::Nil;
+        return verdict;
+    }
+    return verdictWithoutLog(line, table, witnesses, logs);
+}
+
+bool outOfPeriod(const MatchLine& line, const ContestConfig& config)
+{
+    return (config.start && line.minute < minutesOf(*config.start)) ||
+           (config.end && line.minute >= minutesOf(*config.end));
+}
+
+CInfo recordOf(const JudgedQso& judged)
+{
+    CInfo record;
+    record.workedCallsign = judged.qso.workedCallsign;
+    record.countryPrefix = judged.countryPrefix;
+    record.band = judged.qso.band;
+    record.mode = judged.qso.mode;
+    record.exchangeReceived = judged.qso.exchangeReceived;
+    record.exchangeSent = judged.qso.exchangeSent;
+    return record;
+}
+
+}  // namespace
+
+void giveVerdicts(std::vector<CheckedLog>& logs, const MatchTable& table, const Witnesses& witnesses,
+                  const ContestConfig& config)
+{
+    for (CheckedLog& checked : logs)
+        if (checked.log.state == LogState::Checked)
+            checked.verdicts = judgedByThePlugin(checked.log);
+    for (const MatchLine& line : table.lines) {
+        QsoVerdict& verdict = logs[line.log].verdicts[line.qso];
+        verdict = matchVerdict(line, table, witnesses, logs);
+        if (outOfPeriod(line, config))
+            verdict.status = QsoStatus::OutOfPeriod;
+    }
+}
+
+void scoreVerifiedLog(CheckedLog& checked, const ContestConfig& config)
+{
+    ContestState state;
+    int64_t penaltyPoints = 0;
+    for (std::size_t q = 0; q < checked.verdicts.size(); ++q) {
+        const QsoStatus status = checked.verdicts[q].status;
+        ++checked.score.statusCounts[static_cast<std::size_t>(status)];
+        const CInfo record = recordOf(checked.log.qsos[q]);
+        penaltyPoints += static_cast<int64_t>(penaltyFor(status, config)) * pointsFor(record);
+        if (!countsInScore(status, config))
+            continue;
+        noteBand(state.bands, checked.log.qsos[q].qso.band);
+        state.log.append(record);
+    }
+    const ScoreSheet sheet = scoreLog(state);
+    LogScore& score = checked.score;
+    score.countedQsos = sheet.qsos;
+    score.penaltyPoints = static_cast<int32_t>(std::min<int64_t>(penaltyPoints, INT32_MAX));
+    score.points = std::max(0, sheet.points - score.penaltyPoints);
+    score.multipliers = sheet.multipliers;
+    score.verifiedScore = static_cast<int64_t>(score.points) * score.multipliers;
+}
