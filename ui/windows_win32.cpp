@@ -75,31 +75,12 @@ void closeAndWait()
 }
 
 // At unload the windows no longer reach the DLL (the gate is closed), and
-// the window thread only has to end.  The panel ends it at its next
-// message, from inside the system's dispatch: ExitThread takes the window as
-// its exit code and never returns.  The thread's end takes its windows with
-// it, and a menu or a move ends too, at its first message to the panel.
-// Nothing waits for that: a thread the host holds in a hook ends when the
-// hook lets it go.
-//
-// Before that every window is hidden, the panel last, by moves the window
-// thread makes itself as it handles them in turn: Wine lets go of a
-// window's drawing surface (four bytes a pixel) when the window is hidden,
-// but not when the thread's end takes it.  Until the panel's own move, the
-// other windows' messages meet the closed gate.
-void hideFromItsThread(HWND window)
-{
-    ::SetWindowPos(window, nullptr, 0, 0, 0, 0,
-                   SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
-}
-
-BOOL CALLBACK hideAllBut(HWND window, LPARAM panel)
-{
-    if (window != reinterpret_cast<HWND>(panel))
-        hideFromItsThread(window);
-    return TRUE;
-}
-
+// the window thread only has to end.  Each of its windows ends it at its
+// next message, from inside the system's dispatch: ExitThread takes the
+// window as its exit code and never returns.  The thread's end takes its
+// windows with it, without a message through the host's hooks, and a menu
+// or a move ends too, at its first message to the panel.  Nothing waits for
+// that: a thread the host holds in a hook ends when the hook lets it go.
 BOOL CALLBACK endThreadAtNextMessage(HWND window, LPARAM)
 {
     ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&::ExitThread));
@@ -108,15 +89,9 @@ BOOL CALLBACK endThreadAtNextMessage(HWND window, LPARAM)
 
 void askToLeave()
 {
-    HWND panel = windowThread.panel;
-    ::EnumThreadWindows(windowThread.id, hideAllBut, reinterpret_cast<LPARAM>(panel));
-    if (panel) {
-        hideFromItsThread(panel);
-        endThreadAtNextMessage(panel, 0);
+    ::EnumThreadWindows(windowThread.id, endThreadAtNextMessage, 0);
+    if (HWND panel = windowThread.panel)
         ::PostMessageA(panel, WM_NULL, 0, 0);
-    } else {
-        ::EnumThreadWindows(windowThread.id, endThreadAtNextMessage, 0);
-    }
     ::PostThreadMessageA(windowThread.id, WM_QUIT, 0, 0);
 }
 
