@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <sstream>
 #include <stdexcept>
 
 #ifdef _WIN32
@@ -118,7 +119,11 @@ std::string fileBytes(const std::filesystem::path& path)
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw std::runtime_error("cannot open " + path.u8string());
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    // In one read: a thousand logs of 80 kB, byte by byte, cost a tenth of
+    // the checker's time.
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return std::move(bytes).str();
 }
 
 ContestConfig contestConfig(const Options& options)
@@ -175,13 +180,32 @@ void saveBytes(const std::string& path, const std::string& bytes)
         throw std::runtime_error("cannot write " + path);
 }
 
+// err.txt line by line as the rules make it, never whole: a log of repeats
+// makes it grow with the square of its QSOs.  Printed with the line ends of
+// the terminal, saved with the DLL's CR LF.
+void writeErrorLog(const LogCheck& log, const std::string& path)
+{
+    std::ofstream saved;
+    if (!path.empty())
+        saved.open(path, std::ios::binary);
+    forEachErrorLogLine(log, [&](const std::string& line, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) {
+            std::cout << line << "\n";
+            if (saved.is_open())
+                saved << line << "\r\n";
+        }
+    });
+    saved.close();
+    if (!path.empty() && !saved)
+        throw std::runtime_error("cannot write " + path);
+}
+
 int checkOneLog(const Options& options, const ContestConfig& config, const CountryPrefixes& countries)
 {
     const std::string path = options.inputs.front();
     PrecheckOptions precheck;
     precheck.ownCallsign = options.ownCallsign;
-    precheck.contestStart = config.start;
-    precheck.contestEnd = config.end;
+    precheck.period = config.period();
     const LogCheck log = precheckLog(fileBytes(path), path, countries, precheck);
     if (log.state == LogState::Empty || log.state == LogState::NotALog || log.resultsText.empty()) {
         std::cerr << path << ": " << logStateName(log.state) << " (" << log.stateReason << ")\n";
@@ -201,9 +225,9 @@ int checkOneLog(const Options& options, const ContestConfig& config, const Count
               << ", computed: " << log.computedScore
               << (log.claimedScore && *log.claimedScore != log.computedScore ? "  <- they differ" : "") << "\n\n";
     std::cout << withoutCarriageReturns(log.resultsText) << "\n";
-    std::cout << "err.txt:\n" << withoutCarriageReturns(log.errorLogText);
     saveBytes(options.resultsFile, log.resultsText);
-    saveBytes(options.errorsFile, log.errorLogText);
+    std::cout << "err.txt:\n";
+    writeErrorLog(log, options.errorsFile);
     return 0;
 }
 

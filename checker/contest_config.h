@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "contest/ole_date.h"
+#include "logplay/contest_period.h"
 
 struct ContestConfig {
     // The contest period in UTC, start included, end excluded.  Either may be
@@ -21,6 +22,8 @@ struct ContestConfig {
     // Of two logs from one call, the files the organiser chose (by file
     // name); from the command line, not the file.
     std::vector<std::string> chosenLogs;
+
+    ContestPeriod period() const { return {start, end}; }
 };
 
 // A config that cannot be read; the text names the file and line.

@@ -3,6 +3,9 @@
 // the consensus on calls without a log, the verdicts.
 #include "checker/cross_check.h"
 
+#include <algorithm>
+
+
 #include "checker/clock_offsets.h"
 #include "checker/consensus.h"
 #include "checker/heard_calls.h"
@@ -10,8 +13,32 @@
 #include "checker/match_table.h"
 #include "checker/pairing.h"
 #include "checker/verdicts.h"
+#include "logplay/contest_period.h"
 
 namespace {
+
+// A QSO outside the period is out of period and nothing else, never the
+// earlier QSO of a repeat.  Where it lies is known only once the clocks
+// are, so a log that counted a QSO outside the period and has repeats of it
+// is played through the rules again without its QSOs outside.  True when
+// any log was.
+bool replayLogsRepeatingOutsideThePeriod(CrossCheck& check, const MatchTable& table)
+{
+    const ContestPeriod period = check.config.period();
+    const auto inPeriod = [&](int64_t loggedMinute, std::size_t log) {
+        return period.containsMinute(loggedMinute - check.logs[log].score.clockOffsetMinutes);
+    };
+    std::vector<bool> replay(check.logs.size(), false);
+    for (const MatchLine& line : table.lines) {
+        const auto repeats = pairRange(table.duplicatesByPair, line.own, line.worked, line.bandMode);
+        if (repeats.first != repeats.second && !inPeriod(line.loggedMinute, line.log))
+            replay[line.log] = true;
+    }
+    for (std::size_t log = 0; log < replay.size(); ++log)
+        if (replay[log])
+            replayInPeriod(check.logs[log].log, [&](const LoggedQso& qso) { return inPeriod(minuteOf(qso.time), log); });
+    return std::find(replay.begin(), replay.end(), true) != replay.end();
+}
 
 void crossCheckLines(CrossCheck& check)
 {
@@ -21,6 +48,8 @@ void crossCheckLines(CrossCheck& check)
         check.logs[log].score.clockOffsetMinutes = offsets[log].minutes;
         check.logs[log].score.offsetMatches = offsets[log].matches;
     }
+    if (replayLogsRepeatingOutsideThePeriod(check, table))
+        table = matchTableOf(check.logs);
     correctClocks(table, offsets);
     pairLines(table, check.config.toleranceMinutes);
     const ExchangeConsensus exchanges(table);

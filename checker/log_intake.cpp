@@ -12,13 +12,18 @@ namespace {
 
 LogCheck readLog(const LogInput& file, const CountryPrefixes& countries, std::string& note)
 {
-    LogCheck log = precheckLog(file.bytes, file.fileName, countries);
+    // No period: it would leave out the lines logged outside it, and a clock
+    // off by hours logs real QSOs there.  The period is applied once the
+    // clocks are corrected.  No results text: the cross-check reports none.
+    PrecheckOptions wholeLog;
+    wholeLog.results = false;
+    LogCheck log = precheckLog(file.bytes, file.fileName, countries, wholeLog);
     const std::string call = callOfTheQsoLines(log);
     if (log.state != LogState::Checked || call.empty())
         return log;
     const std::string said =
         "CALLSIGN: " + log.callsign + " in the header, but the QSO lines were sent by " + call + ": checked as " + call;
-    PrecheckOptions asSent;
+    PrecheckOptions asSent = wholeLog;
     asSent.ownCallsign = call;
     log = precheckLog(file.bytes, file.fileName, countries, asSent);
     log.headerProblems.push_back(said);

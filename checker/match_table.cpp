@@ -5,6 +5,7 @@
 
 #include "checker/call_edits.h"
 #include "logfile/text.h"
+#include "logplay/contest_period.h"
 
 namespace {
 
@@ -65,15 +66,16 @@ uint64_t workedKey(uint32_t call, uint32_t bandMode)
     return static_cast<uint64_t>(call) << 12 | bandMode;
 }
 
-int64_t minutesOf(const CivilTime& time)
-{
-    return std::llround(oleDateFromCivilTime(time) * 24 * 60);
-}
-
 MatchTable matchTableOf(const std::vector<CheckedLog>& logs)
 {
     MatchTable table;
     numberTheLogs(table, logs);
+    // At most one each, and doubling past a million lines costs more than
+    // the lines themselves.
+    std::size_t lineCount = 0;
+    for (const CheckedLog& checked : logs)
+        lineCount += checked.log.qsos.size();
+    table.lines.reserve(lineCount);
     for (std::size_t log = 0; log < logs.size(); ++log) {
         const CheckedLog& checked = logs[log];
         if (checked.log.state != LogState::Checked)
@@ -81,13 +83,13 @@ MatchTable matchTableOf(const std::vector<CheckedLog>& logs)
         const uint32_t own = table.calls.find(checked.log.callsign);
         for (std::size_t q = 0; q < checked.log.qsos.size(); ++q) {
             const JudgedQso& judged = checked.log.qsos[q];
-            if (!judged.readable || !judged.accepted)
+            if (!judged.accepted())
                 continue;
             const LoggedQso& qso = judged.qso;
-            (judged.duplicate ? table.duplicates : table.lines)
+            (judged.duplicate() ? table.duplicates : table.lines)
                 .push_back({static_cast<uint32_t>(log), static_cast<uint32_t>(q), own, table.calls(qso.workedCallsign),
                             table.bandModes(qso.band + " " + qso.mode), table.exchanges(exchangeKey(qso.exchangeSent)),
-                            table.exchanges(exchangeKey(qso.exchangeReceived)), minutesOf(qso.time)});
+                            table.exchanges(exchangeKey(qso.exchangeReceived)), minuteOf(qso.time)});
         }
     }
     table.byPair = pairIndexOf(table.lines);

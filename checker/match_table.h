@@ -78,8 +78,6 @@ MatchTable matchTableOf(const std::vector<CheckedLog>& logs);
 // logged `worked` on one band and mode.
 std::pair<std::size_t, std::size_t> pairRange(const PairIndex& index, uint32_t own, uint32_t worked, uint32_t bandMode);
 
-int64_t minutesOf(const CivilTime& time);
-
 // Fills byWorked; the lines' minutes must be corrected for their clocks.
 void indexByWorkedCall(MatchTable& table);
 

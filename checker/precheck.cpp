@@ -1,47 +1,54 @@
-// The one-log check: the log played through the plug-in's own entry points
-// on a platform of the checker's, call for call as replay.exe plays it
-// through Stats.dll, so that the results text and err.txt are the DLL's.
+// The one-log check: the log played through the plug-in's own rules, call
+// for call as replay.exe plays it through Stats.dll, so that the results
+// text and err.txt are the DLL's.
 #include "checker/precheck.h"
 
 #include <algorithm>
 
-#include "checker/checker_platform.h"
 #include "logfile/log_file.h"
-#include "logfile/log_plan.h"
 #include "logfile/text.h"
-#include "plugin/entry_points.h"
+#include "logplay/log_plan.h"
+#include "logplay/log_player.h"
+#include "rules/reset.h"
 
 namespace {
 
-// The file's lines as they stand, without their line ends; line n is [n - 1].
-std::vector<std::string> fileLines(const std::string& bytes)
+// Where each of the file's lines begins: line n at [n - 1].  An index, not
+// a copy of the lines, for a log of millions of them.
+std::vector<std::size_t> lineStarts(const std::string& text)
 {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t end = bytes.find('\n', start);
+    std::vector<std::size_t> starts;
+    for (std::size_t start = 0; start < text.size();) {
+        starts.push_back(start);
+        const std::size_t end = text.find('\n', start);
         if (end == std::string::npos)
-            end = bytes.size();
-        std::string line = bytes.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(std::move(line));
+            break;
         start = end + 1;
     }
-    return lines;
+    return starts;
 }
 
-std::string lineText(const std::vector<std::string>& lines, int line)
+// Line n as it stands, without its line end; empty for a line not in the file.
+std::string lineText(const std::string& text, const std::vector<std::size_t>& starts, int line)
 {
-    return line >= 1 && static_cast<std::size_t>(line) <= lines.size() ? lines[line - 1] : std::string();
+    if (line < 1 || static_cast<std::size_t>(line) > starts.size())
+        return {};
+    const std::size_t start = starts[line - 1];
+    std::size_t end = std::min(text.find('\n', start), text.size());
+    if (end > start && text[end - 1] == '\r')
+        --end;
+    return text.substr(start, end - start);
 }
 
-bool isCabrillo(const std::vector<std::string>& lines)
+// By the file's first line that holds anything.
+bool isCabrillo(const std::string& text)
 {
-    for (const std::string& line : lines) {
-        const std::string content = trimmed(line);
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::string content = trimmed(text.substr(start, end - start));
         if (!content.empty())
             return upperCase(content).rfind("START-OF-LOG:", 0) == 0;
+        start = end + 1;
     }
     return false;
 }
@@ -97,72 +104,23 @@ bool isBlankFile(const std::string& bytes)
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return isBlank(c) || c == '\0'; });
 }
 
-HostDateTime hostTime(const std::optional<CivilTime>& time)
+void play(LogCheck& check, ReplayPlan& plan, bool results)
 {
-    if (!time)
-        return {0.0, OleDateTime::Null};
-    return {oleDateFromCivilTime(*time), OleDateTime::Valid};
-}
-
-// "QSO:  3551  CW  ...   NO RX NUMBER !!!" -> "NO RX NUMBER": the message
-// follows the line's last run of three blanks.
-std::string rejectionReason(std::string line)
-{
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-        line.pop_back();
-    const auto at = line.rfind("   ");
-    std::string reason = at == std::string::npos ? line : line.substr(at + 3);
-    const std::string bangs = " !!!";
-    if (reason.size() >= bangs.size() && reason.compare(reason.size() - bangs.size(), bangs.size(), bangs) == 0)
-        reason.erase(reason.size() - bangs.size());
-    return reason;
-}
-
-// One AddData0 call as replay.exe makes it; notes what the plug-in made of
-// the QSO from its answer, the err.txt it grew and the record it stored.
-void playQso(EntryPoints& plugin, MemoryFileSystem& files, JudgedQso& judged)
-{
-    const LoggedQso& qso = judged.qso;
-    const HostDateTime time = hostTime(qso.time);
-    HostQso host;
-    host.ownCallsign = qso.ownCallsign.c_str();
-    host.workedCallsign = qso.workedCallsign.c_str();
-    host.time = &time;
-    host.frequencyHz = qso.frequencyHz;
-    host.mode = qso.mode.c_str();
-    host.rstSent = qso.rstSent.c_str();
-    host.rstReceived = qso.rstReceived.c_str();
-    host.exchangeSent = qso.exchangeSent.c_str();
-    host.exchangeReceived = qso.exchangeReceived.c_str();
-    host.countryPrefix = judged.countryPrefix.c_str();
-    host.band = qso.band.c_str();
-
-    const std::uint64_t errorsBefore = files.size(kErrorLogFile).value_or(0);
-    judged.accepted = plugin.addData(host) != 0;
-    if (judged.accepted) {
-        judged.duplicate = plugin.state().log.back().isDuplicate != 0;
-    } else {
-        const std::string errors = files.read(kErrorLogFile).value_or("");
-        judged.rejection = rejectionReason(errors.substr(std::min<std::uint64_t>(errorsBefore, errors.size())));
-    }
-}
-
-void play(LogCheck& check, const ReplayPlan& plan)
-{
-    CheckerPlatform platform;
-    EntryPoints plugin(platform);
-    const HostDateTime start = hostTime(plan.contestStart), end = hostTime(plan.contestEnd);
-    plugin.resetStats(0, plan.ownCallsign.c_str(), &start, &end, plan.ownCountryPrefix.c_str());
+    LogPlayer player(plan);
+    check.qsos.resize(plan.qsos.size());
     for (std::size_t i = 0; i < plan.qsos.size(); ++i) {
         JudgedQso& judged = check.qsos[i];
-        judged.qso = plan.qsos[i];
-        judged.countryPrefix = plan.countryPrefixes[i];
-        playQso(plugin, platform.memoryFiles(), judged);
+        judged.qso = std::move(plan.qsos[i]);
+        judged.countryPrefix = std::move(plan.countryPrefixes[i]);
+        judged.outcome = player.play(judged.qso, judged.countryPrefix);
+        judged.played = true;
+        if (!judged.outcome.accepted())
+            judged.rejection = rejectionWords(judged.outcome.rejection);
     }
-    int unused = 0;
-    check.resultsText = plugin.getResult(&unused, 1);
-    check.computedScore = plugin.state().claimedScore;
-    check.errorLogText = platform.memoryFiles().read(kErrorLogFile).value_or("");
+    if (!results)
+        return;
+    check.resultsText = player.resultsText();
+    check.computedScore = player.claimedScore();
 }
 
 // A skipped line counts as a QSO line when it is one: every ADIF record, a
@@ -181,6 +139,24 @@ void setState(LogCheck& check, LogState state, std::string reason)
 }
 
 }  // namespace
+
+void replayInPeriod(LogCheck& log, const std::function<bool(const LoggedQso&)>& inPeriod)
+{
+    LogPlayer player;
+    for (JudgedQso& judged : log.qsos)
+        if (judged.played && inPeriod(judged.qso))
+            judged.outcome = player.play(judged.qso, judged.countryPrefix);
+}
+
+void forEachErrorLogLine(const LogCheck& log,
+                         const std::function<void(const std::string& line, std::size_t count)>& visit)
+{
+    visit(kErrorLogHeader, 1);
+    for (const JudgedQso& judged : log.qsos)
+        if (judged.played && errorLogLineCount(judged.outcome) > 0)
+            visit(rejectLine(hostFieldsOf(judged.qso, judged.countryPrefix), errorLogMessage(judged.outcome).c_str()),
+                  errorLogLineCount(judged.outcome));
+}
 
 std::string LogHeader::category(const std::string& name) const
 {
@@ -207,8 +183,8 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
         setState(check, LogState::NotALog, said.rfind(lead, 0) == 0 ? said.substr(lead.size()) : said);
         return check;
     }
-    const std::vector<std::string> lines = fileLines(logFileText(bytes));
-    const bool cabrillo = isCabrillo(lines);
+    const std::string text = logFileText(bytes);
+    const bool cabrillo = isCabrillo(text);
     if (cabrillo) {
         check.header = cabrilloHeader(log, check.headerProblems);
         checkCategories(check.header, check.headerProblems);
@@ -226,38 +202,45 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
 
     LogPlanOptions planOptions;
     planOptions.ownCallsign = upperCase(options.ownCallsign);
-    planOptions.contestStart = options.contestStart;
-    planOptions.contestEnd = options.contestEnd;
+    planOptions.contestStart = options.period.start;
+    planOptions.contestEnd = options.period.end;
+    planOptions.period = options.period;
+    // Room for the unreadable lines too: one more at the end would double
+    // the room of the whole log.
+    check.qsos.reserve(log.qsos.size() + log.skipped.size());
     std::vector<LoggedQso> leftOut;
     try {
-        const ReplayPlan plan = planReplay(log, planOptions, countries);
+        ReplayPlan plan = planReplay(log, planOptions, countries);
+        // The plan holds the QSOs now: a log of millions of lines keeps one
+        // copy of them, not two, while the rules play them.
+        std::vector<LoggedQso>().swap(log.qsos);
         check.callsign = plan.ownCallsign;
-        check.qsos.resize(plan.qsos.size());
-        play(check, plan);
-        leftOut = plan.outsideContest;
+        play(check, plan, options.results);
+        leftOut = std::move(plan.outsideContest);
     } catch (const LogPlanError&) {
         setState(check, LogState::NoCallsign, "no own callsign in the log");
     }
+    const std::vector<std::size_t> starts = lineStarts(text);
     for (const LineMessage& skipped : log.skipped) {
-        const std::string text = lineText(lines, skipped.line);
-        if (!isQsoLine(text, cabrillo))
+        std::string quoted = lineText(text, starts, skipped.line);
+        if (!isQsoLine(quoted, cabrillo))
             continue;
         JudgedQso unreadable;
         unreadable.qso.line = skipped.line;
-        unreadable.text = text;
+        unreadable.text = std::move(quoted);
         unreadable.readable = false;
         unreadable.rejection = skipped.text;
         check.qsos.push_back(std::move(unreadable));
     }
     for (JudgedQso& judged : check.qsos)
         if (judged.readable)
-            judged.text = lineText(lines, judged.qso.line);
+            judged.text = lineText(text, starts, judged.qso.line);
     if (check.qsos.empty())
         setState(check, LogState::NoQsos, "no QSOs");
     // Not played, yet lines of the log: the participant should see them.
     for (LoggedQso& qso : leftOut) {
         JudgedQso outside;
-        outside.text = lineText(lines, qso.line);
+        outside.text = lineText(text, starts, qso.line);
         outside.qso = std::move(qso);
         outside.rejection = "outside the contest period";
         check.qsos.push_back(std::move(outside));

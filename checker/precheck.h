@@ -2,7 +2,9 @@
 // the plug-in's own rules, as replay.exe plays it through Stats.dll.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -11,6 +13,8 @@
 #include "contest/ole_date.h"
 #include "logfile/contest_log.h"
 #include "logfile/country_prefixes.h"
+#include "logplay/contest_period.h"
+#include "rules/acceptance.h"
 
 // What became of a file as a whole.  Only CHECKED logs take part in the
 // cross-check; the others are said in the summary and count as no log.
@@ -33,10 +37,14 @@ struct JudgedQso {
     LoggedQso qso;              // qso.line is the 1-based line in the file
     std::string text;           // the line as it stands in the file
     std::string countryPrefix;  // of the worked station, from cty.dat
+    std::string rejection;      // "NO CONTEST BAND", ... or why it was not played
+    QsoOutcome outcome;         // what the rules made of it, when played
     bool readable = true;       // false: a QSO line the reader could not read
-    bool accepted = false;      // AddData0 stored it (a duplicate too)
-    bool duplicate = false;
-    std::string rejection;  // "NO CONTEST BAND", ... or the reader's reason
+    bool played = false;        // through the rules: readable, and not left out of the period
+
+    // The rules stored it (a duplicate too).
+    bool accepted() const { return played && outcome.accepted(); }
+    bool duplicate() const { return played && outcome.duplicate(); }
 };
 
 struct LogCheck {
@@ -53,22 +61,40 @@ struct LogCheck {
     // those on days outside the options' contest period, not played.
     std::vector<JudgedQso> qsos;
 
-    // What the plug-in says for the whole log, byte for byte as replay.exe
-    // gets it from Stats.dll: GetResult0's text and err.txt (CR LF).
+    // GetResult0's text for the log, byte for byte as replay.exe gets it
+    // from Stats.dll (empty when the options asked for no results).
+    // err.txt is not kept: forEachErrorLogLine makes it.
     std::string resultsText;
-    std::string errorLogText;
     std::optional<int64_t> claimedScore;  // the header's CLAIMED-SCORE
     int32_t computedScore = 0;
 };
 
 struct PrecheckOptions {
-    std::string ownCallsign;                            // empty: the log's
-    std::optional<CivilTime> contestStart, contestEnd;  // empty: the first and last QSO's dates
+    std::string ownCallsign;  // empty: the log's
+    // QSOs outside it are left out; an open side takes the first or last
+    // QSO's date for the results text.
+    ContestPeriod period;
+    // The results text and the computed score; the cross-check, which
+    // reports neither, spares itself the scoring pass.
+    bool results = true;
 };
 
 // Reads the log from its bytes and plays every QSO through the plug-in's
-// entry points, as replay.exe plays it through Stats.dll.  Never throws for
+// rules, as replay.exe plays it through Stats.dll.  Never throws for
 // what a file holds: a file that is no log, empty, binary, from another
 // contest or without an own callsign comes back with that state.
 LogCheck precheckLog(const std::string& bytes, const std::string& fileName, const CountryPrefixes& countries,
                      const PrecheckOptions& options = {});
+
+// Plays the log's readable QSOs again through the rules, the ones `inPeriod`
+// takes, and keeps the earlier outcome of the others: once the clock is
+// known, the QSOs outside the period must not make those inside repeats.
+void replayInPeriod(LogCheck& log, const std::function<bool(const LoggedQso&)>& inPeriod);
+
+// err.txt as Stats.dll writes it for the log, made from the outcomes: the
+// header line, then each played QSO's lines in play order, without line
+// ends.  A duplicate's line comes once with its count, one per earlier
+// match: a log of repeats makes lines with the square of its QSOs, so a
+// caller that keeps them all keeps that much.
+void forEachErrorLogLine(const LogCheck& log,
+                         const std::function<void(const std::string& line, std::size_t count)>& visit);

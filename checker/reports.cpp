@@ -7,6 +7,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <map>
 #include <numeric>
 #include <set>
@@ -42,11 +43,44 @@ std::string utf8(const std::string& text)
 
 std::string csvField(const std::string& text) { return csvCell(utf8(text)); }
 
+// Printable ASCII but the comma and the quote, not beginning as a formula
+// might: a field that csvField leaves as it is, which nearly every field of
+// qsos.csv is.
+bool isPlainCsv(const std::string& text)
+{
+    return (text.empty() || std::string("=+-@").find(text[0]) == std::string::npos) &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F && c != ',' && c != '"'; });
+}
+
+// Appends csvField(text), without its copies when the field is plain:
+// qsos.csv has a row per QSO line.
+void appendCsvField(std::string& row, const std::string& text)
+{
+    if (isPlainCsv(text))
+        row += text;
+    else
+        row += csvField(text);
+}
+
+void appendCsvRow(std::string& out, std::initializer_list<const std::string*> fields)
+{
+    const char* separator = "";
+    for (const std::string* field : fields) {
+        out += separator;
+        separator = ",";
+        appendCsvField(out, *field);
+    }
+    out += "\r\n";
+}
+
 std::string csvRow(const std::vector<std::string>& fields)
 {
     std::string row;
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        row += (i ? "," : "") + csvField(fields[i]);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            row += ',';
+        appendCsvField(row, fields[i]);
+    }
     return row + "\r\n";
 }
 
@@ -291,10 +325,12 @@ std::string qsoRowsOf(const CheckedLog& checked)
     for (std::size_t q : inFileOrder(checked.log)) {
         const JudgedQso& judged = checked.log.qsos[q];
         const QsoVerdict& verdict = checked.verdicts[q];
-        rows += csvRow({checked.log.callsign, lineNumber(judged.qso.line), loggedTime(judged), judged.qso.band,
-                        judged.qso.mode, judged.qso.workedCallsign, judged.qso.exchangeReceived,
-                        qsoStatusName(verdict.status), verdict.correctCall, verdict.correctExchange,
-                        verdict.matchedLog, lineNumber(verdict.matchedLine)});
+        const std::string line = lineNumber(judged.qso.line), time = loggedTime(judged),
+                          status = qsoStatusName(verdict.status), matchedLine = lineNumber(verdict.matchedLine);
+        const LoggedQso& qso = judged.qso;
+        appendCsvRow(rows, {&checked.log.callsign, &line, &time, &qso.band, &qso.mode, &qso.workedCallsign,
+                            &qso.exchangeReceived, &status, &verdict.correctCall, &verdict.correctExchange,
+                            &verdict.matchedLog, &matchedLine});
     }
     return rows;
 }
@@ -306,6 +342,18 @@ void writeFile(const std::filesystem::path& path, const std::string& bytes)
     out.close();
     if (!out)
         throw std::runtime_error("cannot write " + path.u8string());
+}
+
+// Log by log: the whole table of a big contest is tens of megabytes.
+void writeQsosCsv(const CrossCheck& check, const std::filesystem::path& path)
+{
+    std::ofstream qsos(path, std::ios::binary);
+    qsos << qsosCsvHeading();
+    for (const CheckedLog& checked : check.logs)
+        qsos << qsoRowsOf(checked);
+    qsos.close();
+    if (!qsos)
+        throw std::runtime_error("cannot write " + path.string());
 }
 
 }  // namespace
@@ -425,19 +473,13 @@ void writeReports(const CrossCheck& check, const std::string& folder)
     std::filesystem::create_directories(out / "ubn", error);
     if (error)
         throw std::runtime_error("cannot create " + (out / "ubn").string() + ": " + error.message());
-    {
-        // Log by log: the whole table of a big contest is tens of megabytes.
-        std::ofstream qsos(out / "qsos.csv", std::ios::binary);
-        qsos << qsosCsvHeading();
-        for (const CheckedLog& checked : check.logs)
-            qsos << qsoRowsOf(checked);
-        qsos.close();
-        if (!qsos)
-            throw std::runtime_error("cannot write " + (out / "qsos.csv").string());
-    }
+    // qsos.csv, a row per QSO line, takes as long as all the other files
+    // together: it is written on a second core meanwhile.
+    std::future<void> table = std::async(std::launch::async, [&] { writeQsosCsv(check, out / "qsos.csv"); });
     writeFile(out / "results.csv", resultsCsv(check));
     for (std::size_t i = 0; i < check.logs.size(); ++i)
         if (check.logs[i].log.state == LogState::Checked)
             writeFile(out / "ubn" / participantReportName(check.logs[i].log.callsign), participantReport(check, i));
     writeFile(out / "results.html", resultsHtml(check));
+    table.get();
 }

@@ -12,9 +12,9 @@ std::vector<QsoVerdict> judgedByThePlugin(const LogCheck& log)
     std::vector<QsoVerdict> verdicts(log.qsos.size());
     for (std::size_t q = 0; q < log.qsos.size(); ++q) {
         const JudgedQso& judged = log.qsos[q];
-        if (!judged.readable || !judged.accepted)
+        if (!judged.accepted())
             verdicts[q].status = QsoStatus::Rejected;
-        else if (judged.duplicate)
+        else if (judged.duplicate())
             verdicts[q].status = QsoStatus::Dupe;
     }
     return verdicts;
@@ -73,8 +73,7 @@ QsoVerdict matchVerdict(const MatchLine& line, const MatchTable& table, const Wi
 
 bool outOfPeriod(const MatchLine& line, const ContestConfig& config)
 {
-    return (config.start && line.minute < minutesOf(*config.start)) ||
-           (config.end && line.minute >= minutesOf(*config.end));
+    return !config.period().containsMinute(line.minute);
 }
 
 CInfo recordOf(const JudgedQso& judged)
@@ -103,6 +102,10 @@ void giveVerdicts(std::vector<CheckedLog>& logs, const MatchTable& table, const 
         if (outOfPeriod(line, config))
             verdict.status = QsoStatus::OutOfPeriod;
     }
+    // Out of period and nothing else: a repeat outside it is no DUPE.
+    for (const MatchLine& line : table.duplicates)
+        if (outOfPeriod(line, config))
+            logs[line.log].verdicts[line.qso].status = QsoStatus::OutOfPeriod;
 }
 
 void scoreVerifiedLog(CheckedLog& checked, const ContestConfig& config)

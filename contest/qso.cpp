@@ -18,13 +18,22 @@ void combineHash(std::size_t& hash, const void* label)
 
 }  // namespace
 
+// The log's copy of the label, made on its first use only: a refill asks
+// for the same two or three labels on every append.
+std::string_view QsoLog::heldLabel(Labels& labels, std::string_view label)
+{
+    std::string text(label);
+    const auto held = labels.find(text);
+    return held != labels.end() ? *held : *labels.insert(std::move(text)).first;
+}
+
 void QsoLog::append(const CInfo& record)
 {
     // Everything that may throw comes first, up to taking a slot; nothing
     // after it can.
     CInfo copy = record;
-    copy.band = *bands_.emplace(record.band).first;
-    copy.mode = *modes_.emplace(record.mode).first;
+    copy.band = heldLabel(bands_, record.band);
+    copy.mode = heldLabel(modes_, record.mode);
     growOrderArray();
     makeRoomForGroup();
     const uint32_t number = takeSlot();

@@ -121,6 +121,8 @@ private:
 
     using Labels = std::unordered_set<std::string>;
 
+    static std::string_view heldLabel(Labels& labels, std::string_view label);
+
     const Slot& slot(uint32_t number) const { return chunks_[number / kChunkSlots][number % kChunkSlots]; }
     Slot& slot(uint32_t number) { return chunks_[number / kChunkSlots][number % kChunkSlots]; }
     uint32_t takeSlot();

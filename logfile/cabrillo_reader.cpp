@@ -39,7 +39,7 @@ uint32_t kilohertz(const std::string& field)
 // transmitters there.
 const std::size_t kTransmitterField = 10;
 
-LoggedQso qsoFromLine(const std::vector<std::string>& words, int line, CaseFolder& fold)
+LoggedQso qsoFromLine(std::vector<std::string>& words, int line, CaseFolder& fold)
 {
     if (words.size() < 9 || words.size() > 11)
         throw QsoLineError("QSO line has " + std::to_string(words.size()) +
@@ -53,13 +53,13 @@ LoggedQso qsoFromLine(const std::vector<std::string>& words, int line, CaseFolde
     qso.frequencyHz = khz * 1000;
     qso.mode = hostMode(fold(words[1]));
     qso.time = qsoTimeFromCabrillo(words[2], words[3]);
-    qso.ownCallsign = fold(words[4]);
-    qso.rstSent = words[5];
-    qso.exchangeSent = words[6];
-    qso.workedCallsign = fold(words[7]);
-    qso.rstReceived = words[8];
+    qso.ownCallsign = fold(std::move(words[4]));
+    qso.rstSent = std::move(words[5]);
+    qso.exchangeSent = std::move(words[6]);
+    qso.workedCallsign = fold(std::move(words[7]));
+    qso.rstReceived = std::move(words[8]);
     if (words.size() > 9)
-        qso.exchangeReceived = words[9];
+        qso.exchangeReceived = std::move(words[9]);
     return qso;
 }
 
@@ -90,9 +90,10 @@ ContestLog readCabrilloLog(std::istream& in, const std::string& fileName)
         const std::string value = trimmed(content.substr(colon + 1));
         if (tag == "QSO") {
             try {
-                const auto words = splitOnBlanks(value);
+                auto words = splitOnBlanks(value);
+                const std::size_t wordCount = words.size();
                 log.qsos.push_back(qsoFromLine(words, line, fold));
-                if (words.size() > kTransmitterField && transmitterLines++ == 0)
+                if (wordCount > kTransmitterField && transmitterLines++ == 0)
                     firstTransmitterLine = line;
             } catch (const QsoLineError& error) {
                 skip(error.what());

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 
 #include "logfile/text.h"
@@ -20,11 +21,12 @@ std::string withoutOverrides(const std::string& alias)
 std::vector<std::string> slashParts(const std::string& call)
 {
     std::vector<std::string> parts;
-    std::stringstream stream(call);
-    std::string part;
-    while (std::getline(stream, part, '/'))
-        if (!part.empty())
-            parts.push_back(part);
+    for (std::size_t start = 0; start <= call.size();) {
+        const std::size_t slash = std::min(call.find('/', start), call.size());
+        if (slash > start)
+            parts.push_back(call.substr(start, slash - start));
+        start = slash + 1;
+    }
     return parts;
 }
 
@@ -141,7 +143,36 @@ std::string CountryPrefixes::byLocationPart(const std::vector<std::string>& part
     return country.empty() ? byLongestPrefix(home) : country;
 }
 
+// A contest's logs name the same few thousand calls a million times; the
+// answers are kept, up to a bound, so a stream of made-up calls cannot grow
+// the memory without end.
+struct CountryPrefixes::Answers {
+    static constexpr std::size_t kMostKept = 1 << 16;
+    std::mutex lock;
+    std::unordered_map<std::string, std::string> byCall;
+};
+
+CountryPrefixes::CountryPrefixes() : answers_(std::make_unique<Answers>()) {}
+CountryPrefixes::CountryPrefixes(CountryPrefixes&&) noexcept = default;
+CountryPrefixes& CountryPrefixes::operator=(CountryPrefixes&&) noexcept = default;
+CountryPrefixes::~CountryPrefixes() = default;
+
 std::string CountryPrefixes::countryOf(const std::string& callsign) const
+{
+    {
+        std::lock_guard<std::mutex> guard(answers_->lock);
+        const auto known = answers_->byCall.find(callsign);
+        if (known != answers_->byCall.end())
+            return known->second;
+    }
+    std::string country = lookUp(callsign);
+    std::lock_guard<std::mutex> guard(answers_->lock);
+    if (answers_->byCall.size() < Answers::kMostKept)
+        answers_->byCall.emplace(callsign, country);
+    return country;
+}
+
+std::string CountryPrefixes::lookUp(const std::string& callsign) const
 {
     const std::string call = upperCase(trimmed(callsign));
     if (const std::string exact = byExactCall(call); !exact.empty())

@@ -19,6 +19,7 @@
 #pragma once
 
 #include <istream>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
@@ -36,12 +37,21 @@ public:
     static CountryPrefixes read(std::istream& in, const std::string& fileName);
     static CountryPrefixes load(const std::string& path);
 
-    // The primary prefix of the callsign's country; empty for none.
+    CountryPrefixes();
+    CountryPrefixes(CountryPrefixes&&) noexcept;
+    CountryPrefixes& operator=(CountryPrefixes&&) noexcept;
+    ~CountryPrefixes();
+
+    // The primary prefix of the callsign's country; empty for none.  Safe
+    // to call from many threads at once.
     std::string countryOf(const std::string& callsign) const;
 
     std::size_t countryCount() const { return primaryPrefixes_.size(); }
 
 private:
+    struct Answers;
+
+    std::string lookUp(const std::string& callsign) const;
     std::string byExactCall(const std::string& call) const;
     std::string byLongestPrefix(const std::string& text) const;
     std::string byLocationPart(const std::vector<std::string>& parts) const;
@@ -50,4 +60,5 @@ private:
     std::unordered_map<std::string, std::size_t> exactCalls_;  // to an index into primaryPrefixes_
     std::unordered_map<std::string, std::size_t> prefixes_;
     std::size_t longestPrefix_ = 0;
+    std::unique_ptr<Answers> answers_;
 };

@@ -74,13 +74,6 @@ bool isReadable(const JudgedQso& judged)
     return judged.readable;
 }
 
-bool inPeriod(const CivilTime& time, const ContestConfig& contest)
-{
-    const double at = oleDateFromCivilTime(time);
-    return (!contest.start || at >= oleDateFromCivilTime(*contest.start)) &&
-           (!contest.end || at < oleDateFromCivilTime(*contest.end));
-}
-
 // "2024-12-21", or the first and the last date of the readable QSO lines.
 std::string qsoDates(const LogCheck& check)
 {
@@ -122,8 +115,9 @@ void refuseForTheRobot(const LogCheck& check, const ContestConfig& contest, Prec
         precheck.refusal = Refusal::NoReadableQso;
         return;
     }
+    const ContestPeriod period = contest.period();
     if (std::none_of(check.qsos.begin(), check.qsos.end(),
-                     [&](const JudgedQso& judged) { return judged.readable && inPeriod(judged.qso.time, contest); })) {
+                     [&](const JudgedQso& judged) { return judged.readable && period.contains(judged.qso.time); })) {
         precheck.refusal = Refusal::NoQsoInPeriod;
         precheck.qsoDates = qsoDates(check);
         precheck.contestPeriod = contestPeriod(contest);
@@ -142,8 +136,7 @@ LogChecker::~LogChecker() = default;
 Precheck LogChecker::precheck(const std::string& bytes, const std::string& fileName) const
 {
     PrecheckOptions options;
-    options.contestStart = rules_->contest.start;
-    options.contestEnd = rules_->contest.end;
+    options.period = rules_->contest.period();
     const LogCheck check = precheckLog(bytes, fileName, rules_->countries, options);
 
     Precheck precheck;
@@ -159,10 +152,12 @@ Precheck LogChecker::precheck(const std::string& bytes, const std::string& fileN
         precheck.claimedScore = *check.claimedScore;
     precheck.computedScore = check.computedScore;
     precheck.resultsText = check.resultsText;
-    precheck.errorLines = check.errorLogText;
+    // Each line once: a log of repeats gives a duplicate a line per earlier
+    // match, and a page of those grows with the square of the upload.
+    forEachErrorLogLine(check, [&](const std::string& line, std::size_t) { precheck.errorLines += line + "\r\n"; });
     std::set<std::string> worked;
     for (const JudgedQso& judged : check.qsos) {
-        if (!judged.accepted) {
+        if (!judged.accepted()) {
             precheck.rejectedLines.push_back({judged.qso.line, judged.text, judged.rejection});
             continue;
         }

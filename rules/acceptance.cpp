@@ -45,15 +45,42 @@ CInfo recordFor(const QsoFields& qso)
 
 StationKey stationOf(const QsoFields& qso) { return {qso.workedCallsign, qso.band, qso.mode}; }
 
-const char* rejection(const QsoFields& qso)
+Rejection rejection(const QsoFields& qso)
 {
     if (!isContestBand(qso.band))
-        return "   NO CONTEST BAND !!!";
+        return Rejection::NoContestBand;
     if (!isContestMode(qso.mode))
-        return "   NO TEST MODE !!!";
+        return Rejection::NoTestMode;
     if (qso.exchangeReceived.empty() || qso.exchangeSent.empty())
-        return "   NO RX NUMBER !!!";
-    return nullptr;
+        return Rejection::NoRxNumber;
+    return Rejection::None;
+}
+
+const char* rejectionWords(Rejection rejection)
+{
+    switch (rejection) {
+    case Rejection::NoContestBand:
+        return "NO CONTEST BAND";
+    case Rejection::NoTestMode:
+        return "NO TEST MODE";
+    case Rejection::NoRxNumber:
+        return "NO RX NUMBER";
+    case Rejection::None:
+        break;
+    }
+    return "";
+}
+
+std::string errorLogMessage(const QsoOutcome& outcome)
+{
+    if (!outcome.accepted())
+        return std::string("   ") + rejectionWords(outcome.rejection) + " !!!";
+    return outcome.duplicate() ? "   DUPE !!!" : "";
+}
+
+std::size_t errorLogLineCount(const QsoOutcome& outcome)
+{
+    return outcome.accepted() ? outcome.earlierMatches : 1;
 }
 
 std::string rejectLine(const QsoFields& qso, const char* message)
@@ -69,29 +96,29 @@ std::string rejectLine(const QsoFields& qso, const char* message)
     return line + message;
 }
 
+QsoOutcome playQso(ContestState& state, const QsoFields& qso)
+{
+    QsoOutcome outcome;
+    outcome.rejection = rejection(qso);
+    if (!outcome.accepted())
+        return outcome;
+    CInfo record = recordFor(qso);
+    std::lock_guard<std::mutex> guard(state.lock);
+    noteBand(state.bands, qso.band);
+    outcome.earlierMatches = static_cast<uint32_t>(state.log.countOf(stationOf(qso)));
+    record.isDuplicate = outcome.duplicate() ? 1 : 0;
+    state.log.append(record);
+    return outcome;
+}
+
 int addQso(ContestState& state, const ErrorLog& errors, const QsoFields& qso)
 {
-    if (const char* message = rejection(qso)) {
-        errors.append({rejectLine(qso, message)});
-        return 0;
-    }
-
-    CInfo record = recordFor(qso);
-    std::size_t earlierMatches = 0;
-    {
-        std::lock_guard<std::mutex> guard(state.lock);
-        noteBand(state.bands, qso.band);
-        earlierMatches = state.log.countOf(stationOf(qso));
-        record.isDuplicate = earlierMatches > 0 ? 1 : 0;
-        state.log.append(record);
-    }
-    // One line per earlier match, not one per QSO: the operator sees how
-    // often the station is already in the log.
+    const QsoOutcome outcome = playQso(state, qso);
     std::vector<std::string> lines;
-    if (earlierMatches > 0)
-        lines.assign(earlierMatches, rejectLine(qso, "   DUPE !!!"));
+    if (const std::size_t count = errorLogLineCount(outcome))
+        lines.assign(count, rejectLine(qso, errorLogMessage(outcome).c_str()));
     errors.append(lines);
-    return 1;
+    return outcome.accepted() ? 1 : 0;
 }
 
 int removeQso(ContestState& state, const QsoFields& qso)

@@ -2,6 +2,7 @@
 // duplicate check and the error-log lines they produce.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -24,9 +25,48 @@ struct QsoFields {
     std::string band;
 };
 
-// 1 when the QSO was stored (a duplicate too), 0 when a rule rejected it.
-// Every rejection and every earlier record that makes it a duplicate writes
-// one line to the error log.
+// Why the rules refuse a QSO; they test in this order and name the first
+// rule broken.
+enum class Rejection { None, NoContestBand, NoTestMode, NoRxNumber };
+
+// What became of one QSO played through the rules.
+struct QsoOutcome {
+    Rejection rejection = Rejection::None;
+    // Stored QSOs of the same station, band and mode that came before it.
+    // Any makes it a duplicate, and each is one line of the error log.
+    // 32 bits, as the host's own counts: the checker keeps one per line.
+    uint32_t earlierMatches = 0;
+
+    bool accepted() const { return rejection == Rejection::None; }
+    bool duplicate() const { return accepted() && earlierMatches > 0; }
+};
+
+// The first rule the QSO breaks, or None when the rules take it in.
+Rejection rejection(const QsoFields& qso);
+
+// Stores the QSO in the log, a duplicate too, unless a rule rejects it.
+// Writes nothing: what happened comes back as a value, for the error log or
+// for any program that plays a log through the rules.
+QsoOutcome playQso(ContestState& state, const QsoFields& qso);
+
+// The rules' words for a rejection: "NO CONTEST BAND"; empty for None.
+const char* rejectionWords(Rejection rejection);
+
+// The error log's message for the outcome, with the blanks that part it
+// from the QSO: "   NO CONTEST BAND !!!", "   DUPE !!!"; empty for a QSO
+// stored as new.
+std::string errorLogMessage(const QsoOutcome& outcome);
+
+// How many error-log lines the outcome makes: one per rejection, one per
+// earlier match of a duplicate (the operator sees how often the station is
+// already in the log), none for a new QSO.
+std::size_t errorLogLineCount(const QsoOutcome& outcome);
+
+// One error-log line for the QSO with the given message.
+std::string rejectLine(const QsoFields& qso, const char* message);
+
+// playQso, then the outcome's lines appended to the error log.  1 when the
+// QSO was stored (a duplicate too), 0 when a rule rejected it.
 int addQso(ContestState& state, const ErrorLog& errors, const QsoFields& qso);
 
 // Removes the first record with the same callsign, mode, band and time.
@@ -36,11 +76,3 @@ int removeQso(ContestState& state, const QsoFields& qso);
 // What the duplicate check compares: a QSO repeats every earlier stored QSO
 // with the same key.  The key points into `qso`.
 StationKey stationOf(const QsoFields& qso);
-
-// The message of the first rule the QSO breaks ("   NO CONTEST BAND !!!",
-// with the blanks that part it from the QSO in the error log), or null when
-// the rules take it in.  addQso rejects by this same test.
-const char* rejection(const QsoFields& qso);
-
-// One error-log line for the QSO with the given message.
-std::string rejectLine(const QsoFields& qso, const char* message);

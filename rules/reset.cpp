@@ -25,8 +25,7 @@ void toggleModePanel(ContestState& state, Platform& platform, std::unique_lock<s
 
 }  // namespace
 
-void resetContest(ContestState& state, const ErrorLog& errors, CCabrilloLog& cabrillo, Platform& platform,
-                  const ResetArgs& args, std::unique_lock<std::mutex>& entry)
+void beginContestRun(ContestState& state, const ResetArgs& args)
 {
     state.startDateText = args.contestStart.format("%d.%m");
     state.endDateText = args.contestEnd.format("%d.%m.%Y");
@@ -40,6 +39,12 @@ void resetContest(ContestState& state, const ErrorLog& errors, CCabrilloLog& cab
     state.ownCallsign = args.ownCallsign;
     state.exportFlag = args.exportFlag;
     state.ownCountryPrefix = args.ownCountryPrefix;
+}
+
+void resetContest(ContestState& state, const ErrorLog& errors, CCabrilloLog& cabrillo, Platform& platform,
+                  const ResetArgs& args, std::unique_lock<std::mutex>& entry)
+{
+    beginContestRun(state, args);
     errors.restart(kErrorLogHeader);
 
     if (state.exportFlag != 0) {

@@ -21,9 +21,13 @@ struct ResetArgs {
 
 inline constexpr char kErrorLogHeader[] = "ZEMRIX TEST UBN file ";
 
-// Forgets every QSO, takes over the operator's data, starts the error log
-// afresh, runs the Cabrillo header dialog when an export is asked for, and
-// toggles the mode panel by the "Start" setting.
+// Forgets every QSO and takes over the operator's data: all a contest run
+// needs before its QSOs are played, with no file, window or setting touched.
+void beginContestRun(ContestState& state, const ResetArgs& args);
+
+// beginContestRun, then starts the error log afresh, runs the Cabrillo
+// header dialog when an export is asked for, and toggles the mode panel by
+// the "Start" setting.
 //
 // `entry` is the caller's lock over the contest: held on entry and on
 // return, let go while the header dialog is open and while the mode panel

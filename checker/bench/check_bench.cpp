@@ -11,9 +11,13 @@
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -110,6 +114,95 @@ void CrossCheckLogs(benchmark::State& bench)
     bench.SetItemsProcessed(static_cast<int64_t>(bench.iterations() * lines));
 }
 BENCHMARK(CrossCheckLogs)->Arg(100)->Arg(300)->Arg(kLogs)->Unit(benchmark::kSecond)->Iterations(1)->MeasureProcessCPUTime();
+
+// What one child process used: CPU time of all its threads, and its own
+// high-water mark, apart from the benchmark's and from the other cases'.
+struct ChildUsage {
+    double cpuSeconds = 0;
+    double wallSeconds = 0;
+    double peakRssMegabytes = 0;
+};
+
+ChildUsage usageOfChild(const std::function<void()>& work)
+{
+    const auto began = std::chrono::steady_clock::now();
+    const pid_t child = fork();
+    if (child < 0)
+        throw std::runtime_error("cannot fork");
+    if (child == 0) {
+        work();
+        _exit(0);
+    }
+    int status = 0;
+    rusage usage{};
+    if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        throw std::runtime_error("the measured child failed");
+    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return {seconds(usage.ru_utime) + seconds(usage.ru_stime),
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count(), usage.ru_maxrss / 1024.0};
+}
+
+void report(benchmark::State& bench, const ChildUsage& used, double lines)
+{
+    bench.SetIterationTime(used.wallSeconds);
+    bench.counters["cpu_s"] = used.cpuSeconds;
+    bench.counters["peak_rss_MB"] = used.peakRssMegabytes;
+    bench.counters["qso_lines"] = lines;
+    bench.counters["rss_bytes_per_line"] = used.peakRssMegabytes * 1024 * 1024 / lines;
+}
+
+// The organiser's whole run over the 1,000 logs, what zemrix-check does
+// after reading the files: the check and every report written.  The target:
+// at most 4 s of CPU (every thread, user and system) and 400 MB.
+void WholeCheckWithReports(benchmark::State& bench)
+{
+    constexpr double kTargetCpuSeconds = 4, kTargetMegabytes = 400;
+    const fs::path out = fs::path(BENCH_SCRATCH_DIR) / "reports";
+    for (auto _ : bench) {
+        auto files = contest().firstLogs(kLogs);
+        const ChildUsage used = usageOfChild([&] {
+            writeReports(crossCheck(std::move(files), contest().config(), countries()), out.string());
+        });
+        fs::remove_all(out);
+        report(bench, used, 999236);
+        bench.counters["target_cpu_s"] = kTargetCpuSeconds;
+        bench.counters["target_rss_MB"] = kTargetMegabytes;
+        bench.counters["within_target"] =
+            used.cpuSeconds <= kTargetCpuSeconds && used.peakRssMegabytes <= kTargetMegabytes ? 1 : 0;
+    }
+}
+BENCHMARK(WholeCheckWithReports)->Unit(benchmark::kSecond)->Iterations(1)->UseManualTime();
+
+// One log of N QSO lines that works the same 208 stations over and over on
+// one band and mode, so nearly every line is a repeat of many.  The rules'
+// error log for it grows with the square of N; the check must not: its
+// bytes per line stay flat from 25,000 to 200,000 lines.
+std::string logOfRepeats(int lines)
+{
+    std::string text = "START-OF-LOG: 3.0\nCONTEST: ZEMRIX\nCALLSIGN: RA1A\n";
+    char line[96];
+    for (int i = 0; i < lines; ++i) {
+        const int minute = i % (24 * 60);
+        std::snprintf(line, sizeof line, "QSO: 3510 CW 2025-12-2%d %02d%02d RA1A 599 11 UA%03dX 599 %d\n",
+                      1 + i / (24 * 60) % 2, minute / 60, minute % 60, i % 208, 10 + i % 80);
+        text += line;
+    }
+    return text + "END-OF-LOG:\n";
+}
+
+void LogOfRepeats(benchmark::State& bench)
+{
+    const int lines = static_cast<int>(bench.range(0));
+    for (auto _ : bench) {
+        std::vector<LogInput> files = {{"repeats.log", logOfRepeats(lines)}};
+        const ChildUsage used = usageOfChild([&] {
+            const CrossCheck check = crossCheck(std::move(files), {}, countries());
+            benchmark::DoNotOptimize(check.logs.front().verdicts.size());
+        });
+        report(bench, used, lines);
+    }
+}
+BENCHMARK(LogOfRepeats)->Arg(25000)->Arg(50000)->Arg(100000)->Arg(200000)->Unit(benchmark::kSecond)->Iterations(1)->UseManualTime();
 
 }  // namespace
 

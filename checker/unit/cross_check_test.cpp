@@ -10,6 +10,8 @@
 
 #include "checker/cross_check.h"
 #include "checker/reports.h"
+#include "memory_platform.h"
+#include "plugin/entry_points.h"
 
 namespace {
 
@@ -548,13 +550,61 @@ TEST(Reports, AFileThatCannotBeWrittenIsNamed)
     std::filesystem::remove_all(CHECKER_SCRATCH_DIR);
 }
 
+// err.txt as the one-log check makes it, whole, for comparing.
+std::string errorLogText(const LogCheck& log)
+{
+    std::string text;
+    forEachErrorLogLine(log, [&](const std::string& line, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i)
+            text += line + "\r\n";
+    });
+    return text;
+}
+
+// The log played through the DLL's own entry points, as replay.exe plays
+// it: the results text and err.txt the host gets.
+std::pair<std::string, std::string> playedThroughTheEntryPoints(const LogCheck& check)
+{
+    MemoryPlatform platform;
+    EntryPoints plugin(platform);
+    std::vector<std::pair<int, std::string>> byLine;
+    const auto hostTime = [](const CivilTime& time) { return HostDateTime{oleDateFromCivilTime(time), 0}; };
+    HostDateTime start{}, end{};
+    bool first = true;
+    for (const JudgedQso& judged : check.qsos) {
+        if (!judged.readable)
+            continue;
+        CivilTime day = judged.qso.time;
+        day.hour = day.minute = day.second = 0;
+        if (first)
+            start = hostTime(day);
+        end = hostTime(day);
+        first = false;
+    }
+    plugin.resetStats(0, check.callsign.c_str(), &start, &end, countries().countryOf(check.callsign).c_str());
+    for (const JudgedQso& judged : check.qsos) {
+        if (!judged.readable)
+            continue;
+        const LoggedQso& qso = judged.qso;
+        const HostDateTime time = hostTime(qso.time);
+        const HostQso host{qso.ownCallsign.c_str(),      qso.workedCallsign.c_str(), &time,
+                           qso.frequencyHz,              qso.mode.c_str(),           qso.rstSent.c_str(),
+                           qso.rstReceived.c_str(),      qso.exchangeSent.c_str(),   qso.exchangeReceived.c_str(),
+                           judged.countryPrefix.c_str(), qso.band.c_str()};
+        plugin.addData(host);
+    }
+    int unused = 0;
+    const std::string results = plugin.getResult(&unused, 1);
+    return {results, platform.memoryFiles().read(kErrorLogFile).value_or("")};
+}
+
 TEST(Precheck, GivesTheResultsTextAndErrTxtOfTheSampleLog)
 {
     const LogCheck log =
         precheckLog(fileText(REPLAY_SAMPLE_DIR "/zemrix-sample.log"), "zemrix-sample.log", countries());
     EXPECT_EQ(log.state, LogState::Checked);
     EXPECT_EQ(log.resultsText, fileText(REPLAY_SAMPLE_DIR "/expected-results.txt"));
-    EXPECT_EQ(log.errorLogText, fileText(REPLAY_SAMPLE_DIR "/expected-err.txt"));
+    EXPECT_EQ(errorLogText(log), fileText(REPLAY_SAMPLE_DIR "/expected-err.txt"));
 }
 
 TEST(Precheck, SaysWhatIsWrongWithTheHeader)
@@ -595,6 +645,89 @@ TEST(Precheck, TheFilesEdgesAreReadWhole)
             precheckLog("START-OF-LOG: 3.0\nCONTEST: ZEMRIX\nCALLSIGN: RA1A\n" + nil + end, "q.log", countries());
         ASSERT_EQ(log.qsos.size(), 1u);
         EXPECT_EQ(log.qsos[0].text, nil) << ::testing::PrintToString(end);
+    }
+}
+
+// The one-log check plays QSOs through the rules directly; the DLL's
+// exports write err.txt from the same outcomes.  Random logs full of
+// repeats, rejections and stations worked again on other bands and modes
+// give the same results text and err.txt both ways, byte for byte.
+TEST(Precheck, GivesWhatTheEntryPointsGiveOnRandomLogs)
+{
+    const char* const calls[] = {"RB2B", "RC3C", "QZ3ZBB", "UA3RZ", "DL1ABC", "K1ABC"};
+    const char* const bands[] = {"3510 CW", "7010 CW", "3700 PH", "7100 PH", "14010 CW", "3510 RY", "50100 CW"};
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        std::mt19937 random(seed);
+        std::vector<Qso> qsos;
+        for (int i = 0; i < 60; ++i) {
+            Qso qso{calls[random() % std::size(calls)], static_cast<int>(random() % 600), bands[random() % std::size(bands)]};
+            if (random() % 10 == 0)
+                qso.received = "-";
+            qsos.push_back(qso);
+        }
+        std::string text = logOf("RA1A", qsos).bytes;
+        // "-" stands for an exchange the operator did not copy.
+        for (std::size_t at; (at = text.find(" -\n")) != std::string::npos;)
+            text.replace(at, 3, "\n");
+        const LogCheck check = precheckLog(text, "random.log", countries());
+        const auto [results, errors] = playedThroughTheEntryPoints(check);
+        EXPECT_EQ(check.resultsText, results) << "seed " << seed;
+        EXPECT_EQ(errorLogText(check), errors) << "seed " << seed;
+    }
+}
+
+// The end of the period is the end's minute for the participant's one-log
+// check as for the organiser's cross-check: a QSO one minute before counts,
+// one at the end or on the rest of the end's day does not.
+TEST(Period, TheOneLogCheckAndTheCrossCheckEndAtTheSameMinute)
+{
+    const ContestConfig config = readContestConfig("start = 2025-12-20 20:00\nend = 2025-12-21 20:00\n", "c.ini");
+    const int end = 24 * 60;
+    const std::vector<Qso> qsos = {{"RB2B", end - 1}, {"RC3C", end}, {"RD4D", end + 180}};
+    std::vector<LogInput> logs = {logOf("RA1A", qsos)};
+    for (const Qso& qso : qsos)
+        logs.push_back(logOf(qso.worked, {{"RA1A", qso.minute}}));
+
+    PrecheckOptions options;
+    options.period = config.period();
+    const LogCheck alone = precheckLog(logs[0].bytes, "RA1A.log", countries(), options);
+    std::vector<std::string> played;
+    for (const JudgedQso& judged : alone.qsos)
+        if (judged.played)
+            played.push_back(judged.qso.workedCallsign);
+    EXPECT_EQ(played, std::vector<std::string>{"RB2B"});
+    EXPECT_EQ(alone.computedScore, 1);
+
+    const CrossCheck check = crossCheck(logs, config, countries());
+    EXPECT_EQ(statusesOf(check, "RA1A.log"), (std::vector<std::string>{"OK", "OUT_OF_PERIOD", "OUT_OF_PERIOD"}));
+    EXPECT_EQ(logNamed(check, "RA1A.log").score.verifiedScore, 1);
+}
+
+// A QSO outside the period is out of period and nothing else: a test QSO
+// before the start is not the earlier QSO of the real one, and a repeat
+// after the end is not a duplicate.  The other side logged both alike.
+TEST(CrossCheck, AQsoOutsideThePeriodIsNeverPartOfARepeat)
+{
+    const ContestConfig config = readContestConfig("start = 2025-12-20 20:00\nend = 2025-12-21 20:00\n", "c.ini");
+    const struct {
+        std::vector<int> minutes;
+        std::vector<std::string> statuses;
+    } cases[] = {
+        {{-10, 30}, {"OUT_OF_PERIOD", "OK"}},
+        {{-1, 0}, {"OUT_OF_PERIOD", "OK"}},
+        {{30, 24 * 60 + 10}, {"OK", "OUT_OF_PERIOD"}},
+        {{-10, 30, 40}, {"OUT_OF_PERIOD", "OK", "DUPE"}},
+        {{30, 40}, {"OK", "DUPE"}},
+    };
+    for (const auto& c : cases) {
+        std::vector<Qso> ra1a, rb2b;
+        for (int minute : c.minutes) {
+            ra1a.push_back({"RB2B", minute});
+            rb2b.push_back({"RA1A", minute});
+        }
+        const CrossCheck check = crossCheck({logOf("RA1A", ra1a), logOf("RB2B", rb2b)}, config, countries());
+        EXPECT_EQ(statusesOf(check, "RA1A.log"), c.statuses) << c.minutes.front();
+        EXPECT_EQ(statusesOf(check, "RB2B.log"), c.statuses) << c.minutes.front();
     }
 }
 

@@ -39,8 +39,8 @@ inline std::vector<CheckedLog> logsOf(const std::vector<Log>& logs)
         for (std::size_t i = 0; i < logs[l].lines.size(); ++i) {
             const Line& line = logs[l].lines[i];
             JudgedQso judged;
-            judged.accepted = true;
-            judged.duplicate = line.duplicate;
+            judged.played = true;
+            judged.outcome.earlierMatches = line.duplicate ? 1 : 0;
             judged.qso.line = static_cast<int>(i) + 5;
             judged.qso.ownCallsign = log.callsign;
             judged.qso.workedCallsign = line.worked;

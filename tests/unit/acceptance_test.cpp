@@ -196,4 +196,43 @@ TEST_F(Acceptance, InvalidTimesNeverMatchForRemoval)
     EXPECT_EQ(state.log.size(), 1u);
 }
 
+// Played as a value, a QSO says what addQso would have written: the reason
+// of a rejection, and a duplicate's earlier matches, one per line; and
+// nothing reaches the disk.
+TEST_F(Acceptance, PlayingAQsoTellsWhatHappenedAndWritesNothing)
+{
+    struct Case {
+        std::string callsign, band, mode, sent;
+        Rejection rejection;
+        uint32_t earlierMatches;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"DX", "80m", "CW", "001", Rejection::None, 0, ""},
+        {"DX", "80m", "CW", "001", Rejection::None, 1, "   DUPE !!!"},
+        {"DX", "80m", "SSB", "001", Rejection::None, 0, ""},
+        {"DX", "80m", "CW", "001", Rejection::None, 2, "   DUPE !!!"},
+        {"DX", "20m", "CW", "001", Rejection::NoContestBand, 0, "   NO CONTEST BAND !!!"},
+        {"DX", "80m", "RTTY", "001", Rejection::NoTestMode, 0, "   NO TEST MODE !!!"},
+        {"DX", "80m", "CW", "", Rejection::NoRxNumber, 0, "   NO RX NUMBER !!!"},
+        {"DX", "80m", "CW", "001", Rejection::None, 3, "   DUPE !!!"},
+    };
+    std::size_t stored = 0;
+    for (const Case& c : cases) {
+        QsoFields qso = contestQso(c.callsign, c.band, c.mode);
+        qso.exchangeSent = c.sent;
+        const QsoOutcome outcome = playQso(state, qso);
+        EXPECT_EQ(outcome.rejection, c.rejection) << c.message;
+        EXPECT_EQ(outcome.earlierMatches, c.earlierMatches) << c.message;
+        EXPECT_EQ(outcome.duplicate(), c.earlierMatches > 0) << c.message;
+        EXPECT_EQ(errorLogMessage(outcome), c.message);
+        EXPECT_EQ(errorLogLineCount(outcome), outcome.accepted() ? c.earlierMatches : 1u) << c.message;
+        stored += outcome.accepted() ? 1 : 0;
+        EXPECT_EQ(state.log.size(), stored) << c.message;
+        if (outcome.accepted())
+            EXPECT_EQ(state.log.back().isDuplicate, c.earlierMatches > 0 ? 1 : 0) << c.message;
+    }
+    EXPECT_FALSE(std::filesystem::exists("err.txt"));
+}
+
 }  // namespace

@@ -4,45 +4,13 @@
 #include <map>
 #include <tuple>
 
-#include "contest/file_system.h"
 #include "contest/state.h"
 #include "logfile/text.h"
+#include "logplay/log_player.h"
 #include "rules/acceptance.h"
 #include "score/scoring.h"
 
 namespace {
-
-// The rules write err.txt as they go; the summary keeps its own account, so
-// their lines go nowhere.  A nonzero size spares the error log its check
-// that the file exists.
-class NoFiles final : public FileSystem {
-public:
-    std::optional<std::string> read(const std::string&) override { return std::nullopt; }
-    std::optional<std::uint64_t> size(const std::string&) override { return 1; }
-    FileStatus write(const std::string&, const std::string&) override { return FileStatus::success(); }
-    FileStatus append(const std::string&, const std::string&) override { return FileStatus::success(); }
-    FileStatus truncate(const std::string&, std::uint64_t) override { return FileStatus::success(); }
-    FileStatus replace(const std::string&, const std::string&) override { return FileStatus::success(); }
-    void remove(const std::string&) override {}
-};
-
-// The fields the host would pass for the QSO.
-QsoFields fieldsOf(const LoggedQso& qso, const std::string& countryPrefix)
-{
-    QsoFields fields;
-    fields.ownCallsign = qso.ownCallsign;
-    fields.workedCallsign = qso.workedCallsign;
-    fields.time = {oleDateFromCivilTime(qso.time), OleDateTime::Valid};
-    fields.frequencyHz = qso.frequencyHz;
-    fields.mode = qso.mode;
-    fields.rstSent = qso.rstSent;
-    fields.rstReceived = qso.rstReceived;
-    fields.exchangeSent = qso.exchangeSent;
-    fields.exchangeReceived = qso.exchangeReceived;
-    fields.countryPrefix = countryPrefix;
-    fields.band = qso.band;
-    return fields;
-}
 
 using Station = std::tuple<std::string, std::string, std::string>;
 
@@ -63,20 +31,19 @@ LogSummary summarizeLog(const ContestLog& log, const std::vector<LoggedQso>& che
     summary.qsosInFile = log.qsos.size() + log.skipped.size() + summary.excluded;
     summary.notChecked = log.qsos.size() - std::min(checked.size(), log.qsos.size());
 
-    NoFiles files;
-    const ErrorLog errors(files);
     ContestState state;
     // The QSO each station's duplicates repeat: the rules say whether a QSO
     // is one, their key says of which.
     std::map<Station, std::size_t> firstOfStation;
     for (std::size_t i = 0; i < checked.size(); ++i) {
-        const QsoFields fields = fieldsOf(checked[i], i < countryPrefixes.size() ? countryPrefixes[i] : "");
-        if (addQso(state, errors, fields) == 0) {
-            summary.rejected.push_back({checked[i], trimmed(rejection(fields))});
+        const QsoFields fields = hostFieldsOf(checked[i], i < countryPrefixes.size() ? countryPrefixes[i] : "");
+        const QsoOutcome outcome = playQso(state, fields);
+        if (!outcome.accepted()) {
+            summary.rejected.push_back({checked[i], trimmed(errorLogMessage(outcome))});
             continue;
         }
         const auto first = firstOfStation.emplace(stationKey(fields), i).first;
-        if (state.log.back().isDuplicate != 0)
+        if (outcome.duplicate())
             summary.duplicates.push_back({checked[i], checked[first->second]});
         else
             summary.counted.push_back(checked[i]);

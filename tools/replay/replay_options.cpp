@@ -208,6 +208,7 @@ ReplayOptions parseCommandLine(const std::vector<std::string>& arguments)
         else
             options.logFile = argument;
     }
+    options.plan.period = ContestPeriod::ofDays(options.plan.contestStart, options.plan.contestEnd);
     if (options.help)
         return options;
     if (options.logFile.empty())

@@ -13,7 +13,7 @@
 #include "language.h"
 #include "logfile/contest_log.h"
 #include "logfile/country_prefixes.h"
-#include "logfile/log_plan.h"
+#include "logplay/log_plan.h"
 
 
 using HeaderValue = std::pair<std::string, std::string>;  // settings key, value

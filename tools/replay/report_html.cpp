@@ -371,8 +371,7 @@ std::string rejectedBands(Language language)
         qso.band = band.label;
         qso.mode = "CW";
         qso.exchangeSent = qso.exchangeReceived = "1";
-        const char* message = rejection(qso);
-        if (message && trimmed(message) == "NO CONTEST BAND !!!")
+        if (rejection(qso) == Rejection::NoContestBand)
             rejected.push_back(band.label);
     }
     std::string text;

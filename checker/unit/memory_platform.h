@@ -1,6 +1,6 @@
-// The plug-in's world as the checker gives it: files in memory (err.txt and
-// the settings the plug-in keeps), no windows, no dialogs, no host.  Each
-// log is played on a platform of its own, so nothing carries over.
+// The plug-in's world in memory, to play a log through the DLL's entry
+// points beside the checker: files in memory (err.txt and the settings the
+// plug-in keeps), no windows, no dialogs, no host.
 #pragma once
 
 #include "cabrillo/cabrillo_log.h"
@@ -8,7 +8,7 @@
 #include "contest/platform.h"
 #include "contest/profile_file.h"
 
-class CheckerPlatform final : public Platform {
+class MemoryPlatform final : public Platform {
 public:
     Settings& settings() override { return settings_; }
     FileSystem& files() override { return files_; }

@@ -11,6 +11,7 @@
 
 #include "logfile/contest_log.h"
 #include "logfile/country_prefixes.h"
+#include "logplay/contest_period.h"
 
 // A log that cannot be played: it names no own callsign and none was given.
 class LogPlanError : public std::runtime_error {
@@ -21,7 +22,10 @@ public:
 struct LogPlanOptions {
     std::string ownCallsign;       // empty: from the log; else in upper case
     std::string ownCountryPrefix;  // empty: the own callsign's country
-    std::optional<CivilTime> contestStart, contestEnd;  // empty: the first and last QSO's dates
+    // What the rules are told at the reset (the results text shows their
+    // dates); empty: the first and last QSO's dates.
+    std::optional<CivilTime> contestStart, contestEnd;
+    ContestPeriod period;  // QSOs outside it are left out
 };
 
 struct ReplayPlan {
@@ -31,11 +35,11 @@ struct ReplayPlan {
     std::vector<LoggedQso> qsos;                 // each with an own callsign
     std::vector<std::string> countryPrefixes;    // of each QSO's worked station
     std::vector<std::string> callsWithoutCountry;  // distinct, in log order; never the contest's own stations
-    std::vector<LoggedQso> outsideContest;       // before the start or after the end day: left out
+    std::vector<LoggedQso> outsideContest;       // outside the period: left out
     double logSpanDays = 0;                      // from the first QSO replayed to the last
 };
 
-// QSOs on the days from the start to the end, both included, are replayed;
-// the others are left out.  Throws LogPlanError when neither the options nor
+// QSOs in the period are replayed; the others are left out, so that a QSO
+// outside it is never the earlier QSO of a repeat.  Throws LogPlanError when neither the options nor
 // the log give an own callsign.
 ReplayPlan planReplay(const ContestLog& log, const LogPlanOptions& options, const CountryPrefixes& countries);

@@ -1,29 +1,18 @@
-#include "logfile/log_plan.h"
+#include "logplay/log_plan.h"
 
 #include <algorithm>
 #include <set>
+#include <tuple>
 
 #include "contest/ole_date.h"
 #include "score/scoring.h"
 
 namespace {
 
-CivilTime dateOnly(CivilTime time)
-{
-    time.hour = time.minute = time.second = 0;
-    return time;
-}
-
 bool earlier(const CivilTime& a, const CivilTime& b)
 {
-    return oleDateFromCivilTime(a) < oleDateFromCivilTime(b);
-}
-
-bool outsideContest(const CivilTime& time, const LogPlanOptions& options)
-{
-    const double at = oleDateFromCivilTime(time);
-    return (options.contestStart && at < oleDateFromCivilTime(*options.contestStart)) ||
-           (options.contestEnd && at >= oleDateFromCivilTime(*options.contestEnd) + 1.0);
+    const auto fields = [](const CivilTime& t) { return std::tie(t.year, t.month, t.day, t.hour, t.minute, t.second); };
+    return fields(a) < fields(b);
 }
 
 }  // namespace
@@ -39,17 +28,19 @@ ReplayPlan planReplay(const ContestLog& log, const LogPlanOptions& options, cons
     plan.contestStart = options.contestStart;
     plan.contestEnd = options.contestEnd;
     std::set<std::string> reported;
+    plan.qsos.reserve(log.qsos.size());
+    plan.countryPrefixes.reserve(log.qsos.size());
     for (LoggedQso qso : log.qsos) {
         if (!options.ownCallsign.empty() || qso.ownCallsign.empty())
             qso.ownCallsign = plan.ownCallsign;
-        if (outsideContest(qso.time, options)) {
+        if (!options.period.contains(qso.time)) {
             plan.outsideContest.push_back(std::move(qso));
             continue;
         }
         if (!options.contestStart && (!plan.contestStart || earlier(qso.time, *plan.contestStart)))
-            plan.contestStart = dateOnly(qso.time);
-        if (!options.contestEnd && (!plan.contestEnd || earlier(*plan.contestEnd, dateOnly(qso.time))))
-            plan.contestEnd = dateOnly(qso.time);
+            plan.contestStart = midnightOf(qso.time);
+        if (!options.contestEnd && (!plan.contestEnd || earlier(*plan.contestEnd, midnightOf(qso.time))))
+            plan.contestEnd = midnightOf(qso.time);
         std::string country = countries.countryOf(qso.workedCallsign);
         // The contest's own stations are in no country file, and need none.
         if (country.empty() && !isContestStation(qso.workedCallsign) && reported.insert(qso.workedCallsign).second)

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <sstream>
 
-#include "logfile/log_plan.h"
+#include "logplay/log_plan.h"
 
 namespace {
 
@@ -66,7 +66,7 @@ TEST(ReplayPlan, OptionsOverrideTheLog)
     EXPECT_THROW(planReplay(ContestLog{}, LogPlanOptions{}, countries()), LogPlanError);
 }
 
-// The contest's days, both included, from the options; QSOs outside them
+// The contest's days, both included, as the replay tool takes them; QSOs outside them
 // are left out, and the span of what is replayed is measured.
 TEST(ReplayPlan, LeavesOutQsosOutsideTheContest)
 {
@@ -95,8 +95,7 @@ TEST(ReplayPlan, LeavesOutQsosOutsideTheContest)
     };
     for (const Case& c : cases) {
         LogPlanOptions options;
-        options.contestStart = c.start;
-        options.contestEnd = c.end;
+        options.period = ContestPeriod::ofDays(c.start, c.end);
         const ReplayPlan plan = planReplay(log, options, countries());
         EXPECT_EQ(calls(plan.qsos), c.replayed);
         EXPECT_EQ(calls(plan.outsideContest), c.outside);
@@ -105,6 +104,47 @@ TEST(ReplayPlan, LeavesOutQsosOutsideTheContest)
         const bool unknownReplayed = std::count(c.replayed.begin(), c.replayed.end(), "XX9XX") > 0;
         EXPECT_EQ(plan.callsWithoutCountry, std::vector<std::string>(unknownReplayed ? 1 : 0, "XX9XX"));
     }
+}
+
+// The period by the minute, as the checker gives it: the start's minute
+// inside, the end's outside, the seconds of a minute with it, and a day
+// after the end (where the days above reach) outside.
+TEST(ContestPeriod, StartsInsideAndEndsOutsideToTheMinute)
+{
+    const CivilTime start{2025, 12, 20, 20, 0, 0}, end{2025, 12, 21, 20, 0, 0};
+    struct Case {
+        CivilTime time;
+        bool inside;
+    };
+    const Case cases[] = {
+        {{2025, 12, 20, 19, 59, 59}, false}, {{2025, 12, 20, 20, 0, 0}, true},
+        {{2025, 12, 21, 19, 59, 0}, true},   {{2025, 12, 21, 19, 59, 59}, true},
+        {{2025, 12, 21, 20, 0, 0}, false},   {{2025, 12, 21, 23, 59, 0}, false},
+        {{2025, 12, 22, 0, 0, 0}, false},    {{2024, 2, 29, 12, 0, 0}, false},
+    };
+    ContestLog log;
+    log.ownCallsign = "RA3XYZ";
+    for (const Case& c : cases)
+        log.qsos.push_back(qso("", formatCivilTime(c.time, "%d%H%M%S").c_str(), c.time));
+    LogPlanOptions options;
+    options.period = {start, end};
+    const ReplayPlan plan = planReplay(log, options, countries());
+    std::vector<std::string> expected;
+    for (const Case& c : cases) {
+        EXPECT_EQ(options.period.contains(c.time), c.inside) << formatCivilTime(c.time, "%Y-%m-%d %H:%M:%S");
+        if (c.inside)
+            expected.push_back(formatCivilTime(c.time, "%d%H%M%S"));
+    }
+    std::vector<std::string> replayed;
+    for (const LoggedQso& q : plan.qsos)
+        replayed.push_back(q.workedCallsign);
+    EXPECT_EQ(replayed, expected);
+
+    const ContestPeriod days = ContestPeriod::ofDays(start, end);
+    EXPECT_TRUE(days.contains({2025, 12, 20, 0, 0, 0}));
+    EXPECT_TRUE(days.contains({2025, 12, 21, 23, 59, 59}));
+    EXPECT_FALSE(days.contains({2025, 12, 22, 0, 0, 0}));
+    EXPECT_TRUE(ContestPeriod{}.contains({1900, 1, 1, 0, 0, 0}));
 }
 
 }  // namespace
