@@ -1,7 +1,8 @@
 #include "checker/report_text.h"
 
 #include <algorithm>
-#include <numeric>
+
+#include "checker/standings.h"
 
 std::string validUtf8(const std::string& text)
 {
@@ -30,22 +31,29 @@ std::string claimedScoreText(const LogCheck& log)
     return log.claimedScore ? std::to_string(*log.claimedScore) : "";
 }
 
-
 std::vector<std::size_t> rankedLogs(const CrossCheck& check)
 {
-    std::vector<std::size_t> order(check.logs.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        const CheckedLog &x = check.logs[a], &y = check.logs[b];
-        const bool xChecked = x.log.state == LogState::Checked, yChecked = y.log.state == LogState::Checked;
-        if (xChecked != yChecked)
-            return xChecked;
-        if (!xChecked)
-            return false;
-        if (x.score.verifiedScore != y.score.verifiedScore)
-            return x.score.verifiedScore > y.score.verifiedScore;
-        return x.log.callsign < y.log.callsign;
-    });
+    std::vector<std::size_t> checked, others;
+    for (std::size_t i = 0; i < check.logs.size(); ++i)
+        (check.logs[i].log.state == LogState::Checked ? checked : others).push_back(i);
+    std::vector<std::size_t> order = inRankOrder(check, std::move(checked));
+    order.insert(order.end(), others.begin(), others.end());
     return order;
 }
 
+std::string percent(std::size_t part, std::size_t whole)
+{
+    if (whole == 0)
+        return "0%";
+    const std::size_t tenths = (part * 1000 + whole / 2) / whole;
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + "%";
+}
+
+std::string reduction(const CheckedLog& checked)
+{
+    const std::optional<int64_t>& claim = checked.log.claimedScore;
+    if (!claim || *claim <= 0)
+        return {};
+    const int64_t lost = std::max<int64_t>(0, *claim - checked.score.verifiedScore);
+    return percent(static_cast<std::size_t>(lost), static_cast<std::size_t>(*claim));
+}

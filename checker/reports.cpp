@@ -12,6 +12,8 @@
 
 #include "base/whole_file.h"
 #include "cabrillo/cabrillo_log.h"
+#include "checker/results_json.h"
+#include "checker/standings.h"
 #include "checker/report_text.h"
 #include "contest/text.h"
 
@@ -78,31 +80,32 @@ std::string loggedTime(const JudgedQso& judged)
 std::string lineNumber(int line) { return line > 0 ? std::to_string(line) : std::string(); }
 
 // Russian, then English: what a status means to the participant.
-const char* statusExplained(QsoStatus status)
+std::string statusExplained(QsoStatus status)
 {
     switch (status) {
-    case QsoStatus::Nil: return "нет в журнале корреспондента / not in the other station's log";
-    case QsoStatus::BustedCall: return "позывной принят с ошибкой / callsign copied wrong";
-    case QsoStatus::BustedExch: return "контрольный номер принят с ошибкой / exchange copied wrong";
-    case QsoStatus::Unique: return "позывной больше ни у кого нет / nobody else logged this call";
-    case QsoStatus::Dupe: return "повторная связь / duplicate";
-    case QsoStatus::OutOfPeriod: return "вне времени соревнования / outside the contest period";
-    case QsoStatus::Rejected: return "не по правилам соревнования / against the contest rules";
+    case QsoStatus::Nil: return Message{MessageId::StatusNil}.bilingual();
+    case QsoStatus::BustedCall: return Message{MessageId::StatusBustedCall}.bilingual();
+    case QsoStatus::BustedExch: return Message{MessageId::StatusBustedExch}.bilingual();
+    case QsoStatus::Unique: return Message{MessageId::StatusUnique}.bilingual();
+    case QsoStatus::Dupe: return Message{MessageId::StatusDupe}.bilingual();
+    case QsoStatus::OutOfPeriod: return Message{MessageId::StatusOutOfPeriod}.bilingual();
+    case QsoStatus::Rejected: return Message{MessageId::StatusRejected}.bilingual();
     default: return "";
     }
 }
 
 std::string verdictDetails(const JudgedQso& judged, const QsoVerdict& verdict)
 {
+    const std::string correct = "; " + Message{MessageId::Correct}.bilingual() + ": ";
     std::string details;
     if (!verdict.correctCall.empty())
-        details += "; верно / correct: " + verdict.correctCall;
+        details += correct + verdict.correctCall;
     if (!verdict.correctExchange.empty())
-        details += "; верно / correct: " + verdict.correctExchange;
+        details += correct + verdict.correctExchange;
     if (verdict.status == QsoStatus::Nil)
         details += " (" + judged.qso.workedCallsign + ")";
-    if (!judged.rejection.empty())
-        details += " (" + judged.rejection + ")";
+    if (judged.rejection)
+        details += " (" + judged.rejection->bilingual() + ")";
     return details;
 }
 
@@ -219,6 +222,8 @@ std::string participantReport(const CrossCheck& check, std::size_t logIndex)
     text += "Заявлено / Claimed: " + (log.claimedScore ? std::to_string(*log.claimedScore) : "-") + "\r\n";
     text += "Подтверждено / Verified: " + std::to_string(score.verifiedScore) + " = " +
             std::to_string(score.points) + " * " + std::to_string(score.multipliers) + "\r\n";
+    if (!reduction(checked).empty())
+        text += "Сокращение / Reduction: " + reduction(checked) + "\r\n";
     text += "Связей в журнале / QSO lines: " + std::to_string(log.qsos.size()) + ", засчитано / counted: " +
             std::to_string(score.countedQsos) + "\r\n";
     if (score.penaltyPoints > 0)
@@ -226,8 +231,8 @@ std::string participantReport(const CrossCheck& check, std::size_t logIndex)
     if (score.clockOffsetMinutes != 0)
         text += "Часы сдвинуты, мин / Clock offset, min: " + std::to_string(score.clockOffsetMinutes) +
                 " (учтено / corrected)\r\n";
-    for (const std::string& problem : log.headerProblems)
-        text += "Заголовок / Header: " + problem + "\r\n";
+    for (const Message& problem : log.headerProblems)
+        text += "Заголовок / Header: " + problem.bilingual() + "\r\n";
     text += "\r\nНе засчитаны / Not counted:\r\n";
     bool any = false;
     for (std::size_t q : inFileOrder(log)) {
@@ -255,6 +260,7 @@ void writeReports(const CrossCheck& check, const std::string& folder)
     // together: it is written on a second core meanwhile.
     std::future<void> table = std::async(std::launch::async, [&] { writeQsosCsv(check, out / "qsos.csv"); });
     writeWholeFile(out / "results.csv", resultsCsv(check));
+    writeWholeFile(out / "results.json", resultsJson(check));
     for (std::size_t i = 0; i < check.logs.size(); ++i)
         if (check.logs[i].log.state == LogState::Checked)
             writeWholeFile(out / "ubn" / participantReportName(check.logs[i].log.callsign), participantReport(check, i));

@@ -7,6 +7,7 @@
 
 #include "checker/report_text.h"
 #include "checker/reports.h"
+#include "checker/standings.h"
 #include "contest/text.h"
 
 namespace {
@@ -27,40 +28,44 @@ std::string categoryOf(const LogCheck& log)
     return label.empty() ? "(no category)" : label;
 }
 
-std::string percent(std::size_t part, std::size_t whole)
+// The checklogs the organiser named that came in, which helped to check
+// the others.
+std::string checklogsOf(const CrossCheck& check)
 {
-    if (whole == 0)
-        return "0%";
-    const std::size_t tenths = (part * 1000 + whole / 2) / whole;
-    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + "%";
+    std::string calls;
+    for (const CheckedLog& checked : check.logs)
+        if (checked.log.state == LogState::Checked && !isRanked(check, checked))
+            calls += (calls.empty() ? "" : ", ") + html(checked.log.callsign);
+    return calls.empty() ? std::string() : "<p>Контрольные журналы / Checklogs: " + calls + "</p>\n";
 }
 
 std::string resultsByCategory(const CrossCheck& check)
 {
     std::map<std::string, std::vector<std::size_t>> byCategory;
     for (std::size_t i : rankedLogs(check))
-        if (check.logs[i].log.state == LogState::Checked)
+        if (isRanked(check, check.logs[i]))
             byCategory[categoryOf(check.logs[i].log)].push_back(i);
     std::string out = "<h2>Результаты / Results</h2>\n";
     for (const auto& [category, logs] : byCategory) {
         out += "<h3>" + html(category) + "</h3>\n<table>\n<tr>";
-        for (const char* heading : {"#", "Call", "Claimed", "Verified", "QSOs", "Points", "Mult", "Offset, min"})
+        for (const char* heading :
+             {"#", "Call", "Claimed", "Verified", "Reduction", "QSOs", "Points", "Mult", "Offset, min"})
             out += cell(heading, "th");
         out += "</tr>\n";
-        int place = 0;
-        for (std::size_t i : logs) {
-            const CheckedLog& checked = check.logs[i];
+        const std::vector<int> places = placesOf(check, logs);
+        for (std::size_t k = 0; k < logs.size(); ++k) {
+            const CheckedLog& checked = check.logs[logs[k]];
             const std::string call = html(checked.log.callsign);
-            out += "<tr>" + number(std::to_string(++place)) +
+            out += "<tr>" + number(std::to_string(places[k])) +
                    cell("<a href=\"ubn/" + html(participantReportName(checked.log.callsign)) + "\">" + call + "</a>") +
                    number(claimedScoreText(checked.log)) + number("<b>" + std::to_string(checked.score.verifiedScore) + "</b>") +
-                   number(std::to_string(checked.score.countedQsos)) + number(std::to_string(checked.score.points)) +
+                   number(reduction(checked)) + number(std::to_string(checked.score.countedQsos)) + number(std::to_string(checked.score.points)) +
                    number(std::to_string(checked.score.multipliers)) +
                    number(std::to_string(checked.score.clockOffsetMinutes)) + "</tr>\n";
         }
         out += "</table>\n";
     }
-    return out;
+    return out + checklogsOf(check);
 }
 
 bool costsOthers(QsoStatus status)
@@ -153,7 +158,7 @@ std::string filesNotChecked(const CrossCheck& check)
     for (const CheckedLog& checked : check.logs)
         if (checked.log.state != LogState::Checked)
             rows += "<tr>" + cell(html(checked.log.fileName)) + cell(logStateName(checked.log.state)) +
-                    cell(html(checked.log.stateReason)) + "</tr>\n";
+                    cell(html(checked.log.stateReason->bilingual())) + "</tr>\n";
     if (rows.empty())
         return {};
     return "<h2>Файлы без проверки / Files not checked</h2>\n<table>\n<tr>" + cell("File", "th") +

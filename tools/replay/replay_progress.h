@@ -5,6 +5,6 @@
 #include <cstddef>
 
 #include "base/progress_line.h"
-#include "language.h"
+#include "messages/language.h"
 
 ProgressLine::Text replayProgressText(std::size_t total, Language language);
