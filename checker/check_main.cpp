@@ -41,7 +41,9 @@ const char kCheckerUsage[] =
     "       zemrix-check --version\n"
     "options:\n"
     "  --config FILE            contest.ini: start, end, tolerance_minutes, nil_penalty,\n"
-    "                           busted_penalty, count_uniques (key = value, ; comments)\n"
+    "                           busted_penalty, count_uniques, min_logs_for_no_log_call,\n"
+    "                           tie_break, checklogs\n"
+    "                           (key = value, ; comments)\n"
     "  --start \"YYYY-MM-DD HH:MM\", --end \"YYYY-MM-DD HH:MM\", --tolerance-minutes N,\n"
     "  --nil-penalty N, --busted-penalty N, --count-uniques yes|no\n"
     "                           override the config\n"
@@ -208,7 +210,8 @@ int checkOneLog(const Options& options, const ContestConfig& config, const Count
     precheck.period = config.period();
     const LogCheck log = precheckLog(fileBytes(path), path, countries, precheck);
     if (log.state == LogState::Empty || log.state == LogState::NotALog || log.resultsText.empty()) {
-        std::cerr << path << ": " << logStateName(log.state) << " (" << log.stateReason << ")\n";
+        std::cerr << path << ": " << logStateName(log.state) << " ("
+                  << (log.stateReason ? log.stateReason->english() : std::string()) << ")\n";
         return 1;
     }
     ContestLog reading;
@@ -216,10 +219,10 @@ int checkOneLog(const Options& options, const ContestConfig& config, const Count
     reading.warnings = log.warnings;
     reading.notes = log.notes;
     printLineMessages(reading, std::cerr);
-    for (const std::string& problem : log.headerProblems)
-        std::cout << path << ": header: " << problem << "\n";
+    for (const Message& problem : log.headerProblems)
+        std::cout << path << ": header: " << problem.english() << "\n";
     if (log.state != LogState::Checked)
-        std::cout << path << ": " << logStateName(log.state) << " (" << log.stateReason
+        std::cout << path << ": " << logStateName(log.state) << " (" << log.stateReason->english()
                   << "): the organiser will not check it\n";
     std::cout << "Claimed score: " << (log.claimedScore ? std::to_string(*log.claimedScore) : "none in the log")
               << ", computed: " << log.computedScore

@@ -1,5 +1,6 @@
 #include "checker/contest_config.h"
 
+#include <algorithm>
 #include <climits>
 #include <map>
 
@@ -40,6 +41,24 @@ bool yesOrNo(const std::string& value)
     return word == "YES";
 }
 
+ContestConfig::TieBreak tieBreak(const std::string& value)
+{
+    if (value == "none")
+        return ContestConfig::TieBreak::None;
+    if (value == "fewer_lost")
+        return ContestConfig::TieBreak::FewerLost;
+    throw ConfigError("\"" + value + "\" is not none or fewer_lost");
+}
+
+std::set<std::string> callsigns(std::string value)
+{
+    std::replace(value.begin(), value.end(), ',', ' ');
+    std::set<std::string> calls;
+    for (const std::string& call : splitOnBlanks(value))
+        calls.insert(upperCase(call));
+    return calls;
+}
+
 void applySetting(ContestConfig& config, const std::string& key, const std::string& value)
 {
     if (key == "start")
@@ -54,10 +73,16 @@ void applySetting(ContestConfig& config, const std::string& key, const std::stri
         config.bustedPenalty = wholeNumber(value, 100);
     else if (key == "count_uniques")
         config.countUniques = yesOrNo(value);
+    else if (key == "min_logs_for_no_log_call")
+        config.minLogsForNoLogCall = wholeNumber(value, 1000);
+    else if (key == "tie_break")
+        config.tieBreak = tieBreak(value);
+    else if (key == "checklogs")
+        config.checklogs = callsigns(value);
     else
         throw ConfigError("unknown key \"" + key +
                           "\"; the keys are start, end, tolerance_minutes, nil_penalty, busted_penalty, "
-                          "count_uniques");
+                          "count_uniques, min_logs_for_no_log_call, tie_break, checklogs");
 }
 
 void applyLine(ContestConfig& config, const std::string& line)

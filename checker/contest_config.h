@@ -2,6 +2,7 @@
 #pragma once
 
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -19,6 +20,16 @@ struct ContestConfig {
     int nilPenalty = 0;
     int bustedPenalty = 0;
     bool countUniques = true;
+    // Equal verified scores share a place, unless the organiser names a
+    // tie-break; the callsign never decides.
+    enum class TieBreak { None, FewerLost };
+    TieBreak tieBreak = TieBreak::None;
+    // How many logs, the line's own among them, must have worked a call
+    // that sent no log before its QSOs stand as NO_LOG; below it they are
+    // UNIQUE.
+    int minLogsForNoLogCall = 2;
+    // Calls whose logs help to check the others but are not ranked.
+    std::set<std::string> checklogs;
     // Of two logs from one call, the files the organiser chose (by file
     // name); from the command line, not the file.
     std::vector<std::string> chosenLogs;
@@ -34,7 +45,10 @@ public:
 
 // `key = value` lines, ';' comments and blank lines.  Keys: start and end
 // ("YYYY-MM-DD HH:MM", UTC), tolerance_minutes, nil_penalty, busted_penalty
-// (whole numbers from 0) and count_uniques (yes or no).  Keys not given keep
+// (whole numbers from 0), min_logs_for_no_log_call (up to 1000), count_uniques
+// (yes or no), tie_break (none or
+// fewer_lost: the log that lost fewer QSO lines ranks first) and checklogs
+// (calls, separated by blanks or commas).  Keys not given keep
 // their values in `base`.  Throws ConfigError "FILE:LINE: why".
 ContestConfig readContestConfig(const std::string& text, const std::string& fileName, ContestConfig base = {});
 

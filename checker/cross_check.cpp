@@ -65,7 +65,7 @@ void summarise(CrossCheck& check)
     for (const CheckedLog& checked : check.logs) {
         if (checked.log.state != LogState::Checked) {
             check.summary.push_back(checked.log.fileName + ": " + logStateName(checked.log.state) + " (" +
-                                    checked.log.stateReason + ")");
+                                    checked.log.stateReason->english() + ")");
             continue;
         }
         ++checkedLogs;

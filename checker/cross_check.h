@@ -14,6 +14,7 @@
 #include "checker/contest_config.h"
 #include "checker/precheck.h"
 #include "checker/qso_status.h"
+#include "score/scoring.h"
 
 struct QsoVerdict {
     QsoStatus status = QsoStatus::Ok;
@@ -32,6 +33,7 @@ struct LogScore {
     std::array<int32_t, kQsoStatusCount> statusCounts{};
     int clockOffsetMinutes = 0;  // what the log's clock was ahead of true time
     int offsetMatches = 0;       // matched QSOs the offset was estimated from
+    std::vector<BandScore> bands;  // the counted QSOs band by band, before the penalties
 };
 
 struct CheckedLog {

@@ -21,13 +21,12 @@ LogCheck readLog(const LogInput& file, const CountryPrefixes& countries, std::st
     const std::string call = callOfTheQsoLines(log);
     if (log.state != LogState::Checked || call.empty())
         return log;
-    const std::string said =
-        "CALLSIGN: " + log.callsign + " in the header, but the QSO lines were sent by " + call + ": checked as " + call;
+    const Message said{MessageId::HeaderCallContradicted, {log.callsign, call, call}};
     PrecheckOptions asSent = wholeLog;
     asSent.ownCallsign = call;
     log = precheckLog(file.bytes, file.fileName, countries, asSent);
     log.headerProblems.push_back(said);
-    note = file.fileName + ": " + said;
+    note = file.fileName + ": " + said.english();
     return log;
 }
 
@@ -36,7 +35,7 @@ LogCheck unreadable(const std::string& fileName, const std::exception& error)
     LogCheck log;
     log.fileName = fileName;
     log.state = LogState::NotALog;
-    log.stateReason = std::string("could not be read: ") + error.what();
+    log.stateReason = Message{MessageId::CouldNotBeRead, {error.what()}};
     return log;
 }
 
@@ -68,7 +67,7 @@ void keepOne(std::vector<LogCheck>& logs, const std::vector<std::size_t>& indice
     for (std::size_t i : indices)
         if (i != kept) {
             logs[i].state = LogState::Superseded;
-            logs[i].stateReason = "another log from " + logs[kept].callsign + " is checked: " + logs[kept].fileName;
+            logs[i].stateReason = Message{MessageId::AnotherLogChecked, {logs[kept].callsign, logs[kept].fileName}};
         }
 }
 

@@ -54,7 +54,7 @@ bool isCabrillo(const std::string& text)
 }
 
 // What the checker needs of the header the reader kept.
-LogHeader cabrilloHeader(const ContestLog& log, std::vector<std::string>& problems)
+LogHeader cabrilloHeader(const ContestLog& log, std::vector<Message>& problems)
 {
     LogHeader header;
     for (const auto& [tag, value] : log.header) {
@@ -67,7 +67,7 @@ LogHeader cabrilloHeader(const ContestLog& log, std::vector<std::string>& proble
         else if (tag == "CLAIMED-SCORE" && allDigits(value) && value.size() <= 12)
             header.claimedScore = std::stoll(value);
         else if (tag == "CLAIMED-SCORE")
-            problems.push_back("CLAIMED-SCORE \"" + value + "\" is not a whole number");
+            problems.push_back({MessageId::ClaimedScoreNotANumber, {value}});
     }
     return header;
 }
@@ -89,12 +89,12 @@ bool isKnownValue(const char* const* values, const std::string& value)
     return false;
 }
 
-void checkCategories(const LogHeader& header, std::vector<std::string>& problems)
+void checkCategories(const LogHeader& header, std::vector<Message>& problems)
 {
     for (const auto& [tag, value] : header.categories)
         for (const KnownCategory& known : kKnownCategories)
             if (tag == known.tag && !isKnownValue(known.values, value))
-                problems.push_back("unknown " + tag + " \"" + value + "\"");
+                problems.push_back({MessageId::UnknownHeaderValue, {tag, value}});
 }
 
 bool isZemrix(const std::string& contest) { return upperCase(contest).find("ZEMRIX") != std::string::npos; }
@@ -115,7 +115,7 @@ void play(LogCheck& check, ReplayPlan& plan, bool results)
         judged.outcome = player.play(judged.qso, judged.countryPrefix);
         judged.played = true;
         if (!judged.outcome.accepted())
-            judged.rejection = rejectionWords(judged.outcome.rejection);
+            judged.rejection = Message{MessageId::RulesRefusal, {rejectionWords(judged.outcome.rejection)}};
     }
     if (!results)
         return;
@@ -130,7 +130,7 @@ bool isQsoLine(const std::string& text, bool cabrillo)
     return !cabrillo || upperCase(trimmed(text)).rfind("QSO:", 0) == 0;
 }
 
-void setState(LogCheck& check, LogState state, std::string reason)
+void setState(LogCheck& check, LogState state, Message reason)
 {
     if (check.state != LogState::Checked)
         return;
@@ -172,15 +172,14 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
     LogCheck check;
     check.fileName = fileName;
     if (isBlankFile(bytes)) {
-        setState(check, LogState::Empty, "empty file");
+        setState(check, LogState::Empty, {MessageId::EmptyFile});
         return check;
     }
     ContestLog log;
     try {
         log = readContestLog(bytes, fileName);
     } catch (const LogFileError& error) {
-        const std::string said = error.what(), lead = fileName + ": ";
-        setState(check, LogState::NotALog, said.rfind(lead, 0) == 0 ? said.substr(lead.size()) : said);
+        setState(check, LogState::NotALog, error.why());
         return check;
     }
     const std::string text = logFileText(bytes);
@@ -189,11 +188,11 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
         check.header = cabrilloHeader(log, check.headerProblems);
         checkCategories(check.header, check.headerProblems);
         if (check.header.callsign.empty())
-            check.headerProblems.push_back("no CALLSIGN: line");
+            check.headerProblems.push_back({MessageId::NoCallsignLine});
         if (!check.header.contest.empty() && !isZemrix(check.header.contest))
-            setState(check, LogState::OtherContest, "CONTEST: " + check.header.contest + ", not ZEMRIX");
+            setState(check, LogState::OtherContest, {MessageId::OtherContest, {check.header.contest}});
         else if (check.header.callsign.empty())
-            setState(check, LogState::NoCallsign, "no CALLSIGN: line");
+            setState(check, LogState::NoCallsign, {MessageId::NoCallsignLine});
     }
     check.claimedScore = check.header.claimedScore;
     check.skippedLines = log.skipped;
@@ -218,7 +217,7 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
         play(check, plan, options.results);
         leftOut = std::move(plan.outsideContest);
     } catch (const LogPlanError&) {
-        setState(check, LogState::NoCallsign, "no own callsign in the log");
+        setState(check, LogState::NoCallsign, {MessageId::NoOwnCallsign});
     }
     const std::vector<std::size_t> starts = lineStarts(text);
     for (const LineMessage& skipped : log.skipped) {
@@ -229,20 +228,20 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
         unreadable.qso.line = skipped.line;
         unreadable.text = std::move(quoted);
         unreadable.readable = false;
-        unreadable.rejection = skipped.text;
+        unreadable.rejection = skipped.message;
         check.qsos.push_back(std::move(unreadable));
     }
     for (JudgedQso& judged : check.qsos)
         if (judged.readable)
             judged.text = lineText(text, starts, judged.qso.line);
     if (check.qsos.empty())
-        setState(check, LogState::NoQsos, "no QSOs");
+        setState(check, LogState::NoQsos, {MessageId::NoQsos});
     // Not played, yet lines of the log: the participant should see them.
     for (LoggedQso& qso : leftOut) {
         JudgedQso outside;
         outside.text = lineText(text, starts, qso.line);
         outside.qso = std::move(qso);
-        outside.rejection = "outside the contest period";
+        outside.rejection = Message{MessageId::StatusOutOfPeriod};
         check.qsos.push_back(std::move(outside));
     }
     return check;

@@ -37,7 +37,7 @@ struct JudgedQso {
     LoggedQso qso;              // qso.line is the 1-based line in the file
     std::string text;           // the line as it stands in the file
     std::string countryPrefix;  // of the worked station, from cty.dat
-    std::string rejection;      // "NO CONTEST BAND", ... or why it was not played
+    std::optional<Message> rejection;  // the rules' "NO CONTEST BAND", ... or why it was not played
     QsoOutcome outcome;         // what the rules made of it, when played
     bool readable = true;       // false: a QSO line the reader could not read
     bool played = false;        // through the rules: readable, and not left out of the period
@@ -50,10 +50,10 @@ struct JudgedQso {
 struct LogCheck {
     std::string fileName;
     LogState state = LogState::Checked;
-    std::string stateReason;  // why the file is not CHECKED; empty when it is
+    std::optional<Message> stateReason;  // why the file is not CHECKED; none when it is
     std::string callsign;     // the log's own callsign
     LogHeader header;
-    std::vector<std::string> headerProblems;  // "no CALLSIGN: line", "unknown CATEGORY-POWER \"HUGE\"", ...
+    std::vector<Message> headerProblems;    // "no CALLSIGN: line", "unknown CATEGORY-POWER \"HUGE\"", ...
     std::vector<LineMessage> skippedLines;    // lines the reader could not read, with why
     std::vector<LineMessage> warnings;
     std::vector<std::string> notes;

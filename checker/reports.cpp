@@ -13,6 +13,8 @@
 #include <set>
 
 #include "cabrillo/cabrillo_log.h"
+#include "checker/results_json.h"
+#include "checker/standings.h"
 #include "contest/text.h"
 
 namespace {
@@ -103,54 +105,47 @@ std::string lineNumber(int line) { return line > 0 ? std::to_string(line) : std:
 
 std::string claimed(const LogCheck& log) { return log.claimedScore ? std::to_string(*log.claimedScore) : ""; }
 
-// Checked logs by verified score, best first (callsign on a tie), then the
-// files that were not checked, in the order given.
+// Checked logs in rank order, then the files that were not checked, in the
+// order given.
 std::vector<std::size_t> rankedLogs(const CrossCheck& check)
 {
-    std::vector<std::size_t> order(check.logs.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        const CheckedLog &x = check.logs[a], &y = check.logs[b];
-        const bool xChecked = x.log.state == LogState::Checked, yChecked = y.log.state == LogState::Checked;
-        if (xChecked != yChecked)
-            return xChecked;
-        if (!xChecked)
-            return false;
-        if (x.score.verifiedScore != y.score.verifiedScore)
-            return x.score.verifiedScore > y.score.verifiedScore;
-        return x.log.callsign < y.log.callsign;
-    });
+    std::vector<std::size_t> checked, others;
+    for (std::size_t i = 0; i < check.logs.size(); ++i)
+        (check.logs[i].log.state == LogState::Checked ? checked : others).push_back(i);
+    std::vector<std::size_t> order = inRankOrder(check, std::move(checked));
+    order.insert(order.end(), others.begin(), others.end());
     return order;
 }
 
 const char* const kCategoryNames[] = {"OPERATOR", "BAND", "MODE", "POWER"};
 
 // Russian, then English: what a status means to the participant.
-const char* statusExplained(QsoStatus status)
+std::string statusExplained(QsoStatus status)
 {
     switch (status) {
-    case QsoStatus::Nil: return "нет в журнале корреспондента / not in the other station's log";
-    case QsoStatus::BustedCall: return "позывной принят с ошибкой / callsign copied wrong";
-    case QsoStatus::BustedExch: return "контрольный номер принят с ошибкой / exchange copied wrong";
-    case QsoStatus::Unique: return "позывной больше ни у кого нет / nobody else logged this call";
-    case QsoStatus::Dupe: return "повторная связь / duplicate";
-    case QsoStatus::OutOfPeriod: return "вне времени соревнования / outside the contest period";
-    case QsoStatus::Rejected: return "не по правилам соревнования / against the contest rules";
+    case QsoStatus::Nil: return Message{MessageId::StatusNil}.bilingual();
+    case QsoStatus::BustedCall: return Message{MessageId::StatusBustedCall}.bilingual();
+    case QsoStatus::BustedExch: return Message{MessageId::StatusBustedExch}.bilingual();
+    case QsoStatus::Unique: return Message{MessageId::StatusUnique}.bilingual();
+    case QsoStatus::Dupe: return Message{MessageId::StatusDupe}.bilingual();
+    case QsoStatus::OutOfPeriod: return Message{MessageId::StatusOutOfPeriod}.bilingual();
+    case QsoStatus::Rejected: return Message{MessageId::StatusRejected}.bilingual();
     default: return "";
     }
 }
 
 std::string verdictDetails(const JudgedQso& judged, const QsoVerdict& verdict)
 {
+    const std::string correct = "; " + Message{MessageId::Correct}.bilingual() + ": ";
     std::string details;
     if (!verdict.correctCall.empty())
-        details += "; верно / correct: " + verdict.correctCall;
+        details += correct + verdict.correctCall;
     if (!verdict.correctExchange.empty())
-        details += "; верно / correct: " + verdict.correctExchange;
+        details += correct + verdict.correctExchange;
     if (verdict.status == QsoStatus::Nil)
         details += " (" + judged.qso.workedCallsign + ")";
-    if (!judged.rejection.empty())
-        details += " (" + judged.rejection + ")";
+    if (judged.rejection)
+        details += " (" + judged.rejection->bilingual() + ")";
     return details;
 }
 
@@ -178,32 +173,55 @@ std::string percent(std::size_t part, std::size_t whole)
     return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + "%";
 }
 
+// The checklogs the organiser named that came in, which helped to check
+// the others.
+std::string checklogsOf(const CrossCheck& check)
+{
+    std::string calls;
+    for (const CheckedLog& checked : check.logs)
+        if (checked.log.state == LogState::Checked && !isRanked(check, checked))
+            calls += (calls.empty() ? "" : ", ") + html(checked.log.callsign);
+    return calls.empty() ? std::string() : "<p>Контрольные журналы / Checklogs: " + calls + "</p>\n";
+}
+
+// How much of the claimed score the check took away; empty when the log
+// claims none.  A verified score above the claim is no reduction.
+std::string reduction(const CheckedLog& checked)
+{
+    const std::optional<int64_t>& claim = checked.log.claimedScore;
+    if (!claim || *claim <= 0)
+        return {};
+    const int64_t lost = std::max<int64_t>(0, *claim - checked.score.verifiedScore);
+    return percent(static_cast<std::size_t>(lost), static_cast<std::size_t>(*claim));
+}
+
 std::string resultsByCategory(const CrossCheck& check)
 {
     std::map<std::string, std::vector<std::size_t>> byCategory;
     for (std::size_t i : rankedLogs(check))
-        if (check.logs[i].log.state == LogState::Checked)
+        if (isRanked(check, check.logs[i]))
             byCategory[categoryOf(check.logs[i].log)].push_back(i);
     std::string out = "<h2>Результаты / Results</h2>\n";
     for (const auto& [category, logs] : byCategory) {
         out += "<h3>" + html(category) + "</h3>\n<table>\n<tr>";
-        for (const char* heading : {"#", "Call", "Claimed", "Verified", "QSOs", "Points", "Mult", "Offset, min"})
+        for (const char* heading :
+             {"#", "Call", "Claimed", "Verified", "Reduction", "QSOs", "Points", "Mult", "Offset, min"})
             out += cell(heading, "th");
         out += "</tr>\n";
-        int place = 0;
-        for (std::size_t i : logs) {
-            const CheckedLog& checked = check.logs[i];
+        const std::vector<int> places = placesOf(check, logs);
+        for (std::size_t k = 0; k < logs.size(); ++k) {
+            const CheckedLog& checked = check.logs[logs[k]];
             const std::string call = html(checked.log.callsign);
-            out += "<tr>" + number(std::to_string(++place)) +
+            out += "<tr>" + number(std::to_string(places[k])) +
                    cell("<a href=\"ubn/" + html(participantReportName(checked.log.callsign)) + "\">" + call + "</a>") +
                    number(claimed(checked.log)) + number("<b>" + std::to_string(checked.score.verifiedScore) + "</b>") +
-                   number(std::to_string(checked.score.countedQsos)) + number(std::to_string(checked.score.points)) +
+                   number(reduction(checked)) + number(std::to_string(checked.score.countedQsos)) + number(std::to_string(checked.score.points)) +
                    number(std::to_string(checked.score.multipliers)) +
                    number(std::to_string(checked.score.clockOffsetMinutes)) + "</tr>\n";
         }
         out += "</table>\n";
     }
-    return out;
+    return out + checklogsOf(check);
 }
 
 bool costsOthers(QsoStatus status)
@@ -296,7 +314,7 @@ std::string filesNotChecked(const CrossCheck& check)
     for (const CheckedLog& checked : check.logs)
         if (checked.log.state != LogState::Checked)
             rows += "<tr>" + cell(html(checked.log.fileName)) + cell(logStateName(checked.log.state)) +
-                    cell(html(checked.log.stateReason)) + "</tr>\n";
+                    cell(html(checked.log.stateReason->bilingual())) + "</tr>\n";
     if (rows.empty())
         return {};
     return "<h2>Файлы без проверки / Files not checked</h2>\n<table>\n<tr>" + cell("File", "th") +
@@ -432,6 +450,8 @@ std::string participantReport(const CrossCheck& check, std::size_t logIndex)
     text += "Заявлено / Claimed: " + (log.claimedScore ? std::to_string(*log.claimedScore) : "-") + "\r\n";
     text += "Подтверждено / Verified: " + std::to_string(score.verifiedScore) + " = " +
             std::to_string(score.points) + " * " + std::to_string(score.multipliers) + "\r\n";
+    if (!reduction(checked).empty())
+        text += "Сокращение / Reduction: " + reduction(checked) + "\r\n";
     text += "Связей в журнале / QSO lines: " + std::to_string(log.qsos.size()) + ", засчитано / counted: " +
             std::to_string(score.countedQsos) + "\r\n";
     if (score.penaltyPoints > 0)
@@ -439,8 +459,8 @@ std::string participantReport(const CrossCheck& check, std::size_t logIndex)
     if (score.clockOffsetMinutes != 0)
         text += "Часы сдвинуты, мин / Clock offset, min: " + std::to_string(score.clockOffsetMinutes) +
                 " (учтено / corrected)\r\n";
-    for (const std::string& problem : log.headerProblems)
-        text += "Заголовок / Header: " + problem + "\r\n";
+    for (const Message& problem : log.headerProblems)
+        text += "Заголовок / Header: " + problem.bilingual() + "\r\n";
     text += "\r\nНе засчитаны / Not counted:\r\n";
     bool any = false;
     for (std::size_t q : inFileOrder(log)) {
@@ -477,6 +497,7 @@ void writeReports(const CrossCheck& check, const std::string& folder)
     // together: it is written on a second core meanwhile.
     std::future<void> table = std::async(std::launch::async, [&] { writeQsosCsv(check, out / "qsos.csv"); });
     writeFile(out / "results.csv", resultsCsv(check));
+    writeFile(out / "results.json", resultsJson(check));
     for (std::size_t i = 0; i < check.logs.size(); ++i)
         if (check.logs[i].log.state == LogState::Checked)
             writeFile(out / "ubn" / participantReportName(check.logs[i].log.callsign), participantReport(check, i));

@@ -36,13 +36,17 @@ QsoVerdict verdictAgainst(const MatchLine& line, const MatchLine& partner, const
     return verdict;
 }
 
-// A line nobody's log answers, of a call that sent no log.
+// A line nobody's log answers, of a call that sent no log.  Its QSO stands
+// as NO_LOG only when enough logs worked the call; with fewer it is as good
+// as unique.
 QsoVerdict verdictWithoutLog(const MatchLine& line, const MatchTable& table, const Witnesses& witnesses,
-                             const std::vector<CheckedLog>& logs)
+                             const std::vector<CheckedLog>& logs, const ContestConfig& config)
 {
     QsoVerdict verdict;
     const Consensus consensus = witnesses.exchanges.on(line.worked, line.log);
-    if (consensus.others == 0) {
+    if (consensus.others > 0 && consensus.others + 1 < config.minLogsForNoLogCall) {
+        verdict.status = QsoStatus::Unique;
+    } else if (consensus.others == 0) {
         const uint32_t heard = witnesses.calls.likelyCallOf(line);
         verdict.status = heard == kNone ? QsoStatus::Unique : QsoStatus::BustedCall;
         if (heard != kNone)
@@ -59,7 +63,7 @@ QsoVerdict verdictWithoutLog(const MatchLine& line, const MatchTable& table, con
 }
 
 QsoVerdict matchVerdict(const MatchLine& line, const MatchTable& table, const Witnesses& witnesses,
-                        const std::vector<CheckedLog>& logs)
+                        const std::vector<CheckedLog>& logs, const ContestConfig& config)
 {
     if (line.partner != kNone)
         return verdictAgainst(line, (line.partnerIsDuplicate ? table.duplicates : table.lines)[line.partner], logs);
@@ -68,7 +72,7 @@ QsoVerdict matchVerdict(const MatchLine& line, const MatchTable& table, const Wi
         verdict.status = QsoStatus::Nil;
         return verdict;
     }
-    return verdictWithoutLog(line, table, witnesses, logs);
+    return verdictWithoutLog(line, table, witnesses, logs, config);
 }
 
 bool outOfPeriod(const MatchLine& line, const ContestConfig& config)
@@ -98,7 +102,7 @@ void giveVerdicts(std::vector<CheckedLog>& logs, const MatchTable& table, const 
             checked.verdicts = judgedByThePlugin(checked.log);
     for (const MatchLine& line : table.lines) {
         QsoVerdict& verdict = logs[line.log].verdicts[line.qso];
-        verdict = matchVerdict(line, table, witnesses, logs);
+        verdict = matchVerdict(line, table, witnesses, logs, config);
         if (outOfPeriod(line, config))
             verdict.status = QsoStatus::OutOfPeriod;
     }
@@ -128,5 +132,6 @@ void scoreVerifiedLog(CheckedLog& checked, const ContestConfig& config)
     score.penaltyPoints = static_cast<int32_t>(std::min<int64_t>(penaltyPoints, INT32_MAX));
     score.points = std::max(0, sheet.points - score.penaltyPoints);
     score.multipliers = sheet.multipliers;
+    score.bands = sheet.rows;
     score.verifiedScore = static_cast<int64_t>(score.points) * score.multipliers;
 }

@@ -81,17 +81,16 @@ public:
             }
             if (specifier->length > text_.size() - specifier->end) {
                 advanceTo(text_.size());
-                throw QsoLineError("field " + text_.substr(open, specifier->end - open) +
-                                   " runs past the end of the file");
+                throw QsoLineError({MessageId::FieldPastEndOfFile, {text_.substr(open, specifier->end - open)}});
             }
             name = specifier->name;
             data = text_.substr(specifier->end, specifier->length);
-            overrun_.clear();
+            overrun_.reset();
             const std::size_t swallowed = swallowedSpecifier(specifier->end, specifier->length);
             if (swallowed != std::string::npos) {
-                overrun_ = text_.substr(open, specifier->end - open) + " runs past its value \"" +
-                           trimmed(text_.substr(specifier->end, swallowed - specifier->end)) +
-                           "\": its length is wrong";
+                overrun_ = Message{MessageId::FieldPastItsValue,
+                                   {text_.substr(open, specifier->end - open),
+                                    trimmed(text_.substr(specifier->end, swallowed - specifier->end))}};
                 advanceTo(swallowed);
                 return Token::Field;
             }
@@ -107,7 +106,7 @@ public:
     // Set when the last field's length ran on into a data specifier that
     // follows its value: what to say of that field.  The scan goes on at
     // that specifier, so the records after it are read as written.
-    const std::string& overrun() const { return overrun_; }
+    const std::optional<Message>& overrun() const { return overrun_; }
 
 private:
     // Where a data specifier begins inside `length` bytes of data at `at`,
@@ -133,7 +132,7 @@ private:
     std::string::size_type at_ = 0;
     int line_ = 1;
     int tokenLine_ = 1;
-    std::string overrun_;
+    std::optional<Message> overrun_;
 };
 
 using Fields = std::map<std::string, std::string>;
@@ -155,7 +154,7 @@ double number(const std::string& text)
     char* end = nullptr;
     const double value = std::strtod(text.c_str(), &end);
     if (text.empty() || *end != '\0')
-        throw QsoLineError("FREQ \"" + text + "\" is not a number");
+        throw QsoLineError({MessageId::FreqNotANumber, {text}});
     return value;
 }
 
@@ -174,7 +173,7 @@ public:
         qso.line = line;
         qso.workedCallsign = fold_(field(fields, "CALL"));
         if (qso.workedCallsign.empty())
-            throw QsoLineError("record has no CALL");
+            throw QsoLineError({MessageId::RecordWithoutCall});
         const AmateurBand& band = readBand(field(fields, "BAND"), field(fields, "FREQ"), qso.frequencyHz, line);
         qso.band = band.label;
         qso.mode = hostMode(field(fields, "MODE"));
@@ -209,10 +208,10 @@ private:
     {
         const AmateurBand* band = bandText.empty() ? nullptr : bandLabelled(bandText);
         if (!bandText.empty() && !band)
-            throw QsoLineError("BAND \"" + bandText + "\" is not an amateur band");
+            throw QsoLineError({MessageId::BandNotAmateur, {bandText}});
         if (freq.empty()) {
             if (!band)
-                throw QsoLineError("record has neither BAND nor FREQ");
+                throw QsoLineError({MessageId::RecordWithoutBandOrFreq});
             ++bandOnlyQsos_;
             hertz = band->designatorKhz() * 1000;
             return *band;
@@ -235,15 +234,15 @@ private:
             hertz = static_cast<uint32_t>(std::llround(value * 1e3));
             return *inKilohertz;
         }
-        throw QsoLineError("FREQ " + freq + (band ? " lies outside BAND " + bandText : " lies in no amateur band") +
-                           ", in MHz and in kHz");
+        throw QsoLineError(band ? Message{MessageId::FreqOutsideBand, {freq, bandText}}
+                                : Message{MessageId::FreqInNoBand, {freq}});
     }
 
     std::string hostMode(const std::string& text)
     {
         const std::string mode = fold_(text);
         if (mode.empty())
-            throw QsoLineError("record has no MODE");
+            throw QsoLineError({MessageId::RecordWithoutMode});
         return mode == "USB" || mode == "LSB" ? "SSB" : mode;
     }
 
@@ -269,20 +268,23 @@ ContestLog readAdifLog(std::istream& in, const std::string& fileName)
     RecordReader reader;
     Fields fields;
     int recordLine = 0;   // of the record's first field
-    std::string overrun;  // of the record's first field whose length is wrong
-    auto skip = [&](const std::string& reason) {
-        log.skipped.push_back({fileName, recordLine ? recordLine : scanner.tokenLine(), reason});
+    std::optional<Message> overrun;  // of the record's first field whose length is wrong
+    auto skip = [&](Message reason) {
+        log.skipped.push_back({fileName, recordLine ? recordLine : scanner.tokenLine(), std::move(reason)});
     };
-    auto readRecord = [&](const std::string& unclosed) {
-        if (!overrun.empty()) {
-            skip(overrun + unclosed);
-            return;
+    // `unclosed`: what to add to the reason when the record has no <EOR>.
+    auto readRecord = [&](const std::vector<Message>& unclosed) {
+        std::optional<Message> reason = overrun;
+        if (!reason) {
+            try {
+                log.qsos.push_back(reader.qso(fields, recordLine ? recordLine : scanner.tokenLine()));
+                return;
+            } catch (const QsoLineError& error) {
+                reason = error.message();
+            }
         }
-        try {
-            log.qsos.push_back(reader.qso(fields, recordLine ? recordLine : scanner.tokenLine()));
-        } catch (const QsoLineError& error) {
-            skip(error.what() + unclosed);
-        }
+        reason->then.insert(reason->then.end(), unclosed.begin(), unclosed.end());
+        skip(std::move(*reason));
     };
     for (;;) {
         std::string name, data;
@@ -290,39 +292,38 @@ ContestLog readAdifLog(std::istream& in, const std::string& fileName)
         try {
             token = scanner.next(name, data);
         } catch (const QsoLineError& error) {
-            skip(error.what());
+            skip(error.message());
             break;
         }
         if (token == AdifScanner::Token::Field) {
             if (recordLine == 0)
                 recordLine = scanner.tokenLine();
-            if (overrun.empty())
+            if (!overrun)
                 overrun = scanner.overrun();
             if (!fields.emplace(name, data).second) {
                 fields[name] = data;
                 log.warnings.push_back({fileName, scanner.tokenLine(),
-                                        name + " appears twice in one record; the last one counts" +
-                                            (name == "CALL" ? " (is an <EOR> missing before it?)" : "")});
+                                        name == "CALL" ? Message{MessageId::CallTwice}
+                                                       : Message{MessageId::FieldTwice, {name}}});
             }
             continue;
         }
         if (token == AdifScanner::Token::EndOfRecord) {
-            readRecord("");
+            readRecord({});
         } else if (token == AdifScanner::Token::End) {
             // A logger cut off while writing, or one that leaves out the
             // last <EOR>: what the record holds is still the QSO.
             if (recordLine != 0) {
                 const std::size_t read = log.qsos.size();
-                readRecord(" (the last record, which has no <EOR>)");
+                readRecord({{MessageId::LastRecordUnclosed}});
                 if (log.qsos.size() > read)
-                    log.warnings.push_back({fileName, recordLine,
-                                            "the last record has no <EOR> before the end of the file; read as it is"});
+                    log.warnings.push_back({fileName, recordLine, {MessageId::LastRecordReadAsItIs}});
             }
             break;
         }
         fields.clear();
         recordLine = 0;
-        overrun.clear();
+        overrun.reset();
     }
     reader.addNotes(log, fileName);
     if (!log.qsos.empty())

@@ -20,13 +20,13 @@ std::string hostMode(const std::string& cabrilloMode)
     for (const ModeName& mode : kModes)
         if (cabrilloMode == mode.cabrillo)
             return mode.host;
-    throw QsoLineError("mode \"" + cabrilloMode + "\" is not a Cabrillo mode (CW, PH, RY, DG, FM)");
+    throw QsoLineError({MessageId::NotACabrilloMode, {cabrilloMode}});
 }
 
 uint32_t kilohertz(const std::string& field)
 {
     if (!allDigits(field) || field.size() > 7)
-        throw QsoLineError("frequency \"" + field + "\" is not a whole number of kilohertz");
+        throw QsoLineError({MessageId::FrequencyNotKilohertz, {field}});
     const auto value = static_cast<uint32_t>(std::stoul(field));
     // From 50 MHz up Cabrillo may give the band in megahertz instead.
     static const uint32_t kMegahertzBands[] = {50, 70, 144, 222, 432, 902};
@@ -42,14 +42,13 @@ const std::size_t kTransmitterField = 10;
 LoggedQso qsoFromLine(std::vector<std::string>& words, int line, CaseFolder& fold)
 {
     if (words.size() < 9 || words.size() > 11)
-        throw QsoLineError("QSO line has " + std::to_string(words.size()) +
-                           " fields; expected: freq mode date time call rst exch call rst exch [transmitter]");
+        throw QsoLineError({MessageId::QsoLineFields, {std::to_string(words.size())}});
     LoggedQso qso;
     qso.line = line;
     const uint32_t khz = kilohertz(words[0]);
     qso.band = bandLabelForKilohertz(khz);
     if (qso.band.empty())
-        throw QsoLineError("frequency " + words[0] + " kHz lies in no amateur band");
+        throw QsoLineError({MessageId::FrequencyInNoBand, {words[0]}});
     qso.frequencyHz = khz * 1000;
     qso.mode = hostMode(fold(words[1]));
     qso.time = qsoTimeFromCabrillo(words[2], words[3]);
@@ -77,13 +76,13 @@ ContestLog readCabrilloLog(std::istream& in, const std::string& fileName)
         if (content.empty())
             continue;
         const auto colon = content.find(':');
-        const auto skip = [&](const std::string& reason) { log.skipped.push_back({fileName, line, reason}); };
+        const auto skip = [&](Message reason) { log.skipped.push_back({fileName, line, std::move(reason)}); };
         if (colon == std::string::npos) {
-            skip("not a Cabrillo line (no \"TAG:\")");
+            skip({MessageId::NotACabrilloLine});
             continue;
         }
         if (ended) {
-            skip("after END-OF-LOG:");
+            skip({MessageId::AfterEndOfLog});
             continue;
         }
         const std::string tag = upperCase(trimmed(content.substr(0, colon)));
@@ -96,7 +95,7 @@ ContestLog readCabrilloLog(std::istream& in, const std::string& fileName)
                 if (wordCount > kTransmitterField && transmitterLines++ == 0)
                     firstTransmitterLine = line;
             } catch (const QsoLineError& error) {
-                skip(error.what());
+                skip(error.message());
             }
         } else if (tag == "X-QSO") {
             ++log.excludedQsos;

@@ -2,9 +2,9 @@
 
 #include "logfile/text.h"
 
-std::string LineMessage::describe() const
+std::string LineMessage::describe(Language language) const
 {
-    return file + ":" + std::to_string(line) + ": " + text;
+    return file + ":" + std::to_string(line) + ": " + message.in(language);
 }
 
 std::string CaseFolder::operator()(std::string text)

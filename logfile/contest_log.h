@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "contest/ole_date.h"
+#include "messages/message_catalogue.h"
 
 struct LoggedQso {
     int line = 0;  // where the QSO stands in its file
@@ -30,10 +31,10 @@ struct LoggedQso {
 struct LineMessage {
     std::string file;
     int line = 0;
-    std::string text;
+    Message message;
 
     // "file:line: text", the form compilers use, so editors can jump there.
-    std::string describe() const;
+    std::string describe(Language language = Language::English) const;
 };
 
 struct ContestLog {
@@ -49,9 +50,19 @@ struct ContestLog {
 };
 
 // A file that cannot be read at all (missing, or not a log of a known kind).
+// what() is "FILE: why" in English.
 class LogFileError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    LogFileError(const std::string& fileName, Message why)
+        : std::runtime_error(fileName + ": " + why.english()), fileName_(fileName), why_(std::move(why))
+    {
+    }
+    const std::string& fileName() const { return fileName_; }
+    const Message& why() const { return why_; }
+
+private:
+    std::string fileName_;
+    Message why_;
 };
 
 // Reading as loggers read: callsigns and mode words in any case mean the same

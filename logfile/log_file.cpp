@@ -4,8 +4,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <tuple>
+#include <vector>
 
 #include "logfile/adif_reader.h"
 #include "logfile/cabrillo_reader.h"
@@ -139,19 +141,16 @@ enum class LogFormat { Cabrillo, Adif };
 
 LogFormat formatOf(const std::string& text, const std::string& fileName)
 {
-    const auto notALog = [&](const std::string& why) {
-        return LogFileError(fileName + ": not a Cabrillo or ADIF log (" + why + ")");
-    };
     if (trimmed(text).empty())
-        throw notALog("empty file");
+        throw LogFileError(fileName, {MessageId::NotALogEmpty});
     if (isBinary(text))
-        throw notALog("binary data, not text");
+        throw LogFileError(fileName, {MessageId::NotALogBinary});
     if (upperCase(firstNonBlankLine(text).substr(0, 13)) == "START-OF-LOG:")
         return LogFormat::Cabrillo;
     const std::string upper = upperCase(text);
     if (upper.find("<EOH>") != std::string::npos || upper.find("<EOR>") != std::string::npos)
         return LogFormat::Adif;
-    throw notALog("no START-OF-LOG: line, no ADIF <EOH> or <EOR>");
+    throw LogFileError(fileName, {MessageId::NotALogNoMarkers});
 }
 
 auto timeKey(const LoggedQso& qso)
@@ -172,39 +171,43 @@ void putInTimeOrder(ContestLog& log, const std::string& fileName)
 // What of a QSO would shift the columns of its line in the Cabrillo file,
 // which is read by splitting it at blanks.  An empty exchange would too, but
 // Stats.dll rejects such a QSO, so it never reaches the file.
-std::string columnTrouble(const LoggedQso& qso)
+// Empty when nothing would shift.
+std::vector<Message> columnTroubles(const LoggedQso& qso)
 {
     struct Column {
-        const char* what;
         const std::string& text;
-        bool isRst;
+        MessageId holdsBlank;
+        std::optional<MessageId> missing;  // for RST, which the rules do not demand
     };
     const Column columns[] = {
-        {"RST sent", qso.rstSent, true},
-        {"exchange sent", qso.exchangeSent, false},
-        {"RST received", qso.rstReceived, true},
-        {"exchange received", qso.exchangeReceived, false},
+        {qso.rstSent, MessageId::RstSentHoldsBlank, MessageId::NoRstSent},
+        {qso.exchangeSent, MessageId::ExchangeSentHoldsBlank, std::nullopt},
+        {qso.rstReceived, MessageId::RstReceivedHoldsBlank, MessageId::NoRstReceived},
+        {qso.exchangeReceived, MessageId::ExchangeReceivedHoldsBlank, std::nullopt},
     };
-    std::string trouble;
+    std::vector<Message> troubles;
     for (const Column& column : columns) {
-        std::string problem;
         if (column.text.find_first_of(" \t") != std::string::npos)
-            problem = std::string(column.what) + " \"" + column.text + "\" holds a blank";
-        else if (column.text.empty() && column.isRst)
-            problem = std::string("no ") + column.what;
-        if (!problem.empty())
-            trouble += (trouble.empty() ? "" : ", ") + problem;
+            troubles.push_back({column.holdsBlank, {column.text}});
+        else if (column.text.empty() && column.missing)
+            troubles.push_back({*column.missing});
     }
-    return trouble;
+    return troubles;
 }
 
 void warnOfShiftedColumns(ContestLog& log, const std::string& fileName)
 {
     for (const LoggedQso& qso : log.qsos) {
-        const std::string trouble = columnTrouble(qso);
-        if (!trouble.empty())
-            log.warnings.push_back(
-                {fileName, qso.line, trouble + ": the QSO's line in the Cabrillo file will have its columns shifted"});
+        std::vector<Message> troubles = columnTroubles(qso);
+        if (troubles.empty())
+            continue;
+        Message warning = std::move(troubles.front());
+        for (std::size_t i = 1; i < troubles.size(); ++i) {
+            warning.then.push_back({MessageId::ListSeparator});
+            warning.then.push_back(std::move(troubles[i]));
+        }
+        warning.then.push_back({MessageId::ColumnsWillShift});
+        log.warnings.push_back({fileName, qso.line, std::move(warning)});
     }
 }
 
@@ -236,11 +239,11 @@ ContestLog readContestLogFile(const std::string& path)
     std::error_code error;
     const auto status = std::filesystem::status(filePath, error);
     if (status.type() == std::filesystem::file_type::not_found)
-        throw LogFileError(path + ": no such file");
+        throw LogFileError(path, {MessageId::NoSuchFile});
     if (status.type() == std::filesystem::file_type::directory)
-        throw LogFileError(path + ": a folder, not a log file");
+        throw LogFileError(path, {MessageId::FolderNotLog});
     std::ifstream file(filePath, std::ios::binary);
     if (!file)
-        throw LogFileError(path + ": the file cannot be read (no permission, or another program holds it)");
+        throw LogFileError(path, {MessageId::FileUnreadable});
     return readContestLog(std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()), path);
 }

@@ -32,20 +32,19 @@ bool readDate(const std::string& text, std::string::size_type length, std::strin
 // `field` names the time in the log's own terms, so the operator can find it.
 void readClock(const std::string& text, const std::string& field, bool secondsAllowed, CivilTime& time)
 {
-    const std::string quoted = field + " \"" + text + "\"";
-    const std::string shape = secondsAllowed ? "HHMM or HHMMSS" : "HHMM";
     // "005" may be 00:05 or 00:50: guessing would move a QSO in time.
     if (text.size() == 3 && allDigits(text))
-        throw QsoLineError(quoted + " is ambiguous: 3 digits, where the time is " + shape);
+        throw QsoLineError({secondsAllowed ? MessageId::TimeAmbiguousWithSeconds : MessageId::TimeAmbiguous,
+                            {field, text}});
     const bool hasSeconds = secondsAllowed && text.size() == 6;
     if (text.size() != 4 && !hasSeconds)
-        throw QsoLineError(quoted + " is not " + shape);
+        throw QsoLineError({secondsAllowed ? MessageId::TimeNotHhmmOrHhmmss : MessageId::TimeNotHhmm, {field, text}});
     time.hour = digitsAt(text, 0, 2);
     time.minute = digitsAt(text, 2, 2);
     time.second = hasSeconds ? digitsAt(text, 4, 2) : 0;
     if (time.hour < 0 || time.hour > 23 || time.minute < 0 || time.minute > 59 || time.second < 0 ||
         time.second > 59)
-        throw QsoLineError(quoted + " is not a clock time");
+        throw QsoLineError({MessageId::TimeNotAClockTime, {field, text}});
 }
 
 }  // namespace
@@ -54,7 +53,7 @@ CivilTime qsoTimeFromCabrillo(const std::string& date, const std::string& time)
 {
     CivilTime result;
     if (!readDate(date, 10, 5, 8, result) || date[4] != '-' || date[7] != '-')
-        throw QsoLineError("date \"" + date + "\" is not a calendar date YYYY-MM-DD");
+        throw QsoLineError({MessageId::DateNotADate, {date}});
     readClock(time, "time", false, result);
     return result;
 }
@@ -63,11 +62,11 @@ CivilTime qsoTimeFromAdif(const std::string& date, const std::string& time)
 {
     CivilTime result;
     if (date.empty())
-        throw QsoLineError("record has no QSO_DATE");
+        throw QsoLineError({MessageId::RecordWithoutQsoDate});
     if (!readDate(date, 8, 4, 6, result))
-        throw QsoLineError("QSO_DATE \"" + date + "\" is not a calendar date YYYYMMDD");
+        throw QsoLineError({MessageId::QsoDateNotADate, {date}});
     if (time.empty())
-        throw QsoLineError("record has no TIME_ON");
+        throw QsoLineError({MessageId::RecordWithoutTimeOn});
     readClock(time, "TIME_ON", true, result);
     return result;
 }

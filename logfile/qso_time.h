@@ -5,11 +5,17 @@
 #include <string>
 
 #include "contest/ole_date.h"
+#include "messages/message_catalogue.h"
 
-// Something wrong with one QSO line or record; the readers skip it and say why.
+// Something wrong with one QSO line or record; the readers skip it and say
+// why, in the reader's language.  what() is the English.
 class QsoLineError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit QsoLineError(Message message) : std::runtime_error(message.english()), message_(std::move(message)) {}
+    const Message& message() const { return message_; }
+
+private:
+    Message message_;
 };
 
 // A UTC time from a date such as "2025-12-20" (Cabrillo) or "20251220"

@@ -8,20 +8,20 @@ namespace {
 
 const std::size_t kListedLines = 20;
 
-void printListed(const std::vector<LineMessage>& messages, const char* what, std::ostream& out)
+void printListed(const std::vector<LineMessage>& messages, MessageId more, std::ostream& out, Language language)
 {
     for (std::size_t i = 0; i < messages.size() && i < kListedLines; ++i)
-        out << messages[i].describe() << "\n";
+        out << messages[i].describe(language) << "\n";
     if (messages.size() > kListedLines)
-        out << "... and " << messages.size() - kListedLines << " more " << what << "\n";
+        out << say(more, language, {std::to_string(messages.size() - kListedLines)}) << "\n";
 }
 
 }  // namespace
 
-void printLineMessages(const ContestLog& log, std::ostream& out)
+void printLineMessages(const ContestLog& log, std::ostream& out, Language language)
 {
-    printListed(log.skipped, "lines skipped", out);
-    printListed(log.warnings, "warnings", out);
+    printListed(log.skipped, MessageId::MoreLinesSkipped, out, language);
+    printListed(log.warnings, MessageId::MoreWarnings, out, language);
 }
 
 void printReadingSummary(const ContestLog& log, const std::string& fileName, std::ostream& out)

@@ -8,7 +8,7 @@
 
 // The skipped lines, then the warnings: each list up to its first 20 lines,
 // then a count of the rest.
-void printLineMessages(const ContestLog& log, std::ostream& out);
+void printLineMessages(const ContestLog& log, std::ostream& out, Language language = Language::English);
 
 // The notes, then one line "FILE: N QSOs read, M lines skipped", naming the
 // X-QSO lines when there were any.

@@ -142,11 +142,12 @@ Precheck LogChecker::precheck(const std::string& bytes, const std::string& fileN
     Precheck precheck;
     precheck.refusal = refusalOf(check.state);
     if (!precheck.accepted())
-        precheck.refusalDetail = check.stateReason;
+        precheck.refusalDetail = check.stateReason->english();
     precheck.callsign = check.callsign;
     refuseForTheRobot(check, rules_->contest, precheck);
     precheck.category = categoryLine(check.header);
-    precheck.headerProblems = check.headerProblems;
+    for (const Message& problem : check.headerProblems)
+        precheck.headerProblems.push_back(problem.english());
     precheck.qsoLines = static_cast<int>(check.qsos.size());
     if (check.claimedScore)
         precheck.claimedScore = *check.claimedScore;
@@ -158,7 +159,7 @@ Precheck LogChecker::precheck(const std::string& bytes, const std::string& fileN
     std::set<std::string> worked;
     for (const JudgedQso& judged : check.qsos) {
         if (!judged.accepted()) {
-            precheck.rejectedLines.push_back({judged.qso.line, judged.text, judged.rejection});
+            precheck.rejectedLines.push_back({judged.qso.line, judged.text, judged.rejection->english()});
             continue;
         }
         if (!judged.qso.workedCallsign.empty())

@@ -3,7 +3,7 @@
 
 #include <string>
 
-enum class Language { English, Russian };
+#include "messages/language.h"
 
 struct PageTexts {
     const char* languageCode;

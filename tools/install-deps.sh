@@ -26,6 +26,8 @@ command -v cmake >/dev/null || need+=(cmake)
 # The Windows build's configuration takes in the Windows tests, GoogleTest's
 # sources with them.
 [ -d /usr/src/googletest ] || need+=(googletest)
+# The checker writes results.json with it (header-only, in both builds).
+dpkg -s nlohmann-json3-dev >/dev/null 2>&1 || need+=(nlohmann-json3-dev)
 if ! $only_run; then
   command -v import >/dev/null || need+=(imagemagick)
   command -v zip >/dev/null || need+=(zip)
@@ -38,10 +40,11 @@ if ! $only_run; then
   dpkg -s libclang-rt-14-dev >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
   # The web robot: HTTP, its database, password hashing and tokens, the zip of
   # a cross-check, gzip for the bodies its transport tests send; headless
-  # Chromium driven by Selenium for its browser test.
+  # Chromium driven by Selenium for its browser test; the schema check of
+  # the checker's results.json.
   command -v curl >/dev/null || need+=(curl)
   for package in pkg-config libcpp-httplib-dev libsqlite3-dev libsodium-dev libzip-dev zlib1g-dev \
-                 chromium chromium-driver python3-selenium; do
+                 chromium chromium-driver python3-selenium python3-jsonschema; do
     dpkg -s "$package" >/dev/null 2>&1 || need+=("$package")
   done
 fi

@@ -14,7 +14,9 @@ TEST(ContestConfig, ReadsEveryKeyWithCommentsAndBlanks)
                                                    "tolerance_minutes = 3\n"
                                                    "nil_penalty = 2\n"
                                                    "busted_penalty = 1\n"
-                                                   "count_uniques = No\n",
+                                                   "count_uniques = No\n"
+                                                   "tie_break = fewer_lost\n"
+                                                   "checklogs = ra1a,RK3DZB  UA9/R2AA ; three\n",
                                                    "contest.ini");
     ASSERT_TRUE(config.start && config.end);
     EXPECT_EQ(formatCivilTime(*config.start, "%Y-%m-%d %H%M"), "2025-12-20 2000");
@@ -23,6 +25,8 @@ TEST(ContestConfig, ReadsEveryKeyWithCommentsAndBlanks)
     EXPECT_EQ(config.nilPenalty, 2);
     EXPECT_EQ(config.bustedPenalty, 1);
     EXPECT_FALSE(config.countUniques);
+    EXPECT_EQ(config.tieBreak, ContestConfig::TieBreak::FewerLost);
+    EXPECT_EQ(config.checklogs, (std::set<std::string>{"RA1A", "RK3DZB", "UA9/R2AA"}));
 }
 
 TEST(ContestConfig, KeysNotGivenKeepTheirDefaults)
@@ -32,6 +36,8 @@ TEST(ContestConfig, KeysNotGivenKeepTheirDefaults)
     EXPECT_EQ(config.toleranceMinutes, 5);
     EXPECT_EQ(config.bustedPenalty, 0);
     EXPECT_TRUE(config.countUniques);
+    EXPECT_EQ(config.tieBreak, ContestConfig::TieBreak::None);
+    EXPECT_TRUE(config.checklogs.empty());
 }
 
 TEST(ContestConfig, NamesTheLineOfEachMistake)
@@ -48,6 +54,7 @@ TEST(ContestConfig, NamesTheLineOfEachMistake)
         {"tolerance_minutes = -1\n", "c.ini:1: \"-1\" is not a whole number from 0 to 1440"},
         {"nil_penalty = 1.5\n", "c.ini:1: \"1.5\" is not a whole number from 0 to 100"},
         {"count_uniques = maybe\n", "c.ini:1: \"maybe\" is not yes or no"},
+        {"tie_break = callsign\n", "c.ini:1: \"callsign\" is not none or fewer_lost"},
         {";\n;\ntolerance = 5\n", "c.ini:3: unknown key \"tolerance\""},
         {"start = 2025-12-21 20:00\nend = 2025-12-20 20:00\n", "c.ini:2: end is not after start"},
         {"end = 2025-12-20 20:00\n\nstart = 2025-12-20 20:00\n", "c.ini:3: end is not after start"},

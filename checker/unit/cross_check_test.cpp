@@ -530,6 +530,31 @@ TEST(Reports, TheCostliestLogsShowTwentyWithTheirShareRounded)
     EXPECT_NE(shares[1].find("RC3C</td><td class=\"n\">1</td><td class=\"n\">33.3%"), std::string::npos) << shares[1];
 }
 
+TEST(Reports, TheReductionIsWhatTheCheckTookFromTheClaim)
+{
+    const struct {
+        std::optional<int64_t> claimed;
+        int64_t verified;
+        const char* said;  // nullptr: no such line
+    } cases[] = {
+        {30, 16, "Сокращение / Reduction: 46.7%\r\n"},  {3, 2, "Сокращение / Reduction: 33.3%\r\n"},
+        {16, 16, "Сокращение / Reduction: 0.0%\r\n"},  {10, 0, "Сокращение / Reduction: 100.0%\r\n"},
+        {10, 12, "Сокращение / Reduction: 0.0%\r\n"},  {0, 0, nullptr},
+        {std::nullopt, 5, nullptr},
+    };
+    for (const auto& c : cases) {
+        CrossCheck check;
+        check.logs.resize(1);
+        check.logs[0].log.callsign = "RA1A";
+        check.logs[0].log.claimedScore = c.claimed;
+        check.logs[0].score.verifiedScore = c.verified;
+        const std::string report = participantReport(check, 0);
+        EXPECT_EQ(report.find("Reduction") != std::string::npos, c.said != nullptr) << c.verified;
+        if (c.said)
+            EXPECT_NE(report.find(c.said), std::string::npos) << c.said;
+    }
+}
+
 // A report that cannot be written stops the check, naming the file.
 TEST(Reports, AFileThatCannotBeWrittenIsNamed)
 {
@@ -628,8 +653,10 @@ TEST(Precheck, SaysWhatIsWrongWithTheHeader)
         const LogCheck log = precheckLog(std::string("START-OF-LOG: 3.0\n") + c.header + qsoLine("RA1A", {"RB2B", 1}),
                                          "a.log", countries());
         EXPECT_EQ(log.state, c.state) << c.header;
-        EXPECT_EQ(log.headerProblems, *c.problem ? std::vector<std::string>{c.problem} : std::vector<std::string>{})
-            << c.header;
+        std::vector<std::string> problems;
+        for (const Message& problem : log.headerProblems)
+            problems.push_back(problem.english());
+        EXPECT_EQ(problems, *c.problem ? std::vector<std::string>{c.problem} : std::vector<std::string>{}) << c.header;
     }
 }
 

@@ -538,8 +538,8 @@ TEST(ReadingSummary, ListsTwentyLinesThenCountsTheRest)
 {
     ContestLog log;
     for (int line = 1; line <= 23; ++line)
-        log.skipped.push_back({"x.log", line, "bad"});
-    log.warnings.push_back({"x.log", 30, "odd"});
+        log.skipped.push_back({"x.log", line, {MessageId::AfterEndOfLog}});
+    log.warnings.push_back({"x.log", 30, {MessageId::RecordWithoutMode}});
     log.notes.push_back("x.log: a note");
     log.qsos.resize(5);
     log.excludedQsos = 1;
@@ -548,8 +548,8 @@ TEST(ReadingSummary, ListsTwentyLinesThenCountsTheRest)
     printReadingSummary(log, "x.log", summary);
     std::string expected;
     for (int line = 1; line <= 20; ++line)
-        expected += "x.log:" + std::to_string(line) + ": bad\n";
-    expected += "... and 3 more lines skipped\nx.log:30: odd\n";
+        expected += "x.log:" + std::to_string(line) + ": after END-OF-LOG:\n";
+    expected += "... and 3 more lines skipped\nx.log:30: record has no MODE\n";
     EXPECT_EQ(messages.str(), expected);
     EXPECT_EQ(summary.str(), "x.log: a note\nx.log: 5 QSOs read, 23 lines skipped, 1 X-QSO line left out as the log asks\n");
 }

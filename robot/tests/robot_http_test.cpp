@@ -455,6 +455,7 @@ TEST(RobotOrganiser, CallsignsNeverBecomePaths)
                                                "runs/1/out/qsos.csv",
                                                "runs/1/out/results.csv",
                                                "runs/1/out/results.html",
+                                               "runs/1/out/results.json",
                                                "runs/1/out/ubn"};
     EXPECT_EQ(entries, expected);
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(robot.config().dataDir).parent_path() / "EVIL.txt"));

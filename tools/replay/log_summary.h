@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "language.h"
+#include "messages/language.h"
 #include "logfile/contest_log.h"
 
 // The English or the Russian text, by the operator's language.

@@ -7,7 +7,7 @@
 #include <functional>
 #include <ostream>
 
-#include "language.h"
+#include "messages/language.h"
 
 class ProgressLine {
 public:

@@ -33,7 +33,7 @@
 #include "cabrillo/cabrillo_log.h"
 #include "contest/settings_win32.h"
 #include "dialog_answerer.h"
-#include "language.h"
+#include "messages/language.h"
 #include "log_summary.h"
 #include "logfile/log_file.h"
 #include "logfile/reading_summary.h"
@@ -491,9 +491,9 @@ void printClaimedScore(const ContestLog& log, const std::string& resultsText)
 ContestLog readLog(const std::string& path)
 {
     ContestLog log = readContestLogFile(path);
-    printLineMessages(log, std::cerr);
+    printLineMessages(log, std::cerr, gLanguage);
     if (log.qsos.empty())
-        throw LogFileError(path + ": " + say("no QSOs", "нет связей"));
+        throw LogFileError(path, {MessageId::NoQsos});
     printReadingSummary(log, path, std::cout);
     return log;
 }
@@ -530,8 +530,7 @@ int replay(const ReplayOptions& options)
     printPlan(plan);
     printOutsideContest(plan, options);
     if (plan.qsos.empty())
-        throw LogFileError(options.logFile + ": " + say("no QSOs within the contest's days",
-                                                        "нет связей в дни соревнования"));
+        throw LogFileError(options.logFile, {MessageId::NoQsosInContestDays});
 
     enterWorkingDirectory(options.workDir);
     prepareSettings(header);
@@ -642,7 +641,7 @@ int wmain(int argc, wchar_t** argv)
     } catch (const UsageError& error) {
         std::cerr << "replay: " << error.what() << "\n" << usageText(gLanguage);
     } catch (const LogFileError& error) {
-        std::cerr << error.what() << "\n";
+        std::cerr << error.fileName() << ": " << error.why().in(gLanguage) << "\n";
     } catch (const std::exception& error) {
         std::cerr << "replay: " << error.what() << "\n";
     }

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "contest/command_line.h"
-#include "language.h"
+#include "messages/language.h"
 #include "logfile/contest_log.h"
 #include "logfile/country_prefixes.h"
 #include "logplay/log_plan.h"

@@ -507,7 +507,7 @@ std::string summarySection(const LogSummary& summary, Language language)
              << "</p>\n<table class=\"qsos\"><tr><th>" << inLanguage(language, "Line", "Строка") << "</th><th>"
              << inLanguage(language, "Why", "Причина") << "</th></tr>\n";
         for (const LineMessage& line : summary.skipped)
-            html << "<tr><td>" << line.line << "</td><td>" << escaped(line.text) << "</td></tr>\n";
+            html << "<tr><td>" << line.line << "</td><td>" << escaped(line.message.in(language)) << "</td></tr>\n";
         html << "</table>\n";
     }
     return html.str() + "</section>\n";

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "language.h"
+#include "messages/language.h"
 #include "log_summary.h"
 #include "logfile/contest_log.h"
 

@@ -107,7 +107,8 @@ TEST(LogSummary, SortsEveryQsoByTheRulesAndListsEachDuplicateOnce)
 TEST(LogSummary, FiguresAddUpToTheQsosInTheFile)
 {
     ContestLog log;
-    log.skipped = {{"test.log", 14, "time \"21:06\" is not HHMM"}, {"test.log", 15, "QSO line has 7 fields"}};
+    log.skipped = {{"test.log", 14, {MessageId::TimeNotHhmm, {"time", "21:06"}}},
+                   {"test.log", 15, {MessageId::QsoLineFields, {"7"}}}};
     log.excludedQsos = 1;
     const LogSummary summary = summaryOf(kOutcomes, log);
     std::ostringstream english, russian;
@@ -205,7 +206,7 @@ TEST(Report, IsOneSelfContainedPageOpeningWithTheSummary)
         "\tZEMRIX CONTEST 20.12-21.12.2025\r\n\t\tContestant: RK3DZB \r\n\tQSOs\tPoints\tMult\tCW\tSSB\r\n"
         "80m\t 3\t 9\t\t 2\t 1\r\n40m\t 1\t 4\t\t 0\t 1\r\nTotal\t 4\t 13\t 3\t 2\t 2\r\n\r\nScore: 13*3 = 39\r\n";
     ContestLog log;
-    log.skipped = {{"n.log", 17, "time \"21:06\" is not HHMM"}};
+    log.skipped = {{"n.log", 17, {MessageId::TimeNotHhmm, {"time", "21:06"}}}};
     input.summary = summaryOf(kOutcomes, log);
     input.cabrilloPath = "/tmp/RK3DZB.cbr";
     input.cabrilloText = "START-OF-LOG: 3.0\r\nCATEGORY-MODE: MIXED\r\nQSO:  3512 CW 2025-12-20 2105 RK3DZB\r\n";
@@ -241,7 +242,8 @@ TEST(Report, IsOneSelfContainedPageOpeningWithTheSummary)
           "<tr><th>CATEGORY-MODE</th><td>MIXED</td></tr>"}},
         {Language::Russian,
          {"<html lang=\"ru\">", "<title>Проверка журнала ZEMRIX: RK3DZB</title>", "<h2>Сводка</h2>",
-          "<th>повторы</th><td>2</td>", "<th>Очки</th><th>Множ.</th>", "<td>Итого</td>", "Итог: 13*3 = 39",
+          "<th>повторы</th><td>2</td>",
+          "<tr><td>17</td><td>time &quot;21:06&quot; не в виде ЧЧММ</td></tr>", "<th>Очки</th><th>Множ.</th>", "<td>Итого</td>", "Итог: 13*3 = 39",
           "Лучший темп: <b>5 QSO</b> за 60 минут с 2025-12-20 20:00 UTC", "на 160m, 30m, 20m, 17m, 15m, 12m и 10m.",
           "<td>2025-12-20 20:00 80m, строка 3</td>", "<h2>Множители"}},
     };
