@@ -51,8 +51,9 @@ HINSTANCE moduleInstance()
 // windows go with the process.  Nothing is left to close, and nothing may be
 // waited for.
 //
-// Each thread's end is seen too: its results text is freed, and a thread
-// that carried the panel's calls into the host hands that task on.
+// Each thread's end is seen too: its results text is set aside until the
+// next request for results from any thread, and a thread that carried the
+// panel's calls into the host hands that task on.
 extern "C" BOOL WINAPI DllMain(HINSTANCE dll, DWORD reason, LPVOID reserved)
 {
     switch (reason) {

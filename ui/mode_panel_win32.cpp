@@ -159,7 +159,7 @@ void baud::onTimer(UINT_PTR id)
     ::KillTimer(window(), kStartTimer);
     if (!multiplierWindowWanted())
         return;
-    multipliers_.open();
+    multipliers_.open(window());
     setCheck(IDC_VIEW_MULT, true);
     multipliers_.scheduleRefresh(kFirstRefreshMs);
 }
@@ -216,7 +216,7 @@ void baud::toggleMultiplierWindow()
         multipliers_.close();
         pluginSettings().write("DXCC", "0");
     } else {
-        multipliers_.open();
+        multipliers_.open(window());
         pluginSettings().write("DXCC", "1");
     }
 }

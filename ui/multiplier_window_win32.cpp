@@ -17,9 +17,14 @@ constexpr char kHostLostTitle[] = "Mult: host lost";
 DXCC::DXCC()
     : template_(findDialogTemplate(moduleInstance(), IDD_MULTIPLIERS)), grid_(pluginState()), position_("dxcc_x", "dxcc_y", 10, 400) {}
 
-void DXCC::open()
+// Owned by the panel, so that whatever ends the panel destroys this window
+// too, with DestroyWindow.  At unload the system's dialog loop destroys the
+// panel on its way out; a window left for the thread's exit to destroy
+// instead would keep its drawing surface (four bytes a pixel) under Wine for
+// the rest of the process.
+void DXCC::open(HWND panel)
 {
-    if (!isOpen() && !create(moduleInstance(), template_, nullptr))
+    if (!isOpen() && !create(moduleInstance(), template_, panel))
         return;
     ::ShowWindow(window(), SW_SHOW);
 }

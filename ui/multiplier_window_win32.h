@@ -1,6 +1,6 @@
 // The multiplier window `DXCC` (template 108): a resizable window whose grid
 // shows the band table of the station being typed, or the multipliers
-// worked so far.  Lives on the window thread, as part of the mode panel, and
+// worked so far.  Lives on the window thread, owned by the mode panel, and
 // reads the host through the courier.
 #pragma once
 
@@ -20,7 +20,8 @@ public:
 
     // Open from creation until close(); its own close box only hides it.
     bool isOpen() const { return window() != nullptr; }
-    void open();
+    // Owned by `panel`, it ends with it.
+    void open(HWND panel);
     void close() { destroy(); }
 
     // (Re)starts the one-shot refresh; nothing while closed.

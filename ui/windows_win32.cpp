@@ -75,23 +75,25 @@ void closeAndWait()
 }
 
 // At unload the windows no longer reach the DLL (the gate is closed), and
-// the window thread only has to end.  Each of its windows ends it at its
-// next message, from inside the system's dispatch: ExitThread takes the
-// window as its exit code and never returns.  The thread's end takes its
-// windows with it, without a message through the host's hooks, and a menu
-// or a move ends too, at its first message to the panel.  Nothing waits for
-// that: a thread the host holds in a hook ends when the hook lets it go.
-BOOL CALLBACK endThreadAtNextMessage(HWND window, LPARAM)
-{
-    ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&::ExitThread));
-    return TRUE;
-}
-
+// the window thread only has to leave the system's loops: a menu or a move
+// on its own signal, then the dialog loop on WM_QUIT.  That loop destroys
+// the panel, and the multiplier window it owns, with DestroyWindow (a
+// window the thread's end takes instead keeps its drawing surface under
+// Wine), and returns into ExitThread.  Nothing waits for that: a thread the
+// host holds in a hook ends when the hook lets it go.
 void askToLeave()
 {
-    ::EnumThreadWindows(windowThread.id, endThreadAtNextMessage, 0);
-    if (HWND panel = windowThread.panel)
-        ::PostMessageA(panel, WM_NULL, 0, 0);
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof gui;
+    if (::GetGUIThreadInfo(windowThread.id, &gui)) {
+        if ((gui.flags & GUI_INMOVESIZE) && gui.hwndMoveSize)
+            ::PostMessageA(gui.hwndMoveSize, WM_KEYDOWN, VK_ESCAPE, 0);
+        if (gui.flags & GUI_INMENUMODE) {
+            ::EndMenu();
+            if (gui.hwndMenuOwner)
+                ::PostMessageA(gui.hwndMenuOwner, WM_CANCELMODE, 0, 0);
+        }
+    }
     ::PostThreadMessageA(windowThread.id, WM_QUIT, 0, 0);
 }
 
