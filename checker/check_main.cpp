@@ -12,17 +12,12 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <sstream>
 #include <stdexcept>
 
-#ifdef _WIN32
-#include <io.h>
-#define isatty _isatty
-#define fileno _fileno
-#else
-#include <unistd.h>
-#endif
-
+#include "base/console.h"
+#include "base/country_file.h"
+#include "base/progress_line.h"
+#include "base/whole_file.h"
 #include "checker/cross_check.h"
 #include "checker/reports.h"
 #include "contest/command_line.h"
@@ -116,70 +111,33 @@ Options parseCheckerCommandLine(const std::vector<std::string>& arguments)
     return options;
 }
 
-std::string fileBytes(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw std::runtime_error("cannot open " + path.u8string());
-    // In one read: a thousand logs of 80 kB, byte by byte, cost a tenth of
-    // the checker's time.
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return std::move(bytes).str();
-}
-
 ContestConfig contestConfig(const Options& options)
 {
     ContestConfig config;
-    if (!options.configFile.empty()) {
-        std::string text;
-        try {
-            text = fileBytes(options.configFile);
-        } catch (const std::runtime_error&) {
-            throw ConfigError(options.configFile + ": cannot be read");
-        }
-        config = readContestConfig(text, options.configFile);
-    }
+    if (!options.configFile.empty())
+        config = readContestConfig(readWholeFile(options.configFile), options.configFile);
     for (const std::string& setting : options.settings)
         applyConfigSetting(config, setting);
     return config;
 }
 
-// cty.dat beside the program, or where Debian's hamradio-files puts it
-// (under Wine, drive Z: is the Linux root).
 CountryPrefixes countryPrefixes(const Options& options, const char* program)
 {
-    std::vector<std::filesystem::path> candidates;
-    if (!options.countryFile.empty())
-        candidates.push_back(options.countryFile);
-    else
-        candidates = {std::filesystem::path(program).parent_path() / "cty.dat",
-                      "/usr/share/hamradio-files/cty.dat", "Z:\\usr\\share\\hamradio-files\\cty.dat"};
-    for (const auto& candidate : candidates) {
+    if (!options.countryFile.empty()) {
         std::error_code error;
-        if (std::filesystem::is_regular_file(candidate, error))
-            return CountryPrefixes::load(candidate.string());
+        if (!std::filesystem::is_regular_file(options.countryFile, error))
+            throw CountryFileError("cannot read " + options.countryFile);
+        return CountryPrefixes::load(options.countryFile);
     }
-    throw CountryFileError(options.countryFile.empty()
-                               ? "no cty.dat beside zemrix-check nor in /usr/share/hamradio-files; give --cty FILE"
-                               : "cannot read " + options.countryFile);
-}
-
-std::string withoutCarriageReturns(std::string text)
-{
-    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-    return text;
+    if (const auto found = findCountryFile(std::filesystem::path(program).parent_path()))
+        return CountryPrefixes::load(found->u8string());
+    throw CountryFileError("no cty.dat beside zemrix-check nor in /usr/share/hamradio-files; give --cty FILE");
 }
 
 void saveBytes(const std::string& path, const std::string& bytes)
 {
-    if (path.empty())
-        return;
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-    out.close();
-    if (!out)
-        throw std::runtime_error("cannot write " + path);
+    if (!path.empty())
+        writeWholeFile(path, bytes);
 }
 
 // err.txt line by line as the rules make it, never whole: a log of repeats
@@ -208,7 +166,7 @@ int checkOneLog(const Options& options, const ContestConfig& config, const Count
     PrecheckOptions precheck;
     precheck.ownCallsign = options.ownCallsign;
     precheck.period = config.period();
-    const LogCheck log = precheckLog(fileBytes(path), path, countries, precheck);
+    const LogCheck log = precheckLog(readWholeFile(path), path, countries, precheck);
     if (log.state == LogState::Empty || log.state == LogState::NotALog || log.resultsText.empty()) {
         std::cerr << path << ": " << logStateName(log.state) << " ("
                   << (log.stateReason ? log.stateReason->english() : std::string()) << ")\n";
@@ -271,7 +229,7 @@ std::vector<LogInput> readInputs(const Options& options)
     std::vector<LogInput> files;
     for (const auto& path : paths) {
         try {
-            files.push_back({path.filename().u8string(), fileBytes(path)});
+            files.push_back({path.filename().u8string(), readWholeFile(path)});
         } catch (const std::runtime_error& error) {
             std::cerr << error.what() << "\n";
         }
@@ -279,22 +237,25 @@ std::vector<LogInput> readInputs(const Options& options)
     return files;
 }
 
+// The cross-check, with a line on the terminal telling how far it has read.
+CrossCheck crossCheckShowingProgress(std::vector<LogInput> inputs, const ContestConfig& config,
+                                     const CountryPrefixes& countries)
+{
+    const auto began = std::chrono::steady_clock::now();
+    const auto seconds = [began] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    };
+    const auto text = [total = inputs.size()](std::size_t done, double) {
+        return "Checking: " + std::to_string(done) + " of " + std::to_string(total) + " logs read";
+    };
+    ProgressLine progress(std::cerr, isTerminal(stderr), seconds, text);
+    return crossCheck(std::move(inputs), config, countries,
+                      [&progress](std::size_t done, std::size_t) { progress.update(done); });
+}
+
 int crossCheckLogs(const Options& options, const ContestConfig& config, const CountryPrefixes& countries)
 {
-    const bool onTerminal = isatty(fileno(stderr)) != 0;
-    const auto began = std::chrono::steady_clock::now();
-    auto lastDrawn = began - std::chrono::seconds(1);
-    bool drawn = false;
-    const CrossCheck check = crossCheck(readInputs(options), config, countries, [&](std::size_t done, std::size_t total) {
-        const auto now = std::chrono::steady_clock::now();
-        if (!onTerminal || now - lastDrawn < std::chrono::milliseconds(250))
-            return;
-        lastDrawn = now;
-        drawn = true;
-        std::cerr << "\rChecking: " << done << " of " << total << " logs read" << std::flush;
-    });
-    if (drawn)
-        std::cerr << "\r" << std::string(40, ' ') << "\r";
+    const CrossCheck check = crossCheckShowingProgress(readInputs(options), config, countries);
     writeReports(check, options.outFolder);
     for (const std::string& line : check.summary)
         std::cerr << line << "\n";

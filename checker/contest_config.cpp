@@ -4,6 +4,7 @@
 #include <climits>
 #include <map>
 
+#include "base/key_value_lines.h"
 #include "logfile/qso_time.h"
 #include "logfile/text.h"
 
@@ -87,10 +88,10 @@ void applySetting(ContestConfig& config, const std::string& key, const std::stri
 
 void applyLine(ContestConfig& config, const std::string& line)
 {
-    const auto equals = line.find('=');
-    if (equals == std::string::npos)
+    const auto keyValue = splitKeyValue(line);
+    if (!keyValue)
         throw ConfigError("\"" + line + "\" is not key = value");
-    applySetting(config, trimmed(line.substr(0, equals)), trimmed(line.substr(equals + 1)));
+    applySetting(config, keyValue->first, keyValue->second);
 }
 
 double minutesOf(const CivilTime& time) { return oleDateFromCivilTime(time) * 24 * 60; }
@@ -100,39 +101,24 @@ bool endsAfterStart(const ContestConfig& config)
     return !config.start || !config.end || minutesOf(*config.end) > minutesOf(*config.start);
 }
 
-std::string keyOf(const std::string& content) { return trimmed(content.substr(0, content.find('='))); }
-
 }  // namespace
 
 ContestConfig readContestConfig(const std::string& text, const std::string& fileName, ContestConfig base)
 {
     std::map<std::string, int> lineOfKey;
-    const auto fail = [&](int line, const std::string& why) {
-        throw ConfigError(fileName + ":" + std::to_string(line) + ": " + why);
-    };
-    std::size_t lineStart = 0;
-    for (int line = 1; lineStart < text.size(); ++line) {
-        std::size_t lineEnd = text.find('\n', lineStart);
-        if (lineEnd == std::string::npos)
-            lineEnd = text.size();
-        std::string content = text.substr(lineStart, lineEnd - lineStart);
-        lineStart = lineEnd + 1;
-        if (line == 1 && content.compare(0, 3, "\xEF\xBB\xBF") == 0)
-            content = content.substr(3);
-        content = trimmed(content.substr(0, content.find(';')));
-        if (content.empty())
-            continue;
+    forEachKeyValueLine<ConfigError>(text, fileName, [&](const KeyValueLine& setting) {
+        const auto fail = [&setting](const std::string& why) { throw ConfigError(setting.place + ": " + why); };
         try {
-            applyLine(base, content);
+            applySetting(base, setting.key, setting.value);
         } catch (const ConfigError& error) {
-            fail(line, error.what());
+            fail(error.what());
         }
-        const auto [first, isNew] = lineOfKey.try_emplace(keyOf(content), line);
+        const auto [first, isNew] = lineOfKey.try_emplace(setting.key, setting.line);
         if (!isNew)
-            fail(line, keyOf(content) + " is given twice; first on line " + std::to_string(first->second));
+            fail(setting.key + " is given twice; first on line " + std::to_string(first->second));
         if (!endsAfterStart(base))
-            fail(line, "end is not after start");
-    }
+            fail("end is not after start");
+    });
     if (lineOfKey.empty())
         throw ConfigError(fileName + ": no settings: the file has no key = value line");
     return base;

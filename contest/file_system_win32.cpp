@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "base/text_win32.h"
+
 namespace {
 
 bool isHeldOpen(DWORD code)
@@ -19,17 +21,7 @@ FileStatus lastError()
     const DWORD code = ::GetLastError();
     if (isHeldOpen(code))
         return {"the file is open in another program", true};
-    char* text = nullptr;
-    const DWORD length = ::FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-        0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message = length ? std::string(text, length) : "error " + std::to_string(code);
-    if (text)
-        ::LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ' ||
-                                message.back() == '.'))
-        message.pop_back();
-    return {message.empty() ? "error " + std::to_string(code) : message};
+    return {systemMessage(code, CP_ACP)};
 }
 
 // Others may read or write the file meanwhile, as with the C library.

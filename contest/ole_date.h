@@ -47,3 +47,24 @@ struct OleDateTime {
     // out of range; otherwise the pattern filled in (at most 255 bytes).
     std::string format(const char* pattern) const;
 };
+
+// The host's COleDateTime as it passes one to the plug-in: the OLE date,
+// then the status.
+struct HostDateTime {
+    double date;
+    int32_t status;
+};
+
+// What a program playing a log hands the rules for a time it read; a time
+// it has not is null.
+inline OleDateTime oleTimeOf(const std::optional<CivilTime>& time)
+{
+    if (!time)
+        return OleDateTime::null();
+    return {oleDateFromCivilTime(*time), OleDateTime::Valid};
+}
+
+inline HostDateTime hostDateTime(const OleDateTime& time)
+{
+    return {time.date, time.status};
+}

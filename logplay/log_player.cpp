@@ -4,23 +4,12 @@
 #include "score/results.h"
 #include "score/scoring.h"
 
-namespace {
-
-OleDateTime hostTime(const std::optional<CivilTime>& time)
-{
-    if (!time)
-        return OleDateTime::null();
-    return {oleDateFromCivilTime(*time), OleDateTime::Valid};
-}
-
-}  // namespace
-
 QsoFields hostFieldsOf(const LoggedQso& qso, const std::string& countryPrefix)
 {
     QsoFields fields;
     fields.ownCallsign = qso.ownCallsign;
     fields.workedCallsign = qso.workedCallsign;
-    fields.time = hostTime(qso.time);
+    fields.time = oleTimeOf(qso.time);
     fields.frequencyHz = qso.frequencyHz;
     fields.mode = qso.mode;
     fields.rstSent = qso.rstSent;
@@ -36,8 +25,8 @@ LogPlayer::LogPlayer(const ReplayPlan& plan)
 {
     ResetArgs reset;
     reset.ownCallsign = plan.ownCallsign;
-    reset.contestStart = hostTime(plan.contestStart);
-    reset.contestEnd = hostTime(plan.contestEnd);
+    reset.contestStart = oleTimeOf(plan.contestStart);
+    reset.contestEnd = oleTimeOf(plan.contestEnd);
     reset.ownCountryPrefix = plan.ownCountryPrefix;
     beginContestRun(state_, reset);
 }

@@ -23,15 +23,10 @@
 #include <vector>
 
 #include "cabrillo/cabrillo_log.h"
+#include "contest/ole_date.h"
 #include "contest/platform.h"
 #include "contest/state.h"
 #include "rules/error_log.h"
-
-// The host's COleDateTime: the OLE date, then the status.
-struct HostDateTime {
-    double date;
-    int32_t status;
-};
 
 // The arguments of AddData0 and RemoveData0 that the plug-in reads, as the
 // host passes them: any text, and the time, may be null.

@@ -2,10 +2,9 @@
 #include "robot/precheck.h"
 
 #include <algorithm>
-#include <fstream>
 #include <set>
-#include <sstream>
 
+#include "base/whole_file.h"
 #include "checker/cross_check.h"
 #include "checker/log_intake.h"
 #include "checker/reports.h"
@@ -21,12 +20,7 @@ ContestConfig readContest(const std::string& contestIni)
 {
     if (contestIni.empty())
         return {};
-    std::ifstream in(contestIni, std::ios::binary);
-    if (!in)
-        throw std::runtime_error(contestIni + ": cannot be read");
-    std::ostringstream text;
-    text << in.rdbuf();
-    return readContestConfig(text.str(), contestIni);
+    return readContestConfig(readWholeFile(contestIni), contestIni);
 }
 
 Refusal refusalOf(LogState state)

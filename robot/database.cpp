@@ -95,30 +95,27 @@ int userVersion(sqlite3* db)
     return static_cast<int>(query.integer(0));
 }
 
-// Applies the steps the file lacks.  BEGIN IMMEDIATE first, so that two
-// connections opening at once do not both apply a step.
+// Applies the next step the file lacks; false when it lacks none.  Run in
+// a write transaction, so that two connections opening at once do not
+// both apply a step.
+bool applyNextStep(sqlite3* db)
+{
+    const int version = userVersion(db);
+    if (version > schemaVersion())
+        throw StoreError("robot.db comes from a newer zemrix-robot (schema " + std::to_string(version) + ")");
+    if (version == schemaVersion())
+        return false;
+    const SchemaStep& step = kSteps[version];
+    if (!step.probeTable || !hasColumn(db, step.probeTable, step.probeColumn))
+        execSql(db, step.sql);
+    execSql(db, ("PRAGMA user_version = " + std::to_string(version + 1)).c_str());
+    return true;
+}
+
 void upgrade(sqlite3* db)
 {
-    for (;;) {
-        execSql(db, "BEGIN IMMEDIATE");
-        try {
-            const int version = userVersion(db);
-            if (version > schemaVersion())
-                throw StoreError("robot.db comes from a newer zemrix-robot (schema " + std::to_string(version) + ")");
-            if (version == schemaVersion()) {
-                execSql(db, "COMMIT");
-                return;
-            }
-            const SchemaStep& step = kSteps[version];
-            if (!step.probeTable || !hasColumn(db, step.probeTable, step.probeColumn))
-                execSql(db, step.sql);
-            execSql(db, ("PRAGMA user_version = " + std::to_string(version + 1)).c_str());
-            execSql(db, "COMMIT");
-        } catch (...) {
-            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-            throw;
-        }
-    }
+    for (bool applied = true; applied;)
+        inTransaction(db, [&] { applied = applyNextStep(db); });
 }
 
 }  // namespace

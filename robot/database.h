@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -25,6 +26,21 @@ int schemaVersion();
 // Runs `sql`; throws StoreError with SQLite's words.
 void execSql(sqlite3* db, const char* sql);
 
+// Runs `work` in one write transaction, begun IMMEDIATE so that no other
+// connection writes meanwhile: committed when it returns, rolled back when
+// it throws.
+template <typename Work> void inTransaction(sqlite3* db, Work work)
+{
+    execSql(db, "BEGIN IMMEDIATE");
+    try {
+        work();
+        execSql(db, "COMMIT");
+    } catch (...) {
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
 // One connection to robot.db, closed with the object.
 class Connection {
 public:
@@ -36,6 +52,11 @@ public:
 
 private:
     sqlite3* db_;
+};
+
+// Bytes bound as a BLOB, not as text.
+struct Blob {
+    const std::string& bytes;
 };
 
 class Statement {
@@ -53,12 +74,19 @@ public:
     {
         sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
     }
-    void bindBlob(int index, const std::string& bytes)
+    void bind(int index, Blob blob)
     {
-        sqlite3_bind_blob(stmt_, index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_blob(stmt_, index, blob.bytes.data(), static_cast<int>(blob.bytes.size()), SQLITE_TRANSIENT);
     }
     void bind(int index, long long value) { sqlite3_bind_int64(stmt_, index, value); }
+    void bind(int index, const std::optional<long long>& value) { value ? bind(index, *value) : bindNull(index); }
     void bindNull(int index) { sqlite3_bind_null(stmt_, index); }
+    // Binds `values` to the parameters 1, 2, ... in order.
+    template <typename... Values> void bindAll(const Values&... values)
+    {
+        int index = 0;
+        (bind(++index, values), ...);
+    }
 
     // True while there is a row; throws on failure.
     bool step()

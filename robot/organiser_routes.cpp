@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/whole_file.h"
 #include "contest/text.h"
 #include "robot/organiser_pages.h"
 #include "robot/received_export.h"

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "base/whole_file.h"
 #include "contest/text.h"
 #include "robot/robot_config.h"
 #include "robot/run_folder.h"
@@ -42,12 +43,6 @@ std::string uploadsCsv(const std::vector<StoredUpload>& uploads)
     return csv.str();
 }
 
-void writeOrThrow(const fs::path& path, const std::string& bytes)
-{
-    if (!writeWholeFile(path.string(), bytes))
-        throw std::runtime_error(path.string() + ": cannot be written");
-}
-
 }  // namespace
 
 std::string exportReceived(UploadStore& store, const std::string& parent)
@@ -58,9 +53,9 @@ std::string exportReceived(UploadStore& store, const std::string& parent)
     try {
         const std::vector<StoredUpload> uploads = store.everyUpload();
         fs::create_directories(folder / "uploads");
-        writeOrThrow(folder / "uploads.csv", uploadsCsv(uploads));
+        writeWholeFile(folder / "uploads.csv", uploadsCsv(uploads));
         for (const StoredUpload& upload : uploads)
-            writeOrThrow(folder / "uploads" / (upload.receipt + ".log"), store.originalBytes(upload.id));
+            writeWholeFile(folder / "uploads" / (upload.receipt + ".log"), store.originalBytes(upload.id));
         zipFolder(folder.string(), zipPath);
         fs::remove_all(folder / "uploads");
         fs::remove(folder / "uploads.csv");

@@ -1,10 +1,10 @@
 #include "robot/robot_config.h"
 
 #include <cctype>
-#include <fstream>
-#include <sstream>
+#include <vector>
 
-#include "contest/text.h"
+#include "base/key_value_lines.h"
+#include "base/whole_file.h"
 
 namespace {
 
@@ -162,24 +162,11 @@ std::string formatUtcSecond(std::time_t t)
 RobotConfig parseRobotConfig(const std::string& text, const std::string& fileName)
 {
     RobotConfig config;
-    std::istringstream lines(text);
-    std::string line;
-    int number = 0;
-    while (std::getline(lines, line)) {
-        ++number;
-        const std::string content = trimmed(line.substr(0, line.find(';')));
-        if (content.empty())
-            continue;
-        const auto equals = content.find('=');
-        const std::string where = fileName + ":" + std::to_string(number) + ": ";
-        if (equals == std::string::npos)
-            throw RobotConfigError(where + "expected key = value");
-        const std::string key = trimmed(content.substr(0, equals));
-        const std::string value = trimmed(content.substr(equals + 1));
+    forEachKeyValueLine<RobotConfigError>(text, fileName, [&config](const KeyValueLine& setting) {
         std::string problem;
-        if (!applySetting(config, key, value, problem))
-            throw RobotConfigError(where + (problem.empty() ? "bad value for " + key : problem));
-    }
+        if (!applySetting(config, setting.key, setting.value, problem))
+            throw RobotConfigError(setting.place + ": " + (problem.empty() ? "bad value for " + setting.key : problem));
+    });
     if (config.dataDir.empty())
         throw RobotConfigError(fileName + ": no data folder (data = ...)");
     return config;
@@ -187,10 +174,5 @@ RobotConfig parseRobotConfig(const std::string& text, const std::string& fileNam
 
 RobotConfig readRobotConfigFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw RobotConfigError(path + ": cannot be read");
-    std::ostringstream text;
-    text << in.rdbuf();
-    return parseRobotConfig(text.str(), path);
+    return parseRobotConfig(readWholeFile(path), path);
 }

@@ -23,15 +23,22 @@ int printPasswordHash()
     return 0;
 }
 
+// The signals that stop the robot.
+sigset_t stopSignals()
+{
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    return signals;
+}
+
 // Signals are taken by a thread of their own, which stops the server the
 // ordinary way: no work in a signal handler.
 std::thread stopOnSignal(RobotServer& server)
 {
     return std::thread([&server] {
-        sigset_t signals;
-        sigemptyset(&signals);
-        sigaddset(&signals, SIGINT);
-        sigaddset(&signals, SIGTERM);
+        const sigset_t signals = stopSignals();
         int received = 0;
         sigwait(&signals, &received);
         server.stop();
@@ -71,10 +78,7 @@ int main(int argc, char** argv)
         std::cerr << usage;
         return 2;
     }
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
+    const sigset_t signals = stopSignals();
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
     try {

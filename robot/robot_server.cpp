@@ -307,11 +307,19 @@ void RobotServer::takeUpload(Request& r)
     r.page(upload.accepted ? 200 : 422, answerPage(r.texts, answer));
 }
 
+std::optional<StoredUpload> RobotServer::requestedUpload(Request& r)
+{
+    auto stored = store_.findByReceipt(r.req.matches[1]);
+    if (!stored)
+        r.message(404, r.texts.robotTitle, r.texts.notFound);
+    return stored;
+}
+
 void RobotServer::showReceipt(Request& r)
 {
-    const auto stored = store_.findByReceipt(r.req.matches[1]);
+    const auto stored = requestedUpload(r);
     if (!stored)
-        return r.message(404, r.texts.robotTitle, r.texts.notFound);
+        return;
     KeptPrecheck kept = keptPrecheck(*stored, kLinesOnAPage);
     Answer answer{*stored, std::move(kept.precheck), kept.rejectedLineCount};
     r.page(200, answerPage(r.texts, answer));
@@ -328,9 +336,9 @@ KeptPrecheck RobotServer::keptPrecheck(const StoredUpload& upload, int rejectedL
 
 void RobotServer::sendReceiptList(Request& r)
 {
-    const auto stored = store_.findByReceipt(r.req.matches[1]);
+    const auto stored = requestedUpload(r);
     if (!stored)
-        return r.message(404, r.texts.robotTitle, r.texts.notFound);
+        return;
     const std::string text = r.req.matches[2] == "rejected" ? rejectedLinesText(store_.rejectedLines(stored->id))
                                                             : keptPrecheck(*stored, 0).precheck.errorLines;
     r.res.set_content(text, "text/plain; charset=utf-8");

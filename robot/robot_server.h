@@ -75,6 +75,9 @@ private:
     bool uploadsClosed(std::time_t now, std::time_t& deadline);
     std::optional<RunRecord> requestedRun(Request& r);
     KeptPrecheck keptPrecheck(const StoredUpload& upload, int rejectedLinesShown);
+    // The upload whose receipt the address names; without one, a 404 page is
+    // sent and nothing returned.
+    std::optional<StoredUpload> requestedUpload(Request& r);
 
     RobotConfig config_;
     const LogChecker& checker_;

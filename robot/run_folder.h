@@ -32,7 +32,3 @@ std::string moveToFreshFolder(const std::string& from, const std::string& parent
 // `zipPath`, which may lie inside it and is then left out.  Throws
 // std::runtime_error saying what went wrong.
 void zipFolder(const std::string& folder, const std::string& zipPath);
-
-std::string readWholeFile(const std::string& path);
-// False when the file could not be written whole.
-bool writeWholeFile(const std::string& path, const std::string& bytes);

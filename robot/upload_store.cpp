@@ -72,22 +72,15 @@ UploadStore::~UploadStore()
     sqlite3_close(db_);
 }
 
-void UploadStore::exec(const char* sql)
-{
-    execSql(db_, sql);
-}
-
 void UploadStore::add(const NewUpload& upload)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    exec("BEGIN IMMEDIATE");
-    try {
+    inTransaction(db_, [&] {
         // A callsign's first version is checked; a later one only with the
         // receipt of a version that was.
         Statement earlier(db_, "SELECT COUNT(*), COALESCE(SUM(receipt = ?), 0) FROM uploads "
                                "WHERE accepted AND callsign = ? AND standing = 0");
-        earlier.bind(1, upload.earlierReceipt);
-        earlier.bind(2, upload.callsign);
+        earlier.bindAll(upload.earlierReceipt, upload.callsign);
         earlier.step();
         const bool checked = earlier.integer(0) == 0 || earlier.integer(1) > 0;
         Statement insert(db_, "INSERT INTO uploads(receipt, received_at, email, file_name, original, accepted, "
@@ -95,58 +88,33 @@ void UploadStore::add(const NewUpload& upload)
                               "checked_order) VALUES(?,?,?,?,?,?,?,?,?,?,?,?, "
                               "CASE WHEN ?6 AND ?12 = 0 THEN (SELECT COALESCE(MAX(checked_order), 0) + 1 "
                               "FROM uploads) END)");
-        insert.bind(1, upload.receipt);
-        insert.bind(2, static_cast<long long>(upload.receivedAt));
-        insert.bind(3, upload.email);
-        insert.bind(4, upload.fileName);
-        insert.bindBlob(5, upload.original);
-        insert.bind(6, upload.accepted ? 1LL : 0LL);
-        insert.bind(7, upload.callsign);
-        insert.bind(8, upload.category);
-        insert.bind(9, static_cast<long long>(upload.qsoLines));
-        if (upload.claimedScore)
-            insert.bind(10, *upload.claimedScore);
-        else
-            insert.bindNull(10);
-        insert.bind(11, upload.computedScore);
-        insert.bind(12, checked ? kStandingChecked : kStandingWaiting);
+        insert.bindAll(upload.receipt, static_cast<long long>(upload.receivedAt), upload.email, upload.fileName,
+                       Blob{upload.original}, upload.accepted ? 1LL : 0LL, upload.callsign, upload.category,
+                       static_cast<long long>(upload.qsoLines), upload.claimedScore, upload.computedScore,
+                       checked ? kStandingChecked : kStandingWaiting);
         insert.step();
         const long long id = sqlite3_last_insert_rowid(db_);
         insertPrecheck(id, upload.precheck);
         Statement worked(db_, "INSERT OR IGNORE INTO worked(upload_id, callsign) VALUES(?,?)");
         for (const std::string& callsign : upload.workedCallsigns) {
-            worked.bind(1, id);
-            worked.bind(2, callsign);
+            worked.bindAll(id, callsign);
             worked.step();
             worked.reset();
         }
-        exec("COMMIT");
-    } catch (...) {
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        throw;
-    }
+    });
 }
 
 void UploadStore::insertPrecheck(long long id, const Precheck& precheck)
 {
     Statement insert(db_, "INSERT INTO prechecks(upload_id, refusal, refusal_detail, qso_callsign, qso_dates, "
                           "contest_period, header_problems, results_text, error_lines) VALUES(?,?,?,?,?,?,?,?,?)");
-    insert.bind(1, id);
-    insert.bind(2, static_cast<long long>(precheck.refusal));
-    insert.bind(3, precheck.refusalDetail);
-    insert.bind(4, precheck.qsoCallsign);
-    insert.bind(5, precheck.qsoDates);
-    insert.bind(6, precheck.contestPeriod);
-    insert.bind(7, joinedLines(precheck.headerProblems));
-    insert.bind(8, precheck.resultsText);
-    insert.bind(9, precheck.errorLines);
+    insert.bindAll(id, static_cast<long long>(precheck.refusal), precheck.refusalDetail, precheck.qsoCallsign,
+                   precheck.qsoDates, precheck.contestPeriod, joinedLines(precheck.headerProblems),
+                   precheck.resultsText, precheck.errorLines);
     insert.step();
     Statement line(db_, "INSERT INTO rejected_lines(upload_id, line, text, reason) VALUES(?,?,?,?)");
     for (const RejectedLine& rejected : precheck.rejectedLines) {
-        line.bind(1, id);
-        line.bind(2, static_cast<long long>(rejected.line));
-        line.bind(3, rejected.text);
-        line.bind(4, rejected.reason);
+        line.bindAll(id, static_cast<long long>(rejected.line), rejected.text, rejected.reason);
         line.step();
         line.reset();
     }
@@ -155,17 +123,12 @@ void UploadStore::insertPrecheck(long long id, const Precheck& precheck)
 void UploadStore::keepPrecheck(long long id, const Precheck& precheck)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    exec("BEGIN IMMEDIATE");
-    try {
+    inTransaction(db_, [&] {
         Statement kept(db_, "SELECT 1 FROM prechecks WHERE upload_id = ?");
         kept.bind(1, id);
         if (!kept.step())
             insertPrecheck(id, precheck);
-        exec("COMMIT");
-    } catch (...) {
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        throw;
-    }
+    });
 }
 
 std::vector<RejectedLine> UploadStore::rejectedLines(long long id)
@@ -177,8 +140,7 @@ std::vector<RejectedLine> UploadStore::rejectedLines(long long id)
 std::vector<RejectedLine> UploadStore::rejectedLinesLocked(long long id, int most)
 {
     Statement query(db_, "SELECT line, text, reason FROM rejected_lines WHERE upload_id = ? ORDER BY line LIMIT ?");
-    query.bind(1, id);
-    query.bind(2, static_cast<long long>(most));
+    query.bindAll(id, static_cast<long long>(most));
     std::vector<RejectedLine> lines;
     while (query.step())
         lines.push_back({static_cast<int>(query.integer(0)), query.text(1), query.text(2)});
@@ -262,8 +224,7 @@ bool UploadStore::decideVersion(const std::string& receipt, bool checkIt)
     Statement decide(db_, "UPDATE uploads SET standing = CASE WHEN ?2 THEN 0 ELSE 2 END, checked_order = CASE WHEN "
                           "?2 THEN (SELECT COALESCE(MAX(checked_order), 0) + 1 FROM uploads) END "
                           "WHERE receipt = ?1 AND accepted AND standing = 1");
-    decide.bind(1, receipt);
-    decide.bind(2, checkIt ? 1LL : 0LL);
+    decide.bindAll(receipt, checkIt ? 1LL : 0LL);
     decide.step();
     return sqlite3_changes(db_) > 0;
 }
@@ -305,8 +266,7 @@ void UploadStore::setSetting(const std::string& key, const std::string& value)
     std::lock_guard<std::mutex> lock(mutex_);
     Statement upsert(db_, "INSERT INTO settings(key, value) VALUES(?, ?) "
                           "ON CONFLICT(key) DO UPDATE SET value = excluded.value");
-    upsert.bind(1, key);
-    upsert.bind(2, value);
+    upsert.bindAll(key, value);
     upsert.step();
 }
 

@@ -109,7 +109,6 @@ public:
     void clearSetting(const std::string& key);
 
 private:
-    void exec(const char* sql);
     void insertPrecheck(long long id, const Precheck& precheck);
     std::vector<RejectedLine> rejectedLinesLocked(long long id, int most);
     std::vector<StoredUpload> queryUploads(const char* sql, const std::string& parameter);

@@ -117,7 +117,7 @@ TEST(RobotConfigFile, MistakesNameTheirLine)
         {"data = /d\nupload_limit_bytes = 12\n", "robot.ini:2: bad value for upload_limit_bytes"},
         {"data = /d\nrequest_deadline_seconds = 0\n", "robot.ini:2: bad value for request_deadline_seconds"},
         {"data = /d\ncolour = blue\n", "robot.ini:2: unknown key colour"},
-        {"data /d\n", "robot.ini:1: expected key = value"},
+        {"data /d\n", "robot.ini:1: \"data /d\" is not key = value"},
         {"port = 8080\n", "robot.ini: no data folder (data = ...)"},
     };
     for (const auto& c : cases) {
@@ -127,6 +127,19 @@ TEST(RobotConfigFile, MistakesNameTheirLine)
         } catch (const RobotConfigError& error) {
             EXPECT_STREQ(error.what(), c.message) << c.text;
         }
+    }
+}
+
+// Notepad starts a UTF-8 file with a byte order mark: the first key is
+// read all the same; a missing file is said in the programs' one form.
+TEST(RobotConfigFile, ReadsAFileNotepadSaved)
+{
+    EXPECT_EQ(parseRobotConfig("\xEF\xBB\xBF" "data = /srv/robot\r\nport = 9090\r\n", "robot.ini").dataDir, "/srv/robot");
+    try {
+        readRobotConfigFile("/nonexistent/robot.ini");
+        ADD_FAILURE() << "a missing file was read";
+    } catch (const std::exception& error) {
+        EXPECT_STREQ(error.what(), "cannot read /nonexistent/robot.ini: No such file or directory");
     }
 }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "base/whole_file.h"
 #include "robot/run_book.h"
 #include "robot/run_folder.h"
 #include "robot/upload_store.h"

@@ -13,15 +13,13 @@ Fn resolve(HMODULE module, const char* name)
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(address));
 }
 
-HostDateTime hostTime(OleDateTime time) { return {time.date, time.status}; }
-
 // Arguments the plug-in must ignore get values it would choke on if it
 // read them.
 const char kIgnored[] = "ignored";
 
 int callWithQso(AddOrRemoveFn fn, const QsoCall& q)
 {
-    HostDateTime time = hostTime(q.time), other{-1e9, 1};
+    HostDateTime time = hostDateTime(q.time), other{-1e9, 1};
     const char* i = kIgnored;
     return fn(q.own.c_str(), q.worked.c_str(), &time, &other, &other, &other, 0xFFFFFFFFu, q.frequencyHz,
               q.mode.c_str(), q.rstSent.c_str(), q.rstReceived.c_str(), q.exchangeSent.c_str(),
@@ -79,7 +77,7 @@ int StatsDll::checkCall(const char* callsign, const char* mode, const char* band
 int StatsDll::reset(int exportFlag, const char* ownCallsign, OleDateTime start, OleDateTime end,
                     const char* ownCountryPrefix) const
 {
-    HostDateTime from = hostTime(start), to = hostTime(end);
+    HostDateTime from = hostDateTime(start), to = hostDateTime(end);
     const char* i = kIgnored;
     return ResetStats0(i, exportFlag, ownCallsign, &from, &to, i, i, i, i, i, i, i, i, i, ownCountryPrefix, -1, -1,
                        -1, 1e300, -1e300, i, i, i);

@@ -10,12 +10,6 @@
 
 #include "contest/ole_date.h"
 
-// The host's COleDateTime layout.
-struct HostDateTime {
-    double date;
-    int32_t status;
-};
-
 using AddOrRemoveFn = int (*)(const char*, const char*, HostDateTime*, HostDateTime*, HostDateTime*, HostDateTime*,
                               unsigned, unsigned, const char*, const char*, const char*, const char*, const char*,
                               const char*, const char*, const char*, const char*, const char*, const char*,

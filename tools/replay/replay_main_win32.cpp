@@ -15,10 +15,6 @@
 // when a file the operator asked for could not be written.
 #include <windows.h>
 
-#include <io.h>
-
-#include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -27,9 +23,13 @@
 #include <functional>
 #include <iomanip>
 #include <iostream>
-#include <iterator>
 #include <memory>
 
+#include "base/console.h"
+#include "base/country_file.h"
+#include "base/files_win32.h"
+#include "base/text_win32.h"
+#include "base/whole_file.h"
 #include "cabrillo/cabrillo_log.h"
 #include "contest/settings_win32.h"
 #include "dialog_answerer.h"
@@ -37,8 +37,8 @@
 #include "log_summary.h"
 #include "logfile/log_file.h"
 #include "logfile/reading_summary.h"
-#include "progress_line.h"
 #include "replay_options.h"
+#include "replay_progress.h"
 #include "report_html.h"
 #include "resource.h"
 #include "stats_dll.h"
@@ -60,139 +60,28 @@ Language systemLanguage()
     return PRIMARYLANGID(::GetUserDefaultUILanguage()) == LANG_RUSSIAN ? Language::Russian : Language::English;
 }
 
-std::string utf8(const std::wstring& text)
-{
-    if (text.empty())
-        return {};
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string bytes(size, '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
-                          nullptr);
-    return bytes;
-}
-
-std::wstring wide(const std::string& text)
-{
-    if (text.empty())
-        return {};
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring units(size, L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), units.data(), size);
-    return units;
-}
-
-std::filesystem::path pathOf(const std::string& utf8Path)
-{
-    return std::filesystem::u8path(utf8Path);
-}
-
-// The system's own words for an error code, in the system's language.
-std::string systemMessage(DWORD code)
-{
-    wchar_t* text = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-        reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::string message = length ? utf8(std::wstring(text, length)) : "error " + std::to_string(code);
-    ::LocalFree(text);
-    while (!message.empty() && (std::isspace(static_cast<unsigned char>(message.back())) || message.back() == '.'))
-        message.pop_back();
-    return message;
-}
-
-bool underWine()
-{
-    return ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-}
-
-// A full path as the operator's system names it: under Wine the Unix path,
-// which Wine's kernel32 tells for the nearest folder that exists; on Windows
-// the path itself.
-std::string systemPath(const std::string& path)
-{
-    using UnixFileName = char*(CDECL*)(const wchar_t*);
-    const auto toUnix = reinterpret_cast<UnixFileName>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    if (!toUnix)
-        return path;
-    std::filesystem::path known = pathOf(path), missing;
-    for (; !known.empty() && known != known.root_path(); known = known.parent_path()) {
-        if (char* unixName = toUnix(known.wstring().c_str())) {
-            std::string name(unixName);
-            ::HeapFree(::GetProcessHeap(), 0, unixName);
-            for (const auto& part : missing)
-                name += "/" + part.u8string();
-            return name;
-        }
-        missing = missing.empty() ? known.filename() : known.filename() / missing;
-    }
-    return path;
-}
-
-std::string absolutePath(const std::string& path)
-{
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(pathOf(path), error);
-    return path.empty() || error ? path : absolute.u8string();
-}
-
 // Says "cannot write PATH: reason" on stderr when the whole of `bytes`
 // cannot be put into the file, and returns false then.
 bool writeOutput(const std::string& path, const std::string& bytes)
 {
-    const std::wstring name = wide(path);
-    std::string failure;
-    const DWORD attributes = ::GetFileAttributesW(name.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        failure = say("it is a folder", "это папка");
-    } else if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        // Said here too, since an administrator could write over it.
-        failure = say("the file is read-only", "файл только для чтения");
-    } else {
-        const HANDLE file =
-            ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) {
-            failure = systemMessage(::GetLastError());
-        } else {
-            DWORD written = 0;
-            if (!::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-                written != bytes.size())
-                failure = systemMessage(::GetLastError());
-            if (!::CloseHandle(file) && failure.empty())
-                failure = systemMessage(::GetLastError());
-        }
-    }
-    if (!failure.empty())
-        std::cerr << say("cannot write ", "не удалось записать ") << systemPath(path) << ": " << failure << "\n";
-    return failure.empty();
+    const std::optional<WriteFailure> failure = writeWholeFileWin32(path, bytes);
+    if (!failure)
+        return true;
+    const std::string reason = failure->kind == WriteFailure::Folder     ? say("it is a folder", "это папка")
+                               : failure->kind == WriteFailure::ReadOnly ? say("the file is read-only",
+                                                                               "файл только для чтения")
+                                                                         : failure->systemReason;
+    std::cerr << say("cannot write ", "не удалось записать ") << systemPath(path) << ": " << reason << "\n";
+    return false;
 }
 
-std::string exeFolder()
-{
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const std::string exe = utf8(path);
-    return exe.substr(0, exe.find_last_of("\\/") + 1);
-}
-
-bool fileExists(const std::string& path)
-{
-    const DWORD attributes = ::GetFileAttributesW(wide(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// cty.dat beside replay.exe, or else, under Wine, where Debian's
-// hamradio-files puts it (drive Z: is the Linux root).
+// cty.dat beside replay.exe, or else where Debian's hamradio-files puts it.
 std::string countryFilePath(const ReplayOptions& options)
 {
     if (!options.countryFile.empty())
         return options.countryFile;
-    const std::string beside = exeFolder() + "cty.dat", debian = "Z:\\usr\\share\\hamradio-files\\cty.dat";
-    if (fileExists(beside))
-        return beside;
-    if (underWine() && fileExists(debian))
-        return debian;
+    if (const auto found = findCountryFile(pathOf(programFolder())))
+        return found->u8string();
     throw CountryFileError(say("no country file cty.dat beside replay.exe; put it there or give --cty PATH",
                                "рядом с replay.exe нет файла стран cty.dat; положите его туда или укажите --cty ФАЙЛ"));
 }
@@ -281,13 +170,6 @@ bool holdsHostSettings(const std::string& folder)
     return std::wstring(writer) != L"replay.exe";
 }
 
-std::string currentFolder()
-{
-    wchar_t folder[MAX_PATH] = {};
-    ::GetCurrentDirectoryW(MAX_PATH, folder);
-    return utf8(folder);
-}
-
 // Stats.dll names its settings file and err.txt relative to the current
 // directory, and cannot create the "Plugins" folder the settings live in.
 // The host's own folder is refused: its settings and err.txt would be
@@ -331,18 +213,11 @@ void prepareSettings(const std::vector<HeaderValue>& header)
     markSettingsAsReplays();
 }
 
-HostDateTime hostTime(const std::optional<CivilTime>& time)
-{
-    if (!time)
-        return {0.0, OleDateTime::Null};
-    return {oleDateFromCivilTime(*time), OleDateTime::Valid};
-}
-
 // The host fills every argument; those Stats.dll ignores get the plain
 // values a host has at hand.
 int addQso(const StatsDll& dll, const LoggedQso& qso, const std::string& countryPrefix)
 {
-    HostDateTime time = hostTime(qso.time);
+    HostDateTime time = hostDateTime(oleTimeOf(qso.time));
     const char* none = "";
     return dll.AddData0(qso.ownCallsign.c_str(), qso.workedCallsign.c_str(), &time, &time, &time, &time, 0,
                         qso.frequencyHz, qso.mode.c_str(), qso.rstSent.c_str(), qso.rstReceived.c_str(),
@@ -353,24 +228,12 @@ int addQso(const StatsDll& dll, const LoggedQso& qso, const std::string& country
 
 void resetContest(const StatsDll& dll, const ReplayPlan& plan, bool exportCabrillo)
 {
-    HostDateTime start = hostTime(plan.contestStart), end = hostTime(plan.contestEnd);
+    HostDateTime start = hostDateTime(oleTimeOf(plan.contestStart)),
+                 end = hostDateTime(oleTimeOf(plan.contestEnd));
     const char* none = "";
     dll.ResetStats0(none, exportCabrillo ? 1 : 0, plan.ownCallsign.c_str(), &start, &end, none, none, none, none,
                     none, none, none, none, none, plan.ownCountryPrefix.c_str(), 0, 0, 0, 0.0, 0.0, none, none,
                     none);
-}
-
-// The DLL's texts end their lines in CR LF; stdout adds its own CR.
-std::string withoutCarriageReturns(std::string text)
-{
-    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-    return text;
-}
-
-std::string fileContent(const std::string& path)
-{
-    std::ifstream in(pathOf(path), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // What a dialog of the DLL showed: whether one appeared, and a message
@@ -546,8 +409,8 @@ int replay(const ReplayOptions& options)
         options.exportCabrillo, [&] { resetContest(dll, plan, options.exportCabrillo); },
         [&](HWND dialog) { typeHeaderValues(dialog, header); });
     {
-        ProgressLine progress(std::cerr, _isatty(_fileno(stderr)) != 0, plan.qsos.size(),
-                              [&refill] { return refill.milliseconds() / 1000.0; }, gLanguage);
+        ProgressLine progress(std::cerr, isTerminal(stderr), [&refill] { return refill.milliseconds() / 1000.0; },
+                              replayProgressText(plan.qsos.size(), gLanguage));
         for (std::size_t i = 0; i < plan.qsos.size(); ++i) {
             if (addQso(dll, plan.qsos[i], plan.countryPrefixes[i]))
                 ++stored;
@@ -572,7 +435,7 @@ int replay(const ReplayOptions& options)
         const std::string failure = exportFailure(headerDialog, outputBox, cabrilloFile);
         if (failure.empty()) {
             report.cabrilloPath = systemPath(cabrilloFile);
-            report.cabrilloText = fileContent(cabrilloFile);
+            report.cabrilloText = readWholeFile(pathOf(cabrilloFile));
         } else {
             std::cerr << say("cannot write ", "не удалось записать ") << systemPath(cabrilloFile) << ": " << failure
                       << "\n";
@@ -592,7 +455,7 @@ int replay(const ReplayOptions& options)
     std::cout << withoutCarriageReturns(report.resultsText) << "\n";
     printClaimedScore(log, report.resultsText);
     std::cout << say("What the contest rules found (err.txt):\n", "Замечания правил соревнования (err.txt):\n")
-              << withoutCarriageReturns(fileContent("err.txt"));
+              << withoutCarriageReturns(readWholeFile("err.txt"));
     if (!report.cabrilloPath.empty())
         std::cout << say("\nCabrillo file: ", "\nФайл Cabrillo: ") << report.cabrilloPath << "\n";
     if (!resultsFile.empty())

@@ -9,7 +9,7 @@
 
 #include "log_summary.h"
 #include "logfile/log_file.h"
-#include "progress_line.h"
+#include "replay_progress.h"
 #include "report_html.h"
 
 namespace {
@@ -263,13 +263,13 @@ TEST(Report, IsOneSelfContainedPageOpeningWithTheSummary)
     }
 }
 
-TEST(ProgressLine, RedrawsAFewTimesASecondOnATerminalOnly)
+TEST(ReplayProgress, RedrawsAFewTimesASecondOnATerminalOnly)
 {
     for (bool onTerminal : {true, false}) {
         std::ostringstream out;
         double now = 0.0;
         {
-            ProgressLine progress(out, onTerminal, 1000, [&now] { return now; });
+            ProgressLine progress(out, onTerminal, [&now] { return now; }, replayProgressText(1000, Language::English));
             for (const auto& [seconds, done] : {std::pair{0.1, 50}, {0.3, 300}, {0.4, 400}, {0.6, 1000}}) {
                 now = seconds;
                 progress.update(done);

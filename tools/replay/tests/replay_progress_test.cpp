@@ -4,16 +4,16 @@
 
 #include <sstream>
 
-#include "progress_line.h"
+#include "replay_progress.h"
 
 namespace {
 
-TEST(ProgressLine, RussianIsWipedByItsCharacters)
+TEST(ReplayProgress, RussianIsWipedByItsCharacters)
 {
     std::ostringstream out;
     double now = 0.5;
     {
-        ProgressLine progress(out, true, 1000, [&now] { return now; }, Language::Russian);
+        ProgressLine progress(out, true, [&now] { return now; }, replayProgressText(1000, Language::Russian));
         progress.update(500);
     }
     const std::string line = "Проверка: 500 из 1000 связей, 1000 в секунду";
