@@ -85,7 +85,7 @@ void RobotServer::showRun(Request& r)
 {
     const auto run = requestedRun(r);
     if (!run)
-        return r.message(404, r.texts.robotTitle, r.texts.notFound);
+        return r.message(404, r.texts(MessageId::RobotTitle), r.texts(MessageId::RobotNotFound));
     RunView view;
     view.run = *run;
     const auto progress = runner_.progress();
@@ -101,14 +101,14 @@ void RobotServer::sendRunFile(Request& r)
     const auto run = requestedRun(r);
     const auto outputs = run ? runner_.outputsOf(*run) : std::nullopt;
     if (!outputs)
-        return r.message(404, r.texts.robotTitle, r.texts.notFound);
+        return r.message(404, r.texts(MessageId::RobotTitle), r.texts(MessageId::RobotNotFound));
     // The zip lies beside the run's outputs, not among them.
     const std::string name = r.req.matches[3];
     const fs::path folder = *outputs;
     const fs::path base = name == "all.zip" ? folder : folder / (r.req.matches[2].matched ? "out/ubn" : "out");
     const auto path = listedFile(base.string(), name);
     if (!path)
-        return r.message(404, r.texts.robotTitle, r.texts.notFound);
+        return r.message(404, r.texts(MessageId::RobotTitle), r.texts(MessageId::RobotNotFound));
     r.res.set_content(readWholeFile(*path), contentTypeOf(name));
     if (name == "all.zip")
         r.res.set_header("Content-Disposition",
@@ -121,7 +121,7 @@ void RobotServer::publish(Request& r)
 {
     const auto run = requestedRun(r);
     if (!run || run->state != RunState::Done)
-        return r.message(409, r.texts.robotTitle, r.texts.notPublishable);
+        return r.message(409, r.texts(MessageId::RobotTitle), r.texts(MessageId::RobotNotPublishable));
     UploadWindow window;
     window.closed = uploadsClosed(std::time(nullptr), window.deadline);
     if (!window.closed && formField(r.req, "confirm") != "yes")
@@ -142,9 +142,9 @@ void RobotServer::decideVersion(Request& r)
 {
     const std::string choice = formField(r.req, "choice");
     if (choice != "check" && choice != "keep")
-        return r.message(400, r.texts.organiserHeading, r.texts.badRequest);
+        return r.message(400, r.texts(MessageId::RobotOrganiserHeading), r.texts(MessageId::RobotBadRequest));
     if (!store_.decideVersion(formField(r.req, "receipt"), choice == "check"))
-        return r.message(409, r.texts.organiserHeading, r.texts.notWaiting);
+        return r.message(409, r.texts(MessageId::RobotOrganiserHeading), r.texts(MessageId::RobotNotWaiting));
     r.redirect("/organiser");
 }
 
@@ -195,13 +195,13 @@ void RobotServer::sendPublished(Request& r, const std::string& folder, const std
     const auto run = published ? runs_.find(std::stoll(*published)) : std::nullopt;
     const auto outputs = run ? runner_.outputsOf(*run) : std::nullopt;
     if (!outputs)
-        return r.message(404, r.texts.publicResults, r.texts.notPublished);
+        return r.message(404, r.texts(MessageId::RobotPublicResults), r.texts(MessageId::RobotNotPublished));
     const auto path = listedFile((fs::path(*outputs) / folder).string(), name);
     if (!path)
-        return r.message(404, r.texts.robotTitle, r.texts.notFound);
+        return r.message(404, r.texts(MessageId::RobotTitle), r.texts(MessageId::RobotNotFound));
     std::string content = readWholeFile(*path);
     if (name == "results.html")
-        content = withRunNote(std::move(content), fill(fill(r.texts.resultsOfRun, std::to_string(run->id)).c_str(),
-                                                       formatUtcSecond(run->finishedAt)));
+        content = withRunNote(std::move(content), r.texts(MessageId::RobotResultsOfRun,
+                                                           {std::to_string(run->id), formatUtcSecond(run->finishedAt)}));
     r.res.set_content(content, contentTypeOf(name));
 }

@@ -16,7 +16,7 @@
 std::string csrfField(const std::string& token);
 // A button that posts a form of its own; `fields` are hidden name=value
 // inputs the robot made itself.
-std::string postButton(const std::string& action, const std::string& id, const char* label,
+std::string postButton(const std::string& action, const std::string& id, const std::string& label,
                        const std::string& csrfToken,
                        const std::vector<std::pair<std::string, std::string>>& fields = {});
 // A claimed score, or the words for none.
@@ -56,7 +56,7 @@ struct Answer {
 // The answer to an upload, also shown again at its receipt's address.
 std::string answerPage(const PageTexts& texts, const Answer& answer);
 // The whole list of rejected lines, one a line: number, text, reason, tab-separated.
-std::string rejectedLinesText(const std::vector<RejectedLine>& lines);
+std::string rejectedLinesText(const std::vector<RejectedLine>& lines, Language language);
 
 std::string loginPage(const PageTexts& texts, const std::string& csrfToken, const std::string& message);
 

@@ -283,6 +283,60 @@ TEST(RobotUpload, AnswerShowsRejectedLinesAndBothScores)
     EXPECT_TRUE(contains(result->body, "<td>8</td>")) << "the rejected line's number in the file";
 }
 
+// The longest stretch of a catalogue text between its values: what a page
+// holds of it whatever the values are.
+std::string longestFixedPart(const std::string& text)
+{
+    std::string longest;
+    for (std::size_t at = 0; at <= text.size();) {
+        const std::size_t end = std::min(text.find("{}", at), text.size());
+        if (end - at > longest.size())
+            longest = text.substr(at, end - at);
+        at = end + 2;
+    }
+    return longest;
+}
+
+// A page in one language holds no catalogue text of the other: its own
+// words, the checker's words for the log's lines and header, and the
+// downloads, for a refusal and for an answer with problems of every kind.
+TEST(RobotPages, APageHoldsNoTextOfTheOtherLanguage)
+{
+    RunningRobot robot;
+    std::string withProblems = cabrilloLog("UA3ABC", {"RK3DZB"}, "CATEGORY-POWER: HUGE\r\n");
+    withProblems.insert(withProblems.find("END-OF-LOG"),
+                        "QSO:  1830 CW 2025-12-20 2100 UA3ABC        599 16     DL1AA         599 48\r\n"
+                        "QSO:  3527 CW 2025-12-20\r\n");
+    const struct {
+        const char* acceptLanguage;
+        Language language;
+        const char* header;  // the checker's words for the header and for the short line
+        const char* line;
+    } languages[] = {{"ru", Language::Russian, "неизвестное значение CATEGORY-POWER", "в строке QSO полей: "},
+                     {"en", Language::English, "unknown CATEGORY-POWER", "QSO line has "}};
+    for (const auto& side : languages) {
+        SCOPED_TRACE(side.acceptLanguage);
+        Browser browser(robot.port(), side.acceptLanguage);
+        const auto answer = browser.upload(withProblems, "op@example.org");
+        ASSERT_EQ(answer->status, 200) << answer->body;
+        EXPECT_TRUE(contains(answer->body, side.header)) << answer->body;
+        EXPECT_TRUE(contains(answer->body, side.line)) << answer->body;
+        const std::string receipt = "/receipt/" + receiptOf(answer);
+        const std::string pages[] = {answer->body, browser.get(receipt)->body,
+                                     browser.get(receipt + "/rejected.txt")->body, browser.get("/")->body,
+                                     browser.upload("Dear organiser,\nmy log follows.\n", "op@example.org")->body};
+        const Language other = side.language == Language::Russian ? Language::English : Language::Russian;
+        for (const CatalogueEntry& entry : messageCatalogue()) {
+            const std::string own = longestFixedPart(say(entry.id, side.language));
+            const std::string foreign = longestFixedPart(say(entry.id, other));
+            if (foreign.size() < 8 || contains(own, foreign))
+                continue;
+            for (const std::string& page : pages)
+                EXPECT_FALSE(contains(page, foreign)) << entry.name << ": " << foreign;
+        }
+    }
+}
+
 // The contest runs 2025-12-20 20:00-22:00 here.  A log wholly outside it is
 // refused with the dates of both; a line before the start is listed and
 // not counted; rejected lines come in the order of the file.
