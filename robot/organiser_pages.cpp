@@ -10,7 +10,8 @@ namespace {
 
 std::string publishButton(const PageTexts& texts, const std::string& csrfToken, long long run)
 {
-    return postButton("/organiser/publish", "publish", texts(MessageId::RobotPublish), csrfToken, {{"run", std::to_string(run)}});
+    return postButton("/organiser/publish", "publish", texts(MessageId::RobotPublish), csrfToken,
+                      {{"run", std::to_string(run)}});
 }
 
 std::string runPath(long long run)
@@ -59,8 +60,10 @@ std::string standingName(const PageTexts& texts, VersionStanding standing)
 // of one table.
 std::vector<std::string> versionHeadings(const PageTexts& texts)
 {
-    return {texts(MessageId::RobotVersionColumn), texts(MessageId::RobotStandingColumn), texts(MessageId::RobotReceivedAt),    texts(MessageId::RobotEmailColumn), texts(MessageId::RobotFileColumn),
-            texts(MessageId::RobotQsoLines),      texts(MessageId::RobotClaimedScore),   texts(MessageId::RobotComputedScore), texts(MessageId::RobotReceipt)};
+    return {
+        texts(MessageId::RobotVersionColumn), texts(MessageId::RobotStandingColumn), texts(MessageId::RobotReceivedAt),
+        texts(MessageId::RobotEmailColumn),   texts(MessageId::RobotFileColumn),     texts(MessageId::RobotQsoLines),
+        texts(MessageId::RobotClaimedScore),  texts(MessageId::RobotComputedScore),  texts(MessageId::RobotReceipt)};
 }
 
 std::vector<std::string> versionCells(const PageTexts& texts, const StoredUpload& upload)
@@ -112,8 +115,8 @@ void waitingVersions(std::ostringstream& out, const PageTexts& texts, const std:
 
 void everyVersionTable(std::ostringstream& out, const PageTexts& texts, const std::vector<StoredUpload>& versions)
 {
-    out << "<h2>" << texts(MessageId::RobotEveryVersion) << " (" << versions.size() << ")</h2><table id=\"versions\"><tr><th>"
-        << texts(MessageId::RobotCallsign) << "</th>";
+    out << "<h2>" << texts(MessageId::RobotEveryVersion) << " (" << versions.size()
+        << ")</h2><table id=\"versions\"><tr><th>" << texts(MessageId::RobotCallsign) << "</th>";
     for (const std::string& heading : versionHeadings(texts))
         out << "<th>" << heading << "</th>";
     out << "</tr>";
@@ -128,10 +131,10 @@ void everyVersionTable(std::ostringstream& out, const PageTexts& texts, const st
 
 void receivedTable(std::ostringstream& out, const PageTexts& texts, const std::vector<StoredUpload>& logs)
 {
-    out << "<h2>" << texts(MessageId::RobotLogsReceived) << " (" << logs.size() << ")</h2><table id=\"logs\"><tr><th>"
-        << texts(MessageId::RobotReceivedAt) << "</th><th>" << texts(MessageId::RobotCallsign) << "</th><th>" << texts(MessageId::RobotCategory) << "</th><th>"
-        << texts(MessageId::RobotQsoLines) << "</th><th>" << texts(MessageId::RobotClaimedScore) << "</th><th>" << texts(MessageId::RobotComputedScore) << "</th><th>"
-        << texts(MessageId::RobotVersionColumn) << "</th><th>" << texts(MessageId::RobotEmailColumn) << "</th><th>" << texts(MessageId::RobotReceipt) << "</th></tr>";
+    out << "<h2>" << texts(MessageId::RobotLogsReceived) << " (" << logs.size() << ")</h2><table id=\"logs\">"
+        << headingRow(texts, {MessageId::RobotReceivedAt, MessageId::RobotCallsign, MessageId::RobotCategory,
+                              MessageId::RobotQsoLines, MessageId::RobotClaimedScore, MessageId::RobotComputedScore,
+                              MessageId::RobotVersionColumn, MessageId::RobotEmailColumn, MessageId::RobotReceipt});
     for (const StoredUpload& log : logs)
         out << "<tr><td>" << formatUtcSecond(log.receivedAt) << "</td><td>" << htmlEscaped(log.callsign) << "</td><td>"
             << htmlEscaped(log.category) << "</td><td>" << log.qsoLines << "</td>" << claimedCell(texts, log) << "<td>"
@@ -148,8 +151,9 @@ void refusedTable(std::ostringstream& out, const PageTexts& texts, const std::ve
         out << "<p>" << texts(MessageId::RobotNone) << "</p>";
         return;
     }
-    out << "<table id=\"refused\"><tr><th>" << texts(MessageId::RobotReceivedAt) << "</th><th>" << texts(MessageId::RobotCallsign) << "</th><th>"
-        << texts(MessageId::RobotFileColumn) << "</th><th>" << texts(MessageId::RobotEmailColumn) << "</th><th>" << texts(MessageId::RobotReceipt) << "</th></tr>";
+    out << "<table id=\"refused\">"
+        << headingRow(texts, {MessageId::RobotReceivedAt, MessageId::RobotCallsign, MessageId::RobotFileColumn,
+                              MessageId::RobotEmailColumn, MessageId::RobotReceipt});
     for (const StoredUpload& upload : refused)
         out << "<tr><td>" << formatUtcSecond(upload.receivedAt) << "</td><td>" << htmlEscaped(upload.callsign)
             << "</td><td>" << htmlEscaped(upload.fileName) << "</td><td>" << htmlEscaped(upload.email)
@@ -165,7 +169,7 @@ void missingTable(std::ostringstream& out, const PageTexts& texts, const std::ve
         out << "<p>" << texts(MessageId::RobotNone) << "</p>";
         return;
     }
-    out << "<table id=\"missing\"><tr><th>" << texts(MessageId::RobotCallsign) << "</th><th>" << texts(MessageId::RobotWorkedBy) << "</th></tr>";
+    out << "<table id=\"missing\">" << headingRow(texts, {MessageId::RobotCallsign, MessageId::RobotWorkedBy});
     for (const MissingLog& log : missing)
         out << "<tr><td>" << htmlEscaped(log.callsign) << "</td><td>" << log.workedBy << "</td></tr>";
     out << "</table>";
@@ -182,8 +186,8 @@ std::string organiserPage(const PageTexts& texts, const std::string& csrfToken, 
                        {{"newest", std::to_string(newest)}});
     if (view.newestRun)
         body << "<a id=\"newest-run\" href=\"" << runPath(newest) << "\">"
-             << texts(MessageId::RobotCheckRun, {std::to_string(newest)}) << "</a> (" << stateText(texts, view.newestRun->state)
-             << ") ";
+             << texts(MessageId::RobotCheckRun, {std::to_string(newest)}) << "</a> ("
+             << stateText(texts, view.newestRun->state) << ") ";
     if (view.newestDone)
         body << publishButton(texts, csrfToken, view.newestDone->id);
     if (!view.window.closed)
@@ -192,12 +196,14 @@ std::string organiserPage(const PageTexts& texts, const std::string& csrfToken, 
         body << postButton("/organiser/reopen", "reopen", texts(MessageId::RobotReopen), csrfToken);
     body << postButton("/organiser/logout", "logout", texts(MessageId::RobotLogOut), csrfToken) << "</p>";
     if (view.window.closed)
-        body << "<p class=\"no\">" << texts(MessageId::RobotClosedSince, {formatUtcMinute(view.window.deadline)}) << "</p>";
+        body << "<p class=\"no\">" << texts(MessageId::RobotClosedSince, {formatUtcMinute(view.window.deadline)})
+             << "</p>";
     else if (view.window.deadline)
         body << "<p>" << texts(MessageId::RobotOpenUntil, {formatUtcMinute(view.window.deadline)}) << "</p>";
     if (view.published)
         body << "<p class=\"ok\"><a href=\"/results\">" << texts(MessageId::RobotPublished) << "</a></p>";
-    body << "<p><a id=\"received\" href=\"/organiser/received.zip\">" << texts(MessageId::RobotDownloadReceived) << "</a></p>";
+    body << "<p><a id=\"received\" href=\"/organiser/received.zip\">" << texts(MessageId::RobotDownloadReceived)
+         << "</a></p>";
     waitingVersions(body, texts, csrfToken, view.versions);
     receivedTable(body, texts, view.logs);
     refusedTable(body, texts, view.refused);
@@ -213,7 +219,8 @@ void runProgress(std::ostringstream& out, const PageTexts& texts, const RunProgr
     out << "<p id=\"progress\">";
     switch (progress.stage) {
     case RunStage::Collecting:
-        out << texts(MessageId::RobotCollectingLogs, {std::to_string(progress.logsCollected) + " / " + std::to_string(progress.logsTotal)});
+        out << texts(MessageId::RobotCollectingLogs,
+                     {std::to_string(progress.logsCollected) + " / " + std::to_string(progress.logsTotal)});
         break;
     case RunStage::Checking:
         out << texts(MessageId::RobotCheckingLogs);
@@ -228,7 +235,8 @@ void runProgress(std::ostringstream& out, const PageTexts& texts, const RunProgr
 void runOutputs(std::ostringstream& out, const PageTexts& texts, const std::string& csrfToken, const RunView& view)
 {
     const std::string base = runPath(view.run.id);
-    out << "<p><a id=\"results-page\" href=\"" << base << "/results.html\">" << texts(MessageId::RobotResultsPage) << "</a> &middot; "
+    out << "<p><a id=\"results-page\" href=\"" << base << "/results.html\">" << texts(MessageId::RobotResultsPage)
+        << "</a> &middot; "
         << "<a id=\"zip\" href=\"" << base << "/all.zip\">" << texts(MessageId::RobotDownload) << "</a> "
         << publishButton(texts, csrfToken, view.run.id) << "</p>";
     out << "<h2>" << texts(MessageId::RobotReports) << "</h2><ul id=\"reports\">";
@@ -251,8 +259,8 @@ std::string runPage(const PageTexts& texts, const std::string& csrfToken, const 
     if (run.state == RunState::Running && view.progress)
         runProgress(body, texts, *view.progress);
     if (run.state == RunState::Failed)
-        body << "<p class=\"no\">" << texts(MessageId::RobotCheckFailed) << "</p><pre id=\"failure\">" << htmlEscaped(run.failure)
-             << "</pre>";
+        body << "<p class=\"no\">" << texts(MessageId::RobotCheckFailed) << "</p><pre id=\"failure\">"
+             << htmlEscaped(run.failure) << "</pre>";
     if (run.state == RunState::Done)
         runOutputs(body, texts, csrfToken, view);
     return htmlPage(texts, texts(MessageId::RobotCheckRun, {std::to_string(run.id)}), body.str(), runPath(run.id),
@@ -261,10 +269,10 @@ std::string runPage(const PageTexts& texts, const std::string& csrfToken, const 
 
 std::string confirmPublishPage(const PageTexts& texts, const std::string& csrfToken, const RunRecord& run)
 {
-    const std::string body = "<p id=\"confirm\">" + texts(MessageId::RobotStillOpen, {std::to_string(run.id)}) + "</p><p>" +
-                             postButton("/organiser/publish", "publish-anyway", texts(MessageId::RobotPublishAnyway), csrfToken,
-                                        {{"run", std::to_string(run.id)}, {"confirm", "yes"}}) +
-                             "<a href=\"" + runPath(run.id) + "\">" + texts(MessageId::RobotCheckRun, {std::to_string(run.id)}) +
-                             "</a></p>";
+    const std::string body =
+        "<p id=\"confirm\">" + texts(MessageId::RobotStillOpen, {std::to_string(run.id)}) + "</p><p>" +
+        postButton("/organiser/publish", "publish-anyway", texts(MessageId::RobotPublishAnyway), csrfToken,
+                   {{"run", std::to_string(run.id)}, {"confirm", "yes"}}) +
+        "<a href=\"" + runPath(run.id) + "\">" + texts(MessageId::RobotCheckRun, {std::to_string(run.id)}) + "</a></p>";
     return htmlPage(texts, texts(MessageId::RobotPublish), body, runPath(run.id));
 }

@@ -202,6 +202,6 @@ void RobotServer::sendPublished(Request& r, const std::string& folder, const std
     std::string content = readWholeFile(*path);
     if (name == "results.html")
         content = withRunNote(std::move(content), r.texts(MessageId::RobotResultsOfRun,
-                                                           {std::to_string(run->id), formatUtcSecond(run->finishedAt)}));
+                                                          {std::to_string(run->id), formatUtcSecond(run->finishedAt)}));
     r.res.set_content(content, contentTypeOf(name));
 }

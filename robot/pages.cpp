@@ -38,11 +38,13 @@ std::string refusalText(const PageTexts& texts, const Precheck& precheck)
     case Refusal::BadCallsign:
         return texts(MessageId::RobotBadCallsign, {htmlEscaped(precheck.callsign)});
     case Refusal::CallsignMismatch:
-        return texts(MessageId::RobotCallsignMismatch, {htmlEscaped(precheck.callsign), htmlEscaped(precheck.qsoCallsign)});
+        return texts(MessageId::RobotCallsignMismatch,
+                     {htmlEscaped(precheck.callsign), htmlEscaped(precheck.qsoCallsign)});
     case Refusal::NoReadableQso:
         return texts(MessageId::RobotNoReadableQso);
     case Refusal::NoQsoInPeriod:
-        return texts(MessageId::RobotNoQsoInPeriod, {htmlEscaped(precheck.contestPeriod), htmlEscaped(precheck.qsoDates)});
+        return texts(MessageId::RobotNoQsoInPeriod,
+                     {htmlEscaped(precheck.contestPeriod), htmlEscaped(precheck.qsoDates)});
     case Refusal::None:
         break;
     }
@@ -52,14 +54,18 @@ std::string refusalText(const PageTexts& texts, const Precheck& precheck)
 void summaryTable(std::ostringstream& out, const PageTexts& texts, const StoredUpload& upload)
 {
     out << "<table>"
-        << "<tr><th>" << texts(MessageId::RobotReceipt) << "</th><td id=\"receipt\">" << htmlEscaped(upload.receipt) << "</td></tr>"
-        << "<tr><th>" << texts(MessageId::RobotReceivedAt) << "</th><td>" << formatUtcSecond(upload.receivedAt) << "</td></tr>"
-        << "<tr><th>" << texts(MessageId::RobotCallsign) << "</th><td id=\"callsign\">" << htmlEscaped(upload.callsign) << "</td></tr>"
+        << "<tr><th>" << texts(MessageId::RobotReceipt) << "</th><td id=\"receipt\">" << htmlEscaped(upload.receipt)
+        << "</td></tr>"
+        << "<tr><th>" << texts(MessageId::RobotReceivedAt) << "</th><td>" << formatUtcSecond(upload.receivedAt)
+        << "</td></tr>"
+        << "<tr><th>" << texts(MessageId::RobotCallsign) << "</th><td id=\"callsign\">" << htmlEscaped(upload.callsign)
+        << "</td></tr>"
         << "<tr><th>" << texts(MessageId::RobotCategory) << "</th><td>" << htmlEscaped(upload.category) << "</td></tr>"
         << "<tr><th>" << texts(MessageId::RobotQsoLines) << "</th><td>" << upload.qsoLines << "</td></tr>"
-        << "<tr><th>" << texts(MessageId::RobotClaimedScore) << "</th><td id=\"claimed\">" << scoreText(texts, upload.claimedScore)
+        << "<tr><th>" << texts(MessageId::RobotClaimedScore) << "</th><td id=\"claimed\">"
+        << scoreText(texts, upload.claimedScore) << "</td></tr>"
+        << "<tr><th>" << texts(MessageId::RobotComputedScore) << "</th><td id=\"computed\">" << upload.computedScore
         << "</td></tr>"
-        << "<tr><th>" << texts(MessageId::RobotComputedScore) << "</th><td id=\"computed\">" << upload.computedScore << "</td></tr>"
         << "</table>";
 }
 
@@ -81,8 +87,8 @@ void moreToDownload(std::ostringstream& out, const PageTexts& texts, std::size_t
                     const std::string& href, const char* id)
 {
     if (shown < all)
-        out << "<p>" << texts(MessageId::RobotFirstLinesShown, {std::to_string(shown), std::to_string(all)}) << " <a id=\"" << id
-            << "\" href=\"" << href << "\">" << texts(MessageId::RobotDownloadAll) << "</a></p>";
+        out << "<p>" << texts(MessageId::RobotFirstLinesShown, {std::to_string(shown), std::to_string(all)})
+            << " <a id=\"" << id << "\" href=\"" << href << "\">" << texts(MessageId::RobotDownloadAll) << "</a></p>";
 }
 
 void rejectedLines(std::ostringstream& out, const PageTexts& texts, const Answer& answer)
@@ -93,8 +99,8 @@ void rejectedLines(std::ostringstream& out, const PageTexts& texts, const Answer
         out << "<p>" << texts(MessageId::RobotNone) << "</p>";
         return;
     }
-    out << "<table id=\"rejected\"><tr><th>" << texts(MessageId::RobotLineColumn) << "</th><th>" << texts(MessageId::RobotTextColumn) << "</th><th>"
-        << texts(MessageId::RobotReasonColumn) << "</th></tr>";
+    out << "<table id=\"rejected\">"
+        << headingRow(texts, {MessageId::RobotLineColumn, MessageId::RobotTextColumn, MessageId::RobotReasonColumn});
     const std::size_t shown = std::min<std::size_t>(lines.size(), kLinesOnAPage);
     for (std::size_t i = 0; i < shown; ++i)
         out << "<tr><td>" << lines[i].line << "</td><td><code>" << htmlEscaped(lines[i].text) << "</code></td><td>"
@@ -116,7 +122,8 @@ void errorLines(std::ostringstream& out, const PageTexts& texts, const Answer& a
         ++shown;
     }
     const std::size_t all = std::count(text.begin(), text.end(), '\n') + (text.back() == '\n' ? 0 : 1);
-    out << "<h2>" << texts(MessageId::RobotErrorLines) << "</h2><pre id=\"err\">" << htmlEscaped(text.substr(0, end)) << "</pre>";
+    out << "<h2>" << texts(MessageId::RobotErrorLines) << "</h2><pre id=\"err\">" << htmlEscaped(text.substr(0, end))
+        << "</pre>";
     moreToDownload(out, texts, shown, all, receiptPath(answer.upload.receipt) + "/err.txt", "all-err");
 }
 
@@ -147,7 +154,8 @@ void versionNote(std::ostringstream& out, const PageTexts& texts, const Answer& 
     out << "</p>";
     if (upload.standing == VersionStanding::Checked || upload.standing == VersionStanding::Replaced) {
         const std::string link = "/?replace=" + upload.receipt;
-        out << "<p>" << texts(MessageId::RobotReplaceLater) << " <a id=\"replace-link\" href=\"" << link << "\">" << link << "</a></p>";
+        out << "<p>" << texts(MessageId::RobotReplaceLater) << " <a id=\"replace-link\" href=\"" << link << "\">"
+            << link << "</a></p>";
     }
 }
 
@@ -192,13 +200,15 @@ std::string uploadPage(const PageTexts& texts, const std::string& contestName, c
              << texts(MessageId::RobotClosedSince, {formatUtcMinute(window.deadline)}) << "</p>";
         return htmlPage(texts, contestName, body.str(), "/");
     }
-    body << "<h2>" << texts(MessageId::RobotUploadHeading) << "</h2><p>" << texts(MessageId::RobotUploadIntro) << "</p>";
+    body << "<h2>" << texts(MessageId::RobotUploadHeading) << "</h2><p>" << texts(MessageId::RobotUploadIntro)
+         << "</p>";
     if (window.deadline)
         body << "<p>" << texts(MessageId::RobotOpenUntil, {formatUtcMinute(window.deadline)}) << "</p>";
     body << "<form method=\"post\" action=\"/upload\" enctype=\"multipart/form-data\">" << csrfField(csrfToken)
          << "<label>" << texts(MessageId::RobotFileLabel) << " <input type=\"file\" name=\"log\" id=\"log\"></label>"
          << "<label>" << texts(MessageId::RobotPasteLabel) << "<textarea name=\"text\" id=\"text\"></textarea></label>"
-         << "<label>" << texts(MessageId::RobotEmailLabel) << " <input type=\"email\" name=\"email\" id=\"email\" required></label>"
+         << "<label>" << texts(MessageId::RobotEmailLabel)
+         << " <input type=\"email\" name=\"email\" id=\"email\" required></label>"
          << "<label>" << texts(MessageId::RobotEarlierReceiptLabel)
          << " <input name=\"earlier\" id=\"earlier\" maxlength=\"20\" value=\"" << htmlEscaped(earlierReceipt)
          << "\"></label>"
@@ -210,7 +220,8 @@ std::string messagePage(const PageTexts& texts, const std::string& heading, cons
                         const std::string& switchUrl)
 {
     const std::string body = "<h2 class=\"no\" id=\"verdict\">" + htmlEscaped(heading) + "</h2><p id=\"message\">" +
-                             htmlEscaped(message) + "</p><p><a href=\"/\">" + texts(MessageId::RobotSendAnother) + "</a></p>";
+                             htmlEscaped(message) + "</p><p><a href=\"/\">" + texts(MessageId::RobotSendAnother) +
+                             "</a></p>";
     return htmlPage(texts, texts(MessageId::RobotTitle), body, switchUrl);
 }
 
@@ -232,13 +243,13 @@ std::string answerPage(const PageTexts& texts, const Answer& answer)
             body << "<pre>" << htmlEscaped(precheck.refusalDetail.in(texts.language())) << "</pre>";
     }
     summaryTable(body, texts, upload);
-    body << "<p>" << texts(MessageId::RobotReportLater) << ": <a id=\"report-link\" href=\"" << receiptPath(upload.receipt) << "\">"
-         << receiptPath(upload.receipt) << "</a></p>";
+    body << "<p>" << texts(MessageId::RobotReportLater) << ": <a id=\"report-link\" href=\""
+         << receiptPath(upload.receipt) << "\">" << receiptPath(upload.receipt) << "</a></p>";
     headerProblems(body, texts, precheck);
     rejectedLines(body, texts, answer);
     if (!precheck.resultsText.empty())
-        body << "<h2>" << texts(MessageId::RobotResultsText) << "</h2><pre id=\"results\">" << htmlEscaped(precheck.resultsText)
-             << "</pre>";
+        body << "<h2>" << texts(MessageId::RobotResultsText) << "</h2><pre id=\"results\">"
+             << htmlEscaped(precheck.resultsText) << "</pre>";
     errorLines(body, texts, answer);
     body << "<p><a href=\"/\">" << texts(MessageId::RobotSendAnother) << "</a></p>";
     return htmlPage(texts, texts(MessageId::RobotTitle), body.str(), receiptPath(upload.receipt));
@@ -257,8 +268,8 @@ std::string loginPage(const PageTexts& texts, const std::string& csrfToken, cons
     std::ostringstream body;
     if (!message.empty())
         body << "<p class=\"no\" id=\"message\">" << htmlEscaped(message) << "</p>";
-    body << "<form method=\"post\" action=\"/organiser/login\">" << csrfField(csrfToken) << "<label>" << texts(MessageId::RobotPassword)
-         << " <input type=\"password\" name=\"password\" id=\"password\"></label>"
+    body << "<form method=\"post\" action=\"/organiser/login\">" << csrfField(csrfToken) << "<label>"
+         << texts(MessageId::RobotPassword) << " <input type=\"password\" name=\"password\" id=\"password\"></label>"
          << "<p><button type=\"submit\" id=\"login\">" << texts(MessageId::RobotLogIn) << "</button></p></form>";
     return htmlPage(texts, texts(MessageId::RobotLoginHeading), body.str(), "/organiser/login");
 }
@@ -266,6 +277,14 @@ std::string loginPage(const PageTexts& texts, const std::string& csrfToken, cons
 std::string scoreText(const PageTexts& texts, const std::optional<long long>& value)
 {
     return value ? std::to_string(*value) : std::string(texts(MessageId::RobotNotClaimed));
+}
+
+std::string headingRow(const PageTexts& texts, std::initializer_list<MessageId> headings)
+{
+    std::string row = "<tr>";
+    for (const MessageId heading : headings)
+        row += "<th>" + texts(heading) + "</th>";
+    return row + "</tr>";
 }
 
 std::string postButton(const std::string& action, const std::string& id, const std::string& label,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <ctime>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +20,8 @@ std::string csrfField(const std::string& token);
 std::string postButton(const std::string& action, const std::string& id, const std::string& label,
                        const std::string& csrfToken,
                        const std::vector<std::pair<std::string, std::string>>& fields = {});
+// A table's row of headings, in the page's language.
+std::string headingRow(const PageTexts& texts, std::initializer_list<MessageId> headings);
 // A claimed score, or the words for none.
 std::string scoreText(const PageTexts& texts, const std::optional<long long>& value);
 

@@ -213,7 +213,8 @@ void RobotServer::installRoutes()
         noteRequestFailure(whatWasThrown(thrown));
         const PageTexts texts(chooseLanguage(cookieValue(req, "lang"), req.get_header_value("Accept-Language")));
         res.status = 500;
-        res.set_content(messagePage(texts, texts(MessageId::RobotTitle), texts(MessageId::RobotServerError), "/"), kHtml);
+        res.set_content(messagePage(texts, texts(MessageId::RobotTitle), texts(MessageId::RobotServerError), "/"),
+                        kHtml);
     });
 }
 
@@ -264,7 +265,8 @@ void RobotServer::takeUpload(Request& r)
     const std::time_t now = std::time(nullptr);
     std::time_t deadline = 0;
     if (uploadsClosed(now, deadline))
-        return r.message(403, r.texts(MessageId::RobotClosedHeading), r.texts(MessageId::RobotClosedSince, {formatUtcMinute(deadline)}));
+        return r.message(403, r.texts(MessageId::RobotClosedHeading),
+                         r.texts(MessageId::RobotClosedSince, {formatUtcMinute(deadline)}));
 
     NewUpload upload;
     upload.receivedAt = now;
@@ -277,7 +279,8 @@ void RobotServer::takeUpload(Request& r)
         upload.fileName = "pasted";
     }
     if (upload.original.size() > config_.uploadLimit)
-        return r.message(413, r.texts(MessageId::RobotRefusedHeading), r.texts(MessageId::RobotTooLarge, {sizeText(config_.uploadLimit)}));
+        return r.message(413, r.texts(MessageId::RobotRefusedHeading),
+                         r.texts(MessageId::RobotTooLarge, {sizeText(config_.uploadLimit)}));
     if (trimmed(upload.original).empty())
         return r.message(400, r.texts(MessageId::RobotRefusedHeading), r.texts(MessageId::RobotNoLogSent));
     upload.email = trimmed(formField(r.req, "email"));
@@ -337,8 +340,9 @@ void RobotServer::sendReceiptList(Request& r)
     const auto stored = requestedUpload(r);
     if (!stored)
         return;
-    const std::string text = r.req.matches[2] == "rejected" ? rejectedLinesText(store_.rejectedLines(stored->id), r.texts.language())
-                                                            : keptPrecheck(*stored, 0).precheck.errorLines;
+    const std::string text = r.req.matches[2] == "rejected"
+                                 ? rejectedLinesText(store_.rejectedLines(stored->id), r.texts.language())
+                                 : keptPrecheck(*stored, 0).precheck.errorLines;
     r.res.set_content(text, "text/plain; charset=utf-8");
 }
 

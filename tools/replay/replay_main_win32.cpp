@@ -281,8 +281,8 @@ std::string dateText(const std::optional<CivilTime>& date)
 
 void printPlan(const ReplayPlan& plan)
 {
-    std::cout << say(MessageId::ReplayOwnStation, {plan.ownCallsign, plan.ownCountryPrefix,
-                                                   dateText(plan.contestStart), dateText(plan.contestEnd)})
+    std::cout << say(MessageId::ReplayOwnStation,
+                     {plan.ownCallsign, plan.ownCountryPrefix, dateText(plan.contestStart), dateText(plan.contestEnd)})
               << "\n";
     if (!plan.callsWithoutCountry.empty()) {
         std::cout << say(MessageId::ReplayNotInCountryFile);
