@@ -14,6 +14,13 @@ std::string publishButton(const PageTexts& texts, const std::string& csrfToken, 
                       {{"run", std::to_string(run)}});
 }
 
+// A participant's own words in a table cell (an address, a file name, the
+// categories): broken anywhere rather than widen the list past the page.
+std::string wrappingText(const std::string& text)
+{
+    return "<span class=\"wraps\">" + htmlEscaped(text) + "</span>";
+}
+
 std::string runPath(long long run)
 {
     return "/organiser/run/" + std::to_string(run);
@@ -71,8 +78,8 @@ std::vector<std::string> versionCells(const PageTexts& texts, const StoredUpload
     return {std::to_string(upload.version),
             standingName(texts, upload.standing),
             formatUtcSecond(upload.receivedAt),
-            htmlEscaped(upload.email),
-            htmlEscaped(upload.fileName),
+            wrappingText(upload.email),
+            wrappingText(upload.fileName),
             std::to_string(upload.qsoLines),
             scoreText(texts, upload.claimedScore),
             std::to_string(upload.computedScore),
@@ -137,8 +144,8 @@ void receivedTable(std::ostringstream& out, const PageTexts& texts, const std::v
                               MessageId::RobotVersionColumn, MessageId::RobotEmailColumn, MessageId::RobotReceipt});
     for (const StoredUpload& log : logs)
         out << "<tr><td>" << formatUtcSecond(log.receivedAt) << "</td><td>" << htmlEscaped(log.callsign) << "</td><td>"
-            << htmlEscaped(log.category) << "</td><td>" << log.qsoLines << "</td>" << claimedCell(texts, log) << "<td>"
-            << log.computedScore << "</td><td>" << log.version << "</td><td>" << htmlEscaped(log.email)
+            << wrappingText(log.category) << "</td><td>" << log.qsoLines << "</td>" << claimedCell(texts, log) << "<td>"
+            << log.computedScore << "</td><td>" << log.version << "</td><td>" << wrappingText(log.email)
             << "</td><td><a href=\"" << receiptPath(log.receipt) << "\">" << htmlEscaped(log.receipt)
             << "</a></td></tr>";
     out << "</table>";
@@ -156,7 +163,7 @@ void refusedTable(std::ostringstream& out, const PageTexts& texts, const std::ve
                               MessageId::RobotEmailColumn, MessageId::RobotReceipt});
     for (const StoredUpload& upload : refused)
         out << "<tr><td>" << formatUtcSecond(upload.receivedAt) << "</td><td>" << htmlEscaped(upload.callsign)
-            << "</td><td>" << htmlEscaped(upload.fileName) << "</td><td>" << htmlEscaped(upload.email)
+            << "</td><td>" << wrappingText(upload.fileName) << "</td><td>" << wrappingText(upload.email)
             << "</td><td><a href=\"" << receiptPath(upload.receipt) << "\">" << htmlEscaped(upload.receipt)
             << "</a></td></tr>";
     out << "</table>";
@@ -256,6 +263,9 @@ std::string runPage(const PageTexts& texts, const std::string& csrfToken, const 
     if (run.state != RunState::Running)
         body << " " << texts(MessageId::RobotRunFinished, {formatUtcSecond(run.finishedAt)});
     body << "</p>";
+    if (run.state == RunState::Done)
+        body << "<p id=\"run-summary\">" << texts(MessageId::RobotRunLogsRead, {std::to_string(view.logsRead)}) << " "
+             << texts(view.published ? MessageId::RobotRunPublished : MessageId::RobotRunNotPublished) << "</p>";
     if (run.state == RunState::Running && view.progress)
         runProgress(body, texts, *view.progress);
     if (run.state == RunState::Failed)

@@ -28,6 +28,8 @@ struct RunView {
     RunRecord run;
     std::optional<RunProgress> progress;   // while it runs
     std::vector<std::string> reportNames;  // once it is done
+    std::size_t logsRead = 0;              // once it is done
+    bool published = false;                // its results are the public ones
 };
 
 // A cross-check run: while it runs, its progress (the page refreshes

@@ -85,14 +85,18 @@ void RobotServer::showRun(Request& r)
 {
     const auto run = requestedRun(r);
     if (!run)
-        return r.message(404, r.texts(MessageId::RobotTitle), r.texts(MessageId::RobotNotFound));
+        return r.message(404, r.texts.contestName(), r.texts(MessageId::RobotNotFound));
     RunView view;
     view.run = *run;
     const auto progress = runner_.progress();
     if (progress && progress->run == run->id)
         view.progress = progress;
-    if (const auto outputs = runner_.outputsOf(*run))
+    if (const auto outputs = runner_.outputsOf(*run)) {
         view.reportNames = listedFiles((fs::path(*outputs) / "out" / "ubn").string());
+        // The run keeps every log it read, and nothing else, in logs/.
+        view.logsRead = listedFiles((fs::path(*outputs) / "logs").string()).size();
+    }
+    view.published = store_.setting(kPublishedKey) == std::to_string(run->id);
     r.page(200, runPage(r.texts, r.csrfToken(), view));
 }
 
@@ -101,14 +105,14 @@ void RobotServer::sendRunFile(Request& r)
     const auto run = requestedRun(r);
     const auto outputs = run ? runner_.outputsOf(*run) : std::nullopt;
     if (!outputs)
-        return r.message(404, r.texts(MessageId::RobotTitle), r.texts(MessageId::RobotNotFound));
+        return r.message(404, r.texts.contestName(), r.texts(MessageId::RobotNotFound));
     // The zip lies beside the run's outputs, not among them.
     const std::string name = r.req.matches[3];
     const fs::path folder = *outputs;
     const fs::path base = name == "all.zip" ? folder : folder / (r.req.matches[2].matched ? "out/ubn" : "out");
     const auto path = listedFile(base.string(), name);
     if (!path)
-        return r.message(404, r.texts(MessageId::RobotTitle), r.texts(MessageId::RobotNotFound));
+        return r.message(404, r.texts.contestName(), r.texts(MessageId::RobotNotFound));
     r.res.set_content(readWholeFile(*path), contentTypeOf(name));
     if (name == "all.zip")
         r.res.set_header("Content-Disposition",
@@ -121,7 +125,7 @@ void RobotServer::publish(Request& r)
 {
     const auto run = requestedRun(r);
     if (!run || run->state != RunState::Done)
-        return r.message(409, r.texts(MessageId::RobotTitle), r.texts(MessageId::RobotNotPublishable));
+        return r.message(409, r.texts.contestName(), r.texts(MessageId::RobotNotPublishable));
     UploadWindow window;
     window.closed = uploadsClosed(std::time(nullptr), window.deadline);
     if (!window.closed && formField(r.req, "confirm") != "yes")
@@ -198,7 +202,7 @@ void RobotServer::sendPublished(Request& r, const std::string& folder, const std
         return r.message(404, r.texts(MessageId::RobotPublicResults), r.texts(MessageId::RobotNotPublished));
     const auto path = listedFile((fs::path(*outputs) / folder).string(), name);
     if (!path)
-        return r.message(404, r.texts(MessageId::RobotTitle), r.texts(MessageId::RobotNotFound));
+        return r.message(404, r.texts.contestName(), r.texts(MessageId::RobotNotFound));
     std::string content = readWholeFile(*path);
     if (name == "results.html")
         content = withRunNote(std::move(content), r.texts(MessageId::RobotResultsOfRun,

@@ -1,15 +1,19 @@
 // The words of the robot's pages, in the visitor's language, all taken from
-// the message catalogue.
+// the message catalogue, and the name of the contest every page bears.
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "messages/message_catalogue.h"
 
 class PageTexts {
 public:
-    explicit PageTexts(Language language) : language_(language) {}
+    PageTexts(Language language, std::string contestName)
+        : language_(language), contestName_(std::move(contestName))
+    {
+    }
 
     // A catalogue message with its "{}" filled by `values` in turn.
     std::string operator()(MessageId id, const std::vector<std::string>& values = {}) const
@@ -17,6 +21,8 @@ public:
         return say(id, language_, values);
     }
     Language language() const { return language_; }
+    // As the robot's settings name it: the title of the participant's pages.
+    const std::string& contestName() const { return contestName_; }
     // The page's lang attribute, "en" or "ru".
     const char* languageCode() const;
     // The other language's own name, for the switch.
@@ -25,6 +31,7 @@ public:
 
 private:
     Language language_;
+    std::string contestName_;
 };
 
 // The language of a request: `choice` (the switch's ?lang= or its cookie)

@@ -14,7 +14,8 @@ const char* const kStyle = "body{font-family:sans-serif;max-width:72em;margin:1e
                            "#logs td{white-space:nowrap}"
                            "pre{background:#f4f4f4;padding:.5em;overflow-x:auto}.ok{color:#070}.no{color:#b00}"
                            "nav{float:right}label{display:block;margin-top:.6em}textarea{width:100%;height:12em}"
-                           "form.inline{display:inline}.differs{background:#fde2c8;font-weight:bold}";
+                           "form.inline{display:inline}.differs{background:#fde2c8;font-weight:bold}"
+                           ".wraps{white-space:normal;overflow-wrap:anywhere}";
 
 }  // namespace
 
@@ -110,11 +111,13 @@ void rejectedLines(std::ostringstream& out, const PageTexts& texts, const Answer
                    receiptPath(answer.upload.receipt) + "/rejected.txt", "all-rejected");
 }
 
-// err.txt's first screenful, and the whole as a download.
+// err.txt's first screenful, and the whole as a download; nothing when it
+// holds no QSO, only its header line.
 void errorLines(std::ostringstream& out, const PageTexts& texts, const Answer& answer)
 {
     const std::string& text = answer.precheck.errorLines;
-    if (text.empty())
+    const std::size_t firstLineEnd = text.find('\n');
+    if (firstLineEnd == std::string::npos || firstLineEnd + 1 == text.size())
         return;
     std::size_t end = 0, shown = 0;
     while (end < text.size() && shown < kLinesOnAPage) {
@@ -159,6 +162,12 @@ void versionNote(std::ostringstream& out, const PageTexts& texts, const Answer& 
     }
 }
 
+void reportLink(std::ostringstream& out, const PageTexts& texts, const StoredUpload& upload)
+{
+    out << "<p>" << texts(MessageId::RobotReportLater) << ": <a id=\"report-link\" href=\"" << receiptPath(upload.receipt)
+        << "\">" << receiptPath(upload.receipt) << "</a></p>";
+}
+
 bool isChecked(const StoredUpload& upload)
 {
     return upload.standing == VersionStanding::Checked || upload.standing == VersionStanding::Replaced;
@@ -191,17 +200,24 @@ std::string htmlPage(const PageTexts& texts, const std::string& title, const std
     return out.str();
 }
 
-std::string uploadPage(const PageTexts& texts, const std::string& contestName, const UploadWindow& window,
+std::string sizeText(const PageTexts& texts, std::size_t bytes)
+{
+    if (bytes % (1024 * 1024) == 0)
+        return texts(MessageId::RobotMegabytes, {std::to_string(bytes / (1024 * 1024))});
+    return texts(MessageId::RobotKilobytes, {std::to_string(bytes / 1024)});
+}
+
+std::string uploadPage(const PageTexts& texts, const UploadWindow& window, std::size_t uploadLimit,
                        const std::string& csrfToken, const std::string& earlierReceipt)
 {
     std::ostringstream body;
     if (window.closed) {
         body << "<h2 class=\"no\">" << texts(MessageId::RobotClosedHeading) << "</h2><p id=\"closed\">"
              << texts(MessageId::RobotClosedSince, {formatUtcMinute(window.deadline)}) << "</p>";
-        return htmlPage(texts, contestName, body.str(), "/");
+        return htmlPage(texts, texts.contestName(), body.str(), "/");
     }
     body << "<h2>" << texts(MessageId::RobotUploadHeading) << "</h2><p>" << texts(MessageId::RobotUploadIntro)
-         << "</p>";
+         << "</p><p id=\"limits\">" << texts(MessageId::RobotUploadTaken, {sizeText(texts, uploadLimit)}) << "</p>";
     if (window.deadline)
         body << "<p>" << texts(MessageId::RobotOpenUntil, {formatUtcMinute(window.deadline)}) << "</p>";
     body << "<form method=\"post\" action=\"/upload\" enctype=\"multipart/form-data\">" << csrfField(csrfToken)
@@ -213,7 +229,7 @@ std::string uploadPage(const PageTexts& texts, const std::string& contestName, c
          << " <input name=\"earlier\" id=\"earlier\" maxlength=\"20\" value=\"" << htmlEscaped(earlierReceipt)
          << "\"></label>"
          << "<p><button type=\"submit\" id=\"send\">" << texts(MessageId::RobotSendButton) << "</button></p></form>";
-    return htmlPage(texts, contestName, body.str(), "/");
+    return htmlPage(texts, texts.contestName(), body.str(), "/");
 }
 
 std::string messagePage(const PageTexts& texts, const std::string& heading, const std::string& message,
@@ -222,7 +238,7 @@ std::string messagePage(const PageTexts& texts, const std::string& heading, cons
     const std::string body = "<h2 class=\"no\" id=\"verdict\">" + htmlEscaped(heading) + "</h2><p id=\"message\">" +
                              htmlEscaped(message) + "</p><p><a href=\"/\">" + texts(MessageId::RobotSendAnother) +
                              "</a></p>";
-    return htmlPage(texts, texts(MessageId::RobotTitle), body, switchUrl);
+    return htmlPage(texts, texts.contestName(), body, switchUrl);
 }
 
 std::string answerPage(const PageTexts& texts, const Answer& answer)
@@ -236,23 +252,27 @@ std::string answerPage(const PageTexts& texts, const Answer& answer)
         else
             body << "<h2 class=\"no\" id=\"verdict\">" << texts(MessageId::RobotNotCheckedHeading) << "</h2>";
         versionNote(body, texts, answer);
+        summaryTable(body, texts, upload);
+        reportLink(body, texts, upload);
+        headerProblems(body, texts, precheck);
+        rejectedLines(body, texts, answer);
+        if (!precheck.resultsText.empty())
+            body << "<h2>" << texts(MessageId::RobotResultsText) << "</h2><pre id=\"results\">"
+                 << htmlEscaped(precheck.resultsText) << "</pre>";
+        errorLines(body, texts, answer);
     } else {
+        // A log not taken has no figures to show: what was wrong, and the
+        // receipt that shows what was sent.
         body << "<h2 class=\"no\" id=\"verdict\">" << texts(MessageId::RobotRefusedHeading) << "</h2><p id=\"message\">"
              << refusalText(texts, precheck) << "</p>";
         if (!precheck.refusalDetail.english.empty())
             body << "<pre>" << htmlEscaped(precheck.refusalDetail.in(texts.language())) << "</pre>";
+        body << "<p>" << texts(MessageId::RobotReceipt) << ": <span id=\"receipt\">" << htmlEscaped(upload.receipt)
+             << "</span></p>";
+        reportLink(body, texts, upload);
     }
-    summaryTable(body, texts, upload);
-    body << "<p>" << texts(MessageId::RobotReportLater) << ": <a id=\"report-link\" href=\""
-         << receiptPath(upload.receipt) << "\">" << receiptPath(upload.receipt) << "</a></p>";
-    headerProblems(body, texts, precheck);
-    rejectedLines(body, texts, answer);
-    if (!precheck.resultsText.empty())
-        body << "<h2>" << texts(MessageId::RobotResultsText) << "</h2><pre id=\"results\">"
-             << htmlEscaped(precheck.resultsText) << "</pre>";
-    errorLines(body, texts, answer);
     body << "<p><a href=\"/\">" << texts(MessageId::RobotSendAnother) << "</a></p>";
-    return htmlPage(texts, texts(MessageId::RobotTitle), body.str(), receiptPath(upload.receipt));
+    return htmlPage(texts, texts.contestName(), body.str(), receiptPath(upload.receipt));
 }
 
 std::string rejectedLinesText(const std::vector<RejectedLine>& lines, Language language)

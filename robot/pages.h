@@ -37,8 +37,11 @@ struct UploadWindow {
     bool closed = false;
 };
 
+// "2 MB", "512 KB": an upload limit as the pages state it.
+std::string sizeText(const PageTexts& texts, std::size_t bytes);
+
 // `earlierReceipt` fills the form's field for it: an edit link's receipt.
-std::string uploadPage(const PageTexts& texts, const std::string& contestName, const UploadWindow& window,
+std::string uploadPage(const PageTexts& texts, const UploadWindow& window, std::size_t uploadLimit,
                        const std::string& csrfToken, const std::string& earlierReceipt);
 
 // A short answer: a heading, one message, a link back to the form.

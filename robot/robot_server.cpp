@@ -38,11 +38,11 @@ bool isEmailAddress(const std::string& text)
     return text.find('@', at + 1) == std::string::npos;
 }
 
-std::string sizeText(std::size_t bytes)
+// The words for a request answered outside the routes: in the language its
+// cookie or its browser asks for.
+PageTexts textsOutsideRoutes(const httplib::Request& req, const std::string& contestName)
 {
-    if (bytes % (1024 * 1024) == 0)
-        return std::to_string(bytes / (1024 * 1024)) + " MB";
-    return std::to_string(bytes / 1024) + " KB";
+    return PageTexts(chooseLanguage(cookieValue(req, "lang"), req.get_header_value("Accept-Language")), contestName);
 }
 
 TransportLimits transportLimits(const RobotConfig& config)
@@ -179,7 +179,7 @@ void RobotServer::installRoutes()
             const std::string chosen = req.get_param_value("lang");
             const std::string choice = chosen.empty() ? cookieValue(req, "lang") : chosen;
             const Language language = chooseLanguage(choice, req.get_header_value("Accept-Language"));
-            Request r{req, res, PageTexts(language), config_.secureCookies};
+            Request r{req, res, PageTexts(language, config_.contestName), config_.secureCookies};
             if (chosen == "ru" || chosen == "en")
                 r.setCookie("lang", chosen, "; Max-Age=31536000");
             if (passesGate(r))
@@ -198,22 +198,23 @@ void RobotServer::installRoutes()
         httplib::Server::HandlerWithResponse([this](const httplib::Request& req, httplib::Response& res) {
             if (!res.body.empty())
                 return httplib::Server::HandlerResponse::Unhandled;
-            const PageTexts texts(chooseLanguage(cookieValue(req, "lang"), req.get_header_value("Accept-Language")));
+            const PageTexts texts = textsOutsideRoutes(req, config_.contestName);
             std::string text = texts(MessageId::RobotBadRequest);
             if (res.status == 404)
                 text = texts(MessageId::RobotNotFound);
             if (res.status == 413)
-                text = texts(MessageId::RobotTooLarge, {sizeText(config_.uploadLimit)});
+                text = texts(MessageId::RobotTooLarge, {sizeText(texts, config_.uploadLimit)});
             if (res.status == 503)
                 text = texts(MessageId::RobotBusy);
-            res.set_content(messagePage(texts, texts(MessageId::RobotTitle), text, "/"), kHtml);
+            res.set_content(messagePage(texts, texts.contestName(), text, "/"), kHtml);
             return httplib::Server::HandlerResponse::Handled;
         }));
-    http.set_exception_handler([](const httplib::Request& req, httplib::Response& res, std::exception_ptr thrown) {
+    http.set_exception_handler([this](const httplib::Request& req, httplib::Response& res,
+                                      std::exception_ptr thrown) {
         noteRequestFailure(whatWasThrown(thrown));
-        const PageTexts texts(chooseLanguage(cookieValue(req, "lang"), req.get_header_value("Accept-Language")));
+        const PageTexts texts = textsOutsideRoutes(req, config_.contestName);
         res.status = 500;
-        res.set_content(messagePage(texts, texts(MessageId::RobotTitle), texts(MessageId::RobotServerError), "/"),
+        res.set_content(messagePage(texts, texts.contestName(), texts(MessageId::RobotServerError), "/"),
                         kHtml);
     });
 }
@@ -257,7 +258,7 @@ void RobotServer::showUploadForm(Request& r)
     // An edit link from an answer page brings its receipt along.
     const std::string replace = r.req.get_param_value("replace");
     r.page(200,
-           uploadPage(r.texts, config_.contestName, window, r.csrfToken(), isReceiptShaped(replace) ? replace : ""));
+           uploadPage(r.texts, window, config_.uploadLimit, r.csrfToken(), isReceiptShaped(replace) ? replace : ""));
 }
 
 void RobotServer::takeUpload(Request& r)
@@ -280,7 +281,7 @@ void RobotServer::takeUpload(Request& r)
     }
     if (upload.original.size() > config_.uploadLimit)
         return r.message(413, r.texts(MessageId::RobotRefusedHeading),
-                         r.texts(MessageId::RobotTooLarge, {sizeText(config_.uploadLimit)}));
+                         r.texts(MessageId::RobotTooLarge, {sizeText(r.texts, config_.uploadLimit)}));
     if (trimmed(upload.original).empty())
         return r.message(400, r.texts(MessageId::RobotRefusedHeading), r.texts(MessageId::RobotNoLogSent));
     upload.email = trimmed(formField(r.req, "email"));
@@ -312,7 +313,7 @@ std::optional<StoredUpload> RobotServer::requestedUpload(Request& r)
 {
     auto stored = store_.findByReceipt(r.req.matches[1]);
     if (!stored)
-        r.message(404, r.texts(MessageId::RobotTitle), r.texts(MessageId::RobotNotFound));
+        r.message(404, r.texts.contestName(), r.texts(MessageId::RobotNotFound));
     return stored;
 }
 

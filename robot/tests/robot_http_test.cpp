@@ -65,6 +65,60 @@ TEST(RobotPages, EachPageAnswersInTheBrowsersLanguage)
     }
 }
 
+// Every page a participant meets bears the contest's name from the
+// settings, escaped like any text; a refusal shows why and no table of the
+// log it did not take; the err.txt box shows only with a QSO in it; the form
+// states the formats and the size limit in the visitor's language.
+void namedContest(RobotConfig& config)
+{
+    config.contestName = "Кубок <ZEMRIX> 2025";
+    config.uploadLimit = 512 * 1024;
+}
+
+TEST(RobotPages, AnswersBearTheContestsNameAndShowOnlyWhatTheLogHas)
+{
+    RunningRobot robot(namedContest);
+    const std::string title = "<h1>Кубок &lt;ZEMRIX&gt; 2025</h1>";
+    Browser browser(robot.port());
+    std::string withDupe = cabrilloLog("UA3ABC", {"RK3DZB", "RN9C"});
+    withDupe.insert(withDupe.find("END-OF-LOG"),
+                    "QSO:  3527 CW 2025-12-20 2130 UA3ABC        599 16     RK3DZB        599 48\r\n");
+    const struct {
+        const char* what;
+        httplib::Result page;
+        bool hasTables;
+        bool hasErrTxt;
+    } pages[] = {
+        {"the form", browser.get("/"), false, false},
+        {"a clean log", browser.upload(cabrilloLog("UA3ABC", {"RK3DZB", "RN9C"}), "op@example.org"), true, false},
+        {"a log with a duplicate", browser.upload(withDupe, "op@example.org"), true, true},
+        {"a refusal", browser.upload("Dear organiser,\nmy log follows.\n", "op@example.org"), false, false},
+        {"another contest's log",
+         browser.upload("START-OF-LOG: 3.0\r\nCONTEST: CQ-WW-CW\r\nCALLSIGN: UA3ABC\r\n"
+                        "QSO:  3527 CW 2025-12-20 2000 UA3ABC        599 16     RK3DZB        599 48\r\n",
+                        "op@example.org"),
+         false, false},
+        {"a page that is not there", browser.get("/receipt/ZZZZZZZZZZ"), false, false},
+    };
+    for (const auto& page : pages) {
+        ASSERT_TRUE(page.page) << page.what;
+        const std::string& body = page.page->body;
+        EXPECT_TRUE(contains(body, title)) << page.what << "\n" << body;
+        EXPECT_FALSE(contains(body, "log robot")) << page.what;
+        EXPECT_EQ(contains(body, "<table"), page.hasTables) << page.what << "\n" << body;
+        EXPECT_EQ(contains(body, "id=\"err\""), page.hasErrTxt) << page.what << "\n" << body;
+    }
+    EXPECT_TRUE(contains(pages[3].page->body, "id=\"receipt\">")) << "a refusal keeps its receipt";
+
+    const struct {
+        const char* language;
+        const char* limits;
+    } forms[] = {{"en", "Formats taken: Cabrillo or ADIF, as a file of any name or pasted; at most 512 KB a log."},
+                 {"ru", "Принимаются форматы Cabrillo и ADIF, файлом с любым именем или текстом; не больше 512 КБ"}};
+    for (const auto& form : forms)
+        EXPECT_TRUE(contains(Browser(robot.port(), form.language).get("/")->body, form.limits)) << form.language;
+}
+
 TEST(RobotPages, LanguageSwitchIsRememberedByCookie)
 {
     RunningRobot robot;
@@ -252,7 +306,8 @@ TEST(RobotUpload, OnlyItsSenderReplacesALogAndTheOrganiserDecidesTheRest)
     const std::string list = organiser.get("/organiser")->body;
     EXPECT_TRUE(contains(list, "Versions waiting for your decision (2)")) << list;
     EXPECT_EQ(std::count(list.begin(), list.end(), '@'), 2 * 2 + 4 + 1) << "two pairs, four versions, the list";
-    EXPECT_TRUE(contains(list, "<td>" + formatUtcSecond(versions[1].receivedAt) + "</td><td>other@example.org"));
+    EXPECT_TRUE(contains(list, "<td>" + formatUtcSecond(versions[1].receivedAt) +
+                                   "</td><td><span class=\"wraps\">other@example.org"));
     EXPECT_EQ(organiser.post("/organiser/version", {{"csrf", "forged"}, {"receipt", receiptOf(two)}})->status, 403);
     EXPECT_EQ(organiser.post("/organiser/version", {{"csrf", organiser.csrf()}, {"receipt", receiptOf(two)}})->status,
               400);
@@ -615,6 +670,7 @@ TEST(RobotOrganiser, SeesLogsAndMissingCallsRunsTheCheckAndPublishes)
     EXPECT_EQ(organiser.runCrossCheck(), "/organiser/run/1");
     const std::string runPage = organiser.get("/organiser/run/1")->body;
     EXPECT_TRUE(contains(runPage, "ubn/UA3ABC.txt")) << runPage;
+    EXPECT_TRUE(contains(runPage, "Logs read: 3. Its results are not published.")) << runPage;
     EXPECT_EQ(organiser.get("/organiser/run/1/results.html")->status, 200);
     EXPECT_TRUE(contains(organiser.get("/organiser/run/1/ubn/RK3DZB.txt")->body, "RK3DZB"));
     const std::vector<std::string> zipped = zipEntries(organiser.get("/organiser/run/1/all.zip")->body);
@@ -638,6 +694,7 @@ TEST(RobotOrganiser, SeesLogsAndMissingCallsRunsTheCheckAndPublishes)
     ASSERT_EQ(results->status, 200);
     EXPECT_TRUE(contains(results->body, "UA3ABC") && contains(results->body, "RN9C"));
     EXPECT_EQ(visitor.get("/results/ubn/UA3ABC.txt")->status, 200);
+    EXPECT_TRUE(contains(organiser.get("/organiser/run/1")->body, "Its results are the published ones."));
 }
 
 TEST(RobotOrganiser, ClosingRefusesLaterUploadsAndShowsTheDeadline)
