@@ -120,35 +120,72 @@ void waitingVersions(std::ostringstream& out, const PageTexts& texts, const std:
     }
 }
 
-void everyVersionTable(std::ostringstream& out, const PageTexts& texts, const std::vector<StoredUpload>& versions)
+std::size_t pageCount(std::size_t rows)
+{
+    return std::max<std::size_t>(1, (rows + kRowsOnAPage - 1) / kRowsOnAPage);
+}
+
+// The page asked for within the list: 0 is the first, one past the end the last.
+std::size_t pageWithin(std::size_t rows, std::size_t page)
+{
+    return std::min(std::max<std::size_t>(page, 1), pageCount(rows));
+}
+
+template <typename Row>
+std::vector<Row> rowsOfPage(const std::vector<Row>& rows, std::size_t page)
+{
+    const std::size_t first = (pageWithin(rows.size(), page) - 1) * kRowsOnAPage;
+    return std::vector<Row>(rows.begin() + first, rows.begin() + std::min(rows.size(), first + kRowsOnAPage));
+}
+
+// Links to each page of a list of `rows`, under it; none for one page.
+void pageLinks(std::ostringstream& out, const PageTexts& texts, const std::string& path, std::size_t rows,
+               std::size_t page)
+{
+    if (pageCount(rows) < 2)
+        return;
+    out << "<p class=\"pages\">" << texts(MessageId::RobotPages);
+    for (std::size_t n = 1; n <= pageCount(rows); ++n)
+        if (n == pageWithin(rows, page))
+            out << " <b>" << n << "</b>";
+        else
+            out << " <a href=\"" << path << "?page=" << n << "\">" << n << "</a>";
+    out << "</p>";
+}
+
+void everyVersionTable(std::ostringstream& out, const PageTexts& texts, const std::vector<StoredUpload>& versions,
+                       std::size_t page)
 {
     out << "<h2>" << texts(MessageId::RobotEveryVersion) << " (" << versions.size()
         << ")</h2><table id=\"versions\"><tr><th>" << texts(MessageId::RobotCallsign) << "</th>";
     for (const std::string& heading : versionHeadings(texts))
         out << "<th>" << heading << "</th>";
     out << "</tr>";
-    for (const StoredUpload& upload : versions) {
+    for (const StoredUpload& upload : rowsOfPage(versions, page)) {
         out << "<tr><td>" << htmlEscaped(upload.callsign) << "</td>";
         for (const std::string& cell : versionCells(texts, upload))
             out << "<td>" << cell << "</td>";
         out << "</tr>";
     }
     out << "</table>";
+    pageLinks(out, texts, "/organiser/versions", versions.size(), page);
 }
 
-void receivedTable(std::ostringstream& out, const PageTexts& texts, const std::vector<StoredUpload>& logs)
+void receivedTable(std::ostringstream& out, const PageTexts& texts, const std::vector<StoredUpload>& logs,
+                   std::size_t page)
 {
     out << "<h2>" << texts(MessageId::RobotLogsReceived) << " (" << logs.size() << ")</h2><table id=\"logs\">"
         << headingRow(texts, {MessageId::RobotReceivedAt, MessageId::RobotCallsign, MessageId::RobotCategory,
                               MessageId::RobotQsoLines, MessageId::RobotClaimedScore, MessageId::RobotComputedScore,
                               MessageId::RobotVersionColumn, MessageId::RobotEmailColumn, MessageId::RobotReceipt});
-    for (const StoredUpload& log : logs)
+    for (const StoredUpload& log : rowsOfPage(logs, page))
         out << "<tr><td>" << formatUtcSecond(log.receivedAt) << "</td><td>" << htmlEscaped(log.callsign) << "</td><td>"
             << wrappingText(log.category) << "</td><td>" << log.qsoLines << "</td>" << claimedCell(texts, log) << "<td>"
             << log.computedScore << "</td><td>" << log.version << "</td><td>" << wrappingText(log.email)
             << "</td><td><a href=\"" << receiptPath(log.receipt) << "\">" << htmlEscaped(log.receipt)
             << "</a></td></tr>";
     out << "</table>";
+    pageLinks(out, texts, "/organiser", logs.size(), page);
 }
 
 void refusedTable(std::ostringstream& out, const PageTexts& texts, const std::vector<StoredUpload>& refused)
@@ -212,11 +249,20 @@ std::string organiserPage(const PageTexts& texts, const std::string& csrfToken, 
     body << "<p><a id=\"received\" href=\"/organiser/received.zip\">" << texts(MessageId::RobotDownloadReceived)
          << "</a></p>";
     waitingVersions(body, texts, csrfToken, view.versions);
-    receivedTable(body, texts, view.logs);
+    receivedTable(body, texts, view.logs, view.page);
     refusedTable(body, texts, view.refused);
     missingTable(body, texts, view.missing);
-    everyVersionTable(body, texts, view.versions);
+    body << "<p><a id=\"versions-link\" href=\"/organiser/versions\">" << texts(MessageId::RobotEveryVersion) << " ("
+         << view.versions.size() << ")</a></p>";
     return htmlPage(texts, texts(MessageId::RobotOrganiserHeading), body.str(), "/organiser");
+}
+
+std::string versionsPage(const PageTexts& texts, const std::vector<StoredUpload>& versions, std::size_t page)
+{
+    std::ostringstream body;
+    body << "<p><a href=\"/organiser\">" << texts(MessageId::RobotOrganiserHeading) << "</a></p>";
+    everyVersionTable(body, texts, versions, page);
+    return htmlPage(texts, texts(MessageId::RobotOrganiserHeading), body.str(), "/organiser/versions");
 }
 
 namespace {

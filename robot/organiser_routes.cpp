@@ -17,13 +17,21 @@ namespace {
 
 constexpr int kMinimumWorkedBy = 2;
 
-// A run number as a page or a form gives it: digits only, within range.
-bool parseRunNumber(const std::string& text, long long& run)
+// A run or page number as a page or a form gives it: digits only, within range.
+bool parseNumber(const std::string& text, long long& number)
 {
     if (text.empty() || text.size() > 12 || text.find_first_not_of("0123456789") != std::string::npos)
         return false;
-    run = std::stoll(text);
-    return run > 0;
+    number = std::stoll(text);
+    return number > 0;
+}
+
+// The page of a long list asked for: the first unless a sound number is given.
+std::size_t requestedPage(const httplib::Request& req)
+{
+    long long page = 1;
+    parseNumber(req.get_param_value("page"), page);
+    return static_cast<std::size_t>(page);
 }
 
 const char* contentTypeOf(const std::string& name)
@@ -54,6 +62,7 @@ void RobotServer::showOrganiser(Request& r)
 {
     OrganiserView view;
     view.logs = store_.latestLogs();
+    view.page = requestedPage(r.req);
     view.refused = store_.refusedUploads();
     view.missing = store_.missingLogs(kMinimumWorkedBy);
     view.versions = store_.everyVersion();
@@ -65,10 +74,15 @@ void RobotServer::showOrganiser(Request& r)
     r.page(200, organiserPage(r.texts, r.csrfToken(), view));
 }
 
+void RobotServer::showVersions(Request& r)
+{
+    r.page(200, versionsPage(r.texts, store_.everyVersion(), requestedPage(r.req)));
+}
+
 void RobotServer::startCrossCheck(Request& r)
 {
     long long newestSeen = 0;
-    parseRunNumber(formField(r.req, "newest"), newestSeen);
+    parseNumber(formField(r.req, "newest"), newestSeen);
     r.redirect("/organiser/run/" + std::to_string(runner_.start(newestSeen)));
 }
 
@@ -76,7 +90,7 @@ std::optional<RunRecord> RobotServer::requestedRun(Request& r)
 {
     long long run = 0;
     const std::string number = r.req.matches.size() > 1 ? r.req.matches[1].str() : formField(r.req, "run");
-    if (!parseRunNumber(number, run))
+    if (!parseNumber(number, run))
         return std::nullopt;
     return runs_.find(run);
 }

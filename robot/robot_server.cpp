@@ -98,6 +98,7 @@ const RobotServer::Route RobotServer::kRoutes[] = {
     {"POST", "/organiser/login", "/organiser/login", &RobotServer::logIn},
     {"POST", "/organiser/logout", "/organiser/logout", &RobotServer::logOut},
     {"GET", "/organiser", "/organiser", &RobotServer::showOrganiser},
+    {"GET", "/organiser/versions", "/organiser/versions", &RobotServer::showVersions},
     {"POST", "/organiser/check", "/organiser/check", &RobotServer::startCrossCheck},
     {"POST", "/organiser/publish", "/organiser/publish", &RobotServer::publish},
     {"POST", "/organiser/close", "/organiser/close", &RobotServer::closeNow},

@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "robot/upload_store.h"
 #include "robot_fixture.h"
@@ -31,6 +32,7 @@ std::string receiptOf(int n)
 // Every log and refusal straight into the store, as uploads would leave it.
 void receiveLargeContest(RobotConfig& config)
 {
+    std::filesystem::create_directories(config.dataDir);
     UploadStore store(config.dataDir + "/robot.db");
     for (int n = 0; n < kLogs + kRefused; ++n) {
         NewUpload upload;
@@ -68,5 +70,19 @@ void organiserListOf1700Logs(benchmark::State& state)
     state.counters["page_kB"] = static_cast<double>(bytes) / 1024;
 }
 BENCHMARK(organiserListOf1700Logs)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// What of it the database answers: the lists the page is made from.
+void organiserQueriesOf1700Logs(benchmark::State& state)
+{
+    RunningRobot robot(receiveLargeContest);
+    UploadStore store(robot.databasePath());
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(store.latestLogs());
+        benchmark::DoNotOptimize(store.refusedUploads());
+        benchmark::DoNotOptimize(store.missingLogs(2));
+        benchmark::DoNotOptimize(store.everyVersion());
+    }
+}
+BENCHMARK(organiserQueriesOf1700Logs)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <set>
 
+#include "robot/organiser_pages.h"
 #include "robot/pages.h"
 #include "robot/upload_store.h"
 #include "robot_fixture.h"
@@ -305,9 +306,12 @@ TEST(RobotUpload, OnlyItsSenderReplacesALogAndTheOrganiserDecidesTheRest)
     // address and time; the organiser's choice is the one checked from then.
     const std::string list = organiser.get("/organiser")->body;
     EXPECT_TRUE(contains(list, "Versions waiting for your decision (2)")) << list;
-    EXPECT_EQ(std::count(list.begin(), list.end(), '@'), 2 * 2 + 4 + 1) << "two pairs, four versions, the list";
-    EXPECT_TRUE(contains(list, "<td>" + formatUtcSecond(versions[1].receivedAt) +
-                                   "</td><td><span class=\"wraps\">other@example.org"));
+    EXPECT_EQ(std::count(list.begin(), list.end(), '@'), 2 * 2 + 1) << "two pairs, the list";
+    EXPECT_TRUE(contains(list, "href=\"/organiser/versions\">Every version received (4)</a>")) << list;
+    const std::string everyVersion = organiser.get("/organiser/versions")->body;
+    EXPECT_EQ(std::count(everyVersion.begin(), everyVersion.end(), '@'), 4) << everyVersion;
+    EXPECT_TRUE(contains(everyVersion, "<td>" + formatUtcSecond(versions[1].receivedAt) +
+                                           "</td><td><span class=\"wraps\">other@example.org"));
     EXPECT_EQ(organiser.post("/organiser/version", {{"csrf", "forged"}, {"receipt", receiptOf(two)}})->status, 403);
     EXPECT_EQ(organiser.post("/organiser/version", {{"csrf", organiser.csrf()}, {"receipt", receiptOf(two)}})->status,
               400);
@@ -642,6 +646,58 @@ TEST(RobotOrganiser, BehindTheProxyEachClientIsThrottledAlone)
     // The client's own part of the header does not name another client.
     spoofer.setHeader("X-Forwarded-For", "203.0.113.9, 203.0.113.5");
     EXPECT_FALSE(spoofer.logIn());
+}
+
+// The rows of the table with this id.
+std::size_t tableRows(const std::string& page, const std::string& id)
+{
+    const auto table = page.find("id=\"" + id + "\""), end = page.find("</table>", table);
+    std::size_t rows = 0;
+    for (auto at = page.find("<tr><td>", table); at < end; at = page.find("<tr><td>", at + 1))
+        ++rows;
+    return rows;
+}
+
+// The organiser's long lists come a page of rows at a time: a list of
+// exactly a page has no links, one row more makes a second page; a page
+// number out of range or not a number shows the nearest page.
+TEST(RobotOrganiser, LongListsComeAPageAtATime)
+{
+    RunningRobot robot;
+    Browser organiser(robot.port());
+    ASSERT_TRUE(organiser.logIn());
+    UploadStore store(robot.databasePath());
+    std::size_t received = 0;
+    const auto receiveUpTo = [&](std::size_t logs) {
+        for (; received < logs; ++received) {
+            NewUpload upload;
+            upload.receipt = "P" + std::to_string(1000000 + received);
+            upload.accepted = true;
+            upload.callsign = "R" + std::to_string(received) + "AA";
+            store.add(upload);
+        }
+    };
+    const struct {
+        std::size_t logs;
+        const char* query;
+        std::size_t rowsShown;
+        bool links;
+    } cases[] = {
+        {kRowsOnAPage, "", kRowsOnAPage, false},   {kRowsOnAPage + 1, "", kRowsOnAPage, true},
+        {kRowsOnAPage + 1, "?page=2", 1, true},    {kRowsOnAPage + 1, "?page=3", 1, true},
+        {kRowsOnAPage + 1, "?page=0", kRowsOnAPage, true}, {kRowsOnAPage + 1, "?page=x", kRowsOnAPage, true},
+    };
+    for (const auto& c : cases) {
+        receiveUpTo(c.logs);
+        const std::string trace = std::to_string(c.logs) + " logs, " + c.query;
+        for (const auto& [path, table] : {std::pair<std::string, std::string>{"/organiser", "logs"},
+                                          std::pair<std::string, std::string>{"/organiser/versions", "versions"}}) {
+            const auto page = organiser.get(path + c.query);
+            ASSERT_EQ(page->status, 200) << path << " " << trace;
+            EXPECT_EQ(tableRows(page->body, table), c.rowsShown) << path << " " << trace;
+            EXPECT_EQ(contains(page->body, "class=\"pages\""), c.links) << path << " " << trace;
+        }
+    }
 }
 
 TEST(RobotOrganiser, SeesLogsAndMissingCallsRunsTheCheckAndPublishes)
