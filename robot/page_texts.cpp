@@ -21,11 +21,6 @@ bool namesLanguage(const std::string& tag, const char* code)
 
 }  // namespace
 
-const char* PageTexts::languageCode() const
-{
-    return language_ == Language::Russian ? "ru" : "en";
-}
-
 const char* PageTexts::otherLanguageName() const
 {
     return language_ == Language::Russian ? "English" : "Русский";
@@ -33,7 +28,7 @@ const char* PageTexts::otherLanguageName() const
 
 const char* PageTexts::otherLanguageCode() const
 {
-    return language_ == Language::Russian ? "en" : "ru";
+    return ::languageCode(language_ == Language::Russian ? Language::English : Language::Russian);
 }
 
 Language chooseLanguage(const std::string& choice, const std::string& acceptLanguage)

@@ -23,8 +23,7 @@ public:
     Language language() const { return language_; }
     // As the robot's settings name it: the title of the participant's pages.
     const std::string& contestName() const { return contestName_; }
-    // The page's lang attribute, "en" or "ru".
-    const char* languageCode() const;
+    const char* languageCode() const { return ::languageCode(language_); }
     // The other language's own name, for the switch.
     const char* otherLanguageName() const;
     const char* otherLanguageCode() const;
