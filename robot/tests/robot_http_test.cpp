@@ -30,6 +30,16 @@ std::string withHeaderCall(std::string log, const std::string& callsign)
     return log.replace(at, log.find("\r\n", at) - at, callsign);
 }
 
+// The rows of the table with this id.
+std::size_t tableRows(const std::string& page, const std::string& id)
+{
+    const auto table = page.find("id=\"" + id + "\""), end = page.find("</table>", table);
+    std::size_t rows = 0;
+    for (auto at = page.find("<tr><td>", table); at < end; at = page.find("<tr><td>", at + 1))
+        ++rows;
+    return rows;
+}
+
 std::string statusAndBody(const httplib::Result& result)
 {
     if (!result)
@@ -441,11 +451,8 @@ TEST(RobotUpload, LongListsAreCutToAScreenfulAndDownloadedWhole)
             browser.upload(withRejectedLines(cabrilloLog("UA3ABC", {"RK3DZB"}), rejected), "op@example.org");
         ASSERT_EQ(answer->status, 200) << answer->body;
         const std::string& page = answer->body;
-        const auto table = page.find("id=\"rejected\""), tableEnd = page.find("</table>", table);
-        int rows = 0;
-        for (auto at = page.find("<tr><td>", table); at < tableEnd; at = page.find("<tr><td>", at + 1))
-            ++rows;
-        EXPECT_EQ(rows, std::min(rejected, kLinesOnAPage)) << rejected;
+        EXPECT_EQ(tableRows(page, "rejected"), static_cast<std::size_t>(std::min(rejected, kLinesOnAPage)))
+            << rejected;
         const std::string note = "The first 50 of " + std::to_string(rejected) + " are shown.";
         EXPECT_EQ(contains(page, note), rejected > kLinesOnAPage) << rejected;
 
@@ -646,16 +653,6 @@ TEST(RobotOrganiser, BehindTheProxyEachClientIsThrottledAlone)
     // The client's own part of the header does not name another client.
     spoofer.setHeader("X-Forwarded-For", "203.0.113.9, 203.0.113.5");
     EXPECT_FALSE(spoofer.logIn());
-}
-
-// The rows of the table with this id.
-std::size_t tableRows(const std::string& page, const std::string& id)
-{
-    const auto table = page.find("id=\"" + id + "\""), end = page.find("</table>", table);
-    std::size_t rows = 0;
-    for (auto at = page.find("<tr><td>", table); at < end; at = page.find("<tr><td>", at + 1))
-        ++rows;
-    return rows;
 }
 
 // The organiser's long lists come a page of rows at a time: a list of
