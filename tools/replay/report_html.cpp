@@ -236,12 +236,19 @@ std::string rateText(const BestRate& rate, int minutes, Language language)
     return text;
 }
 
+// One section of the report: its heading, markup already, and what
+// follows it.
+std::string section(const std::string& heading, const std::string& content, const char* cssClass = nullptr)
+{
+    const std::string open = cssClass ? std::string("<section class=\"") + cssClass + "\">" : "<section>";
+    return open + "<h2>" + heading + "</h2>\n" + content + "</section>\n";
+}
+
 std::string hoursSection(const LogSummary& summary, Language language)
 {
     const std::vector<HourCounts> hours = qsosPerHour(summary.counted);
     std::ostringstream html;
-    html << "<section><h2>" << say(MessageId::ReportHoursHeading, language) << "</h2>\n<p class=\"muted\">"
-         << say(MessageId::ReportHoursNote, language) << "</p>\n";
+    html << "<p class=\"muted\">" << say(MessageId::ReportHoursNote, language) << "</p>\n";
     if (hours.empty())
         html << "<p class=\"muted\">" << say(MessageId::ReportNoQsoCounted, language) << "</p>\n";
     else if (hours.size() > kMostHoursCharted)
@@ -256,7 +263,7 @@ std::string hoursSection(const LogSummary& summary, Language language)
                 {rateText(bestRate(summary.counted, 60), 60, language),
                  rateText(bestRate(summary.counted, 10), 10, language)})
          << "</p>\n";
-    return html.str() + "</section>\n";
+    return section(say(MessageId::ReportHoursHeading, language), html.str());
 }
 
 // The modes of the QSOs: those with a colour of their own in its order,
@@ -318,20 +325,17 @@ std::string bandModeChart(const std::vector<LoggedQso>& qsos, const std::vector<
 
 std::string bandModeSection(const LogSummary& summary, Language language)
 {
-    std::string html =
-        "<section><h2>" + say(MessageId::ReportBandModeHeading, language) + "</h2>\n";
+    const std::string heading = say(MessageId::ReportBandModeHeading, language);
     if (summary.counted.empty())
-        return html + "<p class=\"muted\">" + say(MessageId::ReportNoQsoCounted, language) + "</p></section>\n";
+        return section(heading, "<p class=\"muted\">" + say(MessageId::ReportNoQsoCounted, language) + "</p>");
     const std::vector<std::string> modes = modesOf(summary.counted);
-    return html + bandModeChart(summary.counted, modes) +
-           legend(modes, modeColour, say(MessageId::ReportModeColours, language)) +
-           "</section>\n";
+    return section(heading, bandModeChart(summary.counted, modes) +
+                                legend(modes, modeColour, say(MessageId::ReportModeColours, language)));
 }
 
 std::string resultsSection(const Results& results, Language language)
 {
     std::ostringstream html;
-    html << "<section><h2>" << say(MessageId::ReportResultsHeading, language) << "</h2>\n";
     for (const std::string& title : results.titles)
         html << "<p class=\"title\">" << escaped(title) << "</p>\n";
     html << "<table class=\"results\">\n";
@@ -349,8 +353,8 @@ std::string resultsSection(const Results& results, Language language)
     std::string score = results.score;
     if (score.rfind(scoreWord, 0) == 0)
         score.replace(0, scoreWord.size(), say(MessageId::ReportScore, language));
-    html << "</table>\n<p class=\"score\">" << escaped(score) << "</p></section>\n";
-    return html.str();
+    html << "</table>\n<p class=\"score\">" << escaped(score) << "</p>";
+    return section(say(MessageId::ReportResultsHeading, language), html.str());
 }
 
 // The bands the rules reject, asked of the rules themselves.
@@ -433,7 +437,6 @@ std::string groupHeading(const std::string& name, std::size_t count)
 std::string notCountedSection(const LogSummary& summary, Language language)
 {
     std::ostringstream html;
-    html << "<section><h2>" << say(MessageId::ReportNotCountedHeading, language) << "</h2>\n";
     if (summary.rejected.empty() && summary.duplicates.empty())
         html << "<p class=\"muted\">" << say(MessageId::ReportNothingRejected, language) << "</p>\n";
     for (const std::string& reason : reasonsInOrder(summary.rejected)) {
@@ -458,14 +461,13 @@ std::string notCountedSection(const LogSummary& summary, Language language)
                  << "</td></tr>\n";
         html << "</table>\n";
     }
-    return html.str() + "</section>\n";
+    return section(say(MessageId::ReportNotCountedHeading, language), html.str());
 }
 
 std::string summarySection(const LogSummary& summary, Language language)
 {
     std::ostringstream html;
-    html << "<section class=\"summary\"><h2>" << say(MessageId::ReportSummaryHeading, language)
-         << "</h2>\n<table class=\"figures\">\n";
+    html << "<table class=\"figures\">\n";
     const auto figures = summaryFigures(summary, language);
     for (std::size_t i = 0; i < figures.size(); ++i)
         html << (i == 0                    ? "<tr class=\"all\">"
@@ -482,27 +484,28 @@ std::string summarySection(const LogSummary& summary, Language language)
             html << "<tr><td>" << line.line << "</td><td>" << escaped(line.message.in(language)) << "</td></tr>\n";
         html << "</table>\n";
     }
-    return html.str() + "</section>\n";
+    return section(say(MessageId::ReportSummaryHeading, language), html.str(), "summary");
 }
 
 std::string multipliersSection(const LogSummary& summary, Language language)
 {
     std::ostringstream html;
-    html << "<section><h2>" << say(MessageId::ReportMultipliersHeading, language) << " <span class=\"count\">"
-         << summary.multipliers.size() << "</span></h2>\n<p class=\"muted\">"
-         << say(MessageId::ReportMultipliersNote, language) << "</p>\n<p class=\"mults\">";
+    html << "<p class=\"muted\">" << say(MessageId::ReportMultipliersNote, language) << "</p>\n<p class=\"mults\">";
     for (const std::string& call : summary.multipliers)
         html << "<span>" << escaped(call) << "</span> ";
-    return html.str() + "</p></section>\n";
+    html << "</p>";
+    return section(say(MessageId::ReportMultipliersHeading, language) + " <span class=\"count\">" +
+                       std::to_string(summary.multipliers.size()) + "</span>",
+                   html.str());
 }
 
 std::string cabrilloSection(const ReportInput& input)
 {
     const Language language = input.language;
-    std::ostringstream html;
-    html << "<section><h2>" << say(MessageId::ReportCabrilloHeading, language) << "</h2>\n";
+    const std::string heading = say(MessageId::ReportCabrilloHeading, language);
     if (input.cabrilloPath.empty())
-        return html.str() + "<p class=\"muted\">" + say(MessageId::ReportNoCabrillo, language) + "</p></section>\n";
+        return section(heading, "<p class=\"muted\">" + say(MessageId::ReportNoCabrillo, language) + "</p>");
+    std::ostringstream html;
     html << "<p class=\"muted\">" << escaped(input.cabrilloPath) << "</p>\n<table class=\"header\">\n";
     for (const std::string& line : lines(input.cabrilloText)) {
         if (line.rfind("QSO:", 0) == 0 || line.rfind("END-OF-LOG:", 0) == 0)
@@ -511,7 +514,8 @@ std::string cabrilloSection(const ReportInput& input)
         html << "<tr><th>" << escaped(line.substr(0, colon)) << "</th><td>"
              << escaped(colon == std::string::npos ? std::string() : trimmed(line.substr(colon + 1))) << "</td></tr>\n";
     }
-    return html.str() + "</table></section>\n";
+    html << "</table>";
+    return section(heading, html.str());
 }
 
 const char kStyle[] = R"(<style>
