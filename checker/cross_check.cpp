@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-
 #include "checker/clock_offsets.h"
 #include "checker/consensus.h"
 #include "checker/heard_calls.h"
@@ -24,9 +23,9 @@ namespace {
 // any log was.
 bool replayLogsRepeatingOutsideThePeriod(CrossCheck& check, const MatchTable& table)
 {
-    const ContestPeriod period = check.config.period();
+    const PeriodMinutes period = check.config.period().minutes();
     const auto inPeriod = [&](int64_t loggedMinute, std::size_t log) {
-        return period.containsMinute(loggedMinute - check.logs[log].score.clockOffsetMinutes);
+        return period.contains(loggedMinute - check.logs[log].score.clockOffsetMinutes);
     };
     std::vector<bool> replay(check.logs.size(), false);
     for (const MatchLine& line : table.lines) {

@@ -87,7 +87,8 @@ MatchTable matchTableOf(const std::vector<CheckedLog>& logs)
                 continue;
             const LoggedQso& qso = judged.qso;
             (judged.duplicate() ? table.duplicates : table.lines)
-                .push_back({static_cast<uint32_t>(log), static_cast<uint32_t>(q), own, table.calls(qso.workedCallsign),
+                .push_back({static_cast<uint32_t>(log), static_cast<uint32_t>(q), qso.line, own,
+                            table.calls(qso.workedCallsign),
                             table.bandModes(qso.band + " " + qso.mode), table.exchanges(exchangeKey(qso.exchangeSent)),
                             table.exchanges(exchangeKey(qso.exchangeReceived)), minuteOf(qso.time)});
         }

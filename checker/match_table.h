@@ -32,6 +32,7 @@ private:
 struct MatchLine {
     uint32_t log;
     uint32_t qso;
+    int fileLine;  // where the line stands in its file, for the other side's verdict
     uint32_t own, worked, bandMode;
     uint32_t sentExchange, receivedExchange;
     int64_t loggedMinute;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <shared_mutex>
 #include <sstream>
 
 #include "logfile/text.h"
@@ -148,7 +149,9 @@ std::string CountryPrefixes::byLocationPart(const std::vector<std::string>& part
 // the memory without end.
 struct CountryPrefixes::Answers {
     static constexpr std::size_t kMostKept = 1 << 16;
-    std::mutex lock;
+    // Nearly every call is answered from here: the reading threads share
+    // it without waiting for each other.
+    std::shared_mutex lock;
     std::unordered_map<std::string, std::string> byCall;
 };
 
@@ -160,13 +163,13 @@ CountryPrefixes::~CountryPrefixes() = default;
 std::string CountryPrefixes::countryOf(const std::string& callsign) const
 {
     {
-        std::lock_guard<std::mutex> guard(answers_->lock);
+        std::shared_lock<std::shared_mutex> guard(answers_->lock);
         const auto known = answers_->byCall.find(callsign);
         if (known != answers_->byCall.end())
             return known->second;
     }
     std::string country = lookUp(callsign);
-    std::lock_guard<std::mutex> guard(answers_->lock);
+    std::unique_lock<std::shared_mutex> guard(answers_->lock);
     if (answers_->byCall.size() < Answers::kMostKept)
         answers_->byCall.emplace(callsign, country);
     return country;
