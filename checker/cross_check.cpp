@@ -51,6 +51,9 @@ void crossCheckLines(CrossCheck& check)
         table = matchTableOf(check.logs);
     correctClocks(table, offsets);
     pairLines(table, check.config.toleranceMinutes);
+    // Paired: the verdicts, which take their own room, need the pair indexes no more.
+    PairIndex().swap(table.byPair);
+    PairIndex().swap(table.duplicatesByPair);
     const ExchangeConsensus exchanges(table);
     const HeardCalls calls(table);
     giveVerdicts(check.logs, table, {exchanges, calls}, check.config);
