@@ -24,13 +24,9 @@ void JsonWriter::close()
 
 void JsonWriter::key(std::string_view name)
 {
-    Open& object = open_.back();
-    if (!object.empty)
-        out_ += ',';
-    object.empty = false;
-    newLine(open_.size());
+    nextItem();
     quoted(name);
-    out_ += ": ";
+    out_.append(": ", 2);
     afterKey_ = true;
 }
 
@@ -94,15 +90,28 @@ void JsonWriter::beginValue()
         afterKey_ = false;
         return;
     }
-    Open& array = open_.back();
-    if (!array.empty)
+    nextItem();
+}
+
+// The comma after the item before, if any, and the next item's line.
+void JsonWriter::nextItem()
+{
+    Open& container = open_.back();
+    if (!container.empty)
         out_ += ',';
-    array.empty = false;
+    container.empty = false;
     newLine(open_.size());
 }
 
+// A line break and its indent in one append: a million QSO lines have
+// thirteen each.
 void JsonWriter::newLine(std::size_t depth)
 {
+    static const std::string kIndents = "\n" + std::string(64, ' ');
+    if (depth < kIndents.size()) {
+        out_.append(kIndents, 0, depth + 1);
+        return;
+    }
     out_ += '\n';
     out_.append(depth, ' ');
 }
@@ -114,6 +123,6 @@ void JsonWriter::quoted(std::string_view text)
         return;
     }
     out_ += '"';
-    out_ += text;
+    out_.append(text);
     out_ += '"';
 }

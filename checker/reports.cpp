@@ -71,9 +71,13 @@ std::vector<std::size_t> inFileOrder(const LogCheck& log)
     return order;
 }
 
-std::string loggedTime(const JudgedQso& judged)
+// The time as logged, in `time` (one text for all the rows of qsos.csv);
+// empty for a line that could not be read.
+void loggedTime(const JudgedQso& judged, std::string& time)
 {
-    return judged.readable ? formatCivilTime(judged.qso.time, "%Y-%m-%d %H%M") : std::string();
+    time.clear();
+    if (judged.readable)
+        appendCivilTime(time, judged.qso.time, "%Y-%m-%d %H%M");
 }
 
 std::string lineNumber(int line) { return line > 0 ? std::to_string(line) : std::string(); }
@@ -120,11 +124,13 @@ std::string qsoRowsOf(const CheckedLog& checked)
     std::string rows;
     if (checked.log.state != LogState::Checked)
         return rows;
+    std::string time;
     for (std::size_t q : inFileOrder(checked.log)) {
         const JudgedQso& judged = checked.log.qsos[q];
         const QsoVerdict& verdict = checked.verdicts[q];
-        const std::string line = lineNumber(judged.qso.line), time = loggedTime(judged),
-                          status = qsoStatusName(verdict.status), matchedLine = lineNumber(verdict.matchedLine);
+        loggedTime(judged, time);
+        const std::string line = lineNumber(judged.qso.line), status = qsoStatusName(verdict.status),
+                          matchedLine = lineNumber(verdict.matchedLine);
         const LoggedQso& qso = judged.qso;
         appendCsvRow(rows, {&checked.log.callsign, &line, &time, &qso.band, &qso.mode, &qso.workedCallsign,
                             &qso.exchangeReceived, &status, &verdict.correctCall, &verdict.correctExchange,
