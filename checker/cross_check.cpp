@@ -18,21 +18,27 @@ namespace {
 
 // A QSO outside the period is out of period and nothing else, never the
 // earlier QSO of a repeat.  Where it lies is known only once the clocks
-// are, so a log that counted a QSO outside the period and has repeats of it
-// is played through the rules again without its QSOs outside.  True when
-// any log was.
+// are, so a log that counted a QSO before the period and has repeats of it
+// is played through the rules again without its QSOs outside.  (The rules
+// play a log in time order: a QSO after the period comes after every QSO
+// inside it, and is the earlier QSO of none of them.)  True when any log
+// was.
 bool replayLogsRepeatingOutsideThePeriod(CrossCheck& check, const MatchTable& table)
 {
     const PeriodMinutes period = check.config.period().minutes();
-    const auto inPeriod = [&](int64_t loggedMinute, std::size_t log) {
-        return period.contains(loggedMinute - check.logs[log].score.clockOffsetMinutes);
+    const auto trueMinute = [&](int64_t loggedMinute, std::size_t log) {
+        return loggedMinute - check.logs[log].score.clockOffsetMinutes;
     };
     std::vector<bool> replay(check.logs.size(), false);
     for (const MatchLine& line : table.lines) {
+        if (replay[line.log] || trueMinute(line.loggedMinute, line.log) >= period.first)
+            continue;
         const auto repeats = pairRange(table.duplicatesByPair, line.own, line.worked, line.bandMode);
-        if (repeats.first != repeats.second && !inPeriod(line.loggedMinute, line.log))
-            replay[line.log] = true;
+        replay[line.log] = repeats.first != repeats.second;
     }
+    const auto inPeriod = [&](int64_t loggedMinute, std::size_t log) {
+        return period.contains(trueMinute(loggedMinute, log));
+    };
     for (std::size_t log = 0; log < replay.size(); ++log)
         if (replay[log])
             replayInPeriod(check.logs[log].log, [&](const LoggedQso& qso) { return inPeriod(minuteOf(qso.time), log); });
