@@ -30,12 +30,31 @@ void JsonWriter::close()
     out_ += closed.closer;
 }
 
+// The comma, the line break, the indent, the quoted name and ": " in one
+// append where the name needs no escape (every name but a header's odd
+// CATEGORY- tag): results.json has a dozen keys for each QSO line.
 void JsonWriter::key(std::string_view name)
 {
-    nextItem();
-    quoted(name);
-    out_.append(": ", 2);
     afterKey_ = true;
+    const std::size_t depth = open_.size();
+    std::array<char, 96> line;
+    if (depth + name.size() + 6 > line.size() || !needsNoEscape(name)) {
+        nextItem();
+        quoted(name);
+        out_.append(": ", 2);
+        return;
+    }
+    Open& object = open_.back();
+    char* at = line.data();
+    if (!object.empty)
+        *at++ = ',';
+    object.empty = false;
+    *at++ = '\n';
+    at = std::fill_n(at, depth, ' ');
+    *at++ = '"';
+    at = std::copy(name.begin(), name.end(), at);
+    at = std::copy_n("\": ", 3, at);
+    out_.append(line.data(), static_cast<std::size_t>(at - line.data()));
 }
 
 void JsonWriter::value(const Json& json)
