@@ -17,6 +17,9 @@ uint64_t pairKey(uint32_t own, uint32_t worked, uint32_t bandMode)
 // "016" and "16" are the same number.
 std::string exchangeKey(const std::string& exchange)
 {
+    // The usual exchange, a serial number as written, is its own key.
+    if (allDigits(exchange) && exchange[0] != '0')
+        return exchange;
     const std::string text = upperCase(trimmed(exchange));
     if (!allDigits(text))
         return text;
