@@ -54,7 +54,7 @@ void crossCheckLines(CrossCheck& check)
         check.logs[log].score.offsetMatches = offsets[log].matches;
     }
     if (replayLogsRepeatingOutsideThePeriod(check, table))
-        table = matchTableOf(check.logs);
+        splitByOutcomes(table, check.logs);
     correctClocks(table, offsets);
     pairLines(table, check.config.toleranceMinutes);
     // Paired: the verdicts, which take their own room, need the pair indexes no more.

@@ -101,6 +101,23 @@ MatchTable matchTableOf(const std::vector<CheckedLog>& logs)
     return table;
 }
 
+void splitByOutcomes(MatchTable& table, const std::vector<CheckedLog>& logs)
+{
+    // Both lists are in log and line order: merged, they are every stored
+    // line in the order matchTableOf met them.
+    std::vector<MatchLine> stored(table.lines.size() + table.duplicates.size());
+    std::merge(table.lines.begin(), table.lines.end(), table.duplicates.begin(), table.duplicates.end(),
+               stored.begin(), [](const MatchLine& a, const MatchLine& b) {
+                   return std::make_pair(a.log, a.qso) < std::make_pair(b.log, b.qso);
+               });
+    table.lines.clear();
+    table.duplicates.clear();
+    for (const MatchLine& line : stored)
+        (logs[line.log].log.qsos[line.qso].duplicate() ? table.duplicates : table.lines).push_back(line);
+    table.byPair = pairIndexOf(table.lines);
+    table.duplicatesByPair = pairIndexOf(table.duplicates);
+}
+
 std::pair<std::size_t, std::size_t> pairRange(const PairIndex& index, uint32_t own, uint32_t worked, uint32_t bandMode)
 {
     const uint64_t key = pairKey(own, worked, bandMode);

@@ -75,6 +75,11 @@ struct MatchTable {
 // Every stored line of every CHECKED log, indexed by pair.
 MatchTable matchTableOf(const std::vector<CheckedLog>& logs);
 
+// The lines split again into lines and duplicates by the logs' outcomes,
+// after some logs were played again through the rules, and indexed anew:
+// what matchTableOf would give, without numbering every text again.
+void splitByOutcomes(MatchTable& table, const std::vector<CheckedLog>& logs);
+
 // The range [first, second) of `index` holding the lines of `own` that
 // logged `worked` on one band and mode.
 std::pair<std::size_t, std::size_t> pairRange(const PairIndex& index, uint32_t own, uint32_t worked, uint32_t bandMode);
