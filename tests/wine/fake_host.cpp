@@ -34,6 +34,8 @@ namespace {
 // {5A3C0E71-2B94-4D6A-9F18-7E20C4B6D915}
 const CLSID kHostClass = {0x5a3c0e71, 0x2b94, 0x4d6a, {0x9f, 0x18, 0x7e, 0x20, 0xc4, 0xb6, 0xd9, 0x15}};
 const char kHostClassText[] = "{5A3C0E71-2B94-4D6A-9F18-7E20C4B6D915}";
+// {0C7D25E4-8E4B-4F0A-B3A1-6D5F2E9C4A70}
+const CLSID kKeepAliveClass = {0x0c7d25e4, 0x8e4b, 0x4f0a, {0xb3, 0xa1, 0x6d, 0x5f, 0x2e, 0x9c, 0x4a, 0x70}};
 
 std::string narrow(BSTR text)
 {
@@ -158,8 +160,37 @@ private:
     DWORD cookie_ = 0;
 };
 
+namespace {
+
+// Wine's RPC server stops when the last object served from the process
+// goes, and a registration made while its server thread is on the way out
+// waits forever for that thread.  Tests make and drop hosts one after the
+// other, so one object stays served, from a thread of its own in the
+// process's free-threaded apartment, for the life of the test program.
+void keepTheRpcServerRunning()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        HANDLE served = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        std::thread([served] {
+            ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+            IStream* object = nullptr;
+            DWORD registration = 0;
+            if (SUCCEEDED(::CreateStreamOnHGlobal(nullptr, TRUE, &object)))
+                ::RegisterActiveObject(object, kKeepAliveClass, ACTIVEOBJECT_STRONG, &registration);
+            ::SetEvent(served);
+            ::Sleep(INFINITE);
+        }).detach();
+        ::WaitForSingleObject(served, INFINITE);
+        ::CloseHandle(served);
+    });
+}
+
+}  // namespace
+
 FakeHost::FakeHost(Apartment apartment) : shared_(std::make_shared<Shared>())
 {
+    keepTheRpcServerRunning();
     registerProgId();
     if (apartment == CallingThread) {
         ::CoInitialize(nullptr);

@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/scratch_dir.h"
 #include "ui_helpers.h"
 
 namespace {
@@ -277,6 +278,15 @@ SIZE_T workingSet()
     return counters.WorkingSetSize;
 }
 
+// Slots are handed out lowest first, so the first free one rises with every
+// slot a load of the library keeps.
+DWORD firstFreeThreadSlot()
+{
+    const DWORD slot = ::TlsAlloc();
+    ::TlsFree(slot);
+    return slot;
+}
+
 int threadsOfThisProcess()
 {
     HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
@@ -294,8 +304,9 @@ int threadsOfThisProcess()
 // the whole Unix process, where a window's drawing surface lies (a window
 // its thread's exit destroys keeps it); the memory committed in the
 // process's address space is what the DLL and Wine's own COM keep.  Both
-// are held to the bound.
-TEST_F(UnloadRepeatedly, WithThePanelOpenLeavesNoMemoryThreadOrWindow)
+// are held to the bound.  A thread-local slot kept per load would run the
+// process out of them after about a thousand switches.
+TEST_F(UnloadRepeatedly, WithThePanelOpenLeavesNoMemorySlotThreadOrWindow)
 {
     constexpr int kCycles = 200;
     constexpr SIZE_T kGrowthBound = 10u << 20;
@@ -314,6 +325,7 @@ TEST_F(UnloadRepeatedly, WithThePanelOpenLeavesNoMemoryThreadOrWindow)
     for (int i = 0; i < 5; ++i)
         cycle();
     const int threadsBefore = threadsOfThisProcess();
+    const DWORD slotBefore = firstFreeThreadSlot();
     const SIZE_T privateBefore = committedPrivate(), workingBefore = workingSet();
     for (int i = 0; i < kCycles && !HasFatalFailure(); ++i)
         cycle();
@@ -324,7 +336,40 @@ TEST_F(UnloadRepeatedly, WithThePanelOpenLeavesNoMemoryThreadOrWindow)
     EXPECT_LE(static_cast<long>(privateGrowth), static_cast<long>(kGrowthBound));
     EXPECT_LE(static_cast<long>(workingGrowth), static_cast<long>(kGrowthBound));
     EXPECT_LE(threadsOfThisProcess(), threadsBefore);
+    EXPECT_LT(firstFreeThreadSlot(), slotBefore + 8);
     EXPECT_TRUE(ownWindows("MODE").empty());
+}
+
+// Every exception of every host thread passes through the process's
+// vectored handlers, so a handler of the library's could be running when
+// another thread unloads it.  The library adds none: an exception the host
+// raises while it is loaded reaches the handler the host put first in line
+// before the load, even the one the runtime's handler would swallow (a
+// thread being named for a debugger).
+std::atomic<int> namingsSeen{0};
+
+LONG CALLBACK seeThreadNaming(EXCEPTION_POINTERS* exception)
+{
+    constexpr DWORD kThreadNaming = 0x406D1388;
+    if (exception->ExceptionRecord->ExceptionCode != kThreadNaming)
+        return EXCEPTION_CONTINUE_SEARCH;
+    ++namingsSeen;
+    return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+TEST(LoadedLibrary, LeavesTheHostsExceptionsToTheHost)
+{
+    PVOID firstInLine = ::AddVectoredExceptionHandler(1, seeThreadNaming);
+    ASSERT_NE(firstInLine, nullptr);
+    {
+        ScratchDir dir;
+        StatsDll dll;
+        dll.result();
+        const ULONG_PTR naming[] = {0x1000, reinterpret_cast<ULONG_PTR>("host"), ::GetCurrentThreadId(), 0};
+        ::RaiseException(0x406D1388, 0, 4, naming);
+    }
+    ::RemoveVectoredExceptionHandler(firstInLine);
+    EXPECT_EQ(namingsSeen, 1);
 }
 
 }  // namespace
