@@ -19,6 +19,7 @@
 #include "base/progress_line.h"
 #include "base/whole_file.h"
 #include "checker/cross_check.h"
+#include "checker/known_busts.h"
 #include "checker/reports.h"
 #include "contest/command_line.h"
 #include "logfile/reading_summary.h"
@@ -37,7 +38,8 @@ const char kCheckerUsage[] =
     "options:\n"
     "  --config FILE            contest.ini: start, end, tolerance_minutes, nil_penalty,\n"
     "                           busted_penalty, count_uniques, min_logs_for_no_log_call,\n"
-    "                           tie_break, checklogs\n"
+    "                           tie_break, checklogs, name, busted_calls,\n"
+    "                           cost_ranking_min_qsos\n"
     "                           (key = value, ; comments)\n"
     "  --start \"YYYY-MM-DD HH:MM\", --end \"YYYY-MM-DD HH:MM\", --tolerance-minutes N,\n"
     "  --nil-penalty N, --busted-penalty N, --count-uniques yes|no\n"
@@ -118,6 +120,7 @@ ContestConfig contestConfig(const Options& options)
         config = readContestConfig(readWholeFile(options.configFile), options.configFile);
     for (const std::string& setting : options.settings)
         applyConfigSetting(config, setting);
+    loadKnownBusts(config, std::filesystem::u8path(options.configFile).parent_path());
     return config;
 }
 

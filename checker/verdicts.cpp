@@ -67,6 +67,13 @@ QsoVerdict matchVerdict(const MatchLine& line, const MatchTable& table, const Wi
 {
     if (line.partner != kNone)
         return verdictAgainst(line, (line.partnerIsDuplicate ? table.duplicates : table.lines)[line.partner], logs);
+    // Only the committee's list marks a line with no partner miscopied.
+    if (line.miscopiedCall) {
+        QsoVerdict verdict;
+        verdict.status = QsoStatus::BustedCall;
+        verdict.correctCall = table.calls.text(line.worked);
+        return verdict;
+    }
     if (table.workedALog(line)) {
         QsoVerdict verdict;
         verdict.status = QsoStatus::Nil;
