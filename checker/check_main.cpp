@@ -7,6 +7,7 @@
 // file that is no log, or reports that could not be written.
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -33,7 +34,7 @@ const char kCheckerUsage[] =
     "           the claimed score beside the computed one\n"
     "       zemrix-check [options] --out DIR LOG_OR_FOLDER...\n"
     "           the organiser's cross-check of all logs: qsos.csv, results.csv,\n"
-    "           ubn/<CALL>.txt and results.html in DIR\n"
+    "           ubn/<CALL>.txt, ubn/<CALL>.html, results.html and lists.html in DIR\n"
     "       zemrix-check --version\n"
     "options:\n"
     "  --config FILE            contest.ini: start, end, tolerance_minutes, nil_penalty,\n"
@@ -49,7 +50,9 @@ const char kCheckerUsage[] =
     "                           else /usr/share/hamradio-files/cty.dat)\n"
     "  --save-results FILE, --save-errors FILE\n"
     "                           one log: the results text and err.txt, byte for byte\n"
-    "  --use-log FILE           of two logs from one call, check this one (by file name)\n";
+    "  --use-log FILE           of two logs from one call, check this one (by file name)\n"
+    "  --checked-at \"YYYY-MM-DD HH:MM\"\n"
+    "                           the time of the check the results page gives (default: now, UTC)\n";
 
 const char* const kConfigOptions[] = {"start", "end", "tolerance_minutes", "nil_penalty", "busted_penalty",
                                       "count_uniques"};
@@ -63,6 +66,7 @@ struct Options {
     std::string resultsFile, errorsFile;
     std::vector<std::string> inputs;
     std::vector<std::string> chosenLogs;
+    std::string checkedAt;
     bool help = false;
 };
 
@@ -93,6 +97,8 @@ Options parseCheckerCommandLine(const std::vector<std::string>& arguments)
             options.resultsFile = walk.value();
         else if (argument == "--save-errors")
             options.errorsFile = walk.value();
+        else if (argument == "--checked-at")
+            options.checkedAt = walk.value();
         else if (argument == "--use-log")
             options.chosenLogs.push_back(walk.value());
         else if (argument == "--help" || argument == "-h")
@@ -122,6 +128,22 @@ ContestConfig contestConfig(const Options& options)
         applyConfigSetting(config, setting);
     loadKnownBusts(config, std::filesystem::u8path(options.configFile).parent_path());
     return config;
+}
+
+// The time the results page gives: now, unless the command line fixes it
+// (for pages that must come out the same, as the tests' golden files).
+CivilTime checkedAt(const Options& options)
+{
+    if (!options.checkedAt.empty()) {
+        try {
+            return utcTimeOf(options.checkedAt);
+        } catch (const ConfigError& error) {
+            throw UsageError(std::string("--checked-at: ") + error.what());
+        }
+    }
+    const std::time_t now = std::time(nullptr);
+    const std::tm utc = *std::gmtime(&now);
+    return {utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec};
 }
 
 CountryPrefixes countryPrefixes(const Options& options, const char* program)
@@ -282,6 +304,7 @@ int main(int argc, char** argv)
         }
         ContestConfig config = contestConfig(options);
         config.chosenLogs = options.chosenLogs;
+        config.checkedAt = checkedAt(options);
         const CountryPrefixes countries = countryPrefixes(options, argv[0]);
         return options.outFolder.empty() ? checkOneLog(options, config, countries)
                                          : crossCheckLogs(options, config, countries);

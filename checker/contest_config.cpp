@@ -131,6 +131,11 @@ ContestConfig readContestConfig(const std::string& text, const std::string& file
     return base;
 }
 
+CivilTime utcTimeOf(const std::string& value)
+{
+    return periodTime(value);
+}
+
 void applyConfigSetting(ContestConfig& config, const std::string& keyValue)
 {
     try {

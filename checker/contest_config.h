@@ -45,6 +45,8 @@ struct ContestConfig {
     // Of two logs from one call, the files the organiser chose (by file
     // name); from the command line, not the file.
     std::vector<std::string> chosenLogs;
+    // When the check ran, for the results page; from the command line.
+    std::optional<CivilTime> checkedAt;
 
     ContestPeriod period() const { return {start, end}; }
 };
@@ -64,6 +66,9 @@ public:
 // name, read by loadKnownBusts).  Keys not given keep their values in
 // `base`.  Throws ConfigError "FILE:LINE: why".
 ContestConfig readContestConfig(const std::string& text, const std::string& fileName, ContestConfig base = {});
+
+// "YYYY-MM-DD HH:MM" as contest.ini writes a time.  Throws ConfigError.
+CivilTime utcTimeOf(const std::string& value);
 
 // One "key=value" given on the command line, read as a line of the file is.
 void applyConfigSetting(ContestConfig& config, const std::string& keyValue);

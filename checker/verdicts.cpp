@@ -142,3 +142,8 @@ void scoreVerifiedLog(CheckedLog& checked, const ContestConfig& config)
     score.bands = sheet.rows;
     score.verifiedScore = static_cast<int64_t>(score.points) * score.multipliers;
 }
+
+int qsoPoints(const JudgedQso& judged)
+{
+    return pointsFor(recordOf(judged));
+}
