@@ -93,14 +93,15 @@ std::string callWithItsPages(const std::string& callsign)
 // columns per band.
 std::string resultsHeading(const std::vector<std::string>& bands, bool withCategory)
 {
-    const auto spanning = [](MessageId id) { return "<th rowspan=\"2\">" + columnHeading(id) + "</th>"; };
+    const std::string rowspan = bands.empty() ? "<th>" : "<th rowspan=\"2\">";
+    const auto spanning = [&rowspan](MessageId id) { return rowspan + columnHeading(id) + "</th>"; };
     std::string first = "<tr>" + spanning(MessageId::ColumnPlace) + spanning(MessageId::ColumnCall);
     if (withCategory)
         first += spanning(MessageId::ColumnCategory);
     for (MessageId id : {MessageId::ColumnClaimed, MessageId::ColumnVerified, MessageId::ColumnReduction,
                          MessageId::ColumnQsoLines, MessageId::ColumnCounted})
         first += spanning(id);
-    first += "<th rowspan=\"2\">NIL</th>";
+    first += rowspan + "NIL</th>";
     for (MessageId id : {MessageId::ColumnBusted, MessageId::ColumnUnique, MessageId::ColumnPoints,
                          MessageId::ColumnMultipliers, MessageId::ColumnOffset})
         first += spanning(id);
@@ -110,7 +111,7 @@ std::string resultsHeading(const std::vector<std::string>& bands, bool withCateg
         second += cell("CW", "th") + cell("SSB", "th") + cell(columnHeading(MessageId::ColumnPoints), "th") +
                   cell(columnHeading(MessageId::ColumnMultipliers), "th");
     }
-    return first + "</tr>\n" + second + "</tr>\n";
+    return first + "</tr>\n" + (bands.empty() ? std::string() : second + "</tr>\n");
 }
 
 std::string bandCells(const LogScore& score, const std::vector<std::string>& bands)

@@ -552,6 +552,42 @@ TEST(Reports, TheCostliestLogsAreRankedByTheShareOfTheirOwnLines)
     EXPECT_EQ(rowsOf(resultsHtml(checkedWith(many, 1))).size(), 20u);
 }
 
+// The categories in a fixed order whatever the order of the files:
+// single-op before multi-op, then high power before low before QRP; a
+// value the contest does not know comes last.  An overall table heads
+// them all.
+TEST(Reports, CategoriesComeSingleOpFirstThenByPower)
+{
+    const struct {
+        const char* call;
+        const char* categories;
+    } entries[] = {
+        {"RA1A", "CATEGORY-OPERATOR: MULTI-OP\nCATEGORY-POWER: LOW\n"},
+        {"RB2B", "CATEGORY-OPERATOR: SINGLE-OP\nCATEGORY-POWER: QRP\n"},
+        {"RC3C", "CATEGORY-OPERATOR: SINGLE-OP\nCATEGORY-POWER: HUGE\n"},
+        {"RD4D", "CATEGORY-OPERATOR: MULTI-OP\nCATEGORY-POWER: HIGH\n"},
+        {"RE5E", "CATEGORY-OPERATOR: SINGLE-OP\nCATEGORY-POWER: LOW\n"},
+        {"RF6F", "CATEGORY-OPERATOR: SINGLE-OP\nCATEGORY-POWER: HIGH\n"},
+    };
+    std::vector<LogInput> logs;
+    for (const auto& entry : entries) {
+        LogInput log = logOf(entry.call, {{"RA1A", 10}});
+        log.bytes.insert(log.bytes.find("CALLSIGN:"), entry.categories);
+        logs.push_back(log);
+    }
+    const auto headingsOf = [](const std::string& page) {
+        std::vector<std::string> headings;
+        for (std::size_t at = page.find("<h3>"); at != std::string::npos; at = page.find("<h3>", at + 1))
+            headings.push_back(page.substr(at + 4, page.find("</h3>", at) - at - 4));
+        return headings;
+    };
+    const std::vector<std::string> expected = {"Все участники / All participants", "SINGLE-OP HIGH", "SINGLE-OP LOW",
+                                               "SINGLE-OP QRP", "SINGLE-OP HUGE", "MULTI-OP HIGH", "MULTI-OP LOW"};
+    EXPECT_EQ(headingsOf(resultsHtml(crossCheck(logs, {}, countries()))), expected);
+    std::reverse(logs.begin(), logs.end());
+    EXPECT_EQ(headingsOf(resultsHtml(crossCheck(logs, {}, countries()))), expected);
+}
+
 TEST(Reports, TheReductionIsWhatTheCheckTookFromTheClaim)
 {
     const struct {
