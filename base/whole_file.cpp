@@ -47,15 +47,40 @@ std::string readWholeFile(const std::filesystem::path& path)
 
 void writeWholeFile(const std::filesystem::path& path, const std::string& bytes)
 {
+    FileWriter file(path);
+    file.write(bytes);
+    file.close();
+}
+
+FileWriter::FileWriter(const std::filesystem::path& path) : path_(path)
+{
     std::error_code error;
     if (std::filesystem::is_directory(path, error))
         fail("write", path, EISDIR);
     errno = 0;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
+    out_.open(path, std::ios::binary | std::ios::trunc);
+    if (!out_)
         fail("write", path, errno);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out)
-        fail("write", path, errno);
+}
+
+void FileWriter::write(std::string_view bytes)
+{
+    if (failure_)
+        return;
+    errno = 0;
+    out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out_)
+        failure_ = errno ? errno : EIO;
+}
+
+void FileWriter::close()
+{
+    if (!failure_) {
+        errno = 0;
+        out_.close();
+        if (!out_)
+            failure_ = errno ? errno : EIO;
+    }
+    if (failure_)
+        fail("write", path_, failure_);
 }

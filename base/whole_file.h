@@ -3,8 +3,10 @@
 #pragma once
 
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 class FileError : public std::runtime_error {
 public:
@@ -19,3 +21,19 @@ std::string readWholeFile(const std::filesystem::path& path);
 // the whole of them could not be written (a folder, a read-only file, a
 // missing folder on the way, a full disk).
 void writeWholeFile(const std::filesystem::path& path, const std::string& bytes);
+
+// A file written piece by piece, for a text too big to hold whole (a table
+// of a million QSO lines), with writeWholeFile's errors: the constructor
+// throws when the file cannot be opened, close() when any piece could not
+// be written.  A writer not closed leaves the file as far as it got.
+class FileWriter {
+public:
+    explicit FileWriter(const std::filesystem::path& path);
+    void write(std::string_view bytes);
+    void close();
+
+private:
+    std::filesystem::path path_;
+    std::ofstream out_;
+    int failure_ = 0;  // errno of the first piece that failed
+};

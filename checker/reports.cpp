@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <future>
 #include <numeric>
 
@@ -93,13 +92,18 @@ std::string qsoRowsOf(const CheckedLog& checked)
 // Log by log: the whole table of a big contest is tens of megabytes.
 void writeQsosCsv(const CrossCheck& check, const std::filesystem::path& path)
 {
-    std::ofstream qsos(path, std::ios::binary);
-    qsos << qsosCsvHeading();
+    FileWriter qsos(path);
+    qsos.write(qsosCsvHeading());
     for (const CheckedLog& checked : check.logs)
-        qsos << qsoRowsOf(checked);
+        qsos.write(qsoRowsOf(checked));
     qsos.close();
-    if (!qsos)
-        throw std::runtime_error("cannot write " + path.string());
+}
+
+void writeResultsJson(const CrossCheck& check, const std::filesystem::path& path)
+{
+    FileWriter json(path);
+    writeResultsJson(check, json);
+    json.close();
 }
 
 }  // namespace
@@ -192,7 +196,7 @@ void writeReports(const CrossCheck& check, const std::string& folder)
     // together: it is written on a second core meanwhile.
     std::future<void> table = std::async(std::launch::async, [&] { writeQsosCsv(check, out / "qsos.csv"); });
     writeWholeFile(out / "results.csv", resultsCsv(check));
-    writeWholeFile(out / "results.json", resultsJson(check));
+    writeResultsJson(check, out / "results.json");
     const CrossReferences references(check);
     for (std::size_t i = 0; i < check.logs.size(); ++i)
         if (check.logs[i].log.state == LogState::Checked) {

@@ -1,12 +1,8 @@
 #include "checker/results_json.h"
 
-#include <nlohmann/json.hpp>
+#include "checker/json_writer.h"
 
 namespace {
-
-// Keys in the order written, so that two runs give the same bytes and a
-// person reading the file finds the contest first.
-using Json = nlohmann::ordered_json;
 
 Json textOrNull(const std::string& text) { return text.empty() ? Json() : Json(text); }
 
@@ -56,32 +52,44 @@ Json statusCountsOf(const LogScore& score)
     return counts;
 }
 
-Json qsoOf(const JudgedQso& judged, const QsoVerdict& verdict)
+void textOrNull(JsonWriter& json, std::string_view key, const std::string& text)
 {
-    const LoggedQso& qso = judged.qso;
-    return {{"line", qso.line},
-            {"time", judged.readable ? Json(formatCivilTime(qso.time, "%Y-%m-%d %H:%M")) : Json()},
-            {"band", textOrNull(qso.band)},
-            {"mode", textOrNull(qso.mode)},
-            {"call", textOrNull(qso.workedCallsign)},
-            {"rcvd_exch", textOrNull(qso.exchangeReceived)},
-            {"status", qsoStatusName(verdict.status)},
-            {"reason", judged.rejection ? Json(judged.rejection->english()) : Json()},
-            {"correct_call", textOrNull(verdict.correctCall)},
-            {"correct_exch", textOrNull(verdict.correctExchange)},
-            {"matched_log", textOrNull(verdict.matchedLog)},
-            {"matched_line", verdict.matchedLine > 0 ? Json(verdict.matchedLine) : Json()}};
+    json.key(key);
+    if (text.empty())
+        json.null();
+    else
+        json.text(text);
 }
 
-// What the check found in a CHECKED log: null for any other file.
+void writeQso(JsonWriter& json, const JudgedQso& judged, const QsoVerdict& verdict)
+{
+    const LoggedQso& qso = judged.qso;
+    json.openObject();
+    json.key("line");
+    json.number(qso.line);
+    textOrNull(json, "time", judged.readable ? formatCivilTime(qso.time, "%Y-%m-%d %H:%M") : std::string());
+    textOrNull(json, "band", qso.band);
+    textOrNull(json, "mode", qso.mode);
+    textOrNull(json, "call", qso.workedCallsign);
+    textOrNull(json, "rcvd_exch", qso.exchangeReceived);
+    json.key("status");
+    json.text(qsoStatusName(verdict.status));
+    textOrNull(json, "reason", judged.rejection ? judged.rejection->english() : std::string());
+    textOrNull(json, "correct_call", verdict.correctCall);
+    textOrNull(json, "correct_exch", verdict.correctExchange);
+    textOrNull(json, "matched_log", verdict.matchedLog);
+    json.key("matched_line");
+    if (verdict.matchedLine > 0)
+        json.number(verdict.matchedLine);
+    else
+        json.null();
+    json.close();
+}
+
+// What the check found in a CHECKED log, but its QSO lines.
 Json checkOf(const CheckedLog& checked)
 {
-    if (checked.log.state != LogState::Checked)
-        return Json();
     const LogScore& score = checked.score;
-    Json qsos = Json::array();
-    for (std::size_t q = 0; q < checked.verdicts.size(); ++q)
-        qsos.push_back(qsoOf(checked.log.qsos[q], checked.verdicts[q]));
     return {{"qso_lines", checked.log.qsos.size()},
             {"counted_qsos", score.countedQsos},
             {"points", score.points},
@@ -91,10 +99,10 @@ Json checkOf(const CheckedLog& checked)
             {"clock_offset_minutes", score.clockOffsetMinutes},
             {"offset_matches", score.offsetMatches},
             {"status_counts", statusCountsOf(score)},
-            {"bands", bandsOf(score)},
-            {"qsos", std::move(qsos)}};
+            {"bands", bandsOf(score)}};
 }
 
+// The file and its header, but the check.
 Json logOf(const CrossCheck& check, const CheckedLog& checked)
 {
     const LogCheck& log = checked.log;
@@ -104,20 +112,47 @@ Json logOf(const CrossCheck& check, const CheckedLog& checked)
             {"file_status_reason", log.stateReason ? Json(log.stateReason->english()) : Json()},
             {"categories", categoriesOf(log.header)},
             {"claimed_score", log.claimedScore ? Json(*log.claimedScore) : Json()},
-            {"checklog", check.config.checklogs.count(log.callsign) > 0},
-            {"check", checkOf(checked)}};
+            {"checklog", check.config.checklogs.count(log.callsign) > 0}};
+}
+
+// A log's object, its QSO lines written one by one: a tree of them would
+// take a kilobyte a line.
+void writeLog(JsonWriter& json, const CrossCheck& check, const CheckedLog& checked)
+{
+    json.openObject();
+    json.members(logOf(check, checked));
+    json.key("check");
+    if (checked.log.state != LogState::Checked) {
+        json.null();
+    } else {
+        json.openObject();
+        json.members(checkOf(checked));
+        json.key("qsos");
+        json.openArray();
+        for (std::size_t q = 0; q < checked.verdicts.size(); ++q)
+            writeQso(json, checked.log.qsos[q], checked.verdicts[q]);
+        json.close();
+        json.close();
+    }
+    json.close();
 }
 
 }  // namespace
 
-std::string resultsJson(const CrossCheck& check)
+void writeResultsJson(const CrossCheck& check, FileWriter& file)
 {
-    Json logs = Json::array();
-    for (const CheckedLog& checked : check.logs)
-        logs.push_back(logOf(check, checked));
-    const Json results = {{"format", "zemrix-results"},
-                          {"version", kResultsJsonVersion},
-                          {"contest", contestOf(check.config)},
-                          {"logs", std::move(logs)}};
-    return results.dump(1, ' ', false, Json::error_handler_t::replace) + "\n";
+    std::string piece;
+    JsonWriter json(piece);
+    json.openObject();
+    json.members({{"format", "zemrix-results"}, {"version", kResultsJsonVersion}, {"contest", contestOf(check.config)}});
+    json.key("logs");
+    json.openArray();
+    for (const CheckedLog& checked : check.logs) {
+        writeLog(json, check, checked);
+        file.write(piece);
+        piece.clear();
+    }
+    json.close();
+    json.close();
+    file.write(piece + "\n");
 }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "base/whole_file.h"
 #include "checker/cross_check.h"
 
 // Raised when a field changes its meaning or goes away; a field added
@@ -14,5 +15,6 @@ inline constexpr int kResultsJsonVersion = 1;
 // UTF-8, one object: the contest, then every file given with its state,
 // and for a checked log its categories, totals, points per band, counts per
 // status and every QSO line with its verdict.  Bytes that are not UTF-8 in
-// a log come out as U+FFFD.
-std::string resultsJson(const CrossCheck& check);
+// a log come out as U+FFFD.  Written a log at a time; the caller closes
+// the file.
+void writeResultsJson(const CrossCheck& check, FileWriter& file);

@@ -23,6 +23,13 @@ TEST(WholeFile, GivesBackEveryByteWritten)
         writeWholeFile(file, bytes);
         EXPECT_EQ(readWholeFile(file), bytes) << bytes.size() << " bytes";
     }
+    {
+        FileWriter pieces(file);
+        for (const std::string& bytes : shapes)
+            pieces.write(bytes);
+        pieces.close();
+    }
+    EXPECT_EQ(readWholeFile(file), shapes[0] + shapes[1] + shapes[2] + shapes[3] + shapes[4]) << "written in pieces";
     writeWholeFile(file, "long enough");
     writeWholeFile(file, "short");
     EXPECT_EQ(readWholeFile(file), "short") << "a shorter file leaves nothing of the longer";
@@ -43,6 +50,15 @@ TEST(WholeFile, SaysWhyItCannotReadOrWrite)
         {[&] { writeWholeFile(folder / "no" / "a.txt", "x"); },
          "cannot write " + at + "/no/a.txt: No such file or directory"},
         {[&] { writeWholeFile("/dev/full", "x"); }, "cannot write /dev/full: No space left on device"},
+        {[&] { FileWriter{folder}; }, "cannot write " + at + ": it is a folder"},
+        {[&] {
+             // The piece that does not fit fails at once; the writer says so when closed.
+             FileWriter full("/dev/full");
+             full.write(std::string(1 << 20, 'x'));
+             full.write("more");
+             full.close();
+         },
+         "cannot write /dev/full: No space left on device"},
     };
     for (const auto& failing : cases) {
         try {
