@@ -1,5 +1,7 @@
 #include "checker/html_page.h"
 
+#include <algorithm>
+
 #include "checker/report_text.h"
 #include "contest/text.h"
 
@@ -35,6 +37,23 @@ std::string number(const std::string& content) { return "<td class=\"n\">" + con
 std::string number(long long value) { return number(std::to_string(value)); }
 
 std::string timeCell(const std::string& time) { return "<td class=\"t\">" + time + "</td>"; }
+
+void appendCell(std::string& row, const std::string& text, const char* open)
+{
+    const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
+        return c >= 0x20 && c < 0x7F && c != '<' && c != '>' && c != '&' && c != '"' && c != '\'';
+    });
+    row += open;
+    row += plain ? text : html(text);
+    row += "</td>";
+}
+
+void appendNumber(std::string& row, long long value)
+{
+    row += "<td class=\"n\">";
+    row += std::to_string(value);
+    row += "</td>";
+}
 
 std::string headingRow(std::initializer_list<MessageId> headings)
 {

@@ -22,6 +22,12 @@ std::string number(const std::string& content);  // a right-aligned cell
 std::string number(long long value);
 std::string timeCell(const std::string& time);  // kept on one line
 
+// Append one cell in place, for the pages with a row per QSO line: a
+// field of plain ASCII, as nearly every field of a log is, is copied as it
+// is, without the copies escaping makes.
+void appendCell(std::string& row, const std::string& text, const char* open = "<td>");
+void appendNumber(std::string& row, long long value);
+
 // A row of column headings, each from the catalogue.
 std::string headingRow(std::initializer_list<MessageId> headings);
 

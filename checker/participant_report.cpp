@@ -141,7 +141,7 @@ std::string wholeLogHeading()
            headingRow({MessageId::ColumnCall, MessageId::ColumnLine, MessageId::ColumnTime, MessageId::ColumnExchange});
 }
 
-// One row a QSO line: a log can hold thousands, so the row is appended in
+// One row a QSO line: a contest has a million, so the row is appended in
 // place.
 void appendQsoRow(std::string& rows, const CrossCheck& check, const CrossReferences& references,
                   const JudgedQso& judged, const QsoVerdict& verdict)
@@ -149,17 +149,22 @@ void appendQsoRow(std::string& rows, const CrossCheck& check, const CrossReferen
     const bool counts = countsInScore(verdict.status, check.config);
     const LoggedQso& qso = judged.qso;
     rows += counts ? "<tr>" : "<tr class=\"lost\">";
-    rows += number(qso.line) + timeCell(loggedTime(judged)) + cell(html(qso.band)) + cell(html(qso.mode)) +
-            cell(html(qso.workedCallsign)) + cell(html(qso.exchangeReceived)) + cell(qsoStatusName(verdict.status)) +
-            number(counts && judged.readable ? qsoPoints(judged) : 0);
-    const JudgedQso* theirs = references.matchedLine(verdict);
-    if (theirs)
-        rows += cell(html(verdict.matchedLog)) + number(theirs->qso.line) + timeCell(loggedTime(*theirs)) +
-                cell(html(theirs->qso.exchangeSent));
-    else
+    appendNumber(rows, qso.line);
+    appendCell(rows, loggedTime(judged), "<td class=\"t\">");
+    for (const std::string* field : {&qso.band, &qso.mode, &qso.workedCallsign, &qso.exchangeReceived})
+        appendCell(rows, *field);
+    appendCell(rows, qsoStatusName(verdict.status));
+    appendNumber(rows, counts && judged.readable ? qsoPoints(judged) : 0);
+    if (const JudgedQso* theirs = references.matchedLine(verdict)) {
+        appendCell(rows, verdict.matchedLog);
+        appendNumber(rows, theirs->qso.line);
+        appendCell(rows, loggedTime(*theirs), "<td class=\"t\">");
+        appendCell(rows, theirs->qso.exchangeSent);
+    } else {
         rows += "<td></td><td></td><td></td><td></td>";
-    rows += cell(html(counts ? std::string() : statusExplained(verdict.status) + verdictDetails(judged, verdict))) +
-            "</tr>\n";
+    }
+    appendCell(rows, counts ? std::string() : statusExplained(verdict.status) + verdictDetails(judged, verdict));
+    rows += "</tr>\n";
 }
 
 std::string everyQsoLine(const CrossCheck& check, const CrossReferences& references, const CheckedLog& checked)
