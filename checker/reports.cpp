@@ -106,6 +106,28 @@ void writeResultsJson(const CrossCheck& check, const std::filesystem::path& path
     json.close();
 }
 
+std::string participantFileBase(const std::string& callsign)
+{
+    // A callsign of letters, digits and / keeps the plug-in's own file name.
+    // Any other byte is written -XX, so that no two calls share a report
+    // and each name is safe both as a file and in an address.
+    if (callsign.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789/") ==
+        std::string::npos)
+        return cabrilloBaseName(callsign);
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string name;
+    for (char c : callsign) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte))
+            name += c;
+        else if (c == '/')
+            name += '_';
+        else
+            name += {'-', kHex[byte >> 4], kHex[byte & 0xF]};
+    }
+    return name;
+}
+
 }  // namespace
 
 std::string qsosCsv(const CrossCheck& check)
@@ -148,32 +170,6 @@ std::string resultsCsv(const CrossCheck& check)
     }
     return csv;
 }
-
-namespace {
-
-std::string participantFileBase(const std::string& callsign)
-{
-    // A callsign of letters, digits and / keeps the plug-in's own file name.
-    // Any other byte is written -XX, so that no two calls share a report
-    // and each name is safe both as a file and in an address.
-    if (callsign.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789/") ==
-        std::string::npos)
-        return cabrilloBaseName(callsign);
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string name;
-    for (char c : callsign) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (std::isalnum(byte))
-            name += c;
-        else if (c == '/')
-            name += '_';
-        else
-            name += {'-', kHex[byte >> 4], kHex[byte & 0xF]};
-    }
-    return name;
-}
-
-}  // namespace
 
 std::string participantReportName(const std::string& callsign)
 {
