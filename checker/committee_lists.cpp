@@ -49,13 +49,15 @@ std::string whereLogged(const CheckedLog& checked, std::size_t q)
            cell(html(judged.qso.band)) + cell(html(judged.qso.mode));
 }
 
-std::string list(MessageId heading, std::initializer_list<MessageId> callColumns, const std::string& rows)
+// `callColumns` head the cells of the calls, `logColumn` the log's.
+std::string list(MessageId heading, std::initializer_list<MessageId> callColumns, MessageId logColumn,
+                 const std::string& rows)
 {
     std::string headings = "<tr>";
     for (MessageId id : callColumns)
         headings += cell(columnHeading(id), "th");
-    for (MessageId id : {MessageId::ColumnLoggedBy, MessageId::ColumnLine, MessageId::ColumnTime,
-                         MessageId::ColumnBand, MessageId::ColumnMode})
+    for (MessageId id : {logColumn, MessageId::ColumnLine, MessageId::ColumnTime, MessageId::ColumnBand,
+                         MessageId::ColumnMode})
         headings += cell(columnHeading(id), "th");
     return "<h2>" + said(heading) + "</h2>\n" +
            (rows.empty() ? "<p>" + said(MessageId::NoneInTheList) + "</p>\n" : wideTable(headings + "</tr>\n" + rows));
@@ -69,7 +71,8 @@ std::string bustedCalls(const CrossCheck& check)
         rows += "<tr>" + cell(html(correctCall(checked, at.qso))) + cell(html(workedCall(checked, at.qso))) +
                 whereLogged(checked, at.qso) + "</tr>\n";
     }
-    return list(MessageId::BustedCallsHeading, {MessageId::ColumnCall, MessageId::ColumnCopiedAs}, rows);
+    return list(MessageId::BustedCallsHeading, {MessageId::ColumnCorrectCall, MessageId::ColumnCopiedAs},
+                MessageId::ColumnBustedBy, rows);
 }
 
 // The lines of one status by the call they logged.
@@ -80,7 +83,7 @@ std::string byLoggedCall(const CrossCheck& check, QsoStatus status, MessageId he
         const CheckedLog& checked = check.logs[at.log];
         rows += "<tr>" + cell(html(workedCall(checked, at.qso))) + whereLogged(checked, at.qso) + "</tr>\n";
     }
-    return list(heading, {MessageId::ColumnCall}, rows);
+    return list(heading, {MessageId::ColumnCall}, MessageId::ColumnLoggedBy, rows);
 }
 
 }  // namespace
