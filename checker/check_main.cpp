@@ -23,6 +23,7 @@
 #include "checker/known_busts.h"
 #include "checker/reports.h"
 #include "contest/command_line.h"
+#include "contest/ole_date.h"
 #include "logfile/reading_summary.h"
 #include "stats_version.h"
 
@@ -141,9 +142,10 @@ CivilTime checkedAt(const Options& options)
             throw UsageError(std::string("--checked-at: ") + error.what());
         }
     }
-    const std::time_t now = std::time(nullptr);
-    const std::tm utc = *std::gmtime(&now);
-    return {utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec};
+    // Through the OLE date the rules already use: days since 1899-12-30,
+    // where the Unix epoch is day 25569.
+    const double secondsSinceEpoch = static_cast<double>(std::time(nullptr));
+    return civilTimeFromOleDate(25569.0 + secondsSinceEpoch / 86400.0).value_or(CivilTime{});
 }
 
 CountryPrefixes countryPrefixes(const Options& options, const char* program)
