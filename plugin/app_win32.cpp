@@ -3,6 +3,7 @@
 
 #include "plugin/exports_win32.h"
 #include "plugin/module_win32.h"
+#include "plugin/thread_slots_win32.h"
 #include "contest/unload_gate_win32.h"
 #include "ui/windows_win32.h"
 
@@ -68,8 +69,10 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE dll, DWORD reason, LPVOID reserved)
         return TRUE;
     case DLL_PROCESS_DETACH:
         closeUnloadGate();
-        if (!reserved)
+        if (!reserved) {
             theApp.ExitInstance();
+            freeRuntimeThreadSlots();
+        }
         return TRUE;
     default:
         return TRUE;

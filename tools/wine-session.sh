@@ -25,6 +25,14 @@ wine_session_prefix() {
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
         wineserver -w
     fi
+    # A program that crashes gets its backtrace written out and ends, rather
+    # than waiting on the debugger's dialog, which nobody answers, until the
+    # test's time is up.
+    if [ ! -f "$WINEPREFIX/.crash-dialog-off" ]; then
+        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+        wineserver -w
+        touch "$WINEPREFIX/.crash-dialog-off"
+    fi
 }
 
 wine_session_end() {

@@ -94,12 +94,14 @@ private:
 };
 
 // Visible dialog windows of this process with this title.
+// The waits end as soon as their condition holds; their limits are for a
+// machine so busy that a window takes seconds to come or go.
 std::vector<HWND> ownWindows(const std::string& title);
-HWND waitForWindow(const std::string& title, DWORD timeoutMs = 5000);
+HWND waitForWindow(const std::string& title, DWORD timeoutMs = 15000);
 // After an unload the window thread leaves the DLL at once, but its windows
 // go only when the thread itself ends, once the unload has let go of the
 // loader lock: true when none with this title is left within the time.
-bool windowsGoneAfterUnload(const std::string& title, DWORD timeoutMs = 5000);
+bool windowsGoneAfterUnload(const std::string& title, DWORD timeoutMs = 30000);
 HWND panelWindow();
 
 // Where a loaded module's image lies, kept to look for its code after the

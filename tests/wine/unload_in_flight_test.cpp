@@ -277,6 +277,15 @@ SIZE_T workingSet()
     return counters.WorkingSetSize;
 }
 
+// Slots are handed out lowest first, so the first free one rises with every
+// slot a load of the library keeps.
+DWORD firstFreeThreadSlot()
+{
+    const DWORD slot = ::TlsAlloc();
+    ::TlsFree(slot);
+    return slot;
+}
+
 int threadsOfThisProcess()
 {
     HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
@@ -294,8 +303,9 @@ int threadsOfThisProcess()
 // the whole Unix process, where a window's drawing surface lies (a window
 // its thread's exit destroys keeps it); the memory committed in the
 // process's address space is what the DLL and Wine's own COM keep.  Both
-// are held to the bound.
-TEST_F(UnloadRepeatedly, WithThePanelOpenLeavesNoMemoryThreadOrWindow)
+// are held to the bound.  A thread-local slot kept per load would run the
+// process out of them after about a thousand switches.
+TEST_F(UnloadRepeatedly, WithThePanelOpenLeavesNoMemorySlotThreadOrWindow)
 {
     constexpr int kCycles = 200;
     constexpr SIZE_T kGrowthBound = 10u << 20;
@@ -314,6 +324,7 @@ TEST_F(UnloadRepeatedly, WithThePanelOpenLeavesNoMemoryThreadOrWindow)
     for (int i = 0; i < 5; ++i)
         cycle();
     const int threadsBefore = threadsOfThisProcess();
+    const DWORD slotBefore = firstFreeThreadSlot();
     const SIZE_T privateBefore = committedPrivate(), workingBefore = workingSet();
     for (int i = 0; i < kCycles && !HasFatalFailure(); ++i)
         cycle();
@@ -324,6 +335,7 @@ TEST_F(UnloadRepeatedly, WithThePanelOpenLeavesNoMemoryThreadOrWindow)
     EXPECT_LE(static_cast<long>(privateGrowth), static_cast<long>(kGrowthBound));
     EXPECT_LE(static_cast<long>(workingGrowth), static_cast<long>(kGrowthBound));
     EXPECT_LE(threadsOfThisProcess(), threadsBefore);
+    EXPECT_LT(firstFreeThreadSlot(), slotBefore + 8);
     EXPECT_TRUE(ownWindows("MODE").empty());
 }
 
