@@ -59,7 +59,8 @@ void crossCheckLines(CrossCheck& check)
 
 void summarise(CrossCheck& check)
 {
-    check.summary = check.notes;
+    for (const Message& note : check.notes)
+        check.summary.push_back(note.english());
     std::size_t checkedLogs = 0, lines = 0;
     std::array<std::size_t, kQsoStatusCount> totals{};
     for (const CheckedLog& checked : check.logs) {

@@ -45,7 +45,7 @@ struct CheckedLog {
 struct CrossCheck {
     ContestConfig config;
     std::vector<CheckedLog> logs;      // every file, in the order given
-    std::vector<std::string> notes;    // what the organiser must hear first: choices made for him
+    std::vector<Message> notes;        // what the organiser must hear first: choices made for him
     std::vector<std::string> summary;  // what the organiser is told at the end, the notes first
 };
 

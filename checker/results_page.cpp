@@ -257,8 +257,8 @@ std::string clockOffsets(const CrossCheck& check)
 std::string notesOnTheFiles(const CrossCheck& check)
 {
     std::string items;
-    for (const std::string& note : check.notes)
-        items += "<li>" + html(note) + "</li>\n";
+    for (const Message& note : check.notes)
+        items += "<li>" + html(note.bilingual()) + "</li>\n";
     return items.empty() ? std::string() : "<h2>" + said(MessageId::NotesHeading) + "</h2>\n<ul>\n" + items + "</ul>\n";
 }
 
