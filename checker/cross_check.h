@@ -18,6 +18,7 @@
 
 struct QsoVerdict {
     QsoStatus status = QsoStatus::Ok;
+    int points = 0;               // the line's own points by the rules, counted or not
     std::string correctCall;      // BUSTED_CALL: the station really worked
     std::string correctExchange;  // BUSTED_EXCH: what that station sent
     std::string matchedLog;       // the other log's callsign, when a line matched

@@ -32,6 +32,8 @@ public:
 private:
     const CrossCheck& check_;
     std::unordered_map<std::string, std::size_t> logOfCall_;
-    std::vector<std::vector<uint32_t>> qsosByLine_;  // per log: its qsos, by file line
+    // Per log, at each line of its file: 1 + the index of the QSO written
+    // there, or 0.  A page looks up a line per QSO line of a contest.
+    std::vector<std::vector<uint32_t>> qsoAtLine_;
     std::vector<std::vector<LineOf>> bustedBy_;
 };

@@ -38,12 +38,12 @@ std::string number(long long value) { return number(std::to_string(value)); }
 
 std::string timeCell(const std::string& time) { return "<td class=\"t\">" + time + "</td>"; }
 
-void appendCell(std::string& row, const std::string& text, const char* open)
+void appendCell(std::string& row, const std::string& text)
 {
     const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
         return c >= 0x20 && c < 0x7F && c != '<' && c != '>' && c != '&' && c != '"' && c != '\'';
     });
-    row += open;
+    row += "<td>";
     row += plain ? text : html(text);
     row += "</td>";
 }

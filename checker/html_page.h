@@ -25,7 +25,7 @@ std::string timeCell(const std::string& time);  // kept on one line
 // Append one cell in place, for the pages with a row per QSO line: a
 // field of plain ASCII, as nearly every field of a log is, is copied as it
 // is, without the copies escaping makes.
-void appendCell(std::string& row, const std::string& text, const char* open = "<td>");
+void appendCell(std::string& row, const std::string& text);
 void appendNumber(std::string& row, long long value);
 
 // A row of column headings, each from the catalogue.

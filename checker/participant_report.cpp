@@ -1,9 +1,10 @@
 #include "checker/participant_report.h"
 
+#include <array>
+
 #include "checker/html_page.h"
 #include "checker/report_text.h"
 #include "checker/reports.h"
-#include "checker/verdicts.h"
 
 namespace {
 
@@ -141,38 +142,58 @@ std::string wholeLogHeading()
            headingRow({MessageId::ColumnCall, MessageId::ColumnLine, MessageId::ColumnTime, MessageId::ColumnExchange});
 }
 
+// What each status means, escaped once for all the rows of a page.
+using StatusTexts = std::array<std::string, kQsoStatusCount>;
+
+StatusTexts statusTexts()
+{
+    StatusTexts texts;
+    for (std::size_t s = 0; s < kQsoStatusCount; ++s)
+        texts[s] = html(statusExplained(static_cast<QsoStatus>(s)));
+    return texts;
+}
+
 // One row a QSO line: a contest has a million, so the row is appended in
 // place.
 void appendQsoRow(std::string& rows, const CrossCheck& check, const CrossReferences& references,
-                  const JudgedQso& judged, const QsoVerdict& verdict)
+                  const StatusTexts& explained, const JudgedQso& judged, const QsoVerdict& verdict)
 {
     const bool counts = countsInScore(verdict.status, check.config);
     const LoggedQso& qso = judged.qso;
     rows += counts ? "<tr>" : "<tr class=\"lost\">";
     appendNumber(rows, qso.line);
-    appendCell(rows, loggedTime(judged), "<td class=\"t\">");
+    rows += "<td class=\"t\">";
+    appendLoggedTime(rows, judged);
+    rows += "</td>";
     for (const std::string* field : {&qso.band, &qso.mode, &qso.workedCallsign, &qso.exchangeReceived})
         appendCell(rows, *field);
     appendCell(rows, qsoStatusName(verdict.status));
-    appendNumber(rows, counts && judged.readable ? qsoPoints(judged) : 0);
+    appendNumber(rows, counts ? verdict.points : 0);
     if (const JudgedQso* theirs = references.matchedLine(verdict)) {
         appendCell(rows, verdict.matchedLog);
         appendNumber(rows, theirs->qso.line);
-        appendCell(rows, loggedTime(*theirs), "<td class=\"t\">");
+        rows += "<td class=\"t\">";
+        appendLoggedTime(rows, *theirs);
+        rows += "</td>";
         appendCell(rows, theirs->qso.exchangeSent);
     } else {
         rows += "<td></td><td></td><td></td><td></td>";
     }
-    appendCell(rows, counts ? std::string() : statusExplained(verdict.status) + verdictDetails(judged, verdict));
-    rows += "</tr>\n";
+    rows += "<td>";
+    if (!counts)
+        rows += explained[static_cast<std::size_t>(verdict.status)] + html(verdictDetails(judged, verdict));
+    rows += "</td></tr>\n";
 }
 
-std::string everyQsoLine(const CrossCheck& check, const CrossReferences& references, const CheckedLog& checked)
+// Appended to the page in place, as the rows are: the table is most of it.
+void appendEveryQsoLine(std::string& page, const CrossCheck& check, const CrossReferences& references,
+                        const CheckedLog& checked)
 {
-    std::string rows = wholeLogHeading();
+    const StatusTexts explained = statusTexts();
+    page += "<h2>" + said(MessageId::WholeLogHeading) + "</h2>\n<div class=\"wide\"><table>\n" + wholeLogHeading();
     for (std::size_t q : inFileOrder(checked.log))
-        appendQsoRow(rows, check, references, checked.log.qsos[q], checked.verdicts[q]);
-    return "<h2>" + said(MessageId::WholeLogHeading) + "</h2>\n" + wideTable(rows);
+        appendQsoRow(page, check, references, explained, checked.log.qsos[q], checked.verdicts[q]);
+    page += "</table></div>\n";
 }
 
 }  // namespace
@@ -201,7 +222,8 @@ std::string wholeLogPage(const CrossCheck& check, const CrossReferences& referen
     const std::string links = "<p><a href=\"../results.html\">" + said(MessageId::BackToResults) +
                               "</a> &middot; <a href=\"" + html(participantReportName(checked.log.callsign)) + "\">" +
                               said(MessageId::LostLinesReport) + "</a></p>\n";
-    return htmlPage(title, "<h1>" + title + "</h1>\n" + links + summaryTable(checked) + bandsTable(checked.score) +
-                               bustedByTable(bustedByOf(check, references, logIndex)) +
-                               everyQsoLine(check, references, checked));
+    std::string body = "<h1>" + title + "</h1>\n" + links + summaryTable(checked) + bandsTable(checked.score) +
+                       bustedByTable(bustedByOf(check, references, logIndex));
+    appendEveryQsoLine(body, check, references, checked);
+    return htmlPage(title, body);
 }

@@ -91,7 +91,27 @@ std::vector<std::size_t> inFileOrder(const LogCheck& log)
 
 std::string loggedTime(const JudgedQso& judged)
 {
-    return judged.readable ? formatCivilTime(judged.qso.time, "%Y-%m-%d %H%M") : std::string();
+    std::string time;
+    appendLoggedTime(time, judged);
+    return time;
+}
+
+void appendLoggedTime(std::string& out, const JudgedQso& judged)
+{
+    if (!judged.readable)
+        return;
+    const CivilTime& time = judged.qso.time;
+    const auto digits = [](int value, int count, char* at) {
+        for (int i = count - 1; i >= 0; --i, value /= 10)
+            at[i] = static_cast<char>('0' + value % 10);
+    };
+    char text[] = "YYYY-MM-DD HHMM";
+    digits(time.year, 4, text);
+    digits(time.month, 2, text + 5);
+    digits(time.day, 2, text + 8);
+    digits(time.hour, 2, text + 11);
+    digits(time.minute, 2, text + 13);
+    out.append(text, sizeof text - 1);
 }
 
 // Russian, then English: what a status means to the participant.

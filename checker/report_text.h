@@ -28,6 +28,8 @@ std::vector<std::size_t> inFileOrder(const LogCheck& log);
 
 // "2025-12-20 2010" as logged; empty for a line that could not be read.
 std::string loggedTime(const JudgedQso& judged);
+// The same appended in place: the pages give a time per QSO line.
+void appendLoggedTime(std::string& out, const JudgedQso& judged);
 
 // Russian, then English: what a status means to the participant; empty
 // for one that counts.

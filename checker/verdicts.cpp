@@ -127,7 +127,8 @@ void scoreVerifiedLog(CheckedLog& checked, const ContestConfig& config)
         const QsoStatus status = checked.verdicts[q].status;
         ++checked.score.statusCounts[static_cast<std::size_t>(status)];
         const CInfo record = recordOf(checked.log.qsos[q]);
-        penaltyPoints += static_cast<int64_t>(penaltyFor(status, config)) * pointsFor(record);
+        checked.verdicts[q].points = pointsFor(record);
+        penaltyPoints += static_cast<int64_t>(penaltyFor(status, config)) * checked.verdicts[q].points;
         if (!countsInScore(status, config))
             continue;
         noteBand(state.bands, checked.log.qsos[q].qso.band);
@@ -141,9 +142,4 @@ void scoreVerifiedLog(CheckedLog& checked, const ContestConfig& config)
     score.multipliers = sheet.multipliers;
     score.bands = sheet.rows;
     score.verifiedScore = static_cast<int64_t>(score.points) * score.multipliers;
-}
-
-int qsoPoints(const JudgedQso& judged)
-{
-    return pointsFor(recordOf(judged));
 }

@@ -25,6 +25,3 @@ void giveVerdicts(std::vector<CheckedLog>& logs, const MatchTable& table, const 
 // The plug-in's scoring pass over the lines that count, then the penalties
 // off the points.
 void scoreVerifiedLog(CheckedLog& checked, const ContestConfig& config);
-
-// What the line is worth by the rules' points, counted or not.
-int qsoPoints(const JudgedQso& judged);
