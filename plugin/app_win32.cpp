@@ -3,7 +3,7 @@
 
 #include "plugin/exports_win32.h"
 #include "plugin/module_win32.h"
-#include "plugin/thread_slots_win32.h"
+#include "plugin/static_runtime_win32.h"
 #include "contest/unload_gate_win32.h"
 #include "ui/windows_win32.h"
 

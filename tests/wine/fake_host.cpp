@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <exception>
+#include <functional>
 #include <mutex>
 #include <stdexcept>
+#include <thread>
 
 struct FakeHost::Shared {
     mutable std::mutex lock;
@@ -34,6 +37,8 @@ namespace {
 // {5A3C0E71-2B94-4D6A-9F18-7E20C4B6D915}
 const CLSID kHostClass = {0x5a3c0e71, 0x2b94, 0x4d6a, {0x9f, 0x18, 0x7e, 0x20, 0xc4, 0xb6, 0xd9, 0x15}};
 const char kHostClassText[] = "{5A3C0E71-2B94-4D6A-9F18-7E20C4B6D915}";
+// {0C7D25E4-8E4B-4F0A-B3A1-6D5F2E9C4A70}
+const CLSID kKeepAliveClass = {0x0c7d25e4, 0x8e4b, 0x4f0a, {0xb3, 0xa1, 0x6d, 0x5f, 0x2e, 0x9c, 0x4a, 0x70}};
 
 std::string narrow(BSTR text)
 {
@@ -147,9 +152,11 @@ public:
         if (FAILED(::RegisterActiveObject(host_, kHostClass, ACTIVEOBJECT_STRONG, &cookie_)))
             throw std::runtime_error("cannot register the host object");
     }
+    // Its callers' proxies are cut, as when a host's apartment ends.
     ~Registration()
     {
         ::RevokeActiveObject(cookie_, nullptr);
+        ::CoDisconnectObject(host_, 0);
         host_->Release();
     }
 
@@ -158,43 +165,111 @@ private:
     DWORD cookie_ = 0;
 };
 
-FakeHost::FakeHost(Apartment apartment) : shared_(std::make_shared<Shared>())
-{
-    registerProgId();
-    if (apartment == CallingThread) {
-        ::CoInitialize(nullptr);
-        onCallingThread_ = std::make_unique<Registration>(shared_);
-        return;
+namespace {
+
+// Wine's RPC server keeps a connection for every apartment that has served
+// another one's call, and once it holds 64 it stops serving; it also stops
+// when the last object served goes, and a registration made while it is on
+// the way out waits forever.  Tests make and drop hosts by the hundred, so
+// the hosts live in apartments that last as long as the test program, and
+// one object stays served throughout:
+//  - a host on a thread of its own is registered and revoked in turn on
+//    one such thread, which pumps messages as a host's main thread does;
+//  - a thread that hosts one itself keeps its apartment.
+class HostThread {
+public:
+    static HostThread& get()
+    {
+        static HostThread thread;
+        return thread;
     }
-    HANDLE ready = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    thread_ = std::thread([this, ready] {
-        ::CoInitialize(nullptr);
-        MSG message;
-        ::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
-        threadId_ = ::GetCurrentThreadId();
-        {
-            Registration registration(shared_);
+
+    // Runs `task` there and waits for it; what it throws comes back here.
+    void run(const std::function<void()>& task)
+    {
+        Task posted{&task, ::CreateEventA(nullptr, TRUE, FALSE, nullptr), nullptr};
+        ::PostThreadMessageA(id_, kRunTask, 0, reinterpret_cast<LPARAM>(&posted));
+        ::WaitForSingleObject(posted.done, INFINITE);
+        ::CloseHandle(posted.done);
+        if (posted.failure)
+            std::rethrow_exception(posted.failure);
+    }
+
+private:
+    static constexpr UINT kRunTask = WM_APP + 0x51;
+    struct Task {
+        const std::function<void()>* body;
+        HANDLE done;
+        std::exception_ptr failure;
+    };
+
+    HostThread()
+    {
+        HANDLE ready = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        std::thread([this, ready] {
+            ::CoInitialize(nullptr);
+            keepAnObjectServed();
+            MSG message;
+            ::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+            id_ = ::GetCurrentThreadId();
             ::SetEvent(ready);
             while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+                if (!message.hwnd && message.message == kRunTask)
+                    runHere(*reinterpret_cast<Task*>(message.lParam));
                 ::TranslateMessage(&message);
                 ::DispatchMessageA(&message);
             }
+        }).detach();
+        ::WaitForSingleObject(ready, INFINITE);
+        ::CloseHandle(ready);
+    }
+
+    static void runHere(Task& task)
+    {
+        try {
+            (*task.body)();
+        } catch (...) {
+            task.failure = std::current_exception();
         }
-        ::CoUninitialize();
-    });
-    ::WaitForSingleObject(ready, INFINITE);
-    ::CloseHandle(ready);
+        ::SetEvent(task.done);
+    }
+
+    static void keepAnObjectServed()
+    {
+        IStream* object = nullptr;
+        DWORD registration = 0;
+        if (SUCCEEDED(::CreateStreamOnHGlobal(nullptr, TRUE, &object)))
+            ::RegisterActiveObject(object, kKeepAliveClass, ACTIVEOBJECT_STRONG, &registration);
+    }
+
+    DWORD id_ = 0;
+};
+
+void keepThisThreadsApartment()
+{
+    thread_local const HRESULT joined = ::CoInitialize(nullptr);
+    (void)joined;
+}
+
+}  // namespace
+
+FakeHost::FakeHost(Apartment apartment) : shared_(std::make_shared<Shared>()), onOwnThread_(apartment == OwnThread)
+{
+    registerProgId();
+    if (!onOwnThread_) {
+        keepThisThreadsApartment();
+        registration_ = std::make_unique<Registration>(shared_);
+        return;
+    }
+    HostThread::get().run([this] { registration_ = std::make_unique<Registration>(shared_); });
 }
 
 FakeHost::~FakeHost()
 {
-    if (onCallingThread_) {
-        onCallingThread_.reset();
-        ::CoUninitialize();
-        return;
-    }
-    ::PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
-    thread_.join();
+    if (onOwnThread_)
+        HostThread::get().run([this] { registration_.reset(); });
+    else
+        registration_.reset();
 }
 
 void FakeHost::setEntryField(const std::string& callsign)

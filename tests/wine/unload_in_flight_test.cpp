@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/scratch_dir.h"
 #include "ui_helpers.h"
 
 namespace {
@@ -337,6 +338,38 @@ TEST_F(UnloadRepeatedly, WithThePanelOpenLeavesNoMemorySlotThreadOrWindow)
     EXPECT_LE(threadsOfThisProcess(), threadsBefore);
     EXPECT_LT(firstFreeThreadSlot(), slotBefore + 8);
     EXPECT_TRUE(ownWindows("MODE").empty());
+}
+
+// Every exception of every host thread passes through the process's
+// vectored handlers, so a handler of the library's could be running when
+// another thread unloads it.  The library adds none: an exception the host
+// raises while it is loaded reaches the handler the host put first in line
+// before the load, even the one the runtime's handler would swallow (a
+// thread being named for a debugger).
+std::atomic<int> namingsSeen{0};
+
+LONG CALLBACK seeThreadNaming(EXCEPTION_POINTERS* exception)
+{
+    constexpr DWORD kThreadNaming = 0x406D1388;
+    if (exception->ExceptionRecord->ExceptionCode != kThreadNaming)
+        return EXCEPTION_CONTINUE_SEARCH;
+    ++namingsSeen;
+    return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+TEST(LoadedLibrary, LeavesTheHostsExceptionsToTheHost)
+{
+    PVOID firstInLine = ::AddVectoredExceptionHandler(1, seeThreadNaming);
+    ASSERT_NE(firstInLine, nullptr);
+    {
+        ScratchDir dir;
+        StatsDll dll;
+        dll.result();
+        const ULONG_PTR naming[] = {0x1000, reinterpret_cast<ULONG_PTR>("host"), ::GetCurrentThreadId(), 0};
+        ::RaiseException(0x406D1388, 0, 4, naming);
+    }
+    ::RemoveVectoredExceptionHandler(firstInLine);
+    EXPECT_EQ(namingsSeen, 1);
 }
 
 }  // namespace
