@@ -42,14 +42,14 @@ bool replayLogsRepeatingOutsideThePeriod(CrossCheck& check, const MatchTable& ta
 
 void crossCheckLines(CrossCheck& check)
 {
-    MatchTable table = matchTableOf(check.logs);
+    MatchTable table = matchTableOf(check.logs, check.config.knownBusts);
     const std::vector<ClockOffset> offsets = estimateClockOffsets(table, check.logs.size());
     for (std::size_t log = 0; log < offsets.size(); ++log) {
         check.logs[log].score.clockOffsetMinutes = offsets[log].minutes;
         check.logs[log].score.offsetMatches = offsets[log].matches;
     }
     if (replayLogsRepeatingOutsideThePeriod(check, table))
-        table = matchTableOf(check.logs);
+        table = matchTableOf(check.logs, check.config.knownBusts);
     correctClocks(table, offsets);
     pairLines(table, check.config.toleranceMinutes);
     const ExchangeConsensus exchanges(table);
@@ -59,7 +59,8 @@ void crossCheckLines(CrossCheck& check)
 
 void summarise(CrossCheck& check)
 {
-    check.summary = check.notes;
+    for (const Message& note : check.notes)
+        check.summary.push_back(note.english());
     std::size_t checkedLogs = 0, lines = 0;
     std::array<std::size_t, kQsoStatusCount> totals{};
     for (const CheckedLog& checked : check.logs) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -71,8 +72,10 @@ struct MatchTable {
     bool workedALog(const MatchLine& line) const { return logOf(line.worked) != kNoLog && line.worked != line.own; }
 };
 
-// Every stored line of every CHECKED log, indexed by pair.
-MatchTable matchTableOf(const std::vector<CheckedLog>& logs);
+// Every stored line of every CHECKED log, indexed by pair.  A line that
+// logged a call of `knownBusts` (the committee's, by the call as logged)
+// is taken as the true call's, with its call miscopied.
+MatchTable matchTableOf(const std::vector<CheckedLog>& logs, const std::map<std::string, std::string>& knownBusts = {});
 
 // The range [first, second) of `index` holding the lines of `own` that
 // logged `worked` on one band and mode.
