@@ -47,7 +47,7 @@ bool replayLogsRepeatingOutsideThePeriod(CrossCheck& check, const MatchTable& ta
 
 void crossCheckLines(CrossCheck& check)
 {
-    MatchTable table = matchTableOf(check.logs);
+    MatchTable table = matchTableOf(check.logs, check.config.knownBusts);
     const std::vector<ClockOffset> offsets = estimateClockOffsets(table, check.logs.size());
     for (std::size_t log = 0; log < offsets.size(); ++log) {
         check.logs[log].score.clockOffsetMinutes = offsets[log].minutes;
@@ -67,7 +67,8 @@ void crossCheckLines(CrossCheck& check)
 
 void summarise(CrossCheck& check)
 {
-    check.summary = check.notes;
+    for (const Message& note : check.notes)
+        check.summary.push_back(note.english());
     std::size_t checkedLogs = 0, lines = 0;
     std::array<std::size_t, kQsoStatusCount> totals{};
     for (const CheckedLog& checked : check.logs) {

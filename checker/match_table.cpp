@@ -48,6 +48,24 @@ void numberTheLogs(MatchTable& table, const std::vector<CheckedLog>& logs)
     }
 }
 
+// Only the calls some line logged are looked up, so a long list costs
+// nothing per line, and nothing at all when there is none.
+void correctKnownBusts(MatchTable& table, const std::map<std::string, std::string>& knownBusts)
+{
+    std::unordered_map<uint32_t, uint32_t> trueCallOf;
+    for (const auto& [logged, correct] : knownBusts)
+        if (const uint32_t id = table.calls.find(logged); id != kNone)
+            trueCallOf[id] = table.calls(correct);
+    if (trueCallOf.empty())
+        return;
+    for (std::vector<MatchLine>* lines : {&table.lines, &table.duplicates})
+        for (MatchLine& line : *lines)
+            if (const auto at = trueCallOf.find(line.worked); at != trueCallOf.end()) {
+                line.worked = at->second;
+                line.miscopiedCall = true;
+            }
+}
+
 }  // namespace
 
 uint32_t Numbering::operator()(const std::string& text)
@@ -69,7 +87,7 @@ uint64_t workedKey(uint32_t call, uint32_t bandMode)
     return static_cast<uint64_t>(call) << 12 | bandMode;
 }
 
-MatchTable matchTableOf(const std::vector<CheckedLog>& logs)
+MatchTable matchTableOf(const std::vector<CheckedLog>& logs, const std::map<std::string, std::string>& knownBusts)
 {
     MatchTable table;
     numberTheLogs(table, logs);
@@ -96,6 +114,7 @@ MatchTable matchTableOf(const std::vector<CheckedLog>& logs)
                             table.exchanges(exchangeKey(qso.exchangeReceived)), minuteOf(qso.time)});
         }
     }
+    correctKnownBusts(table, knownBusts);
     table.byPair = pairIndexOf(table.lines);
     table.duplicatesByPair = pairIndexOf(table.duplicates);
     return table;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -72,8 +73,10 @@ struct MatchTable {
     bool workedALog(const MatchLine& line) const { return logOf(line.worked) != kNoLog && line.worked != line.own; }
 };
 
-// Every stored line of every CHECKED log, indexed by pair.
-MatchTable matchTableOf(const std::vector<CheckedLog>& logs);
+// Every stored line of every CHECKED log, indexed by pair.  A line that
+// logged a call of `knownBusts` (the committee's, by the call as logged)
+// is taken as the true call's, with its call miscopied.
+MatchTable matchTableOf(const std::vector<CheckedLog>& logs, const std::map<std::string, std::string>& knownBusts = {});
 
 // The lines split again into lines and duplicates by the logs' outcomes,
 // after some logs were played again through the rules, and indexed anew:

@@ -67,6 +67,13 @@ QsoVerdict matchVerdict(const MatchLine& line, const MatchTable& table, const Wi
 {
     if (line.partner != kNone)
         return verdictAgainst(line, (line.partnerIsDuplicate ? table.duplicates : table.lines)[line.partner], logs);
+    // Only the committee's list marks a line with no partner miscopied.
+    if (line.miscopiedCall) {
+        QsoVerdict verdict;
+        verdict.status = QsoStatus::BustedCall;
+        verdict.correctCall = table.calls.text(line.worked);
+        return verdict;
+    }
     if (table.workedALog(line)) {
         QsoVerdict verdict;
         verdict.status = QsoStatus::Nil;
@@ -116,7 +123,8 @@ void scoreVerifiedLog(CheckedLog& checked, const ContestConfig& config)
         const QsoStatus status = checked.verdicts[q].status;
         ++checked.score.statusCounts[static_cast<std::size_t>(status)];
         const CInfo record = recordOf(checked.log.qsos[q]);
-        penaltyPoints += static_cast<int64_t>(penaltyFor(status, config)) * pointsFor(record);
+        checked.verdicts[q].points = pointsFor(record);
+        penaltyPoints += static_cast<int64_t>(penaltyFor(status, config)) * checked.verdicts[q].points;
         if (!countsInScore(status, config))
             continue;
         noteBand(state.bands, checked.log.qsos[q].qso.band);

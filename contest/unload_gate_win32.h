@@ -12,7 +12,10 @@
 //    loop, which returns into ExitThread, never into the DLL
 //    (ui/thread_exit_win32.h); its starter, a host's thread inside an
 //    export, waits until it is in that loop.
-// Beyond these only DllMain runs, under the loader lock.
+// Beyond these only DllMain runs, under the loader lock.  The static
+// runtime registers nothing in the process that the system would call into
+// the library for: no exception handler, and the thread-local slot it
+// takes goes back at unload (plugin/static_runtime_win32.cpp).
 //
 // A gate takes a reference on the library before it calls what is behind it
 // and gives it back after, from the page.  So a call that outlasts the

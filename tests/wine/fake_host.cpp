@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <exception>
+#include <functional>
 #include <mutex>
 #include <stdexcept>
+#include <thread>
 
 struct FakeHost::Shared {
     mutable std::mutex lock;
@@ -149,9 +152,11 @@ public:
         if (FAILED(::RegisterActiveObject(host_, kHostClass, ACTIVEOBJECT_STRONG, &cookie_)))
             throw std::runtime_error("cannot register the host object");
     }
+    // Its callers' proxies are cut, as when a host's apartment ends.
     ~Registration()
     {
         ::RevokeActiveObject(cookie_, nullptr);
+        ::CoDisconnectObject(host_, 0);
         host_->Release();
     }
 
@@ -162,70 +167,109 @@ private:
 
 namespace {
 
-// Wine's RPC server stops when the last object served from the process
-// goes, and a registration made while its server thread is on the way out
-// waits forever for that thread.  Tests make and drop hosts one after the
-// other, so one object stays served, from a thread of its own in the
-// process's free-threaded apartment, for the life of the test program.
-void keepTheRpcServerRunning()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        HANDLE served = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        std::thread([served] {
-            ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-            IStream* object = nullptr;
-            DWORD registration = 0;
-            if (SUCCEEDED(::CreateStreamOnHGlobal(nullptr, TRUE, &object)))
-                ::RegisterActiveObject(object, kKeepAliveClass, ACTIVEOBJECT_STRONG, &registration);
-            ::SetEvent(served);
-            ::Sleep(INFINITE);
+// Wine's RPC server keeps a connection for every apartment that has served
+// another one's call, and once it holds 64 it stops serving; it also stops
+// when the last object served goes, and a registration made while it is on
+// the way out waits forever.  Tests make and drop hosts by the hundred, so
+// the hosts live in apartments that last as long as the test program, and
+// one object stays served throughout:
+//  - a host on a thread of its own is registered and revoked in turn on
+//    one such thread, which pumps messages as a host's main thread does;
+//  - a thread that hosts one itself keeps its apartment.
+class HostThread {
+public:
+    static HostThread& get()
+    {
+        static HostThread thread;
+        return thread;
+    }
+
+    // Runs `task` there and waits for it; what it throws comes back here.
+    void run(const std::function<void()>& task)
+    {
+        Task posted{&task, ::CreateEventA(nullptr, TRUE, FALSE, nullptr), nullptr};
+        ::PostThreadMessageA(id_, kRunTask, 0, reinterpret_cast<LPARAM>(&posted));
+        ::WaitForSingleObject(posted.done, INFINITE);
+        ::CloseHandle(posted.done);
+        if (posted.failure)
+            std::rethrow_exception(posted.failure);
+    }
+
+private:
+    static constexpr UINT kRunTask = WM_APP + 0x51;
+    struct Task {
+        const std::function<void()>* body;
+        HANDLE done;
+        std::exception_ptr failure;
+    };
+
+    HostThread()
+    {
+        HANDLE ready = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        std::thread([this, ready] {
+            ::CoInitialize(nullptr);
+            keepAnObjectServed();
+            MSG message;
+            ::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+            id_ = ::GetCurrentThreadId();
+            ::SetEvent(ready);
+            while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+                if (!message.hwnd && message.message == kRunTask)
+                    runHere(*reinterpret_cast<Task*>(message.lParam));
+                ::TranslateMessage(&message);
+                ::DispatchMessageA(&message);
+            }
         }).detach();
-        ::WaitForSingleObject(served, INFINITE);
-        ::CloseHandle(served);
-    });
+        ::WaitForSingleObject(ready, INFINITE);
+        ::CloseHandle(ready);
+    }
+
+    static void runHere(Task& task)
+    {
+        try {
+            (*task.body)();
+        } catch (...) {
+            task.failure = std::current_exception();
+        }
+        ::SetEvent(task.done);
+    }
+
+    static void keepAnObjectServed()
+    {
+        IStream* object = nullptr;
+        DWORD registration = 0;
+        if (SUCCEEDED(::CreateStreamOnHGlobal(nullptr, TRUE, &object)))
+            ::RegisterActiveObject(object, kKeepAliveClass, ACTIVEOBJECT_STRONG, &registration);
+    }
+
+    DWORD id_ = 0;
+};
+
+void keepThisThreadsApartment()
+{
+    thread_local const HRESULT joined = ::CoInitialize(nullptr);
+    (void)joined;
 }
 
 }  // namespace
 
-FakeHost::FakeHost(Apartment apartment) : shared_(std::make_shared<Shared>())
+FakeHost::FakeHost(Apartment apartment) : shared_(std::make_shared<Shared>()), onOwnThread_(apartment == OwnThread)
 {
-    keepTheRpcServerRunning();
     registerProgId();
-    if (apartment == CallingThread) {
-        ::CoInitialize(nullptr);
-        onCallingThread_ = std::make_unique<Registration>(shared_);
+    if (!onOwnThread_) {
+        keepThisThreadsApartment();
+        registration_ = std::make_unique<Registration>(shared_);
         return;
     }
-    HANDLE ready = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    thread_ = std::thread([this, ready] {
-        ::CoInitialize(nullptr);
-        MSG message;
-        ::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
-        threadId_ = ::GetCurrentThreadId();
-        {
-            Registration registration(shared_);
-            ::SetEvent(ready);
-            while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
-                ::TranslateMessage(&message);
-                ::DispatchMessageA(&message);
-            }
-        }
-        ::CoUninitialize();
-    });
-    ::WaitForSingleObject(ready, INFINITE);
-    ::CloseHandle(ready);
+    HostThread::get().run([this] { registration_ = std::make_unique<Registration>(shared_); });
 }
 
 FakeHost::~FakeHost()
 {
-    if (onCallingThread_) {
-        onCallingThread_.reset();
-        ::CoUninitialize();
-        return;
-    }
-    ::PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
-    thread_.join();
+    if (onOwnThread_)
+        HostThread::get().run([this] { registration_.reset(); });
+    else
+        registration_.reset();
 }
 
 void FakeHost::setEntryField(const std::string& callsign)

@@ -14,7 +14,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 class FakeHost {
@@ -51,9 +50,8 @@ public:
 
 private:
     std::shared_ptr<Shared> shared_;
-    std::unique_ptr<Registration> onCallingThread_;
-    std::thread thread_;
-    DWORD threadId_ = 0;
+    bool onOwnThread_;
+    std::unique_ptr<Registration> registration_;
 };
 
 // The calling thread waits as a host's message loop does: dispatching its
