@@ -17,6 +17,9 @@ uint64_t pairKey(uint32_t own, uint32_t worked, uint32_t bandMode)
 // "016" and "16" are the same number.
 std::string exchangeKey(const std::string& exchange)
 {
+    // The usual exchange, a serial number as written, is its own key.
+    if (allDigits(exchange) && exchange[0] != '0')
+        return exchange;
     const std::string text = upperCase(trimmed(exchange));
     if (!allDigits(text))
         return text;
@@ -105,7 +108,8 @@ MatchTable matchTableOf(const std::vector<CheckedLog>& logs, const std::map<std:
                 continue;
             const LoggedQso& qso = judged.qso;
             (judged.duplicate() ? table.duplicates : table.lines)
-                .push_back({static_cast<uint32_t>(log), static_cast<uint32_t>(q), own, table.calls(qso.workedCallsign),
+                .push_back({static_cast<uint32_t>(log), static_cast<uint32_t>(q), qso.line, own,
+                            table.calls(qso.workedCallsign),
                             table.bandModes(qso.band + " " + qso.mode), table.exchanges(exchangeKey(qso.exchangeSent)),
                             table.exchanges(exchangeKey(qso.exchangeReceived)), minuteOf(qso.time)});
         }
@@ -114,6 +118,23 @@ MatchTable matchTableOf(const std::vector<CheckedLog>& logs, const std::map<std:
     table.byPair = pairIndexOf(table.lines);
     table.duplicatesByPair = pairIndexOf(table.duplicates);
     return table;
+}
+
+void splitByOutcomes(MatchTable& table, const std::vector<CheckedLog>& logs)
+{
+    // Both lists are in log and line order: merged, they are every stored
+    // line in the order matchTableOf met them.
+    std::vector<MatchLine> stored(table.lines.size() + table.duplicates.size());
+    std::merge(table.lines.begin(), table.lines.end(), table.duplicates.begin(), table.duplicates.end(),
+               stored.begin(), [](const MatchLine& a, const MatchLine& b) {
+                   return std::make_pair(a.log, a.qso) < std::make_pair(b.log, b.qso);
+               });
+    table.lines.clear();
+    table.duplicates.clear();
+    for (const MatchLine& line : stored)
+        (logs[line.log].log.qsos[line.qso].duplicate() ? table.duplicates : table.lines).push_back(line);
+    table.byPair = pairIndexOf(table.lines);
+    table.duplicatesByPair = pairIndexOf(table.duplicates);
 }
 
 std::pair<std::size_t, std::size_t> pairRange(const PairIndex& index, uint32_t own, uint32_t worked, uint32_t bandMode)

@@ -25,7 +25,7 @@ QsoVerdict verdictAgainst(const MatchLine& line, const MatchLine& partner, const
     QsoVerdict verdict;
     const LogCheck& other = logs[partner.log].log;
     verdict.matchedLog = other.callsign;
-    verdict.matchedLine = other.qsos[partner.qso].qso.line;
+    verdict.matchedLine = partner.fileLine;
     if (line.miscopiedCall) {
         verdict.status = QsoStatus::BustedCall;
         verdict.correctCall = other.callsign;
@@ -82,11 +82,6 @@ QsoVerdict matchVerdict(const MatchLine& line, const MatchTable& table, const Wi
     return verdictWithoutLog(line, table, witnesses, logs, config);
 }
 
-bool outOfPeriod(const MatchLine& line, const ContestConfig& config)
-{
-    return !config.period().containsMinute(line.minute);
-}
-
 CInfo recordOf(const JudgedQso& judged)
 {
     CInfo record;
@@ -107,15 +102,16 @@ void giveVerdicts(std::vector<CheckedLog>& logs, const MatchTable& table, const 
     for (CheckedLog& checked : logs)
         if (checked.log.state == LogState::Checked)
             checked.verdicts = judgedByThePlugin(checked.log);
+    const PeriodMinutes period = config.period().minutes();
     for (const MatchLine& line : table.lines) {
         QsoVerdict& verdict = logs[line.log].verdicts[line.qso];
         verdict = matchVerdict(line, table, witnesses, logs, config);
-        if (outOfPeriod(line, config))
+        if (!period.contains(line.minute))
             verdict.status = QsoStatus::OutOfPeriod;
     }
     // Out of period and nothing else: a repeat outside it is no DUPE.
     for (const MatchLine& line : table.duplicates)
-        if (outOfPeriod(line, config))
+        if (!period.contains(line.minute))
             logs[line.log].verdicts[line.qso].status = QsoStatus::OutOfPeriod;
 }
 

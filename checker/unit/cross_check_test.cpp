@@ -803,6 +803,8 @@ TEST(CrossCheck, AQsoOutsideThePeriodIsNeverPartOfARepeat)
         {{30, 24 * 60 + 10}, {"OK", "OUT_OF_PERIOD"}},
         {{-10, 30, 40}, {"OUT_OF_PERIOD", "OK", "DUPE"}},
         {{30, 40}, {"OK", "DUPE"}},
+        {{-10, 30, 24 * 60 + 10}, {"OUT_OF_PERIOD", "OK", "OUT_OF_PERIOD"}},
+        {{0, 24 * 60 - 1, 24 * 60}, {"OK", "DUPE", "OUT_OF_PERIOD"}},
     };
     for (const auto& c : cases) {
         std::vector<Qso> ra1a, rb2b;
