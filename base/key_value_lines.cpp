@@ -26,23 +26,30 @@ std::optional<std::pair<std::string, std::string>> splitKeyValue(const std::stri
     return std::make_pair(trimmed(text.substr(0, equals)), trimmed(text.substr(equals + 1)));
 }
 
-std::vector<KeyValueLine> keyValueLines(const std::string& text, const std::string& fileName, std::string& mistake)
+std::vector<ContentLine> contentLines(const std::string& text, const std::string& fileName)
 {
-    std::vector<KeyValueLine> settings;
+    std::vector<ContentLine> lines;
     std::size_t lineStart = 0;
     for (int number = 1; lineStart < text.size(); ++number) {
         const std::size_t lineEnd = std::min(text.find('\n', lineStart), text.size());
-        const std::string content = contentOf(text.substr(lineStart, lineEnd - lineStart), number);
+        std::string content = contentOf(text.substr(lineStart, lineEnd - lineStart), number);
         lineStart = lineEnd + 1;
-        if (content.empty())
-            continue;
-        const std::string place = fileName + ":" + std::to_string(number);
-        const auto keyValue = splitKeyValue(content);
+        if (!content.empty())
+            lines.push_back({number, fileName + ":" + std::to_string(number), std::move(content)});
+    }
+    return lines;
+}
+
+std::vector<KeyValueLine> keyValueLines(const std::string& text, const std::string& fileName, std::string& mistake)
+{
+    std::vector<KeyValueLine> settings;
+    for (const ContentLine& line : contentLines(text, fileName)) {
+        const auto keyValue = splitKeyValue(line.content);
         if (!keyValue) {
-            mistake = place + ": \"" + content + "\" is not key = value";
+            mistake = line.place + ": \"" + line.content + "\" is not key = value";
             break;
         }
-        settings.push_back({number, place, keyValue->first, keyValue->second});
+        settings.push_back({line.line, line.place, keyValue->first, keyValue->second});
     }
     return settings;
 }

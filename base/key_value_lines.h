@@ -1,12 +1,22 @@
 // The settings files of the programs: one "key = value" a line, anything
 // after ";" a comment, blank lines ignored, a UTF-8 byte order mark (as
-// Notepad writes one) passed over.
+// Notepad writes one) passed over.  Lists kept beside them (one item a line)
+// are read the same way, but for the "=".
 #pragma once
 
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
+
+struct ContentLine {
+    int line = 0;
+    std::string place;    // "FILE:LINE", to begin a message about the line
+    std::string content;  // without its comment and blanks; never empty
+};
+
+// The lines of the file that hold something, in order.
+std::vector<ContentLine> contentLines(const std::string& text, const std::string& fileName);
 
 struct KeyValueLine {
     int line = 0;

@@ -7,6 +7,7 @@
 // file that is no log, or reports that could not be written.
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -19,8 +20,10 @@
 #include "base/progress_line.h"
 #include "base/whole_file.h"
 #include "checker/cross_check.h"
+#include "checker/known_busts.h"
 #include "checker/reports.h"
 #include "contest/command_line.h"
+#include "contest/ole_date.h"
 #include "logfile/reading_summary.h"
 #include "stats_version.h"
 
@@ -32,12 +35,13 @@ const char kCheckerUsage[] =
     "           the claimed score beside the computed one\n"
     "       zemrix-check [options] --out DIR LOG_OR_FOLDER...\n"
     "           the organiser's cross-check of all logs: qsos.csv, results.csv,\n"
-    "           ubn/<CALL>.txt and results.html in DIR\n"
+    "           ubn/<CALL>.txt, ubn/<CALL>.html, results.html and lists.html in DIR\n"
     "       zemrix-check --version\n"
     "options:\n"
     "  --config FILE            contest.ini: start, end, tolerance_minutes, nil_penalty,\n"
     "                           busted_penalty, count_uniques, min_logs_for_no_log_call,\n"
-    "                           tie_break, checklogs\n"
+    "                           tie_break, checklogs, name, busted_calls,\n"
+    "                           cost_ranking_min_qsos\n"
     "                           (key = value, ; comments)\n"
     "  --start \"YYYY-MM-DD HH:MM\", --end \"YYYY-MM-DD HH:MM\", --tolerance-minutes N,\n"
     "  --nil-penalty N, --busted-penalty N, --count-uniques yes|no\n"
@@ -47,7 +51,9 @@ const char kCheckerUsage[] =
     "                           else /usr/share/hamradio-files/cty.dat)\n"
     "  --save-results FILE, --save-errors FILE\n"
     "                           one log: the results text and err.txt, byte for byte\n"
-    "  --use-log FILE           of two logs from one call, check this one (by file name)\n";
+    "  --use-log FILE           of two logs from one call, check this one (by file name)\n"
+    "  --checked-at \"YYYY-MM-DD HH:MM\"\n"
+    "                           the time of the check the results page gives (default: now, UTC)\n";
 
 const char* const kConfigOptions[] = {"start", "end", "tolerance_minutes", "nil_penalty", "busted_penalty",
                                       "count_uniques"};
@@ -61,6 +67,7 @@ struct Options {
     std::string resultsFile, errorsFile;
     std::vector<std::string> inputs;
     std::vector<std::string> chosenLogs;
+    std::string checkedAt;
     bool help = false;
 };
 
@@ -91,6 +98,8 @@ Options parseCheckerCommandLine(const std::vector<std::string>& arguments)
             options.resultsFile = walk.value();
         else if (argument == "--save-errors")
             options.errorsFile = walk.value();
+        else if (argument == "--checked-at")
+            options.checkedAt = walk.value();
         else if (argument == "--use-log")
             options.chosenLogs.push_back(walk.value());
         else if (argument == "--help" || argument == "-h")
@@ -118,7 +127,25 @@ ContestConfig contestConfig(const Options& options)
         config = readContestConfig(readWholeFile(options.configFile), options.configFile);
     for (const std::string& setting : options.settings)
         applyConfigSetting(config, setting);
+    loadKnownBusts(config, std::filesystem::u8path(options.configFile).parent_path());
     return config;
+}
+
+// The time the results page gives: now, unless the command line fixes it
+// (for pages that must come out the same, as the tests' golden files).
+CivilTime checkedAt(const Options& options)
+{
+    if (!options.checkedAt.empty()) {
+        try {
+            return utcTimeOf(options.checkedAt);
+        } catch (const ConfigError& error) {
+            throw UsageError(std::string("--checked-at: ") + error.what());
+        }
+    }
+    // Through the OLE date the rules already use: days since 1899-12-30,
+    // where the Unix epoch is day 25569.
+    const double secondsSinceEpoch = static_cast<double>(std::time(nullptr));
+    return civilTimeFromOleDate(25569.0 + secondsSinceEpoch / 86400.0).value_or(CivilTime{});
 }
 
 CountryPrefixes countryPrefixes(const Options& options, const char* program)
@@ -279,6 +306,7 @@ int main(int argc, char** argv)
         }
         ContestConfig config = contestConfig(options);
         config.chosenLogs = options.chosenLogs;
+        config.checkedAt = checkedAt(options);
         const CountryPrefixes countries = countryPrefixes(options, argv[0]);
         return options.outFolder.empty() ? checkOneLog(options, config, countries)
                                          : crossCheckLogs(options, config, countries);

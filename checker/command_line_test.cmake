@@ -11,6 +11,13 @@ file(WRITE ${WORKDIR}/wrong-claim.log "${wrong_claim}")
 file(WRITE ${WORKDIR}/twice.ini "nil_penalty = 1\nnil_penalty = 2\n")
 file(WRITE ${WORKDIR}/empty.ini "; nothing set\n")
 file(WRITE ${WORKDIR}/bad-time.ini "start = 2025-12-20 25:61\n")
+# The committee's list of busts lies beside its contest.ini, not where the
+# program runs.
+file(WRITE ${WORKDIR}/committee/busts.ini "busted_calls = busts.txt\n")
+file(WRITE ${WORKDIR}/committee/busts.txt "RD4B -> RD4D\n")
+file(WRITE ${WORKDIR}/committee/bad-bust.ini "busted_calls = bad-bust.txt\n")
+file(WRITE ${WORKDIR}/committee/bad-bust.txt "RD4B -> RD4D\nRA1A RA1B\n")
+file(WRITE ${WORKDIR}/committee/no-busts.ini "busted_calls = none.txt\n")
 
 set(failures "")
 # case: name, expected exit status, expected text, arguments...
@@ -35,6 +42,10 @@ check_case(one-log-claim-wrong 0 "Claimed score: 73695, computed: 73696  <- they
 check_case(key-twice 1 "twice.ini:2: nil_penalty is given twice; first on line 1" --config twice.ini --out out ${LOGS})
 check_case(no-settings 1 "empty.ini: no settings" --config empty.ini --out out ${LOGS})
 check_case(bad-time 1 "bad-time.ini:1: time \"25:61\" is not a clock time" --config bad-time.ini ${SAMPLE})
+check_case(busts-beside-config 0 "Reports in out" --config committee/busts.ini --out out ${LOGS})
+check_case(bad-bust 1 "bad-bust.txt:2: \"RA1A RA1B\" is not CALL -> CALL" --config committee/bad-bust.ini --out out ${LOGS})
+check_case(missing-busts 1 "none.txt" --config committee/no-busts.ini --out out ${LOGS})
+check_case(bad-checked-at 1 "--checked-at: time \"24:00\" is not a clock time" --checked-at "2026-01-10 24:00" --out out ${LOGS})
 check_case(chosen-log 0 "the organiser chose rb2b-1.log" --use-log rb2b-1.log --out out ${LOGS})
 
 file(REMOVE_RECURSE ${WORKDIR})

@@ -5,8 +5,10 @@
 
 ExchangeConsensus::ExchangeConsensus(const MatchTable& table) : table_(table)
 {
+    // The calls that sent a log need no witnesses: their log says what they sent.
     for (uint32_t i = 0; i < table.lines.size(); ++i)
-        copied_.push_back({table.lines[i].worked, table.lines[i].log, table.lines[i].receivedExchange, i});
+        if (table.logOf(table.lines[i].worked) == kNoLog)
+            copied_.push_back({table.lines[i].worked, table.lines[i].log, table.lines[i].receivedExchange, i});
     std::sort(copied_.begin(), copied_.end());
     // One vote per log and exchange; the first of its lines stays.
     copied_.erase(
@@ -17,8 +19,7 @@ ExchangeConsensus::ExchangeConsensus(const MatchTable& table) : table_(table)
         const uint32_t call = copied_[at][0];
         for (end = at; end < copied_.size() && copied_[end][0] == call;)
             ++end;
-        if (table.logOf(call) == kNoLog)
-            countVotes(call, at, end);
+        countVotes(call, at, end);
     }
 }
 

@@ -43,6 +43,6 @@ private:
     void countVotes(uint32_t call, std::size_t first, std::size_t last);
 
     const MatchTable& table_;
-    std::vector<Copy> copied_;  // one per call, log and exchange; sorted
+    std::vector<Copy> copied_;  // one per call without a log, log and exchange; sorted
     std::unordered_map<uint32_t, CallVotes> votesOnCall_;
 };

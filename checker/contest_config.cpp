@@ -62,7 +62,9 @@ std::set<std::string> callsigns(std::string value)
 
 void applySetting(ContestConfig& config, const std::string& key, const std::string& value)
 {
-    if (key == "start")
+    if (key == "name")
+        config.name = value.empty() ? throw ConfigError("the name is empty") : value;
+    else if (key == "start")
         config.start = periodTime(value);
     else if (key == "end")
         config.end = periodTime(value);
@@ -80,10 +82,15 @@ void applySetting(ContestConfig& config, const std::string& key, const std::stri
         config.tieBreak = tieBreak(value);
     else if (key == "checklogs")
         config.checklogs = callsigns(value);
+    else if (key == "busted_calls")
+        config.bustedCallsFile = value;
+    else if (key == "cost_ranking_min_qsos")
+        config.costRankingMinQsos = wholeNumber(value, 1000);
     else
         throw ConfigError("unknown key \"" + key +
                           "\"; the keys are start, end, tolerance_minutes, nil_penalty, busted_penalty, "
-                          "count_uniques, min_logs_for_no_log_call, tie_break, checklogs");
+                          "count_uniques, min_logs_for_no_log_call, tie_break, checklogs, name, busted_calls, "
+                          "cost_ranking_min_qsos");
 }
 
 void applyLine(ContestConfig& config, const std::string& line)
@@ -122,6 +129,11 @@ ContestConfig readContestConfig(const std::string& text, const std::string& file
     if (lineOfKey.empty())
         throw ConfigError(fileName + ": no settings: the file has no key = value line");
     return base;
+}
+
+CivilTime utcTimeOf(const std::string& value)
+{
+    return periodTime(value);
 }
 
 void applyConfigSetting(ContestConfig& config, const std::string& keyValue)

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-
 #include "checker/clock_offsets.h"
 #include "checker/consensus.h"
 #include "checker/heard_calls.h"
@@ -19,21 +18,27 @@ namespace {
 
 // A QSO outside the period is out of period and nothing else, never the
 // earlier QSO of a repeat.  Where it lies is known only once the clocks
-// are, so a log that counted a QSO outside the period and has repeats of it
-// is played through the rules again without its QSOs outside.  True when
-// any log was.
+// are, so a log that counted a QSO before the period and has repeats of it
+// is played through the rules again without its QSOs outside.  (The rules
+// play a log in time order: a QSO after the period comes after every QSO
+// inside it, and is the earlier QSO of none of them.)  True when any log
+// was.
 bool replayLogsRepeatingOutsideThePeriod(CrossCheck& check, const MatchTable& table)
 {
-    const ContestPeriod period = check.config.period();
-    const auto inPeriod = [&](int64_t loggedMinute, std::size_t log) {
-        return period.containsMinute(loggedMinute - check.logs[log].score.clockOffsetMinutes);
+    const PeriodMinutes period = check.config.period().minutes();
+    const auto trueMinute = [&](int64_t loggedMinute, std::size_t log) {
+        return loggedMinute - check.logs[log].score.clockOffsetMinutes;
     };
     std::vector<bool> replay(check.logs.size(), false);
     for (const MatchLine& line : table.lines) {
+        if (replay[line.log] || trueMinute(line.loggedMinute, line.log) >= period.first)
+            continue;
         const auto repeats = pairRange(table.duplicatesByPair, line.own, line.worked, line.bandMode);
-        if (repeats.first != repeats.second && !inPeriod(line.loggedMinute, line.log))
-            replay[line.log] = true;
+        replay[line.log] = repeats.first != repeats.second;
     }
+    const auto inPeriod = [&](int64_t loggedMinute, std::size_t log) {
+        return period.contains(trueMinute(loggedMinute, log));
+    };
     for (std::size_t log = 0; log < replay.size(); ++log)
         if (replay[log])
             replayInPeriod(check.logs[log].log, [&](const LoggedQso& qso) { return inPeriod(minuteOf(qso.time), log); });
@@ -42,16 +47,19 @@ bool replayLogsRepeatingOutsideThePeriod(CrossCheck& check, const MatchTable& ta
 
 void crossCheckLines(CrossCheck& check)
 {
-    MatchTable table = matchTableOf(check.logs);
+    MatchTable table = matchTableOf(check.logs, check.config.knownBusts);
     const std::vector<ClockOffset> offsets = estimateClockOffsets(table, check.logs.size());
     for (std::size_t log = 0; log < offsets.size(); ++log) {
         check.logs[log].score.clockOffsetMinutes = offsets[log].minutes;
         check.logs[log].score.offsetMatches = offsets[log].matches;
     }
     if (replayLogsRepeatingOutsideThePeriod(check, table))
-        table = matchTableOf(check.logs);
+        splitByOutcomes(table, check.logs);
     correctClocks(table, offsets);
     pairLines(table, check.config.toleranceMinutes);
+    // Paired: the verdicts, which take their own room, need the pair indexes no more.
+    PairIndex().swap(table.byPair);
+    PairIndex().swap(table.duplicatesByPair);
     const ExchangeConsensus exchanges(table);
     const HeardCalls calls(table);
     giveVerdicts(check.logs, table, {exchanges, calls}, check.config);
@@ -59,7 +67,8 @@ void crossCheckLines(CrossCheck& check)
 
 void summarise(CrossCheck& check)
 {
-    check.summary = check.notes;
+    for (const Message& note : check.notes)
+        check.summary.push_back(note.english());
     std::size_t checkedLogs = 0, lines = 0;
     std::array<std::size_t, kQsoStatusCount> totals{};
     for (const CheckedLog& checked : check.logs) {

@@ -18,6 +18,7 @@
 
 struct QsoVerdict {
     QsoStatus status = QsoStatus::Ok;
+    int points = 0;               // the line's own points by the rules, counted or not
     std::string correctCall;      // BUSTED_CALL: the station really worked
     std::string correctExchange;  // BUSTED_EXCH: what that station sent
     std::string matchedLog;       // the other log's callsign, when a line matched
@@ -45,7 +46,7 @@ struct CheckedLog {
 struct CrossCheck {
     ContestConfig config;
     std::vector<CheckedLog> logs;      // every file, in the order given
-    std::vector<std::string> notes;    // what the organiser must hear first: choices made for him
+    std::vector<Message> notes;        // what the organiser must hear first: choices made for him
     std::vector<std::string> summary;  // what the organiser is told at the end, the notes first
 };
 

@@ -43,6 +43,7 @@ private:
 
     void open(char opener);
     void beginValue();
+    void nextItem();
     void newLine(std::size_t depth);
     void quoted(std::string_view text);
 

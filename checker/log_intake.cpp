@@ -4,13 +4,14 @@
 #include <atomic>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "logfile/text.h"
 
 namespace {
 
-LogCheck readLog(const LogInput& file, const CountryPrefixes& countries, std::string& note)
+LogCheck readLog(const LogInput& file, const CountryPrefixes& countries, std::optional<Message>& note)
 {
     // No period: it would leave out the lines logged outside it, and a clock
     // off by hours logs real QSOs there.  The period is applied once the
@@ -26,7 +27,7 @@ LogCheck readLog(const LogInput& file, const CountryPrefixes& countries, std::st
     asSent.ownCallsign = call;
     log = precheckLog(file.bytes, file.fileName, countries, asSent);
     log.headerProblems.push_back(said);
-    note = file.fileName + ": " + said.english();
+    note = Message{MessageId::NoteOnFile, {file.fileName}, {said}};
     return log;
 }
 
@@ -39,14 +40,16 @@ LogCheck unreadable(const std::string& fileName, const std::exception& error)
     return log;
 }
 
-std::string qsoLinesOf(const LogCheck& log)
+Message qsoLinesOf(const LogCheck& log)
 {
-    return log.fileName + " (" + counted(log.qsos.size(), "QSO line") + ")";
+    if (log.qsos.size() == 1)
+        return {MessageId::FileWithOneQsoLine, {log.fileName}};
+    return {MessageId::FileWithQsoLines, {log.fileName, std::to_string(log.qsos.size())}};
 }
 
 // logs[indices] are the CHECKED logs of one call, in file order.
 void keepOne(std::vector<LogCheck>& logs, const std::vector<std::size_t>& indices,
-             const std::vector<std::string>& chosenFiles, std::vector<std::string>& notes)
+             const std::vector<std::string>& chosenFiles, std::vector<Message>& notes)
 {
     const auto chosen = std::find_if(indices.begin(), indices.end(), [&](std::size_t i) {
         return std::find(chosenFiles.begin(), chosenFiles.end(), logs[i].fileName) != chosenFiles.end();
@@ -58,12 +61,14 @@ void keepOne(std::vector<LogCheck>& logs, const std::vector<std::size_t>& indice
     const bool byChoice = chosen != indices.end();
     if (byChoice)
         kept = *chosen;
-    std::string files;
-    for (std::size_t i : indices)
-        files += (files.empty() ? "" : ", ") + qsoLinesOf(logs[i]);
-    const std::string why = byChoice ? "the organiser chose " : "the one with the most QSO lines is ";
-    notes.push_back(std::to_string(indices.size()) + " logs from " + logs[kept].callsign + ": " + files + "; " + why +
-                    logs[kept].fileName + (byChoice ? "" : " (--use-log FILE checks another)"));
+    Message note{MessageId::LogsFromOneCall, {std::to_string(indices.size()), logs[kept].callsign}};
+    for (std::size_t i : indices) {
+        if (i != indices.front())
+            note.then.push_back({MessageId::ListSeparator});
+        note.then.push_back(qsoLinesOf(logs[i]));
+    }
+    note.then.push_back({byChoice ? MessageId::KeptByChoice : MessageId::KeptTheLongest, {logs[kept].fileName}});
+    notes.push_back(std::move(note));
     for (std::size_t i : indices)
         if (i != kept) {
             logs[i].state = LogState::Superseded;
@@ -92,7 +97,7 @@ ReadLogs readLogs(std::vector<LogInput>& files, const CountryPrefixes& countries
 {
     ReadLogs read;
     read.logs.resize(files.size());
-    std::vector<std::string> callNotes(files.size());
+    std::vector<std::optional<Message>> callNotes(files.size());
     std::atomic<std::size_t> next{0};
     std::size_t done = 0;
     std::mutex progressLock;
@@ -118,14 +123,14 @@ ReadLogs readLogs(std::vector<LogInput>& files, const CountryPrefixes& countries
     readFiles();
     for (std::thread& worker : workers)
         worker.join();
-    for (std::string& note : callNotes)
-        if (!note.empty())
-            read.notes.push_back(std::move(note));
+    for (std::optional<Message>& note : callNotes)
+        if (note)
+            read.notes.push_back(std::move(*note));
     return read;
 }
 
 void keepOneLogPerCall(std::vector<LogCheck>& logs, const std::vector<std::string>& chosenFiles,
-                       std::vector<std::string>& notes)
+                       std::vector<Message>& notes)
 {
     std::map<std::string, std::vector<std::size_t>> byCall;
     for (std::size_t i = 0; i < logs.size(); ++i)
@@ -136,5 +141,5 @@ void keepOneLogPerCall(std::vector<LogCheck>& logs, const std::vector<std::strin
             keepOne(logs, indices, chosenFiles, notes);
     for (const std::string& chosen : chosenFiles)
         if (std::none_of(logs.begin(), logs.end(), [&](const LogCheck& log) { return log.fileName == chosen; }))
-            notes.push_back("--use-log " + chosen + ": no log file of that name");
+            notes.push_back({MessageId::NoLogFileNamed, {chosen}});
 }

@@ -9,7 +9,7 @@
 
 struct ReadLogs {
     std::vector<LogCheck> logs;      // one per file, in the order given
-    std::vector<std::string> notes;  // what the organiser must hear first
+    std::vector<Message> notes;  // what the organiser must hear first
 };
 
 // The call more than half of the readable QSO lines were sent by, when it
@@ -27,4 +27,4 @@ ReadLogs readLogs(std::vector<LogInput>& files, const CountryPrefixes& countries
 // else the one with the most QSO lines (the later file on a tie), and sets
 // the others SUPERSEDED; names the files and the choice in `notes`.
 void keepOneLogPerCall(std::vector<LogCheck>& logs, const std::vector<std::string>& chosenFiles,
-                       std::vector<std::string>& notes);
+                       std::vector<Message>& notes);

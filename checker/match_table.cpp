@@ -17,6 +17,9 @@ uint64_t pairKey(uint32_t own, uint32_t worked, uint32_t bandMode)
 // "016" and "16" are the same number.
 std::string exchangeKey(const std::string& exchange)
 {
+    // The usual exchange, a serial number as written, is its own key.
+    if (allDigits(exchange) && exchange[0] != '0')
+        return exchange;
     const std::string text = upperCase(trimmed(exchange));
     if (!allDigits(text))
         return text;
@@ -45,6 +48,24 @@ void numberTheLogs(MatchTable& table, const std::vector<CheckedLog>& logs)
     }
 }
 
+// Only the calls some line logged are looked up, so a long list costs
+// nothing per line, and nothing at all when there is none.
+void correctKnownBusts(MatchTable& table, const std::map<std::string, std::string>& knownBusts)
+{
+    std::unordered_map<uint32_t, uint32_t> trueCallOf;
+    for (const auto& [logged, correct] : knownBusts)
+        if (const uint32_t id = table.calls.find(logged); id != kNone)
+            trueCallOf[id] = table.calls(correct);
+    if (trueCallOf.empty())
+        return;
+    for (std::vector<MatchLine>* lines : {&table.lines, &table.duplicates})
+        for (MatchLine& line : *lines)
+            if (const auto at = trueCallOf.find(line.worked); at != trueCallOf.end()) {
+                line.worked = at->second;
+                line.miscopiedCall = true;
+            }
+}
+
 }  // namespace
 
 uint32_t Numbering::operator()(const std::string& text)
@@ -66,7 +87,7 @@ uint64_t workedKey(uint32_t call, uint32_t bandMode)
     return static_cast<uint64_t>(call) << 12 | bandMode;
 }
 
-MatchTable matchTableOf(const std::vector<CheckedLog>& logs)
+MatchTable matchTableOf(const std::vector<CheckedLog>& logs, const std::map<std::string, std::string>& knownBusts)
 {
     MatchTable table;
     numberTheLogs(table, logs);
@@ -87,14 +108,33 @@ MatchTable matchTableOf(const std::vector<CheckedLog>& logs)
                 continue;
             const LoggedQso& qso = judged.qso;
             (judged.duplicate() ? table.duplicates : table.lines)
-                .push_back({static_cast<uint32_t>(log), static_cast<uint32_t>(q), own, table.calls(qso.workedCallsign),
+                .push_back({static_cast<uint32_t>(log), static_cast<uint32_t>(q), qso.line, own,
+                            table.calls(qso.workedCallsign),
                             table.bandModes(qso.band + " " + qso.mode), table.exchanges(exchangeKey(qso.exchangeSent)),
                             table.exchanges(exchangeKey(qso.exchangeReceived)), minuteOf(qso.time)});
         }
     }
+    correctKnownBusts(table, knownBusts);
     table.byPair = pairIndexOf(table.lines);
     table.duplicatesByPair = pairIndexOf(table.duplicates);
     return table;
+}
+
+void splitByOutcomes(MatchTable& table, const std::vector<CheckedLog>& logs)
+{
+    // Both lists are in log and line order: merged, they are every stored
+    // line in the order matchTableOf met them.
+    std::vector<MatchLine> stored(table.lines.size() + table.duplicates.size());
+    std::merge(table.lines.begin(), table.lines.end(), table.duplicates.begin(), table.duplicates.end(),
+               stored.begin(), [](const MatchLine& a, const MatchLine& b) {
+                   return std::make_pair(a.log, a.qso) < std::make_pair(b.log, b.qso);
+               });
+    table.lines.clear();
+    table.duplicates.clear();
+    for (const MatchLine& line : stored)
+        (logs[line.log].log.qsos[line.qso].duplicate() ? table.duplicates : table.lines).push_back(line);
+    table.byPair = pairIndexOf(table.lines);
+    table.duplicatesByPair = pairIndexOf(table.duplicates);
 }
 
 std::pair<std::size_t, std::size_t> pairRange(const PairIndex& index, uint32_t own, uint32_t worked, uint32_t bandMode)

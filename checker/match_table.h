@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -32,6 +33,7 @@ private:
 struct MatchLine {
     uint32_t log;
     uint32_t qso;
+    int fileLine;  // where the line stands in its file, for the other side's verdict
     uint32_t own, worked, bandMode;
     uint32_t sentExchange, receivedExchange;
     int64_t loggedMinute;
@@ -71,8 +73,15 @@ struct MatchTable {
     bool workedALog(const MatchLine& line) const { return logOf(line.worked) != kNoLog && line.worked != line.own; }
 };
 
-// Every stored line of every CHECKED log, indexed by pair.
-MatchTable matchTableOf(const std::vector<CheckedLog>& logs);
+// Every stored line of every CHECKED log, indexed by pair.  A line that
+// logged a call of `knownBusts` (the committee's, by the call as logged)
+// is taken as the true call's, with its call miscopied.
+MatchTable matchTableOf(const std::vector<CheckedLog>& logs, const std::map<std::string, std::string>& knownBusts = {});
+
+// The lines split again into lines and duplicates by the logs' outcomes,
+// after some logs were played again through the rules, and indexed anew:
+// what matchTableOf would give, without numbering every text again.
+void splitByOutcomes(MatchTable& table, const std::vector<CheckedLog>& logs);
 
 // The range [first, second) of `index` holding the lines of `own` that
 // logged `worked` on one band and mode.

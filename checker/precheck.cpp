@@ -115,7 +115,8 @@ void play(LogCheck& check, ReplayPlan& plan, bool results)
         judged.outcome = player.play(judged.qso, judged.countryPrefix);
         judged.played = true;
         if (!judged.outcome.accepted())
-            judged.rejection = Message{MessageId::RulesRefusal, {rejectionWords(judged.outcome.rejection)}};
+            judged.rejection = std::make_shared<const Message>(
+                Message{MessageId::RulesRefusal, {rejectionWords(judged.outcome.rejection)}});
     }
     if (!results)
         return;
@@ -228,7 +229,7 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
         unreadable.qso.line = skipped.line;
         unreadable.text = std::move(quoted);
         unreadable.readable = false;
-        unreadable.rejection = skipped.message;
+        unreadable.rejection = std::make_shared<const Message>(skipped.message);
         check.qsos.push_back(std::move(unreadable));
     }
     for (JudgedQso& judged : check.qsos)
@@ -241,7 +242,7 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
         JudgedQso outside;
         outside.text = lineText(text, starts, qso.line);
         outside.qso = std::move(qso);
-        outside.rejection = Message{MessageId::StatusOutOfPeriod};
+        outside.rejection = std::make_shared<const Message>(Message{MessageId::StatusOutOfPeriod});
         check.qsos.push_back(std::move(outside));
     }
     return check;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -37,7 +38,10 @@ struct JudgedQso {
     LoggedQso qso;              // qso.line is the 1-based line in the file
     std::string text;           // the line as it stands in the file
     std::string countryPrefix;  // of the worked station, from cty.dat
-    std::optional<Message> rejection;  // the rules' "NO CONTEST BAND", ... or why it was not played
+    // The rules' "NO CONTEST BAND", ... or why it was not played; null for
+    // the many lines the rules took.  Shared, not held inline: a million
+    // lines would carry 48 empty bytes each.
+    std::shared_ptr<const Message> rejection;
     QsoOutcome outcome;         // what the rules made of it, when played
     bool readable = true;       // false: a QSO line the reader could not read
     bool played = false;        // through the rules: readable, and not left out of the period

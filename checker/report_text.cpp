@@ -1,6 +1,7 @@
 #include "checker/report_text.h"
 
 #include <algorithm>
+#include <numeric>
 
 #include "checker/standings.h"
 
@@ -57,3 +58,89 @@ std::string reduction(const CheckedLog& checked)
     const int64_t lost = std::max<int64_t>(0, *claim - checked.score.verifiedScore);
     return percent(static_cast<std::size_t>(lost), static_cast<std::size_t>(*claim));
 }
+
+std::string contestTitle(const ContestConfig& config)
+{
+    return config.start ? config.name + " " + std::to_string(config.start->year) : config.name;
+}
+
+std::vector<std::string> bandsOf(const CrossCheck& check, const std::vector<std::size_t>& logs)
+{
+    // Each log lists its bands in the rules' order; a band new to the list
+    // goes right after the band before it in that log.
+    std::vector<std::string> bands;
+    for (std::size_t i : logs) {
+        auto after = bands.begin();
+        for (const BandScore& counted : check.logs[i].score.bands) {
+            const auto known = std::find(bands.begin(), bands.end(), counted.band);
+            after = known != bands.end() ? known + 1 : bands.insert(after, counted.band) + 1;
+        }
+    }
+    return bands;
+}
+
+// A log's QSO lines in file order.
+std::vector<std::size_t> inFileOrder(const LogCheck& log)
+{
+    std::vector<std::size_t> order(log.qsos.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return log.qsos[a].qso.line < log.qsos[b].qso.line; });
+    return order;
+}
+
+std::string loggedTime(const JudgedQso& judged)
+{
+    std::string time;
+    appendLoggedTime(time, judged);
+    return time;
+}
+
+void appendLoggedTime(std::string& out, const JudgedQso& judged)
+{
+    if (!judged.readable)
+        return;
+    const CivilTime& time = judged.qso.time;
+    const auto digits = [](int value, int count, char* at) {
+        for (int i = count - 1; i >= 0; --i, value /= 10)
+            at[i] = static_cast<char>('0' + value % 10);
+    };
+    char text[] = "YYYY-MM-DD HHMM";
+    digits(time.year, 4, text);
+    digits(time.month, 2, text + 5);
+    digits(time.day, 2, text + 8);
+    digits(time.hour, 2, text + 11);
+    digits(time.minute, 2, text + 13);
+    out.append(text, sizeof text - 1);
+}
+
+// Russian, then English: what a status means to the participant.
+std::string statusExplained(QsoStatus status)
+{
+    switch (status) {
+    case QsoStatus::Nil: return Message{MessageId::StatusNil}.bilingual();
+    case QsoStatus::BustedCall: return Message{MessageId::StatusBustedCall}.bilingual();
+    case QsoStatus::BustedExch: return Message{MessageId::StatusBustedExch}.bilingual();
+    case QsoStatus::Unique: return Message{MessageId::StatusUnique}.bilingual();
+    case QsoStatus::Dupe: return Message{MessageId::StatusDupe}.bilingual();
+    case QsoStatus::OutOfPeriod: return Message{MessageId::StatusOutOfPeriod}.bilingual();
+    case QsoStatus::Rejected: return Message{MessageId::StatusRejected}.bilingual();
+    default: return "";
+    }
+}
+
+std::string verdictDetails(const JudgedQso& judged, const QsoVerdict& verdict)
+{
+    const std::string correct = "; " + Message{MessageId::Correct}.bilingual() + ": ";
+    std::string details;
+    if (!verdict.correctCall.empty())
+        details += correct + verdict.correctCall;
+    if (!verdict.correctExchange.empty())
+        details += correct + verdict.correctExchange;
+    if (verdict.status == QsoStatus::Nil)
+        details += " (" + judged.qso.workedCallsign + ")";
+    if (judged.rejection)
+        details += " (" + judged.rejection->bilingual() + ")";
+    return details;
+}
+

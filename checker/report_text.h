@@ -23,6 +23,29 @@ std::vector<std::size_t> rankedLogs(const CrossCheck& check);
 // "12.3%": the share to a tenth, "0%" of nothing.
 std::string percent(std::size_t part, std::size_t whole);
 
+// A log's QSO lines (indices into log.qsos) in file order.
+std::vector<std::size_t> inFileOrder(const LogCheck& log);
+
+// "2025-12-20 2010" as logged; empty for a line that could not be read.
+std::string loggedTime(const JudgedQso& judged);
+// The same appended in place: the pages give a time per QSO line.
+void appendLoggedTime(std::string& out, const JudgedQso& judged);
+
+// Russian, then English: what a status means to the participant; empty
+// for one that counts.
+std::string statusExplained(QsoStatus status);
+
+// "; верно / correct: RD4D", the NIL's call or the rules' refusal: what
+// the participant needs beside a lost line's status.
+std::string verdictDetails(const JudgedQso& judged, const QsoVerdict& verdict);
+
+// "ZEMRIX 2025": the contest's name and the year it starts in.
+std::string contestTitle(const ContestConfig& config);
+
+// The bands any of `logs` counted a QSO on, in the order the rules keep
+// them.
+std::vector<std::string> bandsOf(const CrossCheck& check, const std::vector<std::size_t>& logs);
+
 // How much of the claimed score the check took away; empty when the log
 // claims none.  A verified score above the claim is no reduction.
 std::string reduction(const CheckedLog& checked);

@@ -4,6 +4,7 @@
 #include "checker/reports.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <filesystem>
 #include <future>
@@ -11,6 +12,7 @@
 
 #include "base/whole_file.h"
 #include "cabrillo/cabrillo_log.h"
+#include "checker/participant_report.h"
 #include "checker/results_json.h"
 #include "checker/standings.h"
 #include "checker/report_text.h"
@@ -22,11 +24,18 @@ std::string csvField(const std::string& text) { return csvCell(validUtf8(text));
 
 // Printable ASCII but the comma and the quote, not beginning as a formula
 // might: a field that csvField leaves as it is, which nearly every field of
-// qsos.csv is.
+// qsos.csv is (one look in a table a byte, for twelve million fields).
 bool isPlainCsv(const std::string& text)
 {
-    return (text.empty() || std::string("=+-@").find(text[0]) == std::string::npos) &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F && c != ',' && c != '"'; });
+    static const auto kPlain = [] {
+        std::array<bool, 256> plain{};
+        for (int c = 0x20; c < 0x7F; ++c)
+            plain[c] = c != ',' && c != '"';
+        return plain;
+    }();
+    const auto plain = [](char c) { return kPlain[static_cast<unsigned char>(c)]; };
+    const bool formulaLike = !text.empty() && (text[0] == '=' || text[0] == '+' || text[0] == '-' || text[0] == '@');
+    return !formulaLike && std::all_of(text.begin(), text.end(), plain);
 }
 
 // Appends csvField(text), without its copies when the field is plain:
@@ -61,52 +70,7 @@ std::string csvRow(const std::vector<std::string>& fields)
     return row + "\r\n";
 }
 
-// A log's QSO lines in file order.
-std::vector<std::size_t> inFileOrder(const LogCheck& log)
-{
-    std::vector<std::size_t> order(log.qsos.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return log.qsos[a].qso.line < log.qsos[b].qso.line; });
-    return order;
-}
-
-std::string loggedTime(const JudgedQso& judged)
-{
-    return judged.readable ? formatCivilTime(judged.qso.time, "%Y-%m-%d %H%M") : std::string();
-}
-
 std::string lineNumber(int line) { return line > 0 ? std::to_string(line) : std::string(); }
-
-// Russian, then English: what a status means to the participant.
-std::string statusExplained(QsoStatus status)
-{
-    switch (status) {
-    case QsoStatus::Nil: return Message{MessageId::StatusNil}.bilingual();
-    case QsoStatus::BustedCall: return Message{MessageId::StatusBustedCall}.bilingual();
-    case QsoStatus::BustedExch: return Message{MessageId::StatusBustedExch}.bilingual();
-    case QsoStatus::Unique: return Message{MessageId::StatusUnique}.bilingual();
-    case QsoStatus::Dupe: return Message{MessageId::StatusDupe}.bilingual();
-    case QsoStatus::OutOfPeriod: return Message{MessageId::StatusOutOfPeriod}.bilingual();
-    case QsoStatus::Rejected: return Message{MessageId::StatusRejected}.bilingual();
-    default: return "";
-    }
-}
-
-std::string verdictDetails(const JudgedQso& judged, const QsoVerdict& verdict)
-{
-    const std::string correct = "; " + Message{MessageId::Correct}.bilingual() + ": ";
-    std::string details;
-    if (!verdict.correctCall.empty())
-        details += correct + verdict.correctCall;
-    if (!verdict.correctExchange.empty())
-        details += correct + verdict.correctExchange;
-    if (verdict.status == QsoStatus::Nil)
-        details += " (" + judged.qso.workedCallsign + ")";
-    if (judged.rejection)
-        details += " (" + judged.rejection->bilingual() + ")";
-    return details;
-}
 
 std::string qsosCsvHeading()
 {
@@ -120,11 +84,14 @@ std::string qsoRowsOf(const CheckedLog& checked)
     std::string rows;
     if (checked.log.state != LogState::Checked)
         return rows;
+    std::string time;
     for (std::size_t q : inFileOrder(checked.log)) {
         const JudgedQso& judged = checked.log.qsos[q];
         const QsoVerdict& verdict = checked.verdicts[q];
-        const std::string line = lineNumber(judged.qso.line), time = loggedTime(judged),
-                          status = qsoStatusName(verdict.status), matchedLine = lineNumber(verdict.matchedLine);
+        time.clear();
+        appendLoggedTime(time, judged);
+        const std::string line = lineNumber(judged.qso.line), status = qsoStatusName(verdict.status),
+                          matchedLine = lineNumber(verdict.matchedLine);
         const LoggedQso& qso = judged.qso;
         appendCsvRow(rows, {&checked.log.callsign, &line, &time, &qso.band, &qso.mode, &qso.workedCallsign,
                             &qso.exchangeReceived, &status, &verdict.correctCall, &verdict.correctExchange,
@@ -148,6 +115,28 @@ void writeResultsJson(const CrossCheck& check, const std::filesystem::path& path
     FileWriter json(path);
     writeResultsJson(check, json);
     json.close();
+}
+
+std::string participantFileBase(const std::string& callsign)
+{
+    // A callsign of letters, digits and / keeps the plug-in's own file name.
+    // Any other byte is written -XX, so that no two calls share a report
+    // and each name is safe both as a file and in an address.
+    if (callsign.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789/") ==
+        std::string::npos)
+        return cabrilloBaseName(callsign);
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string name;
+    for (char c : callsign) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte))
+            name += c;
+        else if (c == '/')
+            name += '_';
+        else
+            name += {'-', kHex[byte >> 4], kHex[byte & 0xF]};
+    }
+    return name;
 }
 
 }  // namespace
@@ -195,62 +184,12 @@ std::string resultsCsv(const CrossCheck& check)
 
 std::string participantReportName(const std::string& callsign)
 {
-    // A callsign of letters, digits and / keeps the plug-in's own file name.
-    // Any other byte is written -XX, so that no two calls share a report
-    // and each name is safe both as a file and in an address.
-    if (callsign.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789/") ==
-        std::string::npos)
-        return cabrilloBaseName(callsign) + ".txt";
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string name;
-    for (char c : callsign) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (std::isalnum(byte))
-            name += c;
-        else if (c == '/')
-            name += '_';
-        else
-            name += {'-', kHex[byte >> 4], kHex[byte & 0xF]};
-    }
-    return name + ".txt";
+    return participantFileBase(callsign) + ".txt";
 }
 
-std::string participantReport(const CrossCheck& check, std::size_t logIndex)
+std::string wholeLogPageName(const std::string& callsign)
 {
-    const CheckedLog& checked = check.logs[logIndex];
-    const LogCheck& log = checked.log;
-    const LogScore& score = checked.score;
-    std::string text = "ZEMRIX: отчёт о проверке журнала / log check report\r\n\r\n";
-    text += "Позывной / Callsign: " + log.callsign + "\r\n";
-    text += "Файл / File: " + log.fileName + "\r\n";
-    text += "Заявлено / Claimed: " + (log.claimedScore ? std::to_string(*log.claimedScore) : "-") + "\r\n";
-    text += "Подтверждено / Verified: " + std::to_string(score.verifiedScore) + " = " +
-            std::to_string(score.points) + " * " + std::to_string(score.multipliers) + "\r\n";
-    if (!reduction(checked).empty())
-        text += "Сокращение / Reduction: " + reduction(checked) + "\r\n";
-    text += "Связей в журнале / QSO lines: " + std::to_string(log.qsos.size()) + ", засчитано / counted: " +
-            std::to_string(score.countedQsos) + "\r\n";
-    if (score.penaltyPoints > 0)
-        text += "Штраф, очков / Penalty points: " + std::to_string(score.penaltyPoints) + "\r\n";
-    if (score.clockOffsetMinutes != 0)
-        text += "Часы сдвинуты, мин / Clock offset, min: " + std::to_string(score.clockOffsetMinutes) +
-                " (учтено / corrected)\r\n";
-    for (const Message& problem : log.headerProblems)
-        text += "Заголовок / Header: " + problem.bilingual() + "\r\n";
-    text += "\r\nНе засчитаны / Not counted:\r\n";
-    bool any = false;
-    for (std::size_t q : inFileOrder(log)) {
-        const QsoVerdict& verdict = checked.verdicts[q];
-        if (countsInScore(verdict.status, check.config))
-            continue;
-        any = true;
-        const JudgedQso& judged = log.qsos[q];
-        text += std::to_string(judged.qso.line) + ": " + judged.text + "\r\n    " + qsoStatusName(verdict.status) +
-                ": " + statusExplained(verdict.status) + verdictDetails(judged, verdict) + "\r\n";
-    }
-    if (!any)
-        text += "(нет / none)\r\n";
-    return validUtf8(text);
+    return participantFileBase(callsign) + ".html";
 }
 
 void writeReports(const CrossCheck& check, const std::string& folder)
@@ -265,9 +204,14 @@ void writeReports(const CrossCheck& check, const std::string& folder)
     std::future<void> table = std::async(std::launch::async, [&] { writeQsosCsv(check, out / "qsos.csv"); });
     writeWholeFile(out / "results.csv", resultsCsv(check));
     writeResultsJson(check, out / "results.json");
+    const CrossReferences references(check);
     for (std::size_t i = 0; i < check.logs.size(); ++i)
-        if (check.logs[i].log.state == LogState::Checked)
-            writeWholeFile(out / "ubn" / participantReportName(check.logs[i].log.callsign), participantReport(check, i));
+        if (check.logs[i].log.state == LogState::Checked) {
+            const std::string& callsign = check.logs[i].log.callsign;
+            writeWholeFile(out / "ubn" / participantReportName(callsign), participantReport(check, references, i));
+            writeWholeFile(out / "ubn" / wholeLogPageName(callsign), wholeLogPage(check, references, i));
+        }
     writeWholeFile(out / "results.html", resultsHtml(check));
+    writeWholeFile(out / kCommitteeListsPage, committeeListsHtml(check));
     table.get();
 }

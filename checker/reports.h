@@ -13,14 +13,19 @@
 std::string qsosCsv(const CrossCheck& check);
 // results.csv: one row per file.
 std::string resultsCsv(const CrossCheck& check);
-// ubn/<CALLSIGN>.txt of one CHECKED log.
-std::string participantReport(const CrossCheck& check, std::size_t logIndex);
 // The file name the participant's report gets in ubn/ ("UA3ABC_P.txt").
 std::string participantReportName(const std::string& callsign);
+// The file name of the participant's whole log in ubn/ ("UA3ABC_P.html").
+std::string wholeLogPageName(const std::string& callsign);
 // results.html: one page, no scripts, nothing fetched.
 std::string resultsHtml(const CrossCheck& check);
+// The committee's lists, a page beside results.html: busted calls with
+// the correct call and who busted them, NILs, calls only one log holds.
+inline constexpr char kCommitteeListsPage[] = "lists.html";
+std::string committeeListsHtml(const CrossCheck& check);
 
-// Writes qsos.csv, results.csv, ubn/*.txt and results.html into `folder`,
+// Writes qsos.csv, results.csv, results.json, ubn/*.txt and ubn/*.html
+// (see participant_report.h), results.html and lists.html into `folder`,
 // creating it.  Throws std::runtime_error naming a file that could not be
 // written.
 void writeReports(const CrossCheck& check, const std::string& folder);

@@ -61,13 +61,17 @@ void textOrNull(JsonWriter& json, std::string_view key, const std::string& text)
         json.text(text);
 }
 
-void writeQso(JsonWriter& json, const JudgedQso& judged, const QsoVerdict& verdict)
+// `time` is room for the QSO's time, one text for all the lines.
+void writeQso(JsonWriter& json, const JudgedQso& judged, const QsoVerdict& verdict, std::string& time)
 {
     const LoggedQso& qso = judged.qso;
     json.openObject();
     json.key("line");
     json.number(qso.line);
-    textOrNull(json, "time", judged.readable ? formatCivilTime(qso.time, "%Y-%m-%d %H:%M") : std::string());
+    time.clear();
+    if (judged.readable)
+        appendCivilTime(time, qso.time, "%Y-%m-%d %H:%M");
+    textOrNull(json, "time", time);
     textOrNull(json, "band", qso.band);
     textOrNull(json, "mode", qso.mode);
     textOrNull(json, "call", qso.workedCallsign);
@@ -129,8 +133,9 @@ void writeLog(JsonWriter& json, const CrossCheck& check, const CheckedLog& check
         json.members(checkOf(checked));
         json.key("qsos");
         json.openArray();
+        std::string time;
         for (std::size_t q = 0; q < checked.verdicts.size(); ++q)
-            writeQso(json, checked.log.qsos[q], checked.verdicts[q]);
+            writeQso(json, checked.log.qsos[q], checked.verdicts[q], time);
         json.close();
         json.close();
     }

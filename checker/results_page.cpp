@@ -1,21 +1,19 @@
-// results.html: the organiser's one page of the cross-check: the notes on
-// the files, the results by category, the logs that cost others most, the
-// calls to ask logs of, the clocks found off and the files not checked.
+// results.html: the organiser's one page of the cross-check: which contest,
+// the notes on the files, the results overall and by category with each
+// log's losses and bands, the logs that cost others most, the calls to ask
+// logs of, the clocks found off and the files not checked.
 #include <algorithm>
 #include <map>
 #include <set>
+#include <tuple>
 
+#include "cabrillo/cabrillo_log.h"
+#include "checker/html_page.h"
 #include "checker/report_text.h"
 #include "checker/reports.h"
 #include "checker/standings.h"
-#include "contest/text.h"
 
 namespace {
-
-std::string html(const std::string& text) { return htmlEscaped(validUtf8(text)); }
-
-std::string cell(const std::string& text, const char* tag = "td") { return std::string("<") + tag + ">" + text + "</" + tag + ">"; }
-std::string number(const std::string& text) { return "<td class=\"n\">" + text + "</td>"; }
 
 std::string categoryOf(const LogCheck& log)
 {
@@ -25,7 +23,43 @@ std::string categoryOf(const LogCheck& log)
         if (!value.empty())
             label += (label.empty() ? "" : " ") + value;
     }
-    return label.empty() ? "(no category)" : label;
+    return label.empty() ? Message{MessageId::NoCategory}.bilingual() : label;
+}
+
+// Where a value stands in the contest's own list of it (single-op before
+// multi-op, high power before low); values it does not know come after.
+std::size_t placeIn(const char* const* known, const std::string& value)
+{
+    std::size_t at = 0;
+    while (known[at] && value != known[at])
+        ++at;
+    return at;
+}
+
+using CategoryOrder = std::tuple<std::size_t, std::size_t, std::size_t, std::size_t, std::string>;
+
+CategoryOrder categoryOrder(const LogCheck& log)
+{
+    const LogHeader& header = log.header;
+    return {placeIn(kOperatorCategories, header.category("OPERATOR")), placeIn(kPowerCategories, header.category("POWER")),
+            placeIn(kBandCategories, header.category("BAND")), placeIn(kModeCategories, header.category("MODE")),
+            categoryOf(log)};
+}
+
+// What the page heads: the contest, its period and when it was checked.
+std::string aboutTheContest(const CrossCheck& check)
+{
+    const ContestConfig& config = check.config;
+    const auto utc = [](const std::optional<CivilTime>& time) {
+        return time ? formatCivilTime(*time, "%Y-%m-%d %H:%M") : std::string("-");
+    };
+    std::string about = "<h1>" + html(Message{MessageId::CheckedResultsOf, {contestTitle(config)}}.bilingual()) +
+                        "</h1>\n<p>" + said(MessageId::ContestPeriodLabel) + ": " + utc(config.start) + " &ndash; " +
+                        utc(config.end) + " UTC";
+    if (config.checkedAt)
+        about += ". " + said(MessageId::CheckedAtLabel) + ": " + utc(config.checkedAt) + " UTC";
+    return about + ".<br>\n<a href=\"" + std::string(kCommitteeListsPage) + "\">" +
+           said(MessageId::CommitteeListsLink) + "</a></p>\n";
 }
 
 // The checklogs the organiser named that came in, which helped to check
@@ -36,35 +70,100 @@ std::string checklogsOf(const CrossCheck& check)
     for (const CheckedLog& checked : check.logs)
         if (checked.log.state == LogState::Checked && !isRanked(check, checked))
             calls += (calls.empty() ? "" : ", ") + html(checked.log.callsign);
-    return calls.empty() ? std::string() : "<p>Контрольные журналы / Checklogs: " + calls + "</p>\n";
+    return calls.empty() ? std::string() : "<p>" + said(MessageId::ChecklogsLabel) + ": " + calls + "</p>\n";
 }
 
-std::string resultsByCategory(const CrossCheck& check)
+std::string statusCount(const LogScore& score, std::initializer_list<QsoStatus> statuses)
 {
-    std::map<std::string, std::vector<std::size_t>> byCategory;
-    for (std::size_t i : rankedLogs(check))
-        if (isRanked(check, check.logs[i]))
-            byCategory[categoryOf(check.logs[i].log)].push_back(i);
-    std::string out = "<h2>Результаты / Results</h2>\n";
-    for (const auto& [category, logs] : byCategory) {
-        out += "<h3>" + html(category) + "</h3>\n<table>\n<tr>";
-        for (const char* heading :
-             {"#", "Call", "Claimed", "Verified", "Reduction", "QSOs", "Points", "Mult", "Offset, min"})
-            out += cell(heading, "th");
-        out += "</tr>\n";
-        const std::vector<int> places = placesOf(check, logs);
-        for (std::size_t k = 0; k < logs.size(); ++k) {
-            const CheckedLog& checked = check.logs[logs[k]];
-            const std::string call = html(checked.log.callsign);
-            out += "<tr>" + number(std::to_string(places[k])) +
-                   cell("<a href=\"ubn/" + html(participantReportName(checked.log.callsign)) + "\">" + call + "</a>") +
-                   number(claimedScoreText(checked.log)) + number("<b>" + std::to_string(checked.score.verifiedScore) + "</b>") +
-                   number(reduction(checked)) + number(std::to_string(checked.score.countedQsos)) + number(std::to_string(checked.score.points)) +
-                   number(std::to_string(checked.score.multipliers)) +
-                   number(std::to_string(checked.score.clockOffsetMinutes)) + "</tr>\n";
-        }
-        out += "</table>\n";
+    long long count = 0;
+    for (QsoStatus status : statuses)
+        count += score.statusCounts[static_cast<std::size_t>(status)];
+    return number(count);
+}
+
+// The call links to the whole log; the text report of the lines lost
+// stands beside it.
+std::string callWithItsPages(const std::string& callsign)
+{
+    return cell("<a href=\"ubn/" + html(wholeLogPageName(callsign)) + "\">" + html(callsign) + "</a> <small>(<a href=\"ubn/" +
+                html(participantReportName(callsign)) + "\">txt</a>)</small>");
+}
+
+// The two rows of headings: the columns of the whole log, then a group of
+// columns per band.
+std::string resultsHeading(const std::vector<std::string>& bands, bool withCategory)
+{
+    const std::string rowspan = bands.empty() ? "<th>" : "<th rowspan=\"2\">";
+    const auto spanning = [&rowspan](MessageId id) { return rowspan + columnHeading(id) + "</th>"; };
+    std::string first = "<tr>" + spanning(MessageId::ColumnPlace) + spanning(MessageId::ColumnCall);
+    if (withCategory)
+        first += spanning(MessageId::ColumnCategory);
+    for (MessageId id : {MessageId::ColumnClaimed, MessageId::ColumnVerified, MessageId::ColumnReduction,
+                         MessageId::ColumnQsoLines, MessageId::ColumnCounted})
+        first += spanning(id);
+    first += rowspan + "NIL</th>";
+    for (MessageId id : {MessageId::ColumnBusted, MessageId::ColumnUnique, MessageId::ColumnPoints,
+                         MessageId::ColumnMultipliers, MessageId::ColumnOffset})
+        first += spanning(id);
+    std::string second = "<tr>";
+    for (const std::string& band : bands) {
+        first += "<th colspan=\"4\">" + html(band) + "</th>";
+        second += cell("CW", "th") + cell("SSB", "th") + cell(columnHeading(MessageId::ColumnPoints), "th") +
+                  cell(columnHeading(MessageId::ColumnMultipliers), "th");
     }
+    return first + "</tr>\n" + (bands.empty() ? std::string() : second + "</tr>\n");
+}
+
+std::string bandCells(const LogScore& score, const std::vector<std::string>& bands)
+{
+    std::string cells;
+    for (const std::string& band : bands) {
+        const auto row = std::find_if(score.bands.begin(), score.bands.end(),
+                                      [&band](const BandScore& counted) { return counted.band == band; });
+        const BandScore none;
+        const BandScore& counted = row == score.bands.end() ? none : *row;
+        cells += number(counted.cw) + number(counted.ssb) + number(counted.points) + number(counted.newMultipliers);
+    }
+    return cells;
+}
+
+std::string resultRow(const CheckedLog& checked, int place, const std::vector<std::string>& bands, bool withCategory)
+{
+    const LogScore& score = checked.score;
+    std::string row = "<tr>" + number(place) + callWithItsPages(checked.log.callsign);
+    if (withCategory)
+        row += cell(html(categoryOf(checked.log)));
+    return row + number(claimedScoreText(checked.log)) + number("<b>" + std::to_string(score.verifiedScore) + "</b>") +
+           number(reduction(checked)) + number(static_cast<long long>(checked.log.qsos.size())) +
+           number(score.countedQsos) + statusCount(score, {QsoStatus::Nil}) +
+           statusCount(score, {QsoStatus::BustedCall, QsoStatus::BustedExch}) +
+           statusCount(score, {QsoStatus::Unique}) + number(score.points) + number(score.multipliers) +
+           number(score.clockOffsetMinutes) + bandCells(score, bands) + "</tr>\n";
+}
+
+std::string resultsTable(const CrossCheck& check, const std::vector<std::size_t>& logs, bool withCategory)
+{
+    const std::vector<std::string> bands = bandsOf(check, logs);
+    std::string rows = resultsHeading(bands, withCategory);
+    const std::vector<int> places = placesOf(check, logs);
+    for (std::size_t k = 0; k < logs.size(); ++k)
+        rows += resultRow(check.logs[logs[k]], places[k], bands, withCategory);
+    return wideTable(rows);
+}
+
+std::string results(const CrossCheck& check)
+{
+    std::vector<std::size_t> ranked;
+    std::map<CategoryOrder, std::vector<std::size_t>> byCategory;
+    for (std::size_t i : rankedLogs(check))
+        if (isRanked(check, check.logs[i])) {
+            ranked.push_back(i);
+            byCategory[categoryOrder(check.logs[i].log)].push_back(i);
+        }
+    std::string out = "<h2>" + said(MessageId::ResultsHeading) + "</h2>\n<h3>" + said(MessageId::AllParticipants) +
+                      "</h3>\n" + resultsTable(check, ranked, true);
+    for (const auto& [order, logs] : byCategory)
+        out += "<h3>" + html(std::get<std::string>(order)) + "</h3>\n" + resultsTable(check, logs, false);
     return out + checklogsOf(check);
 }
 
@@ -73,40 +172,54 @@ bool costsOthers(QsoStatus status)
     return status == QsoStatus::Nil || status == QsoStatus::BustedCall || status == QsoStatus::BustedExch;
 }
 
-// The stations behind the other logs' NIL and busted lines: the one worked
-// or, for a miscopied call, the one really worked.
-std::string costliestLogs(const CrossCheck& check)
+struct Cost {
+    double share;
+    std::size_t lost, lines;
+    std::string call;
+};
+
+// The QSOs each checked log's partners lost with it: the station worked
+// or, for a miscopied call, the one really worked; ranked by their share
+// of the log's lines, so that careless logs show and not the busiest.
+std::vector<Cost> costsToOthers(const CrossCheck& check)
 {
-    std::map<std::string, std::size_t> involved;
-    std::size_t total = 0;
-    std::set<std::string> checkedCalls;
+    std::map<std::string, std::size_t> linesOf;
     for (const CheckedLog& checked : check.logs)
-        if (checked.log.state == LogState::Checked)
-            checkedCalls.insert(checked.log.callsign);
+        if (checked.log.state == LogState::Checked &&
+            checked.log.qsos.size() >= static_cast<std::size_t>(check.config.costRankingMinQsos))
+            linesOf[checked.log.callsign] = checked.log.qsos.size();
+    std::map<std::string, std::size_t> lost;
     for (const CheckedLog& checked : check.logs)
         for (std::size_t q = 0; q < checked.verdicts.size(); ++q) {
             const QsoVerdict& verdict = checked.verdicts[q];
             if (!costsOthers(verdict.status))
                 continue;
-            ++total;
             const std::string& other =
                 verdict.correctCall.empty() ? checked.log.qsos[q].qso.workedCallsign : verdict.correctCall;
-            if (checkedCalls.count(other))
-                ++involved[other];
+            if (linesOf.count(other))
+                ++lost[other];
         }
-    std::vector<std::pair<std::size_t, std::string>> ranked;
-    for (const auto& [call, count] : involved)
-        ranked.emplace_back(count, call);
-    std::sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) {
-        return a.first != b.first ? a.first > b.first : a.second < b.second;
+    std::vector<Cost> costs;
+    for (const auto& [call, count] : lost)
+        costs.push_back({static_cast<double>(count) / static_cast<double>(linesOf[call]), count, linesOf[call], call});
+    std::sort(costs.begin(), costs.end(), [](const Cost& a, const Cost& b) {
+        return a.share != b.share ? a.share > b.share : a.call < b.call;
     });
-    std::string out = "<h2>Кто стоил другим больше всего / The logs that cost others the most</h2>\n"
-                      "<p>The share of all NIL and busted lines that involve the station.</p>\n<table>\n<tr>" +
-                      cell("Call", "th") + cell("Lines", "th") + cell("Share", "th") + "</tr>\n";
-    for (std::size_t i = 0; i < ranked.size() && i < 20; ++i)
-        out += "<tr>" + cell(html(ranked[i].second)) + number(std::to_string(ranked[i].first)) +
-               number(percent(ranked[i].first, total)) + "</tr>\n";
-    return out + "</table>\n";
+    return costs;
+}
+
+std::string costliestLogs(const CrossCheck& check)
+{
+    const std::vector<Cost> costs = costsToOthers(check);
+    std::string rows = headingRow({MessageId::ColumnCall, MessageId::ColumnQsoLines, MessageId::ColumnLostByPartners,
+                                   MessageId::ColumnShare});
+    for (std::size_t i = 0; i < costs.size() && i < 20; ++i)
+        rows += "<tr>" + cell(html(costs[i].call)) + number(static_cast<long long>(costs[i].lines)) +
+                number(static_cast<long long>(costs[i].lost)) + number(percent(costs[i].lost, costs[i].lines)) +
+                "</tr>\n";
+    return "<h2>" + said(MessageId::CostliestHeading) + "</h2>\n<p>" +
+           html(Message{MessageId::CostliestExplained, {std::to_string(check.config.costRankingMinQsos)}}.bilingual()) +
+           "</p>\n" + wideTable(rows);
 }
 
 std::string callsWithoutLogs(const CrossCheck& check)
@@ -124,32 +237,29 @@ std::string callsWithoutLogs(const CrossCheck& check)
     std::sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) {
         return a.first != b.first ? a.first > b.first : a.second < b.second;
     });
-    std::string out = "<h2>Чьи журналы запросить / Calls many worked that sent no log</h2>\n<table>\n<tr>" +
-                      cell("Call", "th") + cell("Logs that worked it", "th") + "</tr>\n";
+    std::string rows = headingRow({MessageId::ColumnCall, MessageId::ColumnLogsThatWorkedIt});
     for (std::size_t i = 0; i < ranked.size() && i < 30; ++i)
-        out += "<tr>" + cell(html(ranked[i].second)) + number(std::to_string(ranked[i].first)) + "</tr>\n";
-    return out + "</table>\n";
+        rows += "<tr>" + cell(html(ranked[i].second)) + number(static_cast<long long>(ranked[i].first)) + "</tr>\n";
+    return "<h2>" + said(MessageId::CallsWithoutLogsHeading) + "</h2>\n" + wideTable(rows);
 }
 
 std::string clockOffsets(const CrossCheck& check)
 {
-    std::string out = "<h2>Сдвиг часов / Clock offsets found</h2>\n<table>\n<tr>" + cell("Call", "th") +
-                      cell("Offset, min", "th") + cell("From matched QSOs", "th") + "</tr>\n";
+    std::string rows = headingRow({MessageId::ColumnCall, MessageId::ColumnOffset, MessageId::ColumnFromMatchedQsos});
     for (const CheckedLog& checked : check.logs)
         if (checked.log.state == LogState::Checked && checked.score.clockOffsetMinutes != 0)
-            out += "<tr>" + cell(html(checked.log.callsign)) +
-                   number(std::to_string(checked.score.clockOffsetMinutes)) +
-                   number(std::to_string(checked.score.offsetMatches)) + "</tr>\n";
-    return out + "</table>\n";
+            rows += "<tr>" + cell(html(checked.log.callsign)) + number(checked.score.clockOffsetMinutes) +
+                    number(checked.score.offsetMatches) + "</tr>\n";
+    return "<h2>" + said(MessageId::ClockOffsetsHeading) + "</h2>\n" + wideTable(rows);
 }
 
 // The choices the check made for the organiser, which he may overrule.
 std::string notesOnTheFiles(const CrossCheck& check)
 {
     std::string items;
-    for (const std::string& note : check.notes)
-        items += "<li>" + html(note) + "</li>\n";
-    return items.empty() ? std::string() : "<h2>Замечания / Notes</h2>\n<ul>\n" + items + "</ul>\n";
+    for (const Message& note : check.notes)
+        items += "<li>" + html(note.bilingual()) + "</li>\n";
+    return items.empty() ? std::string() : "<h2>" + said(MessageId::NotesHeading) + "</h2>\n<ul>\n" + items + "</ul>\n";
 }
 
 std::string filesNotChecked(const CrossCheck& check)
@@ -161,24 +271,15 @@ std::string filesNotChecked(const CrossCheck& check)
                     cell(html(checked.log.stateReason->bilingual())) + "</tr>\n";
     if (rows.empty())
         return {};
-    return "<h2>Файлы без проверки / Files not checked</h2>\n<table>\n<tr>" + cell("File", "th") +
-           cell("Status", "th") + cell("Why", "th") + "</tr>\n" + rows + "</table>\n";
+    return "<h2>" + said(MessageId::FilesNotCheckedHeading) + "</h2>\n" +
+           wideTable(headingRow({MessageId::ColumnFile, MessageId::ColumnStatus, MessageId::ColumnWhy}) + rows);
 }
-
-const char kStyle[] =
-    "body{font-family:sans-serif;margin:2em;color:#222}"
-    "table{border-collapse:collapse;margin-bottom:1.5em}"
-    "th,td{border:1px solid #bbb;padding:.25em .6em;text-align:left}"
-    "th{background:#e8eef6}td.n{text-align:right}"
-    "h2{border-bottom:2px solid #46a;padding-bottom:.2em}a{color:#246}";
 
 }  // namespace
 
 std::string resultsHtml(const CrossCheck& check)
 {
-    return "<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n<meta charset=\"utf-8\">\n"
-           "<title>ZEMRIX: результаты / results</title>\n<style>" +
-           std::string(kStyle) + "</style>\n</head>\n<body>\n<h1>ZEMRIX: итоги проверки / checked results</h1>\n" +
-           notesOnTheFiles(check) + resultsByCategory(check) + costliestLogs(check) + callsWithoutLogs(check) + clockOffsets(check) +
-           filesNotChecked(check) + "</body>\n</html>\n";
+    return htmlPage(html(Message{MessageId::CheckedResultsOf, {contestTitle(check.config)}}.bilingual()),
+                    aboutTheContest(check) + notesOnTheFiles(check) + results(check) + costliestLogs(check) +
+                        callsWithoutLogs(check) + clockOffsets(check) + filesNotChecked(check));
 }

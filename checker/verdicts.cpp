@@ -25,7 +25,7 @@ QsoVerdict verdictAgainst(const MatchLine& line, const MatchLine& partner, const
     QsoVerdict verdict;
     const LogCheck& other = logs[partner.log].log;
     verdict.matchedLog = other.callsign;
-    verdict.matchedLine = other.qsos[partner.qso].qso.line;
+    verdict.matchedLine = partner.fileLine;
     if (line.miscopiedCall) {
         verdict.status = QsoStatus::BustedCall;
         verdict.correctCall = other.callsign;
@@ -67,17 +67,19 @@ QsoVerdict matchVerdict(const MatchLine& line, const MatchTable& table, const Wi
 {
     if (line.partner != kNone)
         return verdictAgainst(line, (line.partnerIsDuplicate ? table.duplicates : table.lines)[line.partner], logs);
+    // Only the committee's list marks a line with no partner miscopied.
+    if (line.miscopiedCall) {
+        QsoVerdict verdict;
+        verdict.status = QsoStatus::BustedCall;
+        verdict.correctCall = table.calls.text(line.worked);
+        return verdict;
+    }
     if (table.workedALog(line)) {
         QsoVerdict verdict;
         verdict.status = QsoStatus::Nil;
         return verdict;
     }
     return verdictWithoutLog(line, table, witnesses, logs, config);
-}
-
-bool outOfPeriod(const MatchLine& line, const ContestConfig& config)
-{
-    return !config.period().containsMinute(line.minute);
 }
 
 CInfo recordOf(const JudgedQso& judged)
@@ -100,15 +102,16 @@ void giveVerdicts(std::vector<CheckedLog>& logs, const MatchTable& table, const 
     for (CheckedLog& checked : logs)
         if (checked.log.state == LogState::Checked)
             checked.verdicts = judgedByThePlugin(checked.log);
+    const PeriodMinutes period = config.period().minutes();
     for (const MatchLine& line : table.lines) {
         QsoVerdict& verdict = logs[line.log].verdicts[line.qso];
         verdict = matchVerdict(line, table, witnesses, logs, config);
-        if (outOfPeriod(line, config))
+        if (!period.contains(line.minute))
             verdict.status = QsoStatus::OutOfPeriod;
     }
     // Out of period and nothing else: a repeat outside it is no DUPE.
     for (const MatchLine& line : table.duplicates)
-        if (outOfPeriod(line, config))
+        if (!period.contains(line.minute))
             logs[line.log].verdicts[line.qso].status = QsoStatus::OutOfPeriod;
 }
 
@@ -120,7 +123,8 @@ void scoreVerifiedLog(CheckedLog& checked, const ContestConfig& config)
         const QsoStatus status = checked.verdicts[q].status;
         ++checked.score.statusCounts[static_cast<std::size_t>(status)];
         const CInfo record = recordOf(checked.log.qsos[q]);
-        penaltyPoints += static_cast<int64_t>(penaltyFor(status, config)) * pointsFor(record);
+        checked.verdicts[q].points = pointsFor(record);
+        penaltyPoints += static_cast<int64_t>(penaltyFor(status, config)) * checked.verdicts[q].points;
         if (!countsInScore(status, config))
             continue;
         noteBand(state.bands, checked.log.qsos[q].qso.band);

@@ -107,7 +107,12 @@ double oleDateFromCivilTime(const CivilTime& time)
 std::string formatCivilTime(const CivilTime& time, const char* pattern)
 {
     std::string out;
-    out.reserve(24);  // every pattern the programs use, in one allocation
+    appendCivilTime(out, time, pattern);
+    return out;
+}
+
+void appendCivilTime(std::string& out, const CivilTime& time, const char* pattern)
+{
     for (const char* p = pattern; *p; ++p) {
         if (*p != '%' || p[1] == '\0') {
             out += *p;
@@ -125,7 +130,6 @@ std::string formatCivilTime(const CivilTime& time, const char* pattern)
         default: out += '%'; out += *p; break;
         }
     }
-    return out;
 }
 
 bool OleDateTime::operator==(const OleDateTime& other) const

@@ -26,6 +26,9 @@ double oleDateFromCivilTime(const CivilTime& time);
 // strftime-style formatting of a broken-down time.  Knows %Y %y %m %d %H %M
 // %S and %%; any other conversion is copied as it stands.
 std::string formatCivilTime(const CivilTime& time, const char* pattern);
+// The same appended to `out`: the checker's reports format a time for each
+// of a million QSO lines into one text.
+void appendCivilTime(std::string& out, const CivilTime& time, const char* pattern);
 
 struct OleDateTime {
     enum Status : int32_t { Valid = 0, Invalid = 1, Null = 2 };

@@ -2,11 +2,14 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Blank as the C library's isspace sees it in the "C" locale.
 inline bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-inline std::string trimmed(const std::string& text)
+// The text without the blanks around it, as a view into it: the log
+// readers look at every line so.
+inline std::string_view trimmedView(std::string_view text)
 {
     std::size_t first = 0, last = text.size();
     while (first < last && isBlank(text[first]))
@@ -15,6 +18,8 @@ inline std::string trimmed(const std::string& text)
         --last;
     return text.substr(first, last - first);
 }
+
+inline std::string trimmed(const std::string& text) { return std::string(trimmedView(text)); }
 
 // Text that HTML shows as it stands: & < > and " written as entities.
 inline std::string htmlEscaped(const std::string& text)

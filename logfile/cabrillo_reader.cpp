@@ -72,7 +72,7 @@ ContestLog readCabrilloLog(std::istream& in, const std::string& fileName)
     int transmitterLines = 0, firstTransmitterLine = 0;
     std::string text;
     for (int line = 1; std::getline(in, text); ++line) {
-        const std::string content = trimmed(text);
+        const std::string_view content = trimmedView(text);
         if (content.empty())
             continue;
         const auto colon = content.find(':');
@@ -85,8 +85,8 @@ ContestLog readCabrilloLog(std::istream& in, const std::string& fileName)
             skip({MessageId::AfterEndOfLog});
             continue;
         }
-        const std::string tag = upperCase(trimmed(content.substr(0, colon)));
-        const std::string value = trimmed(content.substr(colon + 1));
+        const std::string tag = upperCase(std::string(trimmedView(content.substr(0, colon))));
+        const std::string_view value = trimmedView(content.substr(colon + 1));
         if (tag == "QSO") {
             try {
                 auto words = splitOnBlanks(value);
@@ -103,8 +103,8 @@ ContestLog readCabrilloLog(std::istream& in, const std::string& fileName)
             ended = true;
         } else {
             if (tag == "CALLSIGN")
-                log.ownCallsign = fold(value);
-            log.header.push_back({tag, value});
+                log.ownCallsign = fold(std::string(value));
+            log.header.push_back({tag, std::string(value)});
         }
     }
     if (fold.folded())

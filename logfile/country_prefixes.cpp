@@ -1,10 +1,10 @@
 #include "logfile/country_prefixes.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 #include <sstream>
 
 #include "logfile/text.h"
@@ -145,30 +145,39 @@ std::string CountryPrefixes::byLocationPart(const std::vector<std::string>& part
 
 // A contest's logs name the same few thousand calls a million times; the
 // answers are kept, up to a bound, so a stream of made-up calls cannot grow
-// the memory without end.
+// the memory without end.  Each thread keeps its own: the threads that read
+// the logs ask for every QSO, and one table shared under a lock, even a
+// lock for readers, had them waiting on each other.
 struct CountryPrefixes::Answers {
     static constexpr std::size_t kMostKept = 1 << 16;
-    std::mutex lock;
+    uint64_t table = 0;  // whose answers they are
     std::unordered_map<std::string, std::string> byCall;
 };
 
-CountryPrefixes::CountryPrefixes() : answers_(std::make_unique<Answers>()) {}
+namespace {
+
+std::atomic<uint64_t> tablesMade{0};
+
+}  // namespace
+
+CountryPrefixes::CountryPrefixes() : number_(++tablesMade) {}
 CountryPrefixes::CountryPrefixes(CountryPrefixes&&) noexcept = default;
 CountryPrefixes& CountryPrefixes::operator=(CountryPrefixes&&) noexcept = default;
 CountryPrefixes::~CountryPrefixes() = default;
 
 std::string CountryPrefixes::countryOf(const std::string& callsign) const
 {
-    {
-        std::lock_guard<std::mutex> guard(answers_->lock);
-        const auto known = answers_->byCall.find(callsign);
-        if (known != answers_->byCall.end())
-            return known->second;
+    thread_local Answers answers;
+    if (answers.table != number_) {
+        answers.table = number_;
+        answers.byCall.clear();
     }
+    const auto known = answers.byCall.find(callsign);
+    if (known != answers.byCall.end())
+        return known->second;
     std::string country = lookUp(callsign);
-    std::lock_guard<std::mutex> guard(answers_->lock);
-    if (answers_->byCall.size() < Answers::kMostKept)
-        answers_->byCall.emplace(callsign, country);
+    if (answers.byCall.size() < Answers::kMostKept)
+        answers.byCall.emplace(callsign, country);
     return country;
 }
 

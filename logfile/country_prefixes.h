@@ -18,8 +18,8 @@
 // A callsign that matches nothing belongs to no country (empty prefix).
 #pragma once
 
+#include <cstdint>
 #include <istream>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
@@ -60,5 +60,5 @@ private:
     std::unordered_map<std::string, std::size_t> exactCalls_;  // to an index into primaryPrefixes_
     std::unordered_map<std::string, std::size_t> prefixes_;
     std::size_t longestPrefix_ = 0;
-    std::unique_ptr<Answers> answers_;
+    uint64_t number_;  // one for each table made, for the answers each thread keeps
 };

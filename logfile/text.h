@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "contest/text.h"
@@ -25,7 +26,7 @@ inline std::string counted(std::size_t count, const std::string& noun)
 }
 
 // The words between blanks, tabs and line ends.
-inline std::vector<std::string> splitOnBlanks(const std::string& text)
+inline std::vector<std::string> splitOnBlanks(std::string_view text)
 {
     const auto isBreak = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
     std::vector<std::string> words;

@@ -37,7 +37,12 @@ ContestPeriod ContestPeriod::ofDays(const std::optional<CivilTime>& firstDay, co
     return period;
 }
 
-bool ContestPeriod::containsMinute(int64_t minute) const
+PeriodMinutes ContestPeriod::minutes() const
 {
-    return (!start || minute >= minuteOf(*start)) && (!end || minute < minuteOf(*end));
+    PeriodMinutes minutes;
+    if (start)
+        minutes.first = minuteOf(*start);
+    if (end)
+        minutes.end = minuteOf(*end);
+    return minutes;
 }

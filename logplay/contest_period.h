@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 
 #include "contest/ole_date.h"
@@ -15,6 +16,15 @@ CivilTime midnightOf(CivilTime time);
 // times, corrects clocks and bounds the period.
 int64_t minuteOf(const CivilTime& time);
 
+// The period in whole minutes, worked out once for the many lines that
+// are held against it.
+struct PeriodMinutes {
+    int64_t first = std::numeric_limits<int64_t>::min();  // inside
+    int64_t end = std::numeric_limits<int64_t>::max();    // outside
+
+    bool contains(int64_t minute) const { return minute >= first && minute < end; }
+};
+
 // UTC, the start's minute inside, the end's minute outside.  Either side may
 // be open, and then no QSO falls outside that side.
 struct ContestPeriod {
@@ -25,5 +35,6 @@ struct ContestPeriod {
     static ContestPeriod ofDays(const std::optional<CivilTime>& firstDay, const std::optional<CivilTime>& lastDay);
 
     bool contains(const CivilTime& time) const { return containsMinute(minuteOf(time)); }
-    bool containsMinute(int64_t minute) const;
+    bool containsMinute(int64_t minute) const { return minutes().contains(minute); }
+    PeriodMinutes minutes() const;
 };

@@ -207,6 +207,12 @@ void RobotServer::sendPublishedReport(Request& r)
     sendPublished(r, "out/ubn", r.req.matches[1]);
 }
 
+// The pages the results page and the whole-log pages link to beside it.
+void RobotServer::sendPublishedPage(Request& r)
+{
+    sendPublished(r, "out", std::string(r.req.matches[1]) + ".html");
+}
+
 void RobotServer::sendPublished(Request& r, const std::string& folder, const std::string& name)
 {
     const auto published = store_.setting(kPublishedKey);

@@ -110,6 +110,7 @@ const RobotServer::Route RobotServer::kRoutes[] = {
     {"GET", "/results", "/results", &RobotServer::sendResults},
     {"GET", "/results/", "/results/", &RobotServer::sendResults},
     {"GET", "/results/ubn/([^/]+)", "/results/ubn/A.txt", &RobotServer::sendPublishedReport},
+    {"GET", "/results/(results|lists)\\.html", "/results/lists.html", &RobotServer::sendPublishedPage},
 };
 
 std::vector<std::pair<std::string, std::string>> RobotServer::routeExamples()

@@ -68,6 +68,7 @@ private:
     void sendReceived(Request& r);
     void sendResults(Request& r);
     void sendPublishedReport(Request& r);
+    void sendPublishedPage(Request& r);
     void decideVersion(Request& r);
     void sendPublished(Request& r, const std::string& folder, const std::string& name);
 

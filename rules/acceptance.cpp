@@ -2,19 +2,22 @@
 
 #include <algorithm>
 #include <iterator>
+#include <string_view>
 #include <vector>
 
 namespace {
 
-constexpr const char* kRejectedBands[] = {"160m", "20m", "15m", "10m", "30m", "17m", "12m"};
+// As views, whose lengths are known: every QSO of a replayed log is held
+// against each of them.
+constexpr std::string_view kRejectedBands[] = {"160m", "20m", "15m", "10m", "30m", "17m", "12m"};
 
-bool isContestBand(const std::string& band)
+bool isContestBand(std::string_view band)
 {
     return std::none_of(std::begin(kRejectedBands), std::end(kRejectedBands),
-                        [&](const char* rejected) { return band == rejected; });
+                        [&](std::string_view rejected) { return band == rejected; });
 }
 
-bool isContestMode(const std::string& mode) { return mode == "CW" || mode == "SSB"; }
+bool isContestMode(std::string_view mode) { return mode == "CW" || mode == "SSB"; }
 
 int32_t kilohertz(uint32_t hertz) { return static_cast<int32_t>(hertz / 1000); }
 

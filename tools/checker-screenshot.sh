@@ -1,13 +1,11 @@
 #!/usr/bin/env bash
-# Redraws docs/checker-results.png: the cross-check of the five-log contest
-# (checker/five-logs), its results.html drawn by headless Chromium.
+# Redraws the pictures of the checker's pages in docs/: the five-log
+# contest's results page and a whole-log page (checker/five-logs/expected,
+# which the golden test holds to what zemrix-check writes), drawn by
+# headless Chromium at 1,280 and 390 px wide.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-cmake -S . -B build/native >/dev/null
-cmake --build build/native --target zemrix-check >/dev/null
-workdir=build/checker-shot
-rm -rf "$workdir"
-build/native/checker/zemrix-check --config checker/five-logs/contest.ini --out "$workdir" \
-    checker/five-logs/logs 2>/dev/null
-tools/page-screenshot.sh "$workdir/results.html" docs/checker-results.png 900
+tools/install-deps.sh
+/usr/bin/python3 checker/five-logs/pages_render_test.py checker/five-logs/expected build/checker-shot \
+    --screenshots docs

@@ -38,7 +38,7 @@ if bare:
 
 run_tests() {
   require_time_limits "$1"
-  ctest --test-dir "$1" --output-on-failure --timeout "$backstop_seconds"
+  ctest --test-dir "$@" --output-on-failure --timeout "$backstop_seconds"
 }
 
 scratch_folders | xargs -r rm -rf
@@ -56,7 +56,10 @@ tools/fuzz.sh 8
 
 tools/build.sh
 source tools/wine-session.sh
-run_tests build/win32
+# Wine itself now and then fails a test program on a heavily loaded machine
+# (README, "Wine under load"): a Windows test that fails runs once more, its
+# first failure stays in the log, and one that fails twice fails the run.
+run_tests build/win32 --repeat until-pass:2
 
 # The release package, zipped from the binaries just tested and checked as
 # an operator receives it.

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "checker/cross_check.h"
+#include "checker/participant_report.h"
 #include "checker/reports.h"
 #include "memory_platform.h"
 #include "plugin/entry_points.h"
@@ -289,7 +290,7 @@ TEST(CrossCheck, AHeaderCallMostQsoLinesDisagreeWithGivesWayToTheirs)
         const std::string said = "CALLSIGN: RB2X in the header, but the QSO lines were sent by RB2B";
         const std::size_t rb2bIndex = 4;
         EXPECT_EQ(check.summary.front().find(said) != std::string::npos, corrected) << check.summary.front();
-        EXPECT_EQ(participantReport(check, rb2bIndex).find(said) != std::string::npos, corrected);
+        EXPECT_EQ(participantReport(check, CrossReferences(check), rb2bIndex).find(said) != std::string::npos, corrected);
         EXPECT_EQ(resultsHtml(check).find(said) != std::string::npos, corrected);
     }
 }
@@ -398,8 +399,8 @@ TEST(Reports, StayInTheirColumnsAndInUtf8)
         for (const auto& row : rows)
             EXPECT_EQ(row.size(), 12u) << c.received;
         EXPECT_EQ(rows[1][6], c.inTheTable);
-        for (const std::string& text : {csv, resultsCsv(check), resultsHtml(check), participantReport(check, 0),
-                                        participantReport(check, 1)})
+        for (const std::string& text : {csv, resultsCsv(check), resultsHtml(check), participantReport(check, CrossReferences(check), 0),
+                                        participantReport(check, CrossReferences(check), 1)})
             EXPECT_TRUE(isUtf8(text)) << c.received;
     }
 }
@@ -490,15 +491,18 @@ TEST(Reports, QuoteTheLinesOfAnyEncodingAsUtf8)
             crossCheck({{"RA1A.log", c.bytes}, logOf("RC3C", {{"RD4D", 50}})}, {}, countries());
         ASSERT_EQ(logNamed(check, "RA1A.log").log.state, LogState::Checked) << c.encoding;
         EXPECT_EQ(statusesOf(check, "RA1A.log"), (std::vector<std::string>{"NIL", "REJECTED"})) << c.encoding;
-        const std::string report = participantReport(check, 0);
+        const std::string report = participantReport(check, CrossReferences(check), 0);
         EXPECT_NE(report.find("\r\n5: " + nil + "\r\n"), std::string::npos) << c.encoding << "\n" << report;
         EXPECT_NE(report.find("\r\n6: " + offBand + "\r\n"), std::string::npos) << c.encoding << "\n" << report;
     }
 }
 
 // The stations that cost others the most: twenty at most, each with its
-// share of the NIL and busted lines, rounded to a tenth.
-TEST(Reports, TheCostliestLogsShowTwentyWithTheirShareRounded)
+// The logs that cost others the most: each log's QSO lines its partners
+// lost (NIL or busted in their logs) as a share of its own lines, the
+// highest share first, twenty at most, and only logs of at least
+// cost_ranking_min_qsos lines.
+TEST(Reports, TheCostliestLogsAreRankedByTheShareOfTheirOwnLines)
 {
     const auto rowsOf = [](const std::string& html) {
         const std::size_t table = html.find("cost others the most");
@@ -508,26 +512,80 @@ TEST(Reports, TheCostliestLogsShowTwentyWithTheirShareRounded)
             rows.push_back(html.substr(at, html.find("</tr>", at) - at));
         return rows;
     };
-    // RA1A logged 21 stations that sent logs without the QSO.
-    std::vector<LogInput> logs;
+    const auto checkedWith = [](const std::vector<LogInput>& logs, int minQsos) {
+        ContestConfig config;
+        config.costRankingMinQsos = minQsos;
+        return crossCheck(logs, config, countries());
+    };
+    // RA1A's partners sent logs without its QSOs: RB2B lost both of its 2
+    // lines' worth, RC3C one of 3, RD4D its only one.
+    const std::vector<LogInput> logs = {
+        logOf("RA1A", {{"RB2B", 10}, {"RB2B", 20, "7010 CW"}, {"RC3C", 30}, {"RD4D", 40}}),
+        logOf("RB2B", {{"F5XYZ", 50}, {"F6XYZ", 51}}), logOf("RC3C", {{"F5XYZ", 60}, {"F6XYZ", 61}, {"F8XYZ", 62}}),
+        logOf("RD4D", {{"F5XYZ", 70}})};
+    const struct {
+        int minQsos;
+        std::vector<std::string> rows;  // the start of each row, in order
+    } cases[] = {
+        {1, {"<tr><td>RB2B</td><td class=\"n\">2</td><td class=\"n\">2</td><td class=\"n\">100.0%",
+             "<tr><td>RD4D</td><td class=\"n\">1</td><td class=\"n\">1</td><td class=\"n\">100.0%",
+             "<tr><td>RC3C</td><td class=\"n\">3</td><td class=\"n\">1</td><td class=\"n\">33.3%"}},
+        {2, {"<tr><td>RB2B", "<tr><td>RC3C"}},  // exactly the limit is ranked
+        {3, {"<tr><td>RC3C"}},                  // one line short is not
+        {4, {}},
+    };
+    for (const auto& c : cases) {
+        const std::vector<std::string> rows = rowsOf(resultsHtml(checkedWith(logs, c.minQsos)));
+        ASSERT_EQ(rows.size(), c.rows.size()) << c.minQsos;
+        for (std::size_t k = 0; k < rows.size(); ++k)
+            EXPECT_EQ(rows[k].rfind(c.rows[k], 0), 0u) << c.minQsos << ": " << rows[k];
+    }
+    // Twenty at most: RA1A logged 21 stations that sent logs without it.
+    std::vector<LogInput> many;
     std::vector<Qso> worked;
     for (int i = 0; i < 21; ++i) {
         const std::string call = "R" + std::string(1, static_cast<char>('A' + i)) + "7A";
         worked.push_back({call, i});
-        logs.push_back(logOf(call, {{"F5XYZ", 100 + i}}));
+        many.push_back(logOf(call, {{"F5XYZ", 100 + i}}));
     }
-    logs.push_back(logOf("RA1A", worked));
-    const std::vector<std::string> rows = rowsOf(resultsHtml(crossCheck(logs, {}, countries())));
-    ASSERT_EQ(rows.size(), 20u);
-    EXPECT_NE(rows[0].find("<td class=\"n\">4.8%</td>"), std::string::npos) << rows[0];
-    // RB2B in 2 of 3 such lines, RC3C in 1.
-    const std::vector<std::string> shares = rowsOf(resultsHtml(crossCheck(
-        {logOf("RA1A", {{"RB2B", 10}, {"RB2B", 20, "7010 CW"}, {"RC3C", 30}}), logOf("RB2B", {{"F5XYZ", 40}}),
-         logOf("RC3C", {{"F5XYZ", 50}})},
-        {}, countries())));
-    ASSERT_EQ(shares.size(), 2u);
-    EXPECT_NE(shares[0].find("RB2B</td><td class=\"n\">2</td><td class=\"n\">66.7%"), std::string::npos) << shares[0];
-    EXPECT_NE(shares[1].find("RC3C</td><td class=\"n\">1</td><td class=\"n\">33.3%"), std::string::npos) << shares[1];
+    many.push_back(logOf("RA1A", worked));
+    EXPECT_EQ(rowsOf(resultsHtml(checkedWith(many, 1))).size(), 20u);
+}
+
+// The categories in a fixed order whatever the order of the files:
+// single-op before multi-op, then high power before low before QRP; a
+// value the contest does not know comes last.  An overall table heads
+// them all.
+TEST(Reports, CategoriesComeSingleOpFirstThenByPower)
+{
+    const struct {
+        const char* call;
+        const char* categories;
+    } entries[] = {
+        {"RA1A", "CATEGORY-OPERATOR: MULTI-OP\nCATEGORY-POWER: LOW\n"},
+        {"RB2B", "CATEGORY-OPERATOR: SINGLE-OP\nCATEGORY-POWER: QRP\n"},
+        {"RC3C", "CATEGORY-OPERATOR: SINGLE-OP\nCATEGORY-POWER: HUGE\n"},
+        {"RD4D", "CATEGORY-OPERATOR: MULTI-OP\nCATEGORY-POWER: HIGH\n"},
+        {"RE5E", "CATEGORY-OPERATOR: SINGLE-OP\nCATEGORY-POWER: LOW\n"},
+        {"RF6F", "CATEGORY-OPERATOR: SINGLE-OP\nCATEGORY-POWER: HIGH\n"},
+    };
+    std::vector<LogInput> logs;
+    for (const auto& entry : entries) {
+        LogInput log = logOf(entry.call, {{"RA1A", 10}});
+        log.bytes.insert(log.bytes.find("CALLSIGN:"), entry.categories);
+        logs.push_back(log);
+    }
+    const auto headingsOf = [](const std::string& page) {
+        std::vector<std::string> headings;
+        for (std::size_t at = page.find("<h3>"); at != std::string::npos; at = page.find("<h3>", at + 1))
+            headings.push_back(page.substr(at + 4, page.find("</h3>", at) - at - 4));
+        return headings;
+    };
+    const std::vector<std::string> expected = {"Все участники / All participants", "SINGLE-OP HIGH", "SINGLE-OP LOW",
+                                               "SINGLE-OP QRP", "SINGLE-OP HUGE", "MULTI-OP HIGH", "MULTI-OP LOW"};
+    EXPECT_EQ(headingsOf(resultsHtml(crossCheck(logs, {}, countries()))), expected);
+    std::reverse(logs.begin(), logs.end());
+    EXPECT_EQ(headingsOf(resultsHtml(crossCheck(logs, {}, countries()))), expected);
 }
 
 TEST(Reports, TheReductionIsWhatTheCheckTookFromTheClaim)
@@ -548,7 +606,7 @@ TEST(Reports, TheReductionIsWhatTheCheckTookFromTheClaim)
         check.logs[0].log.callsign = "RA1A";
         check.logs[0].log.claimedScore = c.claimed;
         check.logs[0].score.verifiedScore = c.verified;
-        const std::string report = participantReport(check, 0);
+        const std::string report = participantReport(check, CrossReferences(check), 0);
         EXPECT_EQ(report.find("Reduction") != std::string::npos, c.said != nullptr) << c.verified;
         if (c.said)
             EXPECT_NE(report.find(c.said), std::string::npos) << c.said;
@@ -745,6 +803,8 @@ TEST(CrossCheck, AQsoOutsideThePeriodIsNeverPartOfARepeat)
         {{30, 24 * 60 + 10}, {"OK", "OUT_OF_PERIOD"}},
         {{-10, 30, 40}, {"OUT_OF_PERIOD", "OK", "DUPE"}},
         {{30, 40}, {"OK", "DUPE"}},
+        {{-10, 30, 24 * 60 + 10}, {"OUT_OF_PERIOD", "OK", "OUT_OF_PERIOD"}},
+        {{0, 24 * 60 - 1, 24 * 60}, {"OK", "DUPE", "OUT_OF_PERIOD"}},
     };
     for (const auto& c : cases) {
         std::vector<Qso> ra1a, rb2b;

@@ -27,7 +27,7 @@ bool holdsCyrillic(const std::string& text)
 // log's own words and tags.
 const std::set<std::string> kSameInBothLanguages = {"ListSeparator", "RulesRefusal"};
 // Russian written in Latin letters: the word Russian operators use.
-const std::set<std::string> kRussianInLatinLetters = {"ReportQsosColumn"};
+const std::set<std::string> kRussianInLatinLetters = {"ReplayReportQsosColumn"};
 
 }  // namespace
 

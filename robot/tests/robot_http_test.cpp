@@ -550,12 +550,13 @@ TEST(RobotOrganiser, CallsignsNeverBecomePaths)
         browser.upload(cabrilloLog(callsign, {"RK3DZB"}), "op@example.org");
     ASSERT_TRUE(browser.logIn());
     browser.runCrossCheck();
-    // Every accepted call has a report of its own, and its link leads to it.
+    // Every accepted call has a report and a whole-log page of its own, and
+    // their links lead to them.
     const std::string runPage = browser.get("/organiser/run/1")->body;
     std::set<std::string> reports;
     for (auto at = runPage.find("/ubn/"); at != std::string::npos; at = runPage.find("/ubn/", at + 1))
         reports.insert(runPage.substr(at, runPage.find('"', at) - at));
-    EXPECT_EQ(reports.size(), 4u) << runPage;
+    EXPECT_EQ(reports.size(), 8u) << runPage;
     for (const std::string& report : reports)
         EXPECT_EQ(browser.get("/organiser/run/1" + report)->status, 200) << report;
     // Only the database and the run's own folder lie in the data folder.
@@ -572,6 +573,7 @@ TEST(RobotOrganiser, CallsignsNeverBecomePaths)
                                                "runs/1/all.zip",
                                                "runs/1/logs",
                                                "runs/1/out",
+                                               "runs/1/out/lists.html",
                                                "runs/1/out/qsos.csv",
                                                "runs/1/out/results.csv",
                                                "runs/1/out/results.html",
@@ -748,6 +750,10 @@ TEST(RobotOrganiser, SeesLogsAndMissingCallsRunsTheCheckAndPublishes)
     EXPECT_TRUE(contains(results->body, "UA3ABC") && contains(results->body, "RN9C"));
     EXPECT_EQ(visitor.get("/results/ubn/UA3ABC.txt")->status, 200);
     EXPECT_TRUE(contains(organiser.get("/organiser/run/1")->body, "Its results are the published ones."));
+    // The pages the published results link to lie beside them.
+    for (const char* path : {"/results/ubn/UA3ABC.html", "/results/lists.html", "/results/results.html"})
+        EXPECT_EQ(visitor.get(path)->status, 200) << path;
+    EXPECT_EQ(visitor.get("/results/qsos.csv")->status, 404);
 }
 
 TEST(RobotOrganiser, ClosingRefusesLaterUploadsAndShowsTheDeadline)

@@ -137,8 +137,8 @@ Results parsedResults(const std::string& text)
 // A column head or row name of the results text in the operator's language.
 std::string resultsWord(const std::string& word, Language language)
 {
-    for (const MessageId id : {MessageId::ReportQsosColumn, MessageId::ReportPointsColumn,
-                               MessageId::ReportMultColumn, MessageId::ReportTotalRow})
+    for (const MessageId id : {MessageId::ReplayReportQsosColumn, MessageId::ReplayReportPointsColumn,
+                               MessageId::ReplayReportMultColumn, MessageId::ReplayReportTotalRow})
         if (word == say(id, Language::English))
             return say(id, language);
     return word;
@@ -219,19 +219,19 @@ std::string hourChart(const std::vector<HourCounts>& hours, const std::vector<st
     svg << "</svg>\n";
     return svg.str() +
            legend(bands, bandColour,
-                  say(MessageId::ReportHoursLegend, language));
+                  say(MessageId::ReplayReportHoursLegend, language));
 }
 
 // "77 QSO in 60 minutes from 2025-12-20 23:12 UTC", the hourly rate added
 // for shorter spans.
 std::string rateText(const BestRate& rate, int minutes, Language language)
 {
-    std::string text = say(MessageId::ReportRate, language,
+    std::string text = say(MessageId::ReplayReportRate, language,
                            {"<b>" + std::to_string(rate.qsos) + " QSO</b>", std::to_string(minutes)});
     if (rate.qsos > 0)
-        text += say(MessageId::ReportRateFrom, language, {utcText(rate.from)});
+        text += say(MessageId::ReplayReportRateFrom, language, {utcText(rate.from)});
     if (minutes != 60)
-        text += say(MessageId::ReportRatePerHour, language,
+        text += say(MessageId::ReplayReportRatePerHour, language,
                     {std::to_string(rate.qsos * 60 / static_cast<std::size_t>(minutes))});
     return text;
 }
@@ -248,22 +248,22 @@ std::string hoursSection(const LogSummary& summary, Language language)
 {
     const std::vector<HourCounts> hours = qsosPerHour(summary.counted);
     std::ostringstream html;
-    html << "<p class=\"muted\">" << say(MessageId::ReportHoursNote, language) << "</p>\n";
+    html << "<p class=\"muted\">" << say(MessageId::ReplayReportHoursNote, language) << "</p>\n";
     if (hours.empty())
-        html << "<p class=\"muted\">" << say(MessageId::ReportNoQsoCounted, language) << "</p>\n";
+        html << "<p class=\"muted\">" << say(MessageId::ReplayReportNoQsoCounted, language) << "</p>\n";
     else if (hours.size() > kMostHoursCharted)
         html << "<p class=\"muted\">"
-             << say(MessageId::ReportTooManyHours, language,
+             << say(MessageId::ReplayReportTooManyHours, language,
                     {std::to_string(hours.size()), std::to_string(kMostHoursCharted)})
              << "</p>\n";
     else
         html << hourChart(hours, bandsOf(summary.counted), language);
     html << "<p class=\"rates\">"
-         << say(MessageId::ReportBestRate, language,
+         << say(MessageId::ReplayReportBestRate, language,
                 {rateText(bestRate(summary.counted, 60), 60, language),
                  rateText(bestRate(summary.counted, 10), 10, language)})
          << "</p>\n";
-    return section(say(MessageId::ReportHoursHeading, language), html.str());
+    return section(say(MessageId::ReplayReportHoursHeading, language), html.str());
 }
 
 // The modes of the QSOs: those with a colour of their own in its order,
@@ -325,12 +325,12 @@ std::string bandModeChart(const std::vector<LoggedQso>& qsos, const std::vector<
 
 std::string bandModeSection(const LogSummary& summary, Language language)
 {
-    const std::string heading = say(MessageId::ReportBandModeHeading, language);
+    const std::string heading = say(MessageId::ReplayReportBandModeHeading, language);
     if (summary.counted.empty())
-        return section(heading, "<p class=\"muted\">" + say(MessageId::ReportNoQsoCounted, language) + "</p>");
+        return section(heading, "<p class=\"muted\">" + say(MessageId::ReplayReportNoQsoCounted, language) + "</p>");
     const std::vector<std::string> modes = modesOf(summary.counted);
     return section(heading, bandModeChart(summary.counted, modes) +
-                                legend(modes, modeColour, say(MessageId::ReportModeColours, language)));
+                                legend(modes, modeColour, say(MessageId::ReplayReportModeColours, language)));
 }
 
 std::string resultsSection(const Results& results, Language language)
@@ -349,12 +349,12 @@ std::string resultsSection(const Results& results, Language language)
         }
         html << "</tr>\n";
     }
-    const std::string scoreWord = say(MessageId::ReportScore, Language::English);
+    const std::string scoreWord = say(MessageId::ReplayReportScore, Language::English);
     std::string score = results.score;
     if (score.rfind(scoreWord, 0) == 0)
-        score.replace(0, scoreWord.size(), say(MessageId::ReportScore, language));
+        score.replace(0, scoreWord.size(), say(MessageId::ReplayReportScore, language));
     html << "</table>\n<p class=\"score\">" << escaped(score) << "</p>";
-    return section(say(MessageId::ReportResultsHeading, language), html.str());
+    return section(say(MessageId::ReplayReportResultsHeading, language), html.str());
 }
 
 // The bands the rules reject, asked of the rules themselves.
@@ -371,7 +371,7 @@ std::string rejectedBands(Language language)
     }
     std::string text;
     for (std::size_t i = 0; i < rejected.size(); ++i)
-        text += (i == 0 ? "" : i + 1 == rejected.size() ? say(MessageId::ReportAnd, language) : ", ") + rejected[i];
+        text += (i == 0 ? "" : i + 1 == rejected.size() ? say(MessageId::ReplayReportAnd, language) : ", ") + rejected[i];
     return text;
 }
 
@@ -381,9 +381,9 @@ struct Reason {
     MessageId explanation;  // of the rejected bands, for the one that names them
 };
 const Reason kReasons[] = {
-    {"NO CONTEST BAND !!!", MessageId::ReportNoContestBand},
-    {"NO TEST MODE !!!", MessageId::ReportNoTestMode},
-    {"NO RX NUMBER !!!", MessageId::ReportNoRxNumber},
+    {"NO CONTEST BAND !!!", MessageId::ReplayReportNoContestBand},
+    {"NO TEST MODE !!!", MessageId::ReplayReportNoTestMode},
+    {"NO RX NUMBER !!!", MessageId::ReplayReportNoRxNumber},
 };
 
 std::string explanation(const std::string& reason, Language language)
@@ -422,10 +422,10 @@ std::string qsoCells(const LoggedQso& qso)
 // The heads of a table of QSOs, with one more column when `extra` is given.
 std::string qsoHeads(Language language, const std::string& extra = "")
 {
-    return "<tr><th>" + say(MessageId::ReportLineColumn, language) + "</th><th>UTC</th><th>" +
-           say(MessageId::ReportBandColumn, language) + "</th><th>" + say(MessageId::ReportModeColumn, language) +
-           "</th><th>" + say(MessageId::ReportCallColumn, language) + "</th><th>" +
-           say(MessageId::ReportSentColumn, language) + "</th><th>" + say(MessageId::ReportRcvdColumn, language) +
+    return "<tr><th>" + say(MessageId::ReplayReportLineColumn, language) + "</th><th>UTC</th><th>" +
+           say(MessageId::ReplayReportBandColumn, language) + "</th><th>" + say(MessageId::ReplayReportModeColumn, language) +
+           "</th><th>" + say(MessageId::ReplayReportCallColumn, language) + "</th><th>" +
+           say(MessageId::ReplayReportSentColumn, language) + "</th><th>" + say(MessageId::ReplayReportRcvdColumn, language) +
            "</th>" + (extra.empty() ? "" : "<th>" + extra + "</th>") + "</tr>\n";
 }
 
@@ -438,7 +438,7 @@ std::string notCountedSection(const LogSummary& summary, Language language)
 {
     std::ostringstream html;
     if (summary.rejected.empty() && summary.duplicates.empty())
-        html << "<p class=\"muted\">" << say(MessageId::ReportNothingRejected, language) << "</p>\n";
+        html << "<p class=\"muted\">" << say(MessageId::ReplayReportNothingRejected, language) << "</p>\n";
     for (const std::string& reason : reasonsInOrder(summary.rejected)) {
         const auto inGroup = [&](const RejectedQso& qso) { return qso.reason == reason; };
         html << groupHeading(reason, static_cast<std::size_t>(
@@ -452,16 +452,16 @@ std::string notCountedSection(const LogSummary& summary, Language language)
     }
     if (!summary.duplicates.empty()) {
         html << groupHeading("DUPE !!!", summary.duplicates.size()) << "<p class=\"why\">"
-             << say(MessageId::ReportDuplicatesNote, language) << "</p>\n<table class=\"qsos\">"
-             << qsoHeads(language, say(MessageId::ReportRepeatsColumn, language));
+             << say(MessageId::ReplayReportDuplicatesNote, language) << "</p>\n<table class=\"qsos\">"
+             << qsoHeads(language, say(MessageId::ReplayReportRepeatsColumn, language));
         for (const DuplicateQso& dupe : summary.duplicates)
             html << "<tr>" << qsoCells(dupe.qso) << "<td>"
-                 << say(MessageId::ReportEarlierQso, language,
+                 << say(MessageId::ReplayReportEarlierQso, language,
                         {utcText(dupe.earlier.time), escaped(dupe.earlier.band), std::to_string(dupe.earlier.line)})
                  << "</td></tr>\n";
         html << "</table>\n";
     }
-    return section(say(MessageId::ReportNotCountedHeading, language), html.str());
+    return section(say(MessageId::ReplayReportNotCountedHeading, language), html.str());
 }
 
 std::string summarySection(const LogSummary& summary, Language language)
@@ -477,24 +477,24 @@ std::string summarySection(const LogSummary& summary, Language language)
     html << "</table>\n";
     if (!summary.skipped.empty()) {
         html << "<p class=\"warn\">"
-             << say(MessageId::ReportUnreadLines, language) << "</p>\n<table class=\"qsos\"><tr><th>"
-             << say(MessageId::ReportLineColumn, language) << "</th><th>" << say(MessageId::ReportWhyColumn, language)
+             << say(MessageId::ReplayReportUnreadLines, language) << "</p>\n<table class=\"qsos\"><tr><th>"
+             << say(MessageId::ReplayReportLineColumn, language) << "</th><th>" << say(MessageId::ReplayReportWhyColumn, language)
              << "</th></tr>\n";
         for (const LineMessage& line : summary.skipped)
             html << "<tr><td>" << line.line << "</td><td>" << escaped(line.message.in(language)) << "</td></tr>\n";
         html << "</table>\n";
     }
-    return section(say(MessageId::ReportSummaryHeading, language), html.str(), "summary");
+    return section(say(MessageId::ReplayReportSummaryHeading, language), html.str(), "summary");
 }
 
 std::string multipliersSection(const LogSummary& summary, Language language)
 {
     std::ostringstream html;
-    html << "<p class=\"muted\">" << say(MessageId::ReportMultipliersNote, language) << "</p>\n<p class=\"mults\">";
+    html << "<p class=\"muted\">" << say(MessageId::ReplayReportMultipliersNote, language) << "</p>\n<p class=\"mults\">";
     for (const std::string& call : summary.multipliers)
         html << "<span>" << escaped(call) << "</span> ";
     html << "</p>";
-    return section(say(MessageId::ReportMultipliersHeading, language) + " <span class=\"count\">" +
+    return section(say(MessageId::ReplayReportMultipliersHeading, language) + " <span class=\"count\">" +
                        std::to_string(summary.multipliers.size()) + "</span>",
                    html.str());
 }
@@ -502,9 +502,9 @@ std::string multipliersSection(const LogSummary& summary, Language language)
 std::string cabrilloSection(const ReportInput& input)
 {
     const Language language = input.language;
-    const std::string heading = say(MessageId::ReportCabrilloHeading, language);
+    const std::string heading = say(MessageId::ReplayReportCabrilloHeading, language);
     if (input.cabrilloPath.empty())
-        return section(heading, "<p class=\"muted\">" + say(MessageId::ReportNoCabrillo, language) + "</p>");
+        return section(heading, "<p class=\"muted\">" + say(MessageId::ReplayReportNoCabrillo, language) + "</p>");
     std::ostringstream html;
     html << "<p class=\"muted\">" << escaped(input.cabrilloPath) << "</p>\n<table class=\"header\">\n";
     for (const std::string& line : lines(input.cabrilloText)) {
@@ -602,13 +602,13 @@ BestRate bestRate(const std::vector<LoggedQso>& qsos, int minutes)
 std::string reportHtml(const ReportInput& input)
 {
     const Language language = input.language;
-    const std::string title = say(MessageId::ReportTitle, language, {input.ownCallsign});
+    const std::string title = say(MessageId::ReplayReportTitle, language, {input.ownCallsign});
     std::ostringstream html;
     html << "<!DOCTYPE html>\n<html lang=\"" << languageCode(language)
          << "\">\n<head>\n<meta charset=\"utf-8\">\n<title>" << escaped(title) << "</title>\n"
          << kStyle << "</head>\n<body><main>\n";
     html << "<h1>" << escaped(title) << "</h1>\n<p class=\"muted\">"
-         << say(MessageId::ReportCheckedBy, language, {escaped(input.logFile)}) << "</p>\n";
+         << say(MessageId::ReplayReportCheckedBy, language, {escaped(input.logFile)}) << "</p>\n";
     html << summarySection(input.summary, language) << resultsSection(parsedResults(input.resultsText), language)
          << hoursSection(input.summary, language) << bandModeSection(input.summary, language)
          << notCountedSection(input.summary, language) << multipliersSection(input.summary, language)

@@ -6,7 +6,9 @@
 #include <map>
 #include <set>
 
+#include "base/whole_file.h"
 #include "checker/cross_check.h"
+#include "checker/known_busts.h"
 #include "checker/reports.h"
 #include "checker/sim/contest_sim.h"
 #include "checker/standings.h"
@@ -39,12 +41,14 @@ std::vector<LogInput> logsOf(const SimContest& contest)
     return logs;
 }
 
+// The files a config names lie in the scratch folder.
 CrossCheck checked(const std::string& extraKeys, bool reversed = false)
 {
     std::vector<LogInput> logs = logsOf(contest());
     if (reversed)
         std::reverse(logs.begin(), logs.end());
-    const ContestConfig config = readContestConfig(contestIni(contest()) + extraKeys, "contest.ini");
+    ContestConfig config = readContestConfig(contestIni(contest()) + extraKeys, "contest.ini");
+    loadKnownBusts(config, SIM_SCRATCH_DIR);
     return crossCheck(std::move(logs), config, countries());
 }
 
@@ -162,4 +166,52 @@ TEST(CommitteeKeys, CallsWithoutALogNeedAsManyLogsAsTheOrganiserAsks)
         return qsos;
     };
     EXPECT_LT(counted(strict), counted(checked("count_uniques = no\n")));
+}
+
+// The committee may find that a call without a log that a few logs hold
+// was a station that sent one, miscopied alike: it decides by hand what
+// the logs alone cannot.  Each such call, once listed, makes every line
+// that logged it BUSTED_CALL with the committee's correction.
+TEST(CommitteeKeys, KnownBustsDecideWhatTheLogsCannot)
+{
+    const CrossCheck plain = checked("");
+    std::vector<std::string> senders;
+    for (const CheckedLog& log : plain.logs)
+        if (log.log.state == LogState::Checked)
+            senders.push_back(log.log.callsign);
+    std::map<std::string, std::string> busts;
+    for (const CheckedLog& log : plain.logs)
+        for (std::size_t q = 0; q < log.verdicts.size() && busts.size() < 3; ++q)
+            if (log.verdicts[q].status == QsoStatus::NoLog)
+                busts.try_emplace(log.log.qsos[q].qso.workedCallsign, senders[busts.size()]);
+    ASSERT_EQ(busts.size(), 3u) << "the simulated contest has too few calls without a log";
+    std::string list = "; the committee's decisions\n";
+    for (const auto& [logged, correct] : busts)
+        list += logged + " -> " + correct + "\n";
+    std::filesystem::create_directories(SIM_SCRATCH_DIR);
+    writeWholeFile(std::filesystem::path(SIM_SCRATCH_DIR) / "busts.txt", list);
+    const CrossCheck check = checked("busted_calls = busts.txt\n");
+    std::filesystem::remove(std::filesystem::path(SIM_SCRATCH_DIR) / "busts.txt");
+
+    std::size_t decided = 0;
+    for (std::size_t i = 0; i < check.logs.size(); ++i)
+        for (std::size_t q = 0; q < check.logs[i].verdicts.size(); ++q) {
+            const QsoVerdict &before = plain.logs[i].verdicts[q], &after = check.logs[i].verdicts[q];
+            const auto bust = busts.find(check.logs[i].log.qsos[q].qso.workedCallsign);
+            if (bust == busts.end() || before.status == QsoStatus::Rejected || before.status == QsoStatus::Dupe ||
+                before.status == QsoStatus::OutOfPeriod)
+                continue;
+            EXPECT_EQ(after.status, QsoStatus::BustedCall) << check.logs[i].log.callsign << " " << q;
+            EXPECT_EQ(after.correctCall, bust->second) << check.logs[i].log.callsign << " " << q;
+            ++decided;
+        }
+    EXPECT_GE(decided, busts.size() * 2);
+    // The true station's own line of such a QSO is no longer NIL.
+    const auto nils = [](const CrossCheck& result) {
+        int64_t count = 0;
+        for (const CheckedLog& log : result.logs)
+            count += log.score.statusCounts[static_cast<std::size_t>(QsoStatus::Nil)];
+        return count;
+    };
+    EXPECT_LE(nils(check), nils(plain));
 }

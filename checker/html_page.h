@@ -1,0 +1,39 @@
+// What the checker's HTML pages share: escaped text, table cells, headings
+// from the message catalogue and one frame with one style.  No scripts,
+// nothing fetched: the pages open from a folder or a web server alike.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+
+#include "messages/message_catalogue.h"
+
+// The text escaped for HTML, as valid UTF-8.
+std::string html(const std::string& text);
+
+// "Russian / English" of a catalogue entry, escaped.
+std::string said(MessageId id);
+
+// A column's heading: the Russian, the English small beneath it.
+std::string columnHeading(MessageId id);
+
+std::string cell(const std::string& content, const char* tag = "td");
+std::string number(const std::string& content);  // a right-aligned cell
+std::string number(long long value);
+std::string timeCell(const std::string& time);  // kept on one line
+
+// Append one cell in place, for the pages with a row per QSO line: a
+// field of plain ASCII, as nearly every field of a log is, is copied as it
+// is, without the copies escaping makes.
+void appendCell(std::string& row, const std::string& text);
+void appendNumber(std::string& row, long long value);
+
+// A row of column headings, each from the catalogue.
+std::string headingRow(std::initializer_list<MessageId> headings);
+
+// A table that scrolls sideways inside its own box on a narrow screen, so
+// the page itself never does.
+std::string wideTable(const std::string& rows);
+
+// The whole page: `title` (escaped already) and `body`.
+std::string htmlPage(const std::string& title, const std::string& body);
