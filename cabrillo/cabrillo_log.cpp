@@ -105,52 +105,62 @@ std::string hostVersionText(uint32_t fileVersionMS, uint32_t fileVersionLS)
     return major == 2 ? formatted("%u.%u", major, minor) : formatted("%u.%u.%u", major, minor, third);
 }
 
+namespace {
+
+// The header values kept in the settings file for the next run, in the
+// order they are written.  Most are read back as they stand; the dialog
+// opens with the contest, SINGLE-OP and CW whatever the file holds, and the
+// operators default to the station's own call.
+struct KeptHeaderValue {
+    const char* key;
+    std::string CabrilloHeader::*field;
+    bool readAsItStands;
+};
+const KeptHeaderValue kKeptHeaderValues[] = {
+    {"Band", &CabrilloHeader::categoryBand, true},
+    {"Power", &CabrilloHeader::categoryPower, true},
+    {"Operators", &CabrilloHeader::operators, false},
+    {"Name", &CabrilloHeader::name, true},
+    {"Address", &CabrilloHeader::address, true},
+    {"Address-City", &CabrilloHeader::addressCity, true},
+    {"Address-PostalCode", &CabrilloHeader::addressPostalCode, true},
+    {"Address-Country", &CabrilloHeader::addressCountry, true},
+    {"Category", &CabrilloHeader::categoryOperator, false},
+    {"Contest", &CabrilloHeader::contest, false},
+    {"Email", &CabrilloHeader::email, true},
+    {"Club", &CabrilloHeader::club, true},
+    {"SoapBox", &CabrilloHeader::soapbox, true},
+    {"Loc", &CabrilloHeader::location, true},
+    {"Mode", &CabrilloHeader::categoryMode, false},
+};
+
+}  // namespace
+
 void CCabrilloLog::loadHeader(const std::string& callsign, const Settings& settings)
 {
     header_.callsign = callsign;
     fileBaseName_ = cabrilloBaseName(callsign);
+    for (const KeptHeaderValue& kept : kKeptHeaderValues)
+        if (kept.readAsItStands)
+            header_.*kept.field = settings.read(kept.key);
     header_.operators = settings.read("Operators", callsign.c_str());
-    header_.name = settings.read("Name");
-    header_.address = settings.read("Address");
-    header_.addressCity = settings.read("Address-City");
-    header_.addressPostalCode = settings.read("Address-PostalCode");
-    header_.addressCountry = settings.read("Address-Country");
-    header_.claimed = settings.read("Claimed");
-    header_.location = settings.read("Loc");
-    header_.email = settings.read("Email");
-    header_.club = settings.read("Club");
-    header_.soapbox = soapboxForEditing(settings.read("SoapBox"));
-    header_.contest = "ZEMRIX";
-    header_.categoryOperator = "SINGLE-OP";
-    header_.categoryMode = "CW";
-    // What the operator chose last time, rather than the same defaults on
-    // every run.
-    header_.categoryBand = settings.read("Band", "ALL");
-    header_.categoryPower = settings.read("Power", "HIGH");
+    // The band and power the operator chose last time, rather than the same
+    // defaults on every run.
     if (header_.categoryBand.empty())
         header_.categoryBand = "ALL";
     if (header_.categoryPower.empty())
         header_.categoryPower = "HIGH";
+    header_.soapbox = soapboxForEditing(header_.soapbox);
+    header_.claimed = settings.read("Claimed");
+    header_.contest = "ZEMRIX";
+    header_.categoryOperator = "SINGLE-OP";
+    header_.categoryMode = "CW";
 }
 
 void CCabrilloLog::storeHeader(Settings& settings) const
 {
-    const CabrilloHeader& h = header_;
-    settings.write("Band", h.categoryBand);
-    settings.write("Power", h.categoryPower);
-    settings.write("Operators", h.operators);
-    settings.write("Name", h.name);
-    settings.write("Address", h.address);
-    settings.write("Address-City", h.addressCity);
-    settings.write("Address-PostalCode", h.addressPostalCode);
-    settings.write("Address-Country", h.addressCountry);
-    settings.write("Category", h.categoryOperator);
-    settings.write("Contest", h.contest);
-    settings.write("Email", h.email);
-    settings.write("Club", h.club);
-    settings.write("SoapBox", h.soapbox);
-    settings.write("Loc", h.location);
-    settings.write("Mode", h.categoryMode);
+    for (const KeptHeaderValue& kept : kKeptHeaderValues)
+        settings.write(kept.key, header_.*kept.field);
 }
 
 bool CCabrilloLog::EditHeader(const std::string& callsign, Platform& platform, std::unique_lock<std::mutex>& entry)

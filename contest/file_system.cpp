@@ -37,14 +37,12 @@ public:
         std::FILE* file = std::fopen(path.c_str(), "rb");
         if (!file)
             return std::nullopt;
-        std::string bytes;
-        char buffer[4096];
-        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-            bytes.append(buffer, got);
-        const bool failed = std::ferror(file) != 0;
+        const std::optional<std::string> bytes =
+            readInPieces([file](char* buffer, std::size_t size) -> std::optional<std::size_t> {
+                const std::size_t got = std::fread(buffer, 1, size, file);
+                return got == 0 && std::ferror(file) ? std::nullopt : std::optional<std::size_t>(got);
+            });
         std::fclose(file);
-        if (failed)
-            return std::nullopt;
         return bytes;
     }
 

@@ -5,6 +5,7 @@
 // portable one.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -47,6 +48,24 @@ public:
 
     virtual void remove(const std::string& path) = 0;
 };
+
+// The whole of a file, read a piece at a time by `readPiece(buffer, size)`:
+// the bytes it put into the buffer, 0 at the end of the file, or nothing
+// when the read failed (and so the whole is nothing).
+template <typename ReadPiece>
+std::optional<std::string> readInPieces(ReadPiece readPiece)
+{
+    std::string bytes;
+    char buffer[4096];
+    for (;;) {
+        const std::optional<std::size_t> got = readPiece(buffer, sizeof buffer);
+        if (!got)
+            return std::nullopt;
+        if (*got == 0)
+            return bytes;
+        bytes.append(buffer, *got);
+    }
+}
 
 // Standard C++ files, for builds without Win32.
 FileSystem& portableFileSystem();

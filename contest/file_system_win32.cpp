@@ -76,15 +76,14 @@ public:
         const HANDLE file = openFile(path, GENERIC_READ, OPEN_EXISTING);
         if (file == INVALID_HANDLE_VALUE)
             return std::nullopt;
-        std::string bytes;
-        char buffer[4096];
-        DWORD got = 0;
-        bool failed = false;
-        while (!(failed = !::ReadFile(file, buffer, sizeof buffer, &got, nullptr)) && got > 0)
-            bytes.append(buffer, got);
+        const std::optional<std::string> bytes =
+            readInPieces([file](char* buffer, std::size_t size) -> std::optional<std::size_t> {
+                DWORD got = 0;
+                if (!::ReadFile(file, buffer, static_cast<DWORD>(size), &got, nullptr))
+                    return std::nullopt;
+                return got;
+            });
         ::CloseHandle(file);
-        if (failed)
-            return std::nullopt;
         return bytes;
     }
 

@@ -36,7 +36,11 @@ asm(R"(
     .globl _zemrixWindowGate, _zemrixWindowGateEnd, _zemrixWindowGateData, _zemrixWindowGateTarget
     .globl _zemrixCallGate, _zemrixCallGateEnd, _zemrixCallGateData, _zemrixCallGateTarget, _zemrixCallGateWords
     .intel_syntax noprefix
-_zemrixWindowGate:
+
+# Both gates open alike: the frame, the data and the target written into
+# the immediates at `data` and `target`, and the reference on the target's
+# module, going on at 2f without one.
+.macro zemrix_gate_entry data, target
     push ebp
     mov ebp, esp
     push ebx
@@ -44,10 +48,10 @@ _zemrixWindowGate:
     push edi
     push 0                          # [ebp-16]: the module, once referenced
     .byte 0xBB                      # mov ebx, imm32: the gate's data
-_zemrixWindowGateData:
+\data:
     .long 0
-    .byte 0xBF                      # mov edi, imm32: the procedure
-_zemrixWindowGateTarget:
+    .byte 0xBF                      # mov edi, imm32: what it calls
+\target:
     .long 0
     lea eax, [ebp-16]
     push eax
@@ -56,6 +60,27 @@ _zemrixWindowGateTarget:
     call dword ptr [ebx+4]          # GetModuleHandleExW
     test eax, eax
     jz 2f
+.endm
+
+# ... and close alike: the reference given back, the answer in esi (0 at
+# 2, without a reference), the frame left; each returns as its kind does.
+.macro zemrix_gate_exit
+    push dword ptr [ebp-16]
+    call dword ptr [ebx+8]          # FreeLibrary
+    mov eax, esi
+    jmp 3f
+2:
+    xor eax, eax
+3:
+    lea esp, [ebp-12]
+    pop edi
+    pop esi
+    pop ebx
+    pop ebp
+.endm
+
+_zemrixWindowGate:
+    zemrix_gate_entry _zemrixWindowGateData, _zemrixWindowGateTarget
     xor esi, esi
     cmp dword ptr [ebx], 0          # closed
     jne 1f
@@ -66,42 +91,13 @@ _zemrixWindowGateTarget:
     call edi
     mov esi, eax
 1:
-    push dword ptr [ebp-16]
-    call dword ptr [ebx+8]          # FreeLibrary
-    mov eax, esi
-    jmp 3f
-2:
-    xor eax, eax
-3:
-    lea esp, [ebp-12]
-    pop edi
-    pop esi
-    pop ebx
-    pop ebp
+    zemrix_gate_exit
     ret 16
     .p2align 4
 _zemrixWindowGateEnd:
 
 _zemrixCallGate:
-    push ebp
-    mov ebp, esp
-    push ebx
-    push esi
-    push edi
-    push 0                          # [ebp-16]: the module, once referenced
-    .byte 0xBB                      # mov ebx, imm32: the gate's data
-_zemrixCallGateData:
-    .long 0
-    .byte 0xBF                      # mov edi, imm32: the function
-_zemrixCallGateTarget:
-    .long 0
-    lea eax, [ebp-16]
-    push eax
-    push edi
-    push 4                          # GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS
-    call dword ptr [ebx+4]          # GetModuleHandleExW
-    test eax, eax
-    jz 2f
+    zemrix_gate_entry _zemrixCallGateData, _zemrixCallGateTarget
     .byte 0xB9                      # mov ecx, imm32: the arguments' words
 _zemrixCallGateWords:
     .long 0
@@ -112,18 +108,7 @@ _zemrixCallGateWords:
 5:
     call edi
     mov esi, eax
-    push dword ptr [ebp-16]
-    call dword ptr [ebx+8]          # FreeLibrary
-    mov eax, esi
-    jmp 3f
-2:
-    xor eax, eax
-3:
-    lea esp, [ebp-12]
-    pop edi
-    pop esi
-    pop ebx
-    pop ebp
+    zemrix_gate_exit
     ret
     .p2align 4
 _zemrixCallGateEnd:

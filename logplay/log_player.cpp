@@ -23,12 +23,10 @@ QsoFields hostFieldsOf(const LoggedQso& qso, const std::string& countryPrefix)
 
 LogPlayer::LogPlayer(const ReplayPlan& plan)
 {
-    ResetArgs reset;
-    reset.ownCallsign = plan.ownCallsign;
-    reset.contestStart = oleTimeOf(plan.contestStart);
-    reset.contestEnd = oleTimeOf(plan.contestEnd);
-    reset.ownCountryPrefix = plan.ownCountryPrefix;
-    beginContestRun(state_, reset);
+    // No Cabrillo export: the player writes no file.
+    const int32_t exportFlag = 0;
+    beginContestRun(state_, {exportFlag, plan.ownCallsign, oleTimeOf(plan.contestStart), oleTimeOf(plan.contestEnd),
+                             plan.ownCountryPrefix});
 }
 
 QsoOutcome LogPlayer::play(const LoggedQso& qso, const std::string& countryPrefix)

@@ -63,6 +63,11 @@ bool isCallsign(const std::string& call)
            call.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789/") == std::string::npos;
 }
 
+BothLanguages inBothLanguages(const Message& message)
+{
+    return {message.in(Language::English), message.in(Language::Russian)};
+}
+
 bool isReadable(const JudgedQso& judged)
 {
     return judged.readable;
@@ -136,12 +141,12 @@ Precheck LogChecker::precheck(const std::string& bytes, const std::string& fileN
     Precheck precheck;
     precheck.refusal = refusalOf(check.state);
     if (!precheck.accepted())
-        precheck.refusalDetail = check.stateReason->english();
+        precheck.refusalDetail = inBothLanguages(*check.stateReason);
     precheck.callsign = check.callsign;
     refuseForTheRobot(check, rules_->contest, precheck);
     precheck.category = categoryLine(check.header);
     for (const Message& problem : check.headerProblems)
-        precheck.headerProblems.push_back(problem.english());
+        precheck.headerProblems.push_back(inBothLanguages(problem));
     precheck.qsoLines = static_cast<int>(check.qsos.size());
     if (check.claimedScore)
         precheck.claimedScore = *check.claimedScore;
@@ -153,7 +158,7 @@ Precheck LogChecker::precheck(const std::string& bytes, const std::string& fileN
     std::set<std::string> worked;
     for (const JudgedQso& judged : check.qsos) {
         if (!judged.accepted()) {
-            precheck.rejectedLines.push_back({judged.qso.line, judged.text, judged.rejection->english()});
+            precheck.rejectedLines.push_back({judged.qso.line, judged.text, inBothLanguages(*judged.rejection)});
             continue;
         }
         if (!judged.qso.workedCallsign.empty())

@@ -78,6 +78,13 @@ DELETE FROM settings WHERE key = 'last_run';
     {"sessions", "token_hash", R"sql(
 CREATE TABLE sessions(token_hash TEXT PRIMARY KEY, expires_at INTEGER NOT NULL) WITHOUT ROWID;
 )sql"},
+    // 6: the checker's words of a pre-check in Russian too.  One kept
+    // before has '' there, and its page shows the English.
+    {"prechecks", "header_problems_ru", R"sql(
+ALTER TABLE prechecks ADD COLUMN refusal_detail_ru TEXT NOT NULL DEFAULT '';
+ALTER TABLE prechecks ADD COLUMN header_problems_ru TEXT NOT NULL DEFAULT '';
+ALTER TABLE rejected_lines ADD COLUMN reason_ru TEXT NOT NULL DEFAULT '';
+)sql"},
 };
 
 bool hasColumn(sqlite3* db, const char* table, const char* column)

@@ -10,8 +10,13 @@
 #include "robot/check_runner.h"
 #include "robot/pages.h"
 
+// How many rows of a long list of the organiser's a page holds: a list of a
+// large contest stays quick to send and to draw.
+inline constexpr std::size_t kRowsOnAPage = 200;
+
 struct OrganiserView {
-    std::vector<StoredUpload> logs;
+    std::vector<StoredUpload> logs;  // all of them; the page shows its share
+    std::size_t page = 1;            // of the logs received, from 1
     std::vector<StoredUpload> refused;
     std::vector<MissingLog> missing;
     std::vector<StoredUpload> versions;  // every accepted upload, by callsign
@@ -24,10 +29,15 @@ struct OrganiserView {
 
 std::string organiserPage(const PageTexts& texts, const std::string& csrfToken, const OrganiserView& view);
 
+// Every version received, a page of them at a time (`page` from 1).
+std::string versionsPage(const PageTexts& texts, const std::vector<StoredUpload>& versions, std::size_t page);
+
 struct RunView {
     RunRecord run;
     std::optional<RunProgress> progress;   // while it runs
     std::vector<std::string> reportNames;  // once it is done
+    std::size_t logsRead = 0;              // once it is done
+    bool published = false;                // its results are the public ones
 };
 
 // A cross-check run: while it runs, its progress (the page refreshes

@@ -17,13 +17,21 @@ namespace {
 
 constexpr int kMinimumWorkedBy = 2;
 
-// A run number as a page or a form gives it: digits only, within range.
-bool parseRunNumber(const std::string& text, long long& run)
+// A run or page number as a page or a form gives it: digits only, within range.
+bool parseNumber(const std::string& text, long long& number)
 {
     if (text.empty() || text.size() > 12 || text.find_first_not_of("0123456789") != std::string::npos)
         return false;
-    run = std::stoll(text);
-    return run > 0;
+    number = std::stoll(text);
+    return number > 0;
+}
+
+// The page of a long list asked for: the first unless a sound number is given.
+std::size_t requestedPage(const httplib::Request& req)
+{
+    long long page = 1;
+    parseNumber(req.get_param_value("page"), page);
+    return static_cast<std::size_t>(page);
 }
 
 const char* contentTypeOf(const std::string& name)
@@ -54,6 +62,7 @@ void RobotServer::showOrganiser(Request& r)
 {
     OrganiserView view;
     view.logs = store_.latestLogs();
+    view.page = requestedPage(r.req);
     view.refused = store_.refusedUploads();
     view.missing = store_.missingLogs(kMinimumWorkedBy);
     view.versions = store_.everyVersion();
@@ -65,10 +74,15 @@ void RobotServer::showOrganiser(Request& r)
     r.page(200, organiserPage(r.texts, r.csrfToken(), view));
 }
 
+void RobotServer::showVersions(Request& r)
+{
+    r.page(200, versionsPage(r.texts, store_.everyVersion(), requestedPage(r.req)));
+}
+
 void RobotServer::startCrossCheck(Request& r)
 {
     long long newestSeen = 0;
-    parseRunNumber(formField(r.req, "newest"), newestSeen);
+    parseNumber(formField(r.req, "newest"), newestSeen);
     r.redirect("/organiser/run/" + std::to_string(runner_.start(newestSeen)));
 }
 
@@ -76,7 +90,7 @@ std::optional<RunRecord> RobotServer::requestedRun(Request& r)
 {
     long long run = 0;
     const std::string number = r.req.matches.size() > 1 ? r.req.matches[1].str() : formField(r.req, "run");
-    if (!parseRunNumber(number, run))
+    if (!parseNumber(number, run))
         return std::nullopt;
     return runs_.find(run);
 }
@@ -85,14 +99,18 @@ void RobotServer::showRun(Request& r)
 {
     const auto run = requestedRun(r);
     if (!run)
-        return r.message(404, r.texts.robotTitle, r.texts.notFound);
+        return r.message(404, r.texts.contestName(), r.texts(MessageId::RobotNotFound));
     RunView view;
     view.run = *run;
     const auto progress = runner_.progress();
     if (progress && progress->run == run->id)
         view.progress = progress;
-    if (const auto outputs = runner_.outputsOf(*run))
+    if (const auto outputs = runner_.outputsOf(*run)) {
         view.reportNames = listedFiles((fs::path(*outputs) / "out" / "ubn").string());
+        // The run keeps every log it read, and nothing else, in logs/.
+        view.logsRead = listedFiles((fs::path(*outputs) / "logs").string()).size();
+    }
+    view.published = store_.setting(kPublishedKey) == std::to_string(run->id);
     r.page(200, runPage(r.texts, r.csrfToken(), view));
 }
 
@@ -101,14 +119,14 @@ void RobotServer::sendRunFile(Request& r)
     const auto run = requestedRun(r);
     const auto outputs = run ? runner_.outputsOf(*run) : std::nullopt;
     if (!outputs)
-        return r.message(404, r.texts.robotTitle, r.texts.notFound);
+        return r.message(404, r.texts.contestName(), r.texts(MessageId::RobotNotFound));
     // The zip lies beside the run's outputs, not among them.
     const std::string name = r.req.matches[3];
     const fs::path folder = *outputs;
     const fs::path base = name == "all.zip" ? folder : folder / (r.req.matches[2].matched ? "out/ubn" : "out");
     const auto path = listedFile(base.string(), name);
     if (!path)
-        return r.message(404, r.texts.robotTitle, r.texts.notFound);
+        return r.message(404, r.texts.contestName(), r.texts(MessageId::RobotNotFound));
     r.res.set_content(readWholeFile(*path), contentTypeOf(name));
     if (name == "all.zip")
         r.res.set_header("Content-Disposition",
@@ -121,7 +139,7 @@ void RobotServer::publish(Request& r)
 {
     const auto run = requestedRun(r);
     if (!run || run->state != RunState::Done)
-        return r.message(409, r.texts.robotTitle, r.texts.notPublishable);
+        return r.message(409, r.texts.contestName(), r.texts(MessageId::RobotNotPublishable));
     UploadWindow window;
     window.closed = uploadsClosed(std::time(nullptr), window.deadline);
     if (!window.closed && formField(r.req, "confirm") != "yes")
@@ -142,9 +160,9 @@ void RobotServer::decideVersion(Request& r)
 {
     const std::string choice = formField(r.req, "choice");
     if (choice != "check" && choice != "keep")
-        return r.message(400, r.texts.organiserHeading, r.texts.badRequest);
+        return r.message(400, r.texts(MessageId::RobotOrganiserHeading), r.texts(MessageId::RobotBadRequest));
     if (!store_.decideVersion(formField(r.req, "receipt"), choice == "check"))
-        return r.message(409, r.texts.organiserHeading, r.texts.notWaiting);
+        return r.message(409, r.texts(MessageId::RobotOrganiserHeading), r.texts(MessageId::RobotNotWaiting));
     r.redirect("/organiser");
 }
 
@@ -201,13 +219,13 @@ void RobotServer::sendPublished(Request& r, const std::string& folder, const std
     const auto run = published ? runs_.find(std::stoll(*published)) : std::nullopt;
     const auto outputs = run ? runner_.outputsOf(*run) : std::nullopt;
     if (!outputs)
-        return r.message(404, r.texts.publicResults, r.texts.notPublished);
+        return r.message(404, r.texts(MessageId::RobotPublicResults), r.texts(MessageId::RobotNotPublished));
     const auto path = listedFile((fs::path(*outputs) / folder).string(), name);
     if (!path)
-        return r.message(404, r.texts.robotTitle, r.texts.notFound);
+        return r.message(404, r.texts.contestName(), r.texts(MessageId::RobotNotFound));
     std::string content = readWholeFile(*path);
     if (name == "results.html")
-        content = withRunNote(std::move(content), fill(fill(r.texts.resultsOfRun, std::to_string(run->id)).c_str(),
-                                                       formatUtcSecond(run->finishedAt)));
+        content = withRunNote(std::move(content), r.texts(MessageId::RobotResultsOfRun,
+                                                          {std::to_string(run->id), formatUtcSecond(run->finishedAt)}));
     r.res.set_content(content, contentTypeOf(name));
 }

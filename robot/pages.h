@@ -4,6 +4,7 @@
 #pragma once
 
 #include <ctime>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,9 +17,11 @@
 std::string csrfField(const std::string& token);
 // A button that posts a form of its own; `fields` are hidden name=value
 // inputs the robot made itself.
-std::string postButton(const std::string& action, const std::string& id, const char* label,
+std::string postButton(const std::string& action, const std::string& id, const std::string& label,
                        const std::string& csrfToken,
                        const std::vector<std::pair<std::string, std::string>>& fields = {});
+// A table's row of headings, in the page's language.
+std::string headingRow(const PageTexts& texts, std::initializer_list<MessageId> headings);
 // A claimed score, or the words for none.
 std::string scoreText(const PageTexts& texts, const std::optional<long long>& value);
 
@@ -34,8 +37,11 @@ struct UploadWindow {
     bool closed = false;
 };
 
+// "2 MB", "512 KB": an upload limit as the pages state it.
+std::string sizeText(const PageTexts& texts, std::size_t bytes);
+
 // `earlierReceipt` fills the form's field for it: an edit link's receipt.
-std::string uploadPage(const PageTexts& texts, const std::string& contestName, const UploadWindow& window,
+std::string uploadPage(const PageTexts& texts, const UploadWindow& window, std::size_t uploadLimit,
                        const std::string& csrfToken, const std::string& earlierReceipt);
 
 // A short answer: a heading, one message, a link back to the form.
@@ -56,7 +62,7 @@ struct Answer {
 // The answer to an upload, also shown again at its receipt's address.
 std::string answerPage(const PageTexts& texts, const Answer& answer);
 // The whole list of rejected lines, one a line: number, text, reason, tab-separated.
-std::string rejectedLinesText(const std::vector<RejectedLine>& lines);
+std::string rejectedLinesText(const std::vector<RejectedLine>& lines, Language language);
 
 std::string loginPage(const PageTexts& texts, const std::string& csrfToken, const std::string& message);
 

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "messages/language.h"
+
 // Why an upload is refused outright; anything else is accepted, with its
 // header problems and rejected lines listed.  Kept in the database by
 // number: new reasons go at the end.
@@ -26,15 +28,28 @@ enum class Refusal {
 // The longest callsign taken; real ones are far shorter.
 inline constexpr std::size_t kLongestCallsign = 20;
 
+// A text of the checker's in both languages, kept with the upload so that
+// its page reads in either.  A pre-check kept before it had Russian has
+// none: the English stands in.
+struct BothLanguages {
+    std::string english;
+    std::string russian;
+
+    const std::string& in(Language language) const
+    {
+        return language == Language::Russian && !russian.empty() ? russian : english;
+    }
+};
+
 struct RejectedLine {
-    int line = 0;        // 1-based, in the uploaded file
-    std::string text;    // the line as the participant wrote it
-    std::string reason;  // the rules' words, as err.txt has them
+    int line = 0;          // 1-based, in the uploaded file
+    std::string text;      // the line as the participant wrote it
+    BothLanguages reason;  // the rules' words as err.txt has them, or the reader's
 };
 
 struct Precheck {
     Refusal refusal = Refusal::None;
-    std::string refusalDetail;  // the reader's own words, for NotALog
+    BothLanguages refusalDetail;  // the reader's own words, for NotALog
     std::string callsign;       // upper case; empty when the log names none
     std::string qsoCallsign;    // CallsignMismatch: the own call most QSO lines give
     std::string qsoDates;       // NoQsoInPeriod: "2024-12-21" or "2024-12-21 ... 2024-12-22"
@@ -43,7 +58,7 @@ struct Precheck {
     int qsoLines = 0;
     std::optional<long long> claimedScore;  // absent when the log claims none
     long long computedScore = 0;
-    std::vector<std::string> headerProblems;
+    std::vector<BothLanguages> headerProblems;
     std::vector<RejectedLine> rejectedLines;
     std::string resultsText;                   // the plug-in's results text for this log
     std::string errorLines;                    // err.txt as the plug-in would write it

@@ -38,11 +38,11 @@ bool isEmailAddress(const std::string& text)
     return text.find('@', at + 1) == std::string::npos;
 }
 
-std::string sizeText(std::size_t bytes)
+// The words for a request answered outside the routes: in the language its
+// cookie or its browser asks for.
+PageTexts textsOutsideRoutes(const httplib::Request& req, const std::string& contestName)
 {
-    if (bytes % (1024 * 1024) == 0)
-        return std::to_string(bytes / (1024 * 1024)) + " MB";
-    return std::to_string(bytes / 1024) + " KB";
+    return PageTexts(chooseLanguage(cookieValue(req, "lang"), req.get_header_value("Accept-Language")), contestName);
 }
 
 TransportLimits transportLimits(const RobotConfig& config)
@@ -98,6 +98,7 @@ const RobotServer::Route RobotServer::kRoutes[] = {
     {"POST", "/organiser/login", "/organiser/login", &RobotServer::logIn},
     {"POST", "/organiser/logout", "/organiser/logout", &RobotServer::logOut},
     {"GET", "/organiser", "/organiser", &RobotServer::showOrganiser},
+    {"GET", "/organiser/versions", "/organiser/versions", &RobotServer::showVersions},
     {"POST", "/organiser/check", "/organiser/check", &RobotServer::startCrossCheck},
     {"POST", "/organiser/publish", "/organiser/publish", &RobotServer::publish},
     {"POST", "/organiser/close", "/organiser/close", &RobotServer::closeNow},
@@ -180,7 +181,7 @@ void RobotServer::installRoutes()
             const std::string chosen = req.get_param_value("lang");
             const std::string choice = chosen.empty() ? cookieValue(req, "lang") : chosen;
             const Language language = chooseLanguage(choice, req.get_header_value("Accept-Language"));
-            Request r{req, res, pageTexts(language), config_.secureCookies};
+            Request r{req, res, PageTexts(language, config_.contestName), config_.secureCookies};
             if (chosen == "ru" || chosen == "en")
                 r.setCookie("lang", chosen, "; Max-Age=31536000");
             if (passesGate(r))
@@ -199,24 +200,24 @@ void RobotServer::installRoutes()
         httplib::Server::HandlerWithResponse([this](const httplib::Request& req, httplib::Response& res) {
             if (!res.body.empty())
                 return httplib::Server::HandlerResponse::Unhandled;
-            const PageTexts& texts =
-                pageTexts(chooseLanguage(cookieValue(req, "lang"), req.get_header_value("Accept-Language")));
-            std::string text = texts.badRequest;
+            const PageTexts texts = textsOutsideRoutes(req, config_.contestName);
+            std::string text = texts(MessageId::RobotBadRequest);
             if (res.status == 404)
-                text = texts.notFound;
+                text = texts(MessageId::RobotNotFound);
             if (res.status == 413)
-                text = fill(texts.tooLarge, sizeText(config_.uploadLimit));
+                text = texts(MessageId::RobotTooLarge, {sizeText(texts, config_.uploadLimit)});
             if (res.status == 503)
-                text = texts.busy;
-            res.set_content(messagePage(texts, texts.robotTitle, text, "/"), kHtml);
+                text = texts(MessageId::RobotBusy);
+            res.set_content(messagePage(texts, texts.contestName(), text, "/"), kHtml);
             return httplib::Server::HandlerResponse::Handled;
         }));
-    http.set_exception_handler([](const httplib::Request& req, httplib::Response& res, std::exception_ptr thrown) {
+    http.set_exception_handler([this](const httplib::Request& req, httplib::Response& res,
+                                      std::exception_ptr thrown) {
         noteRequestFailure(whatWasThrown(thrown));
-        const PageTexts& texts =
-            pageTexts(chooseLanguage(cookieValue(req, "lang"), req.get_header_value("Accept-Language")));
+        const PageTexts texts = textsOutsideRoutes(req, config_.contestName);
         res.status = 500;
-        res.set_content(messagePage(texts, texts.robotTitle, texts.serverError, "/"), kHtml);
+        res.set_content(messagePage(texts, texts.contestName(), texts(MessageId::RobotServerError), "/"),
+                        kHtml);
     });
 }
 
@@ -230,7 +231,7 @@ bool RobotServer::passesGate(Request& r)
         return false;
     }
     if (r.req.method == "POST" && !r.formIsGenuine()) {
-        r.message(403, r.texts.refusedHeading, r.texts.badForm);
+        r.message(403, r.texts(MessageId::RobotRefusedHeading), r.texts(MessageId::RobotBadForm));
         return false;
     }
     return true;
@@ -259,7 +260,7 @@ void RobotServer::showUploadForm(Request& r)
     // An edit link from an answer page brings its receipt along.
     const std::string replace = r.req.get_param_value("replace");
     r.page(200,
-           uploadPage(r.texts, config_.contestName, window, r.csrfToken(), isReceiptShaped(replace) ? replace : ""));
+           uploadPage(r.texts, window, config_.uploadLimit, r.csrfToken(), isReceiptShaped(replace) ? replace : ""));
 }
 
 void RobotServer::takeUpload(Request& r)
@@ -267,7 +268,8 @@ void RobotServer::takeUpload(Request& r)
     const std::time_t now = std::time(nullptr);
     std::time_t deadline = 0;
     if (uploadsClosed(now, deadline))
-        return r.message(403, r.texts.closedHeading, fill(r.texts.closedSince, formatUtcMinute(deadline)));
+        return r.message(403, r.texts(MessageId::RobotClosedHeading),
+                         r.texts(MessageId::RobotClosedSince, {formatUtcMinute(deadline)}));
 
     NewUpload upload;
     upload.receivedAt = now;
@@ -280,12 +282,13 @@ void RobotServer::takeUpload(Request& r)
         upload.fileName = "pasted";
     }
     if (upload.original.size() > config_.uploadLimit)
-        return r.message(413, r.texts.refusedHeading, fill(r.texts.tooLarge, sizeText(config_.uploadLimit)));
+        return r.message(413, r.texts(MessageId::RobotRefusedHeading),
+                         r.texts(MessageId::RobotTooLarge, {sizeText(r.texts, config_.uploadLimit)}));
     if (trimmed(upload.original).empty())
-        return r.message(400, r.texts.refusedHeading, r.texts.noLogSent);
+        return r.message(400, r.texts(MessageId::RobotRefusedHeading), r.texts(MessageId::RobotNoLogSent));
     upload.email = trimmed(formField(r.req, "email"));
     if (!isEmailAddress(upload.email))
-        return r.message(400, r.texts.refusedHeading, r.texts.badEmail);
+        return r.message(400, r.texts(MessageId::RobotRefusedHeading), r.texts(MessageId::RobotBadEmail));
     upload.earlierReceipt = upperCase(trimmed(formField(r.req, "earlier")));
 
     upload.precheck = checker_.precheck(upload.original, upload.fileName);
@@ -312,7 +315,7 @@ std::optional<StoredUpload> RobotServer::requestedUpload(Request& r)
 {
     auto stored = store_.findByReceipt(r.req.matches[1]);
     if (!stored)
-        r.message(404, r.texts.robotTitle, r.texts.notFound);
+        r.message(404, r.texts.contestName(), r.texts(MessageId::RobotNotFound));
     return stored;
 }
 
@@ -340,8 +343,9 @@ void RobotServer::sendReceiptList(Request& r)
     const auto stored = requestedUpload(r);
     if (!stored)
         return;
-    const std::string text = r.req.matches[2] == "rejected" ? rejectedLinesText(store_.rejectedLines(stored->id))
-                                                            : keptPrecheck(*stored, 0).precheck.errorLines;
+    const std::string text = r.req.matches[2] == "rejected"
+                                 ? rejectedLinesText(store_.rejectedLines(stored->id), r.texts.language())
+                                 : keptPrecheck(*stored, 0).precheck.errorLines;
     r.res.set_content(text, "text/plain; charset=utf-8");
 }
 
@@ -375,11 +379,11 @@ void RobotServer::logIn(Request& r)
         r.setCookie("session", session);
         return r.redirect("/organiser");
     case OrganiserAuth::Login::Wrong:
-        return r.page(403, loginPage(r.texts, r.csrfToken(), r.texts.wrongPassword));
+        return r.page(403, loginPage(r.texts, r.csrfToken(), r.texts(MessageId::RobotWrongPassword)));
     case OrganiserAuth::Login::Throttled: {
         const std::string wait = std::to_string(auth_.secondsToWait(address));
         r.res.set_header("Retry-After", wait);
-        return r.page(429, loginPage(r.texts, r.csrfToken(), fill(r.texts.throttled, wait)));
+        return r.page(429, loginPage(r.texts, r.csrfToken(), r.texts(MessageId::RobotThrottled, {wait})));
     }
     }
 }

@@ -58,6 +58,7 @@ private:
     void logIn(Request& r);
     void logOut(Request& r);
     void showOrganiser(Request& r);
+    void showVersions(Request& r);
     void startCrossCheck(Request& r);
     void showRun(Request& r);
     void sendRunFile(Request& r);

@@ -23,7 +23,7 @@ std::string formField(const httplib::Request& req, const std::string& name);
 struct RobotServer::Request {
     const httplib::Request& req;
     httplib::Response& res;
-    const PageTexts& texts;
+    const PageTexts texts;
     bool secureCookies;
 
     void setCookie(const std::string& name, const std::string& value, const std::string& extra = "");

@@ -44,11 +44,13 @@ StoredUpload readUpload(Statement& row)
     return upload;
 }
 
-std::string joinedLines(const std::vector<std::string>& lines)
+// One language's side of a list, a line each: the checker's words hold no
+// line break.
+std::string joinedLines(const std::vector<BothLanguages>& lines, std::string BothLanguages::*language)
 {
     std::string text;
-    for (const std::string& line : lines)
-        text += (text.empty() ? "" : "\n") + line;
+    for (const BothLanguages& line : lines)
+        text += (text.empty() ? "" : "\n") + line.*language;
     return text;
 }
 
@@ -60,6 +62,16 @@ std::vector<std::string> splitLines(const std::string& text)
         lines.push_back(text.substr(at, end - at));
         at = end + 1;
     }
+    return lines;
+}
+
+// The two sides put back together; a list kept without Russian has none.
+std::vector<BothLanguages> pairedLines(const std::string& english, const std::string& russian)
+{
+    std::vector<BothLanguages> lines;
+    const std::vector<std::string> russianLines = splitLines(russian);
+    for (const std::string& line : splitLines(english))
+        lines.push_back({line, lines.size() < russianLines.size() ? russianLines[lines.size()] : std::string()});
     return lines;
 }
 
@@ -106,15 +118,19 @@ void UploadStore::add(const NewUpload& upload)
 
 void UploadStore::insertPrecheck(long long id, const Precheck& precheck)
 {
-    Statement insert(db_, "INSERT INTO prechecks(upload_id, refusal, refusal_detail, qso_callsign, qso_dates, "
-                          "contest_period, header_problems, results_text, error_lines) VALUES(?,?,?,?,?,?,?,?,?)");
-    insert.bindAll(id, static_cast<long long>(precheck.refusal), precheck.refusalDetail, precheck.qsoCallsign,
-                   precheck.qsoDates, precheck.contestPeriod, joinedLines(precheck.headerProblems),
-                   precheck.resultsText, precheck.errorLines);
+    Statement insert(db_, "INSERT INTO prechecks(upload_id, refusal, refusal_detail, refusal_detail_ru, qso_callsign, "
+                          "qso_dates, contest_period, header_problems, header_problems_ru, results_text, error_lines) "
+                          "VALUES(?,?,?,?,?,?,?,?,?,?,?)");
+    insert.bindAll(id, static_cast<long long>(precheck.refusal), precheck.refusalDetail.english,
+                   precheck.refusalDetail.russian, precheck.qsoCallsign, precheck.qsoDates, precheck.contestPeriod,
+                   joinedLines(precheck.headerProblems, &BothLanguages::english),
+                   joinedLines(precheck.headerProblems, &BothLanguages::russian), precheck.resultsText,
+                   precheck.errorLines);
     insert.step();
-    Statement line(db_, "INSERT INTO rejected_lines(upload_id, line, text, reason) VALUES(?,?,?,?)");
+    Statement line(db_, "INSERT INTO rejected_lines(upload_id, line, text, reason, reason_ru) VALUES(?,?,?,?,?)");
     for (const RejectedLine& rejected : precheck.rejectedLines) {
-        line.bindAll(id, static_cast<long long>(rejected.line), rejected.text, rejected.reason);
+        line.bindAll(id, static_cast<long long>(rejected.line), rejected.text, rejected.reason.english,
+                     rejected.reason.russian);
         line.step();
         line.reset();
     }
@@ -139,11 +155,12 @@ std::vector<RejectedLine> UploadStore::rejectedLines(long long id)
 
 std::vector<RejectedLine> UploadStore::rejectedLinesLocked(long long id, int most)
 {
-    Statement query(db_, "SELECT line, text, reason FROM rejected_lines WHERE upload_id = ? ORDER BY line LIMIT ?");
+    Statement query(db_, "SELECT line, text, reason, reason_ru FROM rejected_lines WHERE upload_id = ? "
+                         "ORDER BY line LIMIT ?");
     query.bindAll(id, static_cast<long long>(most));
     std::vector<RejectedLine> lines;
     while (query.step())
-        lines.push_back({static_cast<int>(query.integer(0)), query.text(1), query.text(2)});
+        lines.push_back({static_cast<int>(query.integer(0)), query.text(1), {query.text(2), query.text(3)}});
     return lines;
 }
 
@@ -152,6 +169,7 @@ std::optional<KeptPrecheck> UploadStore::keptPrecheck(long long id, int rejected
     std::lock_guard<std::mutex> lock(mutex_);
     Statement query(db_, "SELECT p.refusal, p.refusal_detail, p.qso_callsign, p.qso_dates, p.contest_period, "
                          "p.header_problems, p.results_text, p.error_lines, u.callsign, "
+                         "p.refusal_detail_ru, p.header_problems_ru, "
                          "(SELECT COUNT(*) FROM rejected_lines r WHERE r.upload_id = p.upload_id) "
                          "FROM prechecks p JOIN uploads u ON u.id = p.upload_id WHERE p.upload_id = ?");
     query.bind(1, id);
@@ -160,15 +178,15 @@ std::optional<KeptPrecheck> UploadStore::keptPrecheck(long long id, int rejected
     KeptPrecheck kept;
     Precheck& precheck = kept.precheck;
     precheck.refusal = static_cast<Refusal>(query.integer(0));
-    precheck.refusalDetail = query.text(1);
+    precheck.refusalDetail = {query.text(1), query.text(9)};
     precheck.qsoCallsign = query.text(2);
     precheck.qsoDates = query.text(3);
     precheck.contestPeriod = query.text(4);
-    precheck.headerProblems = splitLines(query.text(5));
+    precheck.headerProblems = pairedLines(query.text(5), query.text(10));
     precheck.resultsText = query.text(6);
     precheck.errorLines = query.text(7);
     precheck.callsign = query.text(8);
-    kept.rejectedLineCount = static_cast<int>(query.integer(9));
+    kept.rejectedLineCount = static_cast<int>(query.integer(11));
     precheck.rejectedLines = rejectedLinesLocked(id, rejectedLinesShown);
     return kept;
 }

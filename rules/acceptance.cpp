@@ -30,18 +30,18 @@ std::string storedCountryPrefix(const std::string& prefix)
 // Band and mode point into `qso`, which outlives the append.
 CInfo recordFor(const QsoFields& qso)
 {
-    CInfo record;
-    record.workedCallsign = qso.workedCallsign;
-    record.band = qso.band;
-    record.mode = qso.mode;
-    record.rstReceived = qso.rstReceived;
-    record.rstSent = qso.rstSent;
-    record.exchangeReceived = qso.exchangeReceived;
-    record.exchangeSent = qso.exchangeSent;
-    record.countryPrefix = storedCountryPrefix(qso.countryPrefix);
-    record.frequencyKhz = kilohertz(qso.frequencyHz);
-    record.time = qso.time;
-    return record;
+    const int32_t notYetADuplicate = 0;  // playQso marks it once it has asked the log
+    return {qso.workedCallsign,
+            storedCountryPrefix(qso.countryPrefix),
+            qso.band,
+            qso.mode,
+            qso.rstReceived,
+            qso.rstSent,
+            qso.exchangeReceived,
+            qso.exchangeSent,
+            kilohertz(qso.frequencyHz),
+            notYetADuplicate,
+            qso.time};
 }
 
 }  // namespace

@@ -4,8 +4,6 @@
 # with the pictures kept.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/install-deps.sh
-cmake -S . -B build/robot -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/robot --target zemrix-robot -j"$(nproc)" >/dev/null
-/usr/bin/python3 robot/tests/browser_test.py build/robot/robot/zemrix-robot build/robot/robot/tests/scratch/screenshots \
+robot=$(tools/build-robot.sh)
+/usr/bin/python3 robot/tests/browser_test.py "$robot" build/robot/robot/tests/scratch/screenshots \
   /usr/share/hamradio-files/cty.dat tools/replay/sample/zemrix-sample.log --screenshots docs

@@ -6,11 +6,7 @@
 # participants would.  Stop it with Ctrl+C.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/install-deps.sh
-
-cmake -S . -B build/robot -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/robot --target zemrix-robot -j"$(nproc)" >/dev/null
-robot=build/robot/robot/zemrix-robot
+robot=$(tools/build-robot.sh)
 
 demo=${1:-build/robot-demo}
 mkdir -p "$demo"

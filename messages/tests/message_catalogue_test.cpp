@@ -26,6 +26,8 @@ bool holdsCyrillic(const std::string& text)
 // Texts that are the same in both languages: punctuation, or only the
 // log's own words and tags.
 const std::set<std::string> kSameInBothLanguages = {"ListSeparator", "RulesRefusal"};
+// Russian written in Latin letters: the word Russian operators use.
+const std::set<std::string> kRussianInLatinLetters = {"ReplayReportQsosColumn"};
 
 }  // namespace
 
@@ -44,7 +46,7 @@ TEST(MessageCatalogue, EveryMessageHasBothLanguagesWithTheSameValues)
         EXPECT_EQ(placeholders(entry.english), placeholders(entry.russian));
         EXPECT_FALSE(holdsCyrillic(entry.english));
         if (!kSameInBothLanguages.count(entry.name)) {
-            EXPECT_TRUE(holdsCyrillic(entry.russian));
+            EXPECT_EQ(holdsCyrillic(entry.russian), !kRussianInLatinLetters.count(entry.name));
             EXPECT_NE(std::string(entry.english), entry.russian);
         }
     }

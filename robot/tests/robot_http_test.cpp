@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <set>
 
+#include "robot/organiser_pages.h"
 #include "robot/pages.h"
 #include "robot/upload_store.h"
 #include "robot_fixture.h"
@@ -27,6 +28,16 @@ std::string withHeaderCall(std::string log, const std::string& callsign)
 {
     const auto at = log.find("CALLSIGN: ") + 10;
     return log.replace(at, log.find("\r\n", at) - at, callsign);
+}
+
+// The rows of the table with this id.
+std::size_t tableRows(const std::string& page, const std::string& id)
+{
+    const auto table = page.find("id=\"" + id + "\""), end = page.find("</table>", table);
+    std::size_t rows = 0;
+    for (auto at = page.find("<tr><td>", table); at < end; at = page.find("<tr><td>", at + 1))
+        ++rows;
+    return rows;
 }
 
 std::string statusAndBody(const httplib::Result& result)
@@ -63,6 +74,60 @@ TEST(RobotPages, EachPageAnswersInTheBrowsersLanguage)
         EXPECT_TRUE(contains(result->body, c.expected)) << c.path << " " << c.language << "\n" << result->body;
         EXPECT_TRUE(contains(result->get_header_value("Content-Type"), "text/html")) << c.path;
     }
+}
+
+// Every page a participant meets bears the contest's name from the
+// settings, escaped like any text; a refusal shows why and no table of the
+// log it did not take; the err.txt box shows only with a QSO in it; the form
+// states the formats and the size limit in the visitor's language.
+void namedContest(RobotConfig& config)
+{
+    config.contestName = "Кубок <ZEMRIX> 2025";
+    config.uploadLimit = 512 * 1024;
+}
+
+TEST(RobotPages, AnswersBearTheContestsNameAndShowOnlyWhatTheLogHas)
+{
+    RunningRobot robot(namedContest);
+    const std::string title = "<h1>Кубок &lt;ZEMRIX&gt; 2025</h1>";
+    Browser browser(robot.port());
+    std::string withDupe = cabrilloLog("UA3ABC", {"RK3DZB", "RN9C"});
+    withDupe.insert(withDupe.find("END-OF-LOG"),
+                    "QSO:  3527 CW 2025-12-20 2130 UA3ABC        599 16     RK3DZB        599 48\r\n");
+    const struct {
+        const char* what;
+        httplib::Result page;
+        bool hasTables;
+        bool hasErrTxt;
+    } pages[] = {
+        {"the form", browser.get("/"), false, false},
+        {"a clean log", browser.upload(cabrilloLog("UA3ABC", {"RK3DZB", "RN9C"}), "op@example.org"), true, false},
+        {"a log with a duplicate", browser.upload(withDupe, "op@example.org"), true, true},
+        {"a refusal", browser.upload("Dear organiser,\nmy log follows.\n", "op@example.org"), false, false},
+        {"another contest's log",
+         browser.upload("START-OF-LOG: 3.0\r\nCONTEST: CQ-WW-CW\r\nCALLSIGN: UA3ABC\r\n"
+                        "QSO:  3527 CW 2025-12-20 2000 UA3ABC        599 16     RK3DZB        599 48\r\n",
+                        "op@example.org"),
+         false, false},
+        {"a page that is not there", browser.get("/receipt/ZZZZZZZZZZ"), false, false},
+    };
+    for (const auto& page : pages) {
+        ASSERT_TRUE(page.page) << page.what;
+        const std::string& body = page.page->body;
+        EXPECT_TRUE(contains(body, title)) << page.what << "\n" << body;
+        EXPECT_FALSE(contains(body, "log robot")) << page.what;
+        EXPECT_EQ(contains(body, "<table"), page.hasTables) << page.what << "\n" << body;
+        EXPECT_EQ(contains(body, "id=\"err\""), page.hasErrTxt) << page.what << "\n" << body;
+    }
+    EXPECT_TRUE(contains(pages[3].page->body, "id=\"receipt\">")) << "a refusal keeps its receipt";
+
+    const struct {
+        const char* language;
+        const char* limits;
+    } forms[] = {{"en", "Formats taken: Cabrillo or ADIF, as a file of any name or pasted; at most 512 KB a log."},
+                 {"ru", "Принимаются форматы Cabrillo и ADIF, файлом с любым именем или текстом; не больше 512 КБ"}};
+    for (const auto& form : forms)
+        EXPECT_TRUE(contains(Browser(robot.port(), form.language).get("/")->body, form.limits)) << form.language;
 }
 
 TEST(RobotPages, LanguageSwitchIsRememberedByCookie)
@@ -251,8 +316,12 @@ TEST(RobotUpload, OnlyItsSenderReplacesALogAndTheOrganiserDecidesTheRest)
     // address and time; the organiser's choice is the one checked from then.
     const std::string list = organiser.get("/organiser")->body;
     EXPECT_TRUE(contains(list, "Versions waiting for your decision (2)")) << list;
-    EXPECT_EQ(std::count(list.begin(), list.end(), '@'), 2 * 2 + 4 + 1) << "two pairs, four versions, the list";
-    EXPECT_TRUE(contains(list, "<td>" + formatUtcSecond(versions[1].receivedAt) + "</td><td>other@example.org"));
+    EXPECT_EQ(std::count(list.begin(), list.end(), '@'), 2 * 2 + 1) << "two pairs, the list";
+    EXPECT_TRUE(contains(list, "href=\"/organiser/versions\">Every version received (4)</a>")) << list;
+    const std::string everyVersion = organiser.get("/organiser/versions")->body;
+    EXPECT_EQ(std::count(everyVersion.begin(), everyVersion.end(), '@'), 4) << everyVersion;
+    EXPECT_TRUE(contains(everyVersion, "<td>" + formatUtcSecond(versions[1].receivedAt) +
+                                           "</td><td><span class=\"wraps\">other@example.org"));
     EXPECT_EQ(organiser.post("/organiser/version", {{"csrf", "forged"}, {"receipt", receiptOf(two)}})->status, 403);
     EXPECT_EQ(organiser.post("/organiser/version", {{"csrf", organiser.csrf()}, {"receipt", receiptOf(two)}})->status,
               400);
@@ -281,6 +350,60 @@ TEST(RobotUpload, AnswerShowsRejectedLinesAndBothScores)
     EXPECT_TRUE(contains(result->body, "id=\"computed\">"));
     EXPECT_TRUE(contains(result->body, "NO CONTEST BAND")) << result->body;
     EXPECT_TRUE(contains(result->body, "<td>8</td>")) << "the rejected line's number in the file";
+}
+
+// The longest stretch of a catalogue text between its values: what a page
+// holds of it whatever the values are.
+std::string longestFixedPart(const std::string& text)
+{
+    std::string longest;
+    for (std::size_t at = 0; at <= text.size();) {
+        const std::size_t end = std::min(text.find("{}", at), text.size());
+        if (end - at > longest.size())
+            longest = text.substr(at, end - at);
+        at = end + 2;
+    }
+    return longest;
+}
+
+// A page in one language holds no catalogue text of the other: its own
+// words, the checker's words for the log's lines and header, and the
+// downloads, for a refusal and for an answer with problems of every kind.
+TEST(RobotPages, APageHoldsNoTextOfTheOtherLanguage)
+{
+    RunningRobot robot;
+    std::string withProblems = cabrilloLog("UA3ABC", {"RK3DZB"}, "CATEGORY-POWER: HUGE\r\n");
+    withProblems.insert(withProblems.find("END-OF-LOG"),
+                        "QSO:  1830 CW 2025-12-20 2100 UA3ABC        599 16     DL1AA         599 48\r\n"
+                        "QSO:  3527 CW 2025-12-20\r\n");
+    const struct {
+        const char* acceptLanguage;
+        Language language;
+        const char* header;  // the checker's words for the header and for the short line
+        const char* line;
+    } languages[] = {{"ru", Language::Russian, "неизвестное значение CATEGORY-POWER", "в строке QSO полей: "},
+                     {"en", Language::English, "unknown CATEGORY-POWER", "QSO line has "}};
+    for (const auto& side : languages) {
+        SCOPED_TRACE(side.acceptLanguage);
+        Browser browser(robot.port(), side.acceptLanguage);
+        const auto answer = browser.upload(withProblems, "op@example.org");
+        ASSERT_EQ(answer->status, 200) << answer->body;
+        EXPECT_TRUE(contains(answer->body, side.header)) << answer->body;
+        EXPECT_TRUE(contains(answer->body, side.line)) << answer->body;
+        const std::string receipt = "/receipt/" + receiptOf(answer);
+        const std::string pages[] = {answer->body, browser.get(receipt)->body,
+                                     browser.get(receipt + "/rejected.txt")->body, browser.get("/")->body,
+                                     browser.upload("Dear organiser,\nmy log follows.\n", "op@example.org")->body};
+        const Language other = side.language == Language::Russian ? Language::English : Language::Russian;
+        for (const CatalogueEntry& entry : messageCatalogue()) {
+            const std::string own = longestFixedPart(say(entry.id, side.language));
+            const std::string foreign = longestFixedPart(say(entry.id, other));
+            if (foreign.size() < 8 || contains(own, foreign))
+                continue;
+            for (const std::string& page : pages)
+                EXPECT_FALSE(contains(page, foreign)) << entry.name << ": " << foreign;
+        }
+    }
 }
 
 // The contest runs 2025-12-20 20:00-22:00 here.  A log wholly outside it is
@@ -328,11 +451,8 @@ TEST(RobotUpload, LongListsAreCutToAScreenfulAndDownloadedWhole)
             browser.upload(withRejectedLines(cabrilloLog("UA3ABC", {"RK3DZB"}), rejected), "op@example.org");
         ASSERT_EQ(answer->status, 200) << answer->body;
         const std::string& page = answer->body;
-        const auto table = page.find("id=\"rejected\""), tableEnd = page.find("</table>", table);
-        int rows = 0;
-        for (auto at = page.find("<tr><td>", table); at < tableEnd; at = page.find("<tr><td>", at + 1))
-            ++rows;
-        EXPECT_EQ(rows, std::min(rejected, kLinesOnAPage)) << rejected;
+        EXPECT_EQ(tableRows(page, "rejected"), static_cast<std::size_t>(std::min(rejected, kLinesOnAPage)))
+            << rejected;
         const std::string note = "The first 50 of " + std::to_string(rejected) + " are shown.";
         EXPECT_EQ(contains(page, note), rejected > kLinesOnAPage) << rejected;
 
@@ -537,6 +657,48 @@ TEST(RobotOrganiser, BehindTheProxyEachClientIsThrottledAlone)
     EXPECT_FALSE(spoofer.logIn());
 }
 
+// The organiser's long lists come a page of rows at a time: a list of
+// exactly a page has no links, one row more makes a second page; a page
+// number out of range or not a number shows the nearest page.
+TEST(RobotOrganiser, LongListsComeAPageAtATime)
+{
+    RunningRobot robot;
+    Browser organiser(robot.port());
+    ASSERT_TRUE(organiser.logIn());
+    UploadStore store(robot.databasePath());
+    std::size_t received = 0;
+    const auto receiveUpTo = [&](std::size_t logs) {
+        for (; received < logs; ++received) {
+            NewUpload upload;
+            upload.receipt = "P" + std::to_string(1000000 + received);
+            upload.accepted = true;
+            upload.callsign = "R" + std::to_string(received) + "AA";
+            store.add(upload);
+        }
+    };
+    const struct {
+        std::size_t logs;
+        const char* query;
+        std::size_t rowsShown;
+        bool links;
+    } cases[] = {
+        {kRowsOnAPage, "", kRowsOnAPage, false},   {kRowsOnAPage + 1, "", kRowsOnAPage, true},
+        {kRowsOnAPage + 1, "?page=2", 1, true},    {kRowsOnAPage + 1, "?page=3", 1, true},
+        {kRowsOnAPage + 1, "?page=0", kRowsOnAPage, true}, {kRowsOnAPage + 1, "?page=x", kRowsOnAPage, true},
+    };
+    for (const auto& c : cases) {
+        receiveUpTo(c.logs);
+        const std::string trace = std::to_string(c.logs) + " logs, " + c.query;
+        for (const auto& [path, table] : {std::pair<std::string, std::string>{"/organiser", "logs"},
+                                          std::pair<std::string, std::string>{"/organiser/versions", "versions"}}) {
+            const auto page = organiser.get(path + c.query);
+            ASSERT_EQ(page->status, 200) << path << " " << trace;
+            EXPECT_EQ(tableRows(page->body, table), c.rowsShown) << path << " " << trace;
+            EXPECT_EQ(contains(page->body, "class=\"pages\""), c.links) << path << " " << trace;
+        }
+    }
+}
+
 TEST(RobotOrganiser, SeesLogsAndMissingCallsRunsTheCheckAndPublishes)
 {
     RunningRobot robot;
@@ -563,6 +725,7 @@ TEST(RobotOrganiser, SeesLogsAndMissingCallsRunsTheCheckAndPublishes)
     EXPECT_EQ(organiser.runCrossCheck(), "/organiser/run/1");
     const std::string runPage = organiser.get("/organiser/run/1")->body;
     EXPECT_TRUE(contains(runPage, "ubn/UA3ABC.txt")) << runPage;
+    EXPECT_TRUE(contains(runPage, "Logs read: 3. Its results are not published.")) << runPage;
     EXPECT_EQ(organiser.get("/organiser/run/1/results.html")->status, 200);
     EXPECT_TRUE(contains(organiser.get("/organiser/run/1/ubn/RK3DZB.txt")->body, "RK3DZB"));
     const std::vector<std::string> zipped = zipEntries(organiser.get("/organiser/run/1/all.zip")->body);
@@ -586,6 +749,7 @@ TEST(RobotOrganiser, SeesLogsAndMissingCallsRunsTheCheckAndPublishes)
     ASSERT_EQ(results->status, 200);
     EXPECT_TRUE(contains(results->body, "UA3ABC") && contains(results->body, "RN9C"));
     EXPECT_EQ(visitor.get("/results/ubn/UA3ABC.txt")->status, 200);
+    EXPECT_TRUE(contains(organiser.get("/organiser/run/1")->body, "Its results are the published ones."));
     // The pages the published results link to lie beside them.
     for (const char* path : {"/results/ubn/UA3ABC.html", "/results/lists.html", "/results/results.html"})
         EXPECT_EQ(visitor.get(path)->status, 200) << path;

@@ -1,6 +1,7 @@
 #include "stats_dll.h"
 
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -11,6 +12,15 @@ Fn resolve(HMODULE module, const char* name)
     if (!address)
         throw std::runtime_error(std::string("Stats.dll does not export ") + name);
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(address));
+}
+
+// Each entry point by name, into the member named before it.
+template <typename Fn, typename... More>
+void resolveAll(HMODULE module, Fn& entry, const char* name, More&&... more)
+{
+    entry = resolve<Fn>(module, name);
+    if constexpr (sizeof...(more) > 0)
+        resolveAll(module, std::forward<More>(more)...);
 }
 
 // Arguments the plug-in must ignore get values it would choke on if it
@@ -41,17 +51,10 @@ StatsDll::StatsDll() : module_(::LoadLibraryA(statsDllPath().c_str()))
 {
     if (!module_)
         throw std::runtime_error("cannot load " + statsDllPath());
-    AddData0 = resolve<AddOrRemoveFn>(module_, "AddData0");
-    RemoveData0 = resolve<AddOrRemoveFn>(module_, "RemoveData0");
-    CheckCall0 = resolve<CheckCallFn>(module_, "CheckCall0");
-    ResetStats0 = resolve<ResetFn>(module_, "ResetStats0");
-    GetResult0 = resolve<GetResultFn>(module_, "GetResult0");
-    RunCommand0 = resolve<RunCommandFn>(module_, "?RunCommand0@@YAPBDHPBD@Z");
-    SetupSet0 = resolve<SetupSetFn>(module_, "SetupSet0");
-    GetSetName = resolve<GetSetNameFn>(module_, "GetSetName");
-    GetNumberOfSets = resolve<CountFn>(module_, "GetNumberOfSets");
-    GetExchgCount0 = resolve<ExchangeCountFn>(module_, "GetExchgCount0");
-    IsValidExchg0 = resolve<IsValidExchangeFn>(module_, "IsValidExchg0");
+    resolveAll(module_, AddData0, "AddData0", RemoveData0, "RemoveData0", CheckCall0, "CheckCall0", ResetStats0,
+               "ResetStats0", GetResult0, "GetResult0", RunCommand0, "?RunCommand0@@YAPBDHPBD@Z", SetupSet0,
+               "SetupSet0", GetSetName, "GetSetName", GetNumberOfSets, "GetNumberOfSets", GetExchgCount0,
+               "GetExchgCount0", IsValidExchg0, "IsValidExchg0");
 }
 
 StatsDll::~StatsDll()

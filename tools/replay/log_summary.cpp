@@ -7,6 +7,7 @@
 #include "contest/state.h"
 #include "logfile/text.h"
 #include "logplay/log_player.h"
+#include "messages/message_catalogue.h"
 #include "rules/acceptance.h"
 #include "score/scoring.h"
 
@@ -57,18 +58,16 @@ LogSummary summarizeLog(const ContestLog& log, const std::vector<LoggedQso>& che
 std::vector<std::pair<std::string, std::size_t>> summaryFigures(const LogSummary& summary, Language language)
 {
     std::vector<std::pair<std::string, std::size_t>> figures = {
-        {inLanguage(language, "QSOs in the file", "QSO в файле"), summary.qsosInFile},
-        {inLanguage(language, "not read", "не прочитаны"), summary.skipped.size()},
+        {say(MessageId::ReplayQsosInFile, language), summary.qsosInFile},
+        {say(MessageId::ReplayNotRead, language), summary.skipped.size()},
     };
     if (summary.excluded > 0)
-        figures.emplace_back(
-            inLanguage(language, "left out by the log itself (X-QSO)", "исключены самим журналом (X-QSO)"),
-            summary.excluded);
+        figures.emplace_back(say(MessageId::ReplayLeftOutByLog, language), summary.excluded);
     if (summary.notChecked > 0)
-        figures.emplace_back(inLanguage(language, "left out of the check", "не проверялись"), summary.notChecked);
-    figures.emplace_back(inLanguage(language, "rejected by the rules", "отклонены правилами"), summary.rejected.size());
-    figures.emplace_back(inLanguage(language, "duplicates", "повторы"), summary.duplicates.size());
-    figures.emplace_back(inLanguage(language, "counted in the score", "засчитаны"), summary.counted.size());
+        figures.emplace_back(say(MessageId::ReplayLeftOutOfCheck, language), summary.notChecked);
+    figures.emplace_back(say(MessageId::ReplayRejectedByRules, language), summary.rejected.size());
+    figures.emplace_back(say(MessageId::ReplayDuplicates, language), summary.duplicates.size());
+    figures.emplace_back(say(MessageId::ReplayCounted, language), summary.counted.size());
     return figures;
 }
 

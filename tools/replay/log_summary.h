@@ -12,12 +12,6 @@
 #include "messages/language.h"
 #include "logfile/contest_log.h"
 
-// The English or the Russian text, by the operator's language.
-inline const char* inLanguage(Language language, const char* english, const char* russian)
-{
-    return language == Language::Russian ? russian : english;
-}
-
 struct RejectedQso {
     LoggedQso qso;
     std::string reason;  // the rules' word for it, as err.txt ends the line: "NO TEST MODE !!!"

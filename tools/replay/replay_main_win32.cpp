@@ -24,6 +24,7 @@
 #include <iomanip>
 #include <iostream>
 #include <memory>
+#include <sstream>
 
 #include "base/console.h"
 #include "base/country_file.h"
@@ -33,7 +34,7 @@
 #include "cabrillo/cabrillo_log.h"
 #include "contest/settings_win32.h"
 #include "dialog_answerer.h"
-#include "messages/language.h"
+#include "messages/message_catalogue.h"
 #include "log_summary.h"
 #include "logfile/log_file.h"
 #include "logfile/reading_summary.h"
@@ -49,10 +50,10 @@ namespace {
 
 Language gLanguage = Language::English;  // set once, first thing in wmain
 
-// The operator's language picks the text.
-std::string say(const char* english, const char* russian)
+// A catalogue message in the operator's language.
+std::string say(MessageId id, const std::vector<std::string>& values = {})
 {
-    return inLanguage(gLanguage, english, russian);
+    return ::say(id, gLanguage, values);
 }
 
 Language systemLanguage()
@@ -67,11 +68,10 @@ bool writeOutput(const std::string& path, const std::string& bytes)
     const std::optional<WriteFailure> failure = writeWholeFileWin32(path, bytes);
     if (!failure)
         return true;
-    const std::string reason = failure->kind == WriteFailure::Folder     ? say("it is a folder", "это папка")
-                               : failure->kind == WriteFailure::ReadOnly ? say("the file is read-only",
-                                                                               "файл только для чтения")
+    const std::string reason = failure->kind == WriteFailure::Folder     ? say(MessageId::ReplayIsAFolder)
+                               : failure->kind == WriteFailure::ReadOnly ? say(MessageId::ReplayReadOnly)
                                                                          : failure->systemReason;
-    std::cerr << say("cannot write ", "не удалось записать ") << systemPath(path) << ": " << reason << "\n";
+    std::cerr << say(MessageId::ReplayCannotWrite, {systemPath(path), reason}) << "\n";
     return false;
 }
 
@@ -82,8 +82,7 @@ std::string countryFilePath(const ReplayOptions& options)
         return options.countryFile;
     if (const auto found = findCountryFile(pathOf(programFolder())))
         return found->u8string();
-    throw CountryFileError(say("no country file cty.dat beside replay.exe; put it there or give --cty PATH",
-                               "рядом с replay.exe нет файла стран cty.dat; положите его туда или укажите --cty ФАЙЛ"));
+    throw CountryFileError(say(MessageId::ReplayNoCountryFile));
 }
 
 // The header values the dialog opens with: the log's own, then the header
@@ -93,15 +92,11 @@ std::vector<HeaderValue> cabrilloHeader(const ReplayOptions& options, const Cont
     std::vector<std::string> leftOut;
     std::vector<HeaderValue> header = headerFromLog(log, leftOut);
     for (const std::string& line : leftOut)
-        std::cout << options.logFile << ": " << line
-                  << say(" is not a Cabrillo 3.0 value; the header dialog keeps its own",
-                         " — не значение Cabrillo 3.0; в шапке остаётся значение по умолчанию")
-                  << "\n";
+        std::cout << say(MessageId::ReplayNotACabrilloValue, {options.logFile, line}) << "\n";
     if (!options.headerFile.empty()) {
         std::ifstream in(pathOf(options.headerFile));
         if (!in)
-            throw UsageError(say("cannot read the header file ", "не удалось прочитать файл шапки ") +
-                             options.headerFile);
+            throw UsageError(say(MessageId::ReplayCannotReadHeaderFile, {options.headerFile}));
         const std::vector<HeaderValue> fromFile = readHeaderFile(in, options.headerFile);
         header.insert(header.end(), fromFile.begin(), fromFile.end());
     }
@@ -155,9 +150,8 @@ const wchar_t kSettingsFile[] = L"Plugins\\ZEMRIX.ini";
 void markSettingsAsReplays()
 {
     if (!::WritePrivateProfileStringW(L"Replay", L"WrittenBy", L"replay.exe", kSettingsFile))
-        throw std::runtime_error(say("cannot write ", "не удалось записать ") +
-                                 systemPath(absolutePath("Plugins\\ZEMRIX.ini")) + ": " +
-                                 systemMessage(::GetLastError()));
+        throw std::runtime_error(say(MessageId::ReplayCannotWrite, {systemPath(absolutePath("Plugins\\ZEMRIX.ini")),
+                                                                    systemMessage(::GetLastError())}));
 }
 
 bool holdsHostSettings(const std::string& folder)
@@ -178,24 +172,17 @@ void enterWorkingDirectory(const std::string& folder)
 {
     std::error_code error;
     if (folder.empty() && holdsHostSettings(currentFolder()))
-        throw std::runtime_error(
-            say("this folder holds the logging program's own settings Plugins\\ZEMRIX.ini, which a check would "
-                "overwrite together with its err.txt; run replay from another folder or give --workdir DIR",
-                "в этой папке лежат настройки самой программы-журнала Plugins\\ZEMRIX.ini; проверка перезаписала бы "
-                "их и err.txt. Запустите replay из другой папки или укажите --workdir ПАПКА"));
+        throw std::runtime_error(say(MessageId::ReplayHostSettingsHere));
     if (!folder.empty()) {
         std::filesystem::create_directories(pathOf(folder), error);
         if (error || !::SetCurrentDirectoryW(wide(folder).c_str()))
-            throw std::runtime_error(say("cannot create or open the work folder ",
-                                         "не удалось создать или открыть рабочую папку ") +
-                                     systemPath(absolutePath(folder)) +
+            throw std::runtime_error(say(MessageId::ReplayCannotOpenWorkFolder, {systemPath(absolutePath(folder))}) +
                                      (error ? ": " + error.message() : ""));
     }
     std::filesystem::create_directories("Plugins", error);
     if (error)
-        throw std::runtime_error(say("cannot create the folder Plugins in ", "не удалось создать папку Plugins в ") +
-                                 systemPath(currentFolder()) + ": " +
-                                 error.message());
+        throw std::runtime_error(
+            say(MessageId::ReplayCannotCreatePlugins, {systemPath(currentFolder()), error.message()}));
 }
 
 // A reset that finds "Start" at 0 (as the first one in a fresh folder does)
@@ -275,10 +262,7 @@ DialogSeen answeringDialogs(bool exportCabrillo, Call call, const std::function<
 std::string exportFailure(const DialogSeen& header, const DialogSeen& output, const std::string& cabrilloFile)
 {
     if (!header.appeared)
-        return underWine() ? say("the Cabrillo header dialog could not be shown (is there an X display?)",
-                                 "не удалось показать окно шапки Cabrillo (есть ли X-дисплей?)")
-                           : say("the Cabrillo header dialog could not be shown",
-                                 "не удалось показать окно шапки Cabrillo");
+        return say(underWine() ? MessageId::ReplayNoHeaderDialogOnX : MessageId::ReplayNoHeaderDialog);
     const std::string notProduced = "File not produced: ";
     if (output.message.rfind(notProduced, 0) == 0) {
         const auto open = output.message.find(" (");
@@ -287,22 +271,21 @@ std::string exportFailure(const DialogSeen& header, const DialogSeen& output, co
     }
     if (output.message.rfind("File produced: ", 0) == 0 && fileExists(cabrilloFile))
         return {};
-    return say("no file was produced", "файл не создан");
+    return say(MessageId::ReplayNoFileProduced);
 }
 
 std::string dateText(const std::optional<CivilTime>& date)
 {
-    return date ? formatCivilTime(*date, "%Y-%m-%d") : say("(no date)", "(нет даты)");
+    return date ? formatCivilTime(*date, "%Y-%m-%d") : say(MessageId::ReplayNoDate);
 }
 
 void printPlan(const ReplayPlan& plan)
 {
-    std::cout << say("Own station ", "Своя станция ") << plan.ownCallsign << " (" << plan.ownCountryPrefix << "), "
-              << say("contest ", "соревнование ") << dateText(plan.contestStart) << say(" to ", " — ")
-              << dateText(plan.contestEnd) << "\n";
+    std::cout << say(MessageId::ReplayOwnStation,
+                     {plan.ownCallsign, plan.ownCountryPrefix, dateText(plan.contestStart), dateText(plan.contestEnd)})
+              << "\n";
     if (!plan.callsWithoutCountry.empty()) {
-        std::cout << say("Not in the country file cty.dat (counted with no country):",
-                         "Нет в файле стран cty.dat (засчитаны без страны):");
+        std::cout << say(MessageId::ReplayNotInCountryFile);
         for (const std::string& call : plan.callsWithoutCountry)
             std::cout << " " << call;
         std::cout << "\n";
@@ -317,24 +300,18 @@ void printOutsideContest(const ReplayPlan& plan, const ReplayOptions& options)
 {
     for (std::size_t i = 0; i < plan.outsideContest.size() && i < kListedQsos; ++i) {
         const LoggedQso& qso = plan.outsideContest[i];
-        std::cerr << options.logFile << ":" << qso.line << ": " << say("QSO with ", "связь с ") << qso.workedCallsign
-                  << " " << formatCivilTime(qso.time, "%Y-%m-%d %H:%M")
-                  << say(" lies outside the contest's days: left out", " — вне дней соревнования: не засчитана")
+        std::cerr << options.logFile << ":" << qso.line << ": "
+                  << say(MessageId::ReplayQsoOutsideDays,
+                         {qso.workedCallsign, formatCivilTime(qso.time, "%Y-%m-%d %H:%M")})
                   << "\n";
     }
     if (plan.outsideContest.size() > kListedQsos)
-        std::cerr << say("... and ", "... и ещё ") << plan.outsideContest.size() - kListedQsos
-                  << say(" more QSOs outside the contest", " связей вне соревнования") << "\n";
+        std::cerr << say(MessageId::ReplayMoreOutside, {std::to_string(plan.outsideContest.size() - kListedQsos)})
+                  << "\n";
     if (options.plan.contestStart || options.plan.contestEnd || plan.logSpanDays <= 2.0)
         return;
     const std::string days = std::to_string(static_cast<long>(std::ceil(plan.logSpanDays)));
-    std::cout << (gLanguage == Language::Russian
-                      ? "Журнал охватывает дней: " + days +
-                            " — больше, чем длится соревнование. Укажите --start и --end, чтобы проверить только "
-                            "связи соревнования"
-                      : "The log spans " + days +
-                            " days, more than a contest: give --start and --end to check only the contest's QSOs")
-              << "\n";
+    std::cout << say(MessageId::ReplayLogSpansDays, {days}) << "\n";
 }
 
 // The log's CLAIMED-SCORE beside the score the rules give.
@@ -343,12 +320,12 @@ void printClaimedScore(const ContestLog& log, const std::string& resultsText)
     const std::optional<long long> claimed = claimedScoreOf(log), computed = scoreOfResults(resultsText);
     if (!claimed || !computed)
         return;
-    std::cout << say("CLAIMED-SCORE in the log: ", "CLAIMED-SCORE в журнале: ") << *claimed;
     if (*claimed == *computed)
-        std::cout << say(", the same as the score computed\n", ", совпадает с подсчитанным\n");
+        std::cout << say(MessageId::ReplayClaimedSame, {std::to_string(*claimed)}) << "\n";
     else
-        std::cout << say(", but the score computed is ", ", а подсчитано ") << *computed
-                  << say(": they differ by ", ": расхождение ") << std::llabs(*claimed - *computed) << "\n";
+        std::cout << say(MessageId::ReplayClaimedDiffers, {std::to_string(*claimed), std::to_string(*computed),
+                                                           std::to_string(std::llabs(*claimed - *computed))})
+                  << "\n";
 }
 
 ContestLog readLog(const std::string& path)
@@ -367,19 +344,22 @@ void warnOfOtherRules(std::size_t storedByDll, const LogSummary& summary)
 {
     const std::size_t stored = summary.counted.size() + summary.duplicates.size();
     if (storedByDll != stored)
-        std::cerr << say("replay: Stats.dll stored ", "replay: Stats.dll сохранил ") << storedByDll
-                  << say(" QSOs, the rules of this replay.exe ", " QSO, правила этого replay.exe — ") << stored
-                  << say(": they are of different versions, and the summary may not match the results",
-                         ": это разные версии, и сводка может не совпасть с результатом")
-                  << "\n";
+        std::cerr << say(MessageId::ReplayOtherRules, {std::to_string(storedByDll), std::to_string(stored)}) << "\n";
 }
 
 bool writeReport(const std::string& path, const ReportInput& input)
 {
     if (!writeOutput(path, reportHtml(input)))
         return false;
-    std::cout << say("Report: ", "Отчёт: ") << systemPath(path) << "\n";
+    std::cout << say(MessageId::ReplayReport, {systemPath(path)}) << "\n";
     return true;
+}
+
+std::string oneDecimal(double milliseconds)
+{
+    std::ostringstream text;
+    text << std::fixed << std::setprecision(1) << milliseconds;
+    return text.str();
 }
 
 int replay(const ReplayOptions& options)
@@ -427,8 +407,8 @@ int replay(const ReplayOptions& options)
     // Stats.dll says nothing when it cannot write its error log.
     bool written = fileExists("err.txt");
     if (!written)
-        std::cerr << say("cannot write ", "не удалось записать ") << systemPath(absolutePath("err.txt")) << ": "
-                  << say("the contest rules' error log was not written", "журнал замечаний правил не записан")
+        std::cerr << say(MessageId::ReplayCannotWrite,
+                         {systemPath(absolutePath("err.txt")), say(MessageId::ReplayErrorLogNotWritten)})
                   << "\n";
     if (options.exportCabrillo) {
         const std::string cabrilloFile = absolutePath(cabrilloBaseName(plan.ownCallsign) + ".cbr");
@@ -437,8 +417,7 @@ int replay(const ReplayOptions& options)
             report.cabrilloPath = systemPath(cabrilloFile);
             report.cabrilloText = readWholeFile(pathOf(cabrilloFile));
         } else {
-            std::cerr << say("cannot write ", "не удалось записать ") << systemPath(cabrilloFile) << ": " << failure
-                      << "\n";
+            std::cerr << say(MessageId::ReplayCannotWrite, {systemPath(cabrilloFile), failure}) << "\n";
             written = false;
         }
     }
@@ -446,29 +425,25 @@ int replay(const ReplayOptions& options)
     report.summary = summarizeLog(log, plan.qsos, plan.countryPrefixes);
     warnOfOtherRules(stored, report.summary);
     const std::string taken = std::to_string(stored), refused = std::to_string(plan.qsos.size() - stored);
-    std::cout << (gLanguage == Language::Russian
-                      ? "Правила соревнования: принято связей — " + taken + ", отвергнуто — " + refused
-                      : "Contest rules: " + taken + " QSOs taken, " + refused + " refused")
-              << "\n";
+    std::cout << say(MessageId::ReplayRulesTook, {taken, refused}) << "\n";
     printLogSummary(report.summary, gLanguage, std::cout);
     std::cout << "\n";
     std::cout << withoutCarriageReturns(report.resultsText) << "\n";
     printClaimedScore(log, report.resultsText);
-    std::cout << say("What the contest rules found (err.txt):\n", "Замечания правил соревнования (err.txt):\n")
-              << withoutCarriageReturns(readWholeFile("err.txt"));
+    std::cout << say(MessageId::ReplayWhatRulesFound) << "\n" << withoutCarriageReturns(readWholeFile("err.txt"));
     if (!report.cabrilloPath.empty())
-        std::cout << say("\nCabrillo file: ", "\nФайл Cabrillo: ") << report.cabrilloPath << "\n";
+        std::cout << "\n" << say(MessageId::ReplayCabrilloFile, {report.cabrilloPath}) << "\n";
     if (!resultsFile.empty())
         written = writeOutput(resultsFile, report.resultsText) && written;
     if (!reportFile.empty())
         written = writeReport(reportFile, report) && written;
     if (options.timing) {
-        std::cout << std::fixed << std::setprecision(1) << say("\nReplay of the QSOs (", "\nПроверка связей (")
-                  << plan.qsos.size() << "): " << refillMs << say(" ms\nScoring: ", " мс\nПодсчёт: ") << scoringMs
-                  << say(" ms\n", " мс\n");
+        std::cout << "\n"
+                  << say(MessageId::ReplayTiming,
+                         {std::to_string(plan.qsos.size()), oneDecimal(refillMs), oneDecimal(scoringMs)})
+                  << "\n";
         if (options.exportCabrillo)
-            std::cout << say("(both include the time the dialogs stood open)\n",
-                             "(в обоих учтено время, пока были открыты окна)\n");
+            std::cout << say(MessageId::ReplayTimingWithDialogs) << "\n";
     }
     if (!written)
         return 1;

@@ -7,6 +7,7 @@
 
 #include "logfile/band_plan.h"
 #include "logfile/text.h"
+#include "messages/message_catalogue.h"
 #include "rules/acceptance.h"
 
 namespace {
@@ -136,13 +137,10 @@ Results parsedResults(const std::string& text)
 // A column head or row name of the results text in the operator's language.
 std::string resultsWord(const std::string& word, Language language)
 {
-    static const struct {
-        const char* english;
-        const char* russian;
-    } kWords[] = {{"QSOs", "QSO"}, {"Points", "Очки"}, {"Mult", "Множ."}, {"Total", "Итого"}};
-    for (const auto& entry : kWords)
-        if (word == entry.english)
-            return inLanguage(language, entry.english, entry.russian);
+    for (const MessageId id : {MessageId::ReplayReportQsosColumn, MessageId::ReplayReportPointsColumn,
+                               MessageId::ReplayReportMultColumn, MessageId::ReplayReportTotalRow})
+        if (word == say(id, Language::English))
+            return say(id, language);
     return word;
 }
 
@@ -221,48 +219,51 @@ std::string hourChart(const std::vector<HourCounts>& hours, const std::vector<st
     svg << "</svg>\n";
     return svg.str() +
            legend(bands, bandColour,
-                  inLanguage(language, "Hours in UTC; each bar is one clock hour, its number the QSOs in it.",
-                             "Часы UTC; столбец — один час, число над ним — QSO за этот час."));
+                  say(MessageId::ReplayReportHoursLegend, language));
 }
 
 // "77 QSO in 60 minutes from 2025-12-20 23:12 UTC", the hourly rate added
 // for shorter spans.
 std::string rateText(const BestRate& rate, int minutes, Language language)
 {
-    std::ostringstream text;
-    text << "<b>" << rate.qsos << " QSO</b>" << inLanguage(language, " in ", " за ") << minutes
-         << inLanguage(language, " minutes", " минут");
+    std::string text = say(MessageId::ReplayReportRate, language,
+                           {"<b>" + std::to_string(rate.qsos) + " QSO</b>", std::to_string(minutes)});
     if (rate.qsos > 0)
-        text << inLanguage(language, " from ", " с ") << utcText(rate.from) << " UTC";
+        text += say(MessageId::ReplayReportRateFrom, language, {utcText(rate.from)});
     if (minutes != 60)
-        text << " (" << rate.qsos * 60 / static_cast<std::size_t>(minutes) << inLanguage(language, " an hour", " в час")
-             << ")";
-    return text.str();
+        text += say(MessageId::ReplayReportRatePerHour, language,
+                    {std::to_string(rate.qsos * 60 / static_cast<std::size_t>(minutes))});
+    return text;
+}
+
+// One section of the report: its heading, markup already, and what
+// follows it.
+std::string section(const std::string& heading, const std::string& content, const char* cssClass = nullptr)
+{
+    const std::string open = cssClass ? std::string("<section class=\"") + cssClass + "\">" : "<section>";
+    return open + "<h2>" + heading + "</h2>\n" + content + "</section>\n";
 }
 
 std::string hoursSection(const LogSummary& summary, Language language)
 {
     const std::vector<HourCounts> hours = qsosPerHour(summary.counted);
     std::ostringstream html;
-    html << "<section><h2>" << inLanguage(language, "Counted QSOs per clock hour", "Засчитанные QSO по часам")
-         << "</h2>\n<p class=\"muted\">"
-         << inLanguage(language, "The QSOs of the score: no rejected QSO and no duplicate.",
-                       "QSO, вошедшие в результат: без отклонённых и без повторов.")
-         << "</p>\n";
+    html << "<p class=\"muted\">" << say(MessageId::ReplayReportHoursNote, language) << "</p>\n";
     if (hours.empty())
-        html << "<p class=\"muted\">" << inLanguage(language, "No QSO counted.", "Ни одно QSO не засчитано.")
-             << "</p>\n";
+        html << "<p class=\"muted\">" << say(MessageId::ReplayReportNoQsoCounted, language) << "</p>\n";
     else if (hours.size() > kMostHoursCharted)
-        html << "<p class=\"muted\">" << hours.size()
-             << inLanguage(language, " hours from the first QSO to the last; charted are up to ",
-                           " ч от первого QSO до последнего; график строится до ")
-             << kMostHoursCharted << ".</p>\n";
+        html << "<p class=\"muted\">"
+             << say(MessageId::ReplayReportTooManyHours, language,
+                    {std::to_string(hours.size()), std::to_string(kMostHoursCharted)})
+             << "</p>\n";
     else
         html << hourChart(hours, bandsOf(summary.counted), language);
-    html << "<p class=\"rates\">" << inLanguage(language, "Best rate: ", "Лучший темп: ")
-         << rateText(bestRate(summary.counted, 60), 60, language) << "; "
-         << rateText(bestRate(summary.counted, 10), 10, language) << ".</p>\n";
-    return html.str() + "</section>\n";
+    html << "<p class=\"rates\">"
+         << say(MessageId::ReplayReportBestRate, language,
+                {rateText(bestRate(summary.counted, 60), 60, language),
+                 rateText(bestRate(summary.counted, 10), 10, language)})
+         << "</p>\n";
+    return section(say(MessageId::ReplayReportHoursHeading, language), html.str());
 }
 
 // The modes of the QSOs: those with a colour of their own in its order,
@@ -324,23 +325,17 @@ std::string bandModeChart(const std::vector<LoggedQso>& qsos, const std::vector<
 
 std::string bandModeSection(const LogSummary& summary, Language language)
 {
-    std::string html =
-        std::string("<section><h2>") +
-        inLanguage(language, "Counted QSOs per band and mode", "Засчитанные QSO по диапазонам и видам работы") +
-        "</h2>\n";
+    const std::string heading = say(MessageId::ReplayReportBandModeHeading, language);
     if (summary.counted.empty())
-        return html + "<p class=\"muted\">" + inLanguage(language, "No QSO counted.", "Ни одно QSO не засчитано.") +
-               "</p></section>\n";
+        return section(heading, "<p class=\"muted\">" + say(MessageId::ReplayReportNoQsoCounted, language) + "</p>");
     const std::vector<std::string> modes = modesOf(summary.counted);
-    return html + bandModeChart(summary.counted, modes) +
-           legend(modes, modeColour, inLanguage(language, "Colours: the modes.", "Цвета — виды работы.")) +
-           "</section>\n";
+    return section(heading, bandModeChart(summary.counted, modes) +
+                                legend(modes, modeColour, say(MessageId::ReplayReportModeColours, language)));
 }
 
 std::string resultsSection(const Results& results, Language language)
 {
     std::ostringstream html;
-    html << "<section><h2>" << inLanguage(language, "Results", "Результат") << "</h2>\n";
     for (const std::string& title : results.titles)
         html << "<p class=\"title\">" << escaped(title) << "</p>\n";
     html << "<table class=\"results\">\n";
@@ -354,12 +349,12 @@ std::string resultsSection(const Results& results, Language language)
         }
         html << "</tr>\n";
     }
-    const std::string scoreWord = "Score:";
+    const std::string scoreWord = say(MessageId::ReplayReportScore, Language::English);
     std::string score = results.score;
     if (score.rfind(scoreWord, 0) == 0)
-        score.replace(0, scoreWord.size(), inLanguage(language, "Score:", "Итог:"));
-    html << "</table>\n<p class=\"score\">" << escaped(score) << "</p></section>\n";
-    return html.str();
+        score.replace(0, scoreWord.size(), say(MessageId::ReplayReportScore, language));
+    html << "</table>\n<p class=\"score\">" << escaped(score) << "</p>";
+    return section(say(MessageId::ReplayReportResultsHeading, language), html.str());
 }
 
 // The bands the rules reject, asked of the rules themselves.
@@ -376,37 +371,26 @@ std::string rejectedBands(Language language)
     }
     std::string text;
     for (std::size_t i = 0; i < rejected.size(); ++i)
-        text += (i == 0 ? "" : i + 1 == rejected.size() ? inLanguage(language, " and ", " и ") : ", ") + rejected[i];
+        text += (i == 0 ? "" : i + 1 == rejected.size() ? say(MessageId::ReplayReportAnd, language) : ", ") + rejected[i];
     return text;
 }
 
 // The reasons the rules give, in the order they test them, each explained.
 struct Reason {
     const char* word;
-    const char* english;
-    const char* russian;
+    MessageId explanation;  // of the rejected bands, for the one that names them
 };
 const Reason kReasons[] = {
-    {"NO CONTEST BAND !!!",
-     "The rules do not count QSOs on %s. Every other band counts: 80m and 40m, and also 60m, 6m, 2m and the rest, "
-     "each in a row of its own in the results.",
-     "Правила не засчитывают QSO на %s. Остальные диапазоны засчитываются: 80m и 40m, а также 60m, 6m, 2m и другие, "
-     "каждый отдельной строкой в результате."},
-    {"NO TEST MODE !!!", "Only CW and SSB count; QSOs in other modes (RTTY, FM, digital modes) are rejected.",
-     "Засчитываются только CW и SSB; QSO другими видами работы (RTTY, FM, цифровые) отклоняются."},
-    {"NO RX NUMBER !!!", "The received or the sent exchange is missing; the rules need both.",
-     "Нет принятого или переданного контрольного номера; правила требуют оба."},
+    {"NO CONTEST BAND !!!", MessageId::ReplayReportNoContestBand},
+    {"NO TEST MODE !!!", MessageId::ReplayReportNoTestMode},
+    {"NO RX NUMBER !!!", MessageId::ReplayReportNoRxNumber},
 };
 
 std::string explanation(const std::string& reason, Language language)
 {
-    for (const Reason& known : kReasons) {
-        if (reason != known.word)
-            continue;
-        std::string text = inLanguage(language, known.english, known.russian);
-        const auto slot = text.find("%s");
-        return slot == std::string::npos ? text : text.replace(slot, 2, rejectedBands(language));
-    }
+    for (const Reason& known : kReasons)
+        if (reason == known.word)
+            return say(known.explanation, language, {rejectedBands(language)});
     return {};
 }
 
@@ -436,13 +420,13 @@ std::string qsoCells(const LoggedQso& qso)
 }
 
 // The heads of a table of QSOs, with one more column when `extra` is given.
-std::string qsoHeads(Language language, const char* extra = nullptr)
+std::string qsoHeads(Language language, const std::string& extra = "")
 {
-    return std::string("<tr><th>") + inLanguage(language, "Line", "Строка") + "</th><th>UTC</th><th>" +
-           inLanguage(language, "Band", "Диапазон") + "</th><th>" + inLanguage(language, "Mode", "Вид") + "</th><th>" +
-           inLanguage(language, "Call", "Позывной") + "</th><th>" + inLanguage(language, "Sent", "Передано") +
-           "</th><th>" + inLanguage(language, "Rcvd", "Принято") + "</th>" +
-           (extra ? std::string("<th>") + extra + "</th>" : "") + "</tr>\n";
+    return "<tr><th>" + say(MessageId::ReplayReportLineColumn, language) + "</th><th>UTC</th><th>" +
+           say(MessageId::ReplayReportBandColumn, language) + "</th><th>" + say(MessageId::ReplayReportModeColumn, language) +
+           "</th><th>" + say(MessageId::ReplayReportCallColumn, language) + "</th><th>" +
+           say(MessageId::ReplayReportSentColumn, language) + "</th><th>" + say(MessageId::ReplayReportRcvdColumn, language) +
+           "</th>" + (extra.empty() ? "" : "<th>" + extra + "</th>") + "</tr>\n";
 }
 
 std::string groupHeading(const std::string& name, std::size_t count)
@@ -453,11 +437,8 @@ std::string groupHeading(const std::string& name, std::size_t count)
 std::string notCountedSection(const LogSummary& summary, Language language)
 {
     std::ostringstream html;
-    html << "<section><h2>" << inLanguage(language, "QSOs that do not count", "Незасчитанные QSO") << "</h2>\n";
     if (summary.rejected.empty() && summary.duplicates.empty())
-        html << "<p class=\"muted\">"
-             << inLanguage(language, "No QSO rejected, no duplicate.", "Нет ни отклонённых QSO, ни повторов.")
-             << "</p>\n";
+        html << "<p class=\"muted\">" << say(MessageId::ReplayReportNothingRejected, language) << "</p>\n";
     for (const std::string& reason : reasonsInOrder(summary.rejected)) {
         const auto inGroup = [&](const RejectedQso& qso) { return qso.reason == reason; };
         html << groupHeading(reason, static_cast<std::size_t>(
@@ -471,28 +452,22 @@ std::string notCountedSection(const LogSummary& summary, Language language)
     }
     if (!summary.duplicates.empty()) {
         html << groupHeading("DUPE !!!", summary.duplicates.size()) << "<p class=\"why\">"
-             << inLanguage(language,
-                           "The station was already worked on this band in this mode. The repeat stays in the log but "
-                           "scores nothing. err.txt writes it once for every earlier QSO with the station; this list "
-                           "once, with the QSO that counts.",
-                           "Станция уже сработана на этом диапазоне этим видом работы. Повтор остаётся в журнале, но "
-                           "очков не даёт. В err.txt он записан по разу на каждое прежнее QSO со станцией, здесь — "
-                           "один раз, с тем QSO, которое засчитано.")
-             << "</p>\n<table class=\"qsos\">" << qsoHeads(language, inLanguage(language, "Repeats", "Повторяет"));
+             << say(MessageId::ReplayReportDuplicatesNote, language) << "</p>\n<table class=\"qsos\">"
+             << qsoHeads(language, say(MessageId::ReplayReportRepeatsColumn, language));
         for (const DuplicateQso& dupe : summary.duplicates)
-            html << "<tr>" << qsoCells(dupe.qso) << "<td>" << utcText(dupe.earlier.time) << " "
-                 << escaped(dupe.earlier.band) << inLanguage(language, ", line ", ", строка ") << dupe.earlier.line
+            html << "<tr>" << qsoCells(dupe.qso) << "<td>"
+                 << say(MessageId::ReplayReportEarlierQso, language,
+                        {utcText(dupe.earlier.time), escaped(dupe.earlier.band), std::to_string(dupe.earlier.line)})
                  << "</td></tr>\n";
         html << "</table>\n";
     }
-    return html.str() + "</section>\n";
+    return section(say(MessageId::ReplayReportNotCountedHeading, language), html.str());
 }
 
 std::string summarySection(const LogSummary& summary, Language language)
 {
     std::ostringstream html;
-    html << "<section class=\"summary\"><h2>" << inLanguage(language, "Summary", "Сводка")
-         << "</h2>\n<table class=\"figures\">\n";
+    html << "<table class=\"figures\">\n";
     const auto figures = summaryFigures(summary, language);
     for (std::size_t i = 0; i < figures.size(); ++i)
         html << (i == 0                    ? "<tr class=\"all\">"
@@ -502,41 +477,35 @@ std::string summarySection(const LogSummary& summary, Language language)
     html << "</table>\n";
     if (!summary.skipped.empty()) {
         html << "<p class=\"warn\">"
-             << inLanguage(language, "These lines of the file could not be read; their QSOs are not in the score:",
-                           "Эти строки файла не прочитаны; их QSO не вошли в результат:")
-             << "</p>\n<table class=\"qsos\"><tr><th>" << inLanguage(language, "Line", "Строка") << "</th><th>"
-             << inLanguage(language, "Why", "Причина") << "</th></tr>\n";
+             << say(MessageId::ReplayReportUnreadLines, language) << "</p>\n<table class=\"qsos\"><tr><th>"
+             << say(MessageId::ReplayReportLineColumn, language) << "</th><th>" << say(MessageId::ReplayReportWhyColumn, language)
+             << "</th></tr>\n";
         for (const LineMessage& line : summary.skipped)
             html << "<tr><td>" << line.line << "</td><td>" << escaped(line.message.in(language)) << "</td></tr>\n";
         html << "</table>\n";
     }
-    return html.str() + "</section>\n";
+    return section(say(MessageId::ReplayReportSummaryHeading, language), html.str(), "summary");
 }
 
 std::string multipliersSection(const LogSummary& summary, Language language)
 {
     std::ostringstream html;
-    html << "<section><h2>" << inLanguage(language, "Multipliers", "Множители") << " <span class=\"count\">"
-         << summary.multipliers.size() << "</span></h2>\n<p class=\"muted\">"
-         << inLanguage(language,
-                       "Every station counted in the score is one multiplier, on however many bands it was worked.",
-                       "Каждая засчитанная станция — один множитель, на скольких бы диапазонах она ни была сработана.")
-         << "</p>\n<p class=\"mults\">";
+    html << "<p class=\"muted\">" << say(MessageId::ReplayReportMultipliersNote, language) << "</p>\n<p class=\"mults\">";
     for (const std::string& call : summary.multipliers)
         html << "<span>" << escaped(call) << "</span> ";
-    return html.str() + "</p></section>\n";
+    html << "</p>";
+    return section(say(MessageId::ReplayReportMultipliersHeading, language) + " <span class=\"count\">" +
+                       std::to_string(summary.multipliers.size()) + "</span>",
+                   html.str());
 }
 
 std::string cabrilloSection(const ReportInput& input)
 {
     const Language language = input.language;
-    std::ostringstream html;
-    html << "<section><h2>" << inLanguage(language, "Cabrillo header", "Заголовок Cabrillo") << "</h2>\n";
+    const std::string heading = say(MessageId::ReplayReportCabrilloHeading, language);
     if (input.cabrilloPath.empty())
-        return html.str() + "<p class=\"muted\">" +
-               inLanguage(language, "No Cabrillo file was written (replay with --export).",
-                          "Файл Cabrillo не записан (запустите replay с --export).") +
-               "</p></section>\n";
+        return section(heading, "<p class=\"muted\">" + say(MessageId::ReplayReportNoCabrillo, language) + "</p>");
+    std::ostringstream html;
     html << "<p class=\"muted\">" << escaped(input.cabrilloPath) << "</p>\n<table class=\"header\">\n";
     for (const std::string& line : lines(input.cabrilloText)) {
         if (line.rfind("QSO:", 0) == 0 || line.rfind("END-OF-LOG:", 0) == 0)
@@ -545,7 +514,8 @@ std::string cabrilloSection(const ReportInput& input)
         html << "<tr><th>" << escaped(line.substr(0, colon)) << "</th><td>"
              << escaped(colon == std::string::npos ? std::string() : trimmed(line.substr(colon + 1))) << "</td></tr>\n";
     }
-    return html.str() + "</table></section>\n";
+    html << "</table>";
+    return section(heading, html.str());
 }
 
 const char kStyle[] = R"(<style>
@@ -632,16 +602,13 @@ BestRate bestRate(const std::vector<LoggedQso>& qsos, int minutes)
 std::string reportHtml(const ReportInput& input)
 {
     const Language language = input.language;
-    const std::string title =
-        std::string(inLanguage(language, "ZEMRIX log check: ", "Проверка журнала ZEMRIX: ")) + input.ownCallsign;
+    const std::string title = say(MessageId::ReplayReportTitle, language, {input.ownCallsign});
     std::ostringstream html;
-    html << "<!DOCTYPE html>\n<html lang=\"" << inLanguage(language, "en", "ru")
+    html << "<!DOCTYPE html>\n<html lang=\"" << languageCode(language)
          << "\">\n<head>\n<meta charset=\"utf-8\">\n<title>" << escaped(title) << "</title>\n"
          << kStyle << "</head>\n<body><main>\n";
-    html << "<h1>" << escaped(title) << "</h1>\n<p class=\"muted\">" << escaped(input.logFile)
-         << inLanguage(language, ", checked by the contest's rules as Stats.dll counts them",
-                       ", проверен по правилам соревнования так, как считает Stats.dll")
-         << "</p>\n";
+    html << "<h1>" << escaped(title) << "</h1>\n<p class=\"muted\">"
+         << say(MessageId::ReplayReportCheckedBy, language, {escaped(input.logFile)}) << "</p>\n";
     html << summarySection(input.summary, language) << resultsSection(parsedResults(input.resultsText), language)
          << hoursSection(input.summary, language) << bandModeSection(input.summary, language)
          << notCountedSection(input.summary, language) << multipliersSection(input.summary, language)
