@@ -13,7 +13,8 @@ Json minuteOrNull(const std::optional<CivilTime>& time)
 
 Json contestOf(const ContestConfig& config)
 {
-    return {{"start", minuteOrNull(config.start)},
+    return {{"name", config.name},
+            {"start", minuteOrNull(config.start)},
             {"end", minuteOrNull(config.end)},
             {"tolerance_minutes", config.toleranceMinutes},
             {"nil_penalty", config.nilPenalty},
