@@ -18,7 +18,8 @@ std::optional<fs::path> systemCopy()
 
 TEST(CountryFile, BesideTheProgramFirstThenTheSystemsCopy)
 {
-    const fs::path program = scratchFolder();
+    const ScratchFolder scratch;
+    const fs::path program = scratch.path();
     EXPECT_EQ(findCountryFile(program), systemCopy()) << "nothing beside the program";
     fs::create_directory(program / "cty.dat");
     EXPECT_EQ(findCountryFile(program), systemCopy()) << "a folder named cty.dat";

@@ -16,7 +16,8 @@ namespace fs = std::filesystem;
 
 TEST(WholeFile, GivesBackEveryByteWritten)
 {
-    const fs::path file = scratchFolder() / "bytes.bin";
+    const ScratchFolder scratch;
+    const fs::path file = scratch.path() / "bytes.bin";
     const std::string shapes[] = {"", "one line", "CR LF\r\nand a lone CR\r", std::string("nul\0inside", 10),
                                   std::string(3 << 20, '\xFF')};
     for (const std::string& bytes : shapes) {
@@ -37,7 +38,8 @@ TEST(WholeFile, GivesBackEveryByteWritten)
 
 TEST(WholeFile, SaysWhyItCannotReadOrWrite)
 {
-    const fs::path folder = scratchFolder();
+    const ScratchFolder scratch;
+    const fs::path folder = scratch.path();
     const std::string at = folder.u8string();
     const struct {
         std::function<void()> call;
@@ -74,7 +76,8 @@ TEST(WholeFile, ARefusedReadOnlyFileIsSaidToBeReadOnly)
 {
     if (::geteuid() == 0)
         GTEST_SKIP() << "root writes over a read-only file";
-    const fs::path file = scratchFolder() / "kept.txt";
+    const ScratchFolder scratch;
+    const fs::path file = scratch.path() / "kept.txt";
     writeWholeFile(file, "kept");
     fs::permissions(file, fs::perms::owner_read);
     try {

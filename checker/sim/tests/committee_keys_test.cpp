@@ -191,7 +191,7 @@ TEST(CommitteeKeys, KnownBustsDecideWhatTheLogsCannot)
     std::filesystem::create_directories(SIM_SCRATCH_DIR);
     writeWholeFile(std::filesystem::path(SIM_SCRATCH_DIR) / "busts.txt", list);
     const CrossCheck check = checked("busted_calls = busts.txt\n");
-    std::filesystem::remove(std::filesystem::path(SIM_SCRATCH_DIR) / "busts.txt");
+    std::filesystem::remove_all(SIM_SCRATCH_DIR);
 
     std::size_t decided = 0;
     for (std::size_t i = 0; i < check.logs.size(); ++i)
