@@ -50,10 +50,9 @@ void appendCsvField(std::string& row, std::string_view text)
 
 void appendCsvRow(std::string& out, std::initializer_list<std::string_view> fields)
 {
-    const char* separator = "";
-    for (std::string_view field : fields) {
-        out += separator;
-        separator = ",";
+    for (const std::string_view& field : fields) {
+        if (&field != fields.begin())
+            out += ',';
         appendCsvField(out, field);
     }
     out += "\r\n";
