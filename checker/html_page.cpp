@@ -17,7 +17,7 @@ const char kStyle[] =
 
 }  // namespace
 
-std::string html(const std::string& text) { return htmlEscaped(validUtf8(text)); }
+std::string html(std::string_view text) { return htmlEscaped(validUtf8(std::string(text))); }
 
 std::string said(MessageId id) { return html(Message{id}.bilingual()); }
 
@@ -38,7 +38,7 @@ std::string number(long long value) { return number(std::to_string(value)); }
 
 std::string timeCell(const std::string& time) { return "<td class=\"t\">" + time + "</td>"; }
 
-void appendCell(std::string& row, const std::string& text)
+void appendCell(std::string& row, std::string_view text)
 {
     const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
         return c >= 0x20 && c < 0x7F && c != '<' && c != '>' && c != '&' && c != '"' && c != '\'';

@@ -5,11 +5,12 @@
 
 #include <initializer_list>
 #include <string>
+#include <string_view>
 
 #include "messages/message_catalogue.h"
 
 // The text escaped for HTML, as valid UTF-8.
-std::string html(const std::string& text);
+std::string html(std::string_view text);
 
 // "Russian / English" of a catalogue entry, escaped.
 std::string said(MessageId id);
@@ -25,7 +26,7 @@ std::string timeCell(const std::string& time);  // kept on one line
 // Append one cell in place, for the pages with a row per QSO line: a
 // field of plain ASCII, as nearly every field of a log is, is copied as it
 // is, without the copies escaping makes.
-void appendCell(std::string& row, const std::string& text);
+void appendCell(std::string& row, std::string_view text);
 void appendNumber(std::string& row, long long value);
 
 // A row of column headings, each from the catalogue.

@@ -62,7 +62,7 @@ std::vector<BustedByLine> bustedByOf(const CrossCheck& check, const CrossReferen
     for (const LineOf& at : references.bustedBy(logIndex)) {
         const CheckedLog& other = check.logs[at.log];
         const JudgedQso& judged = other.log.qsos[at.qso];
-        lines.push_back({other.log.callsign, loggedTime(judged), judged.qso.workedCallsign, judged.qso.line});
+        lines.push_back({other.log.callsign, loggedTime(judged), std::string(judged.qso.workedCallsign()), judged.qso.line});
     }
     return lines;
 }
@@ -83,7 +83,7 @@ std::string notCountedText(const CrossCheck& check, const CheckedLog& checked)
         if (countsInScore(verdict.status, check.config))
             continue;
         const JudgedQso& judged = checked.log.qsos[q];
-        lines.push_back(std::to_string(judged.qso.line) + ": " + judged.text + "\r\n    " +
+        lines.push_back(std::to_string(judged.qso.line) + ": " + std::string(judged.qso.text()) + "\r\n    " +
                         qsoStatusName(verdict.status) + ": " + statusExplained(verdict.status) +
                         verdictDetails(judged, verdict));
     }
@@ -159,23 +159,23 @@ void appendQsoRow(std::string& rows, const CrossCheck& check, const CrossReferen
                   const StatusTexts& explained, const JudgedQso& judged, const QsoVerdict& verdict)
 {
     const bool counts = countsInScore(verdict.status, check.config);
-    const LoggedQso& qso = judged.qso;
+    const QsoRecord& qso = judged.qso;
     rows += counts ? "<tr>" : "<tr class=\"lost\">";
     appendNumber(rows, qso.line);
     rows += "<td class=\"t\">";
     appendLoggedTime(rows, judged);
     rows += "</td>";
-    for (const std::string* field : {&qso.band, &qso.mode, &qso.workedCallsign, &qso.exchangeReceived})
-        appendCell(rows, *field);
+    for (std::string_view field : {qso.band(), qso.mode(), qso.workedCallsign(), qso.exchangeReceived()})
+        appendCell(rows, field);
     appendCell(rows, qsoStatusName(verdict.status));
     appendNumber(rows, counts ? verdict.points : 0);
     if (const JudgedQso* theirs = references.matchedLine(verdict)) {
-        appendCell(rows, verdict.matchedLog);
+        appendCell(rows, matchedCall(check, verdict));
         appendNumber(rows, theirs->qso.line);
         rows += "<td class=\"t\">";
         appendLoggedTime(rows, *theirs);
         rows += "</td>";
-        appendCell(rows, theirs->qso.exchangeSent);
+        appendCell(rows, theirs->qso.exchangeSent());
     } else {
         rows += "<td></td><td></td><td></td><td></td>";
     }

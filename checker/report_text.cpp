@@ -133,12 +133,10 @@ std::string verdictDetails(const JudgedQso& judged, const QsoVerdict& verdict)
 {
     const std::string correct = "; " + Message{MessageId::Correct}.bilingual() + ": ";
     std::string details;
-    if (!verdict.correctCall.empty())
-        details += correct + verdict.correctCall;
-    if (!verdict.correctExchange.empty())
-        details += correct + verdict.correctExchange;
+    if (!verdict.correction.empty())
+        details.append(correct).append(verdict.correction);
     if (verdict.status == QsoStatus::Nil)
-        details += " (" + judged.qso.workedCallsign + ")";
+        details.append(" (").append(judged.qso.workedCallsign()).append(")");
     if (judged.rejection)
         details += " (" + judged.rejection->bilingual() + ")";
     return details;

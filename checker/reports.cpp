@@ -20,12 +20,12 @@
 
 namespace {
 
-std::string csvField(const std::string& text) { return csvCell(validUtf8(text)); }
+std::string csvField(std::string_view text) { return csvCell(validUtf8(std::string(text))); }
 
 // Printable ASCII but the comma and the quote, not beginning as a formula
 // might: a field that csvField leaves as it is, which nearly every field of
 // qsos.csv is (one look in a table a byte, for twelve million fields).
-bool isPlainCsv(const std::string& text)
+bool isPlainCsv(std::string_view text)
 {
     static const auto kPlain = [] {
         std::array<bool, 256> plain{};
@@ -40,7 +40,7 @@ bool isPlainCsv(const std::string& text)
 
 // Appends csvField(text), without its copies when the field is plain:
 // qsos.csv has a row per QSO line.
-void appendCsvField(std::string& row, const std::string& text)
+void appendCsvField(std::string& row, std::string_view text)
 {
     if (isPlainCsv(text))
         row += text;
@@ -48,13 +48,13 @@ void appendCsvField(std::string& row, const std::string& text)
         row += csvField(text);
 }
 
-void appendCsvRow(std::string& out, std::initializer_list<const std::string*> fields)
+void appendCsvRow(std::string& out, std::initializer_list<std::string_view> fields)
 {
     const char* separator = "";
-    for (const std::string* field : fields) {
+    for (std::string_view field : fields) {
         out += separator;
         separator = ",";
-        appendCsvField(out, *field);
+        appendCsvField(out, field);
     }
     out += "\r\n";
 }
@@ -79,7 +79,7 @@ std::string qsosCsvHeading()
 }
 
 // The rows of qsos.csv of one log; none unless it was checked.
-std::string qsoRowsOf(const CheckedLog& checked)
+std::string qsoRowsOf(const CrossCheck& check, const CheckedLog& checked)
 {
     std::string rows;
     if (checked.log.state != LogState::Checked)
@@ -92,10 +92,10 @@ std::string qsoRowsOf(const CheckedLog& checked)
         appendLoggedTime(time, judged);
         const std::string line = lineNumber(judged.qso.line), status = qsoStatusName(verdict.status),
                           matchedLine = lineNumber(verdict.matchedLine);
-        const LoggedQso& qso = judged.qso;
-        appendCsvRow(rows, {&checked.log.callsign, &line, &time, &qso.band, &qso.mode, &qso.workedCallsign,
-                            &qso.exchangeReceived, &status, &verdict.correctCall, &verdict.correctExchange,
-                            &verdict.matchedLog, &matchedLine});
+        const QsoRecord& qso = judged.qso;
+        appendCsvRow(rows, {checked.log.callsign, line, time, qso.band(), qso.mode(), qso.workedCallsign(),
+                            qso.exchangeReceived(), status, verdict.correctCall(), verdict.correctExchange(),
+                            matchedCall(check, verdict), matchedLine});
     }
     return rows;
 }
@@ -106,7 +106,7 @@ void writeQsosCsv(const CrossCheck& check, const std::filesystem::path& path)
     FileWriter qsos(path);
     qsos.write(qsosCsvHeading());
     for (const CheckedLog& checked : check.logs)
-        qsos.write(qsoRowsOf(checked));
+        qsos.write(qsoRowsOf(check, checked));
     qsos.close();
 }
 
@@ -145,7 +145,7 @@ std::string qsosCsv(const CrossCheck& check)
 {
     std::string csv = qsosCsvHeading();
     for (const CheckedLog& checked : check.logs)
-        csv += qsoRowsOf(checked);
+        csv += qsoRowsOf(check, checked);
     return csv;
 }
 
