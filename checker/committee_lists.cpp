@@ -23,21 +23,21 @@ std::vector<LineOf> linesOf(const CrossCheck& check, QsoStatus status, CallOf ca
                 lines.push_back({static_cast<uint32_t>(i), static_cast<uint32_t>(q)});
     const auto key = [&](const LineOf& at) {
         const CheckedLog& checked = check.logs[at.log];
-        return std::make_tuple(std::cref(callOf(checked, at.qso)), std::cref(checked.log.callsign),
+        return std::make_tuple(callOf(checked, at.qso), std::string_view(checked.log.callsign),
                                checked.log.qsos[at.qso].qso.line);
     };
     std::sort(lines.begin(), lines.end(), [&](const LineOf& a, const LineOf& b) { return key(a) < key(b); });
     return lines;
 }
 
-const std::string& workedCall(const CheckedLog& checked, std::size_t q)
+std::string_view workedCall(const CheckedLog& checked, std::size_t q)
 {
-    return checked.log.qsos[q].qso.workedCallsign;
+    return checked.log.qsos[q].qso.workedCallsign();
 }
 
-const std::string& correctCall(const CheckedLog& checked, std::size_t q)
+std::string_view correctCall(const CheckedLog& checked, std::size_t q)
 {
-    return checked.verdicts[q].correctCall;
+    return checked.verdicts[q].correctCall();
 }
 
 // The cells every list gives of the line itself: its log, line, time,
@@ -46,7 +46,7 @@ std::string whereLogged(const CheckedLog& checked, std::size_t q)
 {
     const JudgedQso& judged = checked.log.qsos[q];
     return cell(html(checked.log.callsign)) + number(judged.qso.line) + timeCell(loggedTime(judged)) +
-           cell(html(judged.qso.band)) + cell(html(judged.qso.mode));
+           cell(html(judged.qso.band())) + cell(html(judged.qso.mode()));
 }
 
 // `callColumns` head the cells of the calls, `logColumn` the log's.

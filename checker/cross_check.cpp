@@ -41,7 +41,7 @@ bool replayLogsRepeatingOutsideThePeriod(CrossCheck& check, const MatchTable& ta
     };
     for (std::size_t log = 0; log < replay.size(); ++log)
         if (replay[log])
-            replayInPeriod(check.logs[log].log, [&](const LoggedQso& qso) { return inPeriod(minuteOf(qso.time), log); });
+            replayInPeriod(check.logs[log].log, [&](const QsoRecord& qso) { return inPeriod(minuteOf(qso.time), log); });
     return std::find(replay.begin(), replay.end(), true) != replay.end();
 }
 
@@ -101,6 +101,12 @@ const char* logStateName(LogState state)
     static const char* const kNames[] = {"CHECKED",       "SUPERSEDED",  "EMPTY",  "NOT_A_LOG",
                                          "OTHER_CONTEST", "NO_CALLSIGN", "NO_QSOS"};
     return kNames[static_cast<std::size_t>(state)];
+}
+
+const std::string& matchedCall(const CrossCheck& check, const QsoVerdict& verdict)
+{
+    static const std::string none;
+    return verdict.matchedLog == kNoMatch ? none : check.logs[verdict.matchedLog].log.callsign;
 }
 
 CrossCheck crossCheck(std::vector<LogInput> files, const ContestConfig& config, const CountryPrefixes& countries,

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "checker/contest_config.h"
@@ -16,13 +17,33 @@
 #include "checker/qso_status.h"
 #include "score/scoring.h"
 
+inline constexpr uint32_t kNoMatch = UINT32_MAX;
+
+// What the cross-check found of one QSO line.  A contest has a million:
+// the log matched is its index, and the one correction, a call or an
+// exchange, is held once.
 struct QsoVerdict {
     QsoStatus status = QsoStatus::Ok;
-    int points = 0;               // the line's own points by the rules, counted or not
-    std::string correctCall;      // BUSTED_CALL: the station really worked
-    std::string correctExchange;  // BUSTED_EXCH: what that station sent
-    std::string matchedLog;       // the other log's callsign, when a line matched
-    int matchedLine = 0;          // its line in that file; 0 for none
+    bool correctsTheCall = false;  // `correction` is the call, else the exchange
+    int points = 0;                // the line's own points by the rules, counted or not
+    uint32_t matchedLog = kNoMatch;  // into CrossCheck::logs, when a line matched
+    int matchedLine = 0;             // its line in that file; 0 for none
+    std::string correction;
+
+    // BUSTED_CALL: the station really worked; empty otherwise.
+    std::string_view correctCall() const { return correctsTheCall ? correction : std::string_view(); }
+    // BUSTED_EXCH: what that station sent; empty otherwise.
+    std::string_view correctExchange() const { return correctsTheCall ? std::string_view() : correction; }
+    void correctTheCall(std::string_view call)
+    {
+        correctsTheCall = true;
+        correction = call;
+    }
+    void correctTheExchange(std::string_view exchange)
+    {
+        correctsTheCall = false;
+        correction = exchange;
+    }
 };
 
 struct LogScore {
@@ -49,6 +70,9 @@ struct CrossCheck {
     std::vector<Message> notes;        // what the organiser must hear first: choices made for him
     std::vector<std::string> summary;  // what the organiser is told at the end, the notes first
 };
+
+// The callsign of the log the verdict was matched with; empty for none.
+const std::string& matchedCall(const CrossCheck& check, const QsoVerdict& verdict);
 
 struct LogInput {
     std::string fileName;  // as shown in the reports

@@ -24,7 +24,7 @@ CrossReferences::CrossReferences(const CrossCheck& check)
         for (std::size_t q = 0; q < verdicts.size(); ++q) {
             if (verdicts[q].status != QsoStatus::BustedCall)
                 continue;
-            const auto busted = logOfCall_.find(verdicts[q].correctCall);
+            const auto busted = logOfCall_.find(std::string(verdicts[q].correctCall()));
             if (busted != logOfCall_.end())
                 bustedBy_[busted->second].push_back({static_cast<uint32_t>(i), static_cast<uint32_t>(q)});
         }
@@ -33,14 +33,13 @@ CrossReferences::CrossReferences(const CrossCheck& check)
 
 const JudgedQso* CrossReferences::matchedLine(const QsoVerdict& verdict) const
 {
-    const auto other = logOfCall_.find(verdict.matchedLog);
-    if (verdict.matchedLine == 0 || other == logOfCall_.end())
+    if (verdict.matchedLog >= qsoAtLine_.size() || verdict.matchedLine <= 0)
         return nullptr;
-    const std::vector<uint32_t>& atLine = qsoAtLine_[other->second];
+    const std::vector<uint32_t>& atLine = qsoAtLine_[verdict.matchedLog];
     const auto line = static_cast<std::size_t>(verdict.matchedLine);
-    if (verdict.matchedLine < 0 || line >= atLine.size() || atLine[line] == 0)
+    if (line >= atLine.size() || atLine[line] == 0)
         return nullptr;
-    return &check_.logs[other->second].log.qsos[atLine[line] - 1];
+    return &check_.logs[verdict.matchedLog].log.qsos[atLine[line] - 1];
 }
 
 const std::vector<LineOf>& CrossReferences::bustedBy(std::size_t log) const

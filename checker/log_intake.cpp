@@ -83,8 +83,8 @@ std::string callOfTheQsoLines(const LogCheck& log)
     std::map<std::string, int> sentBy;
     int lines = 0;
     for (const JudgedQso& judged : log.qsos)
-        if (judged.readable && !judged.qso.ownCallsign.empty()) {
-            ++sentBy[judged.qso.ownCallsign];
+        if (judged.readable && !judged.qso.ownCallsign().empty()) {
+            ++sentBy[std::string(judged.qso.ownCallsign())];
             ++lines;
         }
     for (const auto& [call, count] : sentBy)

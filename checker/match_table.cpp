@@ -15,12 +15,12 @@ uint64_t pairKey(uint32_t own, uint32_t worked, uint32_t bandMode)
 }
 
 // "016" and "16" are the same number.
-std::string exchangeKey(const std::string& exchange)
+std::string exchangeKey(std::string_view exchange)
 {
     // The usual exchange, a serial number as written, is its own key.
     if (allDigits(exchange) && exchange[0] != '0')
-        return exchange;
-    const std::string text = upperCase(trimmed(exchange));
+        return std::string(exchange);
+    const std::string text = upperCase(trimmed(std::string(exchange)));
     if (!allDigits(text))
         return text;
     const auto first = text.find_first_not_of('0');
@@ -68,15 +68,16 @@ void correctKnownBusts(MatchTable& table, const std::map<std::string, std::strin
 
 }  // namespace
 
-uint32_t Numbering::operator()(const std::string& text)
+uint32_t Numbering::operator()(std::string_view text)
 {
-    const auto [at, added] = ids_.try_emplace(text, static_cast<uint32_t>(texts_.size()));
-    if (added)
-        texts_.push_back(text);
-    return at->second;
+    if (const uint32_t id = find(text); id != kNone)
+        return id;
+    const auto id = static_cast<uint32_t>(texts_.size());
+    ids_.emplace(texts_.emplace_back(text), id);
+    return id;
 }
 
-uint32_t Numbering::find(const std::string& text) const
+uint32_t Numbering::find(std::string_view text) const
 {
     const auto at = ids_.find(text);
     return at == ids_.end() ? kNone : at->second;
@@ -106,12 +107,13 @@ MatchTable matchTableOf(const std::vector<CheckedLog>& logs, const std::map<std:
             const JudgedQso& judged = checked.log.qsos[q];
             if (!judged.accepted())
                 continue;
-            const LoggedQso& qso = judged.qso;
+            const QsoRecord& qso = judged.qso;
+            const std::string bandMode = std::string(qso.band()).append(" ").append(qso.mode());
             (judged.duplicate() ? table.duplicates : table.lines)
                 .push_back({static_cast<uint32_t>(log), static_cast<uint32_t>(q), qso.line, own,
-                            table.calls(qso.workedCallsign),
-                            table.bandModes(qso.band + " " + qso.mode), table.exchanges(exchangeKey(qso.exchangeSent)),
-                            table.exchanges(exchangeKey(qso.exchangeReceived)), minuteOf(qso.time)});
+                            table.calls(qso.workedCallsign()), table.bandModes(bandMode),
+                            table.exchanges(exchangeKey(qso.exchangeSent())),
+                            table.exchanges(exchangeKey(qso.exchangeReceived())), minuteOf(qso.time)});
         }
     }
     correctKnownBusts(table, knownBusts);

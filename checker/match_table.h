@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -17,16 +19,17 @@
 inline constexpr int kNoLog = -1;
 inline constexpr uint32_t kNone = UINT32_MAX;
 
-// Texts numbered in the order first seen.
+// Texts numbered in the order first seen.  The texts stay where they are
+// put, so the index can key on views of them.
 class Numbering {
 public:
-    uint32_t operator()(const std::string& text);
-    uint32_t find(const std::string& text) const;  // kNone when never numbered
+    uint32_t operator()(std::string_view text);
+    uint32_t find(std::string_view text) const;  // kNone when never numbered
     const std::string& text(uint32_t id) const { return texts_[id]; }
 
 private:
-    std::unordered_map<std::string, uint32_t> ids_;
-    std::vector<std::string> texts_;
+    std::unordered_map<std::string_view, uint32_t> ids_;
+    std::deque<std::string> texts_;
 };
 
 // One line that takes part in matching.

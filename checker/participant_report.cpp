@@ -63,7 +63,7 @@ std::vector<BustedByLine> bustedByOf(const CrossCheck& check, const CrossReferen
     for (const LineOf& at : references.bustedBy(logIndex)) {
         const CheckedLog& other = check.logs[at.log];
         const JudgedQso& judged = other.log.qsos[at.qso];
-        lines.push_back({other.log.callsign, loggedTime(judged), judged.qso.workedCallsign, judged.qso.line});
+        lines.push_back({other.log.callsign, loggedTime(judged), std::string(judged.qso.workedCallsign()), judged.qso.line});
     }
     return lines;
 }
@@ -88,7 +88,7 @@ std::string notCountedText(const CrossCheck& check, const CheckedLog& checked)
             continue;
         const JudgedQso& judged = checked.log.qsos[q];
         appendDecimal(lines, judged.qso.line);
-        lines.append(": ").append(judged.text).append("\r\n    ");
+        lines.append(": ").append(judged.qso.text()).append("\r\n    ");
         lines += explained[static_cast<std::size_t>(verdict.status)];
         appendVerdictDetails(lines, judged, verdict);
         lines += "\r\n";
@@ -206,21 +206,21 @@ private:
     {
         const bool counts = countsInScore(verdict.status, check_.config);
         const auto status = static_cast<std::size_t>(verdict.status);
-        const LoggedQso& qso = judged.qso;
+        const QsoRecord& qso = judged.qso;
         rows += counts ? "<tr>" : "<tr class=\"lost\">";
         appendNumber(rows, qso.line);
         appendTimeCell(rows, judged);
-        appendCell(rows, qso.band);
-        appendCell(rows, qso.mode);
-        appendCell(rows, qso.workedCallsign);
-        appendCell(rows, qso.exchangeReceived);
+        appendCell(rows, qso.band());
+        appendCell(rows, qso.mode());
+        appendCell(rows, qso.workedCallsign());
+        appendCell(rows, qso.exchangeReceived());
         rows += status_.name[status];
         appendNumber(rows, counts ? verdict.points : 0);
         if (theirs) {
-            appendCell(rows, verdict.matchedLog);
+            appendCell(rows, matchedCall(check_, verdict));
             appendNumber(rows, theirs->qso.line);
             appendTimeCell(rows, *theirs);
-            appendCell(rows, theirs->qso.exchangeSent);
+            appendCell(rows, theirs->qso.exchangeSent());
         } else {
             rows += "<td></td><td></td><td></td><td></td>";
         }

@@ -28,17 +28,27 @@ std::vector<std::size_t> lineStarts(const std::string& text)
     return starts;
 }
 
-// Line n as it stands, without its line end; empty for a line not in the file.
-std::string lineText(const std::string& text, const std::vector<std::size_t>& starts, int line)
-{
-    if (line < 1 || static_cast<std::size_t>(line) > starts.size())
-        return {};
-    const std::size_t start = starts[line - 1];
-    std::size_t end = std::min(text.find('\n', start), text.size());
-    if (end > start && text[end - 1] == '\r')
-        --end;
-    return text.substr(start, end - start);
-}
+// The file's lines, each as it stands without its line end.
+class FileLines {
+public:
+    explicit FileLines(const std::string& text) : text_(text), starts_(lineStarts(text)) {}
+
+    // Line n; empty for a line not in the file.
+    std::string_view operator[](int line) const
+    {
+        if (line < 1 || static_cast<std::size_t>(line) > starts_.size())
+            return {};
+        const std::size_t start = starts_[line - 1];
+        std::size_t end = std::min(text_.find('\n', start), text_.size());
+        if (end > start && text_[end - 1] == '\r')
+            --end;
+        return std::string_view(text_).substr(start, end - start);
+    }
+
+private:
+    const std::string& text_;
+    std::vector<std::size_t> starts_;
+};
 
 // By the file's first line that holds anything.
 bool isCabrillo(const std::string& text)
@@ -104,15 +114,15 @@ bool isBlankFile(const std::string& bytes)
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return isBlank(c) || c == '\0'; });
 }
 
-void play(LogCheck& check, ReplayPlan& plan, bool results)
+void play(LogCheck& check, ReplayPlan& plan, const FileLines& lines, bool results)
 {
     LogPlayer player(plan);
     check.qsos.resize(plan.qsos.size());
     for (std::size_t i = 0; i < plan.qsos.size(); ++i) {
         JudgedQso& judged = check.qsos[i];
-        judged.qso = std::move(plan.qsos[i]);
-        judged.countryPrefix = std::move(plan.countryPrefixes[i]);
-        judged.outcome = player.play(judged.qso, judged.countryPrefix);
+        const LoggedQso& qso = plan.qsos[i];
+        judged.qso = QsoRecord(qso, plan.countryPrefixes[i], lines[qso.line]);
+        judged.outcome = player.play(qso, plan.countryPrefixes[i]);
         judged.played = true;
         if (!judged.outcome.accepted())
             judged.rejection = std::make_shared<const Message>(
@@ -126,9 +136,9 @@ void play(LogCheck& check, ReplayPlan& plan, bool results)
 
 // A skipped line counts as a QSO line when it is one: every ADIF record, a
 // Cabrillo line that begins QSO:.
-bool isQsoLine(const std::string& text, bool cabrillo)
+bool isQsoLine(std::string_view text, bool cabrillo)
 {
-    return !cabrillo || upperCase(trimmed(text)).rfind("QSO:", 0) == 0;
+    return !cabrillo || upperCase(trimmed(std::string(text))).rfind("QSO:", 0) == 0;
 }
 
 void setState(LogCheck& check, LogState state, Message reason)
@@ -141,12 +151,12 @@ void setState(LogCheck& check, LogState state, Message reason)
 
 }  // namespace
 
-void replayInPeriod(LogCheck& log, const std::function<bool(const LoggedQso&)>& inPeriod)
+void replayInPeriod(LogCheck& log, const std::function<bool(const QsoRecord&)>& inPeriod)
 {
     LogPlayer player;
     for (JudgedQso& judged : log.qsos)
         if (judged.played && inPeriod(judged.qso))
-            judged.outcome = player.play(judged.qso, judged.countryPrefix);
+            judged.outcome = player.play(judged.qso.logged(), std::string(judged.qso.countryPrefix()));
 }
 
 void forEachErrorLogLine(const LogCheck& log,
@@ -155,7 +165,8 @@ void forEachErrorLogLine(const LogCheck& log,
     visit(kErrorLogHeader, 1);
     for (const JudgedQso& judged : log.qsos)
         if (judged.played && errorLogLineCount(judged.outcome) > 0)
-            visit(rejectLine(hostFieldsOf(judged.qso, judged.countryPrefix), errorLogMessage(judged.outcome).c_str()),
+            visit(rejectLine(hostFieldsOf(judged.qso.logged(), std::string(judged.qso.countryPrefix())),
+                             errorLogMessage(judged.outcome).c_str()),
                   errorLogLineCount(judged.outcome));
 }
 
@@ -208,6 +219,7 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
     // Room for the unreadable lines too: one more at the end would double
     // the room of the whole log.
     check.qsos.reserve(log.qsos.size() + log.skipped.size());
+    const FileLines lines(text);
     std::vector<LoggedQso> leftOut;
     try {
         ReplayPlan plan = planReplay(log, planOptions, countries);
@@ -215,33 +227,27 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
         // copy of them, not two, while the rules play them.
         std::vector<LoggedQso>().swap(log.qsos);
         check.callsign = plan.ownCallsign;
-        play(check, plan, options.results);
+        play(check, plan, lines, options.results);
         leftOut = std::move(plan.outsideContest);
     } catch (const LogPlanError&) {
         setState(check, LogState::NoCallsign, {MessageId::NoOwnCallsign});
     }
-    const std::vector<std::size_t> starts = lineStarts(text);
     for (const LineMessage& skipped : log.skipped) {
-        std::string quoted = lineText(text, starts, skipped.line);
+        const std::string_view quoted = lines[skipped.line];
         if (!isQsoLine(quoted, cabrillo))
             continue;
         JudgedQso unreadable;
-        unreadable.qso.line = skipped.line;
-        unreadable.text = std::move(quoted);
+        unreadable.qso = QsoRecord(skipped.line, quoted);
         unreadable.readable = false;
         unreadable.rejection = std::make_shared<const Message>(skipped.message);
         check.qsos.push_back(std::move(unreadable));
     }
-    for (JudgedQso& judged : check.qsos)
-        if (judged.readable)
-            judged.text = lineText(text, starts, judged.qso.line);
     if (check.qsos.empty())
         setState(check, LogState::NoQsos, {MessageId::NoQsos});
     // Not played, yet lines of the log: the participant should see them.
-    for (LoggedQso& qso : leftOut) {
+    for (const LoggedQso& qso : leftOut) {
         JudgedQso outside;
-        outside.text = lineText(text, starts, qso.line);
-        outside.qso = std::move(qso);
+        outside.qso = QsoRecord(qso, "", lines[qso.line]);
         outside.rejection = std::make_shared<const Message>(Message{MessageId::StatusOutOfPeriod});
         check.qsos.push_back(std::move(outside));
     }

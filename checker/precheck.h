@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "checker/qso_record.h"
 #include "contest/ole_date.h"
 #include "logfile/contest_log.h"
 #include "logfile/country_prefixes.h"
@@ -35,9 +36,7 @@ struct LogHeader {
 
 // One QSO line of a log, as the plug-in judged it.
 struct JudgedQso {
-    LoggedQso qso;              // qso.line is the 1-based line in the file
-    std::string text;           // the line as it stands in the file
-    std::string countryPrefix;  // of the worked station, from cty.dat
+    QsoRecord qso;  // qso.line is the 1-based line in the file
     // The rules' "NO CONTEST BAND", ... or why it was not played; null for
     // the many lines the rules took.  Shared, not held inline: a million
     // lines would carry 48 empty bytes each.
@@ -93,7 +92,7 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
 // Plays the log's readable QSOs again through the rules, the ones `inPeriod`
 // takes, and keeps the earlier outcome of the others: once the clock is
 // known, the QSOs outside the period must not make those inside repeats.
-void replayInPeriod(LogCheck& log, const std::function<bool(const LoggedQso&)>& inPeriod);
+void replayInPeriod(LogCheck& log, const std::function<bool(const QsoRecord&)>& inPeriod);
 
 // err.txt as Stats.dll writes it for the log, made from the outcomes: the
 // header line, then each played QSO's lines in play order, without line

@@ -144,12 +144,10 @@ void appendVerdictDetails(std::string& out, const JudgedQso& judged, const QsoVe
     const auto append = [&out](std::string_view before, std::string_view text, std::string_view after) {
         out.append(before).append(text).append(after);
     };
-    if (!verdict.correctCall.empty())
-        append(kCorrect, verdict.correctCall, "");
-    if (!verdict.correctExchange.empty())
-        append(kCorrect, verdict.correctExchange, "");
+    if (!verdict.correction.empty())
+        append(kCorrect, verdict.correction, "");
     if (verdict.status == QsoStatus::Nil)
-        append(" (", judged.qso.workedCallsign, ")");
+        append(" (", judged.qso.workedCallsign(), ")");
     if (judged.rejection)
         append(" (", judged.rejection->bilingual(), ")");
 }

@@ -76,7 +76,7 @@ std::string qsosCsvHeading()
 }
 
 // The rows of qsos.csv of one log, appended; none unless it was checked.
-void appendQsoRows(std::string& rows, const CheckedLog& checked)
+void appendQsoRows(std::string& rows, const CrossCheck& check, const CheckedLog& checked)
 {
     if (checked.log.state != LogState::Checked)
         return;
@@ -86,12 +86,13 @@ void appendQsoRows(std::string& rows, const CheckedLog& checked)
         const QsoVerdict& verdict = checked.verdicts[q];
         time.clear();
         appendLoggedTime(time, judged);
-        const LoggedQso& qso = judged.qso;
+        const QsoRecord& qso = judged.qso;
         const Decimal line(qso.line), matchedLine(verdict.matchedLine);
         const auto ifAny = [](int number, const Decimal& digits) { return number > 0 ? digits.view() : ""; };
-        appendCsvRow(rows, {checked.log.callsign, ifAny(qso.line, line), time, qso.band, qso.mode, qso.workedCallsign,
-                            qso.exchangeReceived, qsoStatusName(verdict.status), verdict.correctCall,
-                            verdict.correctExchange, verdict.matchedLog, ifAny(verdict.matchedLine, matchedLine)});
+        appendCsvRow(rows, {checked.log.callsign, ifAny(qso.line, line), time, qso.band(), qso.mode(),
+                            qso.workedCallsign(), qso.exchangeReceived(), qsoStatusName(verdict.status),
+                            verdict.correctCall(), verdict.correctExchange(), matchedCall(check, verdict),
+                            ifAny(verdict.matchedLine, matchedLine)});
     }
 }
 
@@ -101,7 +102,7 @@ void writeQsosCsv(const CrossCheck& check, const std::filesystem::path& path)
     FileWriter qsos(path);
     std::string rows = qsosCsvHeading();
     for (const CheckedLog& checked : check.logs) {
-        appendQsoRows(rows, checked);
+        appendQsoRows(rows, check, checked);
         qsos.write(rows);
         rows.clear();
     }
@@ -143,7 +144,7 @@ std::string qsosCsv(const CrossCheck& check)
 {
     std::string csv = qsosCsvHeading();
     for (const CheckedLog& checked : check.logs)
-        appendQsoRows(csv, checked);
+        appendQsoRows(csv, check, checked);
     return csv;
 }
 

@@ -53,7 +53,7 @@ Json statusCountsOf(const LogScore& score)
     return counts;
 }
 
-void textOrNull(JsonWriter& json, std::string_view key, const std::string& text)
+void textOrNull(JsonWriter& json, std::string_view key, std::string_view text)
 {
     json.key(key);
     if (text.empty())
@@ -63,9 +63,10 @@ void textOrNull(JsonWriter& json, std::string_view key, const std::string& text)
 }
 
 // `time` is room for the QSO's time, one text for all the lines.
-void writeQso(JsonWriter& json, const JudgedQso& judged, const QsoVerdict& verdict, std::string& time)
+void writeQso(JsonWriter& json, const CrossCheck& check, const JudgedQso& judged, const QsoVerdict& verdict,
+              std::string& time)
 {
-    const LoggedQso& qso = judged.qso;
+    const QsoRecord& qso = judged.qso;
     json.openObject();
     json.key("line");
     json.number(qso.line);
@@ -73,16 +74,16 @@ void writeQso(JsonWriter& json, const JudgedQso& judged, const QsoVerdict& verdi
     if (judged.readable)
         appendCivilTime(time, qso.time, "%Y-%m-%d %H:%M");
     textOrNull(json, "time", time);
-    textOrNull(json, "band", qso.band);
-    textOrNull(json, "mode", qso.mode);
-    textOrNull(json, "call", qso.workedCallsign);
-    textOrNull(json, "rcvd_exch", qso.exchangeReceived);
+    textOrNull(json, "band", qso.band());
+    textOrNull(json, "mode", qso.mode());
+    textOrNull(json, "call", qso.workedCallsign());
+    textOrNull(json, "rcvd_exch", qso.exchangeReceived());
     json.key("status");
     json.text(qsoStatusName(verdict.status));
     textOrNull(json, "reason", judged.rejection ? judged.rejection->english() : std::string());
-    textOrNull(json, "correct_call", verdict.correctCall);
-    textOrNull(json, "correct_exch", verdict.correctExchange);
-    textOrNull(json, "matched_log", verdict.matchedLog);
+    textOrNull(json, "correct_call", verdict.correctCall());
+    textOrNull(json, "correct_exch", verdict.correctExchange());
+    textOrNull(json, "matched_log", matchedCall(check, verdict));
     json.key("matched_line");
     if (verdict.matchedLine > 0)
         json.number(verdict.matchedLine);
@@ -136,7 +137,7 @@ void writeLog(JsonWriter& json, const CrossCheck& check, const CheckedLog& check
         json.openArray();
         std::string time;
         for (std::size_t q = 0; q < checked.verdicts.size(); ++q)
-            writeQso(json, checked.log.qsos[q], checked.verdicts[q], time);
+            writeQso(json, check, checked.log.qsos[q], checked.verdicts[q], time);
         json.close();
         json.close();
     }

@@ -194,8 +194,8 @@ std::vector<Cost> costsToOthers(const CrossCheck& check)
             const QsoVerdict& verdict = checked.verdicts[q];
             if (!costsOthers(verdict.status))
                 continue;
-            const std::string& other =
-                verdict.correctCall.empty() ? checked.log.qsos[q].qso.workedCallsign : verdict.correctCall;
+            const std::string other(verdict.correctCall().empty() ? checked.log.qsos[q].qso.workedCallsign()
+                                                                  : verdict.correctCall());
             if (linesOf.count(other))
                 ++lost[other];
         }
@@ -228,8 +228,8 @@ std::string callsWithoutLogs(const CrossCheck& check)
     for (const CheckedLog& checked : check.logs)
         for (std::size_t q = 0; q < checked.verdicts.size(); ++q) {
             const QsoStatus status = checked.verdicts[q].status;
-            if (status == QsoStatus::NoLog || (status == QsoStatus::BustedExch && checked.verdicts[q].matchedLog.empty()))
-                workedBy[checked.log.qsos[q].qso.workedCallsign].insert(checked.log.callsign);
+            if (status == QsoStatus::NoLog || (status == QsoStatus::BustedExch && checked.verdicts[q].matchedLog == kNoMatch))
+                workedBy[std::string(checked.log.qsos[q].qso.workedCallsign())].insert(checked.log.callsign);
         }
     std::vector<std::pair<std::size_t, std::string>> ranked;
     for (const auto& [call, logs] : workedBy)

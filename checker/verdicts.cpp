@@ -24,14 +24,14 @@ QsoVerdict verdictAgainst(const MatchLine& line, const MatchLine& partner, const
 {
     QsoVerdict verdict;
     const LogCheck& other = logs[partner.log].log;
-    verdict.matchedLog = other.callsign;
+    verdict.matchedLog = partner.log;
     verdict.matchedLine = partner.fileLine;
     if (line.miscopiedCall) {
         verdict.status = QsoStatus::BustedCall;
-        verdict.correctCall = other.callsign;
+        verdict.correctTheCall(other.callsign);
     } else if (line.receivedExchange != partner.sentExchange) {
         verdict.status = QsoStatus::BustedExch;
-        verdict.correctExchange = other.qsos[partner.qso].qso.exchangeSent;
+        verdict.correctTheExchange(other.qsos[partner.qso].qso.exchangeSent());
     }
     return verdict;
 }
@@ -50,12 +50,12 @@ QsoVerdict verdictWithoutLog(const MatchLine& line, const MatchTable& table, con
         const uint32_t heard = witnesses.calls.likelyCallOf(line);
         verdict.status = heard == kNone ? QsoStatus::Unique : QsoStatus::BustedCall;
         if (heard != kNone)
-            verdict.correctCall = table.calls.text(heard);
+            verdict.correctTheCall(table.calls.text(heard));
     } else if (consensus.exchange != line.receivedExchange && consensus.logs >= 2 &&
                consensus.logs * 2 > consensus.others) {
         verdict.status = QsoStatus::BustedExch;
         const MatchLine& copier = table.lines[consensus.line];
-        verdict.correctExchange = logs[copier.log].log.qsos[copier.qso].qso.exchangeReceived;
+        verdict.correctTheExchange(logs[copier.log].log.qsos[copier.qso].qso.exchangeReceived());
     } else {
         verdict.status = QsoStatus::NoLog;
     }
@@ -71,7 +71,7 @@ QsoVerdict matchVerdict(const MatchLine& line, const MatchTable& table, const Wi
     if (line.miscopiedCall) {
         QsoVerdict verdict;
         verdict.status = QsoStatus::BustedCall;
-        verdict.correctCall = table.calls.text(line.worked);
+        verdict.correctTheCall(table.calls.text(line.worked));
         return verdict;
     }
     if (table.workedALog(line)) {
@@ -85,12 +85,12 @@ QsoVerdict matchVerdict(const MatchLine& line, const MatchTable& table, const Wi
 CInfo recordOf(const JudgedQso& judged)
 {
     CInfo record;
-    record.workedCallsign = judged.qso.workedCallsign;
-    record.countryPrefix = judged.countryPrefix;
-    record.band = judged.qso.band;
-    record.mode = judged.qso.mode;
-    record.exchangeReceived = judged.qso.exchangeReceived;
-    record.exchangeSent = judged.qso.exchangeSent;
+    record.workedCallsign = judged.qso.workedCallsign();
+    record.countryPrefix = judged.qso.countryPrefix();
+    record.band = judged.qso.band();
+    record.mode = judged.qso.mode();
+    record.exchangeReceived = judged.qso.exchangeReceived();
+    record.exchangeSent = judged.qso.exchangeSent();
     return record;
 }
 
@@ -127,7 +127,7 @@ void scoreVerifiedLog(CheckedLog& checked, const ContestConfig& config)
         penaltyPoints += static_cast<int64_t>(penaltyFor(status, config)) * checked.verdicts[q].points;
         if (!countsInScore(status, config))
             continue;
-        noteBand(state.bands, checked.log.qsos[q].qso.band);
+        noteBand(state.bands, std::string(checked.log.qsos[q].qso.band()));
         state.log.append(record);
     }
     const ScoreSheet sheet = scoreLog(state);

@@ -40,7 +40,7 @@ inline std::vector<std::string> splitOnBlanks(std::string_view text)
     return words;
 }
 
-inline bool allDigits(const std::string& text)
+inline bool allDigits(std::string_view text)
 {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
 }

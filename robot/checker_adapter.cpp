@@ -158,11 +158,12 @@ Precheck LogChecker::precheck(const std::string& bytes, const std::string& fileN
     std::set<std::string> worked;
     for (const JudgedQso& judged : check.qsos) {
         if (!judged.accepted()) {
-            precheck.rejectedLines.push_back({judged.qso.line, judged.text, inBothLanguages(*judged.rejection)});
+            precheck.rejectedLines.push_back(
+                {judged.qso.line, std::string(judged.qso.text()), inBothLanguages(*judged.rejection)});
             continue;
         }
-        if (!judged.qso.workedCallsign.empty())
-            worked.insert(judged.qso.workedCallsign);
+        if (!judged.qso.workedCallsign().empty())
+            worked.emplace(judged.qso.workedCallsign());
     }
     std::sort(precheck.rejectedLines.begin(), precheck.rejectedLines.end(),
               [](const RejectedLine& a, const RejectedLine& b) { return a.line < b.line; });

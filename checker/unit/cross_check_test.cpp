@@ -146,9 +146,9 @@ TEST(CrossCheck, AMiscopiedCallIsBustedAndTheOtherSideKeepsItsCredit)
         const QsoVerdict& copier = logNamed(check, "RA1A.log").verdicts.at(0);
         const QsoVerdict& other = logNamed(check, "RB2B.log").verdicts.at(0);
         EXPECT_STREQ(qsoStatusName(copier.status), c.copierStatus) << c.copied << " " << c.copiedBack;
-        EXPECT_EQ(copier.correctCall, c.correctCall) << c.copied << " " << c.copiedBack;
+        EXPECT_EQ(copier.correctCall(), c.correctCall) << c.copied << " " << c.copiedBack;
         EXPECT_STREQ(qsoStatusName(other.status), c.otherStatus) << c.copied << " " << c.copiedBack;
-        EXPECT_EQ(other.correctCall, c.otherCorrectCall) << c.copied << " " << c.copiedBack;
+        EXPECT_EQ(other.correctCall(), c.otherCorrectCall) << c.copied << " " << c.copiedBack;
     }
 }
 
@@ -172,7 +172,7 @@ TEST(CrossCheck, ALineTheOtherLogHoldsOnlyAsADuplicateIsConfirmedByIt)
             << c.otherSideMinute << " " << c.received;
         EXPECT_EQ(statusesOf(check, "RB2B.log"), (std::vector<std::string>{"OK", "DUPE"}));
         const QsoVerdict& second = logNamed(check, "RA1A.log").verdicts.at(1);
-        EXPECT_EQ(second.correctExchange, c.correctExchange) << c.received;
+        EXPECT_EQ(second.correctExchange(), c.correctExchange) << c.received;
         EXPECT_EQ(second.matchedLine, std::string(c.status) == "NIL" ? 0 : 5) << c.otherSideMinute;
     }
 }
@@ -202,7 +202,7 @@ TEST(CrossCheck, ACallWithoutALogIsJudgedByWhatTheOthersCopied)
         const CrossCheck check = crossCheck(logs, {}, countries());
         EXPECT_EQ(statusesOf(check, "RA1A.log"), std::vector<std::string>{"NO_LOG"}) << c.othersCopied;
         EXPECT_EQ(statusesOf(check, "RD4D.log"), (std::vector<std::string>{c.status, "UNIQUE"})) << c.rd4dCopied;
-        EXPECT_EQ(logNamed(check, "RD4D.log").verdicts[0].correctExchange, c.correctExchange) << c.rd4dCopied;
+        EXPECT_EQ(logNamed(check, "RD4D.log").verdicts[0].correctExchange(), c.correctExchange) << c.rd4dCopied;
     }
 }
 
@@ -668,12 +668,13 @@ std::pair<std::string, std::string> playedThroughTheEntryPoints(const LogCheck& 
     for (const JudgedQso& judged : check.qsos) {
         if (!judged.readable)
             continue;
-        const LoggedQso& qso = judged.qso;
+        const LoggedQso qso = judged.qso.logged();
+        const std::string countryPrefix(judged.qso.countryPrefix());
         const HostDateTime time = hostTime(qso.time);
-        const HostQso host{qso.ownCallsign.c_str(),      qso.workedCallsign.c_str(), &time,
-                           qso.frequencyHz,              qso.mode.c_str(),           qso.rstSent.c_str(),
-                           qso.rstReceived.c_str(),      qso.exchangeSent.c_str(),   qso.exchangeReceived.c_str(),
-                           judged.countryPrefix.c_str(), qso.band.c_str()};
+        const HostQso host{qso.ownCallsign.c_str(), qso.workedCallsign.c_str(), &time,
+                           qso.frequencyHz,         qso.mode.c_str(),           qso.rstSent.c_str(),
+                           qso.rstReceived.c_str(), qso.exchangeSent.c_str(),   qso.exchangeReceived.c_str(),
+                           countryPrefix.c_str(),   qso.band.c_str()};
         plugin.addData(host);
     }
     int unused = 0;
@@ -729,7 +730,7 @@ TEST(Precheck, TheFilesEdgesAreReadWhole)
         const LogCheck log =
             precheckLog("START-OF-LOG: 3.0\nCONTEST: ZEMRIX\nCALLSIGN: RA1A\n" + nil + end, "q.log", countries());
         ASSERT_EQ(log.qsos.size(), 1u);
-        EXPECT_EQ(log.qsos[0].text, nil) << ::testing::PrintToString(end);
+        EXPECT_EQ(log.qsos[0].qso.text(), nil) << ::testing::PrintToString(end);
     }
 }
 
@@ -779,7 +780,7 @@ TEST(Period, TheOneLogCheckAndTheCrossCheckEndAtTheSameMinute)
     std::vector<std::string> played;
     for (const JudgedQso& judged : alone.qsos)
         if (judged.played)
-            played.push_back(judged.qso.workedCallsign);
+            played.emplace_back(judged.qso.workedCallsign());
     EXPECT_EQ(played, std::vector<std::string>{"RB2B"});
     EXPECT_EQ(alone.computedScore, 1);
 

@@ -41,15 +41,17 @@ inline std::vector<CheckedLog> logsOf(const std::vector<Log>& logs)
             JudgedQso judged;
             judged.played = true;
             judged.outcome.earlierMatches = line.duplicate ? 1 : 0;
-            judged.qso.line = static_cast<int>(i) + 5;
-            judged.qso.ownCallsign = log.callsign;
-            judged.qso.workedCallsign = line.worked;
-            judged.qso.band = line.bandMode.substr(0, line.bandMode.find(' '));
-            judged.qso.mode = line.bandMode.substr(line.bandMode.find(' ') + 1);
-            judged.qso.time =
+            LoggedQso qso;
+            qso.line = static_cast<int>(i) + 5;
+            qso.ownCallsign = log.callsign;
+            qso.workedCallsign = line.worked;
+            qso.band = line.bandMode.substr(0, line.bandMode.find(' '));
+            qso.mode = line.bandMode.substr(line.bandMode.find(' ') + 1);
+            qso.time =
                 civilTimeFromOleDate(oleDateFromCivilTime({2025, 12, 20, 20, 0, 0}) + line.minute / 1440.0).value();
-            judged.qso.exchangeSent = exchangeOf(log.callsign);
-            judged.qso.exchangeReceived = line.received.empty() ? exchangeOf(line.worked) : line.received;
+            qso.exchangeSent = exchangeOf(log.callsign);
+            qso.exchangeReceived = line.received.empty() ? exchangeOf(line.worked) : line.received;
+            judged.qso = QsoRecord(qso, "", "");
             log.qsos.push_back(judged);
         }
     }

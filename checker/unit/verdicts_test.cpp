@@ -24,8 +24,7 @@ std::string statuses(const CheckedLog& log)
     std::string text;
     for (const QsoVerdict& verdict : log.verdicts)
         text += std::string(text.empty() ? "" : " ") + qsoStatusName(verdict.status) +
-                (verdict.correctCall.empty() ? "" : "=" + verdict.correctCall) +
-                (verdict.correctExchange.empty() ? "" : "=" + verdict.correctExchange);
+                (verdict.correction.empty() ? "" : "=" + verdict.correction);
     return text;
 }
 
@@ -45,7 +44,7 @@ TEST(Verdicts, EachLineGetsTheStatusOfWhatWasFound)
         {"RD4D", {{"RA1A", 40}, {"DL1ABC", 51}}},
     });
     EXPECT_EQ(statuses(logs[0]), "OK BUSTED_CALL=RB2B NIL BUSTED_EXCH=44 NO_LOG UNIQUE DUPE");
-    EXPECT_EQ(logs[0].verdicts[0].matchedLog, "RB2B");
+    EXPECT_EQ(logs[0].verdicts[0].matchedLog, 1u);
     EXPECT_EQ(logs[0].verdicts[0].matchedLine, 5);
     EXPECT_EQ(statuses(logs[1]), "OK OK");
 }

@@ -148,13 +148,13 @@ TEST(CommitteeKeys, CallsWithoutALogNeedAsManyLogsAsTheOrganiserAsks)
     for (std::size_t i = 0; i < plain.logs.size(); ++i)
         for (std::size_t q = 0; q < plain.logs[i].verdicts.size(); ++q)
             if (plain.logs[i].verdicts[q].status == QsoStatus::NoLog)
-                workedBy[plain.logs[i].log.qsos[q].qso.workedCallsign].insert(i);
+                workedBy[std::string(plain.logs[i].log.qsos[q].qso.workedCallsign())].insert(i);
     std::size_t demoted = 0;
     for (std::size_t i = 0; i < plain.logs.size(); ++i)
         for (std::size_t q = 0; q < plain.logs[i].verdicts.size(); ++q) {
             const QsoStatus before = plain.logs[i].verdicts[q].status, after = strict.logs[i].verdicts[q].status;
             const bool fewLogs =
-                before == QsoStatus::NoLog && workedBy[plain.logs[i].log.qsos[q].qso.workedCallsign].size() < 3;
+                before == QsoStatus::NoLog && workedBy[std::string(plain.logs[i].log.qsos[q].qso.workedCallsign())].size() < 3;
             EXPECT_EQ(after, fewLogs ? QsoStatus::Unique : before) << plain.logs[i].log.callsign << " " << q;
             demoted += fewLogs;
         }
@@ -183,7 +183,7 @@ TEST(CommitteeKeys, KnownBustsDecideWhatTheLogsCannot)
     for (const CheckedLog& log : plain.logs)
         for (std::size_t q = 0; q < log.verdicts.size() && busts.size() < 3; ++q)
             if (log.verdicts[q].status == QsoStatus::NoLog)
-                busts.try_emplace(log.log.qsos[q].qso.workedCallsign, senders[busts.size()]);
+                busts.try_emplace(std::string(log.log.qsos[q].qso.workedCallsign()), senders[busts.size()]);
     ASSERT_EQ(busts.size(), 3u) << "the simulated contest has too few calls without a log";
     std::string list = "; the committee's decisions\n";
     for (const auto& [logged, correct] : busts)
@@ -197,12 +197,12 @@ TEST(CommitteeKeys, KnownBustsDecideWhatTheLogsCannot)
     for (std::size_t i = 0; i < check.logs.size(); ++i)
         for (std::size_t q = 0; q < check.logs[i].verdicts.size(); ++q) {
             const QsoVerdict &before = plain.logs[i].verdicts[q], &after = check.logs[i].verdicts[q];
-            const auto bust = busts.find(check.logs[i].log.qsos[q].qso.workedCallsign);
+            const auto bust = busts.find(std::string(check.logs[i].log.qsos[q].qso.workedCallsign()));
             if (bust == busts.end() || before.status == QsoStatus::Rejected || before.status == QsoStatus::Dupe ||
                 before.status == QsoStatus::OutOfPeriod)
                 continue;
             EXPECT_EQ(after.status, QsoStatus::BustedCall) << check.logs[i].log.callsign << " " << q;
-            EXPECT_EQ(after.correctCall, bust->second) << check.logs[i].log.callsign << " " << q;
+            EXPECT_EQ(after.correctCall(), bust->second) << check.logs[i].log.callsign << " " << q;
             ++decided;
         }
     EXPECT_GE(decided, busts.size() * 2);

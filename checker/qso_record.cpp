@@ -1,0 +1,65 @@
+#include "checker/qso_record.h"
+
+#include <cstring>
+#include <stdexcept>
+
+QsoRecord::QsoRecord(const LoggedQso& qso, std::string_view countryPrefix, std::string_view text)
+    : line(qso.line), frequencyHz(qso.frequencyHz), time(qso.time)
+{
+    hold({qso.ownCallsign, qso.workedCallsign, qso.band, qso.mode, qso.rstSent, qso.exchangeSent, qso.rstReceived,
+          qso.exchangeReceived, countryPrefix, text});
+}
+
+QsoRecord::QsoRecord(int lineInFile, std::string_view text) : line(lineInFile)
+{
+    Texts texts{};
+    texts[kText] = text;
+    hold(texts);
+}
+
+QsoRecord::QsoRecord(const QsoRecord& other) : line(other.line), frequencyHz(other.frequencyHz), time(other.time)
+{
+    Texts texts;
+    for (std::size_t i = 0; i < kFieldCount; ++i)
+        texts[i] = other.field(static_cast<Field>(i));
+    hold(texts);
+}
+
+QsoRecord& QsoRecord::operator=(const QsoRecord& other)
+{
+    if (this != &other)
+        *this = QsoRecord(other);
+    return *this;
+}
+
+void QsoRecord::hold(const Texts& texts)
+{
+    uint64_t size = 0;
+    for (std::size_t i = 0; i < kFieldCount; ++i) {
+        size += texts[i].size();
+        if (size > UINT32_MAX)
+            throw std::length_error("a QSO line of more than 4 GB");
+        ends_[i] = static_cast<uint32_t>(size);
+    }
+    chars_.reset(size > 0 ? new char[size] : nullptr);
+    for (std::size_t i = 0; i < kFieldCount; ++i)
+        if (!texts[i].empty())
+            std::memcpy(chars_.get() + ends_[i] - texts[i].size(), texts[i].data(), texts[i].size());
+}
+
+LoggedQso QsoRecord::logged() const
+{
+    LoggedQso qso;
+    qso.line = line;
+    qso.ownCallsign = ownCallsign();
+    qso.workedCallsign = workedCallsign();
+    qso.frequencyHz = frequencyHz;
+    qso.band = band();
+    qso.mode = mode();
+    qso.time = time;
+    qso.rstSent = rstSent();
+    qso.exchangeSent = exchangeSent();
+    qso.rstReceived = rstReceived();
+    qso.exchangeReceived = exchangeReceived();
+    return qso;
+}
