@@ -45,7 +45,7 @@ std::string readWholeFile(const std::filesystem::path& path)
     return std::move(bytes).str();
 }
 
-void writeWholeFile(const std::filesystem::path& path, const std::string& bytes)
+void writeWholeFile(const std::filesystem::path& path, std::string_view bytes)
 {
     FileWriter file(path);
     file.write(bytes);

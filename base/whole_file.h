@@ -20,7 +20,7 @@ std::string readWholeFile(const std::filesystem::path& path);
 // Puts `bytes` in place of whatever the file held.  Throws FileError when
 // the whole of them could not be written (a folder, a read-only file, a
 // missing folder on the way, a full disk).
-void writeWholeFile(const std::filesystem::path& path, const std::string& bytes);
+void writeWholeFile(const std::filesystem::path& path, std::string_view bytes);
 
 // A file written piece by piece, for a text too big to hold whole (a table
 // of a million QSO lines), with writeWholeFile's errors: the constructor

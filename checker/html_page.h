@@ -11,6 +11,9 @@
 
 // The text escaped for HTML, as valid UTF-8.
 std::string html(std::string_view text);
+// The same appended in place; plain ASCII, as nearly every field of a log
+// is, is copied as it is after one look at each byte.
+void appendHtml(std::string& out, std::string_view text);
 
 // "Russian / English" of a catalogue entry, escaped.
 std::string said(MessageId id);
@@ -23,9 +26,8 @@ std::string number(const std::string& content);  // a right-aligned cell
 std::string number(long long value);
 std::string timeCell(const std::string& time);  // kept on one line
 
-// Append one cell in place, for the pages with a row per QSO line: a
-// field of plain ASCII, as nearly every field of a log is, is copied as it
-// is, without the copies escaping makes.
+// One cell appended in place, for the pages with a row per QSO line:
+// appendCell escapes its text, appendNumber is cell and number() in one.
 void appendCell(std::string& row, std::string_view text);
 void appendNumber(std::string& row, long long value);
 
@@ -38,3 +40,6 @@ std::string wideTable(const std::string& rows);
 
 // The whole page: `title` (escaped already) and `body`.
 std::string htmlPage(const std::string& title, const std::string& body);
+// The same in place, for a page whose body is appended between the two.
+void appendPageStart(std::string& page, const std::string& title);
+void appendPageEnd(std::string& page);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "contest/text.h"
+
 namespace {
 
 // Bytes that dump writes as they are: printable ASCII but the quote and
@@ -93,7 +95,7 @@ void JsonWriter::text(std::string_view text)
 void JsonWriter::number(int64_t number)
 {
     beginValue();
-    out_ += std::to_string(number);
+    appendDecimal(out_, number);
 }
 
 void JsonWriter::null()

@@ -5,6 +5,7 @@
 #include "checker/html_page.h"
 #include "checker/report_text.h"
 #include "checker/reports.h"
+#include "contest/text.h"
 
 namespace {
 
@@ -67,25 +68,30 @@ std::vector<BustedByLine> bustedByOf(const CrossCheck& check, const CrossReferen
     return lines;
 }
 
-std::string textSection(MessageId heading, const std::vector<std::string>& lines)
+// `lines` each end in CR LF.
+std::string textSection(MessageId heading, const std::string& lines)
 {
-    std::string text = "\r\n" + bilingual(heading) + ":\r\n";
-    for (const std::string& line : lines)
-        text += line + "\r\n";
-    return lines.empty() ? text + bilingual(MessageId::NoneInTheList) + "\r\n" : text;
+    return "\r\n" + bilingual(heading) + ":\r\n" + (lines.empty() ? bilingual(MessageId::NoneInTheList) + "\r\n" : lines);
 }
 
+// Each line the check took away, as written, with its status and what that
+// means (said once a report for all its lines).
 std::string notCountedText(const CrossCheck& check, const CheckedLog& checked)
 {
-    std::vector<std::string> lines;
+    std::array<std::string, kQsoStatusCount> explained;
+    for (std::size_t s = 0; s < kQsoStatusCount; ++s)
+        explained[s] = qsoStatusName(static_cast<QsoStatus>(s)) + (": " + statusExplained(static_cast<QsoStatus>(s)));
+    std::string lines;
     for (std::size_t q : inFileOrder(checked.log)) {
         const QsoVerdict& verdict = checked.verdicts[q];
         if (countsInScore(verdict.status, check.config))
             continue;
         const JudgedQso& judged = checked.log.qsos[q];
-        lines.push_back(std::to_string(judged.qso.line) + ": " + std::string(judged.qso.text()) + "\r\n    " +
-                        qsoStatusName(verdict.status) + ": " + statusExplained(verdict.status) +
-                        verdictDetails(judged, verdict));
+        appendDecimal(lines, judged.qso.line);
+        lines.append(": ").append(judged.qso.text()).append("\r\n    ");
+        lines += explained[static_cast<std::size_t>(verdict.status)];
+        appendVerdictDetails(lines, judged, verdict);
+        lines += "\r\n";
     }
     return textSection(MessageId::NotCountedHeading, lines);
 }
@@ -142,57 +148,104 @@ std::string wholeLogHeading()
            headingRow({MessageId::ColumnCall, MessageId::ColumnLine, MessageId::ColumnTime, MessageId::ColumnExchange});
 }
 
-// What each status means, escaped once for all the rows of a page.
-using StatusTexts = std::array<std::string, kQsoStatusCount>;
+// The status cells of a page, made once for all its rows: the name, and
+// what it means escaped.
+struct StatusCells {
+    std::array<std::string, kQsoStatusCount> name, explained;
 
-StatusTexts statusTexts()
-{
-    StatusTexts texts;
-    for (std::size_t s = 0; s < kQsoStatusCount; ++s)
-        texts[s] = html(statusExplained(static_cast<QsoStatus>(s)));
-    return texts;
-}
-
-// One row a QSO line: a contest has a million, so the row is appended in
-// place.
-void appendQsoRow(std::string& rows, const CrossCheck& check, const CrossReferences& references,
-                  const StatusTexts& explained, const JudgedQso& judged, const QsoVerdict& verdict)
-{
-    const bool counts = countsInScore(verdict.status, check.config);
-    const QsoRecord& qso = judged.qso;
-    rows += counts ? "<tr>" : "<tr class=\"lost\">";
-    appendNumber(rows, qso.line);
-    rows += "<td class=\"t\">";
-    appendLoggedTime(rows, judged);
-    rows += "</td>";
-    for (std::string_view field : {qso.band(), qso.mode(), qso.workedCallsign(), qso.exchangeReceived()})
-        appendCell(rows, field);
-    appendCell(rows, qsoStatusName(verdict.status));
-    appendNumber(rows, counts ? verdict.points : 0);
-    if (const JudgedQso* theirs = references.matchedLine(verdict)) {
-        appendCell(rows, matchedCall(check, verdict));
-        appendNumber(rows, theirs->qso.line);
-        rows += "<td class=\"t\">";
-        appendLoggedTime(rows, *theirs);
-        rows += "</td>";
-        appendCell(rows, theirs->qso.exchangeSent());
-    } else {
-        rows += "<td></td><td></td><td></td><td></td>";
+    StatusCells()
+    {
+        for (std::size_t s = 0; s < kQsoStatusCount; ++s) {
+            appendCell(name[s], qsoStatusName(static_cast<QsoStatus>(s)));
+            explained[s] = html(statusExplained(static_cast<QsoStatus>(s)));
+        }
     }
-    rows += "<td>";
-    if (!counts)
-        rows += explained[static_cast<std::size_t>(verdict.status)] + html(verdictDetails(judged, verdict));
-    rows += "</td></tr>\n";
+};
+
+void appendTimeCell(std::string& row, const JudgedQso& judged)
+{
+    row += "<td class=\"t\">";
+    appendLoggedTime(row, judged);
+    row += "</td>";
 }
 
-// Appended to the page in place, as the rows are: the table is most of it.
+// Asks for a line's bytes before they are read.  The line another log
+// matched lies anywhere in the contest's memory; waiting for it at its row
+// took most of a page's time.
+void prefetch(const JudgedQso* judged)
+{
+    const auto* bytes = reinterpret_cast<const char*>(judged);
+    for (std::size_t at = 0; judged && at < sizeof(JudgedQso); at += 64)
+        __builtin_prefetch(bytes + at);
+}
+
+// The rows of the whole-log table, a row per QSO line: a contest has a
+// million, so each is appended in place, without a text of its own.
+class QsoRows {
+public:
+    QsoRows(const CrossCheck& check, const CrossReferences& references) : check_(check), references_(references) {}
+
+    // Every QSO line of the log, in file order.  The matched lines are
+    // looked up first and fetched a few rows ahead of their own.
+    void appendAll(std::string& rows, const CheckedLog& checked)
+    {
+        constexpr std::size_t kAhead = 8;
+        const std::vector<std::size_t> order = inFileOrder(checked.log);
+        theirs_.clear();
+        for (std::size_t q : order)
+            theirs_.push_back(references_.matchedLine(checked.verdicts[q]));
+        for (std::size_t k = 0; k < order.size(); ++k) {
+            if (k + kAhead < order.size())
+                prefetch(theirs_[k + kAhead]);
+            append(rows, checked.log.qsos[order[k]], checked.verdicts[order[k]], theirs_[k]);
+        }
+    }
+
+private:
+    void append(std::string& rows, const JudgedQso& judged, const QsoVerdict& verdict, const JudgedQso* theirs)
+    {
+        const bool counts = countsInScore(verdict.status, check_.config);
+        const auto status = static_cast<std::size_t>(verdict.status);
+        const QsoRecord& qso = judged.qso;
+        rows += counts ? "<tr>" : "<tr class=\"lost\">";
+        appendNumber(rows, qso.line);
+        appendTimeCell(rows, judged);
+        appendCell(rows, qso.band());
+        appendCell(rows, qso.mode());
+        appendCell(rows, qso.workedCallsign());
+        appendCell(rows, qso.exchangeReceived());
+        rows += status_.name[status];
+        appendNumber(rows, counts ? verdict.points : 0);
+        if (theirs) {
+            appendCell(rows, matchedCall(check_, verdict));
+            appendNumber(rows, theirs->qso.line);
+            appendTimeCell(rows, *theirs);
+            appendCell(rows, theirs->qso.exchangeSent());
+        } else {
+            rows += "<td></td><td></td><td></td><td></td>";
+        }
+        rows += "<td>";
+        if (!counts) {
+            rows += status_.explained[status];
+            details_.clear();
+            appendVerdictDetails(details_, judged, verdict);
+            appendHtml(rows, details_);
+        }
+        rows += "</td></tr>\n";
+    }
+
+    const CrossCheck& check_;
+    const CrossReferences& references_;
+    const StatusCells status_;
+    std::vector<const JudgedQso*> theirs_;  // in file order
+    std::string details_;  // room for a lost line's details before they are escaped
+};
+
 void appendEveryQsoLine(std::string& page, const CrossCheck& check, const CrossReferences& references,
                         const CheckedLog& checked)
 {
-    const StatusTexts explained = statusTexts();
     page += "<h2>" + said(MessageId::WholeLogHeading) + "</h2>\n<div class=\"wide\"><table>\n" + wholeLogHeading();
-    for (std::size_t q : inFileOrder(checked.log))
-        appendQsoRow(page, check, references, explained, checked.log.qsos[q], checked.verdicts[q]);
+    QsoRows(check, references).appendAll(page, checked);
     page += "</table></div>\n";
 }
 
@@ -204,26 +257,27 @@ std::string participantReport(const CrossCheck& check, const CrossReferences& re
     std::string text = bilingual(MessageId::ReportTitle, {contestTitle(check.config)}) + "\r\n\r\n";
     for (const Labelled& item : summaryOf(checked))
         text += item.label + ": " + item.value + "\r\n";
-    std::vector<std::string> bands, bustedBy;
+    std::string bands, bustedBy;
     for (const BandScore& band : checked.score.bands)
-        bands.push_back(band.band + ": " + bandText(band));
+        bands += band.band + ": " + bandText(band) + "\r\n";
     for (const BustedByLine& line : bustedByOf(check, references, logIndex))
-        bustedBy.push_back(line.log + " " + line.time + " (" + bilingual(MessageId::ColumnLine) + " " +
-                           std::to_string(line.line) + "): " + line.copiedAs);
+        bustedBy += line.log + " " + line.time + " (" + bilingual(MessageId::ColumnLine) + " " +
+                    std::to_string(line.line) + "): " + line.copiedAs + "\r\n";
     text += textSection(MessageId::ByBandHeading, bands) + textSection(MessageId::BustedByHeading, bustedBy) +
             notCountedText(check, checked);
     return validUtf8(text);
 }
 
-std::string wholeLogPage(const CrossCheck& check, const CrossReferences& references, std::size_t logIndex)
+void appendWholeLogPage(std::string& page, const CrossCheck& check, const CrossReferences& references,
+                        std::size_t logIndex)
 {
     const CheckedLog& checked = check.logs[logIndex];
     const std::string title = html(bilingual(MessageId::WholeLogOf, {checked.log.callsign}));
-    const std::string links = "<p><a href=\"../results.html\">" + said(MessageId::BackToResults) +
-                              "</a> &middot; <a href=\"" + html(participantReportName(checked.log.callsign)) + "\">" +
-                              said(MessageId::LostLinesReport) + "</a></p>\n";
-    std::string body = "<h1>" + title + "</h1>\n" + links + summaryTable(checked) + bandsTable(checked.score) +
-                       bustedByTable(bustedByOf(check, references, logIndex));
-    appendEveryQsoLine(body, check, references, checked);
-    return htmlPage(title, body);
+    appendPageStart(page, title);
+    page += "<h1>" + title + "</h1>\n<p><a href=\"../results.html\">" + said(MessageId::BackToResults) +
+            "</a> &middot; <a href=\"" + html(participantReportName(checked.log.callsign)) + "\">" +
+            said(MessageId::LostLinesReport) + "</a></p>\n";
+    page += summaryTable(checked) + bandsTable(checked.score) + bustedByTable(bustedByOf(check, references, logIndex));
+    appendEveryQsoLine(page, check, references, checked);
+    appendPageEnd(page);
 }

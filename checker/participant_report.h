@@ -14,5 +14,8 @@
 // ubn/<CALLSIGN>.txt of one CHECKED log, CR LF lines.
 std::string participantReport(const CrossCheck& check, const CrossReferences& references, std::size_t logIndex);
 
-// ubn/<CALLSIGN>.html of one CHECKED log: no scripts, nothing fetched.
-std::string wholeLogPage(const CrossCheck& check, const CrossReferences& references, std::size_t logIndex);
+// ubn/<CALLSIGN>.html of one CHECKED log, appended to `page`: no scripts,
+// nothing fetched.  In place, so that one text serves every page of a
+// contest: the pages are most of what the checker writes.
+void appendWholeLogPage(std::string& page, const CrossCheck& check, const CrossReferences& references,
+                        std::size_t logIndex);

@@ -5,19 +5,14 @@
 
 #include "checker/standings.h"
 
-std::string validUtf8(const std::string& text)
+std::string validUtf8(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        const std::size_t length = byte < 0x80 ? 1 : (byte >> 5) == 0x6 ? 2 : (byte >> 4) == 0xE ? 3
-                                                  : (byte >> 3) == 0x1E ? 4 : 0;
-        bool valid = length > 0 && i + length <= text.size();
-        for (std::size_t k = 1; valid && k < length; ++k)
-            valid = (static_cast<unsigned char>(text[i + k]) >> 6) == 0x2;
-        if (valid && (length > 1 || byte >= 0x20 || byte == '\t' || byte == '\r' || byte == '\n')) {
-            out.append(text, i, length);
+        const std::size_t length = keptCharacterLength(text, i);
+        if (length > 0) {
+            out.append(text.data() + i, length);
             i += length;
         } else {
             out += '?';
@@ -25,6 +20,18 @@ std::string validUtf8(const std::string& text)
         }
     }
     return out;
+}
+
+std::size_t keptCharacterLength(std::string_view text, std::size_t at)
+{
+    const auto byte = static_cast<unsigned char>(text[at]);
+    const std::size_t length = byte < 0x80 ? 1 : (byte >> 5) == 0x6 ? 2 : (byte >> 4) == 0xE ? 3
+                                              : (byte >> 3) == 0x1E ? 4 : 0;
+    bool valid = length > 0 && at + length <= text.size();
+    for (std::size_t k = 1; valid && k < length; ++k)
+        valid = (static_cast<unsigned char>(text[at + k]) >> 6) == 0x2;
+    const bool kept = valid && (length > 1 || byte >= 0x20 || byte == '\t' || byte == '\r' || byte == '\n');
+    return kept ? length : 0;
 }
 
 std::string claimedScoreText(const LogCheck& log)
@@ -84,8 +91,10 @@ std::vector<std::size_t> inFileOrder(const LogCheck& log)
 {
     std::vector<std::size_t> order(log.qsos.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return log.qsos[a].qso.line < log.qsos[b].qso.line; });
+    const auto earlier = [&](std::size_t a, std::size_t b) { return log.qsos[a].qso.line < log.qsos[b].qso.line; };
+    // Most logs are kept in file order already: one look then, not a sort.
+    if (!std::is_sorted(order.begin(), order.end(), earlier))
+        std::stable_sort(order.begin(), order.end(), earlier);
     return order;
 }
 
@@ -129,16 +138,16 @@ std::string statusExplained(QsoStatus status)
     }
 }
 
-std::string verdictDetails(const JudgedQso& judged, const QsoVerdict& verdict)
+void appendVerdictDetails(std::string& out, const JudgedQso& judged, const QsoVerdict& verdict)
 {
-    const std::string correct = "; " + Message{MessageId::Correct}.bilingual() + ": ";
-    std::string details;
+    static const std::string kCorrect = "; " + Message{MessageId::Correct}.bilingual() + ": ";
+    const auto append = [&out](std::string_view before, std::string_view text, std::string_view after) {
+        out.append(before).append(text).append(after);
+    };
     if (!verdict.correction.empty())
-        details.append(correct).append(verdict.correction);
+        append(kCorrect, verdict.correction, "");
     if (verdict.status == QsoStatus::Nil)
-        details.append(" (").append(judged.qso.workedCallsign()).append(")");
+        append(" (", judged.qso.workedCallsign(), ")");
     if (judged.rejection)
-        details += " (" + judged.rejection->bilingual() + ")";
-    return details;
+        append(" (", judged.rejection->bilingual(), ")");
 }
-

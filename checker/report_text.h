@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "checker/cross_check.h"
@@ -11,7 +12,10 @@ inline const char* const kCategoryNames[] = {"OPERATOR", "BAND", "MODE", "POWER"
 
 // Valid UTF-8 passes, but for control characters other than tab and line
 // ends; any other byte becomes '?'.
-std::string validUtf8(const std::string& text);
+std::string validUtf8(std::string_view text);
+// The length of the character at `at` that validUtf8 keeps; 0 for a byte
+// it makes '?'.
+std::size_t keptCharacterLength(std::string_view text, std::size_t at);
 
 // The log's CLAIMED-SCORE, or empty.
 std::string claimedScoreText(const LogCheck& log);
@@ -36,8 +40,8 @@ void appendLoggedTime(std::string& out, const JudgedQso& judged);
 std::string statusExplained(QsoStatus status);
 
 // "; верно / correct: RD4D", the NIL's call or the rules' refusal: what
-// the participant needs beside a lost line's status.
-std::string verdictDetails(const JudgedQso& judged, const QsoVerdict& verdict);
+// the participant needs beside a lost line's status, appended.
+void appendVerdictDetails(std::string& out, const JudgedQso& judged, const QsoVerdict& verdict);
 
 // "ZEMRIX 2025": the contest's name and the year it starts in.
 std::string contestTitle(const ContestConfig& config);

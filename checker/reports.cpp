@@ -20,7 +20,7 @@
 
 namespace {
 
-std::string csvField(std::string_view text) { return csvCell(validUtf8(std::string(text))); }
+std::string csvField(std::string_view text) { return csvCell(validUtf8(text)); }
 
 // Printable ASCII but the comma and the quote, not beginning as a formula
 // might: a field that csvField leaves as it is, which nearly every field of
@@ -50,10 +50,9 @@ void appendCsvField(std::string& row, std::string_view text)
 
 void appendCsvRow(std::string& out, std::initializer_list<std::string_view> fields)
 {
-    const char* separator = "";
-    for (std::string_view field : fields) {
-        out += separator;
-        separator = ",";
+    for (const std::string_view& field : fields) {
+        if (&field != fields.begin())
+            out += ',';
         appendCsvField(out, field);
     }
     out += "\r\n";
@@ -70,43 +69,43 @@ std::string csvRow(const std::vector<std::string>& fields)
     return row + "\r\n";
 }
 
-std::string lineNumber(int line) { return line > 0 ? std::to_string(line) : std::string(); }
-
 std::string qsosCsvHeading()
 {
     return csvRow({"log", "line", "time", "band", "mode", "call", "rcvd_exch", "status", "correct_call",
                    "correct_exch", "matched_log", "matched_line"});
 }
 
-// The rows of qsos.csv of one log; none unless it was checked.
-std::string qsoRowsOf(const CrossCheck& check, const CheckedLog& checked)
+// The rows of qsos.csv of one log, appended; none unless it was checked.
+void appendQsoRows(std::string& rows, const CrossCheck& check, const CheckedLog& checked)
 {
-    std::string rows;
     if (checked.log.state != LogState::Checked)
-        return rows;
+        return;
     std::string time;
     for (std::size_t q : inFileOrder(checked.log)) {
         const JudgedQso& judged = checked.log.qsos[q];
         const QsoVerdict& verdict = checked.verdicts[q];
         time.clear();
         appendLoggedTime(time, judged);
-        const std::string line = lineNumber(judged.qso.line), status = qsoStatusName(verdict.status),
-                          matchedLine = lineNumber(verdict.matchedLine);
         const QsoRecord& qso = judged.qso;
-        appendCsvRow(rows, {checked.log.callsign, line, time, qso.band(), qso.mode(), qso.workedCallsign(),
-                            qso.exchangeReceived(), status, verdict.correctCall(), verdict.correctExchange(),
-                            matchedCall(check, verdict), matchedLine});
+        const Decimal line(qso.line), matchedLine(verdict.matchedLine);
+        const auto ifAny = [](int number, const Decimal& digits) { return number > 0 ? digits.view() : ""; };
+        appendCsvRow(rows, {checked.log.callsign, ifAny(qso.line, line), time, qso.band(), qso.mode(),
+                            qso.workedCallsign(), qso.exchangeReceived(), qsoStatusName(verdict.status),
+                            verdict.correctCall(), verdict.correctExchange(), matchedCall(check, verdict),
+                            ifAny(verdict.matchedLine, matchedLine)});
     }
-    return rows;
 }
 
 // Log by log: the whole table of a big contest is tens of megabytes.
 void writeQsosCsv(const CrossCheck& check, const std::filesystem::path& path)
 {
     FileWriter qsos(path);
-    qsos.write(qsosCsvHeading());
-    for (const CheckedLog& checked : check.logs)
-        qsos.write(qsoRowsOf(check, checked));
+    std::string rows = qsosCsvHeading();
+    for (const CheckedLog& checked : check.logs) {
+        appendQsoRows(rows, check, checked);
+        qsos.write(rows);
+        rows.clear();
+    }
     qsos.close();
 }
 
@@ -145,7 +144,7 @@ std::string qsosCsv(const CrossCheck& check)
 {
     std::string csv = qsosCsvHeading();
     for (const CheckedLog& checked : check.logs)
-        csv += qsoRowsOf(check, checked);
+        appendQsoRows(csv, check, checked);
     return csv;
 }
 
@@ -199,19 +198,24 @@ void writeReports(const CrossCheck& check, const std::string& folder)
     std::filesystem::create_directories(out / "ubn", error);
     if (error)
         throw std::runtime_error("cannot create " + (out / "ubn").string() + ": " + error.message());
-    // qsos.csv, a row per QSO line, takes as long as all the other files
-    // together: it is written on a second core meanwhile.
-    std::future<void> table = std::async(std::launch::async, [&] { writeQsosCsv(check, out / "qsos.csv"); });
+    // The two tables of every QSO line are written on a second core while
+    // this one writes the pages, about as long.
+    std::future<void> tables = std::async(std::launch::async, [&] {
+        writeQsosCsv(check, out / "qsos.csv");
+        writeResultsJson(check, out / "results.json");
+    });
     writeWholeFile(out / "results.csv", resultsCsv(check));
-    writeResultsJson(check, out / "results.json");
     const CrossReferences references(check);
+    std::string page;  // one text for every page, grown once to the largest
     for (std::size_t i = 0; i < check.logs.size(); ++i)
         if (check.logs[i].log.state == LogState::Checked) {
             const std::string& callsign = check.logs[i].log.callsign;
             writeWholeFile(out / "ubn" / participantReportName(callsign), participantReport(check, references, i));
-            writeWholeFile(out / "ubn" / wholeLogPageName(callsign), wholeLogPage(check, references, i));
+            page.clear();
+            appendWholeLogPage(page, check, references, i);
+            writeWholeFile(out / "ubn" / wholeLogPageName(callsign), page);
         }
     writeWholeFile(out / "results.html", resultsHtml(check));
     writeWholeFile(out / kCommitteeListsPage, committeeListsHtml(check));
-    table.get();
+    tables.get();
 }

@@ -1,6 +1,7 @@
 // Text helpers every part of the plug-in shares.
 #pragma once
 
+#include <charconv>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,23 @@ inline std::string_view trimmedView(std::string_view text)
 }
 
 inline std::string trimmed(const std::string& text) { return std::string(trimmedView(text)); }
+
+// A number in decimal, on the stack: the checker's reports write tens of
+// millions, none worth a string of its own.
+class Decimal {
+public:
+    explicit Decimal(long long value)
+        : size_(static_cast<std::size_t>(std::to_chars(digits_, digits_ + sizeof digits_, value).ptr - digits_))
+    {
+    }
+    std::string_view view() const { return {digits_, size_}; }
+
+private:
+    char digits_[20];  // "-9223372036854775808"
+    std::size_t size_;
+};
+
+inline void appendDecimal(std::string& out, long long value) { out += Decimal(value).view(); }
 
 // Text that HTML shows as it stands: & < > and " written as entities.
 inline std::string htmlEscaped(const std::string& text)

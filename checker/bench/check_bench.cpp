@@ -203,6 +203,26 @@ void WholeCheckWithReports(benchmark::State& bench)
 }
 BENCHMARK(WholeCheckWithReports)->Arg(100)->Arg(kLogs)->Unit(benchmark::kSecond)->Iterations(1)->UseManualTime();
 
+// writeReports alone, after the check of 1,000 logs: every file, the
+// whole-log pages included, and the CPU of both threads that write them.
+// Into memory (/dev/shm) where there is one, so that what is timed is the
+// writing and not the disk's own work.
+void WriteReports(benchmark::State& bench)
+{
+    const fs::path shm = "/dev/shm";
+    const fs::path out = (fs::is_directory(shm) ? shm : fs::path(BENCH_SCRATCH_DIR)) /
+                         ("check_bench-reports-" + std::to_string(getpid()));
+    const CrossCheck check = crossCheck(contest().firstLogs(kLogs), contest().config(), countries());
+    for (auto _ : bench) {
+        writeReports(check, out.string());
+        bench.PauseTiming();
+        fs::remove_all(out);
+        bench.ResumeTiming();
+    }
+    bench.counters["qso_lines"] = static_cast<double>(qsoLinesOf(check));
+}
+BENCHMARK(WriteReports)->Unit(benchmark::kSecond)->Iterations(3)->MeasureProcessCPUTime();
+
 // One log of N QSO lines that works the same 208 stations over and over on
 // one band and mode, so nearly every line is a repeat of many, checked and
 // reported whole.  The rules' error log for it grows with the square of N;

@@ -86,6 +86,15 @@ TEST(JsonWriter, WritesTheBytesOfTheLibrarysDump)
     }
 }
 
+TEST(JsonWriter, WritesTheWidestNumbersAsTheLibraryDoes)
+{
+    for (int64_t value : {INT64_MIN, INT64_MIN + 1, int64_t{-1}, int64_t{0}, INT64_MAX}) {
+        std::string out;
+        JsonWriter(out).number(value);
+        EXPECT_EQ(out, Json(value).dump());
+    }
+}
+
 TEST(JsonWriter, CarriesOnWhenTheCallerEmptiesItsText)
 {
     std::string piece, file;

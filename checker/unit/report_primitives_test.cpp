@@ -1,0 +1,81 @@
+// The pieces every report is appended from: valid UTF-8, HTML escaping in
+// place, cells and numbers.  The fast paths copy plain text as it is; each
+// must give the bytes of the plain composition it stands in for.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <random>
+#include <string>
+
+#include "checker/html_page.h"
+#include "checker/report_text.h"
+#include "contest/text.h"
+
+namespace {
+
+TEST(ReportPrimitives, ValidUtf8KeepsWholeCharactersAndMarksEveryOtherByte)
+{
+    const struct {
+        std::string text, expected;
+    } cases[] = {
+        {"", ""},
+        {"RA1A 599 05", "RA1A 599 05"},
+        {"\t\r\n", "\t\r\n"},
+        {std::string("a\0b", 3), "a?b"},
+        {"\x01RA1A\x7F", "?RA1A\x7F"},
+        {"№ é 😀", "№ é 😀"},
+        {"\xFF" "A", "?A"},
+        {"\x80", "?"},
+        {"A\xD0", "A?"},          // cut at the end
+        {"\xE2\x84", "??"},       // cut at the end, two bytes of three
+        {"\xE2\x84" "A", "??A"},  // cut before the next character
+        {"\xF8\x80\x80\x80\x80", "?????"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(validUtf8(c.text), c.expected) << c.text;
+}
+
+// Pieces of every kind a field of a log may hold: plain letters, the
+// characters HTML escapes, control bytes, UTF-8 whole and cut, bytes that
+// are no UTF-8.
+std::string randomField(std::mt19937& random)
+{
+    static const std::string kPieces[] = {"A", "9", " ", "/", "'", "&", "<", ">", "\"", "\t", "\n", std::string(1, '\0'),
+                                          "\x1F", "\x7F", "№", "\xE2\x84", "\xD0", "\x80", "\xFF", "😀"};
+    std::string text;
+    for (int n = std::uniform_int_distribution<int>(0, 5)(random); n > 0; --n)
+        text += kPieces[random() % std::size(kPieces)];
+    return text;
+}
+
+TEST(ReportPrimitives, HtmlInPlaceIsTheEscapeOfTheValidText)
+{
+    std::mt19937 random(20261208);
+    for (int i = 0; i < 20000; ++i) {
+        const std::string before = randomField(random), field = randomField(random);
+        const std::string escaped = htmlEscaped(validUtf8(field));
+        std::string out = before;
+        appendHtml(out, field);
+        ASSERT_EQ(out, before + escaped) << "field '" << field << "' after '" << before << "'";
+        ASSERT_EQ(html(field), escaped);
+        std::string row = before;
+        appendCell(row, field);
+        ASSERT_EQ(row, before + "<td>" + escaped + "</td>");
+    }
+}
+
+TEST(ReportPrimitives, NumbersAsTheStandardLibraryWritesThem)
+{
+    for (long long value : {0LL, -1LL, 9LL, 10LL, -10LL, static_cast<long long>(INT_MAX),
+                            static_cast<long long>(INT_MIN), LLONG_MAX, LLONG_MIN}) {
+        std::string out = "x";
+        appendDecimal(out, value);
+        EXPECT_EQ(out, "x" + std::to_string(value));
+        EXPECT_EQ(Decimal(value).view(), std::to_string(value));
+        std::string row = "x";
+        appendNumber(row, value);
+        EXPECT_EQ(row, "x" + number(value));
+    }
+}
+
+}  // namespace
