@@ -25,6 +25,7 @@ QsoVerdict verdictAgainst(const MatchLine& line, const MatchLine& partner, const
     QsoVerdict verdict;
     const LogCheck& other = logs[partner.log].log;
     verdict.matchedLog = partner.log;
+    verdict.matchedQso = partner.qso;
     verdict.matchedLine = partner.fileLine;
     if (line.miscopiedCall) {
         verdict.status = QsoStatus::BustedCall;
