@@ -217,9 +217,13 @@ ContestLog readContestLog(const std::string& bytes, const std::string& fileName)
 {
     const Utf16 order = utf16Order(bytes);
     const std::string text = decodedText(bytes, order);
-    std::istringstream content(text);
-    ContestLog log = formatOf(text, fileName) == LogFormat::Cabrillo ? readCabrilloLog(content, fileName)
-                                                                      : readAdifLog(content, fileName);
+    ContestLog log;
+    if (formatOf(text, fileName) == LogFormat::Cabrillo) {
+        log = readCabrilloLog(text, fileName);
+    } else {
+        std::istringstream content(text);
+        log = readAdifLog(content, fileName);
+    }
     if (order != Utf16::No)
         log.notes.insert(log.notes.begin(), fileName + ": read as UTF-16 text");
     putInTimeOrder(log, fileName);
