@@ -59,7 +59,7 @@ struct QsoWords {
                                                static_cast<std::size_t>(at - start));
         }
     }
-    std::string operator[](std::size_t i) const { return std::string(words[i]); }
+    std::string_view operator[](std::size_t i) const { return words[i]; }
 };
 
 LoggedQso qsoFromLine(const QsoWords& words, int line, CaseFolder& fold)
@@ -68,13 +68,13 @@ LoggedQso qsoFromLine(const QsoWords& words, int line, CaseFolder& fold)
         throw QsoLineError({MessageId::QsoLineFields, {std::to_string(words.count)}});
     LoggedQso qso;
     qso.line = line;
-    const uint32_t khz = kilohertz(words.words[0]);
+    const uint32_t khz = kilohertz(words[0]);
     qso.band = bandLabelForKilohertz(khz);
     if (qso.band.empty())
-        throw QsoLineError({MessageId::FrequencyInNoBand, {words[0]}});
+        throw QsoLineError({MessageId::FrequencyInNoBand, {std::string(words[0])}});
     qso.frequencyHz = khz * 1000;
     qso.mode = hostMode(fold(words[1]));
-    qso.time = qsoTimeFromCabrillo(words[2], words[3]);
+    qso.time = qsoTimeFromCabrillo(std::string(words[2]), std::string(words[3]));
     qso.ownCallsign = fold(words[4]);
     qso.rstSent = words[5];
     qso.exchangeSent = words[6];
