@@ -109,7 +109,7 @@ void appendLoggedTime(std::string& out, const JudgedQso& judged)
 {
     if (!judged.readable)
         return;
-    const CivilTime& time = judged.qso.time;
+    const CivilTime time = judged.qso.time();
     const auto digits = [](int value, int count, char* at) {
         for (int i = count - 1; i >= 0; --i, value /= 10)
             at[i] = static_cast<char>('0' + value % 10);

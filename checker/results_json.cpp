@@ -72,7 +72,7 @@ void writeQso(JsonWriter& json, const CrossCheck& check, const JudgedQso& judged
     json.number(qso.line);
     time.clear();
     if (judged.readable)
-        appendCivilTime(time, qso.time, "%Y-%m-%d %H:%M");
+        appendCivilTime(time, qso.time(), "%Y-%m-%d %H:%M");
     textOrNull(json, "time", time);
     textOrNull(json, "band", qso.band());
     textOrNull(json, "mode", qso.mode());

@@ -126,7 +126,7 @@ void scoreVerifiedLog(CheckedLog& checked, const ContestConfig& config)
         const QsoStatus status = checked.verdicts[q].status;
         ++checked.score.statusCounts[static_cast<std::size_t>(status)];
         CInfo record = recordOf(checked.log.qsos[q]);
-        checked.verdicts[q].points = pointsFor(record);
+        checked.verdicts[q].points = static_cast<int16_t>(pointsFor(record));
         penaltyPoints += static_cast<int64_t>(penaltyFor(status, config)) * checked.verdicts[q].points;
         if (!countsInScore(status, config))
             continue;
