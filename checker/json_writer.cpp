@@ -23,6 +23,12 @@ bool needsNoEscape(std::string_view text)
 
 }  // namespace
 
+JsonKey::JsonKey(std::string_view name)
+{
+    JsonWriter(quoted_).text(name);
+    quoted_ += ": ";
+}
+
 void JsonWriter::close()
 {
     const Open closed = open_.back();
@@ -32,18 +38,36 @@ void JsonWriter::close()
     out_ += closed.closer;
 }
 
-// The comma, the line break, the indent, the quoted name and ": " in one
-// append where the name needs no escape (every name but a header's odd
-// CATEGORY- tag): results.json has a dozen keys for each QSO line.
+// The name quoted by hand where it needs no escape (every name but a
+// header's odd CATEGORY- tag).
 void JsonWriter::key(std::string_view name)
+{
+    if (needsNoEscape(name)) {
+        keyLine({"\"", name, "\": "});
+        return;
+    }
+    afterKey_ = true;
+    nextItem();
+    quoted(name);
+    out_.append(": ", 2);
+}
+
+void JsonWriter::key(const JsonKey& name) { keyLine({name.quoted_}); }
+
+// The comma, the line break, the indent and the quoted name with its ": "
+// in one append: results.json has a dozen keys for each QSO line.
+void JsonWriter::keyLine(std::initializer_list<std::string_view> quotedName)
 {
     afterKey_ = true;
     const std::size_t depth = open_.size();
-    std::array<char, 96> line;
-    if (depth + name.size() + 6 > line.size() || !needsNoEscape(name)) {
+    std::size_t size = depth + 2;
+    for (std::string_view piece : quotedName)
+        size += piece.size();
+    std::array<char, 128> line;
+    if (size > line.size()) {
         nextItem();
-        quoted(name);
-        out_.append(": ", 2);
+        for (std::string_view piece : quotedName)
+            out_ += piece;
         return;
     }
     Open& object = open_.back();
@@ -53,9 +77,8 @@ void JsonWriter::key(std::string_view name)
     object.empty = false;
     *at++ = '\n';
     at = std::fill_n(at, depth, ' ');
-    *at++ = '"';
-    at = std::copy(name.begin(), name.end(), at);
-    at = std::copy_n("\": ", 3, at);
+    for (std::string_view piece : quotedName)
+        at = std::copy(piece.begin(), piece.end(), at);
     out_.append(line.data(), static_cast<std::size_t>(at - line.data()));
 }
 
