@@ -9,17 +9,19 @@ std::string validUtf8(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
+    // Runs of kept characters are copied whole: a report is megabytes of
+    // them, and a byte is rarely replaced.
+    std::size_t run = 0;
     for (std::size_t i = 0; i < text.size();) {
         const std::size_t length = keptCharacterLength(text, i);
         if (length > 0) {
-            out.append(text.data() + i, length);
             i += length;
-        } else {
-            out += '?';
-            ++i;
+            continue;
         }
+        out.append(text.data() + run, i - run).push_back('?');
+        run = ++i;
     }
-    return out;
+    return out.append(text.data() + run, text.size() - run);
 }
 
 std::size_t keptCharacterLength(std::string_view text, std::size_t at)
