@@ -84,16 +84,21 @@ QsoVerdict matchVerdict(const MatchLine& line, const MatchTable& table, const Wi
     return verdictWithoutLog(line, table, witnesses, logs, config);
 }
 
+// What the scoring pass reads of a line; band and mode point into it.
 CInfo recordOf(const JudgedQso& judged)
 {
-    CInfo record;
-    record.workedCallsign = judged.qso.workedCallsign();
-    record.countryPrefix = judged.qso.countryPrefix();
-    record.band = judged.qso.band();
-    record.mode = judged.qso.mode();
-    record.exchangeReceived = judged.qso.exchangeReceived();
-    record.exchangeSent = judged.qso.exchangeSent();
-    return record;
+    const QsoRecord& qso = judged.qso;
+    return {std::string(qso.workedCallsign()),
+            std::string(qso.countryPrefix()),
+            qso.band(),
+            qso.mode(),
+            {},
+            {},
+            std::string(qso.exchangeReceived()),
+            std::string(qso.exchangeSent()),
+            0,
+            0,
+            {}};
 }
 
 }  // namespace
