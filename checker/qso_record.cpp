@@ -37,8 +37,8 @@ QsoRecord& QsoRecord::operator=(const QsoRecord& other)
 void QsoRecord::setTime(const CivilTime& time)
 {
     const auto small = [](int value) { return value >= 0 && value <= UINT8_MAX; };
-    if (time.year < INT16_MIN || time.year > INT16_MAX || !small(time.month) || !small(time.day) ||
-        !small(time.hour) || !small(time.minute) || !small(time.second))
+    if (time.year < INT16_MIN || time.year > INT16_MAX || !small(time.month) || !small(time.day) || !small(time.hour) ||
+        !small(time.minute) || !small(time.second))
         throw std::out_of_range("a QSO time beyond any a log can hold");
     year_ = static_cast<int16_t>(time.year);
     month_ = static_cast<uint8_t>(time.month);
@@ -65,17 +65,16 @@ void QsoRecord::hold(const Texts& texts)
 
 LoggedQso QsoRecord::logged() const
 {
-    LoggedQso qso;
-    qso.line = line;
-    qso.ownCallsign = ownCallsign();
-    qso.workedCallsign = workedCallsign();
-    qso.frequencyHz = frequencyHz;
-    qso.band = band();
-    qso.mode = mode();
-    qso.time = time();
-    qso.rstSent = rstSent();
-    qso.exchangeSent = exchangeSent();
-    qso.rstReceived = rstReceived();
-    qso.exchangeReceived = exchangeReceived();
-    return qso;
+    const auto text = [](std::string_view field) { return std::string(field); };
+    return {line,
+            text(ownCallsign()),
+            text(workedCallsign()),
+            frequencyHz,
+            text(band()),
+            text(mode()),
+            time(),
+            text(rstSent()),
+            text(exchangeSent()),
+            text(rstReceived()),
+            text(exchangeReceived())};
 }

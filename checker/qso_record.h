@@ -44,8 +44,17 @@ public:
 
 private:
     enum Field {
-        kOwnCallsign, kWorkedCallsign, kBand, kMode, kRstSent, kExchangeSent, kRstReceived, kExchangeReceived,
-        kCountryPrefix, kText, kFieldCount
+        kOwnCallsign,
+        kWorkedCallsign,
+        kBand,
+        kMode,
+        kRstSent,
+        kExchangeSent,
+        kRstReceived,
+        kExchangeReceived,
+        kCountryPrefix,
+        kText,
+        kFieldCount
     };
     using Texts = std::array<std::string_view, kFieldCount>;
 

@@ -88,17 +88,8 @@ QsoVerdict matchVerdict(const MatchLine& line, const MatchTable& table, const Wi
 CInfo recordOf(const JudgedQso& judged)
 {
     const QsoRecord& qso = judged.qso;
-    return {std::string(qso.workedCallsign()),
-            std::string(qso.countryPrefix()),
-            qso.band(),
-            qso.mode(),
-            {},
-            {},
-            std::string(qso.exchangeReceived()),
-            std::string(qso.exchangeSent()),
-            0,
-            0,
-            {}};
+    return {std::string(qso.workedCallsign()),   std::string(qso.countryPrefix()), qso.band(), qso.mode(), {}, {},
+            std::string(qso.exchangeReceived()), std::string(qso.exchangeSent()),  0,          0,          {}};
 }
 
 }  // namespace

@@ -8,9 +8,8 @@
 // is made into these.
 QsoFields hostFieldsOf(const LoggedQso& qso, const std::string& countryPrefix)
 {
-    return {qso.ownCallsign,   qso.workedCallsign, oleTimeOf(qso.time),    qso.frequencyHz,
-            qso.mode,          qso.rstSent,        qso.rstReceived,        qso.exchangeSent,
-            qso.exchangeReceived, countryPrefix,   qso.band};
+    return {qso.ownCallsign, qso.workedCallsign, oleTimeOf(qso.time),  qso.frequencyHz, qso.mode, qso.rstSent,
+            qso.rstReceived, qso.exchangeSent,   qso.exchangeReceived, countryPrefix,   qso.band};
 }
 
 LogPlayer::LogPlayer(const ReplayPlan& plan)

@@ -40,9 +40,9 @@ void expectSameQso(const LoggedQso& a, const LoggedQso& b)
     EXPECT_EQ(a.frequencyHz, b.frequencyHz);
     const auto fields = [](const CivilTime& t) { return std::tie(t.year, t.month, t.day, t.hour, t.minute, t.second); };
     EXPECT_EQ(fields(a.time), fields(b.time));
-    for (auto field : {&LoggedQso::ownCallsign, &LoggedQso::workedCallsign, &LoggedQso::band, &LoggedQso::mode,
-                       &LoggedQso::rstSent, &LoggedQso::exchangeSent, &LoggedQso::rstReceived,
-                       &LoggedQso::exchangeReceived})
+    for (auto field :
+         {&LoggedQso::ownCallsign, &LoggedQso::workedCallsign, &LoggedQso::band, &LoggedQso::mode, &LoggedQso::rstSent,
+          &LoggedQso::exchangeSent, &LoggedQso::rstReceived, &LoggedQso::exchangeReceived})
         EXPECT_EQ(a.*field, b.*field);
 }
 
@@ -79,7 +79,7 @@ TEST(QsoRecord, HoldsATimeToTheEdgeOfItsRoomAndRefusesOnePast)
         CivilTime time;
         bool fits;
     } cases[] = {
-        {{32767, 255, 255, 255, 255, 255}, true}, {{-32768, 0, 0, 0, 0, 0}, true}, {{32768, 1, 1, 0, 0, 0}, false},
+        {{32767, 255, 255, 255, 255, 255}, true}, {{-32768, 0, 0, 0, 0, 0}, true},  {{32768, 1, 1, 0, 0, 0}, false},
         {{-32769, 1, 1, 0, 0, 0}, false},         {{2025, 256, 1, 0, 0, 0}, false}, {{2025, 1, 1, 0, 0, 256}, false},
         {{2025, 1, 1, -1, 0, 0}, false},
     };
