@@ -1,24 +1,24 @@
 #include "checker/report_text.h"
 
 #include <algorithm>
+#include <array>
 #include <numeric>
 
 #include "checker/standings.h"
 
 std::string validUtf8(std::string_view text)
 {
+    static const auto kPlain = [] {
+        std::array<bool, 256> plain{};
+        for (int c = 0x20; c < 0x80; ++c)
+            plain[c] = true;
+        plain['\t'] = plain['\r'] = plain['\n'] = true;
+        return plain;
+    }();
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t length = keptCharacterLength(text, i);
-        if (length > 0) {
-            out.append(text.data() + i, length);
-            i += length;
-        } else {
-            out += '?';
-            ++i;
-        }
-    }
+    appendValidUtf8(out, text, [](char c) { return kPlain[static_cast<unsigned char>(c)]; },
+                    [](char) -> const char* { return nullptr; });
     return out;
 }
 
