@@ -27,6 +27,7 @@ struct QsoVerdict {
     bool correctsTheCall = false;  // `correction` is the call, else the exchange
     int points = 0;                // the line's own points by the rules, counted or not
     uint32_t matchedLog = kNoMatch;  // into CrossCheck::logs, when a line matched
+    uint32_t matchedQso = 0;         // into that log's qsos
     int matchedLine = 0;             // its line in that file; 0 for none
     std::string correction;
 

@@ -5,8 +5,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "checker/cross_check.h"
@@ -31,9 +29,5 @@ public:
 
 private:
     const CrossCheck& check_;
-    std::unordered_map<std::string, std::size_t> logOfCall_;
-    // Per log, at each line of its file: 1 + the index of the QSO written
-    // there, or 0.  A page looks up a line per QSO line of a contest.
-    std::vector<std::vector<uint32_t>> qsoAtLine_;
     std::vector<std::vector<LineOf>> bustedBy_;
 };

@@ -222,17 +222,16 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
     const FileLines lines(text);
     std::vector<LoggedQso> leftOut;
     try {
-        ReplayPlan plan = planReplay(log, planOptions, countries);
-        // The plan holds the QSOs now: a log of millions of lines keeps one
+        // The plan takes the QSOs over: a log of millions of lines keeps one
         // copy of them, not two, while the rules play them.
-        std::vector<LoggedQso>().swap(log.qsos);
+        ReplayPlan plan = planReplay(std::move(log), planOptions, countries);
         check.callsign = plan.ownCallsign;
         play(check, plan, lines, options.results);
         leftOut = std::move(plan.outsideContest);
     } catch (const LogPlanError&) {
         setState(check, LogState::NoCallsign, {MessageId::NoOwnCallsign});
     }
-    for (const LineMessage& skipped : log.skipped) {
+    for (const LineMessage& skipped : check.skippedLines) {
         const std::string_view quoted = lines[skipped.line];
         if (!isQsoLine(quoted, cabrillo))
             continue;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 #include "score/scoring.h"
 
@@ -25,6 +26,7 @@ QsoVerdict verdictAgainst(const MatchLine& line, const MatchLine& partner, const
     QsoVerdict verdict;
     const LogCheck& other = logs[partner.log].log;
     verdict.matchedLog = partner.log;
+    verdict.matchedQso = partner.qso;
     verdict.matchedLine = partner.fileLine;
     if (line.miscopiedCall) {
         verdict.status = QsoStatus::BustedCall;
@@ -117,20 +119,21 @@ void giveVerdicts(std::vector<CheckedLog>& logs, const MatchTable& table, const 
 
 void scoreVerifiedLog(CheckedLog& checked, const ContestConfig& config)
 {
-    ContestState state;
+    std::vector<CInfo> counted;
+    BandList bands;
     int64_t penaltyPoints = 0;
     for (std::size_t q = 0; q < checked.verdicts.size(); ++q) {
         const QsoStatus status = checked.verdicts[q].status;
         ++checked.score.statusCounts[static_cast<std::size_t>(status)];
-        const CInfo record = recordOf(checked.log.qsos[q]);
+        CInfo record = recordOf(checked.log.qsos[q]);
         checked.verdicts[q].points = pointsFor(record);
         penaltyPoints += static_cast<int64_t>(penaltyFor(status, config)) * checked.verdicts[q].points;
         if (!countsInScore(status, config))
             continue;
-        noteBand(state.bands, std::string(checked.log.qsos[q].qso.band()));
-        state.log.append(record);
+        noteBand(bands, std::string(record.band));
+        counted.push_back(std::move(record));
     }
-    const ScoreSheet sheet = scoreLog(state);
+    const ScoreSheet sheet = scoreRecords(counted, std::move(bands));
     LogScore& score = checked.score;
     score.countedQsos = sheet.qsos;
     score.penaltyPoints = static_cast<int32_t>(std::min<int64_t>(penaltyPoints, INT32_MAX));

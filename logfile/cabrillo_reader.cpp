@@ -1,6 +1,7 @@
 #include "logfile/cabrillo_reader.h"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 
 #include "logfile/band_plan.h"
@@ -23,11 +24,13 @@ std::string hostMode(const std::string& cabrilloMode)
     throw QsoLineError({MessageId::NotACabrilloMode, {cabrilloMode}});
 }
 
-uint32_t kilohertz(const std::string& field)
+uint32_t kilohertz(std::string_view field)
 {
     if (!allDigits(field) || field.size() > 7)
-        throw QsoLineError({MessageId::FrequencyNotKilohertz, {field}});
-    const auto value = static_cast<uint32_t>(std::stoul(field));
+        throw QsoLineError({MessageId::FrequencyNotKilohertz, {std::string(field)}});
+    uint32_t value = 0;
+    for (char digit : field)
+        value = value * 10 + static_cast<uint32_t>(digit - '0');
     // From 50 MHz up Cabrillo may give the band in megahertz instead.
     static const uint32_t kMegahertzBands[] = {50, 70, 144, 222, 432, 902};
     if (std::find(std::begin(kMegahertzBands), std::end(kMegahertzBands), value) != std::end(kMegahertzBands))
@@ -39,40 +42,67 @@ uint32_t kilohertz(const std::string& field)
 // transmitters there.
 const std::size_t kTransmitterField = 10;
 
-LoggedQso qsoFromLine(std::vector<std::string>& words, int line, CaseFolder& fold)
+// The words of a QSO line, as views of it: a log has a million lines.  All
+// are counted; those past the most a QSO line has are not kept.
+struct QsoWords {
+    std::array<std::string_view, kTransmitterField + 1> words;
+    std::size_t count = 0;
+
+    explicit QsoWords(std::string_view text)
+    {
+        const auto isBreak = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+        for (auto at = text.begin(); at != text.end();) {
+            const auto start = std::find_if_not(at, text.end(), isBreak);
+            at = std::find_if(start, text.end(), isBreak);
+            if (start != at && count++ < words.size())
+                words[count - 1] = text.substr(static_cast<std::size_t>(start - text.begin()),
+                                               static_cast<std::size_t>(at - start));
+        }
+    }
+    std::string_view operator[](std::size_t i) const { return words[i]; }
+};
+
+LoggedQso qsoFromLine(const QsoWords& words, int line, CaseFolder& fold)
 {
-    if (words.size() < 9 || words.size() > 11)
-        throw QsoLineError({MessageId::QsoLineFields, {std::to_string(words.size())}});
+    if (words.count < 9 || words.count > 11)
+        throw QsoLineError({MessageId::QsoLineFields, {std::to_string(words.count)}});
     LoggedQso qso;
     qso.line = line;
     const uint32_t khz = kilohertz(words[0]);
     qso.band = bandLabelForKilohertz(khz);
     if (qso.band.empty())
-        throw QsoLineError({MessageId::FrequencyInNoBand, {words[0]}});
+        throw QsoLineError({MessageId::FrequencyInNoBand, {std::string(words[0])}});
     qso.frequencyHz = khz * 1000;
     qso.mode = hostMode(fold(words[1]));
-    qso.time = qsoTimeFromCabrillo(words[2], words[3]);
-    qso.ownCallsign = fold(std::move(words[4]));
-    qso.rstSent = std::move(words[5]);
-    qso.exchangeSent = std::move(words[6]);
-    qso.workedCallsign = fold(std::move(words[7]));
-    qso.rstReceived = std::move(words[8]);
-    if (words.size() > 9)
-        qso.exchangeReceived = std::move(words[9]);
+    qso.time = qsoTimeFromCabrillo(std::string(words[2]), std::string(words[3]));
+    qso.ownCallsign = fold(words[4]);
+    qso.rstSent = words[5];
+    qso.exchangeSent = words[6];
+    qso.workedCallsign = fold(words[7]);
+    qso.rstReceived = words[8];
+    if (words.count > 9)
+        qso.exchangeReceived = words[9];
     return qso;
 }
 
 }  // namespace
 
-ContestLog readCabrilloLog(std::istream& in, const std::string& fileName)
+ContestLog readCabrilloLog(std::string_view text, const std::string& fileName)
 {
     ContestLog log;
     CaseFolder fold;
     bool ended = false;
     int transmitterLines = 0, firstTransmitterLine = 0;
-    std::string text;
-    for (int line = 1; std::getline(in, text); ++line) {
-        const std::string_view content = trimmedView(text);
+    // Nearly every line of a big log is a QSO line, and one of nine words
+    // is seldom shorter than this: room for them all at once, and for no
+    // more than a few times the file's size whatever it holds.
+    constexpr std::size_t kShortQsoLine = 40;
+    log.qsos.reserve(text.size() / kShortQsoLine + 1);
+    std::size_t next = 0;
+    for (int line = 1; next < text.size(); ++line) {
+        const std::size_t end = std::min(text.find('\n', next), text.size());
+        const std::string_view content = trimmedView(text.substr(next, end - next));
+        next = end + 1;
         if (content.empty())
             continue;
         const auto colon = content.find(':');
@@ -89,10 +119,9 @@ ContestLog readCabrilloLog(std::istream& in, const std::string& fileName)
         const std::string_view value = trimmedView(content.substr(colon + 1));
         if (tag == "QSO") {
             try {
-                auto words = splitOnBlanks(value);
-                const std::size_t wordCount = words.size();
+                const QsoWords words(value);
                 log.qsos.push_back(qsoFromLine(words, line, fold));
-                if (wordCount > kTransmitterField && transmitterLines++ == 0)
+                if (words.count > kTransmitterField && transmitterLines++ == 0)
                     firstTransmitterLine = line;
             } catch (const QsoLineError& error) {
                 skip(error.message());

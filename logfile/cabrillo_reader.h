@@ -14,9 +14,10 @@
 // END-OF-LOG:.
 #pragma once
 
-#include <istream>
 #include <string>
+#include <string_view>
 
 #include "logfile/contest_log.h"
 
-ContestLog readCabrilloLog(std::istream& in, const std::string& fileName);
+// `text` is the file's text, its lines ended by line feeds.
+ContestLog readCabrilloLog(std::string_view text, const std::string& fileName);

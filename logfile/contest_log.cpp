@@ -7,10 +7,14 @@ std::string LineMessage::describe(Language language) const
     return file + ":" + std::to_string(line) + ": " + message.in(language);
 }
 
-std::string CaseFolder::operator()(std::string text)
+std::string CaseFolder::operator()(std::string_view text)
 {
-    std::string upper = upperCase(text);
-    folded_ = folded_ || upper != text;
+    std::string upper(text);
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+            folded_ = true;
+        }
     return upper;
 }
 

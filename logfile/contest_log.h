@@ -70,7 +70,7 @@ private:
 // can be told once.
 class CaseFolder {
 public:
-    std::string operator()(std::string text);
+    std::string operator()(std::string_view text);
     bool folded() const { return folded_; }
 
 private:

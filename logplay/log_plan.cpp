@@ -17,7 +17,7 @@ bool earlier(const CivilTime& a, const CivilTime& b)
 
 }  // namespace
 
-ReplayPlan planReplay(const ContestLog& log, const LogPlanOptions& options, const CountryPrefixes& countries)
+ReplayPlan planReplay(ContestLog log, const LogPlanOptions& options, const CountryPrefixes& countries)
 {
     ReplayPlan plan;
     plan.ownCallsign = options.ownCallsign.empty() ? log.ownCallsign : options.ownCallsign;
@@ -30,7 +30,7 @@ ReplayPlan planReplay(const ContestLog& log, const LogPlanOptions& options, cons
     std::set<std::string> reported;
     plan.qsos.reserve(log.qsos.size());
     plan.countryPrefixes.reserve(log.qsos.size());
-    for (LoggedQso qso : log.qsos) {
+    for (LoggedQso& qso : log.qsos) {
         if (!options.ownCallsign.empty() || qso.ownCallsign.empty())
             qso.ownCallsign = plan.ownCallsign;
         if (!options.period.contains(qso.time)) {

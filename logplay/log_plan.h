@@ -41,5 +41,6 @@ struct ReplayPlan {
 
 // QSOs in the period are replayed; the others are left out, so that a QSO
 // outside it is never the earlier QSO of a repeat.  Throws LogPlanError when neither the options nor
-// the log give an own callsign.
-ReplayPlan planReplay(const ContestLog& log, const LogPlanOptions& options, const CountryPrefixes& countries);
+// the log give an own callsign.  The QSOs are moved into the plan: a
+// caller done with the log passes it with std::move.
+ReplayPlan planReplay(ContestLog log, const LogPlanOptions& options, const CountryPrefixes& countries);

@@ -29,13 +29,14 @@ int32_t clamp32(int64_t value)
                                                     std::numeric_limits<int32_t>::max()));
 }
 
-BandScore scoreBand(const std::string& band, const QsoLog& log, std::unordered_set<std::string>& seenKeys,
+template <typename Records>
+BandScore scoreBand(const std::string& band, const Records& records, std::unordered_set<std::string>& seenKeys,
                     std::vector<std::string>& multipliers)
 {
     BandScore row;
     row.band = band;
     int64_t points = 0;
-    for (const CInfo& record : log) {
+    for (const CInfo& record : records) {
         if (record.band != band || record.workedCallsign.empty() || record.isDuplicate != 0)
             continue;
         ++row.qsos;
@@ -81,11 +82,12 @@ void sortIntoRowOrder(BandList& bands)
                 std::swap(bands[i], bands[j]);
 }
 
-ScoreSheet scoreLog(ContestState& state)
+namespace {
+
+// The pass over `records` in log order, `bands` in row order.
+template <typename Records>
+ScoreSheet scorePass(const Records& records, const BandList& bands, std::vector<std::string>& multiplierList)
 {
-    std::lock_guard<std::mutex> guard(state.lock);
-    sortIntoRowOrder(state.bands);
-    state.multipliers.clear();
     // Membership is tested against a private set: the grid painter may sort
     // the shared list between passes, and a log of thousands of stations
     // should not cost a search of every key seen so far.
@@ -93,8 +95,8 @@ ScoreSheet scoreLog(ContestState& state)
 
     ScoreSheet sheet;
     int64_t qsos = 0, points = 0, multipliers = 0, cw = 0, ssb = 0;
-    for (const std::string& band : state.bands) {
-        BandScore row = scoreBand(band, state.log, seenKeys, state.multipliers);
+    for (const std::string& band : bands) {
+        BandScore row = scoreBand(band, records, seenKeys, multiplierList);
         qsos += row.qsos;
         points += row.points;
         multipliers += row.newMultipliers;
@@ -108,6 +110,24 @@ ScoreSheet scoreLog(ContestState& state)
     sheet.cw = clamp32(cw);
     sheet.ssb = clamp32(ssb);
     sheet.claimedScore = clamp32(static_cast<int64_t>(sheet.points) * sheet.multipliers);
+    return sheet;
+}
+
+}  // namespace
+
+ScoreSheet scoreLog(ContestState& state)
+{
+    std::lock_guard<std::mutex> guard(state.lock);
+    sortIntoRowOrder(state.bands);
+    state.multipliers.clear();
+    const ScoreSheet sheet = scorePass(state.log, state.bands, state.multipliers);
     state.claimedScore = sheet.claimedScore;
     return sheet;
+}
+
+ScoreSheet scoreRecords(const std::vector<CInfo>& records, BandList bands)
+{
+    sortIntoRowOrder(bands);
+    std::vector<std::string> multipliers;
+    return scorePass(records, bands, multipliers);
 }

@@ -42,3 +42,8 @@ void sortIntoRowOrder(BandList& bands);
 // the multiplier list rebuilt and the claimed score set.  A score beyond 32
 // bits is held at the nearest 32-bit limit rather than wrapping.
 ScoreSheet scoreLog(ContestState& state);
+
+// The same pass over records that are in no contest log, `bands` those they
+// were noted on (noteBand): the checker scores the lines that count so.
+// Each record's band and mode must live until it returns.
+ScoreSheet scoreRecords(const std::vector<CInfo>& records, BandList bands);

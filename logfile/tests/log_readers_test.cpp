@@ -13,8 +13,7 @@ namespace {
 
 ContestLog cabrillo(const std::string& text)
 {
-    std::istringstream in(text);
-    return readCabrilloLog(in, "test.log");
+    return readCabrilloLog(text, "test.log");
 }
 
 ContestLog adif(const std::string& text)

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <random>
+#include <tuple>
 
 #include "score/results.h"
 #include "support/fake_platform.h"
@@ -118,6 +120,44 @@ TEST_F(Scoring, AScoreBeyond32BitsIsHeldAtTheLimit)
     EXPECT_EQ(sheet.points, 46341);
     EXPECT_EQ(sheet.multipliers, 46341);
     EXPECT_EQ(sheet.claimedScore, INT_MAX);
+}
+
+// The checker scores plain lists of records; the plug-in scores its log.
+// Random logs of repeats, empty calls, duplicates, club and Russian
+// stations over bands noted in any order must give both the same sheet.
+TEST(ScoreRecords, GivesTheSheetOfTheSameRecordsInALog)
+{
+    std::mt19937 random(7);
+    const char* const calls[] = {"QZ3ZBB", "UA3RAB", "RA3RAB", "DL1ABC", "K1ABC", "", "ua3rab", "2R3RA"};
+    const char* const bands[] = {"80m", "40m", "160m", "80M", "2m"};
+    const char* const modes[] = {"CW", "SSB", "RTTY"};
+    const char* const prefixes[] = {"UA", "UA9", "DL", "K"};
+    for (int round = 0; round < 200; ++round) {
+        ContestState state;
+        std::vector<CInfo> records;
+        BandList noted;
+        for (int i = 0, count = static_cast<int>(random() % 60); i < count; ++i) {
+            CInfo record = worked(calls[random() % 8], prefixes[random() % 4]);
+            record.band = bands[random() % 5];
+            record.mode = modes[random() % 3];
+            record.isDuplicate = random() % 5 == 0;
+            noteBand(state.bands, std::string(record.band));
+            noteBand(noted, std::string(record.band));
+            state.log.append(record);
+            records.push_back(record);
+        }
+        const ScoreSheet inLog = scoreLog(state), listed = scoreRecords(records, noted);
+        ASSERT_EQ(listed.rows.size(), inLog.rows.size()) << round;
+        for (std::size_t r = 0; r < inLog.rows.size(); ++r) {
+            const BandScore &a = listed.rows[r], &b = inLog.rows[r];
+            EXPECT_EQ(std::tie(a.band, a.qsos, a.points, a.newMultipliers, a.cw, a.ssb),
+                      std::tie(b.band, b.qsos, b.points, b.newMultipliers, b.cw, b.ssb))
+                << round << " " << b.band;
+        }
+        EXPECT_EQ(std::tie(listed.qsos, listed.points, listed.multipliers, listed.cw, listed.ssb, listed.claimedScore),
+                  std::tie(inLog.qsos, inLog.points, inLog.multipliers, inLog.cw, inLog.ssb, inLog.claimedScore))
+            << round;
+    }
 }
 
 TEST_F(Scoring, ResultsTextForTheWorkedFigures)
