@@ -54,19 +54,33 @@ void JsonWriter::key(std::string_view name)
 
 void JsonWriter::key(const JsonKey& name) { keyLine({name.quoted_}); }
 
-// The comma, the line break, the indent and the quoted name with its ": "
-// in one append: results.json has a dozen keys for each QSO line.
-void JsonWriter::keyLine(std::initializer_list<std::string_view> quotedName)
+void JsonWriter::member(const JsonKey& name, std::string_view text)
+{
+    if (needsNoEscape(text)) {
+        memberLine({name.quoted_, "\"", text, "\""});
+        return;
+    }
+    key(name);
+    this->text(text);
+}
+
+void JsonWriter::member(const JsonKey& name, int64_t number) { memberLine({name.quoted_, Decimal(number).view()}); }
+
+void JsonWriter::nullMember(const JsonKey& name) { memberLine({name.quoted_, "null"}); }
+
+// The comma, the line break, the indent and `pieces` (a quoted name with
+// its ": ", and the value after it, if any) in one append.
+void JsonWriter::keyLine(std::initializer_list<std::string_view> pieces)
 {
     afterKey_ = true;
     const std::size_t depth = open_.size();
     std::size_t size = depth + 2;
-    for (std::string_view piece : quotedName)
+    for (std::string_view piece : pieces)
         size += piece.size();
     std::array<char, 128> line;
     if (size > line.size()) {
         nextItem();
-        for (std::string_view piece : quotedName)
+        for (std::string_view piece : pieces)
             out_ += piece;
         return;
     }
@@ -77,9 +91,16 @@ void JsonWriter::keyLine(std::initializer_list<std::string_view> quotedName)
     object.empty = false;
     *at++ = '\n';
     at = std::fill_n(at, depth, ' ');
-    for (std::string_view piece : quotedName)
+    for (std::string_view piece : pieces)
         at = std::copy(piece.begin(), piece.end(), at);
     out_.append(line.data(), static_cast<std::size_t>(at - line.data()));
+}
+
+// A key line with its value in it.
+void JsonWriter::memberLine(std::initializer_list<std::string_view> pieces)
+{
+    keyLine(pieces);
+    afterKey_ = false;
 }
 
 void JsonWriter::value(const Json& json)

@@ -48,6 +48,12 @@ public:
     void number(int64_t number);
     void null();
 
+    // A whole member, its name prepared, in one append where the value
+    // needs no escape: results.json has a dozen for each QSO line.
+    void member(const JsonKey& name, std::string_view text);
+    void member(const JsonKey& name, int64_t number);
+    void nullMember(const JsonKey& name);
+
 private:
     struct Open {
         char closer;
@@ -58,7 +64,8 @@ private:
     void beginValue();
     void nextItem();
     void newLine(std::size_t depth);
-    void keyLine(std::initializer_list<std::string_view> quotedName);
+    void keyLine(std::initializer_list<std::string_view> pieces);
+    void memberLine(std::initializer_list<std::string_view> pieces);
     void quoted(std::string_view text);
 
     std::string& out_;

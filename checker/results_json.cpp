@@ -60,11 +60,10 @@ const JsonKey kLineKey("line"), kTimeKey("time"), kBandKey("band"), kModeKey("mo
 
 void textOrNull(JsonWriter& json, const JsonKey& key, std::string_view text)
 {
-    json.key(key);
     if (text.empty())
-        json.null();
+        json.nullMember(key);
     else
-        json.text(text);
+        json.member(key, text);
 }
 
 // `time` is room for the QSO's time, one text for all the lines.
@@ -73,8 +72,7 @@ void writeQso(JsonWriter& json, const CrossCheck& check, const JudgedQso& judged
 {
     const QsoRecord& qso = judged.qso;
     json.openObject();
-    json.key(kLineKey);
-    json.number(qso.line);
+    json.member(kLineKey, qso.line);
     time.clear();
     if (judged.readable)
         appendCivilTime(time, qso.time(), "%Y-%m-%d %H:%M");
@@ -83,17 +81,15 @@ void writeQso(JsonWriter& json, const CrossCheck& check, const JudgedQso& judged
     textOrNull(json, kModeKey, qso.mode());
     textOrNull(json, kCallKey, qso.workedCallsign());
     textOrNull(json, kReceivedKey, qso.exchangeReceived());
-    json.key(kStatusKey);
-    json.text(qsoStatusName(verdict.status));
+    json.member(kStatusKey, qsoStatusName(verdict.status));
     textOrNull(json, kReasonKey, judged.rejection ? judged.rejection->english() : std::string());
     textOrNull(json, kCorrectCallKey, verdict.correctCall());
     textOrNull(json, kCorrectExchangeKey, verdict.correctExchange());
     textOrNull(json, kMatchedLogKey, matchedCall(check, verdict));
-    json.key(kMatchedLineKey);
     if (verdict.matchedLine > 0)
-        json.number(verdict.matchedLine);
+        json.member(kMatchedLineKey, verdict.matchedLine);
     else
-        json.null();
+        json.nullMember(kMatchedLineKey);
     json.close();
 }
 
