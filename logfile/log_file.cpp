@@ -136,13 +136,15 @@ bool isBinary(const std::string& text)
     return controls > 0 && controls * 100 >= text.size();
 }
 
-std::string firstNonBlankLine(const std::string& text)
+std::string_view firstNonBlankLine(std::string_view text)
 {
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line))
-        if (!trimmed(line).empty())
-            return trimmed(line);
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::string_view line = trimmedView(text.substr(start, end - start));
+        if (!line.empty())
+            return line;
+        start = end + 1;
+    }
     return {};
 }
 
@@ -150,11 +152,11 @@ enum class LogFormat { Cabrillo, Adif };
 
 LogFormat formatOf(const std::string& text, const std::string& fileName)
 {
-    if (trimmed(text).empty())
+    if (trimmedView(text).empty())
         throw LogFileError(fileName, {MessageId::NotALogEmpty});
     if (isBinary(text))
         throw LogFileError(fileName, {MessageId::NotALogBinary});
-    if (upperCase(firstNonBlankLine(text).substr(0, 13)) == "START-OF-LOG:")
+    if (isCabrilloText(text))
         return LogFormat::Cabrillo;
     const std::string upper = upperCase(text);
     if (upper.find("<EOH>") != std::string::npos || upper.find("<EOR>") != std::string::npos)
@@ -238,6 +240,11 @@ ContestLog readContestLog(const std::string& bytes, const std::string& fileName)
     putInTimeOrder(log, fileName);
     warnOfShiftedColumns(log, fileName);
     return log;
+}
+
+bool isCabrilloText(std::string_view text)
+{
+    return upperCase(std::string(firstNonBlankLine(text).substr(0, 13))) == "START-OF-LOG:";
 }
 
 std::string logFileText(const std::string& bytes)
