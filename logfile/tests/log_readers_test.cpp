@@ -458,6 +458,27 @@ TEST(LogShapes, ControlBytesMakeAFileBinaryFromOneInAHundred)
     }
 }
 
+// Of all 256 bytes, those below a space but the blanks (tab to CR) and
+// the DOS end-of-file mark are control bytes; two in two hundred make the
+// file binary, whatever else it holds.
+TEST(LogShapes, EveryByteBelowASpaceButBlanksAndTheEndMarkIsAControlByte)
+{
+    const std::string notControls = "\t\n\v\f\r\x1A";
+    for (int byte = 0; byte < 256; ++byte) {
+        std::string text = "START-OF-LOG: 3.0\nCALLSIGN: R5RA\nSOAPBOX: ";
+        text += std::string(199 - text.size(), 'x') + "\n";
+        text[60] = text[61] = static_cast<char>(byte);
+        const bool control = byte < 0x20 && notControls.find(static_cast<char>(byte)) == std::string::npos;
+        bool binary = false;
+        try {
+            readContestLog(text, "c.log");
+        } catch (const LogFileError& error) {
+            binary = std::string(error.what()).find("binary data") != std::string::npos;
+        }
+        EXPECT_EQ(binary, control) << byte;
+    }
+}
+
 // A log with every shape above reads as the same QSOs written cleanly.
 TEST(LogShapes, EveryShapeReadsAsTheCleanLog)
 {
