@@ -41,7 +41,7 @@ bool replayLogsRepeatingOutsideThePeriod(CrossCheck& check, const MatchTable& ta
     };
     for (std::size_t log = 0; log < replay.size(); ++log)
         if (replay[log])
-            replayInPeriod(check.logs[log].log, [&](const QsoRecord& qso) { return inPeriod(minuteOf(qso.time), log); });
+            replayInPeriod(check.logs[log].log, [&](const QsoRecord& qso) { return inPeriod(minuteOf(qso.time()), log); });
     return std::find(replay.begin(), replay.end(), true) != replay.end();
 }
 

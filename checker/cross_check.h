@@ -24,8 +24,8 @@ inline constexpr uint32_t kNoMatch = UINT32_MAX;
 // exchange, is held once.
 struct QsoVerdict {
     QsoStatus status = QsoStatus::Ok;
-    bool correctsTheCall = false;  // `correction` is the call, else the exchange
-    int points = 0;                // the line's own points by the rules, counted or not
+    bool correctsTheCall = false;    // `correction` is the call, else the exchange
+    int16_t points = 0;              // the line's own points by the rules (1 to 5), counted or not
     uint32_t matchedLog = kNoMatch;  // into CrossCheck::logs, when a line matched
     uint32_t matchedQso = 0;         // into that log's qsos
     int matchedLine = 0;             // its line in that file; 0 for none

@@ -50,25 +50,8 @@ std::string html(std::string_view text)
     return escaped;
 }
 
-// htmlEscaped(validUtf8(text)) in one pass: each run of plain bytes in one
-// append, the rest a character at a time.
-void appendHtml(std::string& out, std::string_view text)
-{
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t plainEnd = std::find_if_not(text.begin() + i, text.end(), isPlainHtml) - text.begin();
-        out.append(text.data() + i, plainEnd - i);
-        if ((i = plainEnd) == text.size())
-            break;
-        const std::size_t length = keptCharacterLength(text, i);
-        if (const char* entity = entityOf(text[i]))
-            out += entity;
-        else if (length > 0)
-            out.append(text.data() + i, length);
-        else
-            out += '?';
-        i += std::max<std::size_t>(length, 1);
-    }
-}
+// htmlEscaped(validUtf8(text)) in one pass.
+void appendHtml(std::string& out, std::string_view text) { appendValidUtf8(out, text, isPlainHtml, entityOf); }
 
 std::string said(MessageId id) { return html(Message{id}.bilingual()); }
 

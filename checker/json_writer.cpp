@@ -23,6 +23,12 @@ bool needsNoEscape(std::string_view text)
 
 }  // namespace
 
+JsonKey::JsonKey(std::string_view name)
+{
+    JsonWriter(quoted_).text(name);
+    quoted_ += ": ";
+}
+
 void JsonWriter::close()
 {
     const Open closed = open_.back();
@@ -32,18 +38,50 @@ void JsonWriter::close()
     out_ += closed.closer;
 }
 
-// The comma, the line break, the indent, the quoted name and ": " in one
-// append where the name needs no escape (every name but a header's odd
-// CATEGORY- tag): results.json has a dozen keys for each QSO line.
+// The name quoted by hand where it needs no escape (every name but a
+// header's odd CATEGORY- tag).
 void JsonWriter::key(std::string_view name)
+{
+    if (needsNoEscape(name)) {
+        keyLine({"\"", name, "\": "});
+        return;
+    }
+    afterKey_ = true;
+    nextItem();
+    quoted(name);
+    out_.append(": ", 2);
+}
+
+void JsonWriter::key(const JsonKey& name) { keyLine({name.quoted_}); }
+
+void JsonWriter::member(const JsonKey& name, std::string_view text)
+{
+    if (needsNoEscape(text)) {
+        memberLine({name.quoted_, "\"", text, "\""});
+        return;
+    }
+    key(name);
+    this->text(text);
+}
+
+void JsonWriter::member(const JsonKey& name, int64_t number) { memberLine({name.quoted_, Decimal(number).view()}); }
+
+void JsonWriter::nullMember(const JsonKey& name) { memberLine({name.quoted_, "null"}); }
+
+// The comma, the line break, the indent and `pieces` (a quoted name with
+// its ": ", and the value after it, if any) in one append.
+void JsonWriter::keyLine(std::initializer_list<std::string_view> pieces)
 {
     afterKey_ = true;
     const std::size_t depth = open_.size();
-    std::array<char, 96> line;
-    if (depth + name.size() + 6 > line.size() || !needsNoEscape(name)) {
+    std::size_t size = depth + 2;
+    for (std::string_view piece : pieces)
+        size += piece.size();
+    std::array<char, 128> line;
+    if (size > line.size()) {
         nextItem();
-        quoted(name);
-        out_.append(": ", 2);
+        for (std::string_view piece : pieces)
+            out_ += piece;
         return;
     }
     Open& object = open_.back();
@@ -53,10 +91,16 @@ void JsonWriter::key(std::string_view name)
     object.empty = false;
     *at++ = '\n';
     at = std::fill_n(at, depth, ' ');
-    *at++ = '"';
-    at = std::copy(name.begin(), name.end(), at);
-    at = std::copy_n("\": ", 3, at);
+    for (std::string_view piece : pieces)
+        at = std::copy(piece.begin(), piece.end(), at);
     out_.append(line.data(), static_cast<std::size_t>(at - line.data()));
+}
+
+// A key line with its value in it.
+void JsonWriter::memberLine(std::initializer_list<std::string_view> pieces)
+{
+    keyLine(pieces);
+    afterKey_ = false;
 }
 
 void JsonWriter::value(const Json& json)

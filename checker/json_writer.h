@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,17 @@
 
 // Keys in the order written, so that two runs give the same bytes.
 using Json = nlohmann::ordered_json;
+
+// A member's name quoted once, with the ": " after it, for the names a
+// file writes for every QSO line.
+class JsonKey {
+public:
+    explicit JsonKey(std::string_view name);
+
+private:
+    friend class JsonWriter;
+    std::string quoted_;
+};
 
 // Appends to `out`, which the caller may empty between calls (a log at a
 // time to a file).  Every value opens, is, or closes one member of the
@@ -28,12 +40,19 @@ public:
 
     // The next member's key, in the innermost open object.
     void key(std::string_view name);
+    void key(const JsonKey& name);
 
     void value(const Json& json);  // a whole value, objects and arrays laid out as dump lays them
     void members(const Json& object);  // each member of `object`, into the innermost open object
     void text(std::string_view text);
     void number(int64_t number);
     void null();
+
+    // A whole member, its name prepared, in one append where the value
+    // needs no escape: results.json has a dozen for each QSO line.
+    void member(const JsonKey& name, std::string_view text);
+    void member(const JsonKey& name, int64_t number);
+    void nullMember(const JsonKey& name);
 
 private:
     struct Open {
@@ -45,6 +64,8 @@ private:
     void beginValue();
     void nextItem();
     void newLine(std::size_t depth);
+    void keyLine(std::initializer_list<std::string_view> pieces);
+    void memberLine(std::initializer_list<std::string_view> pieces);
     void quoted(std::string_view text);
 
     std::string& out_;

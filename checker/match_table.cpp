@@ -113,7 +113,7 @@ MatchTable matchTableOf(const std::vector<CheckedLog>& logs, const std::map<std:
                 .push_back({static_cast<uint32_t>(log), static_cast<uint32_t>(q), qso.line, own,
                             table.calls(qso.workedCallsign()), table.bandModes(bandMode),
                             table.exchanges(exchangeKey(qso.exchangeSent())),
-                            table.exchanges(exchangeKey(qso.exchangeReceived())), minuteOf(qso.time)});
+                            table.exchanges(exchangeKey(qso.exchangeReceived())), minuteOf(qso.time())});
         }
     }
     correctKnownBusts(table, knownBusts);

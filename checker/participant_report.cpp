@@ -169,9 +169,7 @@ void appendTimeCell(std::string& row, const JudgedQso& judged)
     row += "</td>";
 }
 
-// Asks for a line's bytes before they are read.  The line another log
-// matched lies anywhere in the contest's memory; waiting for it at its row
-// took most of a page's time.
+// Asks for the bytes of a line's record before they are read.
 void prefetch(const JudgedQso* judged)
 {
     const auto* bytes = reinterpret_cast<const char*>(judged);
@@ -185,18 +183,24 @@ class QsoRows {
 public:
     QsoRows(const CrossCheck& check, const CrossReferences& references) : check_(check), references_(references) {}
 
-    // Every QSO line of the log, in file order.  The matched lines are
-    // looked up first and fetched a few rows ahead of their own.
+    // Every QSO line of the log, in file order.  The line another log
+    // matched lies anywhere in the contest's memory, and its texts apart
+    // from it: waiting for them at each row took most of a page's time.  So
+    // the matched lines are looked up first, each record is asked for two
+    // strides before its row, and its sent exchange, which the row shows,
+    // one stride before, when the record is there to say where it is.
     void appendAll(std::string& rows, const CheckedLog& checked)
     {
-        constexpr std::size_t kAhead = 8;
+        constexpr std::size_t kStride = 8;
         const std::vector<std::size_t> order = inFileOrder(checked.log);
         theirs_.clear();
         for (std::size_t q : order)
             theirs_.push_back(references_.matchedLine(checked.verdicts[q]));
+        theirs_.resize(order.size() + 2 * kStride, nullptr);  // nothing to ask for past the last row
         for (std::size_t k = 0; k < order.size(); ++k) {
-            if (k + kAhead < order.size())
-                prefetch(theirs_[k + kAhead]);
+            prefetch(theirs_[k + 2 * kStride]);
+            if (const JudgedQso* soon = theirs_[k + kStride])
+                __builtin_prefetch(soon->qso.exchangeSent().data());
             append(rows, checked.log.qsos[order[k]], checked.verdicts[order[k]], theirs_[k]);
         }
     }
@@ -237,7 +241,7 @@ private:
     const CrossCheck& check_;
     const CrossReferences& references_;
     const StatusCells status_;
-    std::vector<const JudgedQso*> theirs_;  // in file order
+    std::vector<const JudgedQso*> theirs_;  // in file order, then null
     std::string details_;  // room for a lost line's details before they are escaped
 };
 

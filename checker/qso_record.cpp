@@ -4,8 +4,9 @@
 #include <stdexcept>
 
 QsoRecord::QsoRecord(const LoggedQso& qso, std::string_view countryPrefix, std::string_view text)
-    : line(qso.line), frequencyHz(qso.frequencyHz), time(qso.time)
+    : line(qso.line), frequencyHz(qso.frequencyHz)
 {
+    setTime(qso.time);
     hold({qso.ownCallsign, qso.workedCallsign, qso.band, qso.mode, qso.rstSent, qso.exchangeSent, qso.rstReceived,
           qso.exchangeReceived, countryPrefix, text});
 }
@@ -17,8 +18,9 @@ QsoRecord::QsoRecord(int lineInFile, std::string_view text) : line(lineInFile)
     hold(texts);
 }
 
-QsoRecord::QsoRecord(const QsoRecord& other) : line(other.line), frequencyHz(other.frequencyHz), time(other.time)
+QsoRecord::QsoRecord(const QsoRecord& other) : line(other.line), frequencyHz(other.frequencyHz)
 {
+    setTime(other.time());
     Texts texts;
     for (std::size_t i = 0; i < kFieldCount; ++i)
         texts[i] = other.field(static_cast<Field>(i));
@@ -30,6 +32,20 @@ QsoRecord& QsoRecord::operator=(const QsoRecord& other)
     if (this != &other)
         *this = QsoRecord(other);
     return *this;
+}
+
+void QsoRecord::setTime(const CivilTime& time)
+{
+    const auto small = [](int value) { return value >= 0 && value <= UINT8_MAX; };
+    if (time.year < INT16_MIN || time.year > INT16_MAX || !small(time.month) || !small(time.day) || !small(time.hour) ||
+        !small(time.minute) || !small(time.second))
+        throw std::out_of_range("a QSO time beyond any a log can hold");
+    year_ = static_cast<int16_t>(time.year);
+    month_ = static_cast<uint8_t>(time.month);
+    day_ = static_cast<uint8_t>(time.day);
+    hour_ = static_cast<uint8_t>(time.hour);
+    minute_ = static_cast<uint8_t>(time.minute);
+    second_ = static_cast<uint8_t>(time.second);
 }
 
 void QsoRecord::hold(const Texts& texts)
@@ -49,17 +65,16 @@ void QsoRecord::hold(const Texts& texts)
 
 LoggedQso QsoRecord::logged() const
 {
-    LoggedQso qso;
-    qso.line = line;
-    qso.ownCallsign = ownCallsign();
-    qso.workedCallsign = workedCallsign();
-    qso.frequencyHz = frequencyHz;
-    qso.band = band();
-    qso.mode = mode();
-    qso.time = time;
-    qso.rstSent = rstSent();
-    qso.exchangeSent = exchangeSent();
-    qso.rstReceived = rstReceived();
-    qso.exchangeReceived = exchangeReceived();
-    return qso;
+    const auto text = [](std::string_view field) { return std::string(field); };
+    return {line,
+            text(ownCallsign()),
+            text(workedCallsign()),
+            frequencyHz,
+            text(band()),
+            text(mode()),
+            time(),
+            text(rstSent()),
+            text(exchangeSent()),
+            text(rstReceived()),
+            text(exchangeReceived())};
 }

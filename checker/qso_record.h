@@ -25,7 +25,8 @@ public:
 
     int line = 0;  // where the QSO stands in its file, from 1
     uint32_t frequencyHz = 0;
-    CivilTime time;
+
+    CivilTime time() const { return {year_, month_, day_, hour_, minute_, second_}; }
 
     std::string_view ownCallsign() const { return field(kOwnCallsign); }
     std::string_view workedCallsign() const { return field(kWorkedCallsign); }
@@ -43,18 +44,31 @@ public:
 
 private:
     enum Field {
-        kOwnCallsign, kWorkedCallsign, kBand, kMode, kRstSent, kExchangeSent, kRstReceived, kExchangeReceived,
-        kCountryPrefix, kText, kFieldCount
+        kOwnCallsign,
+        kWorkedCallsign,
+        kBand,
+        kMode,
+        kRstSent,
+        kExchangeSent,
+        kRstReceived,
+        kExchangeReceived,
+        kCountryPrefix,
+        kText,
+        kFieldCount
     };
     using Texts = std::array<std::string_view, kFieldCount>;
 
     void hold(const Texts& texts);
+    void setTime(const CivilTime& time);
     std::string_view field(Field which) const
     {
         const uint32_t begin = which == 0 ? 0 : ends_[which - 1];
         return {chars_.get() + begin, ends_[which] - begin};
     }
 
+    // The readers read a year of four digits, and two for the rest.
+    int16_t year_ = 0;
+    uint8_t month_ = 0, day_ = 0, hour_ = 0, minute_ = 0, second_ = 0;
     std::unique_ptr<char[]> chars_;
     std::array<uint32_t, kFieldCount> ends_{};
 };

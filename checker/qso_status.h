@@ -2,10 +2,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "checker/contest_config.h"
 
-enum class QsoStatus { Ok, Nil, BustedCall, BustedExch, Unique, NoLog, Dupe, OutOfPeriod, Rejected };
+enum class QsoStatus : uint8_t { Ok, Nil, BustedCall, BustedExch, Unique, NoLog, Dupe, OutOfPeriod, Rejected };
 inline constexpr std::size_t kQsoStatusCount = 9;
 const char* qsoStatusName(QsoStatus status);  // "OK", "NIL", "BUSTED_CALL", ...
 

@@ -1,37 +1,47 @@
 #include "checker/report_text.h"
 
 #include <algorithm>
+#include <array>
 #include <numeric>
 
 #include "checker/standings.h"
 
 std::string validUtf8(std::string_view text)
 {
+    static const auto kPlain = [] {
+        std::array<bool, 256> plain{};
+        for (int c = 0x20; c < 0x80; ++c)
+            plain[c] = true;
+        plain['\t'] = plain['\r'] = plain['\n'] = true;
+        return plain;
+    }();
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t length = keptCharacterLength(text, i);
-        if (length > 0) {
-            out.append(text.data() + i, length);
-            i += length;
-        } else {
-            out += '?';
-            ++i;
-        }
-    }
+    appendValidUtf8(out, text, [](char c) { return kPlain[static_cast<unsigned char>(c)]; },
+                    [](char) -> const char* { return nullptr; });
     return out;
 }
 
 std::size_t keptCharacterLength(std::string_view text, std::size_t at)
 {
-    const auto byte = static_cast<unsigned char>(text[at]);
-    const std::size_t length = byte < 0x80 ? 1 : (byte >> 5) == 0x6 ? 2 : (byte >> 4) == 0xE ? 3
-                                              : (byte >> 3) == 0x1E ? 4 : 0;
-    bool valid = length > 0 && at + length <= text.size();
-    for (std::size_t k = 1; valid && k < length; ++k)
-        valid = (static_cast<unsigned char>(text[at + k]) >> 6) == 0x2;
-    const bool kept = valid && (length > 1 || byte >= 0x20 || byte == '\t' || byte == '\r' || byte == '\n');
-    return kept ? length : 0;
+    const auto byteAt = [&](std::size_t k) { return static_cast<unsigned char>(text[at + k]); };
+    const unsigned char lead = byteAt(0);
+    if (lead < 0x80)
+        return lead >= 0x20 || lead == '\t' || lead == '\r' || lead == '\n' ? 1 : 0;
+    const std::size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                              : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+    if (length == 0 || at + length > text.size())
+        return 0;
+    // The second byte's range leaves out the overlong forms, the UTF-16
+    // surrogates and what lies past U+10FFFF: none of them is UTF-8.
+    const unsigned char lowest = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+    const unsigned char highest = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+    if (byteAt(1) < lowest || byteAt(1) > highest)
+        return 0;
+    for (std::size_t k = 2; k < length; ++k)
+        if ((byteAt(k) >> 6) != 0x2)
+            return 0;
+    return length;
 }
 
 std::string claimedScoreText(const LogCheck& log)
@@ -109,7 +119,7 @@ void appendLoggedTime(std::string& out, const JudgedQso& judged)
 {
     if (!judged.readable)
         return;
-    const CivilTime& time = judged.qso.time;
+    const CivilTime time = judged.qso.time();
     const auto digits = [](int value, int count, char* at) {
         for (int i = count - 1; i >= 0; --i, value /= 10)
             at[i] = static_cast<char>('0' + value % 10);

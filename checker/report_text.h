@@ -2,6 +2,7 @@
 // and the category fields they show.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,29 @@ std::string validUtf8(std::string_view text);
 // The length of the character at `at` that validUtf8 keeps; 0 for a byte
 // it makes '?'.
 std::size_t keptCharacterLength(std::string_view text, std::size_t at);
+
+// validUtf8(text) appended in place, each byte that `escaped` gives a text
+// for (an HTML entity) written as that text.  Each run of bytes `plain`
+// takes (printable ASCII, but what is escaped) is copied in one append:
+// nearly every byte of a log is one.
+template <typename Plain, typename Escaped>
+void appendValidUtf8(std::string& out, std::string_view text, Plain plain, Escaped escaped)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        const auto runEnd = static_cast<std::size_t>(std::find_if_not(text.begin() + i, text.end(), plain) - text.begin());
+        out.append(text.data() + i, runEnd - i);
+        if ((i = runEnd) == text.size())
+            return;
+        const std::size_t length = keptCharacterLength(text, i);
+        if (const char* escape = escaped(text[i]))
+            out += escape;
+        else if (length > 0)
+            out.append(text.data() + i, length);
+        else
+            out += '?';
+        i += std::max<std::size_t>(length, 1);
+    }
+}
 
 // The log's CLAIMED-SCORE, or empty.
 std::string claimedScoreText(const LogCheck& log);

@@ -53,13 +53,17 @@ Json statusCountsOf(const LogScore& score)
     return counts;
 }
 
-void textOrNull(JsonWriter& json, std::string_view key, std::string_view text)
+// The members of a QSO line, named once for all the lines.
+const JsonKey kLineKey("line"), kTimeKey("time"), kBandKey("band"), kModeKey("mode"), kCallKey("call"),
+    kReceivedKey("rcvd_exch"), kStatusKey("status"), kReasonKey("reason"), kCorrectCallKey("correct_call"),
+    kCorrectExchangeKey("correct_exch"), kMatchedLogKey("matched_log"), kMatchedLineKey("matched_line");
+
+void textOrNull(JsonWriter& json, const JsonKey& key, std::string_view text)
 {
-    json.key(key);
     if (text.empty())
-        json.null();
+        json.nullMember(key);
     else
-        json.text(text);
+        json.member(key, text);
 }
 
 // `time` is room for the QSO's time, one text for all the lines.
@@ -68,27 +72,24 @@ void writeQso(JsonWriter& json, const CrossCheck& check, const JudgedQso& judged
 {
     const QsoRecord& qso = judged.qso;
     json.openObject();
-    json.key("line");
-    json.number(qso.line);
+    json.member(kLineKey, qso.line);
     time.clear();
     if (judged.readable)
-        appendCivilTime(time, qso.time, "%Y-%m-%d %H:%M");
-    textOrNull(json, "time", time);
-    textOrNull(json, "band", qso.band());
-    textOrNull(json, "mode", qso.mode());
-    textOrNull(json, "call", qso.workedCallsign());
-    textOrNull(json, "rcvd_exch", qso.exchangeReceived());
-    json.key("status");
-    json.text(qsoStatusName(verdict.status));
-    textOrNull(json, "reason", judged.rejection ? judged.rejection->english() : std::string());
-    textOrNull(json, "correct_call", verdict.correctCall());
-    textOrNull(json, "correct_exch", verdict.correctExchange());
-    textOrNull(json, "matched_log", matchedCall(check, verdict));
-    json.key("matched_line");
+        appendCivilTime(time, qso.time(), "%Y-%m-%d %H:%M");
+    textOrNull(json, kTimeKey, time);
+    textOrNull(json, kBandKey, qso.band());
+    textOrNull(json, kModeKey, qso.mode());
+    textOrNull(json, kCallKey, qso.workedCallsign());
+    textOrNull(json, kReceivedKey, qso.exchangeReceived());
+    json.member(kStatusKey, qsoStatusName(verdict.status));
+    textOrNull(json, kReasonKey, judged.rejection ? judged.rejection->english() : std::string());
+    textOrNull(json, kCorrectCallKey, verdict.correctCall());
+    textOrNull(json, kCorrectExchangeKey, verdict.correctExchange());
+    textOrNull(json, kMatchedLogKey, matchedCall(check, verdict));
     if (verdict.matchedLine > 0)
-        json.number(verdict.matchedLine);
+        json.member(kMatchedLineKey, verdict.matchedLine);
     else
-        json.null();
+        json.nullMember(kMatchedLineKey);
     json.close();
 }
 

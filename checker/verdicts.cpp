@@ -84,16 +84,12 @@ QsoVerdict matchVerdict(const MatchLine& line, const MatchTable& table, const Wi
     return verdictWithoutLog(line, table, witnesses, logs, config);
 }
 
+// What the scoring pass reads of a line; band and mode point into it.
 CInfo recordOf(const JudgedQso& judged)
 {
-    CInfo record;
-    record.workedCallsign = judged.qso.workedCallsign();
-    record.countryPrefix = judged.qso.countryPrefix();
-    record.band = judged.qso.band();
-    record.mode = judged.qso.mode();
-    record.exchangeReceived = judged.qso.exchangeReceived();
-    record.exchangeSent = judged.qso.exchangeSent();
-    return record;
+    const QsoRecord& qso = judged.qso;
+    return {std::string(qso.workedCallsign()),   std::string(qso.countryPrefix()), qso.band(), qso.mode(), {}, {},
+            std::string(qso.exchangeReceived()), std::string(qso.exchangeSent()),  0,          0,          {}};
 }
 
 }  // namespace
@@ -126,7 +122,7 @@ void scoreVerifiedLog(CheckedLog& checked, const ContestConfig& config)
         const QsoStatus status = checked.verdicts[q].status;
         ++checked.score.statusCounts[static_cast<std::size_t>(status)];
         CInfo record = recordOf(checked.log.qsos[q]);
-        checked.verdicts[q].points = pointsFor(record);
+        checked.verdicts[q].points = static_cast<int16_t>(pointsFor(record));
         penaltyPoints += static_cast<int64_t>(penaltyFor(status, config)) * checked.verdicts[q].points;
         if (!countsInScore(status, config))
             continue;

@@ -1,6 +1,8 @@
 #include "contest/ole_date.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <cstdio>
 
 namespace {
@@ -36,16 +38,12 @@ void civilFromDays(long days, CivilTime& out)
     out.year = static_cast<int>(yearOfEra + era * 400 + (out.month <= 2));
 }
 
-// As "%0*d" prints it; the report writers format a time per QSO line, and
-// snprintf was most of their cost.
-void appendNumber(std::string& out, int value, int width)
+// As "%0*d" prints it, at `at`, which has room for any int; the end.
+char* writeNumber(char* at, int value, int width)
 {
-    char digits[16];
-    if (value < 0) {
-        std::snprintf(digits, sizeof digits, "%0*d", width, value);
-        out += digits;
-        return;
-    }
+    if (value < 0)
+        return at + std::snprintf(at, 16, "%0*d", width, value);
+    char digits[12];
     char* end = digits + sizeof digits;
     char* first = end;
     do {
@@ -54,7 +52,7 @@ void appendNumber(std::string& out, int value, int width)
     } while (value > 0);
     while (end - first < width)
         *--first = '0';
-    out.append(first, end);
+    return std::copy(first, end, at);
 }
 
 }  // namespace
@@ -113,23 +111,33 @@ std::string formatCivilTime(const CivilTime& time, const char* pattern)
 
 void appendCivilTime(std::string& out, const CivilTime& time, const char* pattern)
 {
+    // Made on the stack and appended in one piece (or a few, for a long
+    // pattern): the report writers format a time per QSO line, and the
+    // appends a character at a time were most of their cost.
+    char text[64];
+    char* at = text;
     for (const char* p = pattern; *p; ++p) {
+        if (at + 16 > std::end(text)) {
+            out.append(text, at);
+            at = text;
+        }
         if (*p != '%' || p[1] == '\0') {
-            out += *p;
+            *at++ = *p;
             continue;
         }
         switch (*++p) {
-        case 'Y': appendNumber(out, time.year, 1); break;
-        case 'y': appendNumber(out, time.year % 100, 2); break;
-        case 'm': appendNumber(out, time.month, 2); break;
-        case 'd': appendNumber(out, time.day, 2); break;
-        case 'H': appendNumber(out, time.hour, 2); break;
-        case 'M': appendNumber(out, time.minute, 2); break;
-        case 'S': appendNumber(out, time.second, 2); break;
-        case '%': out += '%'; break;
-        default: out += '%'; out += *p; break;
+        case 'Y': at = writeNumber(at, time.year, 1); break;
+        case 'y': at = writeNumber(at, time.year % 100, 2); break;
+        case 'm': at = writeNumber(at, time.month, 2); break;
+        case 'd': at = writeNumber(at, time.day, 2); break;
+        case 'H': at = writeNumber(at, time.hour, 2); break;
+        case 'M': at = writeNumber(at, time.minute, 2); break;
+        case 'S': at = writeNumber(at, time.second, 2); break;
+        case '%': *at++ = '%'; break;
+        default: *at++ = '%'; *at++ = *p; break;
         }
     }
+    out.append(text, at);
 }
 
 bool OleDateTime::operator==(const OleDateTime& other) const

@@ -51,12 +51,15 @@ struct QsoWords {
     explicit QsoWords(std::string_view text)
     {
         const auto isBreak = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-        for (auto at = text.begin(); at != text.end();) {
-            const auto start = std::find_if_not(at, text.end(), isBreak);
-            at = std::find_if(start, text.end(), isBreak);
-            if (start != at && count++ < words.size())
-                words[count - 1] = text.substr(static_cast<std::size_t>(start - text.begin()),
-                                               static_cast<std::size_t>(at - start));
+        std::size_t at = 0;
+        while (at < text.size()) {
+            while (at < text.size() && isBreak(text[at]))
+                ++at;
+            const std::size_t start = at;
+            while (at < text.size() && !isBreak(text[at]))
+                ++at;
+            if (at > start && count++ < words.size())
+                words[count - 1] = std::string_view(text.data() + start, at - start);
         }
     }
     std::string_view operator[](std::size_t i) const { return words[i]; }

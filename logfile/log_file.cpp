@@ -196,7 +196,7 @@ std::vector<Message> columnTroubles(const LoggedQso& qso)
     };
     std::vector<Message> troubles;
     for (const Column& column : columns) {
-        if (column.text.find_first_of(" \t") != std::string::npos)
+        if (std::any_of(column.text.begin(), column.text.end(), [](char c) { return c == ' ' || c == '\t'; }))
             troubles.push_back({column.holdsBlank, {column.text}});
         else if (column.text.empty() && column.missing)
             troubles.push_back({*column.missing});

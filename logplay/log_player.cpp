@@ -4,21 +4,12 @@
 #include "score/results.h"
 #include "score/scoring.h"
 
+// Each text copied straight into its field: every QSO of every log played
+// is made into these.
 QsoFields hostFieldsOf(const LoggedQso& qso, const std::string& countryPrefix)
 {
-    QsoFields fields;
-    fields.ownCallsign = qso.ownCallsign;
-    fields.workedCallsign = qso.workedCallsign;
-    fields.time = oleTimeOf(qso.time);
-    fields.frequencyHz = qso.frequencyHz;
-    fields.mode = qso.mode;
-    fields.rstSent = qso.rstSent;
-    fields.rstReceived = qso.rstReceived;
-    fields.exchangeSent = qso.exchangeSent;
-    fields.exchangeReceived = qso.exchangeReceived;
-    fields.countryPrefix = countryPrefix;
-    fields.band = qso.band;
-    return fields;
+    return {qso.ownCallsign, qso.workedCallsign, oleTimeOf(qso.time),  qso.frequencyHz, qso.mode, qso.rstSent,
+            qso.rstReceived, qso.exchangeSent,   qso.exchangeReceived, countryPrefix,   qso.band};
 }
 
 LogPlayer::LogPlayer(const ReplayPlan& plan)

@@ -79,7 +79,7 @@ std::string qsoDates(const LogCheck& check)
     std::set<std::string> dates;
     for (const JudgedQso& judged : check.qsos)
         if (judged.readable)
-            dates.insert(formatCivilTime(judged.qso.time, "%Y-%m-%d"));
+            dates.insert(formatCivilTime(judged.qso.time(), "%Y-%m-%d"));
     if (dates.size() < 2)
         return dates.empty() ? std::string() : *dates.begin();
     return *dates.begin() + " – " + *dates.rbegin();
@@ -116,7 +116,7 @@ void refuseForTheRobot(const LogCheck& check, const ContestConfig& contest, Prec
     }
     const ContestPeriod period = contest.period();
     if (std::none_of(check.qsos.begin(), check.qsos.end(),
-                     [&](const JudgedQso& judged) { return judged.readable && period.contains(judged.qso.time); })) {
+                     [&](const JudgedQso& judged) { return judged.readable && period.contains(judged.qso.time()); })) {
         precheck.refusal = Refusal::NoQsoInPeriod;
         precheck.qsoDates = qsoDates(check);
         precheck.contestPeriod = contestPeriod(contest);

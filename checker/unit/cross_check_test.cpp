@@ -657,7 +657,7 @@ std::pair<std::string, std::string> playedThroughTheEntryPoints(const LogCheck& 
     for (const JudgedQso& judged : check.qsos) {
         if (!judged.readable)
             continue;
-        CivilTime day = judged.qso.time;
+        CivilTime day = judged.qso.time();
         day.hour = day.minute = day.second = 0;
         if (first)
             start = hostTime(day);

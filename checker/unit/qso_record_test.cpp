@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <stdexcept>
+#include <tuple>
 #include <utility>
 
 #include "checker/qso_record.h"
@@ -24,7 +26,8 @@ LoggedQso randomQso(std::mt19937& random)
     LoggedQso qso;
     qso.line = static_cast<int>(random() % 2000000);
     qso.frequencyHz = static_cast<uint32_t>(random());
-    qso.time = {2025, 12, 20, static_cast<int>(random() % 24), static_cast<int>(random() % 60), 0};
+    const auto upTo = [&](int most) { return static_cast<int>(random() % (most + 1)); };
+    qso.time = {upTo(9999), upTo(12), upTo(31), upTo(24), upTo(59), upTo(59)};
     for (std::string* field : {&qso.ownCallsign, &qso.workedCallsign, &qso.band, &qso.mode, &qso.rstSent,
                                &qso.exchangeSent, &qso.rstReceived, &qso.exchangeReceived})
         *field = randomText(random);
@@ -35,11 +38,11 @@ void expectSameQso(const LoggedQso& a, const LoggedQso& b)
 {
     EXPECT_EQ(a.line, b.line);
     EXPECT_EQ(a.frequencyHz, b.frequencyHz);
-    EXPECT_EQ(a.time.hour, b.time.hour);
-    EXPECT_EQ(a.time.minute, b.time.minute);
-    for (auto field : {&LoggedQso::ownCallsign, &LoggedQso::workedCallsign, &LoggedQso::band, &LoggedQso::mode,
-                       &LoggedQso::rstSent, &LoggedQso::exchangeSent, &LoggedQso::rstReceived,
-                       &LoggedQso::exchangeReceived})
+    const auto fields = [](const CivilTime& t) { return std::tie(t.year, t.month, t.day, t.hour, t.minute, t.second); };
+    EXPECT_EQ(fields(a.time), fields(b.time));
+    for (auto field :
+         {&LoggedQso::ownCallsign, &LoggedQso::workedCallsign, &LoggedQso::band, &LoggedQso::mode, &LoggedQso::rstSent,
+          &LoggedQso::exchangeSent, &LoggedQso::rstReceived, &LoggedQso::exchangeReceived})
         EXPECT_EQ(a.*field, b.*field);
 }
 
@@ -65,6 +68,31 @@ TEST(QsoRecord, GivesBackEveryFieldAsReadAndCopiesWhole)
             EXPECT_EQ(other->countryPrefix(), country);
             EXPECT_EQ(other->text(), text);
         }
+    }
+}
+
+// The time is held in 16 bits of year and 8 of each other field: what
+// fits is held exactly, what does not is refused, never cut.
+TEST(QsoRecord, HoldsATimeToTheEdgeOfItsRoomAndRefusesOnePast)
+{
+    const struct {
+        CivilTime time;
+        bool fits;
+    } cases[] = {
+        {{32767, 255, 255, 255, 255, 255}, true}, {{-32768, 0, 0, 0, 0, 0}, true},  {{32768, 1, 1, 0, 0, 0}, false},
+        {{-32769, 1, 1, 0, 0, 0}, false},         {{2025, 256, 1, 0, 0, 0}, false}, {{2025, 1, 1, 0, 0, 256}, false},
+        {{2025, 1, 1, -1, 0, 0}, false},
+    };
+    for (const auto& c : cases) {
+        LoggedQso qso;
+        qso.time = c.time;
+        if (!c.fits) {
+            EXPECT_THROW(QsoRecord(qso, "", ""), std::out_of_range) << c.time.year << " " << c.time.month;
+            continue;
+        }
+        const CivilTime held = QsoRecord(qso, "", "").time();
+        EXPECT_EQ(std::tie(held.year, held.month, held.day, held.hour, held.minute, held.second),
+                  std::tie(c.time.year, c.time.month, c.time.day, c.time.hour, c.time.minute, c.time.second));
     }
 }
 

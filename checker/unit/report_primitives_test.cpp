@@ -30,6 +30,18 @@ TEST(ReportPrimitives, ValidUtf8KeepsWholeCharactersAndMarksEveryOtherByte)
         {"\xE2\x84", "??"},       // cut at the end, two bytes of three
         {"\xE2\x84" "A", "??A"},  // cut before the next character
         {"\xF8\x80\x80\x80\x80", "?????"},
+        // The least and the most of each length pass; one past either
+        // bound is no UTF-8: overlong, a surrogate, past U+10FFFF.
+        {"\xC2\x80 \xDF\xBF", "\xC2\x80 \xDF\xBF"},
+        {"\xC0\xAF \xC1\xBF", "?? ??"},
+        {"\xE0\xA0\x80 \xEF\xBF\xBF", "\xE0\xA0\x80 \xEF\xBF\xBF"},
+        {"\xE0\x9F\xBF", "???"},
+        {"\xED\x9F\xBF \xEE\x80\x80", "\xED\x9F\xBF \xEE\x80\x80"},
+        {"\xED\xA0\x80", "???"},
+        {"\xF0\x90\x80\x80 \xF4\x8F\xBF\xBF", "\xF0\x90\x80\x80 \xF4\x8F\xBF\xBF"},
+        {"\xF0\x8F\xBF\xBF", "????"},
+        {"\xF4\x90\x80\x80", "????"},
+        {"\xF5\x80\x80\x80", "????"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(validUtf8(c.text), c.expected) << c.text;
@@ -41,7 +53,8 @@ TEST(ReportPrimitives, ValidUtf8KeepsWholeCharactersAndMarksEveryOtherByte)
 std::string randomField(std::mt19937& random)
 {
     static const std::string kPieces[] = {"A", "9", " ", "/", "'", "&", "<", ">", "\"", "\t", "\n", std::string(1, '\0'),
-                                          "\x1F", "\x7F", "№", "\xE2\x84", "\xD0", "\x80", "\xFF", "😀"};
+                                          "\x1F", "\x7F", "№", "\xE2\x84", "\xD0", "\x80", "\xFF", "😀", "\xC0\xAF",
+                                          "\xED\xA0\x80"};
     std::string text;
     for (int n = std::uniform_int_distribution<int>(0, 5)(random); n > 0; --n)
         text += kPieces[random() % std::size(kPieces)];

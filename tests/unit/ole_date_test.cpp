@@ -68,6 +68,32 @@ TEST(OleDate, FormatsThePatternsTheRulesUse)
     EXPECT_EQ(time.format(std::string(300, 'x').c_str()).size(), 255u);
 }
 
+TEST(OleDate, FormatsLongPatternsAndOddValuesWhole)
+{
+    std::string longPattern, longText;
+    for (int i = 0; i < 40; ++i) {
+        longPattern += "%Y-%m-%d %H:%M:%S|";
+        longText += "2015-06-14 13:05:09|";
+    }
+    const struct {
+        CivilTime time;
+        std::string pattern, expected;
+    } cases[] = {
+        {{2015, 6, 14, 13, 5, 9}, longPattern, longText},
+        {{2015, 6, 14, 13, 5, 9}, "%", "%"},
+        {{2015, 6, 14, 13, 5, 9}, "%y %q %%", "15 %q %"},
+        {{-5, -1, 0, 0, 0, 0}, "%Y|%y|%m|%d", "-5|-5|-1|00"},
+        {{-2147483647 - 1, 1, 1, 0, 0, 0}, "%Y", "-2147483648"},
+        {{123456789, 1, 1, 0, 0, 0}, "%Y %y", "123456789 89"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(formatCivilTime(c.time, c.pattern.c_str()), c.expected);
+        std::string appended = "before ";
+        appendCivilTime(appended, c.time, c.pattern.c_str());
+        EXPECT_EQ(appended, "before " + c.expected);
+    }
+}
+
 TEST(OleDate, CivilTimeRoundTripsBeforeAndAfterTheEpoch)
 {
     for (CivilTime t : {CivilTime{1899, 12, 29, 6, 0, 0}, CivilTime{1850, 3, 1, 23, 59, 59},
