@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "contest/text.h"
 
@@ -52,7 +53,10 @@ void JsonWriter::key(std::string_view name)
     out_.append(": ", 2);
 }
 
-void JsonWriter::key(const JsonKey& name) { keyLine({name.quoted_}); }
+void JsonWriter::key(const JsonKey& name)
+{
+    keyLine({name.quoted_});
+}
 
 void JsonWriter::member(const JsonKey& name, std::string_view text)
 {
@@ -64,9 +68,58 @@ void JsonWriter::member(const JsonKey& name, std::string_view text)
     this->text(text);
 }
 
-void JsonWriter::member(const JsonKey& name, int64_t number) { memberLine({name.quoted_, Decimal(number).view()}); }
-
-void JsonWriter::nullMember(const JsonKey& name) { memberLine({name.quoted_, "null"}); }
+void JsonWriter::flatObject(const FlatMember* first, const FlatMember* last)
+{
+    const bool plain = std::all_of(
+        first, last, [](const FlatMember& member) { return !member.quoted() || needsNoEscape(member.text_); });
+    if (!plain) {
+        openObject();
+        for (const FlatMember* member = first; member != last; ++member) {
+            if (member->quoted())
+                this->member(member->name_, member->text_);
+            else
+                memberLine({member->name_.quoted_, member->value()});
+        }
+        close();
+        return;
+    }
+    beginValue();
+    // Room for the object, the first member's comma over: the text is cut
+    // to what was written.
+    const std::size_t depth = open_.size() + 1;
+    std::size_t size = first == last ? 2 : 2 + depth;
+    for (const FlatMember* member = first; member != last; ++member)
+        size += 2 + depth + member->name_.quoted_.size() + member->value().size() + (member->quoted() ? 2 : 0);
+    const std::size_t start = out_.size();
+    out_.resize(start + size);
+    char* at = &out_[start];
+    // Pieces copied whole, as the library copies, not a byte at a time.
+    const auto put = [&](std::string_view piece) {
+        std::memcpy(at, piece.data(), piece.size());
+        at += piece.size();
+    };
+    const auto indent = [&](std::size_t blanks) {
+        std::memset(at, ' ', blanks);
+        at += blanks;
+    };
+    *at++ = '{';
+    for (const FlatMember* member = first; member != last; ++member) {
+        put(member == first ? "\n" : ",\n");
+        indent(depth);
+        put(member->name_.quoted_);
+        if (member->quoted())
+            *at++ = '"';
+        put(member->value());
+        if (member->quoted())
+            *at++ = '"';
+    }
+    if (first != last) {
+        *at++ = '\n';
+        indent(depth - 1);
+    }
+    *at++ = '}';
+    out_.resize(static_cast<std::size_t>(at - out_.data()));
+}
 
 // The comma, the line break, the indent and `pieces` (a quoted name with
 // its ": ", and the value after it, if any) in one append.

@@ -50,19 +50,6 @@ private:
     std::vector<std::size_t> starts_;
 };
 
-// By the file's first line that holds anything.
-bool isCabrillo(const std::string& text)
-{
-    for (std::size_t start = 0; start < text.size();) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        const std::string content = trimmed(text.substr(start, end - start));
-        if (!content.empty())
-            return upperCase(content).rfind("START-OF-LOG:", 0) == 0;
-        start = end + 1;
-    }
-    return false;
-}
-
 // What the checker needs of the header the reader kept.
 LogHeader cabrilloHeader(const ContestLog& log, std::vector<Message>& problems)
 {
@@ -195,7 +182,7 @@ LogCheck precheckLog(const std::string& bytes, const std::string& fileName, cons
         return check;
     }
     const std::string text = logFileText(bytes);
-    const bool cabrillo = isCabrillo(text);
+    const bool cabrillo = isCabrilloText(text);
     if (cabrillo) {
         check.header = cabrilloHeader(log, check.headerProblems);
         checkCategories(check.header, check.headerProblems);

@@ -58,39 +58,29 @@ const JsonKey kLineKey("line"), kTimeKey("time"), kBandKey("band"), kModeKey("mo
     kReceivedKey("rcvd_exch"), kStatusKey("status"), kReasonKey("reason"), kCorrectCallKey("correct_call"),
     kCorrectExchangeKey("correct_exch"), kMatchedLogKey("matched_log"), kMatchedLineKey("matched_line");
 
-void textOrNull(JsonWriter& json, const JsonKey& key, std::string_view text)
-{
-    if (text.empty())
-        json.nullMember(key);
-    else
-        json.member(key, text);
-}
-
-// `time` is room for the QSO's time, one text for all the lines.
+// `time` is room for the QSO's time, one text for all the lines.  An empty
+// text is null.
 void writeQso(JsonWriter& json, const CrossCheck& check, const JudgedQso& judged, const QsoVerdict& verdict,
               std::string& time)
 {
     const QsoRecord& qso = judged.qso;
-    json.openObject();
-    json.member(kLineKey, qso.line);
     time.clear();
     if (judged.readable)
         appendCivilTime(time, qso.time(), "%Y-%m-%d %H:%M");
-    textOrNull(json, kTimeKey, time);
-    textOrNull(json, kBandKey, qso.band());
-    textOrNull(json, kModeKey, qso.mode());
-    textOrNull(json, kCallKey, qso.workedCallsign());
-    textOrNull(json, kReceivedKey, qso.exchangeReceived());
-    json.member(kStatusKey, qsoStatusName(verdict.status));
-    textOrNull(json, kReasonKey, judged.rejection ? judged.rejection->english() : std::string());
-    textOrNull(json, kCorrectCallKey, verdict.correctCall());
-    textOrNull(json, kCorrectExchangeKey, verdict.correctExchange());
-    textOrNull(json, kMatchedLogKey, matchedCall(check, verdict));
-    if (verdict.matchedLine > 0)
-        json.member(kMatchedLineKey, verdict.matchedLine);
-    else
-        json.nullMember(kMatchedLineKey);
-    json.close();
+    const std::string reason = judged.rejection ? judged.rejection->english() : std::string();
+    const auto lineOrNull = [](int line) { return line > 0 ? FlatMember(kMatchedLineKey, line) : FlatMember(kMatchedLineKey, ""); };
+    json.flatObject({{kLineKey, qso.line},
+                     {kTimeKey, time},
+                     {kBandKey, qso.band()},
+                     {kModeKey, qso.mode()},
+                     {kCallKey, qso.workedCallsign()},
+                     {kReceivedKey, qso.exchangeReceived()},
+                     {kStatusKey, qsoStatusName(verdict.status)},
+                     {kReasonKey, reason},
+                     {kCorrectCallKey, verdict.correctCall()},
+                     {kCorrectExchangeKey, verdict.correctExchange()},
+                     {kMatchedLogKey, matchedCall(check, verdict)},
+                     lineOrNull(verdict.matchedLine)});
 }
 
 // What the check found in a CHECKED log, but its QSO lines.

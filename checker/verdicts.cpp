@@ -116,6 +116,7 @@ void giveVerdicts(std::vector<CheckedLog>& logs, const MatchTable& table, const 
 void scoreVerifiedLog(CheckedLog& checked, const ContestConfig& config)
 {
     std::vector<CInfo> counted;
+    counted.reserve(checked.verdicts.size());
     BandList bands;
     int64_t penaltyPoints = 0;
     for (std::size_t q = 0; q < checked.verdicts.size(); ++q) {

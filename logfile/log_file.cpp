@@ -120,29 +120,28 @@ std::string decodedText(const std::string& bytes, Utf16 order)
     return withLineFeedEnds(order == Utf16::No ? withoutUtf8Mark(bytes) : narrowedUtf16(bytes, order));
 }
 
-// Control characters but blanks and the DOS end-of-file mark: one look in
-// a table a byte, for logs of hundreds of megabytes.
+// Control characters but blanks (tab to CR) and the DOS end-of-file mark,
+// counted without a branch, so that the compiler counts many bytes at once:
+// a log may be hundreds of megabytes.
 bool isBinary(const std::string& text)
 {
-    static const auto kControl = [] {
-        std::array<uint8_t, 256> control{};
-        for (int c = 0; c < 0x20; ++c)
-            control[c] = !isBlank(static_cast<char>(c)) && c != 0x1A;
-        return control;
-    }();
     std::size_t controls = 0;
-    for (char c : text)
-        controls += kControl[static_cast<unsigned char>(c)];
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        controls += static_cast<std::size_t>((byte < 0x20) & ((byte < '\t') | (byte > '\r')) & (byte != 0x1A));
+    }
     return controls > 0 && controls * 100 >= text.size();
 }
 
-std::string firstNonBlankLine(const std::string& text)
+std::string_view firstNonBlankLine(std::string_view text)
 {
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line))
-        if (!trimmed(line).empty())
-            return trimmed(line);
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::string_view line = trimmedView(text.substr(start, end - start));
+        if (!line.empty())
+            return line;
+        start = end + 1;
+    }
     return {};
 }
 
@@ -150,11 +149,11 @@ enum class LogFormat { Cabrillo, Adif };
 
 LogFormat formatOf(const std::string& text, const std::string& fileName)
 {
-    if (trimmed(text).empty())
+    if (trimmedView(text).empty())
         throw LogFileError(fileName, {MessageId::NotALogEmpty});
     if (isBinary(text))
         throw LogFileError(fileName, {MessageId::NotALogBinary});
-    if (upperCase(firstNonBlankLine(text).substr(0, 13)) == "START-OF-LOG:")
+    if (isCabrilloText(text))
         return LogFormat::Cabrillo;
     const std::string upper = upperCase(text);
     if (upper.find("<EOH>") != std::string::npos || upper.find("<EOR>") != std::string::npos)
@@ -238,6 +237,11 @@ ContestLog readContestLog(const std::string& bytes, const std::string& fileName)
     putInTimeOrder(log, fileName);
     warnOfShiftedColumns(log, fileName);
     return log;
+}
+
+bool isCabrilloText(std::string_view text)
+{
+    return upperCase(std::string(firstNonBlankLine(text).substr(0, 13))) == "START-OF-LOG:";
 }
 
 std::string logFileText(const std::string& bytes)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "logfile/contest_log.h"
 
@@ -24,6 +25,10 @@ ContestLog readContestLog(const std::string& bytes, const std::string& fileName)
 // any other bytes as they are, but a CR alone, which ends a line as LF and
 // CR LF do, becomes LF.  Its lines are the lines the reader numbers.
 std::string logFileText(const std::string& bytes);
+
+// Whether the text's first line that holds anything begins START-OF-LOG:,
+// in any case: what makes a log Cabrillo.
+bool isCabrilloText(std::string_view text);
 
 // The same for a file on disk, its path in UTF-8; throws LogFileError with
 // one message for a missing file, another for a folder and a third for a

@@ -21,7 +21,9 @@ bool holdsAfterFirstCharacter(const std::string& callsign, const char* text)
     return at != std::string::npos && at >= 1;
 }
 
-bool isRussianPrefix(const std::string& prefix) { return prefix == "UA" || prefix == "UA2" || prefix == "UA9"; }
+// As views, whose lengths are known: most texts differ in length and are
+// told apart at once.  Every line of every log is scored.
+bool isRussianPrefix(std::string_view prefix) { return prefix == "UA" || prefix == "UA2" || prefix == "UA9"; }
 
 int32_t clamp32(int64_t value)
 {
@@ -58,7 +60,8 @@ BandScore scoreBand(const std::string& band, const Records& records, std::unorde
 
 bool isContestStation(const std::string& callsign)
 {
-    return callsign == "QZ3ZBB" || callsign == "QZ3ZAA";
+    const std::string_view call = callsign;
+    return call == "QZ3ZBB" || call == "QZ3ZAA";
 }
 
 int pointsFor(const CInfo& record)

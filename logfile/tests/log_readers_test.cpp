@@ -110,6 +110,53 @@ TEST(CabrilloReader, SkipsUnreadableLinesNamingFileAndLine)
     EXPECT_EQ(described(log.skipped), expected);
 }
 
+// The edges of a QSO line: nine to eleven words, a frequency of up to
+// seven digits, words parted by tabs as by blanks.
+TEST(CabrilloReader, AQsoLineIsReadToTheEdgesOfItsShape)
+{
+    const std::string qso = "QSO: 3512 CW 2025-12-20 2105 RA3XYZ 599 16 DL1ABC 579";
+    const ContestLog log = cabrillo("START-OF-LOG: 3.0\n" + qso.substr(0, qso.rfind(' ')) + "\n" + qso + "\n" +
+                                    qso + " 07\n" + qso + " 07 1\n" + qso + " 07 1 2\n" +
+                                    "QSO:\t3512\tCW\t2025-12-20\t2105\tRA3XYZ\t599\t16\tDL1ABC\t579\t07\n" +
+                                    "QSO: 3512000 CW 2025-12-20 2105 RA3XYZ 599 16 DL1ABC 579 07\n" +
+                                    "QSO: 35120000 CW 2025-12-20 2105 RA3XYZ 599 16 DL1ABC 579 07\n");
+    std::vector<int> read;
+    for (const LoggedQso& q : log.qsos)
+        read.push_back(q.line);
+    EXPECT_EQ(read, (std::vector<int>{3, 4, 5, 7}));
+    EXPECT_EQ(log.qsos.back().exchangeReceived, "07");
+    const std::vector<std::string> expected = {
+        "test.log:2: QSO line has 8 fields; expected: freq mode date time call rst exch call rst exch [transmitter]",
+        "test.log:6: QSO line has 12 fields; expected: freq mode date time call rst exch call rst exch [transmitter]",
+        "test.log:8: frequency 3512000 kHz lies in no amateur band",
+        "test.log:9: frequency \"35120000\" is not a whole number of kilohertz",
+    };
+    EXPECT_EQ(described(log.skipped), expected);
+}
+
+// Blank lines of any kind before START-OF-LOG: leave the file Cabrillo.
+TEST(LogFiles, BlankLinesBeforeTheHeaderLeaveALogCabrillo)
+{
+    const std::string log = "START-OF-LOG: 3.0\nQSO: 3512 CW 2025-12-20 2105 RA3XYZ 599 16 DL1ABC 579 07\n";
+    for (const std::string before : {"", "\n", " \n", "\r\n\r\n", "\t \n\n", "\n\n\n\n"}) {
+        EXPECT_TRUE(isCabrilloText(before + log)) << before.size();
+        EXPECT_EQ(readContestLog(before + log, "b.log").qsos.size(), 1u) << before.size();
+    }
+    EXPECT_FALSE(isCabrilloText("X\n" + log));
+}
+
+// Every lower-case letter, and nothing else, is folded and noted.
+TEST(CaseFolder, FoldsAndNotesEveryLowerCaseLetterAndNothingElse)
+{
+    for (int c = 1; c < 256; ++c) {
+        CaseFolder fold;
+        const std::string text(1, static_cast<char>(c));
+        const bool lower = c >= 'a' && c <= 'z';
+        EXPECT_EQ(fold(text), lower ? std::string(1, static_cast<char>(c - 'a' + 'A')) : text) << c;
+        EXPECT_EQ(fold.folded(), lower) << c;
+    }
+}
+
 TEST(AdifReader, ReadsRecordsAfterTheHeader)
 {
     const ContestLog log = adif(
@@ -455,6 +502,27 @@ TEST(LogShapes, ControlBytesMakeAFileBinaryFromOneInAHundred)
             EXPECT_GE(controls, 2) << error.what();
             EXPECT_NE(std::string(error.what()).find("binary data"), std::string::npos);
         }
+    }
+}
+
+// Of all 256 bytes, those below a space but the blanks (tab to CR) and
+// the DOS end-of-file mark are control bytes; two in two hundred make the
+// file binary, whatever else it holds.
+TEST(LogShapes, EveryByteBelowASpaceButBlanksAndTheEndMarkIsAControlByte)
+{
+    const std::string notControls = "\t\n\v\f\r\x1A";
+    for (int byte = 0; byte < 256; ++byte) {
+        std::string text = "START-OF-LOG: 3.0\nCALLSIGN: R5RA\nSOAPBOX: ";
+        text += std::string(199 - text.size(), 'x') + "\n";
+        text[60] = text[61] = static_cast<char>(byte);
+        const bool control = byte < 0x20 && notControls.find(static_cast<char>(byte)) == std::string::npos;
+        bool binary = false;
+        try {
+            readContestLog(text, "c.log");
+        } catch (const LogFileError& error) {
+            binary = std::string(error.what()).find("binary data") != std::string::npos;
+        }
+        EXPECT_EQ(binary, control) << byte;
     }
 }
 
