@@ -95,7 +95,8 @@ void JsonWriter::flatObject(const FlatMember* first, const FlatMember* last)
     char* at = &out_[start];
     // Pieces copied whole, as the library copies, not a byte at a time.
     const auto put = [&](std::string_view piece) {
-        std::memcpy(at, piece.data(), piece.size());
+        if (!piece.empty())  // an empty view may point nowhere
+            std::memcpy(at, piece.data(), piece.size());
         at += piece.size();
     };
     const auto indent = [&](std::size_t blanks) {
