@@ -103,16 +103,27 @@ MatchTable matchTableOf(const std::vector<CheckedLog>& logs, const std::map<std:
         if (checked.log.state != LogState::Checked)
             continue;
         const uint32_t own = table.calls.find(checked.log.callsign);
+        // A log's lines share its sent exchange and come in spells of one
+        // band and mode: those are numbered again only when they change.
+        std::string_view band, mode, sent;
+        uint32_t bandMode = kNone, sentExchange = kNone;
         for (std::size_t q = 0; q < checked.log.qsos.size(); ++q) {
             const JudgedQso& judged = checked.log.qsos[q];
             if (!judged.accepted())
                 continue;
             const QsoRecord& qso = judged.qso;
-            const std::string bandMode = std::string(qso.band()).append(" ").append(qso.mode());
+            if (bandMode == kNone || qso.band() != band || qso.mode() != mode) {
+                band = qso.band();
+                mode = qso.mode();
+                bandMode = table.bandModes(std::string(band).append(" ").append(mode));
+            }
+            if (sentExchange == kNone || qso.exchangeSent() != sent) {
+                sent = qso.exchangeSent();
+                sentExchange = table.exchanges(exchangeKey(sent));
+            }
             (judged.duplicate() ? table.duplicates : table.lines)
                 .push_back({static_cast<uint32_t>(log), static_cast<uint32_t>(q), qso.line, own,
-                            table.calls(qso.workedCallsign()), table.bandModes(bandMode),
-                            table.exchanges(exchangeKey(qso.exchangeSent())),
+                            table.calls(qso.workedCallsign()), bandMode, sentExchange,
                             table.exchanges(exchangeKey(qso.exchangeReceived())), minuteOf(qso.time())});
         }
     }

@@ -115,7 +115,7 @@ std::string loggedTime(const JudgedQso& judged)
     return time;
 }
 
-void appendLoggedTime(std::string& out, const JudgedQso& judged)
+void appendLoggedTime(std::string& out, const JudgedQso& judged, bool colon)
 {
     if (!judged.readable)
         return;
@@ -124,13 +124,17 @@ void appendLoggedTime(std::string& out, const JudgedQso& judged)
         for (int i = count - 1; i >= 0; --i, value /= 10)
             at[i] = static_cast<char>('0' + value % 10);
     };
-    char text[] = "YYYY-MM-DD HHMM";
+    char text[] = "YYYY-MM-DD HH:MM";
     digits(time.year, 4, text);
     digits(time.month, 2, text + 5);
     digits(time.day, 2, text + 8);
     digits(time.hour, 2, text + 11);
-    digits(time.minute, 2, text + 13);
-    out.append(text, sizeof text - 1);
+    digits(time.minute, 2, text + 14);
+    if (!colon) {  // "HHMM": the minute over the colon
+        text[13] = text[14];
+        text[14] = text[15];
+    }
+    out.append(text, colon ? 16 : 15);
 }
 
 // Russian, then English: what a status means to the participant.

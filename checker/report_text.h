@@ -57,7 +57,8 @@ std::vector<std::size_t> inFileOrder(const LogCheck& log);
 // "2025-12-20 2010" as logged; empty for a line that could not be read.
 std::string loggedTime(const JudgedQso& judged);
 // The same appended in place: the pages give a time per QSO line.
-void appendLoggedTime(std::string& out, const JudgedQso& judged);
+// With `colon`, "2025-12-20 20:10", as results.json gives it.
+void appendLoggedTime(std::string& out, const JudgedQso& judged, bool colon = false);
 
 // Russian, then English: what a status means to the participant; empty
 // for one that counts.

@@ -1,6 +1,7 @@
 #include "checker/results_json.h"
 
 #include "checker/json_writer.h"
+#include "checker/report_text.h"
 
 namespace {
 
@@ -65,8 +66,7 @@ void writeQso(JsonWriter& json, const CrossCheck& check, const JudgedQso& judged
 {
     const QsoRecord& qso = judged.qso;
     time.clear();
-    if (judged.readable)
-        appendCivilTime(time, qso.time(), "%Y-%m-%d %H:%M");
+    appendLoggedTime(time, judged, true);
     const std::string reason = judged.rejection ? judged.rejection->english() : std::string();
     const auto lineOrNull = [](int line) { return line > 0 ? FlatMember(kMatchedLineKey, line) : FlatMember(kMatchedLineKey, ""); };
     json.flatObject({{kLineKey, qso.line},

@@ -26,8 +26,7 @@ double oleDateFromCivilTime(const CivilTime& time);
 // strftime-style formatting of a broken-down time.  Knows %Y %y %m %d %H %M
 // %S and %%; any other conversion is copied as it stands.
 std::string formatCivilTime(const CivilTime& time, const char* pattern);
-// The same appended to `out`: the checker's reports format a time for each
-// of a million QSO lines into one text.
+// The same appended to `out`, without a text of its own.
 void appendCivilTime(std::string& out, const CivilTime& time, const char* pattern);
 
 struct OleDateTime {
