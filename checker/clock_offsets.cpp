@@ -34,11 +34,10 @@ std::vector<std::vector<Evidence>> evidenceOf(const MatchTable& table, std::size
     for (const MatchLine& line : table.lines) {
         if (!table.workedALog(line))
             continue;
-        const auto mine = pairRange(table.byPair, line.own, line.worked, line.bandMode);
-        const auto theirs = pairRange(table.byPair, line.worked, line.own, line.bandMode);
-        if (mine.second - mine.first != 1 || theirs.second - theirs.first != 1)
+        const LineRange theirs = table.byPair.linesOf(line.worked, line.own, line.bandMode);
+        if (theirs.size() != 1 || table.byPair.linesOf(line.own, line.worked, line.bandMode).size() != 1)
             continue;
-        const MatchLine& other = table.lines[table.byPair[theirs.first].second];
+        const MatchLine& other = table.lines[*theirs.begin()];
         const int64_t difference = line.loggedMinute - other.loggedMinute;
         if (std::llabs(difference) <= kWidestOffsetMinutes)
             evidence[line.log].push_back({other.log, difference});

@@ -33,8 +33,7 @@ bool replayLogsRepeatingOutsideThePeriod(CrossCheck& check, const MatchTable& ta
     for (const MatchLine& line : table.lines) {
         if (replay[line.log] || trueMinute(line.loggedMinute, line.log) >= period.first)
             continue;
-        const auto repeats = pairRange(table.duplicatesByPair, line.own, line.worked, line.bandMode);
-        replay[line.log] = repeats.first != repeats.second;
+        replay[line.log] = table.duplicatesByPair.linesOf(line.own, line.worked, line.bandMode).size() != 0;
     }
     const auto inPeriod = [&](int64_t loggedMinute, std::size_t log) {
         return period.contains(trueMinute(loggedMinute, log));
@@ -58,8 +57,8 @@ void crossCheckLines(CrossCheck& check)
     correctClocks(table, offsets);
     pairLines(table, check.config.toleranceMinutes);
     // Paired: the verdicts, which take their own room, need the pair indexes no more.
-    PairIndex().swap(table.byPair);
-    PairIndex().swap(table.duplicatesByPair);
+    table.byPair = {};
+    table.duplicatesByPair = {};
     const ExchangeConsensus exchanges(table);
     const HeardCalls calls(table);
     giveVerdicts(check.logs, table, {exchanges, calls}, check.config);

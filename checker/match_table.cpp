@@ -27,16 +27,6 @@ std::string exchangeKey(std::string_view exchange)
     return first == std::string::npos ? "0" : text.substr(first);
 }
 
-PairIndex pairIndexOf(const std::vector<MatchLine>& lines)
-{
-    PairIndex index;
-    index.reserve(lines.size());
-    for (uint32_t i = 0; i < lines.size(); ++i)
-        index.push_back({pairKey(lines[i].own, lines[i].worked, lines[i].bandMode), i});
-    std::sort(index.begin(), index.end());
-    return index;
-}
-
 void numberTheLogs(MatchTable& table, const std::vector<CheckedLog>& logs)
 {
     for (std::size_t log = 0; log < logs.size(); ++log) {
@@ -128,36 +118,79 @@ MatchTable matchTableOf(const std::vector<CheckedLog>& logs, const std::map<std:
         }
     }
     correctKnownBusts(table, knownBusts);
-    table.byPair = pairIndexOf(table.lines);
-    table.duplicatesByPair = pairIndexOf(table.duplicates);
+    table.byPair = PairIndex(table.lines);
+    table.duplicatesByPair = PairIndex(table.duplicates);
     return table;
 }
 
 void splitByOutcomes(MatchTable& table, const std::vector<CheckedLog>& logs)
 {
-    // Both lists are in log and line order: merged, they are every stored
-    // line in the order matchTableOf met them.
-    std::vector<MatchLine> stored(table.lines.size() + table.duplicates.size());
-    std::merge(table.lines.begin(), table.lines.end(), table.duplicates.begin(), table.duplicates.end(),
-               stored.begin(), [](const MatchLine& a, const MatchLine& b) {
-                   return std::make_pair(a.log, a.qso) < std::make_pair(b.log, b.qso);
-               });
-    table.lines.clear();
-    table.duplicates.clear();
-    for (const MatchLine& line : stored)
-        (logs[line.log].log.qsos[line.qso].duplicate() ? table.duplicates : table.lines).push_back(line);
-    table.byPair = pairIndexOf(table.lines);
-    table.duplicatesByPair = pairIndexOf(table.duplicates);
+    // The old indexes go first, and the new ones are built once the merged
+    // copy is gone: this is where the check needs the most memory.
+    table.byPair = {};
+    table.duplicatesByPair = {};
+    {
+        // Both lists are in log and line order: merged, they are every
+        // stored line in the order matchTableOf met them.
+        std::vector<MatchLine> stored(table.lines.size() + table.duplicates.size());
+        std::merge(table.lines.begin(), table.lines.end(), table.duplicates.begin(), table.duplicates.end(),
+                   stored.begin(), [](const MatchLine& a, const MatchLine& b) {
+                       return std::make_pair(a.log, a.qso) < std::make_pair(b.log, b.qso);
+                   });
+        table.lines.clear();
+        table.duplicates.clear();
+        for (const MatchLine& line : stored)
+            (logs[line.log].log.qsos[line.qso].duplicate() ? table.duplicates : table.lines).push_back(line);
+    }
+    table.byPair = PairIndex(table.lines);
+    table.duplicatesByPair = PairIndex(table.duplicates);
 }
 
-std::pair<std::size_t, std::size_t> pairRange(const PairIndex& index, uint32_t own, uint32_t worked, uint32_t bandMode)
+PairIndex::PairIndex(const std::vector<MatchLine>& lines)
 {
-    const uint64_t key = pairKey(own, worked, bandMode);
-    const auto first = std::lower_bound(index.begin(), index.end(), std::make_pair(key, uint32_t{0}));
-    auto last = first;
-    while (last != index.end() && last->first == key)
-        ++last;
-    return {static_cast<std::size_t>(first - index.begin()), static_cast<std::size_t>(last - index.begin())};
+    // Room for every line to hold a key of its own, at most three quarters full.
+    std::size_t capacity = 16;
+    while (capacity * 3 < lines.size() * 4)
+        capacity *= 2;
+    slots_.assign(capacity, {kNoKey, 0, 0});
+    std::vector<uint32_t> slotOfLine(lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const uint64_t key = pairKey(lines[i].own, lines[i].worked, lines[i].bandMode);
+        const std::size_t slot = slotOf(key);
+        slots_[slot].key = key;
+        ++slots_[slot].count;
+        slotOfLine[i] = static_cast<uint32_t>(slot);
+    }
+    uint32_t first = 0;
+    for (Slot& slot : slots_) {
+        slot.first = first;
+        first += slot.count;
+        slot.count = 0;
+    }
+    // Placed in line order, each key's lines stay in line order.
+    lines_.resize(lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        Slot& slot = slots_[slotOfLine[i]];
+        lines_[slot.first + slot.count++] = static_cast<uint32_t>(i);
+    }
+}
+
+std::size_t PairIndex::slotOf(uint64_t key) const
+{
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t slot = static_cast<std::size_t>((key * 0x9E3779B97F4A7C15u) >> 32) & mask;
+    while (slots_[slot].key != key && slots_[slot].key != kNoKey)
+        slot = (slot + 1) & mask;
+    return slot;
+}
+
+LineRange PairIndex::linesOf(uint32_t own, uint32_t worked, uint32_t bandMode) const
+{
+    if (slots_.empty())
+        return {nullptr, nullptr};
+    const Slot& slot = slots_[slotOf(pairKey(own, worked, bandMode))];
+    const uint32_t* first = lines_.data() + slot.first;
+    return {first, first + slot.count};
 }
 
 void indexByWorkedCall(MatchTable& table)

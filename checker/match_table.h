@@ -46,8 +46,46 @@ struct MatchLine {
     bool miscopiedCall = false;       // this side copied the other's call wrong
 };
 
-// Lines sorted by (own call, worked call, band-mode), then line index.
-using PairIndex = std::vector<std::pair<uint64_t, uint32_t>>;
+// The indexes of some lines, in line order.
+struct LineRange {
+    const uint32_t* first;
+    const uint32_t* last;
+    const uint32_t* begin() const { return first; }
+    const uint32_t* end() const { return last; }
+    std::size_t size() const { return static_cast<std::size_t>(last - first); }
+};
+
+// The lines of each (own call, worked call, band-mode), found by hashing
+// the three: every line's pair is looked up several times, and a binary
+// search of a million-line table waits on memory at nearly every step.
+class PairIndex {
+public:
+    PairIndex() = default;
+    explicit PairIndex(const std::vector<MatchLine>& lines);
+
+    // The lines of `own` that logged `worked` on one band and mode.
+    LineRange linesOf(uint32_t own, uint32_t worked, uint32_t bandMode) const;
+
+    bool operator==(const PairIndex& other) const { return slots_ == other.slots_ && lines_ == other.lines_; }
+
+private:
+    // A key's lines are lines_[first, first + count).  Open addressing,
+    // linear probing; an empty slot has kNoKey.
+    struct Slot {
+        uint64_t key;
+        uint32_t first, count;
+        bool operator==(const Slot& other) const
+        {
+            return key == other.key && first == other.first && count == other.count;
+        }
+    };
+    static constexpr uint64_t kNoKey = UINT64_MAX;
+
+    std::size_t slotOf(uint64_t key) const;
+
+    std::vector<Slot> slots_;
+    std::vector<uint32_t> lines_;
+};
 
 // A call heard on one band and mode: the key of the lines that logged it.
 uint64_t workedKey(uint32_t call, uint32_t bandMode);
@@ -85,10 +123,6 @@ MatchTable matchTableOf(const std::vector<CheckedLog>& logs, const std::map<std:
 // after some logs were played again through the rules, and indexed anew:
 // what matchTableOf would give, without numbering every text again.
 void splitByOutcomes(MatchTable& table, const std::vector<CheckedLog>& logs);
-
-// The range [first, second) of `index` holding the lines of `own` that
-// logged `worked` on one band and mode.
-std::pair<std::size_t, std::size_t> pairRange(const PairIndex& index, uint32_t own, uint32_t worked, uint32_t bandMode);
 
 // Fills byWorked; the lines' minutes must be corrected for their clocks.
 void indexByWorkedCall(MatchTable& table);

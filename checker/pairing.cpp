@@ -58,9 +58,8 @@ private:
             if (line.partner != kNone || !table_.workedALog(line))
                 continue;
             NearestFreeLine nearest(line, tolerance_);
-            const auto range = pairRange(index, line.worked, line.own, line.bandMode);
-            for (std::size_t at = range.first; at < range.second; ++at)
-                nearest.offer(index[at].second, theirs[index[at].second]);
+            for (uint32_t at : index.linesOf(line.worked, line.own, line.bandMode))
+                nearest.offer(at, theirs[at]);
             if (nearest.best() == kNone)
                 continue;
             line.partner = nearest.best();

@@ -1,6 +1,7 @@
 // The match table split again after logs were played again through the
 // rules, against the table built anew from the same outcomes: random logs
-// from fixed seeds, random outcomes turned.
+// from fixed seeds, random outcomes turned.  The pair index against a scan
+// of every line.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -44,6 +45,35 @@ TEST(MatchTable, SplitAgainIsTheTableBuiltAnew)
         ASSERT_EQ(table.byPair, anew.byPair) << "seed " << seed;
         ASSERT_EQ(table.duplicatesByPair, anew.duplicatesByPair) << "seed " << seed;
     }
+}
+
+// Sizes around the points where the index grows, keys drawn from a small
+// space so that many lines share one and probes run long; every key of the
+// space is asked, held or not.
+TEST(PairIndex, FindsTheLinesAScanFinds)
+{
+    for (const std::size_t size : {0, 1, 11, 12, 13, 24, 25, 1000, 3073}) {
+        std::mt19937 random(static_cast<unsigned>(size));
+        std::vector<MatchLine> lines(size);
+        for (MatchLine& line : lines) {
+            line.own = random() % 6;
+            line.worked = random() % 6;
+            line.bandMode = random() % 3 == 0 ? 4095 : random() % 2;
+        }
+        const PairIndex index(lines);
+        for (uint32_t own = 0; own < 7; ++own)
+            for (uint32_t worked = 0; worked < 7; ++worked)
+                for (const uint32_t bandMode : {0u, 1u, 2u, 4095u}) {
+                    std::vector<uint32_t> scanned;
+                    for (uint32_t i = 0; i < lines.size(); ++i)
+                        if (lines[i].own == own && lines[i].worked == worked && lines[i].bandMode == bandMode)
+                            scanned.push_back(i);
+                    const LineRange found = index.linesOf(own, worked, bandMode);
+                    ASSERT_EQ(scanned, std::vector<uint32_t>(found.begin(), found.end()))
+                        << size << " lines, " << own << " " << worked << " " << bandMode;
+                }
+    }
+    EXPECT_EQ(PairIndex().linesOf(0, 0, 0).size(), 0u);
 }
 
 }  // namespace
