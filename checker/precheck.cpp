@@ -4,6 +4,8 @@
 #include "checker/precheck.h"
 
 #include <algorithm>
+#include <string_view>
+#include <unordered_set>
 
 #include "logfile/log_file.h"
 #include "logfile/text.h"
@@ -140,10 +142,23 @@ void setState(LogCheck& check, LogState state, Message reason)
 
 void replayInPeriod(LogCheck& log, const std::function<bool(const QsoRecord&)>& inPeriod)
 {
+    // The rules judge a QSO by the earlier QSOs of its station alone (its
+    // worked call, band and mode): only the QSOs of a call worked outside
+    // the period can change, and they are played again by themselves.
+    std::vector<bool> inside(log.qsos.size());
+    std::unordered_set<std::string_view> callsWorkedOutside;
+    for (std::size_t q = 0; q < log.qsos.size(); ++q) {
+        const JudgedQso& judged = log.qsos[q];
+        inside[q] = judged.played && inPeriod(judged.qso);
+        if (judged.played && !inside[q])
+            callsWorkedOutside.insert(judged.qso.workedCallsign());
+    }
     LogPlayer player;
-    for (JudgedQso& judged : log.qsos)
-        if (judged.played && inPeriod(judged.qso))
+    for (std::size_t q = 0; q < log.qsos.size(); ++q) {
+        JudgedQso& judged = log.qsos[q];
+        if (inside[q] && callsWorkedOutside.count(judged.qso.workedCallsign()) != 0)
             judged.outcome = player.play(judged.qso.logged(), std::string(judged.qso.countryPrefix()));
+    }
 }
 
 void forEachErrorLogLine(const LogCheck& log,

@@ -11,6 +11,8 @@
 #include "checker/cross_check.h"
 #include "checker/participant_report.h"
 #include "checker/reports.h"
+#include "logplay/contest_period.h"
+#include "logplay/log_player.h"
 #include "memory_platform.h"
 #include "plugin/entry_points.h"
 
@@ -759,6 +761,39 @@ TEST(Precheck, GivesWhatTheEntryPointsGiveOnRandomLogs)
         const auto [results, errors] = playedThroughTheEntryPoints(check);
         EXPECT_EQ(check.resultsText, results) << "seed " << seed;
         EXPECT_EQ(errorLogText(check), errors) << "seed " << seed;
+    }
+}
+
+// Played again without the QSOs outside a period, a log gives each QSO the
+// outcome that playing every QSO inside again through fresh rules gives:
+// random logs of few stations on few bands, so that repeats abound, cut
+// by random periods.
+TEST(Precheck, PlayingTheQsosInThePeriodAgainGivesWhatAFreshPlayGives)
+{
+    const char* const calls[] = {"RB2B", "RC3C", "QZ3ZBB"};
+    const char* const bands[] = {"3510 CW", "3700 PH", "7010 CW", "14010 CW"};
+    for (unsigned seed = 1; seed <= 50; ++seed) {
+        std::mt19937 random(seed);
+        std::vector<Qso> qsos;
+        for (int i = 0; i < 30; ++i)
+            qsos.push_back({calls[random() % std::size(calls)], static_cast<int>(random() % 300),
+                            bands[random() % std::size(bands)]});
+        LogCheck replayed = precheckLog(logOf("RA1A", qsos).bytes, "random.log", countries());
+        const int64_t first = minuteOf(replayed.qsos.front().qso.time()) + static_cast<int64_t>(random() % 200);
+        const int64_t last = first + static_cast<int64_t>(random() % 200);
+        const auto inPeriod = [&](const QsoRecord& qso) {
+            return minuteOf(qso.time()) >= first && minuteOf(qso.time()) <= last;
+        };
+        LogCheck fresh = replayed;
+        LogPlayer player;
+        for (JudgedQso& judged : fresh.qsos)
+            if (judged.played && inPeriod(judged.qso))
+                judged.outcome = player.play(judged.qso.logged(), std::string(judged.qso.countryPrefix()));
+        replayInPeriod(replayed, inPeriod);
+        for (std::size_t q = 0; q < fresh.qsos.size(); ++q) {
+            EXPECT_EQ(replayed.qsos[q].outcome.rejection, fresh.qsos[q].outcome.rejection) << seed << " " << q;
+            EXPECT_EQ(replayed.qsos[q].outcome.earlierMatches, fresh.qsos[q].outcome.earlierMatches) << seed << " " << q;
+        }
     }
 }
 
