@@ -84,12 +84,13 @@ QsoVerdict matchVerdict(const MatchLine& line, const MatchTable& table, const Wi
     return verdictWithoutLog(line, table, witnesses, logs, config);
 }
 
-// What the scoring pass reads of a line; band and mode point into it.
+// What the scoring pass reads of a line, and nothing more; band and mode
+// point into it.
 CInfo recordOf(const JudgedQso& judged)
 {
     const QsoRecord& qso = judged.qso;
-    return {std::string(qso.workedCallsign()),   std::string(qso.countryPrefix()), qso.band(), qso.mode(), {}, {},
-            std::string(qso.exchangeReceived()), std::string(qso.exchangeSent()),  0,          0,          {}};
+    return {std::string(qso.workedCallsign()), std::string(qso.countryPrefix()), qso.band(), qso.mode(), {}, {}, {}, {},
+            0, 0, {}};
 }
 
 }  // namespace
@@ -118,6 +119,7 @@ void scoreVerifiedLog(CheckedLog& checked, const ContestConfig& config)
     std::vector<CInfo> counted;
     counted.reserve(checked.verdicts.size());
     BandList bands;
+    std::string_view lastBand;  // a log comes in spells of one band
     int64_t penaltyPoints = 0;
     for (std::size_t q = 0; q < checked.verdicts.size(); ++q) {
         const QsoStatus status = checked.verdicts[q].status;
@@ -127,7 +129,9 @@ void scoreVerifiedLog(CheckedLog& checked, const ContestConfig& config)
         penaltyPoints += static_cast<int64_t>(penaltyFor(status, config)) * checked.verdicts[q].points;
         if (!countsInScore(status, config))
             continue;
-        noteBand(bands, std::string(record.band));
+        if (bands.empty() || record.band != lastBand)
+            noteBand(bands, std::string(record.band));
+        lastBand = record.band;
         counted.push_back(std::move(record));
     }
     const ScoreSheet sheet = scoreRecords(counted, std::move(bands));

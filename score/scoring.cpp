@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <string_view>
 #include <unordered_set>
 #include <utility>
 
@@ -31,9 +32,11 @@ int32_t clamp32(int64_t value)
                                                     std::numeric_limits<int32_t>::max()));
 }
 
+// `seenKeys` views the records' own keys, which stay put for the pass;
+// `multipliers`, when given, gets a copy of each new one.
 template <typename Records>
-BandScore scoreBand(const std::string& band, const Records& records, std::unordered_set<std::string>& seenKeys,
-                    std::vector<std::string>& multipliers)
+BandScore scoreBand(const std::string& band, const Records& records, std::unordered_set<std::string_view>& seenKeys,
+                    std::vector<std::string>* multipliers)
 {
     BandScore row;
     row.band = band;
@@ -48,7 +51,8 @@ BandScore scoreBand(const std::string& band, const Records& records, std::unorde
             ++row.ssb;
         points += pointsFor(record);
         if (!record.multiplierKey().empty() && seenKeys.insert(record.multiplierKey()).second) {
-            multipliers.push_back(record.multiplierKey());
+            if (multipliers)
+                multipliers->push_back(record.multiplierKey());
             ++row.newMultipliers;
         }
     }
@@ -87,14 +91,15 @@ void sortIntoRowOrder(BandList& bands)
 
 namespace {
 
-// The pass over `records` in log order, `bands` in row order.
+// The pass over `records` in log order, `bands` in row order; the new
+// multipliers go to `multiplierList` when one is given.
 template <typename Records>
-ScoreSheet scorePass(const Records& records, const BandList& bands, std::vector<std::string>& multiplierList)
+ScoreSheet scorePass(const Records& records, const BandList& bands, std::vector<std::string>* multiplierList)
 {
     // Membership is tested against a private set: the grid painter may sort
     // the shared list between passes, and a log of thousands of stations
     // should not cost a search of every key seen so far.
-    std::unordered_set<std::string> seenKeys;
+    std::unordered_set<std::string_view> seenKeys;
 
     ScoreSheet sheet;
     int64_t qsos = 0, points = 0, multipliers = 0, cw = 0, ssb = 0;
@@ -123,7 +128,7 @@ ScoreSheet scoreLog(ContestState& state)
     std::lock_guard<std::mutex> guard(state.lock);
     sortIntoRowOrder(state.bands);
     state.multipliers.clear();
-    const ScoreSheet sheet = scorePass(state.log, state.bands, state.multipliers);
+    const ScoreSheet sheet = scorePass(state.log, state.bands, &state.multipliers);
     state.claimedScore = sheet.claimedScore;
     return sheet;
 }
@@ -131,6 +136,5 @@ ScoreSheet scoreLog(ContestState& state)
 ScoreSheet scoreRecords(const std::vector<CInfo>& records, BandList bands)
 {
     sortIntoRowOrder(bands);
-    std::vector<std::string> multipliers;
-    return scorePass(records, bands, multipliers);
+    return scorePass(records, bands, nullptr);
 }
