@@ -73,11 +73,6 @@ uint32_t Numbering::find(std::string_view text) const
     return at == ids_.end() ? kNone : at->second;
 }
 
-uint64_t workedKey(uint32_t call, uint32_t bandMode)
-{
-    return static_cast<uint64_t>(call) << 12 | bandMode;
-}
-
 MatchTable matchTableOf(const std::vector<CheckedLog>& logs, const std::map<std::string, std::string>& knownBusts)
 {
     MatchTable table;
@@ -146,36 +141,21 @@ void splitByOutcomes(MatchTable& table, const std::vector<CheckedLog>& logs)
     table.duplicatesByPair = PairIndex(table.duplicates);
 }
 
-PairIndex::PairIndex(const std::vector<MatchLine>& lines)
+std::pair<std::size_t, std::size_t> GroupedLines::rangeOf(uint64_t key) const
 {
-    // Room for every line to hold a key of its own, at most three quarters full.
-    std::size_t capacity = 16;
-    while (capacity * 3 < lines.size() * 4)
-        capacity *= 2;
-    slots_.assign(capacity, {kNoKey, 0, 0});
-    std::vector<uint32_t> slotOfLine(lines.size());
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const uint64_t key = pairKey(lines[i].own, lines[i].worked, lines[i].bandMode);
-        const std::size_t slot = slotOf(key);
-        slots_[slot].key = key;
-        ++slots_[slot].count;
-        slotOfLine[i] = static_cast<uint32_t>(slot);
-    }
-    uint32_t first = 0;
-    for (Slot& slot : slots_) {
-        slot.first = first;
-        first += slot.count;
-        slot.count = 0;
-    }
-    // Placed in line order, each key's lines stay in line order.
-    lines_.resize(lines.size());
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        Slot& slot = slots_[slotOfLine[i]];
-        lines_[slot.first + slot.count++] = static_cast<uint32_t>(i);
-    }
+    if (slots_.empty())
+        return {0, 0};
+    const Slot& slot = slots_[slotOf(key)];
+    return {slot.first, slot.first + slot.count};
 }
 
-std::size_t PairIndex::slotOf(uint64_t key) const
+LineRange GroupedLines::linesOf(uint64_t key) const
+{
+    const auto [first, last] = rangeOf(key);
+    return {lines_.data() + first, lines_.data() + last};
+}
+
+std::size_t GroupedLines::slotOf(uint64_t key) const
 {
     const std::size_t mask = slots_.size() - 1;
     std::size_t slot = static_cast<std::size_t>((key * 0x9E3779B97F4A7C15u) >> 32) & mask;
@@ -184,22 +164,75 @@ std::size_t PairIndex::slotOf(uint64_t key) const
     return slot;
 }
 
-LineRange PairIndex::linesOf(uint32_t own, uint32_t worked, uint32_t bandMode) const
+void GroupedLines::reserve(std::size_t keys)
 {
-    if (slots_.empty())
-        return {nullptr, nullptr};
-    const Slot& slot = slots_[slotOf(pairKey(own, worked, bandMode))];
-    const uint32_t* first = lines_.data() + slot.first;
-    return {first, first + slot.count};
+    std::size_t capacity = 16;
+    while (capacity * 3 < keys * 4)
+        capacity *= 2;
+    if (capacity <= slots_.size())
+        return;
+    std::vector<Slot> old(capacity, {kNoKey, 0, 0});
+    old.swap(slots_);
+    for (const Slot& slot : old)
+        if (slot.key != kNoKey)
+            slots_[slotOf(slot.key)] = slot;
 }
 
-void indexByWorkedCall(MatchTable& table)
+void GroupedLines::count(uint64_t key)
 {
-    table.byWorked.reserve(table.lines.size());
-    for (uint32_t i = 0; i < table.lines.size(); ++i)
-        table.byWorked.push_back({workedKey(table.lines[i].worked, table.lines[i].bandMode), table.lines[i].minute, i});
-    std::sort(table.byWorked.begin(), table.byWorked.end());
+    reserve(keys_ + 1);
+    Slot& slot = slots_[slotOf(key)];
+    if (slot.key == kNoKey) {
+        slot.key = key;
+        ++keys_;
+    }
+    ++slot.count;
 }
+
+void GroupedLines::startGroups(std::size_t lineCount)
+{
+    uint32_t first = 0;
+    for (Slot& slot : slots_) {
+        slot.first = first;
+        first += slot.count;
+        slot.count = 0;
+    }
+    lines_.resize(lineCount);
+}
+
+PairIndex::PairIndex(const std::vector<MatchLine>& lines)
+    // Most pairs worked each other once: about a key a line.
+    : groups_(
+          lines.size(),
+          [&](std::size_t i) { return pairKey(lines[i].own, lines[i].worked, lines[i].bandMode); },
+          lines.size())
+{
+}
+
+LineRange PairIndex::linesOf(uint32_t own, uint32_t worked, uint32_t bandMode) const
+{
+    return groups_.linesOf(pairKey(own, worked, bandMode));
+}
+
+uint64_t workedKey(uint32_t call, uint32_t bandMode)
+{
+    return static_cast<uint64_t>(call) << 12 | bandMode;
+}
+
+WorkedIndex::WorkedIndex(const std::vector<MatchLine>& lines)
+    // Every call is worked by many: a few keys, grown into.
+    : groups_(
+          lines.size(), [&](std::size_t i) { return workedKey(lines[i].worked, lines[i].bandMode); }, 0)
+{
+    groups_.orderEachGroup([&](uint32_t a, uint32_t b) {
+        return lines[a].minute != lines[b].minute ? lines[a].minute < lines[b].minute : a < b;
+    });
+    minutes_.reserve(lines.size());
+    for (const uint32_t line : groups_.lines())
+        minutes_.push_back(lines[line].minute);
+}
+
+void indexByWorkedCall(MatchTable& table) { table.byWorked = WorkedIndex(table.lines); }
 
 std::vector<uint32_t> callsOneEditFrom(const Numbering& calls, uint32_t call)
 {

@@ -55,22 +55,32 @@ struct LineRange {
     std::size_t size() const { return static_cast<std::size_t>(last - first); }
 };
 
-// The lines of each (own call, worked call, band-mode), found by hashing
-// the three: every line's pair is looked up several times, and a binary
-// search of a million-line table waits on memory at nearly every step.
-class PairIndex {
+// Lines grouped by a 64-bit key of theirs, a group's lines side by side,
+// and a group found by hashing its key: the check looks up every line's
+// pair several times, and a binary search of a million-line table waits on
+// memory at nearly every step.
+class GroupedLines {
 public:
-    PairIndex() = default;
-    explicit PairIndex(const std::vector<MatchLine>& lines);
+    GroupedLines() = default;
+    // The lines 0 to lineCount - 1, of keys keyOf(line), each group in line
+    // order.  `expectedKeys` sizes the table; it grows past it as needed.
+    template <typename KeyOf>
+    GroupedLines(std::size_t lineCount, KeyOf keyOf, std::size_t expectedKeys);
 
-    // The lines of `own` that logged `worked` on one band and mode.
-    LineRange linesOf(uint32_t own, uint32_t worked, uint32_t bandMode) const;
+    // Where the key's lines stand in lines(): [first, second).
+    std::pair<std::size_t, std::size_t> rangeOf(uint64_t key) const;
+    LineRange linesOf(uint64_t key) const;
+    const std::vector<uint32_t>& lines() const { return lines_; }
 
-    bool operator==(const PairIndex& other) const { return slots_ == other.slots_ && lines_ == other.lines_; }
+    // Puts each group's lines in the order `less` gives.
+    template <typename Less>
+    void orderEachGroup(Less less);
+
+    bool operator==(const GroupedLines& other) const { return slots_ == other.slots_ && lines_ == other.lines_; }
 
 private:
     // A key's lines are lines_[first, first + count).  Open addressing,
-    // linear probing; an empty slot has kNoKey.
+    // linear probing, at most three quarters full; an empty slot has kNoKey.
     struct Slot {
         uint64_t key;
         uint32_t first, count;
@@ -82,23 +92,77 @@ private:
     static constexpr uint64_t kNoKey = UINT64_MAX;
 
     std::size_t slotOf(uint64_t key) const;
+    void reserve(std::size_t keys);
+    void count(uint64_t key);
+    void startGroups(std::size_t lineCount);
 
     std::vector<Slot> slots_;
+    std::size_t keys_ = 0;
     std::vector<uint32_t> lines_;
+};
+
+template <typename KeyOf>
+GroupedLines::GroupedLines(std::size_t lineCount, KeyOf keyOf, std::size_t expectedKeys)
+{
+    reserve(expectedKeys);
+    for (std::size_t line = 0; line < lineCount; ++line)
+        count(keyOf(line));
+    startGroups(lineCount);
+    // Placed in line order, each group's lines stay in line order.
+    for (std::size_t line = 0; line < lineCount; ++line) {
+        Slot& slot = slots_[slotOf(keyOf(line))];
+        lines_[slot.first + slot.count++] = static_cast<uint32_t>(line);
+    }
+}
+
+template <typename Less>
+void GroupedLines::orderEachGroup(Less less)
+{
+    for (const Slot& slot : slots_)
+        if (slot.count > 1)
+            std::sort(lines_.begin() + slot.first, lines_.begin() + slot.first + slot.count, less);
+}
+
+// The lines of each (own call, worked call, band-mode).
+class PairIndex {
+public:
+    PairIndex() = default;
+    explicit PairIndex(const std::vector<MatchLine>& lines);
+
+    // The lines of `own` that logged `worked` on one band and mode.
+    LineRange linesOf(uint32_t own, uint32_t worked, uint32_t bandMode) const;
+
+    bool operator==(const PairIndex& other) const { return groups_ == other.groups_; }
+
+private:
+    GroupedLines groups_;
 };
 
 // A call heard on one band and mode: the key of the lines that logged it.
 uint64_t workedKey(uint32_t call, uint32_t bandMode);
 
-// A line by the call it logged, band-mode and corrected minute.
-struct WorkedEntry {
-    uint64_t key;  // workedKey
-    int64_t minute;
-    uint32_t line;
-    bool operator<(const WorkedEntry& other) const
+// The lines by the call they logged and its band-mode, each call's in
+// order of corrected minute, then of line.
+class WorkedIndex {
+public:
+    WorkedIndex() = default;
+    // The lines' minutes must be corrected for their clocks.
+    explicit WorkedIndex(const std::vector<MatchLine>& lines);
+
+    // Calls `visit(index)` for each line that logged `call` on `bandMode` at
+    // a minute from `first` to `last`, in that order.
+    template <typename Visit>
+    void forEach(uint32_t call, uint32_t bandMode, int64_t first, int64_t last, Visit visit) const
     {
-        return key != other.key ? key < other.key : minute != other.minute ? minute < other.minute : line < other.line;
+        const auto [begin, end] = groups_.rangeOf(workedKey(call, bandMode));
+        const auto from = std::lower_bound(minutes_.begin() + begin, minutes_.begin() + end, first) - minutes_.begin();
+        for (auto at = static_cast<std::size_t>(from); at < end && minutes_[at] <= last; ++at)
+            visit(groups_.lines()[at]);
     }
+
+private:
+    GroupedLines groups_;
+    std::vector<int64_t> minutes_;  // of groups_.lines(), side by side with them
 };
 
 struct MatchTable {
@@ -107,7 +171,7 @@ struct MatchTable {
     std::vector<MatchLine> lines;       // the plug-in's stored lines but duplicates
     std::vector<MatchLine> duplicates;  // to confirm others' lines only
     PairIndex byPair, duplicatesByPair;
-    std::vector<WorkedEntry> byWorked;  // empty until indexByWorkedCall
+    WorkedIndex byWorked;  // empty until indexByWorkedCall
 
     int logOf(uint32_t call) const { return call < logOfCall.size() ? logOfCall[call] : kNoLog; }
     // Whether the line worked another station that sent a log.
@@ -133,10 +197,7 @@ template <typename Visit>
 void forEachLineThatLogged(const MatchTable& table, uint32_t call, uint32_t bandMode, int64_t first, int64_t last,
                            Visit visit)
 {
-    const uint64_t key = workedKey(call, bandMode);
-    for (auto at = std::lower_bound(table.byWorked.begin(), table.byWorked.end(), WorkedEntry{key, first, 0});
-         at != table.byWorked.end() && at->key == key && at->minute <= last; ++at)
-        visit(at->line);
+    table.byWorked.forEach(call, bandMode, first, last, visit);
 }
 
 // The numbers of the calls logged anywhere that are one edit from `call`,

@@ -1,7 +1,7 @@
 // The match table split again after logs were played again through the
 // rules, against the table built anew from the same outcomes: random logs
 // from fixed seeds, random outcomes turned.  The pair index against a scan
-// of every line.
+// of every line, and the index of the calls logged against a scan too.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -74,6 +74,34 @@ TEST(PairIndex, FindsTheLinesAScanFinds)
                 }
     }
     EXPECT_EQ(PairIndex().linesOf(0, 0, 0).size(), 0u);
+}
+
+// Windows of every width around minutes shared by many lines, over a table
+// that grows from its smallest size many times over.
+TEST(WorkedIndex, VisitsTheLinesAScanFindsInTimeThenLineOrder)
+{
+    std::mt19937 random(7);
+    std::vector<MatchLine> lines(3000);
+    for (MatchLine& line : lines) {
+        line.worked = random() % 40;
+        line.bandMode = random() % 2;
+        line.minute = static_cast<int64_t>(random() % 30) - 10;
+    }
+    const WorkedIndex index(lines);
+    for (uint32_t call = 0; call < 41; ++call)
+        for (int64_t first = -12; first <= 21; first += 3)
+            for (const int64_t width : {0, 1, 7}) {
+                std::vector<std::pair<int64_t, uint32_t>> scanned;
+                for (uint32_t i = 0; i < lines.size(); ++i)
+                    if (lines[i].worked == call && lines[i].bandMode == 1 && lines[i].minute >= first &&
+                        lines[i].minute <= first + width)
+                        scanned.push_back({lines[i].minute, i});
+                std::sort(scanned.begin(), scanned.end());
+                std::vector<std::pair<int64_t, uint32_t>> visited;
+                index.forEach(call, 1, first, first + width, [&](uint32_t i) { visited.push_back({lines[i].minute, i}); });
+                ASSERT_EQ(scanned, visited) << call << " " << first << " " << width;
+            }
+    WorkedIndex().forEach(0, 0, 0, 0, [](uint32_t) { FAIL(); });
 }
 
 }  // namespace
