@@ -4,18 +4,34 @@
 
 HeardCalls::HeardCalls(const MatchTable& table) : table_(table)
 {
-    callAndLog_.reserve(table.lines.size());
+    // The lines come in log order: a call's logs are counted and placed
+    // once each, and come out in log order, with no sort of every line.
+    std::vector<uint32_t> lastLog(table.calls.size(), kNone);
+    const auto firstOfItsLog = [&](const MatchLine& line) {
+        const bool first = lastLog[line.worked] != line.log;
+        lastLog[line.worked] = line.log;
+        return first;
+    };
+    firstLogAt_.assign(table.calls.size() + 1, 0);
     for (const MatchLine& line : table.lines)
-        callAndLog_.push_back({line.worked, line.log});
-    std::sort(callAndLog_.begin(), callAndLog_.end());
-    callAndLog_.erase(std::unique(callAndLog_.begin(), callAndLog_.end()), callAndLog_.end());
+        if (firstOfItsLog(line))
+            ++firstLogAt_[line.worked + 1];
+    for (std::size_t call = 1; call < firstLogAt_.size(); ++call)
+        firstLogAt_[call] += firstLogAt_[call - 1];
+    std::vector<uint32_t> next(firstLogAt_.begin(), firstLogAt_.end() - 1);
+    logs_.resize(firstLogAt_.back());
+    std::fill(lastLog.begin(), lastLog.end(), kNone);
+    for (const MatchLine& line : table.lines)
+        if (firstOfItsLog(line))
+            logs_[next[line.worked]++] = line.log;
 }
 
 int HeardCalls::logsHolding(uint32_t call, uint32_t log) const
 {
-    const auto first = std::lower_bound(callAndLog_.begin(), callAndLog_.end(), std::make_pair(call, uint32_t{0}));
-    const auto last = std::lower_bound(first, callAndLog_.end(), std::make_pair(call + 1, uint32_t{0}));
-    return static_cast<int>(last - first) - (std::binary_search(first, last, std::make_pair(call, log)) ? 1 : 0);
+    if (call + 1 >= firstLogAt_.size())
+        return 0;
+    const auto first = logs_.begin() + firstLogAt_[call], last = logs_.begin() + firstLogAt_[call + 1];
+    return static_cast<int>(last - first) - (std::binary_search(first, last, log) ? 1 : 0);
 }
 
 bool HeardCalls::heardNear(uint32_t call, const MatchLine& line) const

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 #include "checker/match_table.h"
@@ -16,7 +15,7 @@ public:
     static constexpr int kWindowMinutes = 30;
 
     // The table's lines must have their minutes corrected and be indexed by
-    // worked call.
+    // worked call, and come in log order, as the table keeps them.
     explicit HeardCalls(const MatchTable& table);
 
     // For a line whose call no other log holds: the call one edit from it
@@ -32,5 +31,8 @@ private:
     bool heardNear(uint32_t call, const MatchLine& line) const;
 
     const MatchTable& table_;
-    std::vector<std::pair<uint32_t, uint32_t>> callAndLog_;  // sorted, each once
+    // The logs that logged call c, each once and in order, are
+    // logs_[firstLogAt_[c], firstLogAt_[c + 1]).
+    std::vector<uint32_t> firstLogAt_;
+    std::vector<uint32_t> logs_;
 };

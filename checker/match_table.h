@@ -26,6 +26,7 @@ public:
     uint32_t operator()(std::string_view text);
     uint32_t find(std::string_view text) const;  // kNone when never numbered
     const std::string& text(uint32_t id) const { return texts_[id]; }
+    std::size_t size() const { return texts_.size(); }
 
 private:
     std::unordered_map<std::string_view, uint32_t> ids_;
