@@ -22,24 +22,22 @@ void combineHash(std::size_t& hash, const void* label)
 // for the same two or three labels on every append.
 std::string_view QsoLog::heldLabel(Labels& labels, std::string_view label)
 {
-    std::string text(label);
-    const auto held = labels.find(text);
-    return held != labels.end() ? *held : *labels.insert(std::move(text)).first;
+    const auto held = labels.find(label);
+    return held != labels.end() ? *held : *labels.emplace(label).first;
 }
 
-void QsoLog::append(const CInfo& record)
+void QsoLog::append(CInfo record)
 {
     // Everything that may throw comes first, up to taking a slot; nothing
     // after it can.
-    CInfo copy = record;
-    copy.band = heldLabel(bands_, record.band);
-    copy.mode = heldLabel(modes_, record.mode);
+    record.band = heldLabel(bands_, record.band);
+    record.mode = heldLabel(modes_, record.mode);
     growOrderArray();
     makeRoomForGroup();
     const uint32_t number = takeSlot();
 
     Slot& stored = slot(number);
-    stored.record = std::move(copy);
+    stored.record = std::move(record);
     stored.logSequence = nextLogSequence_++;
     Group& group = groupFor(keyOf(stored.record));
     stored.older = group.newest;
@@ -97,7 +95,7 @@ bool QsoLog::heldInHour(const StationKey& key, int hour) const
 
 std::vector<const CInfo*> QsoLog::latestPerMode(std::string_view workedCallsign, std::string_view band) const
 {
-    const auto heldBand = bands_.find(std::string(band));
+    const auto heldBand = bands_.find(band);
     if (heldBand == bands_.end())
         return {};
     std::vector<const Slot*> latest;
@@ -148,8 +146,8 @@ void QsoLog::growOrderArray()
 
 bool QsoLog::heldKey(const StationKey& key, HeldKey& held) const
 {
-    const auto band = bands_.find(std::string(key.band));
-    const auto mode = modes_.find(std::string(key.mode));
+    const auto band = bands_.find(key.band);
+    const auto mode = modes_.find(key.mode);
     if (band == bands_.end() || mode == modes_.end())
         return false;
     held = {key.workedCallsign, band->data(), mode->data()};

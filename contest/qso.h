@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_set>
+#include <set>
 #include <vector>
 
 #include "contest/ole_date.h"
@@ -75,9 +75,9 @@ public:
     Iterator begin() const;
     Iterator end() const;
 
-    // Stores a copy at the end of the log.  Should an allocation fail, the
-    // log and its index are as they were.
-    void append(const CInfo& record);
+    // Stores the record at the end of the log.  Should an allocation fail,
+    // the log and its index are as they were.
+    void append(CInfo record);
     // Takes out the first record in log order with this key and a time equal
     // to `time`; false when there is none.
     bool removeFirst(const StationKey& key, const OleDateTime& time);
@@ -119,7 +119,9 @@ private:
         const char* mode = nullptr;
     };
 
-    using Labels = std::unordered_set<std::string>;
+    // Ordered, so that a label is found by its view without a copy made
+    // first: every append and every count asks for two.
+    using Labels = std::set<std::string, std::less<>>;
 
     static std::string_view heldLabel(Labels& labels, std::string_view label);
 

@@ -110,7 +110,7 @@ QsoOutcome playQso(ContestState& state, const QsoFields& qso)
     noteBand(state.bands, qso.band);
     outcome.earlierMatches = static_cast<uint32_t>(state.log.countOf(stationOf(qso)));
     record.isDuplicate = outcome.duplicate() ? 1 : 0;
-    state.log.append(record);
+    state.log.append(std::move(record));
     return outcome;
 }
 
