@@ -180,7 +180,8 @@ void GroupedLines::reserve(std::size_t keys)
 
 void GroupedLines::count(uint64_t key)
 {
-    reserve(keys_ + 1);
+    if ((keys_ + 1) * 4 > slots_.size() * 3)
+        reserve(keys_ + 1);
     Slot& slot = slots_[slotOf(key)];
     if (slot.key == kNoKey) {
         slot.key = key;

@@ -118,9 +118,13 @@ ContestLog readCabrilloLog(std::string_view text, const std::string& fileName)
             skip({MessageId::AfterEndOfLog});
             continue;
         }
-        const std::string tag = upperCase(std::string(trimmedView(content.substr(0, colon))));
+        const std::string_view tagAsWritten = trimmedView(content.substr(0, colon));
         const std::string_view value = trimmedView(content.substr(colon + 1));
-        if (tag == "QSO") {
+        // Nearly every line is a QSO line, told without a copy of its tag.
+        const bool qsoLine = tagAsWritten.size() == 3 && (tagAsWritten[0] | 0x20) == 'q' &&
+                             (tagAsWritten[1] | 0x20) == 's' && (tagAsWritten[2] | 0x20) == 'o';
+        const std::string tag = qsoLine ? std::string() : upperCase(std::string(tagAsWritten));
+        if (qsoLine) {
             try {
                 const QsoWords words(value);
                 log.qsos.push_back(qsoFromLine(words, line, fold));

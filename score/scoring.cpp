@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <limits>
 #include <string_view>
 #include <unordered_set>
@@ -100,6 +101,7 @@ ScoreSheet scorePass(const Records& records, const BandList& bands, std::vector<
     // the shared list between passes, and a log of thousands of stations
     // should not cost a search of every key seen so far.
     std::unordered_set<std::string_view> seenKeys;
+    seenKeys.reserve(std::size(records));
 
     ScoreSheet sheet;
     int64_t qsos = 0, points = 0, multipliers = 0, cw = 0, ssb = 0;
