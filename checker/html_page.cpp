@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "checker/report_text.h"
 #include "contest/text.h"
@@ -84,6 +85,30 @@ void appendNumber(std::string& row, long long value)
     row += "<td class=\"n\">";
     appendDecimal(row, value);
     row += "</td>";
+}
+
+std::string_view htmlView(std::string_view text, std::string& room)
+{
+    if (std::all_of(text.begin(), text.end(), isPlainHtml))
+        return text;
+    room.clear();
+    appendHtml(room, text);
+    return room;
+}
+
+void appendPieces(std::string& out, std::initializer_list<std::string_view> pieces)
+{
+    std::size_t size = 0;
+    for (std::string_view piece : pieces)
+        size += piece.size();
+    const std::size_t start = out.size();
+    out.resize(start + size);
+    char* at = &out[start];
+    for (std::string_view piece : pieces) {
+        if (!piece.empty())  // an empty view may point nowhere
+            std::memcpy(at, piece.data(), piece.size());
+        at += piece.size();
+    }
 }
 
 std::string headingRow(std::initializer_list<MessageId> headings)

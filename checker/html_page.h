@@ -31,6 +31,13 @@ std::string timeCell(const std::string& time);  // kept on one line
 void appendCell(std::string& row, std::string_view text);
 void appendNumber(std::string& row, long long value);
 
+// `text` as a page shows it: the text itself when nothing in it is
+// escaped, as nearly every field of a log, else escaped into `room`.
+std::string_view htmlView(std::string_view text, std::string& room);
+// The pieces appended in a room made once for them all: a table of a
+// million rows, without a call per piece.
+void appendPieces(std::string& out, std::initializer_list<std::string_view> pieces);
+
 // A row of column headings, each from the catalogue.
 std::string headingRow(std::initializer_list<MessageId> headings);
 

@@ -162,13 +162,6 @@ struct StatusCells {
     }
 };
 
-void appendTimeCell(std::string& row, const JudgedQso& judged)
-{
-    row += "<td class=\"t\">";
-    appendLoggedTime(row, judged);
-    row += "</td>";
-}
-
 // Asks for the bytes of a line's record before they are read.
 void prefetch(const JudgedQso* judged)
 {
@@ -206,36 +199,35 @@ public:
     }
 
 private:
+    // Each row in three appends of its pieces: a call per cell cost more
+    // than what the cells hold.
     void append(std::string& rows, const JudgedQso& judged, const QsoVerdict& verdict, const JudgedQso* theirs)
     {
         const bool counts = countsInScore(verdict.status, check_.config);
         const auto status = static_cast<std::size_t>(verdict.status);
         const QsoRecord& qso = judged.qso;
-        rows += counts ? "<tr>" : "<tr class=\"lost\">";
-        appendNumber(rows, qso.line);
-        appendTimeCell(rows, judged);
-        appendCell(rows, qso.band());
-        appendCell(rows, qso.mode());
-        appendCell(rows, qso.workedCallsign());
-        appendCell(rows, qso.exchangeReceived());
-        rows += status_.name[status];
-        appendNumber(rows, counts ? verdict.points : 0);
+        const Decimal line(qso.line), points(counts ? verdict.points : 0);
+        appendPieces(rows, {counts ? "<tr>" : "<tr class=\"lost\">", "<td class=\"n\">", line.view(),
+                            "</td><td class=\"t\">", LoggedTime(judged).view(), "</td><td>",
+                            htmlView(qso.band(), room_[0]), "</td><td>", htmlView(qso.mode(), room_[1]), "</td><td>",
+                            htmlView(qso.workedCallsign(), room_[2]), "</td><td>",
+                            htmlView(qso.exchangeReceived(), room_[3]), "</td>", status_.name[status],
+                            "<td class=\"n\">", points.view(), "</td>"});
         if (theirs) {
-            appendCell(rows, matchedCall(check_, verdict));
-            appendNumber(rows, theirs->qso.line);
-            appendTimeCell(rows, *theirs);
-            appendCell(rows, theirs->qso.exchangeSent());
+            const Decimal theirLine(theirs->qso.line);
+            appendPieces(rows, {"<td>", htmlView(matchedCall(check_, verdict), room_[0]), "</td><td class=\"n\">",
+                                theirLine.view(), "</td><td class=\"t\">", LoggedTime(*theirs).view(), "</td><td>",
+                                htmlView(theirs->qso.exchangeSent(), room_[1]), "</td>"});
         } else {
             rows += "<td></td><td></td><td></td><td></td>";
         }
-        rows += "<td>";
+        std::string_view lost;
         if (!counts) {
-            rows += status_.explained[status];
             details_.clear();
             appendVerdictDetails(details_, judged, verdict);
-            appendHtml(rows, details_);
+            lost = htmlView(details_, room_[0]);
         }
-        rows += "</td></tr>\n";
+        appendPieces(rows, {"<td>", counts ? std::string_view() : status_.explained[status], lost, "</td></tr>\n"});
     }
 
     const CrossCheck& check_;
@@ -243,6 +235,7 @@ private:
     const StatusCells status_;
     std::vector<const JudgedQso*> theirs_;  // in file order, then null
     std::string details_;  // room for a lost line's details before they are escaped
+    std::string room_[4];  // for the few texts that are escaped
 };
 
 void appendEveryQsoLine(std::string& page, const CrossCheck& check, const CrossReferences& references,

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <numeric>
 
 #include "checker/standings.h"
@@ -115,7 +116,7 @@ std::string loggedTime(const JudgedQso& judged)
     return time;
 }
 
-void appendLoggedTime(std::string& out, const JudgedQso& judged, bool colon)
+LoggedTime::LoggedTime(const JudgedQso& judged, bool colon)
 {
     if (!judged.readable)
         return;
@@ -124,17 +125,17 @@ void appendLoggedTime(std::string& out, const JudgedQso& judged, bool colon)
         for (int i = count - 1; i >= 0; --i, value /= 10)
             at[i] = static_cast<char>('0' + value % 10);
     };
-    char text[] = "YYYY-MM-DD HH:MM";
-    digits(time.year, 4, text);
-    digits(time.month, 2, text + 5);
-    digits(time.day, 2, text + 8);
-    digits(time.hour, 2, text + 11);
-    digits(time.minute, 2, text + 14);
+    std::memcpy(text_, "YYYY-MM-DD HH:MM", 16);
+    digits(time.year, 4, text_);
+    digits(time.month, 2, text_ + 5);
+    digits(time.day, 2, text_ + 8);
+    digits(time.hour, 2, text_ + 11);
+    digits(time.minute, 2, text_ + 14);
     if (!colon) {  // "HHMM": the minute over the colon
-        text[13] = text[14];
-        text[14] = text[15];
+        text_[13] = text_[14];
+        text_[14] = text_[15];
     }
-    out.append(text, colon ? 16 : 15);
+    size_ = colon ? 16 : 15;
 }
 
 // Russian, then English: what a status means to the participant.

@@ -56,9 +56,21 @@ std::vector<std::size_t> inFileOrder(const LogCheck& log);
 
 // "2025-12-20 2010" as logged; empty for a line that could not be read.
 std::string loggedTime(const JudgedQso& judged);
-// The same appended in place: the pages give a time per QSO line.
+// The same, written on the stack: the pages give a time per QSO line.
 // With `colon`, "2025-12-20 20:10", as results.json gives it.
-void appendLoggedTime(std::string& out, const JudgedQso& judged, bool colon = false);
+class LoggedTime {
+public:
+    explicit LoggedTime(const JudgedQso& judged, bool colon = false);
+    std::string_view view() const { return {text_, size_}; }
+
+private:
+    char text_[16];
+    std::size_t size_ = 0;
+};
+inline void appendLoggedTime(std::string& out, const JudgedQso& judged, bool colon = false)
+{
+    out += LoggedTime(judged, colon).view();
+}
 
 // Russian, then English: what a status means to the participant; empty
 // for one that counts.

@@ -74,6 +74,11 @@ TEST(ReportPrimitives, HtmlInPlaceIsTheEscapeOfTheValidText)
         std::string row = before;
         appendCell(row, field);
         ASSERT_EQ(row, before + "<td>" + escaped + "</td>");
+        std::string room = "stale";
+        ASSERT_EQ(htmlView(field, room), escaped);
+        std::string pieces = before;
+        appendPieces(pieces, {"<td>", htmlView(field, room), "", "</td>"});
+        ASSERT_EQ(pieces, row);
     }
 }
 
