@@ -26,15 +26,16 @@ std::string csvField(std::string_view text) { return csvCell(validUtf8(text)); }
 // Printable ASCII but the comma and the quote, not beginning as a formula
 // might: a field that csvField leaves as it is, which nearly every field of
 // qsos.csv is (one look in a table a byte, for twelve million fields).
+constexpr std::array<bool, 256> kPlainCsv = [] {
+    std::array<bool, 256> plain{};
+    for (int c = 0x20; c < 0x7F; ++c)
+        plain[c] = c != ',' && c != '"';
+    return plain;
+}();
+
 bool isPlainCsv(std::string_view text)
 {
-    static const auto kPlain = [] {
-        std::array<bool, 256> plain{};
-        for (int c = 0x20; c < 0x7F; ++c)
-            plain[c] = c != ',' && c != '"';
-        return plain;
-    }();
-    const auto plain = [](char c) { return kPlain[static_cast<unsigned char>(c)]; };
+    const auto plain = [](char c) { return kPlainCsv[static_cast<unsigned char>(c)]; };
     const bool formulaLike = !text.empty() && (text[0] == '=' || text[0] == '+' || text[0] == '-' || text[0] == '@');
     return !formulaLike && std::all_of(text.begin(), text.end(), plain);
 }
@@ -100,16 +101,14 @@ void appendQsoRows(std::string& rows, const CrossCheck& check, const CheckedLog&
 {
     if (checked.log.state != LogState::Checked)
         return;
-    std::string time;
     for (std::size_t q : inFileOrder(checked.log)) {
         const JudgedQso& judged = checked.log.qsos[q];
         const QsoVerdict& verdict = checked.verdicts[q];
-        time.clear();
-        appendLoggedTime(time, judged);
+        const LoggedTime time(judged);
         const QsoRecord& qso = judged.qso;
         const Decimal line(qso.line), matchedLine(verdict.matchedLine);
         const auto ifAny = [](int number, const Decimal& digits) { return number > 0 ? digits.view() : ""; };
-        appendCsvRow(rows, {checked.log.callsign, ifAny(qso.line, line), time, qso.band(), qso.mode(),
+        appendCsvRow(rows, {checked.log.callsign, ifAny(qso.line, line), time.view(), qso.band(), qso.mode(),
                             qso.workedCallsign(), qso.exchangeReceived(), qsoStatusName(verdict.status),
                             verdict.correctCall(), verdict.correctExchange(), matchedCall(check, verdict),
                             ifAny(verdict.matchedLine, matchedLine)});

@@ -59,18 +59,15 @@ const JsonKey kLineKey("line"), kTimeKey("time"), kBandKey("band"), kModeKey("mo
     kReceivedKey("rcvd_exch"), kStatusKey("status"), kReasonKey("reason"), kCorrectCallKey("correct_call"),
     kCorrectExchangeKey("correct_exch"), kMatchedLogKey("matched_log"), kMatchedLineKey("matched_line");
 
-// `time` is room for the QSO's time, one text for all the lines.  An empty
-// text is null.
-void writeQso(JsonWriter& json, const CrossCheck& check, const JudgedQso& judged, const QsoVerdict& verdict,
-              std::string& time)
+// An empty text is null.
+void writeQso(JsonWriter& json, const CrossCheck& check, const JudgedQso& judged, const QsoVerdict& verdict)
 {
     const QsoRecord& qso = judged.qso;
-    time.clear();
-    appendLoggedTime(time, judged, true);
+    const LoggedTime time(judged, true);
     const std::string reason = judged.rejection ? judged.rejection->english() : std::string();
     const auto lineOrNull = [](int line) { return line > 0 ? FlatMember(kMatchedLineKey, line) : FlatMember(kMatchedLineKey, ""); };
     json.flatObject({{kLineKey, qso.line},
-                     {kTimeKey, time},
+                     {kTimeKey, time.view()},
                      {kBandKey, qso.band()},
                      {kModeKey, qso.mode()},
                      {kCallKey, qso.workedCallsign()},
@@ -126,9 +123,8 @@ void writeLog(JsonWriter& json, const CrossCheck& check, const CheckedLog& check
         json.members(checkOf(checked));
         json.key("qsos");
         json.openArray();
-        std::string time;
         for (std::size_t q = 0; q < checked.verdicts.size(); ++q)
-            writeQso(json, check, checked.log.qsos[q], checked.verdicts[q], time);
+            writeQso(json, check, checked.log.qsos[q], checked.verdicts[q]);
         json.close();
         json.close();
     }
