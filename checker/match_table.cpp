@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <unordered_map>
 
 #include "checker/call_edits.h"
 #include "logfile/text.h"
@@ -60,17 +62,49 @@ void correctKnownBusts(MatchTable& table, const std::map<std::string, std::strin
 
 uint32_t Numbering::operator()(std::string_view text)
 {
-    if (const uint32_t id = find(text); id != kNone)
-        return id;
+    const std::size_t hash = std::hash<std::string_view>()(text);
+    if (!slots_.empty())
+        if (const uint32_t held = slots_[placeOf(text, hash)])
+            return held - 1;
+    if ((texts_.size() + 1) * 2 > slots_.size())
+        grow();
     const auto id = static_cast<uint32_t>(texts_.size());
-    ids_.emplace(texts_.emplace_back(text), id);
+    texts_.emplace_back(text);
+    hashes_.push_back(hash);
+    slots_[placeOf(text, hash)] = id + 1;
     return id;
 }
 
 uint32_t Numbering::find(std::string_view text) const
 {
-    const auto at = ids_.find(text);
-    return at == ids_.end() ? kNone : at->second;
+    if (slots_.empty())
+        return kNone;
+    const uint32_t held = slots_[placeOf(text, std::hash<std::string_view>()(text))];
+    return held == 0 ? kNone : held - 1;
+}
+
+std::size_t Numbering::placeOf(std::string_view text, std::size_t hash) const
+{
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t place = hash & mask;
+    for (; slots_[place] != 0; place = (place + 1) & mask) {
+        const uint32_t id = slots_[place] - 1;
+        if (hashes_[id] == hash && texts_[id] == text)
+            break;
+    }
+    return place;
+}
+
+void Numbering::grow()
+{
+    slots_.assign(std::max<std::size_t>(16, slots_.size() * 2), 0);
+    const std::size_t mask = slots_.size() - 1;
+    for (uint32_t id = 0; id < texts_.size(); ++id) {
+        std::size_t place = hashes_[id] & mask;
+        while (slots_[place] != 0)
+            place = (place + 1) & mask;
+        slots_[place] = id + 1;
+    }
 }
 
 MatchTable matchTableOf(const std::vector<CheckedLog>& logs, const std::map<std::string, std::string>& knownBusts)

@@ -10,7 +10,6 @@
 #include <map>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -19,8 +18,9 @@
 inline constexpr int kNoLog = -1;
 inline constexpr uint32_t kNone = UINT32_MAX;
 
-// Texts numbered in the order first seen.  The texts stay where they are
-// put, so the index can key on views of them.
+// Texts numbered in the order first seen.  Every line's calls and
+// exchanges are numbered: the numbers are found through one flat table of
+// them, each with its text's hash, not through a node per text.
 class Numbering {
 public:
     uint32_t operator()(std::string_view text);
@@ -29,7 +29,14 @@ public:
     std::size_t size() const { return texts_.size(); }
 
 private:
-    std::unordered_map<std::string_view, uint32_t> ids_;
+    // The place of `text` in slots_: where its number is, or the empty
+    // place it would take.  Open addressing, linear probing, at most half
+    // full; a place holds a number plus one, 0 when empty.
+    std::size_t placeOf(std::string_view text, std::size_t hash) const;
+    void grow();
+
+    std::vector<uint32_t> slots_;
+    std::vector<std::size_t> hashes_;  // of each text, by number
     std::deque<std::string> texts_;
 };
 

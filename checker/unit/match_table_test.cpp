@@ -4,6 +4,7 @@
 // of every line, and the index of the calls logged against a scan too.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 #include <tuple>
 
@@ -45,6 +46,28 @@ TEST(MatchTable, SplitAgainIsTheTableBuiltAnew)
         ASSERT_EQ(table.byPair, anew.byPair) << "seed " << seed;
         ASSERT_EQ(table.duplicatesByPair, anew.duplicatesByPair) << "seed " << seed;
     }
+}
+
+// Texts numbered in the order first seen, against a map: short texts of
+// few letters, so that most come again, past many growths of the table.
+TEST(Numbering, GivesEachTextTheNumberItFirstGot)
+{
+    std::mt19937 random(3);
+    Numbering numbering;
+    std::map<std::string, uint32_t> seen;
+    for (int i = 0; i < 20000; ++i) {
+        std::string text(random() % 4, 'A');
+        for (char& c : text)
+            c = static_cast<char>('A' + random() % 7);
+        const auto expected = seen.emplace(text, static_cast<uint32_t>(seen.size())).first->second;
+        ASSERT_EQ(numbering(text), expected) << text;
+        ASSERT_EQ(numbering.text(expected), text);
+    }
+    EXPECT_EQ(numbering.size(), seen.size());
+    for (const auto& [text, id] : seen)
+        EXPECT_EQ(numbering.find(text), id);
+    EXPECT_EQ(numbering.find("never"), kNone);
+    EXPECT_EQ(Numbering().find(""), kNone);
 }
 
 // Sizes around the points where the index grows, keys drawn from a small
