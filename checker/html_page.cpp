@@ -89,7 +89,7 @@ void appendNumber(std::string& row, long long value)
 
 std::string_view htmlView(std::string_view text, std::string& room)
 {
-    if (std::all_of(text.begin(), text.end(), isPlainHtml))
+    if (std::all_of(text.begin(), text.end(), [](char c) { return isPlainHtml(c); }))
         return text;
     room.clear();
     appendHtml(room, text);
