@@ -1,6 +1,6 @@
 // The lines the cross-check matches, held once for all its steps.  Calls,
-// exchanges and band-mode pairs are numbered, and the lines sit in arrays
-// sorted by packed keys, so a lookup is a binary search and the whole check
+// exchanges and band-mode pairs are numbered, and the lines are grouped by
+// packed keys, each group found by hashing its key, so that the whole check
 // grows with the number of lines, not with its square.
 #pragma once
 
