@@ -103,10 +103,11 @@ void JsonWriter::flatObject(const FlatMember* first, const FlatMember* last)
         std::memset(at, ' ', blanks);
         at += blanks;
     };
+    // The comma, the line break and the indent of a member: one piece.
+    const std::string lineStart = ",\n" + std::string(depth, ' ');
     *at++ = '{';
     for (const FlatMember* member = first; member != last; ++member) {
-        put(member == first ? "\n" : ",\n");
-        indent(depth);
+        put(std::string_view(lineStart).substr(member == first ? 1 : 0));
         put(member->name_.quoted_);
         if (member->quoted())
             *at++ = '"';
