@@ -410,6 +410,25 @@ TEST(Reports, StayInTheirColumnsAndInUtf8)
 // Callsigns, file names and exchanges that a spreadsheet would run reach
 // the organiser's tables as text: no cell of either table starts a formula,
 // and each such cell still shows what the log said.
+// A row whose call and exchange both need escaping, on both sides of the
+// match: each cell shows its own text.
+TEST(Reports, EachEscapedCellOfAPageRowShowsItsOwnText)
+{
+    const CrossCheck check = crossCheck(
+        {logOf("RA1A", {{"R&B", 10, "3510 CW", "<7>"}}), logOf("R&B", {{"RA1A", 10, "3510 CW", "\"1\""}})}, {},
+        countries());
+    for (std::size_t log = 0; log < check.logs.size(); ++log) {
+        std::string page;
+        appendWholeLogPage(page, check, CrossReferences(check), log);
+        const bool ra1a = check.logs[log].log.callsign == "RA1A";
+        EXPECT_NE(page.find(ra1a ? "<td>R&amp;B</td><td>&lt;7&gt;</td>" : "<td>RA1A</td><td>&quot;1&quot;</td>"),
+                  std::string::npos)
+            << page;
+        EXPECT_NE(page.find(ra1a ? "<td>R&amp;B</td><td class=\"n\">" : "<td>RA1A</td><td class=\"n\">"),
+                  std::string::npos);
+    }
+}
+
 TEST(Reports, NoCellOfTheTablesIsAFormula)
 {
     const std::vector<LogInput> logs = {

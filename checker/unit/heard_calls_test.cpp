@@ -58,14 +58,18 @@ TEST(HeardCalls, AUniqueCallIsTheMiscopyOfACallHeardLikeIt)
 
 TEST(HeardCalls, CountsEachOtherLogOnce)
 {
-    MatchTable table = fixture::correctedTable(fixture::logsOf(
-        {{"RA1A", {{"DL1ABC", 10}, {"DL1ABC", 50, "", "40M CW"}}}, {"RB2B", {{"DL1ABC", 20}}}, {"RC3C", {}}}));
+    MatchTable table = fixture::correctedTable(fixture::logsOf({{"RA1A", {{"DL1ABC", 10}, {"DL1ABC", 50, "", "40M CW"}}},
+                                                                {"RB2B", {{"DL1ABC", 20}, {"DL2XYZ", 30}}},
+                                                                {"RC3C", {}}}));
     indexByWorkedCall(table);
     const HeardCalls heard(table);
     const uint32_t call = table.calls.find("DL1ABC");
     EXPECT_EQ(heard.logsHolding(call, 0), 1);
     EXPECT_EQ(heard.logsHolding(call, 1), 1);
     EXPECT_EQ(heard.logsHolding(call, 2), 2);
+    const uint32_t heardOnce = table.calls.find("DL2XYZ");
+    EXPECT_EQ(heard.logsHolding(heardOnce, 1), 0);
+    EXPECT_EQ(heard.logsHolding(heardOnce, 0), 1);
 }
 
 }  // namespace

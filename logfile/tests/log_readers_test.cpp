@@ -315,11 +315,16 @@ TEST(LogShapes, ReadAsLoggersWriteThem)
          "\n  START-OF-LOG: 3.0\nSOAPBOX: our ADIF ends records in <EOR>\n"
          "QSO: 3512 CW 2025-12-20 2100 RK3DZB 599 16 R5RA 579 07\n",
          {"RK3DZB R5RA 80m CW 3512000 2025-12-20 2100 599/16 579/07"}, {}, {}, {}, 0},
-        {"X-QSO lines are left out, not skipped", "f.log",
+        {"X-QSO lines are left out, not skipped; QSO is the tag in any case, and only it", "f.log",
          "START-OF-LOG: 3.0\nX-QSO: 3512 CW 2025-12-20 2100 RK3DZB 599 16 R5RA 579 07\n"
          "x-qso: 3512 CW 2025-12-20 2100 RK3DZB 599 16 R5RA 579 07\n"
-         "QSO: 3513 CW 2025-12-20 2101 RK3DZB 599 16 R5RA 579 07\n",
-         {"RK3DZB R5RA 80m CW 3513000 2025-12-20 2101 599/16 579/07"}, {}, {}, {}, 2},
+         "QSO: 3513 CW 2025-12-20 2101 RK3DZB 599 16 R5RA 579 07\n"
+         "QSOS: 3514 CW 2025-12-20 2102 RK3DZB 599 16 R5RA 579 07\n"
+         "QS: 3514 CW 2025-12-20 2102 RK3DZB 599 16 R5RA 579 07\n"
+         "qSo: 3515 CW 2025-12-20 2103 RK3DZB 599 16 R5RA 579 07\n",
+         {"RK3DZB R5RA 80m CW 3513000 2025-12-20 2101 599/16 579/07",
+          "RK3DZB R5RA 80m CW 3515000 2025-12-20 2103 599/16 579/07"},
+         {}, {}, {}, 2},
         {"BAND without FREQ gets the band's designator", "g.adi",
          "<EOH><CALL:4>R5RA <BAND:3>40m <MODE:2>CW " + adifQso + "<TIME_ON:4>2100 <EOR>" +
              "<CALL:4>R5RA <BAND:2>6M <MODE:2>CW " + adifQso + "<TIME_ON:4>2101 <EOR>",
