@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 
 #include "checker/report_text.h"
 #include "contest/text.h"
@@ -104,11 +103,8 @@ void appendPieces(std::string& out, std::initializer_list<std::string_view> piec
     const std::size_t start = out.size();
     out.resize(start + size);
     char* at = &out[start];
-    for (std::string_view piece : pieces) {
-        if (!piece.empty())  // an empty view may point nowhere
-            std::memcpy(at, piece.data(), piece.size());
-        at += piece.size();
-    }
+    for (std::string_view piece : pieces)
+        at = copyText(at, piece);
 }
 
 std::string headingRow(std::initializer_list<MessageId> headings)

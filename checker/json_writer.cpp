@@ -94,11 +94,7 @@ void JsonWriter::flatObject(const FlatMember* first, const FlatMember* last)
     out_.resize(start + size);
     char* at = &out_[start];
     // Pieces copied whole, as the library copies, not a byte at a time.
-    const auto put = [&](std::string_view piece) {
-        if (!piece.empty())  // an empty view may point nowhere
-            std::memcpy(at, piece.data(), piece.size());
-        at += piece.size();
-    };
+    const auto put = [&](std::string_view piece) { at = copyText(at, piece); };
     const auto indent = [&](std::size_t blanks) {
         std::memset(at, ' ', blanks);
         at += blanks;

@@ -64,9 +64,7 @@ void appendCsvRow(std::string& out, std::initializer_list<std::string_view> fiel
         for (const std::string_view& field : fields) {
             if (&field != fields.begin())
                 *at++ = ',';
-            if (!field.empty())  // an empty view may point nowhere
-                std::memcpy(at, field.data(), field.size());
-            at += field.size();
+            at = copyText(at, field);
         }
         std::memcpy(at, "\r\n", 2);
         return;

@@ -82,6 +82,23 @@ TEST(ReportPrimitives, HtmlInPlaceIsTheEscapeOfTheValidText)
     }
 }
 
+// Every length from none to past the widest short move, at every offset
+// of a word: the bytes copied, and not one byte before or after them.
+TEST(ReportPrimitives, ShortTextsAreCopiedWholeAndNothingBeside)
+{
+    std::mt19937 random(8);
+    for (std::size_t size = 0; size <= 40; ++size)
+        for (std::size_t offset = 0; offset < 8; ++offset) {
+            std::string text(size + offset, ' ');
+            for (char& c : text)
+                c = static_cast<char>(random());
+            std::string out(size + 16, '#');
+            char* const end = copyText(&out[8], std::string_view(text).substr(offset));
+            EXPECT_EQ(end, &out[8] + size);
+            EXPECT_EQ(out, std::string(8, '#') + text.substr(offset) + std::string(8, '#')) << size << " " << offset;
+        }
+}
+
 TEST(ReportPrimitives, NumbersAsTheStandardLibraryWritesThem)
 {
     for (long long value : {0LL, -1LL, 9LL, 10LL, -10LL, static_cast<long long>(INT_MAX),
