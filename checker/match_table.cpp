@@ -160,23 +160,16 @@ void splitByOutcomes(MatchTable& table, const std::vector<CheckedLog>& logs)
     table.duplicatesByPair = {};
     {
         // Both lists are in log and line order: merged, they are every
-        // stored line in the order matchTableOf met them, each put straight
-        // into the list its outcome now names.
-        std::vector<MatchLine> lines, duplicates;
-        lines.reserve(table.lines.size() + table.duplicates.size());
-        const auto put = [&](const MatchLine& line) {
-            (logs[line.log].log.qsos[line.qso].duplicate() ? duplicates : lines).push_back(line);
-        };
-        const auto before = [](const MatchLine& a, const MatchLine& b) {
-            return std::make_pair(a.log, a.qso) < std::make_pair(b.log, b.qso);
-        };
-        auto line = table.lines.begin(), duplicate = table.duplicates.begin();
-        while (line != table.lines.end() || duplicate != table.duplicates.end())
-            put(duplicate == table.duplicates.end() || (line != table.lines.end() && before(*line, *duplicate))
-                    ? *line++
-                    : *duplicate++);
-        table.lines.swap(lines);
-        table.duplicates.swap(duplicates);
+        // stored line in the order matchTableOf met them.
+        std::vector<MatchLine> stored(table.lines.size() + table.duplicates.size());
+        std::merge(table.lines.begin(), table.lines.end(), table.duplicates.begin(), table.duplicates.end(),
+                   stored.begin(), [](const MatchLine& a, const MatchLine& b) {
+                       return std::make_pair(a.log, a.qso) < std::make_pair(b.log, b.qso);
+                   });
+        table.lines.clear();
+        table.duplicates.clear();
+        for (const MatchLine& line : stored)
+            (logs[line.log].log.qsos[line.qso].duplicate() ? table.duplicates : table.lines).push_back(line);
     }
     table.byPair = PairIndex(table.lines);
     table.duplicatesByPair = PairIndex(table.duplicates);
