@@ -58,6 +58,15 @@ void correctKnownBusts(MatchTable& table, const std::map<std::string, std::strin
             }
 }
 
+// A stored line but a duplicate is the first of its pair in its log, so the
+// lines hold about a pair each.  The duplicates repeat a few pairs, over and
+// over in a log of repeats: their index grows only as far as they need.
+void indexPairs(MatchTable& table)
+{
+    table.byPair = PairIndex(table.lines, table.lines.size());
+    table.duplicatesByPair = PairIndex(table.duplicates, 0);
+}
+
 }  // namespace
 
 uint32_t Numbering::operator()(std::string_view text)
@@ -147,8 +156,7 @@ MatchTable matchTableOf(const std::vector<CheckedLog>& logs, const std::map<std:
         }
     }
     correctKnownBusts(table, knownBusts);
-    table.byPair = PairIndex(table.lines);
-    table.duplicatesByPair = PairIndex(table.duplicates);
+    indexPairs(table);
     return table;
 }
 
@@ -171,8 +179,7 @@ void splitByOutcomes(MatchTable& table, const std::vector<CheckedLog>& logs)
         for (const MatchLine& line : stored)
             (logs[line.log].log.qsos[line.qso].duplicate() ? table.duplicates : table.lines).push_back(line);
     }
-    table.byPair = PairIndex(table.lines);
-    table.duplicatesByPair = PairIndex(table.duplicates);
+    indexPairs(table);
 }
 
 std::pair<std::size_t, std::size_t> GroupedLines::rangeOf(uint64_t key) const
@@ -235,12 +242,11 @@ void GroupedLines::startGroups(std::size_t lineCount)
     lines_.resize(lineCount);
 }
 
-PairIndex::PairIndex(const std::vector<MatchLine>& lines)
-    // Most pairs worked each other once: about a key a line.
+PairIndex::PairIndex(const std::vector<MatchLine>& lines, std::size_t expectedPairs)
     : groups_(
           lines.size(),
           [&](std::size_t i) { return pairKey(lines[i].own, lines[i].worked, lines[i].bandMode); },
-          lines.size())
+          expectedPairs)
 {
 }
 

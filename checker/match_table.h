@@ -135,7 +135,8 @@ void GroupedLines::orderEachGroup(Less less)
 class PairIndex {
 public:
     PairIndex() = default;
-    explicit PairIndex(const std::vector<MatchLine>& lines);
+    // `expectedPairs` sizes the index; it grows past it as needed.
+    PairIndex(const std::vector<MatchLine>& lines, std::size_t expectedPairs);
 
     // The lines of `own` that logged `worked` on one band and mode.
     LineRange linesOf(uint32_t own, uint32_t worked, uint32_t bandMode) const;

@@ -83,7 +83,8 @@ TEST(PairIndex, FindsTheLinesAScanFinds)
             line.worked = random() % 6;
             line.bandMode = random() % 3 == 0 ? 4095 : random() % 2;
         }
-        const PairIndex index(lines);
+        // Made for every line's pair, and grown from nothing.
+        const PairIndex index(lines, size % 2 ? lines.size() : 0);
         for (uint32_t own = 0; own < 7; ++own)
             for (uint32_t worked = 0; worked < 7; ++worked)
                 for (const uint32_t bandMode : {0u, 1u, 2u, 4095u}) {
